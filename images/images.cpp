@@ -1,0 +1,1 @@
+// The images are compiled into this library's resource; nothing else lives here.
