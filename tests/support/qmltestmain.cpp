@@ -12,6 +12,11 @@ public slots:
     void qmlEngineAvailable(QQmlEngine* engine) { vand::qt::PrepareQmlEngine(*engine); }
 };
 
-QUICK_TEST_MAIN_WITH_SETUP(VAND_QML_TEST_NAME, VandQmlTestSetup)
+int main(int argc, char** argv)
+{
+    QTEST_SET_MAIN_SOURCE_PATH
+    VandQmlTestSetup setup;
+    return quick_test_main_with_setup(argc, argv, VAND_QML_TEST_NAME, nullptr, &setup);
+}
 
 #include "qmltestmain.moc"

@@ -1,0 +1,5 @@
+import QtQuick
+
+// The raised bevel under a name of its own.
+BasicBevel {
+}

@@ -1,0 +1,303 @@
+#include <QFile>
+#include <QPointer>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "QmlWarningGuard.h"
+#include "app/AppSettings.h"
+#include "ui/DialogController.h"
+#include "ui/QmlEngineSetup.h"
+
+using vand::qt::DialogController;
+
+namespace {
+const char* kName = "ClickToolNotification";
+}
+
+class TestDialogController : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        vand::qt::PrepareQmlEngine(engine);
+    }
+
+    void init()
+    {
+        QFile::remove(iniPath());
+    }
+
+    void kinds_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("0 error") << 0 << "error" << "qrc:/images/error_icon.svg" << QColor("#FF5757");
+        QTest::newRow("1 warning") << 1 << "warning" << "qrc:/images/warning_icon.svg" << QColor("#FFC400");
+        QTest::newRow("2 info") << 2 << "info" << "qrc:/images/info_icon.svg" << QColor("#00AEEF");
+        QTest::newRow("7 info") << 7 << "info" << "qrc:/images/info_icon.svg" << QColor("#00AEEF");
+    }
+    void kinds()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, type);
+        QFETCH(QString, icon);
+        QFETCH(QColor, colour);
+
+        vand::test::QmlWarningGuard guard;
+        DialogController c("Ünïcode message", "Save Complete", code, nullptr, &engine);
+        QObject* window = c.GetQmlObject();
+        QVERIFY(window);
+        QCOMPARE(window->property("type").toString(), type);
+        QCOMPARE(window->property("title").toString(), QString("Save Complete"));
+        QCOMPARE(window->property("text").toString(), QString::fromUtf8("Ünïcode message"));
+        QVERIFY(window->property("visible").toBool());
+        QVERIFY(!window->property("showCheckbox").toBool());
+        QCOMPARE(child(window, "icon")->property("source").toUrl(), QUrl(icon));
+        QCOMPARE(child(window, "iconOverlay")->property("color").value<QColor>(), colour);
+        QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
+    }
+
+    // The comparison is made on the upper-cased type; an unknown kind shows no icon.
+    void typeLetterCase_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("Error") << "Error" << "qrc:/images/error_icon.svg" << QColor("#FF5757");
+        QTest::newRow("ERROR") << "ERROR" << "qrc:/images/error_icon.svg" << QColor("#FF5757");
+        QTest::newRow("wArNiNg") << "wArNiNg" << "qrc:/images/warning_icon.svg" << QColor("#FFC400");
+        QTest::newRow("notice") << "notice" << "" << QColor("silver");
+    }
+    void typeLetterCase()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, icon);
+        QFETCH(QColor, colour);
+        DialogController c("m", "t", 0, nullptr, &engine);
+        QObject* window = c.GetQmlObject();
+        window->setProperty("type", type);
+        QCOMPARE(child(window, "icon")->property("source").toUrl(), QUrl(icon));
+        QCOMPARE(child(window, "iconOverlay")->property("color").value<QColor>(), colour);
+    }
+
+    void suppression_data()
+    {
+        QTest::addColumn<QString>("stored"); // "" = no answer stored
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("no answer") << "" << true;
+        QTest::newRow("true") << "true" << true;
+        QTest::newRow("false") << "false" << false;
+    }
+    void suppression()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, shown);
+        if (!stored.isEmpty()) {
+            QSettings ini(iniPath(), QSettings::IniFormat);
+            ini.setValue(QStringLiteral("Dialogs/") + kName, stored);
+        }
+        DialogController c("msg", "About Click", 2, nullptr, &engine, makeSettings(), true, kName);
+        QObject* window = c.GetQmlObject();
+        QVERIFY(window);
+        QCOMPARE(window->property("visible").toBool(), shown);
+        QCOMPARE(window->property("showCheckbox").toBool(), shown);
+    }
+
+    void tickAndReturnStoresFalse()
+    {
+        auto settings = makeSettings();
+        DialogController c("msg", "About Click", 2, nullptr, &engine, settings, true, kName);
+        auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
+        QVERIFY(window);
+        QVERIFY(activate(window));
+        QSignalSpy accepted(window, SIGNAL(accepted()));
+        QSignalSpy confirmed(window, SIGNAL(checkboxConfirmed()));
+        QVERIFY(child(window, "checkbox")->property("visible").toBool());
+        child(window, "checkbox")->setProperty("checked", true);
+
+        QTest::keyClick(window, Qt::Key_Return);
+        QCOMPARE(accepted.count(), 1);
+        QCOMPARE(confirmed.count(), 1);
+        QVERIFY(!window->isVisible());
+        QVERIFY(!settings->GetShowDialog(kName));
+        QSettings ini(iniPath(), QSettings::IniFormat);
+        QCOMPARE(ini.value(QStringLiteral("Dialogs/") + kName).toString(), QString("false"));
+
+        // The next notice of that name stays hidden.
+        DialogController again("msg", "About Click", 2, nullptr, &engine, settings, true, kName);
+        QVERIFY(!again.GetQmlObject()->property("visible").toBool());
+    }
+
+    void untickedOkStoresNothing()
+    {
+        auto settings = makeSettings();
+        DialogController c("msg", "About Click", 2, nullptr, &engine, settings, true, kName);
+        auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
+        QSignalSpy confirmed(window, SIGNAL(checkboxConfirmed()));
+        QMetaObject::invokeMethod(child(window, "okButton"), "clicked");
+        QCOMPARE(confirmed.count(), 0);
+        QVERIFY(!window->isVisible());
+        QVERIFY(settings->GetShowDialog(kName));
+    }
+
+    void titleBarCloseStoresNothing()
+    {
+        auto settings = makeSettings();
+        DialogController c("msg", "About Click", 2, nullptr, &engine, settings, true, kName);
+        auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QSignalSpy accepted(window, SIGNAL(accepted()));
+        QSignalSpy confirmed(window, SIGNAL(checkboxConfirmed()));
+        child(window, "checkbox")->setProperty("checked", true);
+
+        QVERIFY(window->close());
+        QVERIFY(!window->isVisible());
+        QCOMPARE(accepted.count(), 0);
+        QCOMPARE(confirmed.count(), 0);
+        QVERIFY(settings->GetShowDialog(kName));
+        QVERIFY(!QSettings(iniPath(), QSettings::IniFormat).contains(QStringLiteral("Dialogs/") + kName));
+    }
+
+    void confirmingKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("focusOnCheckbox");
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << false;
+        QTest::newRow("Return") << int(Qt::Key_Return) << false;
+        QTest::newRow("Enter") << int(Qt::Key_Enter) << false;
+        QTest::newRow("Escape, check box focused") << int(Qt::Key_Escape) << true;
+        QTest::newRow("Return, check box focused") << int(Qt::Key_Return) << true;
+    }
+    void confirmingKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, focusOnCheckbox);
+        DialogController c("msg", "About Click", 2, nullptr, &engine, makeSettings(), true, kName);
+        auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
+        QVERIFY(activate(window));
+        if (focusOnCheckbox) {
+            QTest::keyClick(window, Qt::Key_Tab);
+            QVERIFY(child(window, "checkbox")->property("activeFocus").toBool());
+        }
+        QSignalSpy accepted(window, SIGNAL(accepted()));
+        QSignalSpy confirmed(window, SIGNAL(checkboxConfirmed()));
+        QTest::keyClick(window, Qt::Key(key));
+        QCOMPARE(accepted.count(), 1);
+        QCOMPARE(confirmed.count(), 0);
+        QVERIFY(!window->isVisible());
+    }
+
+    void tabMovesBetweenCheckboxAndOk()
+    {
+        DialogController c("msg", "About Click", 2, nullptr, &engine, makeSettings(), true, kName);
+        auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
+        QVERIFY(activate(window));
+        QObject* box = child(window, "checkbox");
+        QObject* ok = child(window, "okButton");
+        QTest::keyClick(window, Qt::Key_Tab);
+        QVERIFY(box->property("activeFocus").toBool());
+        QTest::keyClick(window, Qt::Key_Tab);
+        QVERIFY(ok->property("activeFocus").toBool());
+        QTest::keyClick(window, Qt::Key_Tab);
+        QVERIFY(box->property("activeFocus").toBool());
+    }
+
+    void fixedWidthGrowsInHeight()
+    {
+        DialogController shortOne("Short.", "Title", 0, nullptr, &engine);
+        DialogController longOne(std::string(40, 'x') + " " + std::string(600, 'y'), "Title", 0, nullptr, &engine);
+        auto* a = qobject_cast<QQuickWindow*>(shortOne.GetQmlObject());
+        auto* b = qobject_cast<QQuickWindow*>(longOne.GetQmlObject());
+        QCOMPARE(a->width(), 325);
+        QCOMPARE(b->width(), 325);
+        QCOMPARE(b->maximumWidth(), 325);
+        QCOMPARE(b->minimumWidth(), 325);
+        QVERIFY(b->height() > a->height());
+        QCOMPARE(b->minimumHeight(), b->maximumHeight());
+        QCOMPARE(b->height(), b->maximumHeight());
+        QCOMPARE(b->modality(), Qt::ApplicationModal);
+        QVERIFY(b->flags() & Qt::WindowCloseButtonHint);
+        QVERIFY(!(b->flags() & Qt::WindowMinimizeButtonHint));
+    }
+
+    void parentMakesTransientWindow()
+    {
+        QQuickWindow mainWindow;
+        DialogController c("m", "t", 0, &mainWindow, &engine);
+        auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
+        QVERIFY(window);
+        QCOMPARE(window->transientParent(), &mainWindow);
+    }
+
+    void replacingControllerRemovesOpenWindow()
+    {
+        auto first = std::make_unique<DialogController>("one", "t", 0, nullptr, &engine);
+        QPointer<QObject> firstWindow = first->GetQmlObject();
+        first = std::make_unique<DialogController>("two", "t", 0, nullptr, &engine);
+        QTRY_VERIFY(firstWindow.isNull());
+        QVERIFY(first->GetQmlObject()->property("visible").toBool());
+    }
+
+    // A dialog that cannot be built reports on the standard error stream and
+    // throws nothing into the caller.
+    void brokenDialogDoesNotThrow()
+    {
+        QQmlEngine bare;
+        bare.setImportPathList({}); // no QtQuick: the window cannot be built
+        std::ostringstream captured;
+        std::streambuf* old = std::cerr.rdbuf(captured.rdbuf());
+        bool threw = false;
+        try {
+            DialogController c("Disk full", "Save Failed", 0, nullptr, &bare);
+            QVERIFY(!c.GetQmlObject());
+        } catch (...) {
+            threw = true;
+        }
+        std::cerr.rdbuf(old);
+        QVERIFY(!threw);
+        QVERIFY2(captured.str().find("Save Failed: Disk full") != std::string::npos, captured.str().c_str());
+    }
+
+private:
+    QString iniPath() const { return dir.filePath("general_settings.vand"); }
+
+    std::shared_ptr<vand::AppSettings> makeSettings()
+    {
+        return std::make_shared<vand::AppSettings>(std::make_unique<QSettings>(iniPath(), QSettings::IniFormat));
+    }
+
+    static QObject* child(QObject* window, const char* name)
+    {
+        QObject* found = window->findChild<QObject*>(QString::fromLatin1(name));
+        if (!found) {
+            if (auto* w = qobject_cast<QQuickWindow*>(window))
+                found = w->contentItem()->findChild<QObject*>(QString::fromLatin1(name));
+        }
+        return found;
+    }
+
+    static bool activate(QQuickWindow* window)
+    {
+        window->requestActivate();
+        return QTest::qWaitForWindowActive(window);
+    }
+
+    QTemporaryDir dir;
+    QQmlEngine engine;
+};
+
+QTEST_MAIN(TestDialogController)
+#include "tst_dialogcontroller.moc"
