@@ -4,6 +4,7 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(com_tarnwick_vand_uiPlugin)
+Q_IMPORT_QML_PLUGIN(com_tarnwick_pelorin2_uiPlugin)
 
 namespace vand::qt {
 

@@ -44,6 +44,53 @@ private slots:
                " model: ListModel { ListElement { first: \"a\"; second: \"b\" }"
                " ListElement { first: \"c\"; second: \"d\" } }";
         QTest::newRow("CustomTwoColumnListView empty") << "CustomTwoColumnListView" << "width: 200; height: 100";
+        // Controls: meter, buttons, menus, tabs, inputs, dialogs, indicators.
+        QTest::newRow("VolumeIndicatorSegmented") << "VolumeIndicatorSegmented"
+            << "width: 200; height: 20; segments: 10; value: 0.5";
+        QTest::newRow("VolumeIndicatorSegmented silent") << "VolumeIndicatorSegmented"
+            << "width: 200; height: 20; value: 0; enableInnerGlow: false";
+        QTest::newRow("BubbleButton") << "BubbleButton"
+            << "imageSource: \"qrc:/images/info_icon.svg\"; toggled: true; radiant: true;"
+               " colorToggledOn: true; showDownChevron: true; showText: true; text: \"Play\"; focus: true";
+        QTest::newRow("BubbleButton disabled") << "BubbleButton" << "enabled: false; radiant: true";
+        QTest::newRow("BubbleButtonBar") << "BubbleButtonBar"
+            << "BubbleButton { imageSource: \"qrc:/images/info_icon.svg\" } BubbleButton {}";
+        QTest::newRow("VandCustomMenu") << "VandCustomMenu"
+            << "visible: true; Action { text: \"Save\"; shortcut: \"Ctrl+S\" } VandCustomMenuSeparator {}"
+               " VandCustomMenu { title: \"More\"; Action { text: \"Inner\" } }";
+        QTest::newRow("CustomContextMenu") << "CustomContextMenu"
+            << "visible: true; Action { text: \"1 s\" } Action { text: \"5 s\"; enabled: false }";
+        QTest::newRow("VandMenuItem") << "VandMenuItem" << "menuText: \"Entry\"";
+        QTest::newRow("CustomTabBar") << "CustomTabBar"
+            << "width: 300; currentIndex: 1;"
+               " CustomTabButton { text: \"One\"; source: \"qrc:/images/info_icon.svg\"; toolTip.text: \"Tip\" }"
+               " CustomTabButton { text: \"Two\"; source: \"qrc:/images/info_icon.svg\"; showHoverEffect: true }"
+               " CustomTabButton { text: \"Three\"; enabled: false }";
+        QTest::newRow("ModeTabButton") << "TabBar"
+            << "ModeTabButton { text: \"Music Edit\"; font: theme.default_font }"
+               " ModeTabButton { text: \"Score\"; enabled: false }";
+        QTest::newRow("CustomComboBox") << "CustomComboBox"
+            << "model: [\"a\", \"b\", \"c\"]; currentIndex: 1; focus: true";
+        QTest::newRow("CustomComboBox opened") << "CustomComboBox"
+            << "model: [{ name: \"x\" }, { other: 1 }]; textRole: \"name\"; Component.onCompleted: choices.open()";
+        QTest::newRow("CustomComboBox disabled") << "CustomComboBox" << "model: 3; enabled: false";
+        QTest::newRow("RecessedTextInput") << "RecessedTextInput" << "width: 150; text: \"Text\"; focus: true";
+        QTest::newRow("RecessedTextInput read-only") << "RecessedTextInput" << "width: 150; editable: false";
+        QTest::newRow("CustomTextInput") << "CustomTextInput" << "width: 150; text: \"12\"";
+        QTest::newRow("FlatInputWindow") << "FlatInputWindow"
+            << "title: \"Title\"; text: \"Message\"; type: \"warning\"; showConfirmation: true;"
+               " showNegateButton: true; negateButtonText: \"Cancel\"; visible: true";
+        QTest::newRow("FlatInputWindow unknown kind") << "FlatInputWindow"
+            << "type: \"notice\"; showInputField: false; visible: true";
+        QTest::newRow("AboutWindow") << "AboutWindow"
+            << "logoSource: \"qrc:/images/pelorin_logo_light_long\"; Component.onCompleted: open()";
+        QTest::newRow("AcknowledgementsWindow") << "AcknowledgementsWindow" << "acknowledgementText: \"Text\"";
+        QTest::newRow("GraphicButton") << "GraphicButton"
+            << "text: \"Undo\"; imageSource: \"qrc:/images/info_icon.svg\"; toolTip.text: \"Undo\"";
+        QTest::newRow("GraphicButton caption only") << "GraphicButton" << "text: \"Edit\"; enabled: false";
+        QTest::newRow("FlatProgressBar") << "FlatProgressBar" << "width: 300; value: 0.5";
+        QTest::newRow("FlatProgressBar empty") << "FlatProgressBar" << "width: 300; value: 0";
+        QTest::newRow("WaitIndicator") << "WaitIndicator" << "Component.onCompleted: start(5)";
     }
 
     void components()

@@ -1,0 +1,162 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Qt5Compat.GraphicalEffects
+
+// Square dark icon button of the transport bar: hover and press response, an
+// optional tinted on state, an optional pulsing glow and a drop-down chevron.
+DelayButton {
+    id: control
+
+    property color textColor: "silver"
+    property bool showText: false
+    property bool toggled: false
+    property bool radiant: false
+    property bool colorToggledOn: false
+    property bool showDownChevron: false
+    property var imageSource
+    property var toggledOnImageSource
+    property alias toolTip: toolTipItem
+    property int pressOffsetX: 2
+    property int pressOffsetY: 4
+
+    VandTheme { id: theme }
+
+    implicitWidth: 52
+    implicitHeight: implicitWidth
+    font: theme.default_font
+    focusPolicy: Qt.TabFocus
+    padding: 0
+
+    Keys.onReturnPressed: control.clicked()
+
+    background: Rectangle {
+        id: backgroundRect
+        objectName: "background"
+        implicitWidth: 52
+        implicitHeight: 52
+
+        gradient: Gradient {
+            GradientStop {
+                objectName: "topStop"
+                position: 0.0
+                color: !control.enabled ? "#181818"
+                     : control.pressed ? Qt.lighter(Qt.lighter("#181818", 0.4))
+                     : control.hovered ? Qt.lighter(Qt.lighter("#181818", 0.6))
+                     : Qt.lighter("black")
+            }
+            GradientStop {
+                position: 1.0
+                color: control.pressed ? Qt.lighter(Qt.lighter("#282828", 0.8))
+                                       : Qt.lighter("#222222")
+            }
+        }
+
+        FocusHighlight {
+            anchors.fill: parent
+            visible: control.activeFocus
+        }
+
+        Colorize {
+            id: glow
+            objectName: "glow"
+            anchors.fill: parent
+            source: backgroundRect
+            hue: 0.547
+            saturation: 0.87
+            lightness: 0.10
+            visible: control.radiant && control.enabled
+
+            SequentialAnimation on lightness {
+                running: control.enabled
+                loops: Animation.Infinite
+                NumberAnimation { to: 0.35; duration: 800 }
+                NumberAnimation { to: 0.10; duration: 800 }
+                NumberAnimation { to: 0.16; duration: 800 }
+                NumberAnimation { to: 0.05; duration: 800 }
+            }
+            SequentialAnimation on hue {
+                running: control.enabled
+                loops: Animation.Infinite
+                NumberAnimation { to: 0.547; duration: 800 }
+                NumberAnimation { to: 0.58; duration: 800 }
+            }
+        }
+    }
+
+    contentItem: Item {
+        Column {
+            anchors.fill: parent
+
+            Item {
+                width: parent.width
+                height: Math.max(0, (parent.height - iconBox.height - label.height) / 2)
+            }
+
+            Item {
+                id: iconBox
+                width: 22
+                height: 22
+                anchors.horizontalCenter: parent.horizontalCenter
+                anchors.horizontalCenterOffset: control.pressed ? control.pressOffsetX : 0
+                transform: Translate { y: control.pressed ? control.pressOffsetY : 0 }
+
+                Image {
+                    id: icon
+                    objectName: "icon"
+                    anchors.fill: parent
+                    fillMode: Image.PreserveAspectFit
+                    sourceSize: Qt.size(44, 44)
+                    smooth: true
+                    opacity: control.enabled && !control.pressed ? 1.0 : 0.5
+                    source: control.toggled && control.toggledOnImageSource
+                            ? control.toggledOnImageSource
+                            : (control.imageSource ? control.imageSource : "")
+                }
+
+                Colorize {
+                    objectName: "tint"
+                    anchors.fill: icon
+                    source: icon
+                    opacity: icon.opacity
+                    hue: 0.547
+                    saturation: 0.82
+                    lightness: -0.3
+                    visible: control.toggled && control.colorToggledOn && control.enabled
+                }
+            }
+
+            Text {
+                id: label
+                objectName: "label"
+                width: parent.width
+                text: control.text
+                font: theme.default_font
+                horizontalAlignment: Text.AlignHCenter
+                elide: Text.ElideRight
+                opacity: control.enabled ? 1.0 : 0.3
+                color: control.down ? Qt.lighter(control.textColor, 0.75) : control.textColor
+                visible: control.showText
+                height: visible ? implicitHeight : 0
+            }
+        }
+
+        Image {
+            objectName: "chevron"
+            source: "qrc:/images/arrow_drop_down.svg"
+            fillMode: Image.PreserveAspectFit
+            sourceSize: Qt.size(16, 16)
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            anchors.rightMargin: control.pressed ? control.pressOffsetX : control.pressOffsetX + 3
+            anchors.bottomMargin: control.pressed ? control.pressOffsetY : control.pressOffsetY + 3
+            opacity: control.enabled && !control.pressed ? 1.0 : 0.5
+            visible: control.showDownChevron
+        }
+    }
+
+    VandToolTip {
+        id: toolTipItem
+        delay: 500
+        visible: control.hovered && text !== ""
+    }
+}

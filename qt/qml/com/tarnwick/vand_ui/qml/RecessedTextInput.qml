@@ -1,0 +1,98 @@
+import QtQuick
+import QtQuick.Controls.Basic
+
+// Single-line text field sunk into the surface. Selects its whole text when
+// it gains the focus; Copy, Cut and Paste on a right click.
+Rectangle {
+    id: root
+
+    property alias text: field.text
+    property alias textColor: field.color
+    property alias editable: field.enabled
+    property alias horizontalAlignment: field.horizontalAlignment
+    property int textIndent: 5
+    property alias font: field.font
+    property alias field: field
+    property alias backgroundColor: background.color
+    property alias rectHeight: root.implicitHeight
+
+    signal editingFinished()
+    signal textEdited()
+
+    VandTheme { id: theme }
+
+    color: "transparent"
+    clip: true
+    implicitHeight: field.implicitHeight + 6
+    implicitWidth: field.implicitWidth
+
+    // Focus given to the item goes on into the field.
+    onActiveFocusChanged: if (activeFocus && !field.activeFocus) field.forceActiveFocus()
+
+    Rectangle {
+        id: background
+        objectName: "background"
+        anchors.fill: parent
+        color: field.enabled ? Qt.lighter(theme.default_bg_color, 1.25)
+                             : Qt.lighter(Qt.lighter(theme.default_bg_color, 1.25), .8)
+
+        RecessedBevel {}
+
+        Rectangle {
+            objectName: "focusBorder"
+            anchors.fill: parent
+            color: "transparent"
+            border.width: 2
+            border.color: theme.default_selected_color_intense
+            opacity: 0.7
+            visible: field.activeFocus
+        }
+    }
+
+    TextInput {
+        id: field
+        objectName: "field"
+        anchors.fill: parent
+        anchors.leftMargin: root.textIndent
+        color: enabled ? theme.default_text_color : Qt.lighter(theme.default_text_color, 0.8)
+        font: theme.default_font
+        verticalAlignment: TextInput.AlignVCenter
+        selectByMouse: true
+        selectionColor: theme.default_selected_color_intense
+        activeFocusOnTab: true
+        clip: true
+
+        onActiveFocusChanged: if (activeFocus) selectAll()
+        onEditingFinished: root.editingFinished()
+        onTextEdited: root.textEdited()
+    }
+
+    MouseArea {
+        anchors.fill: field
+        acceptedButtons: Qt.RightButton
+        onClicked: contextMenu.open()
+    }
+
+    VandCustomMenu {
+        id: contextMenu
+        objectName: "contextMenu"
+
+        Action {
+            objectName: "copyAction"
+            text: qsTr("Copy")
+            enabled: field.selectedText !== ""
+            onTriggered: field.copy()
+        }
+        Action {
+            objectName: "cutAction"
+            text: qsTr("Cut")
+            enabled: field.selectedText !== ""
+            onTriggered: field.cut()
+        }
+        Action {
+            objectName: "pasteAction"
+            text: qsTr("Paste")
+            onTriggered: field.paste()
+        }
+    }
+}

@@ -1,0 +1,23 @@
+import QtQuick
+import QtQuick.Controls.Basic
+
+// Plain dark menu entry. Reads `theme` from the document that places it.
+MenuItem {
+    id: control
+
+    property alias menuText: label.text
+
+    padding: 0
+
+    background: Rectangle {
+        color: Qt.darker(theme.default_bg_color, 1.1)
+    }
+
+    contentItem: Text {
+        id: label
+        color: "white"
+        leftPadding: 10
+        topPadding: 10
+        font.pixelSize: theme.default_font.pixelSize
+    }
+}

@@ -1,0 +1,145 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtTest
+import com.tarnwick.vand_ui
+
+Item {
+    id: top
+    width: 400
+    height: 300
+
+    VandTheme { id: theme }
+
+    BubbleButtonBar {
+        id: bar
+        x: 10
+        y: 10
+        BubbleButton { id: first; imageSource: "qrc:/images/info_icon.svg" }
+        BubbleButton { id: second; imageSource: "qrc:/images/info_icon.svg"; showDownChevron: true }
+        BubbleButton { id: third; imageSource: "qrc:/images/info_icon.svg"; text: "Stop"; showText: true }
+    }
+
+    GraphicButton {
+        id: graphic
+        x: 10
+        y: 100
+        text: "Undo"
+        imageSource: "qrc:/images/info_icon.svg"
+    }
+
+    GraphicButton {
+        id: captionOnly
+        x: 100
+        y: 100
+        text: "Caption"
+    }
+
+    SignalSpy { id: graphicClicked; target: graphic; signalName: "clicked" }
+    SignalSpy { id: bubbleClicked; target: first; signalName: "clicked" }
+
+    TestCase {
+        name: "Buttons"
+        when: windowShown
+
+        function init() {
+            first.enabled = true;
+            first.toggled = false;
+            first.radiant = false;
+            first.colorToggledOn = false;
+            first.toggledOnImageSource = undefined;
+            graphic.enabled = true;
+            graphic.showImage = true;
+            graphicClicked.clear();
+            bubbleClicked.clear();
+        }
+
+        function test_bar_size() {
+            compare(first.width, 52);
+            compare(first.height, 52);
+            compare(bar.width, 158);
+            compare(bar.height, 52);
+            const frame = findChild(bar, "frame");
+            compare(frame.width, 160);
+            compare(frame.height, 54);
+        }
+
+        function test_disabled_bubble_look() {
+            first.toggled = true;
+            first.radiant = true;
+            first.colorToggledOn = true;
+            verify(findChild(first, "glow").visible);
+            verify(findChild(first, "tint").visible);
+            first.enabled = false;
+            compare(findChild(first, "topStop").color, Qt.color("#181818"));
+            compare(findChild(first, "icon").opacity, 0.5);
+            verify(!findChild(first, "tint").visible);
+            verify(!findChild(first, "glow").visible);
+        }
+
+        function test_toggled_icon_and_tint() {
+            first.toggled = true;
+            compare(findChild(first, "icon").source, Qt.resolvedUrl("qrc:/images/info_icon.svg"));
+            verify(!findChild(first, "tint").visible);
+            first.toggledOnImageSource = "qrc:/images/warning_icon.svg";
+            compare(findChild(first, "icon").source, Qt.resolvedUrl("qrc:/images/warning_icon.svg"));
+            first.colorToggledOn = true;
+            verify(findChild(first, "tint").visible);
+        }
+
+        function test_bubble_return_clicks_and_only_tab_focuses() {
+            compare(first.focusPolicy, Qt.TabFocus);
+            first.forceActiveFocus();
+            keyClick(Qt.Key_Return);
+            compare(bubbleClicked.count, 1);
+        }
+
+        function test_chevron_and_label() {
+            verify(findChild(second, "chevron").visible);
+            verify(!findChild(first, "chevron").visible);
+            verify(findChild(third, "label").visible);
+            compare(findChild(third, "label").text, "Stop");
+            verify(!findChild(first, "label").visible);
+        }
+
+        function test_graphic_sizes() {
+            compare(graphic.width, 64);
+            compare(graphic.height, 42);
+            compare(captionOnly.width, 64);
+            compare(captionOnly.height, 18);
+            verify(!captionOnly.hasImageSource);
+            graphic.showImage = false;
+            compare(graphic.height, 18);
+            verify(!findChild(graphic, "icon").visible);
+        }
+
+        function test_graphic_clicks() {
+            mouseClick(graphic);
+            compare(graphicClicked.count, 1);
+            findChild(graphic, "innerButton").forceActiveFocus();
+            keyClick(Qt.Key_Return);
+            compare(graphicClicked.count, 2);
+        }
+
+        function test_graphic_press_sinks_into_shadow() {
+            const inner = findChild(graphic, "innerButton");
+            const shadow = findChild(graphic, "shadow");
+            compare(shadow.horizontalOffset, 2);
+            mousePress(graphic, 20, 20);
+            compare(inner.x, 2);
+            compare(inner.y, 2);
+            compare(shadow.horizontalOffset, 0);
+            compare(shadow.verticalOffset, 0);
+            mouseRelease(graphic, 20, 20);
+            compare(inner.x, 0);
+        }
+
+        function test_disabled_graphic_button() {
+            graphic.enabled = false;
+            mouseClick(graphic);
+            compare(graphicClicked.count, 0);
+            compare(findChild(graphic, "caption").color, Qt.color("#666666"));
+            compare(findChild(graphic, "icon").opacity, 0.3);
+            compare(findChild(graphic, "tile").color, Qt.lighter(theme.default_bg_color, 1.35));
+        }
+    }
+}

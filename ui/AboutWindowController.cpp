@@ -1,0 +1,35 @@
+#include "AboutWindowController.h"
+
+#include <exception>
+#include <iostream>
+
+namespace vand::qt {
+
+AboutWindowController::AboutWindowController(QObject* aboutItem, QQmlEngine* engine, const QString& version,
+                                             const QString& logoSource, const QString& acknowledgementsPath,
+                                             const QString& versionIdentifier)
+    : QmlController(aboutItem, engine), acknowledgementsPath_(acknowledgementsPath)
+{
+    if (!rootObject_)
+        return;
+    connect(rootObject_, SIGNAL(acknowledgementsClicked()), this, SLOT(AcknowledgementsClicked()));
+    rootObject_->setProperty("version", version);
+    rootObject_->setProperty("versionIdentifier", versionIdentifier);
+    rootObject_->setProperty("logoSource", logoSource);
+}
+
+AboutWindowController::~AboutWindowController() = default;
+
+void AboutWindowController::AcknowledgementsClicked()
+{
+    try {
+        // The new window first, then the old controller goes (and schedules
+        // its window for deletion): one window after each click.
+        acknowledgementsWindow_ =
+            std::make_unique<AcknowledgementsWindowController>(rootObject_, engine_, acknowledgementsPath_);
+    } catch (const std::exception& e) {
+        std::cerr << "Opening the acknowledgements failed: " << e.what() << '\n';
+    }
+}
+
+} // namespace vand::qt
