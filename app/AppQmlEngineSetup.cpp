@@ -1,0 +1,17 @@
+#include "AppQmlEngineSetup.h"
+
+#include <QQmlEngine>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include "ui/QmlEngineSetup.h"
+
+Q_IMPORT_QML_PLUGIN(com_tarnwick_musical_uiPlugin)
+
+namespace vand::qt {
+
+void PrepareAppQmlEngine(QQmlEngine& engine)
+{
+    PrepareQmlEngine(engine);
+}
+
+} // namespace vand::qt

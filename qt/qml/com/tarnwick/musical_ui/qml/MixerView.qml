@@ -1,0 +1,5 @@
+import QtQuick
+
+// The mixer view, hosted by the edit panel.
+Item {
+}

@@ -1,0 +1,316 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import com.tarnwick.vand_ui
+
+// The application's main window. It relays its children's signals, turns
+// edit-button presses into ticks, follows the player's transport state and
+// never closes by itself: the close request goes to whoever answers `closing`.
+ApplicationWindow {
+    id: window
+
+    property url albumArtImageUrl: ""
+    property int marginSize: 15
+    property bool oscEnable: true
+    property bool showFade: true
+    property bool showScore: false
+    property bool showMixer: false
+
+    property alias statusBannerControl: statusBanner
+    property alias key: statusBanner.key
+    property alias tempo: statusBanner.tempo
+    property alias meter: statusBanner.meter
+    property alias transpose: statusBanner.transpose
+    property alias tempoScale: statusBanner.tempoScale
+    property alias beat: statusBanner.beat
+    property alias measure: statusBanner.measure
+    property alias songTitle: statusBanner.songTitle
+    property alias flowControlLabel: statusBanner.flowControlLabel
+    property alias flowControlValue: statusBanner.flowControlValue
+    property alias flowControlBackgroundColor: statusBanner.flowControlBackgroundColor
+    property alias volumeLevelPercent: statusBanner.volumeLevelPercent
+    property alias highlightContinueButton: playControl.highlightContinueButton
+    property alias mixerControl: editPanel.mixerControl
+    property alias aboutWindow: menu.aboutWindow
+    property alias menu: menu
+    property alias showAlbumArtImage: statusBanner.albumArtImageControl.visible
+    property alias cornerLogoSource: cornerLogo.source
+    property alias editPanelControl: editPanel
+    property alias timelineControl: timelinePanel.timelineControl
+    property alias scoreControl: scoreView
+
+    signal play()
+    signal stop()
+    signal pause()
+    signal fade(int fadeTimeMs)
+    signal continueFlow()
+    signal nextSong()
+    signal prevSong()
+    signal jumpToBar(string barNum)
+    signal changelogManagerOpened()
+    signal outputPathsOpened()
+    signal getLatestLogClicked()
+    signal caesuraButtonPressed(int start)
+    signal markerButtonPressed(int start)
+    signal oscButtonPressed(int start)
+    signal skipButtonPressed(int start, int end)
+    signal vampButtonPressed(int start, int end)
+    signal cutButtonPressed(int start, int end)
+    signal transposeButtonPressed(int start, int end)
+    signal tempoButtonPressed(int start, int end)
+    signal repeatButtonPressed(int start, int end)
+    signal clickButtonPressed(int start, int end)
+    signal songIndexChanged()
+
+    // Raised by the main controller.
+    signal playStarted()
+    signal stopped()
+    signal paused()
+    signal fading()
+    signal jumpToBarResult(bool success)
+
+    minimumWidth: 1366
+    minimumHeight: 768
+    width: minimumWidth
+    height: minimumHeight
+    title: "Pelorin"
+    visible: true
+    color: theme.default_bg_color
+
+    function startJumpToBar() {
+        jumpToBarPopup.open();
+    }
+
+    function setSelectionStart(tickValue) {
+        timelinePanel.timelineControl.selectionStart = tickValue / 25;
+    }
+
+    function setSelectionEnd(tickValue) {
+        const timeline = timelinePanel.timelineControl;
+        timeline.selectionEnd = tickValue / 25;
+        timeline.selectionActive = true;
+    }
+
+    // The ticks an edit button acts on: the selection when there is one,
+    // otherwise the playhead.
+    function editRange() {
+        const timeline = timelinePanel.timelineControl;
+        if (timeline.selectionActive) {
+            return [timeline.calculateScaledPosition(timeline.selectionStart * timeline.viewScale),
+                    timeline.calculateScaledPosition(timeline.selectionEnd * timeline.viewScale)];
+        }
+        const position = timeline.calculateScaledPosition(timeline.playheadItem.x);
+        return [position, position];
+    }
+
+    onClosing: (close) => { close.accepted = false; }
+
+    onPlayStarted: {
+        playControl.stopToggled = true;
+        playControl.pauseEnabled = true;
+        playControl.pauseToggled = false;
+        playControl.fadeEnabled = true;
+    }
+    onPaused: {
+        playControl.pauseToggled = true;
+        playControl.fadeEnabled = false;
+    }
+    onStopped: {
+        playControl.stopToggled = false;
+        playControl.pauseEnabled = false;
+        playControl.pauseToggled = false;
+        playControl.fadeEnabled = false;
+    }
+    onFading: {
+        playControl.stopToggled = true;
+        playControl.pauseEnabled = true;
+        playControl.pauseToggled = false;
+        playControl.fadeEnabled = false;
+    }
+    onJumpToBarResult: (success) => jumpToBarPopup.result(success)
+
+    VandTheme { id: theme }
+
+    Item {
+        id: keyReceiver
+        objectName: "keyReceiver"
+        anchors.fill: parent
+        focus: true
+        Keys.onPressed: (event) => {
+            if (event.key === Qt.Key_Plus) {
+                menu.zoomIn();
+                event.accepted = true;
+            }
+        }
+    }
+
+    ResponsiveMenu {
+        id: menu
+        objectName: "menu"
+        anchors.top: parent.top
+        anchors.left: parent.left
+        anchors.topMargin: 10
+        anchors.leftMargin: 10
+        z: 1
+        rootWindow: window
+        onJumpToBarStart: window.startJumpToBar()
+        onChangelogManagerOpened: window.changelogManagerOpened()
+        onOutputPaths: window.outputPathsOpened()
+        onGetLatestLogClicked: window.getLatestLogClicked()
+    }
+
+    TabBar {
+        id: modeTabs
+        objectName: "modeTabs"
+        anchors.left: menu.right
+        anchors.leftMargin: 10
+        anchors.top: parent.top
+        z: 1
+        spacing: 0
+        currentIndex: 0
+        background: Rectangle {
+            color: theme.default_bg_color
+        }
+
+        ModeTabButton {
+            objectName: "musicEditTab"
+            text: "Music Edit"
+            font: theme.default_font
+        }
+        ModeTabButton {
+            objectName: "scoreTab"
+            text: "Score"
+            font: theme.default_font
+            visible: window.showScore
+        }
+    }
+
+    ColumnLayout {
+        id: mainColumn
+        anchors.fill: parent
+        anchors.topMargin: 25
+        anchors.bottomMargin: theme.bevel_width
+        spacing: 2
+
+        RowLayout {
+            objectName: "topRow"
+            spacing: 15
+            Layout.preferredHeight: 100
+            Layout.fillWidth: true
+            Layout.leftMargin: window.marginSize
+            Layout.rightMargin: window.marginSize
+            Layout.bottomMargin: window.marginSize
+
+            PlayControl {
+                id: playControl
+                objectName: "playControl"
+                Layout.alignment: Qt.AlignLeft | Qt.AlignBottom
+                showFade: window.showFade
+                onPlay: window.play()
+                onStop: window.stop()
+                onPause: window.pause()
+                onFade: (fadeTimeMs) => window.fade(fadeTimeMs)
+                onContinueFlow: window.continueFlow()
+                onNextSong: window.nextSong()
+                onPrevSong: window.prevSong()
+            }
+
+            ShowStatusBanner {
+                id: statusBanner
+                objectName: "statusBanner"
+                Layout.fillWidth: true
+                albumArtImageControl.source: window.albumArtImageUrl
+                onBarBeatClicked: window.startJumpToBar()
+            }
+
+            Image {
+                id: cornerLogo
+                objectName: "cornerLogo"
+                Layout.preferredHeight: 80
+                Layout.preferredWidth: paintedWidth
+                Layout.alignment: Qt.AlignRight | Qt.AlignVCenter
+                fillMode: Image.PreserveAspectFit
+                smooth: true
+                antialiasing: true
+                mipmap: true
+                source: "qrc:/images/vand_flat_logo.png"
+            }
+        }
+
+        StackLayout {
+            objectName: "modeStack"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            currentIndex: modeTabs.currentIndex
+
+            ColumnLayout {
+                spacing: 0
+
+                TimeLineEditPanel {
+                    id: timelinePanel
+                    objectName: "timelinePanel"
+                    Layout.fillWidth: true
+                }
+
+                Item {
+                    objectName: "bottomPanel"
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+
+                    EditPanel {
+                        id: editPanel
+                        objectName: "editPanel"
+                        anchors.fill: parent
+                        showMixer: window.showMixer
+                        oscEnable: window.oscEnable
+
+                        onCaesuraButtonPressed: window.caesuraButtonPressed(window.editRange()[0])
+                        onMarkerButtonPressed: window.markerButtonPressed(window.editRange()[0])
+                        onOscButtonPressed: window.oscButtonPressed(window.editRange()[0])
+                        onSkipButtonPressed: {
+                            const r = window.editRange();
+                            window.skipButtonPressed(r[0], r[1]);
+                        }
+                        onVampButtonPressed: {
+                            const r = window.editRange();
+                            window.vampButtonPressed(r[0], r[1]);
+                        }
+                        onCutButtonPressed: {
+                            const r = window.editRange();
+                            window.cutButtonPressed(r[0], r[1]);
+                        }
+                        onTransposeButtonPressed: {
+                            const r = window.editRange();
+                            window.transposeButtonPressed(r[0], r[1]);
+                        }
+                        onTempoButtonPressed: {
+                            const r = window.editRange();
+                            window.tempoButtonPressed(r[0], r[1]);
+                        }
+                        onRepeatButtonPressed: {
+                            const r = window.editRange();
+                            window.repeatButtonPressed(r[0], r[1]);
+                        }
+                        onClickButtonPressed: {
+                            const r = window.editRange();
+                            window.clickButtonPressed(r[0], r[1]);
+                        }
+                        onSongIndexChanged: window.songIndexChanged()
+                    }
+                }
+            }
+
+            ScoreView {
+                id: scoreView
+                objectName: "scoreView"
+                visible: false
+            }
+        }
+    }
+
+    JumpToBar {
+        id: jumpToBarPopup
+        objectName: "jumpToBar"
+        onOk: window.jumpToBar(barNum)
+    }
+}

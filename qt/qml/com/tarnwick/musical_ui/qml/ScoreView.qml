@@ -1,0 +1,5 @@
+import QtQuick
+
+// The score pages.
+Item {
+}
