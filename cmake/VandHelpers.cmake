@@ -37,3 +37,41 @@ function(vand_add_qml_test)
     TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic")
 endfunction()
+
+# vand_add_qml_module(TARGET target URI uri)
+# A QML module of the project: every .qml/.js under qml/ and every file under
+# resources/ of the calling folder, compiled ahead of time into a static
+# library with a static plug-in (target "<target>plugin"), under
+# "qrc:/qt/qml/<uri as path>/".
+function(vand_add_qml_module)
+  cmake_parse_arguments(M "" "TARGET;URI" "" ${ARGN})
+  file(GLOB_RECURSE qml_files RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+    CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/qml/*.qml ${CMAKE_CURRENT_SOURCE_DIR}/qml/*.js)
+  file(GLOB_RECURSE resources RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+    CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/*)
+  qt_add_library(${M_TARGET} STATIC)
+  qt_add_qml_module(${M_TARGET}
+    URI ${M_URI}
+    VERSION 1.0
+    RESOURCE_PREFIX /qt/qml
+    IMPORT_PATH ${PROJECT_BINARY_DIR}/qt/qml
+    QML_FILES ${qml_files}
+    RESOURCES ${resources}
+  )
+  target_link_libraries(${M_TARGET} PRIVATE Qt6::Quick Qt6::QuickControls2)
+endfunction()
+
+# vand_add_subdirectories()
+# Adds every direct subfolder of the calling folder that has a CMakeLists.txt,
+# in name order.
+function(vand_add_subdirectories)
+  file(GLOB dirs LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+    CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT dirs)
+  foreach(dir IN LISTS dirs)
+    if(IS_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/${dir}"
+       AND EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
