@@ -1,0 +1,634 @@
+// Reading and writing the *.logdata format (JSON).
+
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+#include "AtomicFile.h"
+#include "CL/ChangeLog.h"
+#include "CL/Errors.h"
+
+namespace CL {
+
+// Access to ChangeLog's private parts for the reader and writer.
+class ChangeLogIo {
+ public:
+  static void SetReport(ChangeLog& log, LoadReport r) { log.report_ = std::move(r); }
+  static void SetUnknownMembers(ChangeLog& log, std::vector<std::pair<std::string, std::string>> m) {
+    log.unknownMembers_ = std::move(m);
+  }
+  static const std::vector<std::pair<std::string, std::string>>& UnknownMembers(const ChangeLog& log) {
+    return log.unknownMembers_;
+  }
+};
+
+namespace {
+
+constexpr std::size_t kMaxIdBytes = 256;
+constexpr std::size_t kMaxTextBytes = 64 * 1024;
+constexpr std::size_t kMaxSongKeyBytes = 64;
+constexpr const char* kFormatName = "vand-logdata";
+
+using Value = rapidjson::Value;
+
+// A read failure at a place in the document.
+struct FormatError {
+  std::string where;
+  std::string what;
+};
+
+[[noreturn]] void Fail(const std::string& where, const std::string& what) { throw FormatError{where, what}; }
+
+std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
+const Value* Member(const Value& obj, const char* name) {
+  const auto it = obj.FindMember(name);
+  return it == obj.MemberEnd() ? nullptr : &it->value;
+}
+
+std::string GetString(const Value& obj, const char* name, const std::string& where, bool required,
+                      std::size_t maxBytes = kMaxTextBytes) {
+  const Value* v = Member(obj, name);
+  if (v == nullptr || v->IsNull()) {
+    if (required) Fail(where, Quote(name) + " is missing");
+    return std::string();
+  }
+  if (!v->IsString()) Fail(where, Quote(name) + " must be text");
+  if (v->GetStringLength() > maxBytes) Fail(where, Quote(name) + " is longer than " + std::to_string(maxBytes) + " bytes");
+  return std::string(v->GetString(), v->GetStringLength());
+}
+
+std::int64_t GetInteger(const Value& obj, const char* name, const std::string& where, std::int64_t lo,
+                        std::int64_t hi, std::optional<std::int64_t> fallback) {
+  const Value* v = Member(obj, name);
+  if (v == nullptr || v->IsNull()) {
+    if (!fallback) Fail(where, Quote(name) + " is missing");
+    return *fallback;
+  }
+  if (!v->IsInt64() || v->GetInt64() < lo || v->GetInt64() > hi) {
+    Fail(where, Quote(name) + " must be a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
+  }
+  return v->GetInt64();
+}
+
+UInt32 GetTick(const Value& obj, const char* name, const std::string& where, std::optional<UInt32> fallback) {
+  std::optional<std::int64_t> fb;
+  if (fallback) fb = *fallback;
+  return static_cast<UInt32>(GetInteger(obj, name, where, 0, std::numeric_limits<UInt32>::max(), fb));
+}
+
+double GetNumber(const Value& obj, const char* name, const std::string& where, std::optional<double> fallback) {
+  const Value* v = Member(obj, name);
+  if (v == nullptr || v->IsNull()) {
+    if (!fallback) Fail(where, Quote(name) + " is missing");
+    return *fallback;
+  }
+  if (!v->IsNumber()) Fail(where, Quote(name) + " must be a number");
+  const double d = v->GetDouble();
+  if (!std::isfinite(d)) Fail(where, Quote(name) + " must be a finite number");
+  return d;
+}
+
+float GetFloat(const Value& obj, const char* name, const std::string& where, float fallback, float lo, float hi) {
+  const double d = GetNumber(obj, name, where, fallback);
+  if (d < lo || d > hi) {
+    Fail(where, Quote(name) + " must lie between " + std::to_string(lo) + " and " + std::to_string(hi));
+  }
+  return static_cast<float>(d);
+}
+
+bool GetBool(const Value& obj, const char* name, const std::string& where, bool fallback) {
+  const Value* v = Member(obj, name);
+  if (v == nullptr || v->IsNull()) return fallback;
+  if (!v->IsBool()) Fail(where, Quote(name) + " must be true or false");
+  return v->GetBool();
+}
+
+const Value& RequireObject(const Value* v, const std::string& where, const char* what) {
+  if (v == nullptr || !v->IsObject()) Fail(where, std::string(what) + " must be an object");
+  return *v;
+}
+
+std::string ToRawJson(const Value& v) {
+  rapidjson::StringBuffer buf;
+  rapidjson::Writer<rapidjson::StringBuffer> w(buf);
+  v.Accept(w);
+  return std::string(buf.GetString(), buf.GetSize());
+}
+
+std::string TickText(UInt32 t) { return std::to_string(t); }
+
+std::string KindName(unsigned char code) {
+  switch (code) {
+    case codes::kVamp: return "Vamp";
+    case codes::kRepeat: return "Repeat";
+    case codes::kCut: return "Cut";
+    case codes::kTranspose: return "Transposition";
+    case codes::kTempoScale: return "Tempo scale";
+    case codes::kMarker: return "Marker";
+    case codes::kClick: return "Click";
+    case codes::kFermata: return "Skip";
+    case codes::kCaesura: return "Caesura";
+    case codes::kOsc: return "OSC command";
+    default: return std::string("Event '") + static_cast<char>(code) + "'";
+  }
+}
+
+std::unique_ptr<cmn::VandEvent> ReadEvent(const Value& ev, const std::string& where) {
+  if (!ev.IsObject()) Fail(where, "an event must be an object");
+  const std::string codeText = GetString(ev, "code", where, true, 4);
+  if (codeText.size() != 1) Fail(where, "\"code\" must be one character");
+  const auto code = static_cast<unsigned char>(codeText[0]);
+  const std::string id = GetString(ev, "id", where, false, kMaxIdBytes);
+  const UInt32 start = GetTick(ev, "start", where, std::nullopt);
+  const bool region = codes::IsRegionCode(code);
+  const UInt32 end = GetTick(ev, "end", where, region ? std::nullopt : std::optional<UInt32>(0));
+
+  switch (code) {
+    case codes::kVamp:
+      return std::make_unique<Vamp>(start, end, id, static_cast<int>(GetInteger(ev, "int", where, 0, 500, 0)));
+    case codes::kRepeat:
+      return std::make_unique<Repeat>(start, end, id, static_cast<int>(GetInteger(ev, "int", where, 1, 500, 2)));
+    case codes::kCut:
+      return std::make_unique<Cut>(start, end, id, 0);
+    case codes::kTranspose:
+      return std::make_unique<Transpose>(start, end, id, static_cast<int>(GetInteger(ev, "int", where, -6, 6, 0)));
+    case codes::kClick:
+      return std::make_unique<Click>(start, end, id, static_cast<int>(GetInteger(ev, "int", where, 1, 128, std::nullopt)));
+    case codes::kFermata:
+      return std::make_unique<Fermata>(start, end, id, 0);
+    case codes::kTempoScale:
+      return std::make_unique<TempoScale>(start, end, id, GetNumber(ev, "float", where, std::nullopt));
+    case codes::kMarker:
+      return std::make_unique<Marker>(start, GetString(ev, "text", where, false), id);
+    case codes::kCaesura:
+      return std::make_unique<Caesura>(start, id, 0);
+    case codes::kOsc: {
+      const Value& osc = RequireObject(Member(ev, "osc"), where, "\"osc\"");
+      return std::make_unique<Osc>(start, id,
+                                   OscProperties(GetString(osc, "message", where + ".osc", false),
+                                                 GetString(osc, "networkId", where + ".osc", false, kMaxIdBytes)));
+    }
+    default:
+      if (codes::IsSfxCode(code)) Fail(where, "sound effects belong in \"soundEffects\", not in a song");
+      if (code < 0x20 || code >= 0x7F) Fail(where, "\"code\" must be a printable character");
+      return std::make_unique<UnknownEvent>(code, start, end, id, ToRawJson(ev));
+  }
+}
+
+Sfx ReadSfx(const Value& v, const std::string& where) {
+  if (!v.IsObject()) Fail(where, "a sound effect must be an object");
+  SfxProperties p;
+  p.setName(GetString(v, "name", where, false));
+  p.setEffectId(GetString(v, "effectId", where, false, kMaxIdBytes));
+  p.setEffectIdIndex(static_cast<Int32>(GetInteger(v, "effectIndex", where, 0, std::numeric_limits<Int32>::max(), 0)));
+  p.setOutputPath(GetString(v, "outputPath", where, false, kMaxIdBytes));
+  p.setRepeats(static_cast<Int32>(GetInteger(v, "repeats", where, -1, std::numeric_limits<Int32>::max(), 0)));
+  p.setVolume(GetFloat(v, "volume", where, 1.0f, 0.0f, 16.0f));
+  p.setPan(GetFloat(v, "pan", where, 0.5f, 0.0f, 1.0f));
+  p.setReverb(GetFloat(v, "reverb", where, 0.0f, 0.0f, 1.0f));
+  p.fadeIn = static_cast<UInt16>(GetInteger(v, "fadeIn", where, 0, 65535, 0));
+  p.fadeOut = static_cast<UInt16>(GetInteger(v, "fadeOut", where, 0, 65535, 0));
+  return Sfx(GetTick(v, "tick", where, 0), GetString(v, "id", where, false, kMaxIdBytes), p,
+             GetBool(v, "ambient", where, false));
+}
+
+// A free id: base, or base_2, base_3 ... not yet in `taken`.
+std::string FreeId(const std::string& base, const std::set<std::string>& taken) {
+  if (!taken.count(base)) return base;
+  for (unsigned n = 2;; ++n) {
+    std::string candidate = base + "_" + std::to_string(n);
+    if (!taken.count(candidate)) return candidate;
+  }
+}
+
+std::string IdLetter(unsigned char code) {
+  return code == codes::kVamp ? std::string("V") : std::string(1, static_cast<char>(code));
+}
+
+// Ids, inverted and empty regions, tempo-scale ranges and forbidden overlaps.
+void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::VandEvent>> events, SongLog& out,
+                   LoadReport& report) {
+  const std::string inSong = " in song " + song;
+  // Regions: swap inverted ones, drop empty ones.
+  std::vector<std::unique_ptr<cmn::VandEvent>> kept;
+  kept.reserve(events.size());
+  for (auto& e : events) {
+    if (codes::IsRegionCode(e->code())) {
+      if (e->end() < e->start()) {
+        report.invertedLoopEvents.push_back(KindName(e->code()) + " " + e->EventId() + inSong + " ended at tick " +
+                                            TickText(e->end()) + " before its start at tick " +
+                                            TickText(e->start()) + "; its start and end were swapped.");
+        const UInt32 s = e->start();
+        e->start(e->end());
+        e->end(s);
+      } else if (e->end() == e->start()) {
+        report.removedEvents.push_back(KindName(e->code()) + " " + e->EventId() + inSong + " at tick " +
+                                       TickText(e->start()) + " had no length and was removed.");
+        continue;
+      }
+    }
+    if (e->code() == codes::kTempoScale) {
+      auto* ts = static_cast<TempoScale*>(e.get());
+      const double f = ts->factor();
+      const double clamped = std::clamp(f, 0.5, 2.0);
+      if (clamped != f) {
+        report.tempoScaleWarnings.push_back("Tempo scale " + e->EventId() + inSong + " at tick " +
+                                            TickText(e->start()) + " was " + std::to_string(f) +
+                                            "; it was limited to " + std::to_string(clamped) + ".");
+        ts->SetFactor(clamped);
+      }
+    }
+    kept.push_back(std::move(e));
+  }
+  // In start order (stable), later regions that overlap earlier ones go.
+  std::stable_sort(kept.begin(), kept.end(),
+                   [](const auto& a, const auto& b) { return a->start() < b->start(); });
+  std::map<unsigned char, UInt32> endOfKind;  // largest end of the regions kept per kind
+  UInt32 endOfFlow = 0;                       // largest end of the flow regions kept
+  std::map<unsigned char, std::set<std::string>> ids;
+  for (auto& e : kept) {
+    const unsigned char code = e->code();
+    if (codes::IsRegionCode(code)) {
+      const bool sameKind = endOfKind.count(code) && endOfKind[code] > e->start();
+      const bool flow = codes::IsFlowRegionCode(code) && endOfFlow > e->start();
+      if (sameKind || flow) {
+        const std::string line = KindName(code) + " " + e->EventId() + inSong + " at ticks " + TickText(e->start()) +
+                                 " to " + TickText(e->end()) + " overlapped an earlier " +
+                                 (sameKind ? "one of its kind" : "loop or jump") + " and was removed.";
+        (code == codes::kTempoScale ? report.tempoScaleWarnings : report.removedEvents).push_back(line);
+        continue;
+      }
+      endOfKind[code] = std::max(endOfKind[code], e->end());
+      if (codes::IsFlowRegionCode(code)) endOfFlow = std::max(endOfFlow, e->end());
+    }
+    std::set<std::string>& taken = ids[code];
+    const std::string old = e->EventId();
+    std::string id = old.empty() ? IdLetter(code) + std::to_string(e->start()) : old;
+    id = FreeId(id, taken);
+    if (id != old) {
+      report.renamedEventIds.push_back(KindName(code) + (old.empty() ? " without an id" : " " + old) + inSong +
+                                       " at tick " + TickText(e->start()) + " is now " + id + ".");
+      e->SetEventId(id);
+    }
+    taken.insert(id);
+    out.Add(std::move(e));
+  }
+}
+
+ChangeLog Parse(const std::string& text, const std::string& expectedShowId) {
+  rapidjson::Document doc;
+  // Iterative parsing: deep nesting cannot exhaust the stack.
+  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag>(
+      text.data(), text.size());
+  if (doc.HasParseError()) {
+    Fail("offset " + std::to_string(doc.GetErrorOffset()),
+         std::string("not valid JSON (") + rapidjson::GetParseError_En(doc.GetParseError()) + ")");
+  }
+  if (!doc.IsObject()) Fail("top level", "the file must hold a JSON object");
+  if (GetString(doc, "format", "top level", true, 64) != kFormatName) {
+    Fail("top level", "\"format\" is not \"" + std::string(kFormatName) + "\"");
+  }
+  const std::string minReader = GetString(doc, "minReaderVersion", "top level", false, 32);
+  if (!minReader.empty()) {
+    cmn::VANDVersion needed;
+    try {
+      needed.SetWithString(minReader);
+    } catch (const std::invalid_argument&) {
+      Fail("top level", "\"minReaderVersion\" is not a version");
+    }
+    if (needed.major > ChangeLog::kFormatMajor) {
+      throw ChangeLogVersionError("it needs version " + minReader +
+                                  " of the change-log format, and this version of the application reads version " +
+                                  std::to_string(ChangeLog::kFormatMajor) + "." +
+                                  std::to_string(ChangeLog::kFormatMinor));
+    }
+  }
+
+  ChangeLog log;
+  const std::string showId = GetString(doc, "showIdentifier", "top level", false, kMaxIdBytes);
+  if (!expectedShowId.empty() && !showId.empty() && showId != expectedShowId) {
+    throw std::runtime_error("it belongs to the show \"" + showId + "\", not to the show \"" + expectedShowId + "\"");
+  }
+  log.SetShowIdentifier(showId);
+  const std::string versionText = GetString(doc, "version", "top level", false, 32);
+  if (!versionText.empty()) {
+    cmn::VANDVersion v;
+    try {
+      v.SetWithString(versionText);
+    } catch (const std::invalid_argument&) {
+      Fail("top level", "\"version\" is not a version");
+    }
+    log.SetVersion(v);
+  }
+  log.SetModifiedTime(GetTick(doc, "modified", "top level", 0));
+  log.SetNextSfxSuffix(GetTick(doc, "nextSfxSuffix", "top level", 1));
+
+  if (const Value* nets = Member(doc, "networks"); nets && !nets->IsNull()) {
+    if (!nets->IsArray()) Fail("networks", "must be an array");
+    NetworkPathVectorT networks;
+    for (rapidjson::SizeType i = 0; i < nets->Size(); ++i) {
+      const std::string where = "networks[" + std::to_string(i) + "]";
+      const Value& n = (*nets)[i];
+      if (!n.IsObject()) Fail(where, "a network must be an object");
+      NetworkPath p;
+      p.NetworkId(GetString(n, "networkId", where, true, kMaxIdBytes));
+      p.Name(GetString(n, "name", where, false));
+      p.IpAddress(GetString(n, "ip", where, false, 256));
+      p.Port = static_cast<Int32>(GetInteger(n, "port", where, 0, 65535, 0));
+      p.Mode = static_cast<Int32>(GetInteger(n, "mode", where, 0, 1, 0));
+      networks.push_back(std::move(p));
+    }
+    log.SetNetworks(networks);
+  }
+
+  if (const Value* paths = Member(doc, "outputPaths"); paths && !paths->IsNull()) {
+    if (!paths->IsArray()) Fail("outputPaths", "must be an array");
+    for (rapidjson::SizeType i = 0; i < paths->Size(); ++i) {
+      const std::string where = "outputPaths[" + std::to_string(i) + "]";
+      const Value& p = (*paths)[i];
+      if (!p.IsObject()) Fail(where, "an output path must be an object");
+      const std::string id = GetString(p, "id", where, true, kMaxIdBytes);
+      if (id.empty()) Fail(where, "\"id\" is empty");
+      log.SetOutputPath(OutputPath(id, GetString(p, "name", where, false), GetString(p, "deviceId", where, false),
+                                   GetString(p, "deviceName", where, false)));
+    }
+  }
+
+  if (const Value* sfxs = Member(doc, "soundEffects"); sfxs && !sfxs->IsNull()) {
+    if (!sfxs->IsArray()) Fail("soundEffects", "must be an array");
+    for (rapidjson::SizeType i = 0; i < sfxs->Size(); ++i) {
+      log.AppendSfx(ReadSfx((*sfxs)[i], "soundEffects[" + std::to_string(i) + "]"));
+    }
+  }
+
+  LoadReport report;
+  if (const Value* songs = Member(doc, "songs"); songs && !songs->IsNull()) {
+    if (!songs->IsObject()) Fail("songs", "must be an object");
+    for (auto it = songs->MemberBegin(); it != songs->MemberEnd(); ++it) {
+      const std::string song(it->name.GetString(), it->name.GetStringLength());
+      const std::string where = "songs." + Quote(song);
+      if (song.empty() || song.size() > kMaxSongKeyBytes) Fail(where, "a song number must be 1 to 64 bytes");
+      if (log.FindSongLog(song) != nullptr) Fail(where, "the song appears twice");
+      const Value& s = RequireObject(&it->value, where, "a song");
+      SongLog songLog;
+      if (const Value* a = Member(s, "attacca"); a && !a->IsNull()) {
+        songLog.attacca = static_cast<UInt8>(GetInteger(s, "attacca", where, 0, 2, 0));
+        songLog.attaccaSet = true;
+      }
+      std::vector<std::unique_ptr<cmn::VandEvent>> events;
+      if (const Value* evs = Member(s, "events"); evs && !evs->IsNull()) {
+        if (!evs->IsArray()) Fail(where + ".events", "must be an array");
+        events.reserve(evs->Size());
+        for (rapidjson::SizeType i = 0; i < evs->Size(); ++i) {
+          events.push_back(ReadEvent((*evs)[i], where + ".events[" + std::to_string(i) + "]"));
+        }
+      }
+      NormaliseSong(song, std::move(events), songLog, report);
+      log.GetSongLogs().emplace(song, std::move(songLog));
+    }
+  }
+  ChangeLogIo::SetReport(log, std::move(report));
+
+  static const std::set<std::string> kKnown = {"format", "formatVersion", "minReaderVersion", "showIdentifier",
+                                               "version", "modified", "nextSfxSuffix", "networks",
+                                               "outputPaths", "soundEffects", "songs"};
+  std::vector<std::pair<std::string, std::string>> unknown;
+  for (auto it = doc.MemberBegin(); it != doc.MemberEnd(); ++it) {
+    std::string name(it->name.GetString(), it->name.GetStringLength());
+    if (!kKnown.count(name)) unknown.emplace_back(std::move(name), ToRawJson(it->value));
+  }
+  ChangeLogIo::SetUnknownMembers(log, std::move(unknown));
+  return log;
+}
+
+// Shortest decimal text of a float, as a double (0.3f is written 0.3).
+double FloatForJson(float f) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof(buf), f);
+  *r.ptr = '\0';
+  return std::strtod(buf, nullptr);
+}
+
+template <class W>
+void WriteString(W& w, const char* key, const std::string& value) {
+  w.Key(key);
+  w.String(value.c_str(), static_cast<rapidjson::SizeType>(value.size()));
+}
+
+template <class W>
+void WriteEvent(W& w, const cmn::VandEvent& e) {
+  if (const auto* u = dynamic_cast<const UnknownEvent*>(&e)) {
+    // Written as read, with the id and ticks it has now (a load may rename it).
+    rapidjson::Document raw;
+    raw.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(u->Raw().c_str(), u->Raw().size());
+    if (raw.HasParseError() || !raw.IsObject()) raw.SetObject();
+    auto& a = raw.GetAllocator();
+    for (const char* key : {"code", "id", "start", "end"}) {
+      while (raw.RemoveMember(key)) {
+      }
+    }
+    const std::string code(1, static_cast<char>(e.code()));
+    raw.AddMember("code", rapidjson::Value(code.c_str(), a), a);
+    raw.AddMember("id", rapidjson::Value(e.EventId().c_str(), static_cast<rapidjson::SizeType>(e.EventId().size()), a), a);
+    raw.AddMember("start", rapidjson::Value(e.start()), a);
+    if (e.end() != 0) raw.AddMember("end", rapidjson::Value(e.end()), a);
+    const std::string text = ToRawJson(raw);
+    w.RawValue(text.c_str(), text.size(), rapidjson::kObjectType);
+    return;
+  }
+  w.StartObject();
+  WriteString(w, "code", std::string(1, static_cast<char>(e.code())));
+  WriteString(w, "id", e.EventId());
+  w.Key("start");
+  w.Uint(e.start());
+  if (e.IsPairedEvent()) {
+    w.Key("end");
+    w.Uint(e.end());
+  }
+  switch (e.code()) {
+    case codes::kVamp: case codes::kRepeat: case codes::kTranspose: case codes::kClick:
+      w.Key("int");
+      w.Int(e.int_value());
+      break;
+    case codes::kTempoScale:
+      w.Key("float");
+      w.Double(static_cast<const TempoScale&>(e).factor());
+      break;
+    case codes::kMarker:
+      WriteString(w, "text", e.value());
+      break;
+    case codes::kOsc: {
+      const auto& p = static_cast<const Osc&>(e).GetOscProperties();
+      w.Key("osc");
+      w.StartObject();
+      WriteString(w, "message", p.Message());
+      WriteString(w, "networkId", p.NetworkId());
+      w.EndObject();
+      break;
+    }
+    default:
+      break;
+  }
+  w.EndObject();
+}
+
+}  // namespace
+
+ChangeLog ChangeLog::FromJson(const std::string& text, const std::string& expectedShowId,
+                              const std::string& sourceName) {
+  const std::string prefix = "The change log \"" + sourceName + "\" cannot be read: ";
+  try {
+    return Parse(text, expectedShowId);
+  } catch (const FormatError& e) {
+    throw std::runtime_error(prefix + e.where + ": " + e.what + ".");
+  } catch (const ChangeLogVersionError& e) {
+    throw ChangeLogVersionError("The change log \"" + sourceName + "\" cannot be loaded: " + e.what());
+  } catch (const std::bad_alloc&) {
+    throw std::runtime_error(prefix + "out of memory.");
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error(prefix + e.what() + ".");
+  }
+}
+
+ChangeLog::ChangeLog(const std::filesystem::path& logdata, const std::filesystem::path& identityFile) {
+  const std::string name = logdata.filename().string();
+  std::string text;
+  try {
+    text = vand::core::detail::ReadWholeFile(logdata, kMaxFileBytes);
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error("The change log \"" + name + "\" cannot be read: " + e.what());
+  }
+  *this = FromJson(text, identityFile.empty() ? std::string() : ReadShowIdentifier(identityFile), name);
+}
+
+std::string ChangeLog::ReadShowIdentifier(const std::filesystem::path& identityFile) {
+  std::error_code ec;
+  if (!std::filesystem::exists(identityFile, ec)) return std::string();
+  const std::string text = vand::core::detail::ReadWholeFile(identityFile, 1024 * 1024);
+  rapidjson::Document doc;
+  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag>(
+      text.data(), text.size());
+  if (doc.HasParseError() || !doc.IsObject()) {
+    throw std::runtime_error("The show identity file \"" + identityFile.string() + "\" is not valid JSON.");
+  }
+  const auto it = doc.FindMember("identifier");
+  if (it == doc.MemberEnd() || !it->value.IsString()) {
+    throw std::runtime_error("The show identity file \"" + identityFile.string() + "\" names no identifier.");
+  }
+  return std::string(it->value.GetString(), it->value.GetStringLength());
+}
+
+std::string ChangeLog::ToJson() const {
+  rapidjson::StringBuffer buf;
+  rapidjson::PrettyWriter<rapidjson::StringBuffer> w(buf);
+  w.SetIndent(' ', 1);
+  w.StartObject();
+  WriteString(w, "format", kFormatName);
+  WriteString(w, "formatVersion", std::to_string(kFormatMajor) + "." + std::to_string(kFormatMinor));
+  WriteString(w, "minReaderVersion", "1.0");
+  WriteString(w, "showIdentifier", showIdentifier_);
+  WriteString(w, "version", version_.GetAsString());
+  w.Key("modified");
+  w.Uint(modified_);
+  w.Key("nextSfxSuffix");
+  w.Uint(nextSfxSuffix_);
+
+  w.Key("networks");
+  w.StartArray();
+  for (const auto& n : networks_) {
+    w.StartObject();
+    WriteString(w, "networkId", n.NetworkId());
+    WriteString(w, "name", n.Name());
+    WriteString(w, "ip", n.IpAddress());
+    w.Key("port");
+    w.Int(n.Port);
+    w.Key("mode");
+    w.Int(n.Mode);
+    w.EndObject();
+  }
+  w.EndArray();
+
+  w.Key("outputPaths");
+  w.StartArray();
+  for (const auto& [id, p] : outputPaths_) {
+    w.StartObject();
+    WriteString(w, "id", p.GetId());
+    WriteString(w, "name", p.GetName());
+    WriteString(w, "deviceId", p.GetDeviceId());
+    WriteString(w, "deviceName", p.GetDeviceName());
+    w.EndObject();
+  }
+  w.EndArray();
+
+  w.Key("soundEffects");
+  w.StartArray();
+  for (const auto& s : sfxs_) {
+    const SfxProperties& p = s->GetSfxProperties();
+    w.StartObject();
+    WriteString(w, "id", s->EventId());
+    w.Key("ambient");
+    w.Bool(s->IsAmbient());
+    w.Key("tick");
+    w.Uint(s->start());
+    WriteString(w, "name", p.name());
+    WriteString(w, "effectId", p.effectId());
+    w.Key("effectIndex");
+    w.Int(p.effectIdIndex());
+    WriteString(w, "outputPath", p.outputPath());
+    w.Key("repeats");
+    w.Int(p.repeats());
+    w.Key("volume");
+    w.Double(FloatForJson(p.volume()));
+    w.Key("pan");
+    w.Double(FloatForJson(p.pan()));
+    w.Key("reverb");
+    w.Double(FloatForJson(p.reverb()));
+    w.Key("fadeIn");
+    w.Uint(p.fadeIn);
+    w.Key("fadeOut");
+    w.Uint(p.fadeOut);
+    w.EndObject();
+  }
+  w.EndArray();
+
+  w.Key("songs");
+  w.StartObject();
+  for (const auto& [song, log] : songs_) {
+    if (log.IsEmpty()) continue;
+    w.Key(song.c_str(), static_cast<rapidjson::SizeType>(song.size()));
+    w.StartObject();
+    if (log.attaccaSet) {
+      w.Key("attacca");
+      w.Uint(log.attacca);
+    }
+    w.Key("events");
+    w.StartArray();
+    for (const cmn::VandEvent* e : log.GetAllEvents()) WriteEvent(w, *e);
+    w.EndArray();
+    w.EndObject();
+  }
+  w.EndObject();
+
+  for (const auto& [name, raw] : ChangeLogIo::UnknownMembers(*this)) {
+    w.Key(name.c_str(), static_cast<rapidjson::SizeType>(name.size()));
+    w.RawValue(raw.c_str(), raw.size(), rapidjson::kObjectType);
+  }
+  w.EndObject();
+  return std::string(buf.GetString(), buf.GetSize());
+}
+
+}  // namespace CL
