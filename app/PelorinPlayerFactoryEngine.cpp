@@ -1,8 +1,7 @@
-// Joins app_core (with VAND_PLAYER_ENGINE=1) once the player engine libraries
-// exist; the include below names the engine's product class header.
+// The product's player engine, created on the data folder.
 #include "app/PelorinPlayerFactory.h"
 
-#include "platform/player/Pelorin2AudioInterface.h"
+#include "vand_pelorin2/Pelorin2AudioInterface.h"
 
 namespace vand::qt {
 

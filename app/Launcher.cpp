@@ -1,0 +1,237 @@
+#include "app/Launcher.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QStandardPaths>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+
+#include "CL/Errors.h"
+#include "app/MusicalMainController.h"
+#include "app/PlayerFactory.h"
+#include "cmn/ShowIdentity.h"
+#include "ui/DialogController.h"
+#include "ui/InputDialogController.h"
+
+namespace vand::qt {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Utf8(const fs::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string StartErrorText(const std::exception& e)
+{
+    return std::string("Loading show edits failed with the following error: ") + e.what()
+           + ". \n\nBecause the error is related to log versioning, you may be able to fix this issue by "
+             "downloading the latest version of the application from the VAND website.";
+}
+
+} // namespace
+
+Launcher::Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFactory> factory, QObject* parent)
+    : QObject(parent), factory_(std::move(factory)), engine_(engine)
+{
+    if (!factory_)
+        throw std::invalid_argument("The Launcher needs the product identity.");
+
+    const fs::path dataFolder =
+        fs::u8path(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString())
+        / fs::u8path(factory_->folderName.toStdString());
+    vand::MakeDirectoryIfNeeded(Utf8(dataFolder));
+    vand::SetDefaultDataFolder(dataFolder);
+
+    const vand::ShowIdentity identity = vand::DefaultShowIdentityService().CurrentIdentity();
+    const std::string showFolder = Directories::GetShowDirectory();
+
+    const vand::networking::DownloadPlan plan = CheckShowFiles(identity, showFolder);
+    if (!plan.empty()) {
+        // Joins with show downloads: the downloader fetches the plan into the
+        // show folder's parent and opens the main window when it completes
+        // (updateNotice_ = UpdateNotice(plan) then). Until it exists the show
+        // opens on the files already on disk.
+    }
+
+    try {
+        LaunchMainController();
+    } catch (const CL::ChangeLogVersionError& e) {
+        startErrorDialog_ =
+            std::make_unique<DialogController>(StartErrorText(e), "Loading Edits Failed", 0, nullptr, engine_);
+    }
+}
+
+Launcher::~Launcher()
+{
+    // The prompt's window is ours to delete; it must go before the engine.
+    if (quitPrompt_)
+        delete quitPrompt_->GetQmlObject();
+}
+
+std::exception_ptr Launcher::TakeFatalError()
+{
+    std::exception_ptr error;
+    std::swap(error, fatalError_);
+    return error;
+}
+
+vand::networking::DownloadPlan Launcher::CheckShowFiles(const vand::ShowIdentity& identity,
+                                                        const std::string& showFolder)
+{
+    vand::networking::NetworkApiInterface api;
+    api.SetShowIdentity(identity, factory_->productType);
+    auto result = api.GetAllShowFiles();
+    if (result.GetStatus() != vand::networking::ApiStatus::API_SUCCESS) {
+        std::string message = result.GetDisplayMessage();
+        if (message.empty())
+            message = "No error message. Possible network failure.";
+        std::cerr << "Getting file list failed: " << message << std::flush;
+    }
+    if (!result.HasValue())
+        return {};
+    return api.ValidateDownloadPlan(api.GetDownloadPlan(*result.GetValue()), showFolder);
+}
+
+QString Launcher::UpdateNotice(const vand::networking::DownloadPlan& plan)
+{
+    bool logUpdated = false;
+    bool filesUpdated = false;
+    QString version;
+    for (const auto& file : plan) {
+        if (file.kind == "LOG") {
+            logUpdated = true;
+            version = QStringLiteral("%1.%2").arg(file.major).arg(file.minor);
+        } else {
+            filesUpdated = true;
+        }
+    }
+    if (logUpdated && filesUpdated)
+        return QStringLiteral("The event log has been updated to version ") + version
+               + QStringLiteral(" and the show files have been repaired or updated to the latest version.");
+    if (logUpdated)
+        return QStringLiteral("The event log has been updated to version ") + version + QStringLiteral(".");
+    if (filesUpdated)
+        return QStringLiteral("The show files have been repaired or updated to the latest version.");
+    return QString();
+}
+
+void Launcher::LaunchMainController()
+{
+    // Joins with show downloads: the downloader is deleted here.
+    if (mainController_)
+        return;
+    mainController_ = std::make_unique<MusicalMainController>(engine_, factory_.get());
+    connect(mainController_.get(), &MusicalMainController::Closing, this, &Launcher::ClosingSaveQuery);
+    connect(mainController_.get(), &MusicalMainController::SaveCompleted, this, &Launcher::CloseAfterSave);
+    if (!updateNotice_.isEmpty())
+        mainController_->ShowDialog(updateNotice_.toStdString(), "Files Were Updated", 2);
+}
+
+void Launcher::LaunchPelorinMainController()
+{
+    try {
+        LaunchMainController();
+    } catch (const CL::ChangeLogVersionError& e) {
+        startErrorDialog_ =
+            std::make_unique<DialogController>(StartErrorText(e), "Loading Edits Failed", 0, nullptr, engine_);
+    } catch (...) {
+        // Fatal: the application object writes the error log after the loop.
+        fatalError_ = std::current_exception();
+        QCoreApplication::exit(1);
+    }
+}
+
+void Launcher::ClosingSaveQuery()
+{
+    if (!mainController_ || !mainController_->HasUnsavedEdits()) {
+        CloseApp();
+        return;
+    }
+    closeAfterSave_ = true;
+    QObject* window = OpenQuitPrompt();
+    if (!window) {
+        // Without the prompt the edits would be lost unasked: stay open.
+        closeAfterSave_ = false;
+        std::cerr << "The unsaved changes prompt could not be shown.\n";
+        return;
+    }
+    connect(window, SIGNAL(accepted()), mainController_.get(), SLOT(onSaveButton()));
+    connect(window, SIGNAL(cancelled()), this, SLOT(CloseApp()));
+    connect(window, SIGNAL(negated()), this, SLOT(NegateClose()));
+}
+
+QObject* Launcher::OpenQuitPrompt()
+{
+    QObject* parentItem = qobject_cast<QQuickItem*>(parent());
+    quitPrompt_ = std::make_unique<InputDialogController>(
+        "You have unsaved changes.  If you quit now, they will be lost forever.", "Unsaved Changes", 1, parentItem,
+        engine_, nullptr, false);
+    quitPrompt_->SetConfirmationPreamble(QStringLiteral("Unsaved Changes Detected:"));
+    QObject* window = quitPrompt_->GetQmlObject();
+    if (!window)
+        return nullptr;
+    window->setProperty("acceptButtonText", QStringLiteral("Save and Close"));
+    window->setProperty("cancelButtonText", QStringLiteral("Close Without Saving"));
+    window->setProperty("negateButtonText", QStringLiteral("Cancel"));
+    window->setProperty("showNegateButton", true);
+    window->setProperty("showInputField", false);
+    window->setProperty("visible", true);
+    connect(window, SIGNAL(accepted()), this, SLOT(deleteSavePromptDialog()));
+    connect(window, SIGNAL(cancelled()), this, SLOT(deleteSavePromptDialog()));
+    connect(window, SIGNAL(negated()), this, SLOT(deleteSavePromptDialog()));
+    // Escape and the title bar's close button both mean "Cancel": neither may
+    // throw the edits away.
+    connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SLOT(QuitPromptClosed_()));
+    window->installEventFilter(this);
+    return window;
+}
+
+bool Launcher::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && quitPrompt_ && watched == quitPrompt_->GetQmlObject()) {
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            watched->setProperty("visible", false);
+            QMetaObject::invokeMethod(watched, "negated");
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void Launcher::QuitPromptClosed_()
+{
+    NegateClose();
+    if (QObject* window = sender())
+        window->deleteLater();
+}
+
+void Launcher::CloseAfterSave()
+{
+    if (closeAfterSave_)
+        CloseApp();
+}
+
+void Launcher::CloseApp()
+{
+    QCoreApplication::exit(0);
+}
+
+void Launcher::NegateClose()
+{
+    closeAfterSave_ = false;
+}
+
+void Launcher::deleteSavePromptDialog()
+{
+    if (QObject* window = sender())
+        window->deleteLater();
+}
+
+} // namespace vand::qt

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "vand_networking_http/NetworkApiInterface.h"
+
+class QQmlApplicationEngine;
+
+namespace vand {
+class PlayerFactory;
+}
+
+namespace vand::qt {
+
+class DialogController;
+class InputDialogController;
+class MusicalMainController;
+
+// Decides once at start how the program comes up (show download or the main
+// window at once) and handles the end of the program: the main window's close
+// request comes here, and unsaved edits are asked about first.
+class Launcher : public QObject
+{
+    Q_OBJECT
+public:
+    Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFactory> factory,
+             QObject* parent = nullptr);
+    ~Launcher() override;
+
+    MusicalMainController* GetMainController() const { return mainController_.get(); }
+    InputDialogController* GetQuitPrompt() const { return quitPrompt_.get(); }
+    DialogController* GetStartErrorDialog() const { return startErrorDialog_.get(); }
+    bool GetCloseAfterSave() const { return closeAfterSave_; }
+    const QString& GetUpdateNotice() const { return updateNotice_; }
+
+    // A failure that reached a slot and ended the event loop; the
+    // application object writes it to the error log.
+    std::exception_ptr TakeFatalError();
+
+    // The notice shown once the main window opens after a download.
+    static QString UpdateNotice(const vand::networking::DownloadPlan& plan);
+
+public slots:
+    void LaunchPelorinMainController();
+    void ClosingSaveQuery();
+    void CloseAfterSave();
+    void CloseApp();
+    void NegateClose();
+    void deleteSavePromptDialog();
+
+private slots:
+    void QuitPromptClosed_();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Throws; the constructor and the slot report differently.
+    void LaunchMainController();
+    vand::networking::DownloadPlan CheckShowFiles(const vand::ShowIdentity& identity,
+                                                   const std::string& showFolder);
+    QObject* OpenQuitPrompt();
+
+    std::unique_ptr<InputDialogController> quitPrompt_;
+    bool closeAfterSave_ = false;
+    std::unique_ptr<DialogController> startErrorDialog_;
+    QString updateNotice_;
+    std::unique_ptr<MusicalMainController> mainController_;
+    // Joins with show downloads: the show downloader.
+    std::unique_ptr<vand::PlayerFactory> factory_;
+    QQmlApplicationEngine* engine_ = nullptr;
+    std::exception_ptr fatalError_;
+};
+
+} // namespace vand::qt

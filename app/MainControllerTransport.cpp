@@ -1,0 +1,231 @@
+// Transport and navigation: the window's, the menu's and show control's
+// commands become calls on the player engine.
+
+#include <QMetaObject>
+#include <QVariant>
+#include <iostream>
+
+#include "app/MusicalMainController.h"
+#include "app/ShowManager.h"
+#include "vand_player_core/Interface.h"
+
+namespace vand::qt {
+
+namespace {
+const char* kPlaybackErrorTitle = "Playback Error";
+}
+
+std::function<void()> MusicalMainController::FadeCompletion(bool gotoNextSong, bool stopAfter)
+{
+    // Runs once on an engine thread. The engine outlives its own callbacks,
+    // so the raw pointer stays valid while this runs; the controller may be
+    // gone, which the guard tells.
+    std::shared_ptr<LifeGuard> guard = lifeGuard_;
+    Interface* engine = player_.get();
+    return [guard, engine, gotoNextSong, stopAfter]() {
+        {
+            std::lock_guard lock(guard->mutex);
+            if (guard->self)
+                emit guard->self->FadeComplete(gotoNextSong);
+        }
+        if (!stopAfter || !engine)
+            return;
+        try {
+            engine->Stop();
+        } catch (const std::exception& e) {
+            std::cerr << "Stopping after the fade failed: " << e.what() << '\n';
+        } catch (...) {
+            std::cerr << "Stopping after the fade failed\n";
+        }
+    };
+}
+
+void MusicalMainController::Play_()
+{
+    Guarded(kPlaybackErrorTitle, [this] {
+        if (!player_)
+            return;
+        player_->Play();
+        // Joins with show control: PlayQueuedOscCommands().
+    });
+}
+
+void MusicalMainController::Stop_()
+{
+    Guarded(kPlaybackErrorTitle, [this] {
+        if (player_)
+            player_->Stop();
+    });
+}
+
+void MusicalMainController::PauseToggle_(bool fadeCompleted)
+{
+    Guarded(kPlaybackErrorTitle, [this, fadeCompleted] {
+        if (!player_)
+            return;
+        if (!player_->GetIsPaused() && (player_->GetIsPlaying() || player_->GetIsFaded())) {
+            player_->Pause(fadeCompleted);
+        } else {
+            player_->Play();
+            // Joins with show control: PlayQueuedOscCommands().
+        }
+    });
+}
+
+void MusicalMainController::PauseToggleSlot_()
+{
+    PauseToggle_(false);
+}
+
+void MusicalMainController::Fade_(int fadeTimeMs)
+{
+    Guarded(kPlaybackErrorTitle, [this, fadeTimeMs] {
+        if (!player_ || !player_->GetIsPlaying())
+            return;
+        player_->Fade(FadeCompletion(true, false), static_cast<float>(fadeTimeMs / 1000.0));
+    });
+}
+
+void MusicalMainController::FadeTo_(int fadeTimeMs, double targetVolumerPercent)
+{
+    Guarded(kPlaybackErrorTitle, [this, fadeTimeMs, targetVolumerPercent] {
+        if (!player_)
+            return;
+        player_->FadeTo(FadeCompletion(false, false), static_cast<float>(fadeTimeMs / 1000.0),
+                        static_cast<float>(targetVolumerPercent));
+    });
+}
+
+void MusicalMainController::FadeToStop_(int fadeTimeMs)
+{
+    Guarded(kPlaybackErrorTitle, [this, fadeTimeMs] {
+        if (!player_ || !player_->GetIsPlaying())
+            return;
+        player_->Fade(FadeCompletion(true, true), static_cast<float>(fadeTimeMs / 1000.0));
+    });
+}
+
+void MusicalMainController::FadeComplete_(bool gotoNextSong)
+{
+    Guarded(kPlaybackErrorTitle, [this, gotoNextSong] {
+        if (!player_)
+            return;
+        if (player_->GetIsFaded() && gotoNextSong)
+            player_->NextSong();
+        player_->CancelFade();
+    });
+}
+
+void MusicalMainController::ContinueFlow_()
+{
+    Guarded(kPlaybackErrorTitle, [this] {
+        if (!player_)
+            return;
+        player_->FlowControlExit();
+        // Joins with show control: PlayQueuedOscCommands().
+    });
+}
+
+void MusicalMainController::ContinuePlay_()
+{
+    Guarded(kPlaybackErrorTitle, [this] {
+        if (!player_)
+            return;
+        player_->Continue();
+        // Joins with show control: PlayQueuedOscCommands().
+    });
+}
+
+void MusicalMainController::NextSong_()
+{
+    Guarded(kPlaybackErrorTitle, [this] {
+        if (!player_)
+            return;
+        // Joins with show control: onClearOscQueue() first.
+        player_->NextSong();
+    });
+}
+
+void MusicalMainController::PrevSong_()
+{
+    Guarded(kPlaybackErrorTitle, [this] {
+        if (!player_)
+            return;
+        // Joins with show control: onClearOscQueue() first.
+        player_->PrevSong();
+    });
+}
+
+void MusicalMainController::JumpToBar_(QString barNum)
+{
+    Guarded(kPlaybackErrorTitle, [this, &barNum] {
+        if (!player_)
+            return;
+        // Joins with show control: onClearOscQueue() first.
+        const bool found = player_->SeekToBar(barNum.toUtf8().toStdString());
+        emit JumpToBarResult(found);
+    });
+}
+
+void MusicalMainController::JumpToBarStartRequested()
+{
+    if (rootObject_)
+        QMetaObject::invokeMethod(rootObject_, "startJumpToBar");
+}
+
+namespace {
+
+// The player of the loaded show, held for one call.
+std::shared_ptr<Interface> ShowPlayer(const std::shared_ptr<vand::ShowManager>& manager)
+{
+    return manager ? manager->GetPlayer() : nullptr;
+}
+
+} // namespace
+
+void MusicalMainController::SeekNextBarRequested_()
+{
+    Guarded(kPlaybackErrorTitle, [this] {
+        if (auto player = ShowPlayer(showManager_))
+            player->SeekToNextMeasure();
+    });
+}
+
+void MusicalMainController::SeekPrevBarRequested_()
+{
+    Guarded(kPlaybackErrorTitle, [this] {
+        if (auto player = ShowPlayer(showManager_))
+            player->SeekToPreviousMeasure();
+    });
+}
+
+void MusicalMainController::SeekNextMarkerRequested_()
+{
+    Guarded(kPlaybackErrorTitle, [this] {
+        if (auto player = ShowPlayer(showManager_))
+            player->SeekRight();
+    });
+}
+
+void MusicalMainController::SeekPrevMarkerRequested_()
+{
+    Guarded(kPlaybackErrorTitle, [this] {
+        if (auto player = ShowPlayer(showManager_))
+            player->SeekLeft();
+    });
+}
+
+void MusicalMainController::ZoomInRequested_()
+{
+    if (QObject* timeline = rootObject_ ? rootObject_->property("timelineControl").value<QObject*>() : nullptr)
+        QMetaObject::invokeMethod(timeline, "zoomin", Q_ARG(QVariant, QVariant(0.6)), Q_ARG(QVariant, QVariant(true)));
+}
+
+void MusicalMainController::ZoomOutRequested_()
+{
+    if (QObject* timeline = rootObject_ ? rootObject_->property("timelineControl").value<QObject*>() : nullptr)
+        QMetaObject::invokeMethod(timeline, "zoomout", Q_ARG(QVariant, QVariant(0.6)),
+                                  Q_ARG(QVariant, QVariant(true)));
+}
+
+} // namespace vand::qt

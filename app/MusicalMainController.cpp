@@ -1,0 +1,396 @@
+#include "app/MusicalMainController.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QQmlApplicationEngine>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QVariant>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+
+#include "app/AppSettings.h"
+#include "app/EditModel.h"
+#include "app/PlayerFactory.h"
+#include "app/ResponsiveMenuController.h"
+#include "app/ShowManager.h"
+#include "cmn/ShowIdentity.h"
+#include "ui/AboutWindowController.h"
+#include "ui/DialogController.h"
+#include "vand_core/qt/MetaTypes.h"
+#include "vand_pelorin/AudioInterface.h"
+
+namespace vand::qt {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* kMainWindowUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/MusicalMain.qml";
+const char* kSaveErrorTitle = "Save Failed";
+const char* kLoadErrorTitle = "Loading Show Failed";
+
+std::string Utf8(const fs::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+QVariantMap MainWindowProperties(const vand::PlayerFactory* factory)
+{
+    if (!factory)
+        throw std::invalid_argument("The main controller needs the product identity.");
+    // The window is created hidden; the show load shows it.
+    return {{QStringLiteral("showAlbumArtImage"), factory->showAlbumArt},
+            {QStringLiteral("showFade"), factory->showFade},
+            {QStringLiteral("visible"), false}};
+}
+
+QObject* ObjectProperty(QObject* object, const char* name)
+{
+    return object ? object->property(name).value<QObject*>() : nullptr;
+}
+
+} // namespace
+
+MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand::PlayerFactory* factory)
+    : QmlController(engine, QUrl(QString::fromLatin1(kMainWindowUrl)), nullptr, true,
+                    MainWindowProperties(factory)),
+      lifeGuard_(std::make_shared<LifeGuard>()), factory_(factory)
+{
+    try {
+        if (!rootObject_)
+            throw std::runtime_error("The main window could not be created.");
+        vand::core::RegisterQtMetaTypes();
+        lifeGuard_->self = this;
+
+        eventObserver_.SetCallbackFunc(&MusicalMainController::OnPlayerEvent, this);
+        eventObserver_.RegisterPageNum(12);
+        eventObserver_.RegisterPlayhead(13);
+        eventObserver_.RegisterPlaybackStarted(0);
+        eventObserver_.RegisterPlaybackStopped(1);
+        eventObserver_.RegisterPlaybackPaused(2);
+        eventObserver_.RegisterPlaybackFading(3);
+        eventObserver_.RegisterKey(5);
+        eventObserver_.RegisterTempo(6);
+        eventObserver_.RegisterMeter(7);
+        eventObserver_.RegisterTransposition(8);
+        eventObserver_.RegisterTempoScale(9);
+        eventObserver_.RegisterVampOn(19);
+        eventObserver_.RegisterVampOff(20);
+        eventObserver_.RegisterBarBeat(10);
+        eventObserver_.RegisterSongTitle(14);
+        eventObserver_.RegisterSongLoaded(15);
+        eventObserver_.RegisterStatusFlowControl(4);
+        eventObserver_.RegisterMidiNotification(18);
+        eventObserver_.RegisterLearnedMIDICommand(16);
+        eventObserver_.RegisterMIDICommandCanceled(17);
+        eventObserver_.RegisterStatusVolume(21);
+        eventObserver_.RegisterMarker(11);
+
+        rootObject_->setProperty("showMixer", factory_->showMixer);
+        rootObject_->setProperty("showScore", factory_->showScore);
+
+        LoadShow();
+
+        rootObject_->setProperty("cornerLogoSource", factory_->cornerLogoUrl);
+
+        const QString version = QStringLiteral("%1.%2.%3")
+                                    .arg(factory_->versionMajor)
+                                    .arg(factory_->versionMinor)
+                                    .arg(factory_->versionPatch);
+        aboutWindow_ = std::make_unique<AboutWindowController>(
+            ObjectProperty(rootObject_, "aboutWindow"), engine_, version, factory_->aboutLogoUrl,
+            QStringLiteral(":/qt/qml/com/tarnwick/") + factory_->folderName
+                + QStringLiteral("2_ui/resources/text/acknowledgements.txt"),
+            factory_->BuildIdentifier());
+
+        menuController_ = std::make_unique<ResponsiveMenuController>(
+            factory_->showAudioManager, factory_->displayName, ObjectProperty(rootObject_, "menu"), engine_,
+            factory_->oscEnabled);
+
+        wiring_.exchange(true);
+        ConnectView();
+
+        // Joins with show control: the saved OSC settings are loaded here and
+        // the OSC server starts, once.
+
+        rootObject_->setProperty("oscEnable", factory_->oscEnabled);
+
+        // Joins with show control: the timed OSC sender is wired here.
+
+        ApplyAudioSettings();
+    } catch (...) {
+        // No engine callback may reach a half-built controller.
+        std::lock_guard lock(lifeGuard_->mutex);
+        lifeGuard_->self = nullptr;
+        throw;
+    }
+}
+
+MusicalMainController::~MusicalMainController()
+{
+    {
+        std::lock_guard lock(lifeGuard_->mutex);
+        lifeGuard_->self = nullptr;
+    }
+    try {
+        if (player_ && !player_->IsStopped())
+            player_->Stop();
+    } catch (const std::exception& e) {
+        std::cerr << "Stopping the player failed: " << e.what() << '\n';
+    } catch (...) {
+        std::cerr << "Stopping the player failed\n";
+    }
+    // Joins with the timeline and the edit tools: the timeline, the caesura
+    // tool and the marker tool are deleted first.
+    // The remaining members go in the reverse of their declaration order.
+}
+
+void MusicalMainController::ShowDialog(const std::string& message, const std::string& title, int kind)
+{
+    try {
+        auto dialog = std::make_unique<DialogController>(message, title, kind, rootObject_, engine_);
+        messageDialog_ = std::move(dialog);
+    } catch (const std::exception& e) {
+        std::cerr << title << ": " << message << " (" << e.what() << ")\n";
+    }
+}
+
+void MusicalMainController::onInformation(std::string message, std::string title)
+{
+    ShowDialog(message, title, 2);
+}
+
+void MusicalMainController::onError(std::string message, std::string title)
+{
+    ShowDialog(message, title, 0);
+}
+
+bool MusicalMainController::HasUnsavedEdits() const
+{
+    // The edit controller keeps this model's flag current.
+    return editModel_ && editModel_->needsSave;
+}
+
+QString MusicalMainController::GetDataFolder() const
+{
+    const QDir local(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+    QDir folder(local.filePath(QStringLiteral("../") + factory_->folderName));
+    if (!folder.exists())
+        folder.mkpath(QStringLiteral("."));
+    return QDir::cleanPath(folder.absolutePath());
+}
+
+QString MusicalMainController::GetSettingsPath() const
+{
+    return QDir(GetDataFolder()).filePath(QStringLiteral("general_settings.vand"));
+}
+
+QString MusicalMainController::GetOscSettingsPath() const
+{
+    return QDir(GetDataFolder()).filePath(QStringLiteral("osc_settings.vand"));
+}
+
+void MusicalMainController::ApplyAudioSettings()
+{
+    try {
+        const QString path = GetSettingsPath();
+        const bool exists = QFileInfo::exists(path);
+        appSettings_ = std::make_shared<vand::AppSettings>(std::make_unique<QSettings>(path, QSettings::IniFormat));
+        if (!exists)
+            return;
+        appSettings_->Load();
+        if (player_) {
+            player_->SetOutputDeviceUid(appSettings_->GetDefaultOutputDeviceString().toUtf8().constData());
+            player_->SetVolume(appSettings_->GetDefaultVolume(), vand_audio::VolumeType(1));
+        }
+    } catch (const std::exception& e) {
+        onError(e.what(), "Error Setting Audio");
+    }
+}
+
+void MusicalMainController::LoadShow_()
+{
+    Guarded(kLoadErrorTitle, [this] { LoadShow(); });
+}
+
+void MusicalMainController::LoadShow()
+{
+    // Joins with show control: the OSC manager and the OSC server are deleted here.
+
+    if (showManager_)
+        showManager_->ReleasePlayer();
+
+    rootObject_->setProperty("visible", true);
+
+    dataFolder_ = GetDataFolder().toUtf8().toStdString();
+    vand::MakeDirectoryIfNeeded(dataFolder_);
+
+    showIdentity_ = std::make_shared<vand::ShowIdentityService>(fs::u8path(dataFolder_));
+    const vand::ShowIdentity identity = showIdentity_->CurrentIdentity();
+    showFolder_ = Utf8(fs::u8path(dataFolder_) / fs::u8path(identity.folder));
+    showName_ = QString::fromStdString(identity.showName);
+    const QString organisation = QString::fromStdString(identity.organisationName);
+
+    // Tear down the previous show.
+    mixerController_.reset();
+    // Joins with output paths, the edit controller and the timeline: they are
+    // dropped here (the edit controller's connections first).
+    editModel_.reset();
+    showManager_.reset();
+    // Joins with show control and the score view: the timed OSC sender lets go
+    // of its player, then it and the score view are dropped.
+    if (player_)
+        player_->Shutdown();
+    player_.reset();
+
+    // Joins with show control: a new timed OSC sender, whose callback goes to
+    // the engine below.
+    player_ = factory_->CreateAudioInterface(QString::fromStdString(showFolder_), nullptr);
+
+    showManager_ = std::make_shared<vand::ShowManager>(player_);
+
+    editModel_ = std::make_shared<EditModel>(showManager_, factory_->oscEnabled);
+    // Joins with the timeline and the edit controller: both are made here on
+    // the window's "timelineControl" and "editPanelControl" with the edit model.
+
+    // Joins with output paths: the output-path manager is made here.
+    rootObject_->setProperty("title", factory_->displayName + QStringLiteral(" - ") + showName_
+                                          + QStringLiteral(" - ") + organisation);
+
+    // Joins with show control: the OSC server restarts here after start-up.
+
+    if (factory_->showAlbumArt)
+        LoadAlbumArt();
+
+    // Joins with the score view: its controller is made on "scoreControl" and
+    // loads the score here.
+
+    ConnectView();
+}
+
+void MusicalMainController::LoadAlbumArt()
+{
+    const QString path = QString::fromStdString(Utf8(fs::u8path(showFolder_) / "AlbumArtwork.jpg"));
+    if (QFileInfo::exists(path)) {
+        rootObject_->setProperty("albumArtImageUrl", QUrl::fromLocalFile(path));
+        return;
+    }
+    qDebug() << "Artwork file not found at:" << path;
+    rootObject_->setProperty("albumArtImageUrl", QUrl());
+    rootObject_->setProperty("showAlbumArtImage", false);
+}
+
+void MusicalMainController::ConnectView()
+{
+    if (!wiring_.load() || !rootObject_)
+        return;
+    QObject* window = rootObject_;
+    const auto unique = Qt::UniqueConnection;
+
+    connect(window, SIGNAL(play()), this, SLOT(Play_()), unique);
+    connect(window, SIGNAL(stop()), this, SLOT(Stop_()), unique);
+    connect(window, SIGNAL(pause()), this, SLOT(PauseToggle_()), unique);
+    connect(window, SIGNAL(fade(int)), this, SLOT(Fade_(int)), unique);
+    connect(window, SIGNAL(continueFlow()), this, SLOT(ContinueFlow_()), unique);
+    connect(window, SIGNAL(nextSong()), this, SLOT(NextSong_()), unique);
+    connect(window, SIGNAL(prevSong()), this, SLOT(PrevSong_()), unique);
+    connect(window, SIGNAL(jumpToBar(QString)), this, SLOT(JumpToBar_(QString)), unique);
+    // Joins with the MIDI, audio and OSC managers and change logs: the menu's
+    // midiCommandsClicked, audioManagerClicked, getLatestChangelogClicked and
+    // oscManagerClicked, the attacca update, and the window's
+    // changelogManagerOpened and outputPathsOpened.
+    connect(this, SIGNAL(PlayStarted()), window, SIGNAL(playStarted()), unique);
+    connect(this, SIGNAL(Stopped()), window, SIGNAL(stopped()), unique);
+    connect(this, SIGNAL(Paused()), window, SIGNAL(paused()), unique);
+    connect(this, SIGNAL(Fading()), window, SIGNAL(fading()), unique);
+    connect(this, SIGNAL(JumpToBarResult(bool)), window, SIGNAL(jumpToBarResult(bool)), unique);
+    connect(this, &MusicalMainController::FadeComplete, this, &MusicalMainController::FadeComplete_, unique);
+    // Joins with the edit controller and the edit tools: its attacca and edit
+    // button signals and the window's ten edit-button signals.
+    if (QObject* editBar = window->findChild<QObject*>(QStringLiteral("editBar"))) {
+        connect(editBar, SIGNAL(saveButton()), this, SLOT(onSaveButton()), unique);
+        // Joins with sharing: shareButton() to onSaveAndUploadButton().
+    }
+    connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SIGNAL(Closing()), unique);
+    // Joins with the edit controller: undo, redo and delete, and the menu's
+    // undo/redo state.
+
+    if (ResponsiveMenuController* menu = menuController_.get()) {
+        using M = ResponsiveMenuController;
+        using C = MusicalMainController;
+        connect(menu, &M::StopRequested, this, &C::Stop_, unique);
+        connect(menu, &M::PlayPauseRequested, this, &C::PauseToggleSlot_, unique);
+        connect(menu, &M::ContinuePlayRequested, this, &C::ContinuePlay_, unique);
+        // Joins with show control: each of the jump and seek requests below is
+        // also connected, after its seek, to onClearOscQueue.
+        connect(menu, &M::JumpToBarStartRequested, this, &C::JumpToBarStartRequested, unique);
+        connect(menu, &M::SeekNextMarkerRequested, this, &C::SeekNextMarkerRequested_, unique);
+        connect(menu, &M::SeekPrevMarkerRequested, this, &C::SeekPrevMarkerRequested_, unique);
+        connect(menu, &M::SeekNextBarRequested, this, &C::SeekNextBarRequested_, unique);
+        connect(menu, &M::SeekPrevBarRequested, this, &C::SeekPrevBarRequested_, unique);
+        connect(menu, &M::ZoomInRequested, this, &C::ZoomInRequested_, unique);
+        connect(menu, &M::ZoomOutRequested, this, &C::ZoomOutRequested_, unique);
+        // Joins with change logs: ViewPastLogsRequested.
+        connect(menu, &M::saveRequested, this, &C::onSaveButton, unique);
+        // Joins with sharing and the edit controller: shareRequested and
+        // selectAllRequested.
+    }
+}
+
+bool MusicalMainController::GetNewestLocalLogVersion(unsigned char& major, unsigned char& minor) const
+{
+    major = 0;
+    minor = 0;
+    bool found = false;
+    const QDir folder(QString::fromStdString(showFolder_));
+    const QStringList names =
+        folder.entryList({QStringLiteral("*.logdata")}, QDir::Files, QDir::Name);
+    for (const QString& name : names) {
+        const qsizetype dash = name.lastIndexOf(QLatin1Char('-'));
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dash < 0 || dash >= dot)
+            continue;
+        const QString part = name.mid(dash + 1, dot - dash - 1);
+        const qsizetype split = part.indexOf(QLatin1Char('.'));
+        if (split < 0)
+            continue;
+        const auto ma = static_cast<unsigned char>(part.left(split).toInt());
+        const auto mi = static_cast<unsigned char>(part.mid(split + 1).toInt());
+        if (ma > major || (ma == major && mi > minor)) {
+            major = ma;
+            minor = mi;
+        }
+        found = true;
+    }
+    return found;
+}
+
+void MusicalMainController::onSaveButton()
+{
+    Guarded(kSaveErrorTitle, [this] {
+        if (!player_ || !showManager_)
+            throw std::runtime_error("No show is loaded.");
+        unsigned char major = 0;
+        unsigned char minor = 0;
+        GetNewestLocalLogVersion(major, minor);
+        if (minor == 255) {
+            // The next minor number would wrap to 0 and overwrite a shared version.
+            throw std::runtime_error("Version " + std::to_string(major) + ".255 is the last local version of "
+                                     "this change log. Share your edits to start a new version.");
+        }
+        player_->SaveChangelog(major, minor + 1u);
+        showManager_->GetPlayer()->LoadNewChangeLog();
+        // Joins with the edit controller: ChangeLogSaved.
+        emit SaveCompleted();
+        onInformation("These changes are only saved locally and are NOT distributed to your cast. We always "
+                      "recommend sharing changes when possible.",
+                      "Save Complete");
+    });
+}
+
+} // namespace vand::qt

@@ -1,0 +1,172 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "notify/EventObserver.h"
+#include "ui/QmlController.h"
+
+class Interface;
+class QQmlApplicationEngine;
+
+namespace vand {
+class AppSettings;
+class PlayerFactory;
+class ShowIdentityService;
+class ShowManager;
+} // namespace vand
+
+namespace vand::qt {
+
+class AboutWindowController;
+class DialogController;
+class EditModel;
+class ResponsiveMenuController;
+
+// The hub of the application: builds the main window, follows the player
+// engine's events, loads the show, turns the window's and the menu's commands
+// into engine calls and reports errors in its message dialog.
+class MusicalMainController : public QmlController
+{
+    Q_OBJECT
+public:
+    // Builds the main window and loads the current show. Exceptions of the
+    // show load (CL::ChangeLogVersionError among them) leave the constructor.
+    MusicalMainController(QQmlApplicationEngine* engine, vand::PlayerFactory* factory);
+    ~MusicalMainController() override;
+
+    // Shows message under title (kind 0 error, 1 warning, 2 info); the new
+    // dialog replaces the one on screen.
+    void ShowDialog(const std::string& message, const std::string& title, int kind);
+    bool HasUnsavedEdits() const;
+    QString GetDataFolder() const;
+    QString GetSettingsPath() const;
+    QString GetOscSettingsPath() const;
+    void ConnectView();
+
+    // Player events: any thread.
+    static void OnPlayerEvent(int id, int value, const char* text, void* context);
+    void PostPlayerEvent(int id, int value, const char* text);
+    // GUI thread.
+    void HandlePlayerEvent(int id, int value, const QString& text);
+    void SetContinueHighlight(bool on);
+    void FlashMidiNotice();
+
+    std::shared_ptr<Interface> GetPlayer() const { return player_; }
+    std::shared_ptr<vand::ShowManager> GetShowManager() const { return showManager_; }
+    std::shared_ptr<EditModel> GetEditModel() const { return editModel_; }
+    std::shared_ptr<vand::AppSettings> GetAppSettings() const { return appSettings_; }
+    DialogController* GetMessageDialog() const { return messageDialog_.get(); }
+    ResponsiveMenuController* GetMenuController() const { return menuController_.get(); }
+    AboutWindowController* GetAboutWindow() const { return aboutWindow_.get(); }
+    const std::string& GetShowFolder() const { return showFolder_; }
+    const QString& GetShowName() const { return showName_; }
+
+    // The newest "*.logdata" version in the show folder; (0, 0) and false
+    // when there is none.
+    bool GetNewestLocalLogVersion(unsigned char& major, unsigned char& minor) const;
+
+signals:
+    void PlayStarted();
+    void SignalAttaccaUpdate();
+    void Stopped();
+    void Paused();
+    void Fading();
+    void FadeComplete(bool gotoNextSong);
+    void JumpToBarResult(bool success);
+    void Closing();
+    void SaveCompleted();
+    void MidiLearned(int commandId, int midiStatus, int channel, int note);
+    void MidiUnlearned(int commandId);
+
+public slots:
+    void onInformation(std::string message, std::string title);
+    void onError(std::string message, std::string title);
+
+    void LoadShow_();
+
+    void Play_();
+    void Stop_();
+    void ContinuePlay_();
+    void PauseToggleSlot_();
+    void PauseToggle_(bool fadeCompleted = false);
+    void Fade_(int fadeTimeMs);
+    void FadeTo_(int fadeTimeMs, double targetVolumerPercent);
+    void FadeToStop_(int fadeTimeMs);
+    void ContinueFlow_();
+    void NextSong_();
+    void PrevSong_();
+    void FadeComplete_(bool gotoNextSong);
+    void JumpToBar_(QString barNum);
+    void JumpToBarStartRequested();
+    void SeekNextMarkerRequested_();
+    void SeekPrevMarkerRequested_();
+    void SeekNextBarRequested_();
+    void SeekPrevBarRequested_();
+    void ZoomInRequested_();
+    void ZoomOutRequested_();
+
+    void onSaveButton();
+
+private:
+    // Guards the callbacks that the engine runs on its threads against a
+    // controller being destroyed.
+    struct LifeGuard
+    {
+        std::mutex mutex;
+        MusicalMainController* self = nullptr;
+    };
+
+    void LoadShow();
+    void LoadAlbumArt();
+    void ApplyAudioSettings();
+    std::function<void()> FadeCompletion(bool gotoNextSong, bool stopAfter);
+    template <typename Action>
+    void Guarded(const char* title, Action&& action);
+
+    std::atomic<bool> wiring_{false};
+    // Outlives the event observer, whose callbacks read it.
+    std::shared_ptr<LifeGuard> lifeGuard_;
+    vand::PlayerFactory* factory_ = nullptr;
+    std::unique_ptr<DialogController> messageDialog_;
+    std::shared_ptr<Interface> player_;
+    std::shared_ptr<vand::ShowManager> showManager_;
+    // Joins with show control: the OSC server.
+    // Joins with change logs: the change-log manager.
+    std::shared_ptr<vand::ShowIdentityService> showIdentity_;
+    // Joins with output paths: the output-path manager.
+    std::unique_ptr<AboutWindowController> aboutWindow_;
+    // Joins with the audio manager, the edit tools, the edit controller, the
+    // MIDI and OSC managers.
+    std::unique_ptr<QObject> mixerController_;
+    std::unique_ptr<ResponsiveMenuController> menuController_;
+    // Joins with the score view and the timeline.
+    std::shared_ptr<EditModel> editModel_;
+    std::string showFolder_;
+    std::string dataFolder_;
+    notify::EventObserver eventObserver_;
+    // Joins with show control: the OSC settings and the timed OSC sender.
+    std::shared_ptr<vand::AppSettings> appSettings_;
+    QString showName_;
+    // Joins with show control: the OSC commands held while not playing.
+};
+
+// Runs action; a failure is shown in the message dialog under title, so no
+// exception leaves a slot.
+template <typename Action>
+void MusicalMainController::Guarded(const char* title, Action&& action)
+{
+    try {
+        action();
+    } catch (const std::exception& e) {
+        onError(e.what(), title);
+    } catch (...) {
+        onError("Unknown error.", title);
+    }
+}
+
+} // namespace vand::qt

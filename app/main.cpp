@@ -1,0 +1,7 @@
+#include "app/MusicalApp.h"
+
+int main(int argc, char** argv)
+{
+    vand::qt::PelorinApp application(argc, argv);
+    return application.ExitCode();
+}

@@ -1,0 +1,197 @@
+#include "engine/PlaybackPlan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "engine/ClickGrid.h"
+
+namespace vand::player {
+namespace {
+
+UInt32 Clamp(UInt32 v, UInt32 hi) { return std::min(v, hi); }
+
+bool Overlaps(UInt32 s1, UInt32 e1, UInt32 s2, UInt32 e2) { return s1 < e2 && s2 < e1; }
+
+// Keeps the segments that do not overlap one kept earlier.
+std::vector<Segment> Disjoint(std::vector<Segment> in) {
+  std::stable_sort(in.begin(), in.end(), [](const Segment& a, const Segment& b) { return a.start < b.start; });
+  std::vector<Segment> out;
+  for (const auto& s : in) {
+    if (!out.empty() && Overlaps(out.back().start, out.back().end, s.start, s.end)) continue;
+    out.push_back(s);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::size_t SongPlan::FirstActionAt(double tick) const {
+  auto it = std::lower_bound(actions.begin(), actions.end(), tick,
+                             [](const Action& a, double t) { return static_cast<double>(a.tick) < t; });
+  return static_cast<std::size_t>(it - actions.begin());
+}
+
+double SongPlan::TempoFactorAt(double tick) const {
+  for (const auto& s : tempoScales) {
+    if (tick >= s.start && tick < s.end) return s.value;
+  }
+  return 1.0;
+}
+
+double SongPlan::NextTempoBoundary(double tick) const {
+  double next = std::numeric_limits<double>::infinity();
+  for (const auto& s : tempoScales) {
+    if (s.start > tick) next = std::min(next, static_cast<double>(s.start));
+    if (s.end > tick) next = std::min(next, static_cast<double>(s.end));
+  }
+  return next;
+}
+
+int SongPlan::TranspositionAt(double tick) const {
+  for (const auto& s : transpositions) {
+    if (tick >= s.start && tick < s.end) return static_cast<int>(s.value);
+  }
+  return 0;
+}
+
+UInt32 SongPlan::ResolveCuts(UInt32 tick) const {
+  for (std::size_t guard = 0; guard <= cuts.size(); ++guard) {
+    bool moved = false;
+    for (const auto& c : cuts) {
+      if (tick >= c.start && tick < c.end) {
+        tick = c.end;
+        moved = true;
+      }
+    }
+    if (!moved) break;
+  }
+  return tick;
+}
+
+std::optional<std::size_t> PlaybackPlan::NextPlayable(std::size_t from) const {
+  for (std::size_t i = from + 1; i < songs.size(); ++i) {
+    if (songs[i].attacca != 2) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> PlaybackPlan::PreviousPlayable(std::size_t from) const {
+  for (std::size_t i = std::min(from, songs.size()); i-- > 0;) {
+    if (songs[i].attacca != 2) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> PlaybackPlan::FirstPlayable() const {
+  for (std::size_t i = 0; i < songs.size(); ++i) {
+    if (songs[i].attacca != 2) return i;
+  }
+  return std::nullopt;
+}
+
+SongPlan CompileSongPlan(const SongModel& song, const CL::SongLog* log) {
+  SongPlan plan;
+  plan.song = &song;
+  plan.attacca = song.defaultAttacca;
+  if (!log) {
+    plan.clickGrid = song.baseGrid;
+    return plan;
+  }
+  if (log->attaccaSet) plan.attacca = std::min<UInt8>(log->attacca, 2);
+  const UInt32 limit = song.length;
+
+  // Flow regions: one at a time, so later overlapping ones are dropped.
+  std::vector<FlowRegion> flow;
+  auto addFlow = [&](const auto& seq, FlowRegion::Kind kind) {
+    for (const auto& e : seq) {
+      UInt32 s = Clamp(std::min(e.start(), e.end()), limit);
+      UInt32 en = Clamp(std::max(e.start(), e.end()), limit);
+      if (s >= en) continue;
+      int count = e.int_value();
+      if (kind == FlowRegion::Kind::Repeat) count = std::clamp(count, 1, 500);
+      if (kind == FlowRegion::Kind::Vamp) count = std::clamp(count, 0, 500);
+      flow.push_back({kind, s, en, count, e.EventId()});
+    }
+  };
+  addFlow(log->GetVamps(), FlowRegion::Kind::Vamp);
+  addFlow(log->GetRepeats(), FlowRegion::Kind::Repeat);
+  addFlow(log->GetFermatas(), FlowRegion::Kind::Skip);
+  addFlow(log->GetCuts(), FlowRegion::Kind::Cut);
+  std::stable_sort(flow.begin(), flow.end(), [](const FlowRegion& a, const FlowRegion& b) { return a.start < b.start; });
+  for (const auto& r : flow) {
+    bool clash = false;
+    for (const auto& kept : plan.regions) clash = clash || Overlaps(kept.start, kept.end, r.start, r.end);
+    for (const auto& kept : plan.cuts) clash = clash || Overlaps(kept.start, kept.end, r.start, r.end);
+    if (clash) continue;
+    if (r.kind == FlowRegion::Kind::Cut) {
+      plan.cuts.push_back(r);
+      plan.actions.push_back({r.start, ActionKind::CutStart, static_cast<std::uint32_t>(plan.cuts.size() - 1)});
+    } else {
+      plan.regions.push_back(r);
+      auto index = static_cast<std::uint32_t>(plan.regions.size() - 1);
+      plan.actions.push_back({r.start, ActionKind::RegionStart, index});
+      plan.actions.push_back({r.end, ActionKind::RegionEnd, index});
+    }
+  }
+
+  for (const auto& c : log->GetDisplayCaesurasRef()) {
+    if (c.start() <= limit) plan.actions.push_back({c.start(), ActionKind::Caesura, 0});
+  }
+  for (const auto& m : log->GetMarkers()) {
+    if (m.start() > limit) continue;
+    plan.actions.push_back({m.start(), ActionKind::Marker, static_cast<std::uint32_t>(plan.markers.size())});
+    plan.markers.push_back(m.start());
+  }
+  std::sort(plan.markers.begin(), plan.markers.end());
+  for (const auto& o : log->GetOscs()) {
+    if (o.start() > limit) continue;
+    plan.actions.push_back({o.start(), ActionKind::Osc, static_cast<std::uint32_t>(plan.oscs.size())});
+    plan.oscs.push_back(o);
+  }
+  std::stable_sort(plan.actions.begin(), plan.actions.end(), [](const Action& a, const Action& b) {
+    if (a.tick != b.tick) return a.tick < b.tick;
+    return a.kind < b.kind;
+  });
+
+  std::vector<Segment> scales;
+  for (const auto& t : log->GetTempoScales()) {
+    UInt32 s = Clamp(t.start(), limit), e = Clamp(t.end(), limit);
+    double f = t.factor();
+    if (!std::isfinite(f)) f = 1.0;
+    if (s < e) scales.push_back({s, e, std::clamp(f, 0.5, 2.0)});
+  }
+  plan.tempoScales = Disjoint(std::move(scales));
+  std::vector<Segment> transpositions;
+  for (const auto& t : log->GetTranspositions()) {
+    UInt32 s = Clamp(t.start(), limit), e = Clamp(t.end(), limit);
+    if (s < e) transpositions.push_back({s, e, static_cast<double>(std::clamp(t.int_value(), -6, 6))});
+  }
+  plan.transpositions = Disjoint(std::move(transpositions));
+
+  std::vector<ClickRegion> clicks;
+  for (const auto& c : log->GetClicks()) {
+    UInt32 s = Clamp(c.start(), limit), e = Clamp(c.end(), limit);
+    if (s < e && c.int_value() > 0) clicks.push_back({s, e, c.int_value()});
+  }
+  if (clicks.empty()) {
+    plan.clickGrid = song.baseGrid;
+  } else {
+    for (const auto& e : BuildClickGrid(song.grid, song.meters, clicks, song.length)) {
+      plan.clickGrid.push_back(ToBarsBeats(e));
+    }
+  }
+  return plan;
+}
+
+std::shared_ptr<const PlaybackPlan> CompilePlaybackPlan(std::shared_ptr<const ShowModel> show, const CL::ChangeLog& log,
+                                                        std::uint64_t generation) {
+  auto plan = std::make_shared<PlaybackPlan>();
+  plan->generation = generation;
+  plan->show = show;
+  plan->songs.reserve(show->songs.size());
+  for (const auto& song : show->songs) plan->songs.push_back(CompileSongPlan(song, log.FindSongLog(song.number)));
+  return plan;
+}
+
+}  // namespace vand::player

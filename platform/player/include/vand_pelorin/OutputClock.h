@@ -1,0 +1,99 @@
+#pragma once
+
+// What drives the engine's block loop.
+//
+// An output clock calls BlockSink::RunBlock with the number of output frames
+// that became due since the last call. The null clock does so from its own
+// thread every 10 ms in real time (silent output); the manual clock does so
+// only when a test advances it, on the test's thread, so tests step playback
+// by hand and never sleep. An audio sink can take the null clock's place.
+// Only one RunBlock call runs at a time.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace vand::player {
+
+class BlockSink {
+ public:
+  // Renders `frames` output frames (0: only apply queued commands).
+  virtual void RunBlock(std::int64_t frames) = 0;
+  // The clock's thread failed; the clock stops calling RunBlock.
+  virtual void OnClockFailure(std::exception_ptr error) = 0;
+
+ protected:
+  ~BlockSink() = default;
+};
+
+class OutputClock {
+ public:
+  virtual ~OutputClock() = default;
+  // Starts delivering blocks at `sampleRate` frames per second. The first
+  // RunBlock call tells the sink that the clock runs. Throws when it cannot start.
+  virtual void Start(BlockSink& sink, int sampleRate) = 0;
+  // After it returns no RunBlock call runs or will run. Idempotent; not to be
+  // called from inside RunBlock.
+  virtual void Stop() = 0;
+  // A command is waiting: run a block soon. Any thread.
+  virtual void Wake() = 0;
+  // Frames rendered but not yet heard.
+  virtual std::int64_t LatencyFrames() const { return 0; }
+  // Output frames per block the clock aims at.
+  virtual std::int64_t BlockFrames() const = 0;
+};
+
+// Silent output: consumes frames in real time, one block about every 10 ms.
+// Stop joins the thread; called from the clock's own thread (the engine
+// destroyed from one of its callbacks) it lets the thread end by itself.
+class NullClock final : public OutputClock {
+ public:
+  NullClock();
+  ~NullClock() override;
+  void Start(BlockSink& sink, int sampleRate) override;
+  void Stop() override;
+  void Wake() override;
+  std::int64_t BlockFrames() const override { return blockFrames_; }
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stop = false;
+    bool woken = false;
+  };
+  static void Run(std::shared_ptr<State> state, BlockSink* sink, int sampleRate);
+
+  std::shared_ptr<State> state_;
+  std::int64_t blockFrames_ = 480;
+  std::thread thread_;
+};
+
+// Test clock: blocks run only through Advance and Pump, on the caller's thread.
+class ManualClock final : public OutputClock {
+ public:
+  ManualClock() = default;
+  void Start(BlockSink& sink, int sampleRate) override;
+  void Stop() override;
+  void Wake() override {}
+  std::int64_t BlockFrames() const override { return blockFrames_; }
+
+  // Runs blocks of 10 ms (the last one shorter) until `ms` of output have passed.
+  void Advance(double ms);
+  // Applies queued commands without advancing playback.
+  void Pump();
+  bool Running() const { return sink_ != nullptr; }
+  int SampleRate() const { return sampleRate_; }
+
+ private:
+  BlockSink* sink_ = nullptr;
+  int sampleRate_ = 48000;
+  std::int64_t blockFrames_ = 480;
+  double fraction_ = 0.0;
+};
+
+}  // namespace vand::player

@@ -1,0 +1,221 @@
+#pragma once
+
+// Fixtures for the application shell's tests: a data folder holding the small
+// demo show as the current show, a player engine on a manual clock whose
+// transport calls are recorded (and can be made to fail), and a product
+// factory that makes that engine.
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "CL/ChangeLog.h"
+#include "DemoShow.h"
+#include "app/PelorinPlayerFactory.h"
+#include "cmn/ShowIdentity.h"
+#include "vand_pelorin/OutputClock.h"
+#include "vand_pelorin2/Pelorin2AudioInterface.h"
+
+namespace app_test {
+
+namespace fs = std::filesystem;
+
+// What the test engine records and how it answers; shared between the test,
+// the factory and every engine the factory makes.
+struct EngineScript
+{
+    std::mutex mutex;
+    std::vector<std::string> calls;
+    std::set<std::string> failing; // call names that throw
+    bool playing = false;
+    bool paused = false;
+    bool faded = false;
+    bool stopped = true;
+    bool seekResult = true;
+    std::string tempoScaleWarnings;
+    std::string modifiedClickEdits;
+    unsigned fixedLoopCount = 0;
+    std::string fixedLoopDescription;
+    std::vector<std::function<void()>> fadeCompletions;
+
+    void Record(const std::string& call)
+    {
+        std::string name = call.substr(0, call.find('('));
+        bool fail = false;
+        {
+            std::lock_guard lock(mutex);
+            calls.push_back(call);
+            fail = failing.count(name) > 0;
+        }
+        if (fail)
+            throw std::runtime_error("engine refused " + name);
+    }
+    // The calls so far, oldest first; the record starts again.
+    QStringList Take()
+    {
+        std::lock_guard lock(mutex);
+        QStringList out;
+        for (const auto& call : calls)
+            out << QString::fromStdString(call);
+        calls.clear();
+        return out;
+    }
+};
+
+// The product's engine on a manual clock; transport, change-log saves,
+// output settings and the load warnings go through the script instead.
+class TestEngine : public vand::Pelorin2AudioInterface
+{
+public:
+    TestEngine(const std::string& show, const std::string& data, std::shared_ptr<EngineScript> script)
+        : vand::Pelorin2AudioInterface(show, data, nullptr, Options()), script_(std::move(script))
+    {
+    }
+
+    void Play() override { script_->Record("Play"); }
+    void Pause(bool fadeCompleted) override { script_->Record(fadeCompleted ? "Pause(true)" : "Pause(false)"); }
+    void Stop() override { script_->Record("Stop"); }
+    void Continue() override { script_->Record("Continue"); }
+    void FlowControlExit() override { script_->Record("FlowControlExit"); }
+    void NextSong() override { script_->Record("NextSong"); }
+    void PrevSong() override { script_->Record("PrevSong"); }
+    void Fade(std::function<void()> done, float seconds) override
+    {
+        script_->Record("Fade(" + Number(seconds) + ")");
+        std::lock_guard lock(script_->mutex);
+        script_->fadeCompletions.push_back(std::move(done));
+    }
+    void FadeTo(std::function<void()> done, float seconds, float level) override
+    {
+        script_->Record("FadeTo(" + Number(seconds) + "," + Number(level) + ")");
+        std::lock_guard lock(script_->mutex);
+        script_->fadeCompletions.push_back(std::move(done));
+    }
+    void CancelFade() override { script_->Record("CancelFade"); }
+    bool IsStopped() const override
+    {
+        script_->Record("IsStopped");
+        return script_->stopped;
+    }
+    bool GetIsPlaying() const override { return script_->playing; }
+    bool GetIsPaused() const override { return script_->paused; }
+    bool GetIsFaded() const override { return script_->faded; }
+    bool SeekToBar(const std::string& bar) override
+    {
+        script_->Record("SeekToBar(" + bar + ")");
+        return script_->seekResult;
+    }
+    void SeekToNextMeasure() override { script_->Record("SeekToNextMeasure"); }
+    void SeekToPreviousMeasure() override { script_->Record("SeekToPreviousMeasure"); }
+    void SeekRight() override { script_->Record("SeekRight"); }
+    void SeekLeft() override { script_->Record("SeekLeft"); }
+
+    std::string SaveChangelog(unsigned major, unsigned minor) override
+    {
+        script_->Record("SaveChangelog(" + std::to_string(major) + "," + std::to_string(minor) + ")");
+        return "saved.logdata";
+    }
+    void LoadNewChangeLog() override { script_->Record("LoadNewChangeLog"); }
+    void SetChangelogFilename(const std::string& name) override { script_->Record("SetChangelogFilename(" + name + ")"); }
+
+    void SetOutputDeviceUid(const char* uid) override { script_->Record(std::string("SetOutputDeviceUid(") + uid + ")"); }
+    void SetVolume(double gain, vand_audio::VolumeType type) override
+    {
+        script_->Record("SetVolume(" + Number(gain) + "," + std::to_string(int(type)) + ")");
+    }
+
+    std::string GetTempoScaleWarnings() const override { return script_->tempoScaleWarnings; }
+    std::string GetModifiedClickEditLog() const override { return script_->modifiedClickEdits; }
+    unsigned GetInvertedLoopEventCount() const override { return script_->fixedLoopCount; }
+    std::string GetInvertedLoopEventDescription() const override { return script_->fixedLoopDescription; }
+
+    static std::string Number(double value)
+    {
+        std::ostringstream text;
+        text << value;
+        return text.str();
+    }
+
+private:
+    static vand::player::EngineOptions Options()
+    {
+        vand::player::EngineOptions options;
+        options.clock = std::make_shared<vand::player::ManualClock>();
+        return options;
+    }
+
+    std::shared_ptr<EngineScript> script_;
+};
+
+// The product's identity with the test engine.
+class TestFactory : public vand::qt::PelorinPlayerFactory
+{
+public:
+    std::shared_ptr<EngineScript> script = std::make_shared<EngineScript>();
+    std::exception_ptr createError; // thrown by CreateAudioInterface when set
+    int created = 0;
+
+    std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
+                                                         std::shared_ptr<vand::PlayerOscCallback>) override
+    {
+        ++created;
+        if (createError)
+            std::rethrow_exception(createError);
+        auto engine = std::make_unique<TestEngine>(showFolder.toStdString(), DataFolderPath().toStdString(), script);
+        engine->ThrowIfThreadExceptions();
+        return engine;
+    }
+};
+
+// A data folder (the standard data location of this process) holding the
+// small demo show as the current show.
+class DataFolder
+{
+public:
+    DataFolder()
+    {
+        qputenv("XDG_DATA_HOME", QByteArray(dir_.path().toUtf8()));
+        data = fs::path(dir_.path().toStdString()) / "pelorin";
+        show = data / "shows" / "demo";
+        vand::demo::DemoOptions options;
+        options.small = true;
+        vand::demo::WriteDemoShow(show, options);
+        vand::ShowIdentityService(data).SetCurrent(
+            {vand::demo::kDemoIdentifier, vand::demo::kDemoShowName, vand::demo::kDemoOrganisation, "shows/demo"});
+        vand::SetDefaultDataFolder(data);
+    }
+
+    fs::path data;
+    fs::path show;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Runs action inside the application's event loop and returns the exit code
+// it asked for with QCoreApplication::exit, or kNoExit when it asked for none.
+inline constexpr int kNoExit = 99;
+inline int ExitCodeOf(const std::function<void()>& action)
+{
+    QObject scope;
+    QTimer::singleShot(0, &scope, [&] {
+        action();
+        QTimer::singleShot(0, &scope, [] { QCoreApplication::exit(kNoExit); });
+    });
+    return QCoreApplication::exec();
+}
+
+} // namespace app_test

@@ -1,0 +1,288 @@
+#include <QFile>
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTest>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "AppFixture.h"
+#include "CL/Errors.h"
+#include "app/AppQmlEngineSetup.h"
+#include "app/EditModel.h"
+#include "app/Launcher.h"
+#include "app/MusicalMainController.h"
+#include "ui/DialogController.h"
+#include "ui/InputDialogController.h"
+
+using app_test::DataFolder;
+using app_test::ExitCodeOf;
+using app_test::kNoExit;
+using app_test::TestFactory;
+namespace fs = std::filesystem;
+using vand::qt::Launcher;
+using vand::networking::DownloadPlan;
+using vand::networking::ShowFile;
+
+Q_DECLARE_METATYPE(DownloadPlan)
+
+namespace {
+
+// Redirects a standard stream into a buffer while alive.
+class Capture
+{
+public:
+    explicit Capture(std::ostream& stream) : stream_(stream), previous_(stream.rdbuf(buffer_.rdbuf())) {}
+    ~Capture() { stream_.rdbuf(previous_); }
+    std::string text() const { return buffer_.str(); }
+
+private:
+    std::ostream& stream_;
+    std::ostringstream buffer_;
+    std::streambuf* previous_;
+};
+
+QWindow* AsWindow(QObject* object)
+{
+    return qobject_cast<QWindow*>(object);
+}
+
+} // namespace
+
+class TestLauncher : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<DataFolder> folder;
+    QQmlApplicationEngine engine;
+    std::unique_ptr<Launcher> launcher;
+    std::shared_ptr<app_test::EngineScript> script;
+    TestFactory* factory = nullptr; // owned by the Launcher
+
+    void Launch(std::exception_ptr createError = nullptr)
+    {
+        auto owned = std::make_unique<TestFactory>();
+        owned->createError = createError;
+        factory = owned.get();
+        script = owned->script;
+        launcher = std::make_unique<Launcher>(&engine, std::move(owned));
+    }
+
+    QObject* MainWindow() { return launcher->GetMainController()->GetQmlObject(); }
+
+private slots:
+    void initTestCase()
+    {
+        folder = std::make_unique<DataFolder>();
+        vand::qt::PrepareAppQmlEngine(engine);
+    }
+
+    void cleanup()
+    {
+        launcher.reset();
+        factory = nullptr;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void offlineStartOpensTheMainWindow()
+    {
+        Capture errors(std::cerr);
+        Launch();
+        QCOMPARE(errors.text(), std::string("Getting file list failed: No error message. Possible network failure."));
+        QVERIFY(launcher->GetMainController());
+        QVERIFY(MainWindow()->property("visible").toBool());
+        QCOMPARE(MainWindow()->property("title").toString(),
+                 QStringLiteral("Pelorin - Demo Show - Demo Theatre Company"));
+        QVERIFY(launcher->GetUpdateNotice().isEmpty());
+        QCOMPARE(launcher->GetMainController()->GetMessageDialog(), nullptr);
+        QCOMPARE(launcher->GetStartErrorDialog(), nullptr);
+    }
+
+    void mainControllerIsBuiltOnce()
+    {
+        Launch();
+        auto* first = launcher->GetMainController();
+        launcher->LaunchPelorinMainController();
+        launcher->LaunchPelorinMainController();
+        QCOMPARE(launcher->GetMainController(), first);
+        QCOMPARE(factory->created, 1);
+    }
+
+    void changeLogVersionErrorShowsTheStartError()
+    {
+        Launch(std::make_exception_ptr(CL::ChangeLogVersionError("the log needs reader 9")));
+        QCOMPARE(launcher->GetMainController(), nullptr);
+        QVERIFY(launcher->GetStartErrorDialog());
+        QObject* dialog = launcher->GetStartErrorDialog()->GetQmlObject();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->property("title").toString(), QStringLiteral("Loading Edits Failed"));
+        QCOMPARE(dialog->property("type").toString(), QStringLiteral("error"));
+        QCOMPARE(dialog->property("text").toString(),
+                 QStringLiteral("Loading show edits failed with the following error: the log needs reader 9. \n\n"
+                                "Because the error is related to log versioning, you may be able to fix this issue "
+                                "by downloading the latest version of the application from the VAND website."));
+        QVERIFY(dialog->property("visible").toBool());
+    }
+
+    void changeLogOfANewerFormatFromTheEngine()
+    {
+        // The product's own engine, on a change log that needs a newer reader.
+        const fs::path newer = folder->show / "Demo Show-9.0.logdata";
+        {
+            QFile source(QString::fromStdString((folder->show / "Demo Show-1.0.logdata").string()));
+            QVERIFY(source.open(QIODevice::ReadOnly));
+            QByteArray text = source.readAll();
+            text.replace("\"minReaderVersion\": \"1.0\"", "\"minReaderVersion\": \"9.0\"");
+            text.replace("\"version\": \"1.0\"", "\"version\": \"9.0\"");
+            QFile target(QString::fromStdString(newer.string()));
+            QVERIFY(target.open(QIODevice::WriteOnly));
+            target.write(text);
+        }
+        launcher = std::make_unique<Launcher>(&engine, std::make_unique<vand::qt::PelorinPlayerFactory>());
+        fs::remove(newer);
+        QCOMPARE(launcher->GetMainController(), nullptr);
+        QVERIFY(launcher->GetStartErrorDialog());
+        QCOMPARE(launcher->GetStartErrorDialog()->GetQmlObject()->property("title").toString(),
+                 QStringLiteral("Loading Edits Failed"));
+    }
+
+    void otherStartErrorsAreFatal()
+    {
+        // At construction the failure leaves the Launcher for the error log.
+        factory = nullptr;
+        auto owned = std::make_unique<TestFactory>();
+        owned->createError = std::make_exception_ptr(std::runtime_error("no audio device"));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, Launcher(&engine, std::move(owned)));
+
+        // From the event loop it ends the loop with a failure status and is
+        // kept for the error log.
+        Launch(std::make_exception_ptr(CL::ChangeLogVersionError("v")));
+        factory->createError = std::make_exception_ptr(std::runtime_error("no audio device"));
+        QCOMPARE(ExitCodeOf([&] { launcher->LaunchPelorinMainController(); }), 1);
+        std::exception_ptr fatal = launcher->TakeFatalError();
+        QVERIFY(fatal);
+        try {
+            std::rethrow_exception(fatal);
+        } catch (const std::runtime_error& e) {
+            QCOMPARE(std::string(e.what()), std::string("no audio device"));
+        }
+        QVERIFY(!launcher->TakeFatalError());
+    }
+
+    void closingWithoutUnsavedEditsQuits()
+    {
+        Launch();
+        QCOMPARE(ExitCodeOf([&] { AsWindow(MainWindow())->close(); }), 0);
+        QCOMPARE(launcher->GetQuitPrompt(), nullptr);
+        // The window refused to close by itself.
+        QVERIFY(MainWindow()->property("visible").toBool());
+    }
+
+    void quitPrompt_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("saveFails");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<bool>("closeAfterSave");
+
+        QTest::newRow("Save and Close") << "okButton" << false << 0 << true << true;
+        QTest::newRow("Save and Close, save fails") << "okButton" << true << kNoExit << false << true;
+        QTest::newRow("Close Without Saving") << "cancelButton" << false << 0 << false << true;
+        QTest::newRow("Cancel") << "negateButton" << false << kNoExit << false << false;
+        QTest::newRow("Escape") << "escape" << false << kNoExit << false << false;
+        QTest::newRow("title bar close") << "close" << false << kNoExit << false << false;
+    }
+
+    void quitPrompt()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, saveFails);
+        QFETCH(int, exitCode);
+        QFETCH(bool, saved);
+        QFETCH(bool, closeAfterSave);
+
+        Launch();
+        launcher->GetMainController()->GetEditModel()->needsSave = true;
+        script->Take();
+        if (saveFails)
+            script->failing = {"SaveChangelog"};
+
+        QCOMPARE(ExitCodeOf([&] { AsWindow(MainWindow())->close(); }), kNoExit);
+        QVERIFY(launcher->GetQuitPrompt());
+        QPointer<QObject> prompt = launcher->GetQuitPrompt()->GetQmlObject();
+        QVERIFY(prompt);
+        QVERIFY(launcher->GetCloseAfterSave());
+        QCOMPARE(prompt->property("title").toString(), QStringLiteral("Unsaved Changes"));
+        QCOMPARE(prompt->property("text").toString(),
+                 QStringLiteral("You have unsaved changes.  If you quit now, they will be lost forever."));
+        QCOMPARE(prompt->property("type").toString(), QStringLiteral("warning"));
+        QCOMPARE(prompt->property("acceptButtonText").toString(), QStringLiteral("Save and Close"));
+        QCOMPARE(prompt->property("cancelButtonText").toString(), QStringLiteral("Close Without Saving"));
+        QCOMPARE(prompt->property("negateButtonText").toString(), QStringLiteral("Cancel"));
+        QCOMPARE(prompt->property("showNegateButton").toBool(), true);
+        QCOMPARE(prompt->property("showInputField").toBool(), false);
+        QCOMPARE(prompt->property("confirmationPreamble").toString(), QStringLiteral("Unsaved Changes Detected:"));
+        QVERIFY(prompt->property("visible").toBool());
+
+        const int code = ExitCodeOf([&] {
+            if (answer == QLatin1String("escape"))
+                QTest::keyClick(AsWindow(prompt), Qt::Key_Escape);
+            else if (answer == QLatin1String("close"))
+                AsWindow(prompt)->close();
+            else
+                QMetaObject::invokeMethod(prompt->findChild<QObject*>(answer), "clicked");
+        });
+        QCOMPARE(code, exitCode);
+        QCOMPARE(script->Take().contains(QStringLiteral("SaveChangelog(1,1)")), saved || saveFails);
+        QCOMPARE(launcher->GetCloseAfterSave(), closeAfterSave);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(prompt.isNull());
+
+        if (!closeAfterSave) {
+            // The quit was cancelled: a later save does not end the program.
+            script->failing.clear();
+            QCOMPARE(ExitCodeOf([&] { launcher->GetMainController()->onSaveButton(); }), kNoExit);
+        }
+        if (saveFails) {
+            QCOMPARE(launcher->GetMainController()->GetMessageDialog()->GetQmlObject()->property("title").toString(),
+                     QStringLiteral("Save Failed"));
+            // The next save that completes ends the program.
+            script->failing.clear();
+            QCOMPARE(ExitCodeOf([&] { launcher->GetMainController()->onSaveButton(); }), 0);
+        }
+    }
+
+    void updateNotice_data()
+    {
+        QTest::addColumn<DownloadPlan>("plan");
+        QTest::addColumn<QString>("notice");
+        const ShowFile log32{"Demo Show-3.2.logdata", "LOG", 3, 2, 10};
+        const ShowFile log41{"Demo Show-4.1.logdata", "LOG", 4, 1, 10};
+        const ShowFile audio{"audio/1.ogg", "AUDIO", 0, 0, 10};
+        QTest::newRow("empty") << DownloadPlan{} << QString();
+        QTest::newRow("log only") << DownloadPlan{log32}
+                                  << "The event log has been updated to version 3.2.";
+        QTest::newRow("last log wins") << DownloadPlan{log32, log41}
+                                       << "The event log has been updated to version 4.1.";
+        QTest::newRow("log and files")
+            << DownloadPlan{audio, log32}
+            << "The event log has been updated to version 3.2 and the show files have been repaired or updated to "
+               "the latest version.";
+        QTest::newRow("files only") << DownloadPlan{audio}
+                                    << "The show files have been repaired or updated to the latest version.";
+        QTest::newRow("kind is exact") << DownloadPlan{{"x.logdata", "log", 1, 0, 1}}
+                                       << "The show files have been repaired or updated to the latest version.";
+    }
+
+    void updateNotice()
+    {
+        QFETCH(DownloadPlan, plan);
+        QFETCH(QString, notice);
+        QCOMPARE(Launcher::UpdateNotice(plan), notice);
+    }
+};
+
+QTEST_MAIN(TestLauncher)
+#include "tst_launcher.moc"

@@ -1,0 +1,237 @@
+// show.json: the reader's checks, the grid it lays over the audio, and what a
+// bad show folder gives the engine.
+
+#include <fstream>
+
+#include <QTest>
+
+#include "PlayerFixture.h"
+#include "engine/ShowFile.h"
+#include "engine/ShowModel.h"
+#include "engine/SongGrid.h"
+
+using namespace player_test;
+using vand::player::ParseShowDefinition;
+
+namespace {
+
+QString Song(const QString& extra, const QString& number = "1") {
+  return QString(R"({"number": "%1", "name": "A", "audio": "a.wav", "barCount": 2%2})").arg(number, extra);
+}
+
+QString Show(const QString& songs) { return QString(R"({"showName": "S", "songs": [%1]})").arg(songs); }
+
+std::string Error(const std::string& json) {
+  try {
+    auto def = ParseShowDefinition(json);
+    for (const auto& s : def.songs) vand::player::BuildSongGrid(s);
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return {};
+}
+
+}  // namespace
+
+class TstPlayerShowFile : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void refusals_data();
+  void refusals();
+  void roundTrip();
+  void generatedGrid();
+  void compoundMeterTicksIncrease();
+  void containedPaths_data();
+  void containedPaths();
+  void barLabels_data();
+  void barLabels();
+  void badShowFolders();
+};
+
+void TstPlayerShowFile::refusals_data() {
+  QTest::addColumn<QString>("json");
+  QTest::addColumn<QString>("error");
+
+  QTest::newRow("not json") << "{\"showName\": " << "not valid JSON";
+  QTest::newRow("not an object") << "[]" << "top level must be an object";
+  QTest::newRow("no song list") << R"({"showName": "S"})" << "\"songs\" must be a list";
+  QTest::newRow("no songs") << Show("") << "the show has no songs";
+  QTest::newRow("newer format") << R"({"formatVersion": "2.0", "showName": "S", "songs": []})"
+                                << "format version 2.0 is not supported";
+  QTest::newRow("number twice") << Show(Song("") + "," + Song("")) << "song number \"1\" is used twice";
+  QTest::newRow("number missing") << Show(R"({"name": "A", "audio": "a.wav", "barCount": 2})")
+                                  << "song 1: \"number\" is missing";
+  QTest::newRow("audio escapes") << Show(R"({"number": "1", "name": "A", "audio": "../x.wav", "barCount": 2})")
+                                 << "relative path inside the show folder";
+  QTest::newRow("audio absolute") << Show(R"({"number": "1", "name": "A", "audio": "/etc/x.wav", "barCount": 2})")
+                                  << "relative path inside the show folder";
+  QTest::newRow("zero tempo") << Show(Song(R"(, "tempos": [{"bar": "1", "bpm": 0}])"))
+                              << "\"bpm\" must lie between 1 and 1000";
+  QTest::newRow("huge number") << Show(Song(R"(, "startTick": 1e300)")) << "\"startTick\" must";
+  QTest::newRow("negative tick") << Show(Song(R"(, "startTick": -5)")) << "\"startTick\" must lie between";
+  QTest::newRow("fractional count") << Show(Song(R"(, "pickupBeats": 1.5)")) << "\"pickupBeats\" must be a whole number";
+  QTest::newRow("odd denominator") << Show(Song(R"(, "meters": [{"bar": "1", "num": 4, "den": 3}])"))
+                                   << "\"den\" must be 1, 2, 4, 8, 16 or 32";
+  QTest::newRow("no bar count") << Show(R"({"number": "1", "name": "A", "audio": "a.wav"})")
+                                << "\"barCount\" is missing";
+  QTest::newRow("too many bars") << Show(Song("").replace("\"barCount\": 2", "\"barCount\": 100001"))
+                                 << "\"barCount\" must lie between 1 and 100000";
+  QTest::newRow("pickup too long") << Show(Song(R"(, "pickupBeats": 4)")) << "the pickup must be shorter than a bar";
+  QTest::newRow("tempo on a missing bar") << Show(Song(R"(, "tempos": [{"bar": "9", "bpm": 90}])"))
+                                          << "names bar 9, which the song does not have";
+  QTest::newRow("label not a bar") << Show(Song(R"(, "barLabels": {"x": "2A"})")) << "not a bar number";
+  QTest::newRow("label with zeros") << Show(Song(R"(, "barLabels": {"2": "012"})")) << "\"012\" is not a valid bar label";
+  QTest::newRow("page twice") << Show(Song(R"(, "pages": [[3, 0]])") + "," + Song(R"(, "pages": [[3, 10]])", "2"))
+                              << "page 3 is listed twice";
+  QTest::newRow("page zero") << Show(Song(R"(, "pages": [[0, 0]])")) << "\"page number\" must lie between";
+  QTest::newRow("beats not increasing") << Show(Song(R"(, "beats": [[0, "1", 1], [0, "1", 2]])"))
+                                        << "beat ticks must increase strictly";
+  QTest::newRow("beat not a triple") << Show(Song(R"(, "beats": [[0, "1"]])")) << "a beat must be [tick, \"label\", beat]";
+  QTest::newRow("ends before it starts") << Show(Song(R"(, "startTick": 5000, "lengthTicks": 4000)"))
+                                         << "must end after its start tick";
+  QTest::newRow("sample rate") << R"({"showName": "S", "sampleRate": 100, "songs": []})" << "\"sampleRate\" must lie";
+  QTest::newRow("wrong type") << Show(Song(R"(, "keys": {"bar": "1"})")) << "\"keys\" must be a list";
+}
+
+void TstPlayerShowFile::refusals() {
+  QFETCH(QString, json);
+  QFETCH(QString, error);
+  const QString what = QString::fromStdString(Error(json.toStdString()));
+  QVERIFY2(what.startsWith("show.json: "), qPrintable(what));
+  QVERIFY2(what.contains(error), qPrintable(what));
+}
+
+void TstPlayerShowFile::roundTrip() {
+  auto demo = vand::demo::DemoShowDefinition();
+  const std::string text = vand::player::WriteShowDefinition(demo);
+  auto again = ParseShowDefinition(text);
+  QCOMPARE(vand::player::WriteShowDefinition(again), text);
+  QCOMPARE(again.songs.size(), std::size_t(5));
+  QCOMPARE(again.songs[1].barLabels.at("9"), std::string("8A"));
+}
+
+void TstPlayerShowFile::generatedGrid() {
+  auto demo = vand::demo::DemoShowDefinition();
+  const auto& overture = demo.songs[0];  // pickup of one beat, 120 then 96 bpm from bar 9
+  auto grid = vand::player::BuildSongGrid(overture);
+  QCOMPARE(grid.beats.front().tick, 1000u);
+  QCOMPARE(grid.beats.front().label, std::string("0"));
+  QCOMPARE(grid.beats.front().beat, 4);
+  QCOMPARE(grid.beats[1].tick, 1500u);
+  QCOMPARE(grid.beats[1].label, std::string("1"));
+  QCOMPARE(grid.beats[1].beat, 1);
+  const std::size_t bar9 = 1 + 8 * 4;
+  QCOMPARE(grid.beats[bar9].label, std::string("9"));
+  QCOMPARE(grid.beats[bar9].tick, 1500u + 8 * 2000u);
+  QCOMPARE(grid.beats[bar9 + 1].tick - grid.beats[bar9].tick, 625u);
+  QCOMPARE(grid.length, 1500u + 8 * 2000u + 4 * 2500u);
+  QCOMPARE(grid.tempos.size(), std::size_t(2));
+  QCOMPARE(grid.tempos[1].tick, grid.beats[bar9].tick);
+  QCOMPARE(grid.keys.size(), std::size_t(2));
+  QCOMPARE(grid.keys[0].tick, 1000u);  // the pickup carries the first key
+
+  const auto& waltz = demo.songs[1];
+  auto w = vand::player::BuildSongGrid(waltz);
+  std::vector<std::string> labels;
+  for (const auto& b : w.beats) {
+    if (b.beat == 1) labels.push_back(b.label);
+  }
+  QCOMPARE(labels[7], std::string("8"));
+  QCOMPARE(labels[8], std::string("8A"));
+  QCOMPARE(labels[9], std::string("10"));
+
+  // Bars are named by number, however the number is written.
+  auto song = SimpleSong("1", 3);
+  song.barLabels = {{"02", "1A"}};
+  auto g = vand::player::BuildSongGrid(song);
+  QCOMPARE(g.beats[4].label, std::string("1A"));
+}
+
+void TstPlayerShowFile::compoundMeterTicksIncrease() {
+  auto song = SimpleSong("1", 3);
+  song.tempos = {{"1", 90.0}};
+  song.meters = {{"1", 6, 8}, {"3", 9, 8}};
+  auto grid = vand::player::BuildSongGrid(song);
+  QCOMPARE(grid.beats.size(), std::size_t(6 + 6 + 9));
+  QCOMPARE(grid.beats[1].tick, 333u);
+  QCOMPARE(grid.beats[2].tick, 667u);
+  QCOMPARE(grid.beats[6].tick, 2000u);
+  for (std::size_t i = 1; i < grid.beats.size(); ++i) QVERIFY(grid.beats[i].tick > grid.beats[i - 1].tick);
+  QCOMPARE(grid.length, 7000u);
+}
+
+void TstPlayerShowFile::containedPaths_data() {
+  QTest::addColumn<QString>("path");
+  QTest::addColumn<bool>("ok");
+  QTest::newRow("plain") << "a.wav" << true;
+  QTest::newRow("folder") << "audio/01 overture.flac" << true;
+  QTest::newRow("dots in names") << "a..b/c.wav" << true;
+  QTest::newRow("parent") << "../a.wav" << false;
+  QTest::newRow("parent inside") << "audio/../../a.wav" << false;
+  QTest::newRow("backslash parent") << "audio\\..\\..\\a.wav" << false;
+  QTest::newRow("absolute") << "/a.wav" << false;
+  QTest::newRow("drive") << "C:/a.wav" << false;
+  QTest::newRow("empty") << "" << false;
+  QTest::newRow("control") << "a\nb.wav" << false;
+}
+
+void TstPlayerShowFile::containedPaths() {
+  QFETCH(QString, path);
+  QFETCH(bool, ok);
+  QCOMPARE(vand::player::IsContainedRelativePath(path.toStdString()), ok);
+}
+
+void TstPlayerShowFile::barLabels_data() {
+  QTest::addColumn<QString>("label");
+  QTest::addColumn<bool>("ok");
+  QTest::newRow("number") << "12" << true;
+  QTest::newRow("zero") << "0" << true;
+  QTest::newRow("suffix") << "16A" << true;
+  QTest::newRow("negative") << "-1" << true;
+  QTest::newRow("three letters") << "3abc" << true;
+  QTest::newRow("four letters") << "3abcd" << false;
+  QTest::newRow("leading zero") << "012" << false;
+  QTest::newRow("no number") << "A" << false;
+  QTest::newRow("blank") << "1 A" << false;
+  QTest::newRow("too long") << "1234567890" << false;
+}
+
+void TstPlayerShowFile::barLabels() {
+  QFETCH(QString, label);
+  QFETCH(bool, ok);
+  QCOMPARE(vand::player::IsValidBarLabel(label.toStdString()), ok);
+  if (ok) {
+    // The label survives the trip through the 16-byte grid record.
+    auto record = vand::player::ToBarsBeats({0, label.toStdString(), 1});
+    QCOMPARE(QString::fromStdString(record.bar_number()), label);
+  }
+}
+
+void TstPlayerShowFile::badShowFolders() {
+  QTemporaryDir dir;
+  const fs::path folder = dir.path().toStdString();
+  auto fails = [&](const std::string& needle) {
+    try {
+      vand::player::LoadShowModel(folder);
+    } catch (const std::runtime_error& e) {
+      return std::string(e.what()).find(needle) != std::string::npos ? std::string() : std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  QCOMPARE(fails("show.json: cannot open"), std::string());
+
+  vand::demo::WriteShowFolder(folder, SimpleShow({SimpleSong("1", 2), SimpleSong("2", 2)}), SilentWav());
+  fs::remove(folder / "audio" / "2.wav");
+  QCOMPARE(fails("song 2: cannot read the audio file"), std::string());
+
+  std::ofstream(folder / "audio" / "2.wav") << "RIFF junk, not a wave file";
+  QCOMPARE(fails("song 2: cannot read the audio file"), std::string());
+
+  // The engine reports the same and starts nothing.
+  QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                           vand::Pelorin2AudioInterface(folder.string(), folder.string(), nullptr));
+}
+
+QTEST_MAIN(TstPlayerShowFile)
+#include "tst_player_showfile.moc"
