@@ -224,7 +224,8 @@ bool IsValidBarLabel(std::string_view label) {
 
 ShowDefinition ParseShowDefinition(std::string_view json) {
   rapidjson::Document doc;
-  doc.Parse<rapidjson::kParseStopWhenDoneFlag>(json.data(), json.size());
+  doc.Parse<rapidjson::kParseStopWhenDoneFlag | rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag>(
+      json.data(), json.size());
   if (doc.HasParseError()) {
     Fail(std::string("not valid JSON (") + rapidjson::GetParseError_En(doc.GetParseError()) + " at offset " +
          std::to_string(doc.GetErrorOffset()) + ")");

@@ -92,6 +92,8 @@ void TstPlayerShowFile::refusals_data() {
                                          << "must end after its start tick";
   QTest::newRow("sample rate") << R"({"showName": "S", "sampleRate": 100, "songs": []})" << "\"sampleRate\" must lie";
   QTest::newRow("wrong type") << Show(Song(R"(, "keys": {"bar": "1"})")) << "\"keys\" must be a list";
+  // Nesting far deeper than any stack allows for a recursive parser.
+  QTest::newRow("deep nesting") << QString("{\"showName\": ") + QString(200000, '[') << "not valid JSON";
 }
 
 void TstPlayerShowFile::refusals() {
