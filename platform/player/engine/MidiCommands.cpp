@@ -79,13 +79,14 @@ MidiSettings ReadMidiSettings(const std::filesystem::path& file) {
   std::stringstream buffer;
   buffer << in.rdbuf();
   const std::string text = buffer.str();
-  rapidjson::Document doc;
-  doc.Parse(text.c_str(), text.size());
   auto broken = [&](const char* why) {
     std::cerr << "Ignoring the MIDI settings in " << file.string() << ": " << why << std::endl;
     return MidiSettings{};
   };
-  if (text.size() > 1024 * 1024 || doc.HasParseError() || !doc.IsObject()) return broken("not valid JSON");
+  if (text.size() > 1024 * 1024) return broken("too large");
+  rapidjson::Document doc;
+  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag>(text.c_str(), text.size());
+  if (doc.HasParseError() || !doc.IsObject()) return broken("not valid JSON");
   if (auto it = doc.FindMember("source"); it != doc.MemberEnd()) {
     if (!it->value.IsString()) return broken("\"source\" is not a text");
     settings.source = it->value.GetString();

@@ -224,6 +224,13 @@ void TstPlayerMidi::brokenSettingsAreIgnored() {
   engine.SetMidiCommand(0, 0x90, 0, 60);  // and they are written anew
   auto settings = vand::player::ReadMidiSettings(f.dataFolder / "pelorin2" / "midi.json");
   QCOMPARE(settings.commands.size(), std::size_t(1));
+
+  // Nesting deeper than a recursive parser's stack is refused like any broken file.
+  const auto deep = f.dataFolder / "deep.json";
+  std::ofstream(deep) << "{\"source\": " << std::string(500000, '[');
+  settings = vand::player::ReadMidiSettings(deep);
+  QVERIFY(settings.source.empty());
+  QVERIFY(settings.commands.empty());
 }
 
 QTEST_MAIN(TstPlayerMidi)
