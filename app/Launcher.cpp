@@ -28,13 +28,6 @@ std::string Utf8(const fs::path& path)
     return std::string(text.begin(), text.end());
 }
 
-std::string StartErrorText(const std::exception& e)
-{
-    return std::string("Loading show edits failed with the following error: ") + e.what()
-           + ". \n\nBecause the error is related to log versioning, you may be able to fix this issue by "
-             "downloading the latest version of the application from the VAND website.";
-}
-
 } // namespace
 
 Launcher::Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFactory> factory, QObject* parent)
@@ -63,9 +56,17 @@ Launcher::Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFa
     try {
         LaunchMainController();
     } catch (const CL::ChangeLogVersionError& e) {
-        startErrorDialog_ =
-            std::make_unique<DialogController>(StartErrorText(e), "Loading Edits Failed", 0, nullptr, engine_);
+        ShowStartError(e);
     }
+}
+
+void Launcher::ShowStartError(const std::exception& e)
+{
+    const std::string text =
+        std::string("Loading show edits failed with the following error: ") + e.what()
+        + ". \n\nBecause the error is related to log versioning, you may be able to fix this issue by "
+          "downloading the latest version of the application from the VAND website.";
+    startErrorDialog_ = std::make_unique<DialogController>(text, "Loading Edits Failed", 0, nullptr, engine_);
 }
 
 Launcher::~Launcher()
@@ -139,8 +140,7 @@ void Launcher::LaunchPelorinMainController()
     try {
         LaunchMainController();
     } catch (const CL::ChangeLogVersionError& e) {
-        startErrorDialog_ =
-            std::make_unique<DialogController>(StartErrorText(e), "Loading Edits Failed", 0, nullptr, engine_);
+        ShowStartError(e);
     } catch (...) {
         // Fatal: the application object writes the error log after the loop.
         fatalError_ = std::current_exception();

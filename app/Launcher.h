@@ -64,6 +64,8 @@ private:
     vand::networking::DownloadPlan CheckShowFiles(const vand::ShowIdentity& identity,
                                                    const std::string& showFolder);
     QObject* OpenQuitPrompt();
+    // The "Loading Edits Failed" dialog for a change log of another version.
+    void ShowStartError(const std::exception& e);
 
     std::unique_ptr<InputDialogController> quitPrompt_;
     bool closeAfterSave_ = false;

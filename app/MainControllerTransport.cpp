@@ -17,16 +17,21 @@ const char* kPlaybackErrorTitle = "Playback Error";
 
 std::function<void()> MusicalMainController::FadeCompletion(bool gotoNextSong, bool stopAfter)
 {
-    // Runs once on an engine thread. The engine outlives its own callbacks,
-    // so the raw pointer stays valid while this runs; the controller may be
-    // gone, which the guard tells.
+    // Runs once, on any thread. The engine outlives its own callbacks, so the
+    // raw pointer stays valid while this runs; the controller may be gone,
+    // which the guard tells. The signal is always emitted from the GUI
+    // thread's queue, behind the events posted before it: emitted here, on
+    // the GUI thread, FadeComplete_ would call the engine while the guard is
+    // held, and an event the engine raises from that call would wait on it.
     std::shared_ptr<LifeGuard> guard = lifeGuard_;
     Interface* engine = player_.get();
     return [guard, engine, gotoNextSong, stopAfter]() {
         {
             std::lock_guard lock(guard->mutex);
-            if (guard->self)
-                emit guard->self->FadeComplete(gotoNextSong);
+            if (MusicalMainController* self = guard->self) {
+                QMetaObject::invokeMethod(
+                    self, [self, gotoNextSong] { emit self->FadeComplete(gotoNextSong); }, Qt::QueuedConnection);
+            }
         }
         if (!stopAfter || !engine)
             return;
@@ -215,17 +220,20 @@ void MusicalMainController::SeekPrevMarkerRequested_()
     });
 }
 
-void MusicalMainController::ZoomInRequested_()
+void MusicalMainController::ZoomTimeline(const char* function)
 {
     if (QObject* timeline = rootObject_ ? rootObject_->property("timelineControl").value<QObject*>() : nullptr)
-        QMetaObject::invokeMethod(timeline, "zoomin", Q_ARG(QVariant, QVariant(0.6)), Q_ARG(QVariant, QVariant(true)));
+        QMetaObject::invokeMethod(timeline, function, Q_ARG(QVariant, QVariant(0.6)), Q_ARG(QVariant, QVariant(true)));
+}
+
+void MusicalMainController::ZoomInRequested_()
+{
+    ZoomTimeline("zoomin");
 }
 
 void MusicalMainController::ZoomOutRequested_()
 {
-    if (QObject* timeline = rootObject_ ? rootObject_->property("timelineControl").value<QObject*>() : nullptr)
-        QMetaObject::invokeMethod(timeline, "zoomout", Q_ARG(QVariant, QVariant(0.6)),
-                                  Q_ARG(QVariant, QVariant(true)));
+    ZoomTimeline("zoomout");
 }
 
 } // namespace vand::qt

@@ -65,6 +65,10 @@ MusicalApp::MusicalApp(int& argc, char** argv, std::unique_ptr<vand::PlayerFacto
 MusicalApp::~MusicalApp()
 {
     launcher_.reset();
+    // The controllers delete their views later; after the event loop nothing
+    // would, so the views go here, before the engine they were built with.
+    if (application_)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     engine_.reset();
     application_.reset();
 }

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QQmlApplicationEngine>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QUrl>
 #include <QVariant>
 #include <filesystem>
@@ -178,11 +177,7 @@ bool MusicalMainController::HasUnsavedEdits() const
 
 QString MusicalMainController::GetDataFolder() const
 {
-    const QDir local(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
-    QDir folder(local.filePath(QStringLiteral("../") + factory_->folderName));
-    if (!folder.exists())
-        folder.mkpath(QStringLiteral("."));
-    return QDir::cleanPath(folder.absolutePath());
+    return factory_->DataFolderPath();
 }
 
 QString MusicalMainController::GetSettingsPath() const

@@ -125,6 +125,8 @@ private:
     void LoadAlbumArt();
     void ApplyAudioSettings();
     std::function<void()> FadeCompletion(bool gotoNextSong, bool stopAfter);
+    // Invokes the timeline's zoom function by name.
+    void ZoomTimeline(const char* function);
     template <typename Action>
     void Guarded(const char* title, Action&& action);
 

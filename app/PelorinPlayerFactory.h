@@ -11,12 +11,10 @@ public:
     PelorinPlayerFactory();
     ~PelorinPlayerFactory() override;
 
-#if VAND_PLAYER_ENGINE
     // Creates the product's engine on the data folder and raises any failure
     // of its start-up threads here. Defined in PelorinPlayerFactoryEngine.cpp.
     std::unique_ptr<AudioInterface> CreateAudioInterface(
         const QString& showFolder, std::shared_ptr<vand::PlayerOscCallback> oscCallback) override;
-#endif
 };
 
 } // namespace vand::qt

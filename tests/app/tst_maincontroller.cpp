@@ -20,6 +20,7 @@
 #include "notify/EventObserver.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
+#include "app/ShowManager.h"
 
 using app_test::DataFolder;
 using app_test::TestFactory;
@@ -483,18 +484,25 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("faded");
+        QTest::addColumn<bool>("guiThread");
         QTest::addColumn<QStringList>("expected");
         using V = QStringList;
-        QTest::newRow("full fade moves on") << "fade" << true << V{"NextSong", "CancelFade"};
-        QTest::newRow("full fade, stopped meanwhile") << "fade" << false << V{"CancelFade"};
-        QTest::newRow("fade to a level") << "fadeTo" << true << V{"CancelFade"};
-        QTest::newRow("fade to stop") << "fadeToStop" << true << V{"Stop", "NextSong", "CancelFade"};
+        QTest::newRow("full fade moves on") << "fade" << true << false << V{"NextSong", "CancelFade"};
+        QTest::newRow("full fade, stopped meanwhile") << "fade" << false << false << V{"CancelFade"};
+        QTest::newRow("fade to a level") << "fadeTo" << true << false << V{"CancelFade"};
+        QTest::newRow("fade to stop") << "fadeToStop" << true << false << V{"Stop", "NextSong", "CancelFade"};
+        // An engine may call the completion on the calling thread; the
+        // controller still answers from its queue, behind earlier events.
+        QTest::newRow("full fade, on the GUI thread") << "fade" << true << true << V{"NextSong", "CancelFade"};
+        QTest::newRow("fade to stop, on the GUI thread")
+            << "fadeToStop" << true << true << V{"Stop", "NextSong", "CancelFade"};
     }
 
     void fadeCompletionFromTheEngineThread()
     {
         QFETCH(QString, how);
         QFETCH(bool, faded);
+        QFETCH(bool, guiThread);
         QFETCH(QStringList, expected);
         Build();
         Calls();
@@ -512,13 +520,24 @@ private slots:
         QCOMPARE(factory->script->fadeCompletions.size(), std::size_t(1));
 
         factory->script->faded = faded;
-        std::thread engineThread(factory->script->fadeCompletions.front());
-        engineThread.join();
-        // The stop runs on the engine thread, the rest on the GUI thread.
+        // An event posted before the completion is handled before it.
+        QStringList order;
+        connect(controller.get(), &MusicalMainController::Stopped, this, [&] { order << "Stopped"; });
+        connect(controller.get(), &MusicalMainController::FadeComplete, this, [&] { order << "FadeComplete"; });
+        PublishFromEngineThread({{PlayerEvent::PlaybackStopped, 0, ""}});
+        if (guiThread) {
+            factory->script->fadeCompletions.front()();
+        } else {
+            std::thread engineThread(factory->script->fadeCompletions.front());
+            engineThread.join();
+        }
+        // The stop runs where the completion ran, the rest later on the GUI
+        // thread, after the event posted before the completion.
         const QStringList onEngineThread = Calls();
         QCOMPARE(onEngineThread.size(), how == QLatin1String("fadeToStop") ? 1 : 0);
         Deliver();
         QCOMPARE(onEngineThread + Calls(), expected);
+        QCOMPARE(order, (QStringList{"Stopped", "FadeComplete"}));
     }
 
     void fadeCompletionAfterDestructionIsDropped()
@@ -626,6 +645,29 @@ private slots:
         QCOMPARE(saved.count(), 0);
         QCOMPARE(DialogText(*controller, "title"), QStringLiteral("Save Failed"));
         QVERIFY(!Calls().contains(QStringLiteral("LoadNewChangeLog")));
+    }
+
+    void reloadReplacesTheShowAndKeepsOneWiring()
+    {
+        Build();
+        std::weak_ptr<Interface> firstPlayer = controller->GetPlayer();
+        auto firstManager = controller->GetShowManager();
+        Calls();
+        controller->LoadShow_();
+        QCOMPARE(controller->GetMessageDialog(), nullptr);
+        QCOMPARE(factory->created, 2);
+        QVERIFY(controller->GetShowManager() != firstManager);
+        QVERIFY(!firstManager->GetPlayer());
+        QVERIFY(firstPlayer.expired());
+        QCOMPARE(window->property("title").toString(), QStringLiteral("Pelorin - Demo Show - Demo Theatre Company"));
+        Calls();
+        // Every window and menu command still reaches the engine once.
+        QVERIFY(QMetaObject::invokeMethod(window, "play"));
+        QVERIFY(QMetaObject::invokeMethod(window->property("menu").value<QObject*>(), "nextBar"));
+        QObject* editBar = Child(window, "editBar");
+        QVERIFY(editBar);
+        QVERIFY(QMetaObject::invokeMethod(editBar, "saveButton"));
+        QCOMPARE(Calls(), (QStringList{"Play", "SeekToNextMeasure", "SaveChangelog(1,1)", "LoadNewChangeLog"}));
     }
 
     void lookAtTheWindow()
