@@ -713,7 +713,7 @@ UInt32 AudioInterface::GetAvailableShiftAfterBarBeat(UInt32 tick, bool withClick
   auto it = std::upper_bound(grid.begin(), grid.end(), tick,
                              [](UInt32 t, const TL::BarsBeats& b) { return t < b.tick; });
   UInt32 next = it == grid.end() ? s.length : std::min(it->tick, s.length);
-  return next > tick + 1 ? next - tick - 1 : 0;
+  return next > tick && next - tick > 1 ? next - tick - 1 : 0;
 }
 
 std::vector<int> AudioInterface::GetClickValues(UInt32 start, UInt32 end) const {

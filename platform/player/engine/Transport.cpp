@@ -334,7 +334,8 @@ void Transport::Apply(Command& command) {
       break;
     }
     case K::CancelFade:
-      fade_.reset();
+      // A fade-out stopped part-way gives the level back; a FadeTo level stays.
+      if (fade_) CancelFadeRamp();
       masterRamp_.reset();
       if (state_ == TransportState::Faded) {
         fadeGain_ = 1.0;
@@ -369,13 +370,9 @@ void Transport::Play() {
       Release();
       return;
     case TransportState::Faded:
-      CancelFadeRamp();
-      SetState(TransportState::Playing);
-      Raise(PlayerEvent::PlaybackStarted);
-      return;
     case TransportState::Stopped:
     case TransportState::Paused: {
-      if (fade_) CancelFadeRamp();
+      CancelFadeRamp();
       // A cue inside a cut plays from the cut's end.
       const SongPlan& p = Plan();
       auto tick = static_cast<UInt32>(std::floor(cursor_.tick + kEpsilon));
@@ -473,6 +470,8 @@ void Transport::Load(std::size_t song, std::optional<UInt32> tick) {
 void Transport::Seek(UInt32 tick) {
   const SongModel& s = *Plan().song;
   UInt32 at = std::clamp(tick, s.audioStart, s.SeekLimit());
+  // While playing, a position inside a cut is left at once (at rest, Play does it).
+  if (state_ == TransportState::Playing) at = Plan().ResolveCuts(at);
   if (state_ == TransportState::Held) SetState(TransportState::Paused);
   PlaceAtRest(at);
   Reposition(false);

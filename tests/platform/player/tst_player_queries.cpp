@@ -203,6 +203,9 @@ void TstPlayerQueries::availableShift() {
   const UInt32 length = engine_->GetSongLength("2");
   QCOMPARE(engine_->GetAvailableShiftAfterBarBeat(10000, true), length - 10000u - 1u);  // capped at the end
   QCOMPARE(engine_->GetAvailableShiftAfterBarBeat(length - 1, true), 0u);
+  QCOMPARE(engine_->GetAvailableShiftAfterBarBeat(length, true), 0u);
+  QCOMPARE(engine_->GetAvailableShiftAfterBarBeat(0xFFFFFFFFu, true), 0u);
+  QCOMPARE(engine_->GetAvailableShiftAfterBarBeat(0xFFFFFFFFu, false), 0u);
 }
 
 void TstPlayerQueries::clickValues_data() {

@@ -39,6 +39,8 @@ class TstPlayerTransport : public QObject {
   void barBeatTextsFollowLabels();
   void cutJumpsToItsEnd();
   void chainedCutsAndCueInsideACut();
+  void seekIntoACut_data();
+  void seekIntoACut();
   void repeatPlaysItsPasses();
   void vampLoopsUntilExitAtEndOfPass();
   void vampWithCountLeavesOnItsOwn();
@@ -54,6 +56,8 @@ class TstPlayerTransport : public QObject {
   void seekKeepsStateAndClearsFlow();
   void measureAndMarkerNavigation();
   void fadeOutThenPauseAndCancel();
+  void runningFadeIsCancelled_data();
+  void runningFadeIsCancelled();
   void fadeToRampsTheMaster();
   void stopFromFadeCompletion();
   void songChangesAndErrors();
@@ -170,6 +174,38 @@ void TstPlayerTransport::chainedCutsAndCueInsideACut() {
   engine.Play();
   f.Pump();
   QCOMPARE(engine.GetTickIndex(), 6000u);
+}
+
+void TstPlayerTransport::seekIntoACut_data() {
+  QTest::addColumn<QString>("state");
+  QTest::newRow("stopped") << "stopped";
+  QTest::newRow("paused") << "paused";
+  QTest::newRow("playing") << "playing";
+  QTest::newRow("faded") << "faded";
+}
+
+// Wherever the seek lands inside the cut, nothing of the cut is played.
+void TstPlayerTransport::seekIntoACut() {
+  QFETCH(QString, state);
+  auto log = LogFor("1", Events(CL::Cut(2000, 4000, "B2", 0)));
+  Fixture f(SimpleShow({SimpleSong("1", 4)}), &log);
+  EventRecorder rec;
+  auto& engine = f.Start();
+  engine.Play();
+  f.Advance(500);
+  if (state == "stopped") engine.Stop();
+  if (state == "paused") engine.Pause(false);
+  if (state == "faded") engine.Fade({}, 0.1f);
+  f.Advance(200);
+  QCOMPARE(engine.GetIsFaded(), state == "faded");
+  engine.Seek(3000);
+  f.Pump();
+  if (state != "playing") engine.Play();
+  rec.Clear();
+  f.Advance(100);
+  QVERIFY(engine.GetIsPlaying());
+  QCOMPARE(engine.GetTickIndex(), 4100u);
+  for (int tick : EventRecorder::Values(rec.Take(), E::Playhead)) QVERIFY2(tick >= 4000, QByteArray::number(tick));
 }
 
 void TstPlayerTransport::repeatPlaysItsPasses() {
@@ -528,6 +564,32 @@ void TstPlayerTransport::fadeOutThenPauseAndCancel() {
   f.Pump();
   QCOMPARE(done, 2);
   QVERIFY(engine.IsStopped());
+}
+
+void TstPlayerTransport::runningFadeIsCancelled_data() {
+  QTest::addColumn<QString>("how");
+  QTest::newRow("CancelFade") << "CancelFade";
+  QTest::newRow("Play") << "Play";
+}
+
+// A fade stopped half-way leaves the output at full level, still playing.
+void TstPlayerTransport::runningFadeIsCancelled() {
+  QFETCH(QString, how);
+  Fixture f(SimpleShow({SimpleSong("1", 4)}));
+  auto& engine = f.Start();
+  engine.Play();
+  int done = 0;
+  engine.Fade([&] { ++done; }, 1.0f);
+  f.Advance(500);
+  QVERIFY(engine.GetOutputGain() < 1.0);
+  if (how == "CancelFade") engine.CancelFade();
+  if (how == "Play") engine.Play();
+  f.Pump();
+  QCOMPARE(engine.GetOutputGain(), 1.0);
+  f.Advance(1000);
+  QVERIFY(engine.GetIsPlaying());
+  QCOMPARE(engine.GetOutputGain(), 1.0);
+  QCOMPARE(done, 0);
 }
 
 void TstPlayerTransport::fadeToRampsTheMaster() {
