@@ -84,6 +84,26 @@ private slots:
         QTRY_VERIFY(popup->property("opened").toBool());
     }
 
+    void boxLayout()
+    {
+        QMetaObject::invokeMethod(about, "open");
+        auto* popup = about->findChild<QObject*>("aboutPopup");
+        QTRY_VERIFY(popup->property("opened").toBool());
+        auto* button = about->findChild<QQuickItem*>("acknowledgementsButton");
+        QVERIFY(button);
+        QQuickItem* row = button->parentItem();
+        QQuickItem* column = row->parentItem();
+        QCOMPARE(popup->property("width").toReal(), 525.0);
+        QCOMPARE(row->property("spacing").toReal(), 15.0);
+        // The margin under the buttons is a quarter of the buttons' row, not
+        // of the row with that margin added (which never settles there).
+        const auto padding = [row] { return row->property("bottomPadding").toReal(); };
+        QTRY_VERIFY(padding() > 0 && qFuzzyCompare(row->implicitHeight() - padding(), 4 * padding()));
+        QCOMPARE(button->implicitHeight(), 25.0);
+        QCOMPARE(padding(), 25.0 / 4);
+        QTRY_COMPARE(popup->property("height").toReal(), column->height() + 60);
+    }
+
     void acknowledgementsShowTheResourceText()
     {
         vand::test::QmlWarningGuard guard;

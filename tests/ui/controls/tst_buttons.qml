@@ -76,6 +76,23 @@ Item {
             verify(!findChild(first, "glow").visible);
         }
 
+        // An effect drawn inside the item it reads renders that item
+        // recursively (the GPU refuses the texture it is writing to).
+        function test_effects_lie_outside_their_source_data() {
+            return [
+                { tag: "bubble glow", host: first, name: "glow" },
+                { tag: "bubble tint", host: first, name: "tint" },
+                { tag: "graphic shadow", host: graphic, name: "shadow" },
+            ];
+        }
+        function test_effects_lie_outside_their_source(data) {
+            const effect = findChild(data.host, data.name);
+            verify(effect !== null);
+            verify(effect.source !== null);
+            for (let item = effect; item; item = item.parent)
+                verify(item !== effect.source, data.name + " is drawn inside its own source");
+        }
+
         function test_toggled_icon_and_tint() {
             first.toggled = true;
             compare(findChild(first, "icon").source, Qt.resolvedUrl("qrc:/images/info_icon.svg"));

@@ -46,6 +46,20 @@ Item {
             fuzzyCompare(findChild(bar, "fill").width, data.value * bar.contentItem.width, 1e-9);
         }
 
+        function test_shine_lies_outside_the_tip_it_reads() {
+            bar.value = 0.5;
+            const shine = findChild(bar, "shine");
+            compare(shine.source, findChild(bar, "tip"));
+            for (let item = shine; item; item = item.parent)
+                verify(item !== shine.source, "the shine is drawn inside the tip it reads");
+            // It still covers the tip exactly.
+            const origin = shine.mapToItem(shine.source, 0, 0);
+            compare(origin.x, 0);
+            compare(origin.y, 0);
+            compare(shine.width, shine.source.width);
+            compare(shine.height, shine.source.height);
+        }
+
         function test_shine_restarts_on_every_value() {
             const stop = findChild(bar, "movingStop");
             const animation = findChild(bar, "shineAnimation");

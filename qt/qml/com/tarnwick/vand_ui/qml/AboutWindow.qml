@@ -122,7 +122,9 @@ Item {
                 Row {
                     id: buttonRow
                     spacing: 15
-                    bottomPadding: implicitHeight / 4
+                    // A quarter of the buttons' height; the row's own implicit
+                    // height includes this padding and would feed back into it.
+                    bottomPadding: childrenRect.height / 4
 
                     FlatButton {
                         objectName: "acknowledgementsButton"

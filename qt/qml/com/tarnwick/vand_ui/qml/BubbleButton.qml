@@ -29,37 +29,43 @@ DelayButton {
 
     Keys.onReturnPressed: control.clicked()
 
-    background: Rectangle {
-        id: backgroundRect
-        objectName: "background"
+    // The glow reads the face (with its focus frame) and lies beside it, not
+    // inside it: an effect inside its own source would render recursively.
+    background: Item {
         implicitWidth: 52
         implicitHeight: 52
 
-        gradient: Gradient {
-            GradientStop {
-                objectName: "topStop"
-                position: 0.0
-                color: !control.enabled ? "#181818"
-                     : control.pressed ? Qt.lighter(Qt.lighter("#181818", 0.4))
-                     : control.hovered ? Qt.lighter(Qt.lighter("#181818", 0.6))
-                     : Qt.lighter("black")
-            }
-            GradientStop {
-                position: 1.0
-                color: control.pressed ? Qt.lighter(Qt.lighter("#282828", 0.8))
-                                       : Qt.lighter("#222222")
-            }
-        }
-
-        FocusHighlight {
+        Rectangle {
+            id: backgroundRect
+            objectName: "background"
             anchors.fill: parent
-            visible: control.activeFocus
+
+            gradient: Gradient {
+                GradientStop {
+                    objectName: "topStop"
+                    position: 0.0
+                    color: !control.enabled ? "#181818"
+                         : control.pressed ? Qt.lighter(Qt.lighter("#181818", 0.4))
+                         : control.hovered ? Qt.lighter(Qt.lighter("#181818", 0.6))
+                         : Qt.lighter("black")
+                }
+                GradientStop {
+                    position: 1.0
+                    color: control.pressed ? Qt.lighter(Qt.lighter("#282828", 0.8))
+                                           : Qt.lighter("#222222")
+                }
+            }
+
+            FocusHighlight {
+                anchors.fill: parent
+                visible: control.activeFocus
+            }
         }
 
         Colorize {
             id: glow
             objectName: "glow"
-            anchors.fill: parent
+            anchors.fill: backgroundRect
             source: backgroundRect
             hue: 0.547
             saturation: 0.87

@@ -42,26 +42,28 @@ ProgressBar {
                 radius: control.visualPosition * control.width <= control.boxRadius
                         || (1 - control.visualPosition) * control.width <= control.boxRadius
                         ? control.boxRadius : 0
+            }
 
-                LinearGradient {
-                    id: shine
-                    objectName: "shine"
-                    anchors.fill: parent
-                    start: Qt.point(0, 0)
-                    end: Qt.point(tip.width, 0)
-                    source: tip
-                    // A tip of no width has nothing to shine on.
-                    visible: tip.width > 0
-                    gradient: Gradient {
-                        GradientStop { position: 0.0; color: control.fillColor }
-                        GradientStop {
-                            id: movingStop
-                            objectName: "movingStop"
-                            position: 0.0
-                            color: control.fillColor
-                        }
-                        GradientStop { position: 1.0; color: Qt.lighter(control.fillColor, 1.6) }
+            // Beside the tip rather than in it: an effect inside its own
+            // source would render recursively.
+            LinearGradient {
+                id: shine
+                objectName: "shine"
+                anchors.fill: tip
+                start: Qt.point(0, 0)
+                end: Qt.point(tip.width, 0)
+                source: tip
+                // A tip of no width has nothing to shine on.
+                visible: tip.width > 0
+                gradient: Gradient {
+                    GradientStop { position: 0.0; color: control.fillColor }
+                    GradientStop {
+                        id: movingStop
+                        objectName: "movingStop"
+                        position: 0.0
+                        color: control.fillColor
                     }
+                    GradientStop { position: 1.0; color: Qt.lighter(control.fillColor, 1.6) }
                 }
             }
         }
