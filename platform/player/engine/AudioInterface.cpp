@@ -174,14 +174,18 @@ class AudioInterface::Impl final : public BlockSink,
       startCv.notify_all();
       return;
     }
+    // Repeated failures are logged at the 1st, 2nd, 4th, 8th … time only.
+    const unsigned long n = ++blockFailures;
+    if ((n & (n - 1)) != 0) return;
     try {
       std::rethrow_exception(error);
     } catch (const std::exception& e) {
-      std::cerr << options.logPrefix << ": the output clock failed: " << e.what() << std::endl;
+      std::cerr << options.logPrefix << ": a playback block failed (" << n << " so far): " << e.what() << std::endl;
     } catch (...) {
-      std::cerr << options.logPrefix << ": the output clock failed" << std::endl;
+      std::cerr << options.logPrefix << ": a playback block failed (" << n << " so far)" << std::endl;
     }
   }
+  unsigned long blockFailures = 0;  // guarded by startMutex
 
   // Nothing more is delivered once the engine is shut down (a callback may do it).
   void Deliver(std::vector<OutItem>& items, bool evenWhenShut = false) {

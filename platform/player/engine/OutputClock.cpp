@@ -71,7 +71,14 @@ void NullClock::Run(std::shared_ptr<State> state, BlockSink* sink, int sampleRat
       last = now;
       auto frames = static_cast<std::int64_t>(std::floor(pending));
       pending -= static_cast<double>(frames);
-      sink->RunBlock(std::min(frames, maxFrames));
+      // A failed block is reported and the clock goes on: a show must not
+      // stall for good because one block threw.
+      try {
+        sink->RunBlock(std::min(frames, maxFrames));
+      } catch (...) {
+        if (stopped()) return;
+        sink->OnClockFailure(std::current_exception());
+      }
     }
   } catch (...) {
     if (!stopped()) sink->OnClockFailure(std::current_exception());

@@ -91,6 +91,7 @@ class TstPlayerThreads : public QObject {
   void startupFailures();
   void destroyWhilePlaying();
   void destroyedFromItsOwnCallback();
+  void silentClockOutlivesAFailedBlock();
 };
 
 void TstPlayerThreads::playsOnTheSilentClock() {
@@ -247,4 +248,21 @@ void TstPlayerThreads::destroyedFromItsOwnCallback() {
 }
 
 QTEST_MAIN(TstPlayerThreads)
+void TstPlayerThreads::silentClockOutlivesAFailedBlock() {
+  // A sink whose second block throws: the clock reports it and keeps running.
+  struct Sink final : vand::player::BlockSink {
+    std::atomic<int> blocks{0};
+    std::atomic<int> failures{0};
+    void RunBlock(std::int64_t) override {
+      if (++blocks == 2) throw std::runtime_error("block failed");
+    }
+    void OnClockFailure(std::exception_ptr) override { ++failures; }
+  } sink;
+  vand::player::NullClock clock;
+  clock.Start(sink, 48000);
+  QVERIFY(WaitFor([&] { return sink.blocks.load() >= 5; }));
+  clock.Stop();
+  QCOMPARE(sink.failures.load(), 1);
+}
+
 #include "tst_player_threads.moc"

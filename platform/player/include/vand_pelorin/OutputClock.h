@@ -23,7 +23,8 @@ class BlockSink {
  public:
   // Renders `frames` output frames (0: only apply queued commands).
   virtual void RunBlock(std::int64_t frames) = 0;
-  // The clock's thread failed; the clock stops calling RunBlock.
+  // RunBlock threw, or the clock could not start. A running clock goes on
+  // calling RunBlock afterwards; a clock that failed to start does not.
   virtual void OnClockFailure(std::exception_ptr error) = 0;
 
  protected:
