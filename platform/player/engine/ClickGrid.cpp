@@ -114,8 +114,8 @@ std::vector<GridEntry> BuildClickGrid(const std::vector<GridEntry>& base, const 
       if (u[k] <= u[k - 1]) u[k] = u[k - 1] + 1.0;  // explicit grids may skip or repeat beat numbers
     }
     auto tickAt = [&](double pos) {
-      std::size_t k = 1;
-      while (k + 1 < u.size() && u[k] < pos) ++k;
+      // First k >= 1 with u[k] >= pos, the last segment at most.
+      const auto k = static_cast<std::size_t>(std::lower_bound(u.begin() + 1, u.end() - 1, pos) - u.begin());
       double f = (pos - u[k - 1]) / (u[k] - u[k - 1]);
       return t[k - 1] + f * (t[k] - t[k - 1]);
     };
@@ -161,13 +161,12 @@ std::vector<GridEntry> BuildClickGrid(const std::vector<GridEntry>& base, const 
     }
     i = j;
   }
-  for (std::size_t k = 1; k < out.size();) {
-    if (out[k].tick <= out[k - 1].tick) {
-      out.erase(out.begin() + static_cast<std::ptrdiff_t>(k));
-    } else {
-      ++k;
-    }
+  // Keep ticks strictly increasing (in one pass: a bar of many entries must not cost n²).
+  std::size_t kept = 0;
+  for (const auto& e : out) {
+    if (kept == 0 || e.tick > out[kept - 1].tick) out[kept++] = e;
   }
+  out.resize(kept);
   return out;
 }
 
