@@ -1,3 +1,4 @@
+#include "StreamCapture.h"
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -17,19 +18,7 @@ namespace {
 
 const QString kSeparator(43, QLatin1Char('-'));
 
-// Redirects a standard stream into a buffer while alive.
-class Capture
-{
-public:
-    explicit Capture(std::ostream& stream) : stream_(stream), previous_(stream.rdbuf(buffer_.rdbuf())) {}
-    ~Capture() { stream_.rdbuf(previous_); }
-    std::string text() const { return buffer_.str(); }
-
-private:
-    std::ostream& stream_;
-    std::ostringstream buffer_;
-    std::streambuf* previous_;
-};
+using Capture = vand::test::StreamCapture;
 
 class DiskFull : public std::runtime_error
 {

@@ -1,3 +1,4 @@
+#include "StreamCapture.h"
 #include <QFile>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
@@ -29,19 +30,7 @@ Q_DECLARE_METATYPE(DownloadPlan)
 
 namespace {
 
-// Redirects a standard stream into a buffer while alive.
-class Capture
-{
-public:
-    explicit Capture(std::ostream& stream) : stream_(stream), previous_(stream.rdbuf(buffer_.rdbuf())) {}
-    ~Capture() { stream_.rdbuf(previous_); }
-    std::string text() const { return buffer_.str(); }
-
-private:
-    std::ostream& stream_;
-    std::ostringstream buffer_;
-    std::streambuf* previous_;
-};
+using Capture = vand::test::StreamCapture;
 
 QWindow* AsWindow(QObject* object)
 {

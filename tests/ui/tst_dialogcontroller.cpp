@@ -1,3 +1,4 @@
+#include "StreamCapture.h"
 #include <QFile>
 #include <QPointer>
 #include <QQmlEngine>
@@ -257,8 +258,7 @@ private slots:
     {
         QQmlEngine bare;
         bare.setImportPathList({}); // no QtQuick: the window cannot be built
-        std::ostringstream captured;
-        std::streambuf* old = std::cerr.rdbuf(captured.rdbuf());
+        vand::test::StreamCapture captured(std::cerr);
         bool threw = false;
         try {
             DialogController c("Disk full", "Save Failed", 0, nullptr, &bare);
@@ -266,9 +266,8 @@ private slots:
         } catch (...) {
             threw = true;
         }
-        std::cerr.rdbuf(old);
         QVERIFY(!threw);
-        QVERIFY2(captured.str().find("Save Failed: Disk full") != std::string::npos, captured.str().c_str());
+        QVERIFY2(captured.text().find("Save Failed: Disk full") != std::string::npos, captured.text().c_str());
     }
 
 private:
