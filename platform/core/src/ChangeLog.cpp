@@ -87,7 +87,15 @@ SongLog* ChangeLog::FindSongLog(const std::string& song) {
 SongLog& ChangeLog::GetOrCreateSongLog(const std::string& song) { return songs_[song]; }
 
 void ChangeLog::SaveToFile(const std::filesystem::path& file) const {
-  vand::core::detail::WriteFileAtomically(file, ToJson());
+  const std::string text = ToJson();
+  // Never write a log that would not load again (the newest file is loaded
+  // with the show).
+  try {
+    (void)FromJson(text, std::string(), file.filename().string());
+  } catch (const std::exception& e) {
+    throw std::runtime_error("Cannot save \"" + file.string() + "\": the log would not load again. " + e.what());
+  }
+  vand::core::detail::WriteFileAtomically(file, text);
 }
 
 std::string ChangeLog::MakeFileName(const std::string& showName, const cmn::VANDVersion& version) {

@@ -41,6 +41,8 @@ constexpr std::size_t kMaxIdBytes = 256;
 constexpr std::size_t kMaxTextBytes = 64 * 1024;
 constexpr std::size_t kMaxSongKeyBytes = 64;
 constexpr const char* kFormatName = "vand-logdata";
+constexpr std::int64_t kInt32Min = std::numeric_limits<Int32>::min();
+constexpr std::int64_t kInt32Max = std::numeric_limits<Int32>::max();
 
 using Value = rapidjson::Value;
 
@@ -102,10 +104,11 @@ double GetNumber(const Value& obj, const char* name, const std::string& where, s
   return d;
 }
 
-float GetFloat(const Value& obj, const char* name, const std::string& where, float fallback, float lo, float hi) {
+// Any finite number a float holds.
+float GetFloat(const Value& obj, const char* name, const std::string& where, float fallback) {
   const double d = GetNumber(obj, name, where, fallback);
-  if (d < lo || d > hi) {
-    Fail(where, Quote(name) + " must lie between " + std::to_string(lo) + " and " + std::to_string(hi));
+  if (d < -std::numeric_limits<float>::max() || d > std::numeric_limits<float>::max()) {
+    Fail(where, Quote(name) + " is too large");
   }
   return static_cast<float>(d);
 }
@@ -194,12 +197,14 @@ Sfx ReadSfx(const Value& v, const std::string& where) {
   SfxProperties p;
   p.setName(GetString(v, "name", where, false));
   p.setEffectId(GetString(v, "effectId", where, false, kMaxIdBytes));
-  p.setEffectIdIndex(static_cast<Int32>(GetInteger(v, "effectIndex", where, 0, std::numeric_limits<Int32>::max(), 0)));
+  // The record's setters take any value (a combo index of -1, a pan of 0-100):
+  // read back whatever its type holds, so that every saved log loads again.
+  p.setEffectIdIndex(static_cast<Int32>(GetInteger(v, "effectIndex", where, kInt32Min, kInt32Max, 0)));
   p.setOutputPath(GetString(v, "outputPath", where, false, kMaxIdBytes));
-  p.setRepeats(static_cast<Int32>(GetInteger(v, "repeats", where, -1, std::numeric_limits<Int32>::max(), 0)));
-  p.setVolume(GetFloat(v, "volume", where, 1.0f, 0.0f, 16.0f));
-  p.setPan(GetFloat(v, "pan", where, 0.5f, 0.0f, 1.0f));
-  p.setReverb(GetFloat(v, "reverb", where, 0.0f, 0.0f, 1.0f));
+  p.setRepeats(static_cast<Int32>(GetInteger(v, "repeats", where, kInt32Min, kInt32Max, 0)));
+  p.setVolume(GetFloat(v, "volume", where, 1.0f));
+  p.setPan(GetFloat(v, "pan", where, 0.5f));
+  p.setReverb(GetFloat(v, "reverb", where, 0.0f));
   p.fadeIn = static_cast<UInt16>(GetInteger(v, "fadeIn", where, 0, 65535, 0));
   p.fadeOut = static_cast<UInt16>(GetInteger(v, "fadeOut", where, 0, 65535, 0));
   return Sfx(GetTick(v, "tick", where, 0), GetString(v, "id", where, false, kMaxIdBytes), p,
@@ -279,6 +284,8 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
     const std::string old = e->EventId();
     std::string id = old.empty() ? IdLetter(code) + std::to_string(e->start()) : old;
     id = FreeId(id, taken);
+    // A suffix must not push the id past what the reader accepts.
+    if (id.size() > kMaxIdBytes) id = FreeId(IdLetter(code) + std::to_string(e->start()), taken);
     if (id != old) {
       report.renamedEventIds.push_back(KindName(code) + (old.empty() ? " without an id" : " " + old) + inSong +
                                        " at tick " + TickText(e->start()) + " is now " + id + ".");
@@ -348,8 +355,9 @@ ChangeLog Parse(const std::string& text, const std::string& expectedShowId) {
       p.NetworkId(GetString(n, "networkId", where, true, kMaxIdBytes));
       p.Name(GetString(n, "name", where, false));
       p.IpAddress(GetString(n, "ip", where, false, 256));
-      p.Port = static_cast<Int32>(GetInteger(n, "port", where, 0, 65535, 0));
-      p.Mode = static_cast<Int32>(GetInteger(n, "mode", where, 0, 1, 0));
+      // Destinations are stored as entered (the sender uses the port's low 16 bits).
+      p.Port = static_cast<Int32>(GetInteger(n, "port", where, kInt32Min, kInt32Max, 0));
+      p.Mode = static_cast<Int32>(GetInteger(n, "mode", where, kInt32Min, kInt32Max, 0));
       networks.push_back(std::move(p));
     }
     log.SetNetworks(networks);

@@ -85,6 +85,13 @@ bool TypeMatchesCode(const cmn::VandEvent& e) {
   }
 }
 
+// Values a sound effect cannot be saved with.
+void CheckSfxProperties(const SfxProperties& props) {
+  if (!std::isfinite(props.volume()) || !std::isfinite(props.pan()) || !std::isfinite(props.reverb())) {
+    Refuse("Sound-effect volume, pan and reverb must be numbers.");
+  }
+}
+
 }  // namespace
 
 std::vector<int> GetAffectedCodes(const std::vector<HistoryItem>& items) {
@@ -480,6 +487,7 @@ std::map<std::string, const cmn::VandEvent*> Editor::GetEventsByEventId() const 
 
 const Sfx& Editor::AddSoundEffect(const Sfx& sfx) {
   Lock lock(ActiveChangeLogMutex());
+  CheckSfxProperties(sfx.GetSfxProperties());
   Sfx copy(sfx);
   if (copy.EventId().empty()) copy.SetEventId("sfx." + GetNextSfxEventIdSuffix());
   return log_.AppendSfx(copy);
@@ -487,9 +495,7 @@ const Sfx& Editor::AddSoundEffect(const Sfx& sfx) {
 
 void Editor::EditSoundEffectSFXPropertyValues(const cmn::VandEvent& event, const SfxProperties& props) {
   Lock lock(ActiveChangeLogMutex());
-  if (!std::isfinite(props.volume()) || !std::isfinite(props.pan()) || !std::isfinite(props.reverb())) {
-    Refuse("Sound-effect volume, pan and reverb must be numbers.");
-  }
+  CheckSfxProperties(props);
   Sfx* stored = log_.FindSfx(event.EventId());
   if (stored == nullptr) Refuse("The sound effect " + event.EventId() + " could not be found.");
   stored->SetSfxProperties(props);

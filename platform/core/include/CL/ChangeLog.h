@@ -98,7 +98,8 @@ class ChangeLog {
                             const std::string& sourceName);
   // Writes the log to `file` through a temporary file in the same folder that
   // is flushed to disk and renamed over the target. Throws std::runtime_error
-  // with a readable text; the previous file is untouched on failure.
+  // with a readable text; the previous file is untouched on failure. A log
+  // whose text would not read back (e.g. a NaN, an overlong id) is not written.
   void SaveToFile(const std::filesystem::path& file) const;
 
   // "<ShowName>-<major>.<minor>.logdata", with / \ : * ? " < > | and control
