@@ -31,6 +31,9 @@ Item {
         function makeCombo(properties) {
             const combo = createTemporaryObject(comboComponent, top, properties || {});
             verify(combo !== null);
+            // Park the pointer where no list row can open under it: a row
+            // entered by the pointer clears the arrow-key selection.
+            mouseMove(top, top.width - 1, top.height - 1);
             activatedSpy.clear();
             activatedSpy.target = combo;
             enterSpy.clear();
