@@ -1,11 +1,13 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <iostream>
 #include <sstream>
 #include <thread>
 #include <vector>
 
 #include "kit/CoutBuffer.h"
+#include "kit/Log.h"
 #include "kit/NumericStringCompare.h"
 #include "kit/Path.h"
 
@@ -136,6 +138,71 @@ class TestKit : public QObject {
       ++count;
     }
     QCOMPARE(count, kThreads * kLines);
+  }
+
+  // Lines logged from several threads reach std::cerr whole, one per call,
+  // with their text unchanged; lines below the threshold are dropped.
+  void logWritesWholeLinesAndHonoursThreshold() {
+    std::ostringstream sink;
+    std::streambuf* previous = std::cerr.rdbuf(sink.rdbuf());
+    constexpr int kThreads = 4;
+    constexpr int kLines = 200;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([t] {
+        for (int i = 0; i < kLines; ++i) {
+          kit::Log(kit::LogLevel::Warning, "test", "thread " + std::to_string(t) + " line " + std::to_string(i));
+          kit::Log(kit::LogLevel::Debug, "test", "dropped");
+        }
+      });
+    }
+    for (auto& th : threads) th.join();
+    kit::Log(kit::LogLevel::Error, "test", "ends with its own newline\n");
+    std::cerr.rdbuf(previous);
+
+    std::istringstream in(sink.str());
+    std::string line;
+    int count = 0;
+    std::vector<int> next(kThreads, 0);
+    while (std::getline(in, line) && line.rfind("thread ", 0) == 0) {
+      int t = -1;
+      int i = -1;
+      QVERIFY2(std::sscanf(line.c_str(), "thread %d line %d", &t, &i) == 2, line.c_str());
+      QCOMPARE(i, next[static_cast<std::size_t>(t)]++);
+      ++count;
+    }
+    QCOMPARE(count, kThreads * kLines);
+    QCOMPARE(line, std::string("ends with its own newline"));
+    QVERIFY(!std::getline(in, line));
+  }
+
+  // A sink receives level, area and the text without its line end; clearing
+  // it restores standard error.
+  void logSinkReceivesLines() {
+    struct Entry { kit::LogLevel level; std::string area, text; };
+    std::vector<Entry> seen;
+    kit::SetLogSink([&seen](kit::LogLevel level, std::string_view area, std::string_view text) {
+      seen.push_back({level, std::string(area), std::string(text)});
+    });
+    kit::Log(kit::LogLevel::Info, "osc", "hello\n");
+    kit::SetLogThreshold(kit::LogLevel::Debug);
+    kit::Log(kit::LogLevel::Debug, "engine", "detail");
+    kit::SetLogThreshold(kit::LogLevel::Info);
+    kit::Log(kit::LogLevel::Debug, "engine", "dropped");
+    kit::SetLogSink({});
+
+    std::ostringstream err;
+    std::streambuf* previous = std::cerr.rdbuf(err.rdbuf());
+    kit::Log(kit::LogLevel::Error, "shell", "back on stderr");
+    std::cerr.rdbuf(previous);
+
+    QCOMPARE(seen.size(), std::size_t(2));
+    QCOMPARE(seen[0].level, kit::LogLevel::Info);
+    QCOMPARE(seen[0].area, std::string("osc"));
+    QCOMPARE(seen[0].text, std::string("hello"));
+    QCOMPARE(seen[1].level, kit::LogLevel::Debug);
+    QCOMPARE(seen[1].text, std::string("detail"));
+    QCOMPARE(err.str(), std::string("back on stderr\n"));
   }
 };
 
