@@ -5,7 +5,7 @@ add_library(app_views STATIC
   ${CMAKE_CURRENT_LIST_DIR}/AppQmlEngineSetup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResponsiveMenuController.h
   ${CMAKE_CURRENT_LIST_DIR}/ResponsiveMenuController.cpp)
-target_include_directories(app_views PUBLIC ${PROJECT_SOURCE_DIR})
+vand_publish_headers(app_views)
 target_link_libraries(app_views
   PUBLIC ui Qt6::Core Qt6::Qml Qt6::Quick
   PRIVATE musical_ui_qmlplugin vand_ui_qmlplugin vand_images)

@@ -75,3 +75,18 @@ function(vand_add_subdirectories)
     endif()
   endforeach()
 endfunction()
+
+# vand_publish_headers(target)
+# Publishes the calling folder's headers to the target and its users as
+# "<folder path>/<header>" (e.g. "ui/QmlController.h"), and nothing else of
+# the source tree: a library reaches another one's headers only by linking it.
+function(vand_publish_headers target)
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  set(stage ${PROJECT_BINARY_DIR}/include/${target})
+  get_filename_component(parent ${stage}/${rel} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  if(NOT EXISTS ${stage}/${rel})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${stage}/${rel} SYMBOLIC)
+  endif()
+  target_include_directories(${target} PUBLIC ${stage})
+endfunction()
