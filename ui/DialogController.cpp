@@ -1,7 +1,5 @@
 #include "DialogController.h"
 
-#include "app/AppSettings.h"
-
 #include <QUrl>
 #include <iostream>
 
@@ -28,7 +26,7 @@ DialogController::DialogController(const std::string& text, const std::string& t
 
 DialogController::DialogController(const std::string& text, const std::string& title, int kind,
                                    QObject* parent, QQmlEngine* engine,
-                                   std::shared_ptr<vand::AppSettings> settings, bool showCheckbox,
+                                   std::shared_ptr<DialogSettings> settings, bool showCheckbox,
                                    std::string dialogName)
     : QmlController(engine, QUrl(QString::fromLatin1(kDialogUrl)), parent, true,
                     {{QStringLiteral("title"), QString::fromStdString(title)},
