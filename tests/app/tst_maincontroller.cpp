@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "AppFixture.h"
-#include "Grab.h"
 #include "QmlWarningGuard.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/AppSettings.h"
@@ -668,20 +667,6 @@ private slots:
         QVERIFY(editBar);
         QVERIFY(QMetaObject::invokeMethod(editBar, "saveButton"));
         QCOMPARE(Calls(), (QStringList{"Play", "SeekToNextMeasure", "SaveChangelog(1,1)", "LoadNewChangeLog"}));
-    }
-
-    void lookAtTheWindow()
-    {
-        Build();
-        PublishFromEngineThread({{PlayerEvent::SongTitle, 0, "Overture"},
-                                 {PlayerEvent::BarBeat, 0, "0005.02"},
-                                 {PlayerEvent::Key, 0, "D major"},
-                                 {PlayerEvent::Tempo, 0, "120"},
-                                 {PlayerEvent::Meter, 0, "4/4"},
-                                 {PlayerEvent::PlaybackStarted, 0, ""}});
-        Deliver();
-        QCOMPARE(window->property("measure").toString(), QStringLiteral("0005"));
-        QVERIFY(vand::test::GrabToPng(window, QDir::current().filePath(QStringLiteral("main_controller_window.png"))));
     }
 };
 
