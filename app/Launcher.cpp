@@ -11,6 +11,7 @@
 
 #include "CL/Errors.h"
 #include "app/MusicalMainController.h"
+#include "app/PathText.h"
 #include "app/PlayerFactory.h"
 #include "cmn/ShowIdentity.h"
 #include "ui/DialogController.h"
@@ -21,15 +22,7 @@
 namespace vand::qt {
 
 namespace {
-
 namespace fs = std::filesystem;
-
-std::string Utf8(const fs::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 } // namespace
 
 Launcher::Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFactory> factory, QObject* parent)

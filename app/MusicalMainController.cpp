@@ -11,6 +11,7 @@
 
 #include "app/AppSettings.h"
 #include "app/EditModel.h"
+#include "app/PathText.h"
 #include "app/PlayerFactory.h"
 #include "app/ResponsiveMenuController.h"
 #include "app/ShowManager.h"
@@ -31,12 +32,6 @@ namespace fs = std::filesystem;
 const char* kMainWindowUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/MusicalMain.qml";
 const char* kSaveErrorTitle = "Save Failed";
 const char* kLoadErrorTitle = "Loading Show Failed";
-
-std::string Utf8(const fs::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 QVariantMap MainWindowProperties(const vand::PlayerFactory* factory)
 {
