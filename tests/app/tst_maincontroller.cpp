@@ -6,11 +6,13 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <iostream>
 #include <memory>
 #include <thread>
 
 #include "AppFixture.h"
 #include "QmlWarningGuard.h"
+#include "StreamCapture.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/AppSettings.h"
 #include "app/EditModel.h"
@@ -67,13 +69,17 @@ private:
 
     QStringList Calls() { return factory->script->Take(); }
 
+    // Every property the controller sets on the window exists there: a
+    // missing one would be reported on the standard error stream.
     void Build()
     {
         vand::test::QmlWarningGuard guard;
+        vand::test::StreamCapture errors(std::cerr);
         controller = std::make_unique<MusicalMainController>(&engine, factory.get());
         window = controller->GetQmlObject();
         QVERIFY(window);
         QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
+        QVERIFY2(errors.text().empty(), errors.text().c_str());
     }
 
     void Destroy()
@@ -241,8 +247,10 @@ private slots:
                 window->setProperty(key, QColor(Qt::green));
         }
 
+        vand::test::StreamCapture errors(std::cerr);
         PublishFromEngineThread({{PlayerEvent(event), value, text.toStdString()}});
         Deliver();
+        QVERIFY2(errors.text().empty(), errors.text().c_str());
         for (auto it = expected.begin(); it != expected.end(); ++it) {
             const QVariant actual = window->property(qPrintable(it.key()));
             if (it.value().typeId() == QMetaType::Double)
