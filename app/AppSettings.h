@@ -4,6 +4,8 @@
 #include <QString>
 #include <memory>
 
+#include "ui/DialogSettings.h"
+
 class QSettings;
 
 namespace vand {
@@ -11,7 +13,7 @@ namespace vand {
 // The user's persistent application settings, kept in an INI file. Values live
 // in memory after Load and are written back by Save; the per-dialog choices
 // go straight through to the store.
-class AppSettings : public QObject
+class AppSettings : public QObject, public vand::qt::DialogSettings
 {
     Q_OBJECT
 public:
@@ -31,8 +33,8 @@ public:
     const QString& GetDefaultOutputDeviceString() const { return defaultOutputDevice_; }
     void SetDefaultOutputDeviceString(const QString& device) { defaultOutputDevice_ = device; }
 
-    void SetShowDialog(const QString& name, bool show);
-    bool GetShowDialog(const QString& name);
+    void SetShowDialog(const QString& name, bool show) override;
+    bool GetShowDialog(const QString& name) override;
 
 private:
     double volumeFallback_ = 1.0;

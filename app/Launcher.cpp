@@ -11,23 +11,18 @@
 
 #include "CL/Errors.h"
 #include "app/MusicalMainController.h"
+#include "app/PathText.h"
 #include "app/PlayerFactory.h"
 #include "cmn/ShowIdentity.h"
 #include "ui/DialogController.h"
+#include "kit/Log.h"
 #include "ui/InputDialogController.h"
+#include "ui/ViewProperty.h"
 
 namespace vand::qt {
 
 namespace {
-
 namespace fs = std::filesystem;
-
-std::string Utf8(const fs::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 } // namespace
 
 Launcher::Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFactory> factory, QObject* parent)
@@ -93,6 +88,7 @@ vand::networking::DownloadPlan Launcher::CheckShowFiles(const vand::ShowIdentity
         std::string message = result.GetDisplayMessage();
         if (message.empty())
             message = "No error message. Possible network failure.";
+        // Written without a line end, where the log writes whole lines.
         std::cerr << "Getting file list failed: " << message << std::flush;
     }
     if (!result.HasValue())
@@ -159,7 +155,7 @@ void Launcher::ClosingSaveQuery()
     if (!window) {
         // Without the prompt the edits would be lost unasked: stay open.
         closeAfterSave_ = false;
-        std::cerr << "The unsaved changes prompt could not be shown.\n";
+        kit::Log(kit::LogLevel::Error, "shell", "The unsaved changes prompt could not be shown.");
         return;
     }
     connect(window, SIGNAL(accepted()), mainController_.get(), SLOT(onSaveButton()));
@@ -177,12 +173,12 @@ QObject* Launcher::OpenQuitPrompt()
     QObject* window = quitPrompt_->GetQmlObject();
     if (!window)
         return nullptr;
-    window->setProperty("acceptButtonText", QStringLiteral("Save and Close"));
-    window->setProperty("cancelButtonText", QStringLiteral("Close Without Saving"));
-    window->setProperty("negateButtonText", QStringLiteral("Cancel"));
-    window->setProperty("showNegateButton", true);
-    window->setProperty("showInputField", false);
-    window->setProperty("visible", true);
+    SetViewProperty(window, "acceptButtonText", QStringLiteral("Save and Close"));
+    SetViewProperty(window, "cancelButtonText", QStringLiteral("Close Without Saving"));
+    SetViewProperty(window, "negateButtonText", QStringLiteral("Cancel"));
+    SetViewProperty(window, "showNegateButton", true);
+    SetViewProperty(window, "showInputField", false);
+    SetViewProperty(window, "visible", true);
     connect(window, SIGNAL(accepted()), this, SLOT(deleteSavePromptDialog()));
     connect(window, SIGNAL(cancelled()), this, SLOT(deleteSavePromptDialog()));
     connect(window, SIGNAL(negated()), this, SLOT(deleteSavePromptDialog()));
@@ -197,7 +193,7 @@ bool Launcher::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && quitPrompt_ && watched == quitPrompt_->GetQmlObject()) {
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            watched->setProperty("visible", false);
+            SetViewProperty(watched, "visible", false);
             QMetaObject::invokeMethod(watched, "negated");
             return true;
         }

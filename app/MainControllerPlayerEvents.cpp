@@ -3,11 +3,13 @@
 
 #include <QMetaObject>
 #include <QVariant>
-#include <iostream>
+#include <string>
 
 #include "app/AppSettings.h"
 #include "app/MusicalMainController.h"
 #include "app/PlayerFactory.h"
+#include "kit/Log.h"
+#include "ui/ViewProperty.h"
 
 namespace vand::qt {
 
@@ -47,7 +49,7 @@ void MusicalMainController::OnPlayerEvent(int id, int value, const char* text, v
 void MusicalMainController::PostPlayerEvent(int id, int value, const char* text)
 {
     std::lock_guard lock(lifeGuard_->mutex);
-    if (!lifeGuard_->self || !rootObject_)
+    if (!lifeGuard_->self)
         return;
     const QString copy = QString::fromUtf8(text ? text : "");
     // Queued on the controller itself: calls still queued when it is
@@ -62,64 +64,65 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
     QObject* window = rootObject_;
     if (!window)
         return;
+    using notify::PlayerEvent;
     try {
-        switch (id) {
-        case 0:
+        switch (static_cast<PlayerEvent>(id)) {
+        case PlayerEvent::PlaybackStarted:
             emit PlayStarted();
             break;
-        case 1:
+        case PlayerEvent::PlaybackStopped:
             emit Stopped();
             break;
-        case 2:
+        case PlayerEvent::PlaybackPaused:
             emit Paused();
             break;
-        case 3:
+        case PlayerEvent::PlaybackFading:
             emit Fading();
             break;
-        case 4: {
+        case PlayerEvent::StatusFlowControl: {
             QString label = text;
             if (label == QLatin1String("ClearPickupBeat"))
                 label.clear();
-            window->setProperty("flowControlLabel", label);
+            SetViewProperty(window, "flowControlLabel", label);
             if (!label.isEmpty() && value != 0)
-                window->setProperty("flowControlValue", value);
+                SetViewProperty(window, "flowControlValue", QString::number(value));
             else
-                window->setProperty("flowControlValue", QString());
-            window->setProperty("flowControlBackgroundColor", FlowControlColor(label));
+                SetViewProperty(window, "flowControlValue", QString());
+            SetViewProperty(window, "flowControlBackgroundColor", FlowControlColor(label));
             break;
         }
-        case 5:
-            window->setProperty("key", text);
+        case PlayerEvent::Key:
+            SetViewProperty(window, "key", text);
             break;
-        case 6:
-            window->setProperty("tempo", text);
+        case PlayerEvent::Tempo:
+            SetViewProperty(window, "tempo", text);
             break;
-        case 7:
-            window->setProperty("meter", text);
+        case PlayerEvent::Meter:
+            SetViewProperty(window, "meter", text);
             break;
-        case 8:
-            window->setProperty("transpose", QString::number(value, 10));
+        case PlayerEvent::Transposition:
+            SetViewProperty(window, "transpose", QString::number(value, 10));
             break;
-        case 9:
-            window->setProperty("tempoScale", text);
+        case PlayerEvent::TempoScale:
+            SetViewProperty(window, "tempoScale", text);
             break;
-        case 10:
-            window->setProperty("beat", text.right(2));
-            window->setProperty("measure", text.left(4));
+        case PlayerEvent::BarBeat:
+            SetViewProperty(window, "beat", text.right(2));
+            SetViewProperty(window, "measure", text.left(4));
             break;
-        case 11:
+        case PlayerEvent::Marker:
             // Joins with the edit controller: UpdatePassedMarker(value).
             break;
-        case 12:
+        case PlayerEvent::PageNum:
             // Joins with the score view: SetCurrentPage(value).
             break;
-        case 13:
+        case PlayerEvent::Playhead:
             // Joins with the timeline: SetPlayheadTick(value).
             break;
-        case 14:
-            window->setProperty("songTitle", text);
+        case PlayerEvent::SongTitle:
+            SetViewProperty(window, "songTitle", text);
             break;
-        case 15:
+        case PlayerEvent::SongLoaded:
             // Joins with the timeline and the edit controller: SetCurrentSong
             // with the song number in text.
             if (factory_ && factory_->showMixer) {
@@ -127,38 +130,38 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
                     mixerController_ = factory_->CreateMixerController(mixer, engine_, appSettings_, player_);
             }
             break;
-        case 16:
+        case PlayerEvent::LearnedMIDICommand:
             emit MidiLearned((value >> 16) & 0xFF, (value >> 8) & 0xF0, (value >> 8) & 0x0F, value & 0xFF);
             break;
-        case 17:
+        case PlayerEvent::MIDICommandCanceled:
             emit MidiUnlearned(value);
             break;
-        case 18:
+        case PlayerEvent::MidiNotification:
             FlashMidiNotice();
             break;
-        case 19:
+        case PlayerEvent::VampOn:
             SetContinueHighlight(true);
             break;
-        case 20:
+        case PlayerEvent::VampOff:
             SetContinueHighlight(false);
             break;
-        case 21:
-            window->setProperty("volumeLevelPercent", static_cast<double>(value) / 1000.0);
+        case PlayerEvent::StatusVolume:
+            SetViewProperty(window, "volumeLevelPercent", static_cast<double>(value) / 1000.0);
             break;
         default:
             break;
         }
     } catch (const std::exception& e) {
-        std::cerr << "Player event " << id << " failed: " << e.what() << '\n';
+        kit::Log(kit::LogLevel::Error, "shell",
+                 "Player event " + std::to_string(id) + " failed: " + e.what());
     } catch (...) {
-        std::cerr << "Player event " << id << " failed\n";
+        kit::Log(kit::LogLevel::Error, "shell", "Player event " + std::to_string(id) + " failed");
     }
 }
 
 void MusicalMainController::SetContinueHighlight(bool on)
 {
-    if (rootObject_)
-        rootObject_->setProperty("highlightContinueButton", on);
+    SetViewProperty(rootObject_, "highlightContinueButton", on);
 }
 
 void MusicalMainController::FlashMidiNotice()

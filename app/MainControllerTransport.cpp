@@ -3,10 +3,10 @@
 
 #include <QMetaObject>
 #include <QVariant>
-#include <iostream>
+#include <string>
 
 #include "app/MusicalMainController.h"
-#include "app/ShowManager.h"
+#include "kit/Log.h"
 #include "vand_player_core/Interface.h"
 
 namespace vand::qt {
@@ -38,9 +38,9 @@ std::function<void()> MusicalMainController::FadeCompletion(bool gotoNextSong, b
         try {
             engine->Stop();
         } catch (const std::exception& e) {
-            std::cerr << "Stopping after the fade failed: " << e.what() << '\n';
+            kit::Log(kit::LogLevel::Error, "shell", std::string("Stopping after the fade failed: ") + e.what());
         } catch (...) {
-            std::cerr << "Stopping after the fade failed\n";
+            kit::Log(kit::LogLevel::Error, "shell", "Stopping after the fade failed");
         }
     };
 }
@@ -178,45 +178,35 @@ void MusicalMainController::JumpToBarStartRequested()
         QMetaObject::invokeMethod(rootObject_, "startJumpToBar");
 }
 
-namespace {
-
-// The player of the loaded show, held for one call.
-std::shared_ptr<Interface> ShowPlayer(const std::shared_ptr<vand::ShowManager>& manager)
-{
-    return manager ? manager->GetPlayer() : nullptr;
-}
-
-} // namespace
-
 void MusicalMainController::SeekNextBarRequested_()
 {
     Guarded(kPlaybackErrorTitle, [this] {
-        if (auto player = ShowPlayer(showManager_))
-            player->SeekToNextMeasure();
+        if (player_)
+            player_->SeekToNextMeasure();
     });
 }
 
 void MusicalMainController::SeekPrevBarRequested_()
 {
     Guarded(kPlaybackErrorTitle, [this] {
-        if (auto player = ShowPlayer(showManager_))
-            player->SeekToPreviousMeasure();
+        if (player_)
+            player_->SeekToPreviousMeasure();
     });
 }
 
 void MusicalMainController::SeekNextMarkerRequested_()
 {
     Guarded(kPlaybackErrorTitle, [this] {
-        if (auto player = ShowPlayer(showManager_))
-            player->SeekRight();
+        if (player_)
+            player_->SeekRight();
     });
 }
 
 void MusicalMainController::SeekPrevMarkerRequested_()
 {
     Guarded(kPlaybackErrorTitle, [this] {
-        if (auto player = ShowPlayer(showManager_))
-            player->SeekLeft();
+        if (player_)
+            player_->SeekLeft();
     });
 }
 

@@ -1,6 +1,5 @@
 #include "app/MusicalMainController.h"
 
-#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QQmlApplicationEngine>
@@ -8,17 +7,19 @@
 #include <QUrl>
 #include <QVariant>
 #include <filesystem>
-#include <iostream>
 #include <stdexcept>
 
 #include "app/AppSettings.h"
 #include "app/EditModel.h"
+#include "app/PathText.h"
 #include "app/PlayerFactory.h"
 #include "app/ResponsiveMenuController.h"
 #include "app/ShowManager.h"
 #include "cmn/ShowIdentity.h"
+#include "kit/Log.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
+#include "ui/ViewProperty.h"
 #include "vand_core/qt/MetaTypes.h"
 #include "vand_pelorin/AudioInterface.h"
 
@@ -31,12 +32,6 @@ namespace fs = std::filesystem;
 const char* kMainWindowUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/MusicalMain.qml";
 const char* kSaveErrorTitle = "Save Failed";
 const char* kLoadErrorTitle = "Loading Show Failed";
-
-std::string Utf8(const fs::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 QVariantMap MainWindowProperties(const vand::PlayerFactory* factory)
 {
@@ -66,36 +61,38 @@ MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand
         vand::core::RegisterQtMetaTypes();
         lifeGuard_->self = this;
 
+        // Each event comes back under its own number (HandlePlayerEvent).
+        using notify::PlayerEvent;
         eventObserver_.SetCallbackFunc(&MusicalMainController::OnPlayerEvent, this);
-        eventObserver_.RegisterPageNum(12);
-        eventObserver_.RegisterPlayhead(13);
-        eventObserver_.RegisterPlaybackStarted(0);
-        eventObserver_.RegisterPlaybackStopped(1);
-        eventObserver_.RegisterPlaybackPaused(2);
-        eventObserver_.RegisterPlaybackFading(3);
-        eventObserver_.RegisterKey(5);
-        eventObserver_.RegisterTempo(6);
-        eventObserver_.RegisterMeter(7);
-        eventObserver_.RegisterTransposition(8);
-        eventObserver_.RegisterTempoScale(9);
-        eventObserver_.RegisterVampOn(19);
-        eventObserver_.RegisterVampOff(20);
-        eventObserver_.RegisterBarBeat(10);
-        eventObserver_.RegisterSongTitle(14);
-        eventObserver_.RegisterSongLoaded(15);
-        eventObserver_.RegisterStatusFlowControl(4);
-        eventObserver_.RegisterMidiNotification(18);
-        eventObserver_.RegisterLearnedMIDICommand(16);
-        eventObserver_.RegisterMIDICommandCanceled(17);
-        eventObserver_.RegisterStatusVolume(21);
-        eventObserver_.RegisterMarker(11);
+        eventObserver_.RegisterPageNum(int(PlayerEvent::PageNum));
+        eventObserver_.RegisterPlayhead(int(PlayerEvent::Playhead));
+        eventObserver_.RegisterPlaybackStarted(int(PlayerEvent::PlaybackStarted));
+        eventObserver_.RegisterPlaybackStopped(int(PlayerEvent::PlaybackStopped));
+        eventObserver_.RegisterPlaybackPaused(int(PlayerEvent::PlaybackPaused));
+        eventObserver_.RegisterPlaybackFading(int(PlayerEvent::PlaybackFading));
+        eventObserver_.RegisterKey(int(PlayerEvent::Key));
+        eventObserver_.RegisterTempo(int(PlayerEvent::Tempo));
+        eventObserver_.RegisterMeter(int(PlayerEvent::Meter));
+        eventObserver_.RegisterTransposition(int(PlayerEvent::Transposition));
+        eventObserver_.RegisterTempoScale(int(PlayerEvent::TempoScale));
+        eventObserver_.RegisterVampOn(int(PlayerEvent::VampOn));
+        eventObserver_.RegisterVampOff(int(PlayerEvent::VampOff));
+        eventObserver_.RegisterBarBeat(int(PlayerEvent::BarBeat));
+        eventObserver_.RegisterSongTitle(int(PlayerEvent::SongTitle));
+        eventObserver_.RegisterSongLoaded(int(PlayerEvent::SongLoaded));
+        eventObserver_.RegisterStatusFlowControl(int(PlayerEvent::StatusFlowControl));
+        eventObserver_.RegisterMidiNotification(int(PlayerEvent::MidiNotification));
+        eventObserver_.RegisterLearnedMIDICommand(int(PlayerEvent::LearnedMIDICommand));
+        eventObserver_.RegisterMIDICommandCanceled(int(PlayerEvent::MIDICommandCanceled));
+        eventObserver_.RegisterStatusVolume(int(PlayerEvent::StatusVolume));
+        eventObserver_.RegisterMarker(int(PlayerEvent::Marker));
 
-        rootObject_->setProperty("showMixer", factory_->showMixer);
-        rootObject_->setProperty("showScore", factory_->showScore);
+        SetViewProperty(rootObject_, "showMixer", factory_->showMixer);
+        SetViewProperty(rootObject_, "showScore", factory_->showScore);
 
         LoadShow();
 
-        rootObject_->setProperty("cornerLogoSource", factory_->cornerLogoUrl);
+        SetViewProperty(rootObject_, "cornerLogoSource", factory_->cornerLogoUrl);
 
         const QString version = QStringLiteral("%1.%2.%3")
                                     .arg(factory_->versionMajor)
@@ -117,7 +114,7 @@ MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand
         // Joins with show control: the saved OSC settings are loaded here and
         // the OSC server starts, once.
 
-        rootObject_->setProperty("oscEnable", factory_->oscEnabled);
+        SetViewProperty(rootObject_, "oscEnable", factory_->oscEnabled);
 
         // Joins with show control: the timed OSC sender is wired here.
 
@@ -140,9 +137,9 @@ MusicalMainController::~MusicalMainController()
         if (player_ && !player_->IsStopped())
             player_->Stop();
     } catch (const std::exception& e) {
-        std::cerr << "Stopping the player failed: " << e.what() << '\n';
+        kit::Log(kit::LogLevel::Error, "shell", std::string("Stopping the player failed: ") + e.what());
     } catch (...) {
-        std::cerr << "Stopping the player failed\n";
+        kit::Log(kit::LogLevel::Error, "shell", "Stopping the player failed");
     }
     // Joins with the timeline and the edit tools: the timeline, the caesura
     // tool and the marker tool are deleted first.
@@ -155,7 +152,7 @@ void MusicalMainController::ShowDialog(const std::string& message, const std::st
         auto dialog = std::make_unique<DialogController>(message, title, kind, rootObject_, engine_);
         messageDialog_ = std::move(dialog);
     } catch (const std::exception& e) {
-        std::cerr << title << ": " << message << " (" << e.what() << ")\n";
+        kit::Log(kit::LogLevel::Error, "shell", title + ": " + message + " (" + e.what() + ")");
     }
 }
 
@@ -220,7 +217,7 @@ void MusicalMainController::LoadShow()
     if (showManager_)
         showManager_->ReleasePlayer();
 
-    rootObject_->setProperty("visible", true);
+    SetViewProperty(rootObject_, "visible", true);
 
     dataFolder_ = GetDataFolder().toUtf8().toStdString();
     vand::MakeDirectoryIfNeeded(dataFolder_);
@@ -254,8 +251,8 @@ void MusicalMainController::LoadShow()
     // the window's "timelineControl" and "editPanelControl" with the edit model.
 
     // Joins with output paths: the output-path manager is made here.
-    rootObject_->setProperty("title", factory_->displayName + QStringLiteral(" - ") + showName_
-                                          + QStringLiteral(" - ") + organisation);
+    SetViewProperty(rootObject_, "title",
+                    factory_->displayName + QStringLiteral(" - ") + showName_ + QStringLiteral(" - ") + organisation);
 
     // Joins with show control: the OSC server restarts here after start-up.
 
@@ -272,12 +269,12 @@ void MusicalMainController::LoadAlbumArt()
 {
     const QString path = QString::fromStdString(Utf8(fs::u8path(showFolder_) / "AlbumArtwork.jpg"));
     if (QFileInfo::exists(path)) {
-        rootObject_->setProperty("albumArtImageUrl", QUrl::fromLocalFile(path));
+        SetViewProperty(rootObject_, "albumArtImageUrl", QUrl::fromLocalFile(path));
         return;
     }
-    qDebug() << "Artwork file not found at:" << path;
-    rootObject_->setProperty("albumArtImageUrl", QUrl());
-    rootObject_->setProperty("showAlbumArtImage", false);
+    kit::Log(kit::LogLevel::Debug, "shell", "Artwork file not found at: " + path.toStdString());
+    SetViewProperty(rootObject_, "albumArtImageUrl", QUrl());
+    SetViewProperty(rootObject_, "showAlbumArtImage", false);
 }
 
 void MusicalMainController::ConnectView()
@@ -379,7 +376,7 @@ void MusicalMainController::onSaveButton()
                                      "this change log. Share your edits to start a new version.");
         }
         player_->SaveChangelog(major, minor + 1u);
-        showManager_->GetPlayer()->LoadNewChangeLog();
+        player_->LoadNewChangeLog();
         // Joins with the edit controller: ChangeLogSaved.
         emit SaveCompleted();
         onInformation("These changes are only saved locally and are NOT distributed to your cast. We always "

@@ -4,6 +4,8 @@
 #include <QMetaObject>
 #include <QVariant>
 
+#include "ui/ViewProperty.h"
+
 namespace vand::qt {
 
 namespace {
@@ -60,9 +62,9 @@ ResponsiveMenuController::ResponsiveMenuController(bool showAudioManager, const 
     if (!rootObject_)
         return;
 
-    rootObject_->setProperty("showAudioManager", showAudioManager);
-    rootObject_->setProperty("oscEnabled", oscEnabled);
-    rootObject_->setProperty("appName", appName_);
+    SetViewProperty(rootObject_, "showAudioManager", showAudioManager);
+    SetViewProperty(rootObject_, "oscEnabled", oscEnabled);
+    SetViewProperty(rootObject_, "appName", appName_);
 
     connect(rootObject_, SignalSignature("aboutClicked").constData(), this,
             SlotSignature("AboutClicked_").constData());
@@ -79,10 +81,10 @@ void ResponsiveMenuController::UpdateUndoRedoState(bool canUndo, bool canRedo, b
 {
     if (!rootObject_)
         return;
-    rootObject_->setProperty("canUndo", canUndo);
-    rootObject_->setProperty("canRedo", canRedo);
-    rootObject_->setProperty("canSave", canSave);
-    rootObject_->setProperty("canShare", canShare);
+    SetViewProperty(rootObject_, "canUndo", canUndo);
+    SetViewProperty(rootObject_, "canRedo", canRedo);
+    SetViewProperty(rootObject_, "canSave", canSave);
+    SetViewProperty(rootObject_, "canShare", canShare);
 }
 
 void ResponsiveMenuController::AboutClicked_()

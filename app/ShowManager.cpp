@@ -4,11 +4,14 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QUrl>
+#include <exception>
 #include <stdexcept>
 
 #include "CL/Editor.h"
 #include "cmn/VandEvent.h"
+#include "kit/Log.h"
 #include "ui/QmlEngineSetup.h"
+#include "ui/ViewProperty.h"
 
 namespace vand {
 
@@ -18,7 +21,9 @@ void ShowWarningWindow(const std::string& text)
     qt::PrepareQmlEngine(*view->engine());
     view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/com/tarnwick/vand_ui/qml/MessageBox.qml")));
     if (QObject* box = view->rootObject())
-        box->setProperty("text", QString::fromStdString(text));
+        qt::SetViewProperty(box, "text", QString::fromStdString(text));
+    else
+        kit::Log(kit::LogLevel::Error, "shell", "The warning window could not be shown: " + text);
     QObject::connect(view, SIGNAL(closing(QQuickCloseEvent*)), view, SLOT(deleteLater()));
     view->show();
 }
@@ -56,11 +61,17 @@ void ShowManager::ReleasePlayer()
     try {
         if (player_)
             player_->Shutdown();
+    } catch (const std::exception& e) {
+        kit::Log(kit::LogLevel::Error, "shell", std::string("Shutting the player down failed: ") + e.what());
     } catch (...) {
+        kit::Log(kit::LogLevel::Error, "shell", "Shutting the player down failed");
     }
     try {
         player_.reset();
+    } catch (const std::exception& e) {
+        kit::Log(kit::LogLevel::Error, "shell", std::string("Releasing the player failed: ") + e.what());
     } catch (...) {
+        kit::Log(kit::LogLevel::Error, "shell", "Releasing the player failed");
     }
     editor_ = nullptr;
 }

@@ -1,7 +1,10 @@
 #include "AboutWindowController.h"
 
 #include <exception>
-#include <iostream>
+#include <string>
+
+#include "kit/Log.h"
+#include "ui/ViewProperty.h"
 
 namespace vand::qt {
 
@@ -13,9 +16,9 @@ AboutWindowController::AboutWindowController(QObject* aboutItem, QQmlEngine* eng
     if (!rootObject_)
         return;
     connect(rootObject_, SIGNAL(acknowledgementsClicked()), this, SLOT(AcknowledgementsClicked()));
-    rootObject_->setProperty("version", version);
-    rootObject_->setProperty("versionIdentifier", versionIdentifier);
-    rootObject_->setProperty("logoSource", logoSource);
+    SetViewProperty(rootObject_, "version", version);
+    SetViewProperty(rootObject_, "versionIdentifier", versionIdentifier);
+    SetViewProperty(rootObject_, "logoSource", logoSource);
 }
 
 AboutWindowController::~AboutWindowController() = default;
@@ -28,7 +31,7 @@ void AboutWindowController::AcknowledgementsClicked()
         acknowledgementsWindow_ =
             std::make_unique<AcknowledgementsWindowController>(rootObject_, engine_, acknowledgementsPath_);
     } catch (const std::exception& e) {
-        std::cerr << "Opening the acknowledgements failed: " << e.what() << '\n';
+        kit::Log(kit::LogLevel::Error, "ui", std::string("Opening the acknowledgements failed: ") + e.what());
     }
 }
 

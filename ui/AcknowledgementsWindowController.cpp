@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QUrl>
 
+#include "ui/ViewProperty.h"
+
 namespace vand::qt {
 
 AcknowledgementsWindowController::AcknowledgementsWindowController(QObject* parent, QQmlEngine* engine,
@@ -18,8 +20,7 @@ AcknowledgementsWindowController::AcknowledgementsWindowController(QObject* pare
         text = QStringLiteral("Error: Unable to Load Acknowledgements.");
     file.close();
 
-    if (rootObject_)
-        rootObject_->setProperty("acknowledgementText", text);
+    SetViewProperty(rootObject_, "acknowledgementText", text);
 }
 
 } // namespace vand::qt

@@ -1,23 +1,15 @@
 #include "DialogController.h"
 
-#include "app/AppSettings.h"
-
 #include <QUrl>
-#include <iostream>
+
+#include "kit/Log.h"
+#include "ui/DialogKind.h"
+#include "ui/ViewProperty.h"
 
 namespace vand::qt {
 
 namespace {
 const char* kDialogUrl = "qrc:/qt/qml/com/tarnwick/vand_ui/qml/FlatDialogWindow.qml";
-
-const char* KindName(int kind)
-{
-    switch (kind) {
-    case 0: return "error";
-    case 1: return "warning";
-    default: return "info";
-    }
-}
 } // namespace
 
 DialogController::DialogController(const std::string& text, const std::string& title, int kind,
@@ -28,7 +20,7 @@ DialogController::DialogController(const std::string& text, const std::string& t
 
 DialogController::DialogController(const std::string& text, const std::string& title, int kind,
                                    QObject* parent, QQmlEngine* engine,
-                                   std::shared_ptr<vand::AppSettings> settings, bool showCheckbox,
+                                   std::shared_ptr<DialogSettings> settings, bool showCheckbox,
                                    std::string dialogName)
     : QmlController(engine, QUrl(QString::fromLatin1(kDialogUrl)), parent, true,
                     {{QStringLiteral("title"), QString::fromStdString(title)},
@@ -36,13 +28,13 @@ DialogController::DialogController(const std::string& text, const std::string& t
       settings_(std::move(settings)), dialogName_(QString::fromStdString(dialogName))
 {
     if (!rootObject_) {
-        // The build errors are already on the standard error stream; a broken
-        // dialog must not turn the report it carries into an exception.
-        std::cerr << "Message dialog could not be shown: " << title << ": " << text << '\n';
+        // The build errors are already in the log; a broken dialog must not
+        // turn the report it carries into an exception.
+        kit::Log(kit::LogLevel::Error, "ui", "Message dialog could not be shown: " + title + ": " + text);
         return;
     }
 
-    rootObject_->setProperty("type", QString::fromLatin1(KindName(kind)));
+    SetViewProperty(rootObject_, "type", DialogKindName(kind));
 
     if (!showCheckbox) {
         SetVisible(true);
@@ -51,7 +43,7 @@ DialogController::DialogController(const std::string& text, const std::string& t
 
     connect(rootObject_, SIGNAL(checkboxConfirmed()), this, SLOT(onCheckboxConfirmed()));
     if (!settings_ || settings_->GetShowDialog(dialogName_)) {
-        rootObject_->setProperty("showCheckbox", true);
+        SetViewProperty(rootObject_, "showCheckbox", true);
         SetVisible(true);
     }
 }

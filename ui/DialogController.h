@@ -1,20 +1,18 @@
 #pragma once
 
+#include "ui/DialogSettings.h"
 #include "ui/QmlController.h"
 
 #include <QString>
 #include <memory>
 #include <string>
 
-namespace vand {
-class AppSettings;
-}
-
 namespace vand::qt {
 
 // Shows the message dialog (FlatDialogWindow): kind code 0 error, 1 warning,
 // anything else information. With the check box, the user's "Do not show
-// again" answer is kept in the application settings under the dialog name.
+// again" answer is kept in the dialog settings (the application settings)
+// under the dialog name.
 class DialogController : public QmlController
 {
     Q_OBJECT
@@ -22,7 +20,7 @@ public:
     DialogController(const std::string& text, const std::string& title, int kind, QObject* parent,
                      QQmlEngine* engine);
     DialogController(const std::string& text, const std::string& title, int kind, QObject* parent,
-                     QQmlEngine* engine, std::shared_ptr<vand::AppSettings> settings, bool showCheckbox,
+                     QQmlEngine* engine, std::shared_ptr<DialogSettings> settings, bool showCheckbox,
                      std::string dialogName);
     ~DialogController() override;
 
@@ -30,7 +28,7 @@ public slots:
     void onCheckboxConfirmed();
 
 private:
-    std::shared_ptr<vand::AppSettings> settings_;
+    std::shared_ptr<DialogSettings> settings_;
     QString dialogName_;
 };
 

@@ -1,64 +1,42 @@
 #include "InputDialogController.h"
 
-#include <QQmlComponent>
-#include <QQmlEngine>
 #include <QUrl>
 #include <exception>
-#include <iostream>
+
+#include "kit/Log.h"
+#include "ui/DialogKind.h"
+#include "ui/QmlController.h"
+#include "ui/ViewProperty.h"
 
 namespace vand::qt {
-
-namespace {
-
-QString KindName(int kind)
-{
-    switch (kind) {
-    case 0: return QStringLiteral("error");
-    case 1: return QStringLiteral("warning");
-    default: return QStringLiteral("info");
-    }
-}
-
-} // namespace
 
 InputDialogController::InputDialogController(const std::string& text, const std::string& title, int kind,
                                              QObject* parent, QQmlEngine* engine, Callback callback,
                                              bool confirmation)
     : QObject(parent)
 {
-    QQmlComponent component(engine, QUrl(QStringLiteral("qrc:/qt/qml/com/tarnwick/vand_ui/qml/FlatInputWindow.qml")));
-    if (component.isError()) {
-        for (const auto& e : component.errors())
-            std::cerr << e.toString().toStdString() << '\n';
+    window_ = BuildQmlObject(engine, QUrl(QStringLiteral("qrc:/qt/qml/com/tarnwick/vand_ui/qml/FlatInputWindow.qml")),
+                             nullptr, {{QStringLiteral("showConfirmation"), confirmation}});
+    if (!window_)
         return;
-    }
 
-    window_ = component.createWithInitialProperties({{QStringLiteral("showConfirmation"), confirmation}});
-    if (!window_) {
-        for (const auto& e : component.errors())
-            std::cerr << e.toString().toStdString() << '\n';
-        return;
-    }
-
-    window_->setProperty("title", QString::fromStdString(title));
-    window_->setProperty("text", QString::fromStdString(text));
-    window_->setProperty("type", KindName(kind));
+    SetViewProperty(window_, "title", QString::fromStdString(title));
+    SetViewProperty(window_, "text", QString::fromStdString(text));
+    SetViewProperty(window_, "type", DialogKindName(kind));
     connect(window_, SIGNAL(accepted()), this, SLOT(accepted()));
 
     callback_ = std::move(callback);
-    window_->setProperty("visible", true);
+    SetViewProperty(window_, "visible", true);
 }
 
 void InputDialogController::SetConfirmationPreamble(const QString& preamble)
 {
-    if (window_)
-        window_->setProperty("confirmationPreamble", preamble);
+    SetViewProperty(window_, "confirmationPreamble", preamble);
 }
 
 void InputDialogController::SetProperty(const QString& name, const QVariant& value)
 {
-    if (window_)
-        window_->setProperty(name.toUtf8().constData(), value);
+    SetViewProperty(window_, name.toUtf8().constData(), value);
 }
 
 void InputDialogController::accepted()
@@ -69,9 +47,9 @@ void InputDialogController::accepted()
     try {
         callback_(value);
     } catch (const std::exception& e) {
-        std::cerr << "Input dialog callback failed: " << e.what() << '\n';
+        kit::Log(kit::LogLevel::Error, "ui", std::string("Input dialog callback failed: ") + e.what());
     } catch (...) {
-        std::cerr << "Input dialog callback failed\n";
+        kit::Log(kit::LogLevel::Error, "ui", "Input dialog callback failed");
     }
 }
 

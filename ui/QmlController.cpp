@@ -5,44 +5,65 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <iostream>
 #include <stdexcept>
+
+#include "kit/Log.h"
+#include "ui/ViewProperty.h"
 
 namespace vand::qt {
 
-QmlController::QmlController(QQmlEngine* engine, const QUrl& url, QObject* parent, bool ownsRoot,
-                             const QVariantMap& initialProperties)
-    : QObject(nullptr), engine_(engine)
+namespace {
+
+// Each error's text and a line end, in one text.
+QString ErrorLines(const QQmlComponent& component)
+{
+    QString text;
+    for (const auto& e : component.errors())
+        text += e.toString() + QLatin1Char('\n');
+    return text;
+}
+
+void Report(const QString& text)
+{
+    kit::Log(kit::LogLevel::Error, "ui", text.toStdString());
+}
+
+} // namespace
+
+QObject* BuildQmlObject(QQmlEngine* engine, const QUrl& url, QObject* parent, const QVariantMap& initialProperties)
 {
     QQmlComponent component(engine, url, parent);
     if (component.isError()) {
-        QString text;
-        for (const auto& e : component.errors())
-            text += e.toString() + QLatin1Char('\n');
-        std::cerr << text.toStdString() << '\n';
-        return;
+        // Followed by an empty line.
+        Report(ErrorLines(component) + QLatin1Char('\n'));
+        return nullptr;
     }
 
-    rootObject_ = component.beginCreate(engine->rootContext());
-    if (!rootObject_) {
-        std::cerr << "Failed to create " << url.toString().toStdString() << '\n';
-        for (const auto& e : component.errors())
-            std::cerr << e.toString().toStdString() << '\n';
-        ownsRoot_ = false;
-        return;
+    QObject* object = component.beginCreate(engine->rootContext());
+    if (!object) {
+        Report(QStringLiteral("Failed to create ") + url.toString() + QLatin1Char('\n') + ErrorLines(component));
+        return nullptr;
     }
-    component.setInitialProperties(rootObject_, initialProperties);
+    component.setInitialProperties(object, initialProperties);
 
-    ownsRoot_ = ownsRoot;
     if (parent) {
-        rootObject_->setParent(parent);
-        if (!qobject_cast<QWindow*>(rootObject_)) {
-            if (auto* item = qobject_cast<QQuickItem*>(rootObject_))
-                item->setParentItem(qobject_cast<QQuickItem*>(parent));
+        object->setParent(parent);
+        if (qobject_cast<QWindow*>(object)) {
+            if (qobject_cast<QWindow*>(parent))
+                SetViewProperty(object, "transientParent", QVariant::fromValue(parent));
+        } else if (auto* item = qobject_cast<QQuickItem*>(object)) {
+            item->setParentItem(qobject_cast<QQuickItem*>(parent));
         }
-        rootObject_->setProperty("transientParent", QVariant::fromValue(parent));
     }
     component.completeCreate();
+    return object;
+}
+
+QmlController::QmlController(QQmlEngine* engine, const QUrl& url, QObject* parent, bool ownsRoot,
+                             const QVariantMap& initialProperties)
+    : QObject(nullptr), engine_(engine), rootObject_(BuildQmlObject(engine, url, parent, initialProperties)),
+      ownsRoot_(rootObject_ && ownsRoot)
+{
 }
 
 QmlController::QmlController(QObject* item, QQmlEngine* engine)
@@ -72,7 +93,7 @@ void QmlController::SetVisible(bool visible)
 {
     if (!rootObject_)
         throw std::runtime_error("Cannot Set QML Object visible. Qml Object is null.");
-    rootObject_->setProperty("visible", visible);
+    SetViewProperty(rootObject_, "visible", visible);
 }
 
 int QmlController::GetX() const

@@ -105,6 +105,11 @@ public:
         script_->fadeCompletions.push_back(std::move(done));
     }
     void CancelFade() override { script_->Record("CancelFade"); }
+    void Shutdown() override
+    {
+        script_->Record("Shutdown");
+        vand::Pelorin2AudioInterface::Shutdown();
+    }
     bool IsStopped() const override
     {
         script_->Record("IsStopped");

@@ -8,6 +8,7 @@
 #include "CL/Editor.h"
 #include "app/EditModel.h"
 #include "app/ShowManager.h"
+#include "kit/Log.h"
 #include "notify/CallbackDispatcher.h"
 
 using app_test::EngineScript;
@@ -140,6 +141,26 @@ private slots:
         QVERIFY(script->Take().empty());
         // A second release finds nothing to shut down and does not throw.
         manager.ReleasePlayer();
+    }
+
+    // A player that fails to shut down is still let go, and the failure is
+    // said in the log rather than swallowed.
+    void failedShutdownIsLoggedAndThePlayerReleased()
+    {
+        auto script = std::make_shared<EngineScript>();
+        ShowManager manager(Engine(DemoShow("failing shutdown"), script));
+        std::weak_ptr<Interface> player = manager.GetPlayer();
+        script->failing = {"Shutdown"};
+        QStringList lines;
+        kit::SetLogSink([&lines](kit::LogLevel, std::string_view, std::string_view text) {
+            lines << QString::fromUtf8(text.data(), qsizetype(text.size()));
+        });
+        manager.ReleasePlayer();
+        kit::SetLogSink({});
+        QCOMPARE(lines, QStringList{"Shutting the player down failed: engine refused Shutdown"});
+        QVERIFY(!manager.GetPlayer());
+        QCOMPARE(manager.GetEditor(), nullptr);
+        QVERIFY(player.expired());
     }
 
     void changeLogSwitchPausesAndRefreshesTheEditor()

@@ -1,4 +1,3 @@
-#include <QDir>
 #include <QMetaMethod>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -7,7 +6,6 @@
 #include <QTest>
 #include <memory>
 
-#include "Grab.h"
 #include "QmlWarningGuard.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/ResponsiveMenuController.h"
@@ -507,54 +505,6 @@ private slots:
         QCOMPARE(tab->isVisible(), true);
         auto* stack = childItem(window, "modeStack");
         QCOMPARE(stack->property("currentIndex").toInt(), 0);
-    }
-
-    // Not an assertion on pixels: a picture of the window to look at.
-    void grabScreenshot()
-    {
-        window->setProperty("songTitle", "Overture (Act One)");
-        window->setProperty("measure", "12");
-        window->setProperty("beat", "3");
-        window->setProperty("key", "D major");
-        window->setProperty("transpose", "0");
-        window->setProperty("tempo", "120");
-        window->setProperty("tempoScale", "100%");
-        window->setProperty("meter", "4/4");
-        window->setProperty("volumeLevelPercent", 0.5);
-        window->setProperty("flowControlLabel", "Vamp");
-        window->setProperty("flowControlValue", "2");
-        window->setProperty("cornerLogoSource", QUrl("qrc:/images/pelorin"));
-        window->setProperty("highlightContinueButton", true);
-        window->setProperty("showScore", true);
-        QVERIFY(QMetaObject::invokeMethod(window, "playStarted"));
-        QVERIFY(vand::test::GrabToPng(window, QDir::current().filePath("musical_main.png")));
-
-        // The menu with its Player submenu open, and the jump-to-bar popup.
-        auto* quickWindow = qobject_cast<QQuickWindow*>(window);
-        QObject* menu = window->property("menu").value<QObject*>();
-        ResponsiveMenuController controller(true, "Pelorin", menu, &engine, true);
-        controller.UpdateUndoRedoState(true, false, true, false);
-        auto* icon = qobject_cast<QQuickItem*>(menu);
-        QTest::mouseClick(quickWindow, Qt::LeftButton, {}, icon->mapToScene(QPointF(10, 10)).toPoint());
-        QObject* mainMenu = window->findChild<QObject*>("mainMenu");
-        QTRY_VERIFY(mainMenu->property("opened").toBool());
-        QObject* player = nullptr;
-        for (QObject* o : mainMenu->findChildren<QObject*>()) {
-            if (o->property("title").toString() == "Player")
-                player = o;
-        }
-        QVERIFY(player);
-        QVERIFY(QMetaObject::invokeMethod(player, "open"));
-        QTRY_VERIFY(player->property("opened").toBool());
-        QVERIFY(vand::test::GrabToPng(window, QDir::current().filePath("musical_main_menu.png")));
-        QVERIFY(QMetaObject::invokeMethod(player, "close"));
-        QVERIFY(QMetaObject::invokeMethod(mainMenu, "close"));
-        QTRY_VERIFY(!mainMenu->property("visible").toBool());
-
-        QVERIFY(QMetaObject::invokeMethod(window, "startJumpToBar"));
-        QObject* popup = window->findChild<QObject*>("jumpToBarPopup");
-        QTRY_VERIFY(popup->property("opened").toBool());
-        QVERIFY(vand::test::GrabToPng(window, QDir::current().filePath("musical_main_jump.png")));
     }
 };
 

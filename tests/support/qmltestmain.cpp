@@ -1,6 +1,13 @@
-// Runner of the Qt Quick tests: every engine gets the project's QML modules.
+// Runner of the Qt Quick tests: every engine gets the project's QML modules,
+// and every warning an engine reports (a binding, reference or type error, a
+// QML type's own warning) fails the test function that is running, or the
+// run when no test function is, as QmlWarningGuard fails a C++ test.
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QQmlEngine>
+#include <QQmlError>
+#include <QTest>
 #include <QtQuickTest>
 
 #include "ui/QmlEngineSetup.h"
@@ -9,7 +16,21 @@ class VandQmlTestSetup : public QObject
 {
     Q_OBJECT
 public slots:
-    void qmlEngineAvailable(QQmlEngine* engine) { vand::qt::PrepareQmlEngine(*engine); }
+    void qmlEngineAvailable(QQmlEngine* engine)
+    {
+        vand::qt::PrepareQmlEngine(*engine);
+        connect(engine, &QQmlEngine::warnings, this, &VandQmlTestSetup::FailOnWarnings);
+    }
+
+private:
+    static void FailOnWarnings(const QList<QQmlError>& warnings)
+    {
+        for (const QQmlError& warning : warnings) {
+            const QByteArray text = ("QML warning: " + warning.toString()).toUtf8();
+            const QByteArray file = warning.url().toString().toUtf8();
+            QTest::qFail(text.constData(), file.constData(), warning.line());
+        }
+    }
 };
 
 int main(int argc, char** argv)

@@ -1,42 +1,46 @@
 #include "StreamCapture.h"
-#include <QFile>
+#include <QHash>
 #include <QPointer>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <iostream>
 #include <memory>
 #include <sstream>
 
 #include "QmlWarningGuard.h"
-#include "app/AppSettings.h"
 #include "ui/DialogController.h"
+#include "ui/DialogSettings.h"
 #include "ui/QmlEngineSetup.h"
 
 using vand::qt::DialogController;
 
 namespace {
 const char* kName = "ClickToolNotification";
-}
+
+// The "Do not show again" answers in memory, with the writes counted.
+class MemoryDialogSettings : public vand::qt::DialogSettings
+{
+public:
+    bool GetShowDialog(const QString& name) override { return answers.value(name, true); }
+    void SetShowDialog(const QString& name, bool show) override
+    {
+        answers[name] = show;
+        ++writes;
+    }
+
+    QHash<QString, bool> answers;
+    int writes = 0;
+};
+} // namespace
 
 class TestDialogController : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(dir.isValid());
-        vand::qt::PrepareQmlEngine(engine);
-    }
-
-    void init()
-    {
-        QFile::remove(iniPath());
-    }
+    void initTestCase() { vand::qt::PrepareQmlEngine(engine); }
 
     void kinds_data()
     {
@@ -95,30 +99,40 @@ private slots:
 
     void suppression_data()
     {
+        QTest::addColumn<bool>("withSettings");
         QTest::addColumn<QString>("stored"); // "" = no answer stored
         QTest::addColumn<bool>("shown");
-        QTest::newRow("no answer") << "" << true;
-        QTest::newRow("true") << "true" << true;
-        QTest::newRow("false") << "false" << false;
+        QTest::newRow("no settings") << false << "" << true;
+        QTest::newRow("no answer") << true << "" << true;
+        QTest::newRow("show") << true << "show" << true;
+        QTest::newRow("do not show") << true << "hide" << false;
+        QTest::newRow("another dialog hidden") << true << "other" << true;
     }
     void suppression()
     {
+        QFETCH(bool, withSettings);
         QFETCH(QString, stored);
         QFETCH(bool, shown);
-        if (!stored.isEmpty()) {
-            QSettings ini(iniPath(), QSettings::IniFormat);
-            ini.setValue(QStringLiteral("Dialogs/") + kName, stored);
+        std::shared_ptr<MemoryDialogSettings> settings;
+        if (withSettings) {
+            settings = std::make_shared<MemoryDialogSettings>();
+            if (stored == QLatin1String("other"))
+                settings->answers[QStringLiteral("OtherNotice")] = false;
+            else if (!stored.isEmpty())
+                settings->answers[kName] = stored == QLatin1String("show");
         }
-        DialogController c("msg", "About Click", 2, nullptr, &engine, makeSettings(), true, kName);
+        DialogController c("msg", "About Click", 2, nullptr, &engine, settings, true, kName);
         QObject* window = c.GetQmlObject();
         QVERIFY(window);
         QCOMPARE(window->property("visible").toBool(), shown);
         QCOMPARE(window->property("showCheckbox").toBool(), shown);
+        if (settings)
+            QCOMPARE(settings->writes, 0);
     }
 
     void tickAndReturnStoresFalse()
     {
-        auto settings = makeSettings();
+        auto settings = std::make_shared<MemoryDialogSettings>();
         DialogController c("msg", "About Click", 2, nullptr, &engine, settings, true, kName);
         auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
         QVERIFY(window);
@@ -132,9 +146,8 @@ private slots:
         QCOMPARE(accepted.count(), 1);
         QCOMPARE(confirmed.count(), 1);
         QVERIFY(!window->isVisible());
-        QVERIFY(!settings->GetShowDialog(kName));
-        QSettings ini(iniPath(), QSettings::IniFormat);
-        QCOMPARE(ini.value(QStringLiteral("Dialogs/") + kName).toString(), QString("false"));
+        QCOMPARE(settings->answers, (QHash<QString, bool>{{kName, false}}));
+        QCOMPARE(settings->writes, 1);
 
         // The next notice of that name stays hidden.
         DialogController again("msg", "About Click", 2, nullptr, &engine, settings, true, kName);
@@ -143,19 +156,19 @@ private slots:
 
     void untickedOkStoresNothing()
     {
-        auto settings = makeSettings();
+        auto settings = std::make_shared<MemoryDialogSettings>();
         DialogController c("msg", "About Click", 2, nullptr, &engine, settings, true, kName);
         auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
         QSignalSpy confirmed(window, SIGNAL(checkboxConfirmed()));
         QMetaObject::invokeMethod(child(window, "okButton"), "clicked");
         QCOMPARE(confirmed.count(), 0);
         QVERIFY(!window->isVisible());
-        QVERIFY(settings->GetShowDialog(kName));
+        QCOMPARE(settings->writes, 0);
     }
 
     void titleBarCloseStoresNothing()
     {
-        auto settings = makeSettings();
+        auto settings = std::make_shared<MemoryDialogSettings>();
         DialogController c("msg", "About Click", 2, nullptr, &engine, settings, true, kName);
         auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
         QVERIFY(window);
@@ -168,8 +181,7 @@ private slots:
         QVERIFY(!window->isVisible());
         QCOMPARE(accepted.count(), 0);
         QCOMPARE(confirmed.count(), 0);
-        QVERIFY(settings->GetShowDialog(kName));
-        QVERIFY(!QSettings(iniPath(), QSettings::IniFormat).contains(QStringLiteral("Dialogs/") + kName));
+        QCOMPARE(settings->writes, 0);
     }
 
     void confirmingKeys_data()
@@ -186,7 +198,7 @@ private slots:
     {
         QFETCH(int, key);
         QFETCH(bool, focusOnCheckbox);
-        DialogController c("msg", "About Click", 2, nullptr, &engine, makeSettings(), true, kName);
+        DialogController c("msg", "About Click", 2, nullptr, &engine, std::make_shared<MemoryDialogSettings>(), true, kName);
         auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
         QVERIFY(activate(window));
         if (focusOnCheckbox) {
@@ -203,7 +215,7 @@ private slots:
 
     void tabMovesBetweenCheckboxAndOk()
     {
-        DialogController c("msg", "About Click", 2, nullptr, &engine, makeSettings(), true, kName);
+        DialogController c("msg", "About Click", 2, nullptr, &engine, std::make_shared<MemoryDialogSettings>(), true, kName);
         auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
         QVERIFY(activate(window));
         QObject* box = child(window, "checkbox");
@@ -271,13 +283,6 @@ private slots:
     }
 
 private:
-    QString iniPath() const { return dir.filePath("general_settings.vand"); }
-
-    std::shared_ptr<vand::AppSettings> makeSettings()
-    {
-        return std::make_shared<vand::AppSettings>(std::make_unique<QSettings>(iniPath(), QSettings::IniFormat));
-    }
-
     static QObject* child(QObject* window, const char* name)
     {
         QObject* found = window->findChild<QObject*>(QString::fromLatin1(name));
@@ -294,7 +299,6 @@ private:
         return QTest::qWaitForWindowActive(window);
     }
 
-    QTemporaryDir dir;
     QQmlEngine engine;
 };
 

@@ -5,9 +5,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "QmlWarningGuard.h"
+#include <memory>
+#include <stdexcept>
+
+#include "kit/Log.h"
 #include "ui/QmlController.h"
 #include "ui/QmlEngineSetup.h"
+#include "ui/ViewProperty.h"
 
 using vand::qt::QmlController;
 
@@ -105,25 +109,71 @@ private slots:
         QCOMPARE(item.parent(), nullptr); // still alive and untouched
     }
 
-    void themeValuesAreReadOnlyAndShared()
+    // QML may delete a wrapped item behind the controller's back.
+    void wrappedItemDeletedElsewhereReadsAsNull()
     {
-        vand::test::QmlWarningGuard guard;
-        QQmlComponent component(&engine);
-        component.setData("import QtQuick\nimport com.tarnwick.vand_ui\nItem {\n"
-                          " VandTheme { id: a }\n VandTheme { id: b }\n"
-                          " property bool same: a.default_bg_color === b.default_bg_color"
-                          " && a.default_font.pixelSize === 14 && a.bevel_width === 1\n"
-                          " property color intense: a.default_selected_color_intense\n}",
-                          QUrl("qrc:/fixtures/inline_theme.qml"));
-        QVERIFY2(component.isReady(), qPrintable(component.errorString()));
-        std::unique_ptr<QObject> obj(component.create());
-        QVERIFY2(obj, qPrintable(component.errorString()));
-        QVERIFY(obj->property("same").toBool());
-        // Qt.lighter(rgb(38,165,222), 0.4) is a dark blue.
-        const QColor intense = obj->property("intense").value<QColor>();
-        QVERIFY(intense.blue() > intense.red());
-        QVERIFY(intense.value() < 128);
-        QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
+        auto* item = new QQuickItem;
+        item->setX(5);
+        QmlController c(item, &engine);
+        QCOMPARE(c.GetX(), 5);
+        delete item;
+        QCOMPARE(c.GetQmlObject(), nullptr);
+        QCOMPARE(c.GetX(), 0);
+        QCOMPARE(c.GetRight(), 0);
+        c.SetZ(3);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, c.SetVisible(true));
+    }
+
+    void ownedRootDeletedElsewhereReadsAsNull()
+    {
+        auto c = std::make_unique<QmlController>(&engine, QUrl("qrc:/fixtures/FlagItem.qml"), nullptr, true);
+        delete c->GetQmlObject();
+        QCOMPARE(c->GetQmlObject(), nullptr);
+        c.reset(); // releases nothing twice
+    }
+
+    void viewPropertyIsCheckedBeforeItIsSet_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<bool>("set");
+        QTest::addColumn<QString>("logged"); // "" = nothing logged
+        QTest::newRow("declared") << QByteArray("flag") << QVariant(true) << true << "";
+        QTest::newRow("converted") << QByteArray("x") << QVariant(QStringLiteral("12")) << true << "";
+        QTest::newRow("misspelt") << QByteArray("flagg") << QVariant(true) << false
+                                  << "No property \"flagg\" of the view";
+        QTest::newRow("refused value") << QByteArray("parent") << QVariant(QStringLiteral("text")) << false
+                                       << "The property \"parent\" of the view";
+    }
+    void viewPropertyIsCheckedBeforeItIsSet()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QVariant, value);
+        QFETCH(bool, set);
+        QFETCH(QString, logged);
+        QmlController c(&engine, QUrl("qrc:/fixtures/FlagItem.qml"), nullptr, true);
+        QObject* view = c.GetQmlObject();
+        QVERIFY(view);
+        view->setObjectName("flags");
+        QStringList lines;
+        kit::SetLogSink([&lines](kit::LogLevel, std::string_view area, std::string_view text) {
+            lines << QString::fromUtf8(area.data(), qsizetype(area.size())) + ": "
+                         + QString::fromUtf8(text.data(), qsizetype(text.size()));
+        });
+        const bool result = vand::qt::SetViewProperty(view, name.constData(), value);
+        kit::SetLogSink({});
+        QCOMPARE(result, set);
+        QVERIFY(view->dynamicPropertyNames().isEmpty());
+        if (set)
+            QCOMPARE(view->property(name.constData()).toString(), value.toString());
+        if (logged.isEmpty()) {
+            QCOMPARE(lines, QStringList());
+        } else {
+            QCOMPARE(lines.size(), 1);
+            QVERIFY2(lines[0].startsWith("ui: " + logged), qPrintable(lines[0]));
+            QVERIFY2(lines[0].contains("\"flags\""), qPrintable(lines[0]));
+        }
+        QVERIFY(!vand::qt::SetViewProperty(nullptr, name.constData(), value));
     }
 
 private:

@@ -14,6 +14,11 @@ Item {
         y: 20
     }
 
+    Component {
+        id: playControlComponent
+        PlayControl {}
+    }
+
     SignalSpy { id: playSpy; target: control; signalName: "play" }
     SignalSpy { id: stopSpy; target: control; signalName: "stop" }
     SignalSpy { id: pauseSpy; target: control; signalName: "pause" }
@@ -52,15 +57,18 @@ Item {
                 menu.close();
         }
 
+        // A new bar, before anything plays: Pause and Fade are disabled,
+        // nothing is toggled, Exit Vamp does not glow.
         function test_startState() {
-            verify(!button("pauseButton").enabled);
-            verify(!button("fadeButton").enabled);
-            verify(!button("stopButton").toggled);
-            verify(!button("pauseButton").toggled);
-            verify(!button("exitVampButton").toggled);
-            verify(button("prevButton").enabled);
-            verify(button("playButton").enabled);
-            compare(control.height, 52);
+            const fresh = createTemporaryObject(playControlComponent, top, { x: 20, y: 100 });
+            verify(fresh);
+            for (const name of ["pauseButton", "fadeButton"])
+                verify(!findChild(fresh, name).enabled, name);
+            for (const name of ["prevButton", "nextButton", "stopButton", "playButton", "exitVampButton"])
+                verify(findChild(fresh, name).enabled, name);
+            for (const name of ["stopButton", "pauseButton", "exitVampButton"])
+                verify(!findChild(findChild(fresh, name), "tint").visible, name);
+            verify(!findChild(findChild(fresh, "exitVampButton"), "glow").visible);
         }
 
         function test_buttonsRaiseTheirSignals_data() {
@@ -154,48 +162,69 @@ Item {
 
         function test_continueHighlight() {
             const exitVamp = button("exitVampButton");
+            const glow = findChild(exitVamp, "glow");
+            const tint = findChild(exitVamp, "tint");
             control.highlightContinueButton = true;
-            verify(exitVamp.radiant);
-            verify(exitVamp.toggled);
-            verify(exitVamp.colorToggledOn);
+            verify(glow.visible);
+            verify(tint.visible);
             control.highlightContinueButton = false;
-            verify(!exitVamp.radiant);
-            verify(!exitVamp.toggled);
+            verify(!glow.visible);
+            verify(!tint.visible);
         }
 
-        function test_aliasesReachTheButtons() {
+        // Pause shows its tinted icon while toggled, and only while it can
+        // be pressed.
+        function test_pauseToggledTintsItsIcon() {
+            const tint = findChild(button("pauseButton"), "tint");
             control.pauseEnabled = true;
             control.pauseToggled = true;
-            control.stopToggled = true;
-            control.fadeEnabled = true;
-            control.fadeToggled = true;
-            verify(button("pauseButton").enabled);
-            verify(button("pauseButton").toggled);
-            verify(button("pauseButton").colorToggledOn);
-            verify(button("stopButton").toggled);
-            verify(button("fadeButton").enabled);
-            verify(button("fadeButton").toggled);
-            control.fadeToggled = false;
+            verify(tint.visible);
+            control.pauseToggled = false;
+            verify(!tint.visible);
+            control.pauseToggled = true;
+            control.pauseEnabled = false;
+            verify(!tint.visible);
         }
 
-        function test_toolTipsAndIcons_data() {
+        function test_iconsLoadAndToolTipsShowOnHover_data() {
             return [
-                { tag: "Prev", name: "prevButton", icon: "qrc:/images/previous.svg", tip: "Select previous song in playlist" },
-                { tag: "Next", name: "nextButton", icon: "qrc:/images/next.svg", tip: "Select next song in playlist" },
-                { tag: "Stop", name: "stopButton", icon: "qrc:/images/stop2.svg", tip: "Stop playback and return playhead to beginning of timeline" },
-                { tag: "Play", name: "playButton", icon: "qrc:/images/play.svg", tip: "Play selected song from playlist / resume playback in timeline" },
-                { tag: "Pause", name: "pauseButton", icon: "qrc:/images/pause.svg", tip: "Pause playback and playhead in timeline" },
-                { tag: "Exit Vamp", name: "exitVampButton", icon: "qrc:/images/exit-vamp.svg", tip: "(1) Resume playback after Caesura (2) Jump to end of Skip (3) Exit a Vamp" },
-                { tag: "Fade", name: "fadeButton", icon: "qrc:/images/fade.svg", tip: "Fade Out Current Song and Move to Next Song (hold for timing options)" },
+                { tag: "Prev", name: "prevButton" },
+                { tag: "Next", name: "nextButton" },
+                { tag: "Stop", name: "stopButton" },
+                { tag: "Play", name: "playButton" },
+                { tag: "Pause", name: "pauseButton" },
+                { tag: "Exit Vamp", name: "exitVampButton" },
+                { tag: "Fade", name: "fadeButton" },
             ];
         }
-        function test_toolTipsAndIcons(data) {
+        function test_iconsLoadAndToolTipsShowOnHover(data) {
+            control.pauseEnabled = true;
+            control.fadeEnabled = true;
             const b = button(data.name);
-            compare(String(b.imageSource), data.icon);
-            compare(b.toolTip.text, data.tip);
-            compare(b.showText, false);
-            const icon = findChild(b, "icon");
-            tryCompare(icon, "status", Image.Ready);
+            tryCompare(findChild(b, "icon"), "status", Image.Ready);
+            verify(!findChild(b, "label").visible);
+            b.hoverEnabled = true; // off by default on the offscreen platform
+            const delay = b.toolTip.delay;
+            b.toolTip.delay = 0;
+            mouseMove(b, b.width / 2, b.height / 2);
+            tryVerify(function() { return b.toolTip.opened; }, 3000);
+            verify(b.toolTip.text.length > 0);
+            mouseMove(top, top.width - 1, top.height - 1);
+            tryVerify(function() { return !b.toolTip.visible; }, 3000);
+            b.toolTip.delay = delay;
+            b.hoverEnabled = false;
+        }
+
+        // Each button explains itself: no two share a tooltip.
+        function test_toolTipsAreDistinct() {
+            const seen = {};
+            for (const name of ["prevButton", "nextButton", "stopButton", "playButton", "pauseButton",
+                                "exitVampButton", "fadeButton"]) {
+                const text = button(name).toolTip.text;
+                verify(text.length > 0, name);
+                verify(!(text in seen), name + " repeats the tooltip of " + seen[text]);
+                seen[text] = name;
+            }
         }
     }
 }

@@ -46,7 +46,7 @@ Item {
             first.toggled = false;
             first.radiant = false;
             first.colorToggledOn = false;
-            first.toggledOnImageSource = undefined;
+            first.toggledOnImageSource = "";
             graphic.enabled = true;
             graphic.showImage = true;
             graphicClicked.clear();

@@ -15,6 +15,13 @@ ApplicationWindow {
     property bool showFade: true
     property bool showScore: false
     property bool showMixer: false
+    // The player's transport as the main controller's signals report it:
+    // "stopped", "playing", "fading", or paused from one of them: "paused"
+    // while playback is under way, "pausedStopped" otherwise (a pause leaves
+    // Stop and Pause enablement as they were). The play control follows it.
+    property string transportState: "stopped"
+    readonly property bool transportUnderway: transportState === "playing" || transportState === "fading"
+                                              || transportState === "paused"
 
     property alias statusBannerControl: statusBanner
     property alias key: statusBanner.key
@@ -103,30 +110,22 @@ ApplicationWindow {
         return [position, position];
     }
 
+    // Raises an edit signal with the ticks the edit acts on: a point edit
+    // takes the start alone, a range edit the start and the end.
+    function relayPointEdit(editSignal) {
+        editSignal(editRange()[0]);
+    }
+    function relayRangeEdit(editSignal) {
+        const range = editRange();
+        editSignal(range[0], range[1]);
+    }
+
     onClosing: (close) => { close.accepted = false; }
 
-    onPlayStarted: {
-        playControl.stopToggled = true;
-        playControl.pauseEnabled = true;
-        playControl.pauseToggled = false;
-        playControl.fadeEnabled = true;
-    }
-    onPaused: {
-        playControl.pauseToggled = true;
-        playControl.fadeEnabled = false;
-    }
-    onStopped: {
-        playControl.stopToggled = false;
-        playControl.pauseEnabled = false;
-        playControl.pauseToggled = false;
-        playControl.fadeEnabled = false;
-    }
-    onFading: {
-        playControl.stopToggled = true;
-        playControl.pauseEnabled = true;
-        playControl.pauseToggled = false;
-        playControl.fadeEnabled = false;
-    }
+    onPlayStarted: transportState = "playing"
+    onStopped: transportState = "stopped"
+    onFading: transportState = "fading"
+    onPaused: transportState = transportUnderway ? "paused" : "pausedStopped"
     onJumpToBarResult: (success) => jumpToBarPopup.result(success)
 
     VandTheme { id: theme }
@@ -206,6 +205,10 @@ ApplicationWindow {
                 objectName: "playControl"
                 Layout.alignment: Qt.AlignLeft | Qt.AlignBottom
                 showFade: window.showFade
+                stopToggled: window.transportUnderway
+                pauseEnabled: window.transportUnderway
+                pauseToggled: window.transportState === "paused" || window.transportState === "pausedStopped"
+                fadeEnabled: window.transportState === "playing"
                 onPlay: window.play()
                 onStop: window.stop()
                 onPause: window.pause()
@@ -264,37 +267,16 @@ ApplicationWindow {
                         showMixer: window.showMixer
                         oscEnable: window.oscEnable
 
-                        onCaesuraButtonPressed: window.caesuraButtonPressed(window.editRange()[0])
-                        onMarkerButtonPressed: window.markerButtonPressed(window.editRange()[0])
-                        onOscButtonPressed: window.oscButtonPressed(window.editRange()[0])
-                        onSkipButtonPressed: {
-                            const r = window.editRange();
-                            window.skipButtonPressed(r[0], r[1]);
-                        }
-                        onVampButtonPressed: {
-                            const r = window.editRange();
-                            window.vampButtonPressed(r[0], r[1]);
-                        }
-                        onCutButtonPressed: {
-                            const r = window.editRange();
-                            window.cutButtonPressed(r[0], r[1]);
-                        }
-                        onTransposeButtonPressed: {
-                            const r = window.editRange();
-                            window.transposeButtonPressed(r[0], r[1]);
-                        }
-                        onTempoButtonPressed: {
-                            const r = window.editRange();
-                            window.tempoButtonPressed(r[0], r[1]);
-                        }
-                        onRepeatButtonPressed: {
-                            const r = window.editRange();
-                            window.repeatButtonPressed(r[0], r[1]);
-                        }
-                        onClickButtonPressed: {
-                            const r = window.editRange();
-                            window.clickButtonPressed(r[0], r[1]);
-                        }
+                        onCaesuraButtonPressed: window.relayPointEdit(window.caesuraButtonPressed)
+                        onMarkerButtonPressed: window.relayPointEdit(window.markerButtonPressed)
+                        onOscButtonPressed: window.relayPointEdit(window.oscButtonPressed)
+                        onSkipButtonPressed: window.relayRangeEdit(window.skipButtonPressed)
+                        onVampButtonPressed: window.relayRangeEdit(window.vampButtonPressed)
+                        onCutButtonPressed: window.relayRangeEdit(window.cutButtonPressed)
+                        onTransposeButtonPressed: window.relayRangeEdit(window.transposeButtonPressed)
+                        onTempoButtonPressed: window.relayRangeEdit(window.tempoButtonPressed)
+                        onRepeatButtonPressed: window.relayRangeEdit(window.repeatButtonPressed)
+                        onClickButtonPressed: window.relayRangeEdit(window.clickButtonPressed)
                         onSongIndexChanged: window.songIndexChanged()
                     }
                 }

@@ -9,10 +9,11 @@ import com.tarnwick.vand_ui
 Item {
     id: root
 
-    property var imageSource: "qrc:/images/responsive_menu"
-    property var imageSize: Qt.size(20, 20)
-    property var imageColor: "#D3D3D3"
-    property var rootWindow: parent
+    property url imageSource: "qrc:/images/responsive_menu"
+    property size imageSize: Qt.size(20, 20)
+    property color imageColor: "#D3D3D3"
+    // The window the Quit entry closes.
+    property QtObject rootWindow: parent
     property alias aboutWindow: about
     property bool canUndo: false
     property bool canRedo: false

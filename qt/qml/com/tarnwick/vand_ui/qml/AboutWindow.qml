@@ -7,15 +7,15 @@ import QtQuick.Templates as T
 Item {
     id: root
 
-    property var rootWindow: parent
+    property QtObject rootWindow: parent
     property string version: "See Installation File for Version Info"
     property string versionIdentifier: ""
     property string copyRight: "Copyright © Tarnwick. All rights reserved. This software is licensed, not sold, under the Tarnwick licence agreement."
     property string linkUrl: "https://www.tarnwick.com/index.php/eulas"
     property alias logoSource: logo.source
-    property var textColor: "#C3C3C3"
-    property var innerBorderColor: Qt.lighter(theme.default_bg_color, 1.25)
-    property var outerBorderColor: Qt.lighter(theme.default_bg_color, 1.5)
+    property color textColor: "#C3C3C3"
+    property color innerBorderColor: Qt.lighter(theme.default_bg_color, 1.25)
+    property color outerBorderColor: Qt.lighter(theme.default_bg_color, 1.5)
 
     signal acknowledgementsClicked()
 

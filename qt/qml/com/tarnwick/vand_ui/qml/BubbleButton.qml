@@ -13,8 +13,9 @@ DelayButton {
     property bool radiant: false
     property bool colorToggledOn: false
     property bool showDownChevron: false
-    property var imageSource
-    property var toggledOnImageSource
+    property url imageSource
+    // Shown instead of imageSource while toggled, when set.
+    property url toggledOnImageSource
     property alias toolTip: toolTipItem
     property int pressOffsetX: 2
     property int pressOffsetY: 4
@@ -114,9 +115,8 @@ DelayButton {
                     sourceSize: Qt.size(44, 44)
                     smooth: true
                     opacity: control.enabled && !control.pressed ? 1.0 : 0.5
-                    source: control.toggled && control.toggledOnImageSource
-                            ? control.toggledOnImageSource
-                            : (control.imageSource ? control.imageSource : "")
+                    source: control.toggled && control.toggledOnImageSource.toString() !== ""
+                            ? control.toggledOnImageSource : control.imageSource
                 }
 
                 Colorize {

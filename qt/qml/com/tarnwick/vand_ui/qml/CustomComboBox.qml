@@ -24,7 +24,7 @@ Item {
     property int minimumPopupWidth: -1
     property int offsetSize: 2
     property bool isCompleted: false
-    property var font: theme.default_font
+    property font font: theme.default_font
     property color default_bg_color: "#1b1b1b"
     property color default_popup_bg_color: Qt.lighter("#1b1b1b", 1.8)
 

@@ -7,8 +7,8 @@ ListView {
     id: list
 
     property int rowHeight: 30
-    property var colWidths: [list.width * 0.5, list.width * 0.5]
-    property var leftSpacerWidth: 10
+    property list<real> colWidths: [list.width * 0.5, list.width * 0.5]
+    property real leftSpacerWidth: 10
 
     clip: true
     activeFocusOnTab: true
