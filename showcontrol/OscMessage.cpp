@@ -55,6 +55,34 @@ std::size_t ReadOscString(const char* data, std::size_t left, std::string& value
     return end;
 }
 
+// False when the word holds an ASCII character that no number written for
+// QString::toInt / toFloat can hold; such a word is a string, and the costly
+// failed float parse is skipped. Words with other characters take the full
+// parse.
+bool MayBeNumber(const QString& word)
+{
+    for (const QChar c : word) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return true;
+        if ((u >= '0' && u <= '9') || u == '+' || u == '-' || u == '.' || u == ',' || c.isSpace())
+            continue;
+        switch (u | 0x20) { // lower case of a letter
+        case 'e': // exponent
+        case 'i':
+        case 'n':
+        case 'f':
+        case 't':
+        case 'y': // inf, infinity
+        case 'a': // nan
+            continue;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
 std::unique_ptr<OscParam> ReadArgument(char tag, const char* data, std::size_t left)
 {
     switch (OscKindOfTag(tag)) {
@@ -204,11 +232,16 @@ QByteArray BuildOscPacket(const QString& message)
 
     QByteArray tags(",");
     QByteArray arguments;
+    arguments.reserve(rest.size() * 2 + 16);
     const auto addString = [&](const QString& word) {
         tags.append('s');
         AppendPadded(arguments, word.toUtf8());
     };
     const auto addWord = [&](const QString& word) {
+        if (!MayBeNumber(word)) {
+            addString(word);
+            return;
+        }
         bool ok = false;
         const int integer = word.toInt(&ok, 10);
         if (ok) {
@@ -226,13 +259,14 @@ QByteArray BuildOscPacket(const QString& message)
     };
 
     QString word;
+    word.reserve(rest.size());
     bool betweenWords = true;
     bool quoted = false;
     for (const QChar c : rest) {
         if (c == QLatin1Char('"')) {
             if (quoted) {
                 addString(word);
-                word.clear();
+                word.truncate(0); // keeps the capacity
                 betweenWords = true;
             } else {
                 betweenWords = false;
@@ -241,7 +275,7 @@ QByteArray BuildOscPacket(const QString& message)
         } else if (c == QLatin1Char(' ') && !quoted) {
             if (!betweenWords) {
                 addWord(word);
-                word.clear();
+                word.truncate(0);
                 betweenWords = true;
             }
         } else {
@@ -257,6 +291,7 @@ QByteArray BuildOscPacket(const QString& message)
     }
 
     QByteArray packet;
+    packet.reserve(address.size() * 3 + tags.size() + arguments.size() + 8);
     AppendPadded(packet, address.toUtf8());
     if (tags.size() > 1) {
         AppendPadded(packet, tags);

@@ -7,7 +7,8 @@
 // - ToOscName keeps the length and leaves no reserved, upper-case or
 //   non-ASCII byte.
 // - Every text without NUL builds a packet that decodes whole, with one
-//   argument per type tag.
+//   argument per type tag; without quotes, each blank-separated word is
+//   typed exactly as QString::toInt (base 10) and toFloat take it.
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "showcontrol/OscCommand.h"
 #include "showcontrol/OscMessage.h"
@@ -147,6 +149,22 @@ void CheckText(const char* data, std::size_t size) {
   Check(consumed == std::size_t(packet.size()));
   Check(message.address == address.toStdString());
   Check(Encode(message) == packet.toStdString());
+
+  if (text.contains(QLatin1Char('"'))) return;
+  const QStringList words = text.section(QLatin1Char(' '), 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  Check(std::size_t(words.size()) == message.arguments.size());
+  for (qsizetype i = 0; i < words.size(); ++i) {
+    bool ok = false;
+    int kind = vand::osc::OscKindString;
+    words[i].toInt(&ok, 10);
+    if (ok) {
+      kind = vand::osc::OscKindInt32;
+    } else {
+      words[i].toFloat(&ok);
+      if (ok) kind = vand::osc::OscKindFloat32;
+    }
+    Check(message.arguments[std::size_t(i)]->Kind() == kind);
+  }
 }
 
 }  // namespace

@@ -111,6 +111,38 @@ private slots:
             QCOMPARE(Decoded(packet), decoded);
     }
 
+    // Unquoted words are typed as QString::toInt (base 10) and toFloat take
+    // them, also at the edges of what those accept.
+    void buildTypesWords_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("tag");
+
+        QTest::newRow("plus sign") << "+5" << "i";
+        QTest::newRow("trailing tab") << "5\t" << "i";
+        QTest::newRow("trailing point") << "5." << "f";
+        QTest::newRow("leading point") << ".5" << "f";
+        QTest::newRow("exponent") << "1E5" << "f";
+        QTest::newRow("infinity short") << "inf" << "f";
+        QTest::newRow("negative infinity, capitals") << "-INF" << "f";
+        QTest::newRow("not a number") << "NaN" << "f";
+        QTest::newRow("unicode minus") << QString::fromUtf8("\xe2\x88\x92" "5") << "f";
+        QTest::newRow("infinity long") << "infinity" << "s";
+        QTest::newRow("group separator") << "1,5" << "s";
+        QTest::newRow("exponent alone") << "e5" << "s";
+        QTest::newRow("hexadecimal") << "0x10" << "s";
+        QTest::newRow("beyond float") << "1e39" << "s";
+        QTest::newRow("below float") << "1e-50" << "s";
+        QTest::newRow("word") << "hello" << "s";
+    }
+    void buildTypesWords()
+    {
+        QFETCH(QString, word);
+        const QByteArray packet = BuildOscPacket("/x " + word);
+        QFETCH(QString, tag);
+        QCOMPARE(QString::fromLatin1(packet.mid(4, 2)), "," + tag);
+    }
+
     void decodeValid_data()
     {
         QTest::addColumn<QByteArray>("bytes");
