@@ -1,0 +1,39 @@
+#pragma once
+
+// The user's OSC configuration and its file "osc_settings.vand" (JSON):
+//   { "oscEnabled": true, "oscListenPort": 55037, "version": "1.0" }
+//
+// Threads: a plain value; Load and Save run on the caller's thread (the GUI
+// thread) and do blocking file I/O on a small file.
+
+#include <string>
+
+namespace vand::osc {
+
+struct OscSettings
+{
+    static constexpr int kDefaultListenPort = 55037;
+
+    OscSettings() = default;
+    OscSettings(bool enabled, int listenPort) : oscEnabled(enabled), oscListenPort(listenPort) {}
+
+    // Fills the record from the file; never throws. An unreadable file
+    // leaves the record as it is (with a Qt warning), and so does a file
+    // whose "version" is not "1.0". In a version "1.0" file a missing or
+    // non-boolean "oscEnabled" reads as false, and a listen port that is
+    // missing or not a whole number from 1 to 65535 gives 55037 (with a Qt
+    // warning naming it).
+    void Load(const std::string& path);
+
+    // Writes the record, creating the folder when it is missing. Replaces the
+    // file atomically: on failure the old file stays as it was and
+    // std::runtime_error says what failed.
+    void Save(const std::string& path) const;
+
+    bool operator==(const OscSettings&) const = default;
+
+    bool oscEnabled = true;
+    int oscListenPort = kDefaultListenPort;
+};
+
+} // namespace vand::osc
