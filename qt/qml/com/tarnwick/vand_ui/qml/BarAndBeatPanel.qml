@@ -65,6 +65,7 @@ Item {
             ColumnLayout {
                 objectName: "barColumn"
                 Layout.preferredWidth: 100
+                Layout.fillWidth: false
                 Layout.alignment: Qt.AlignTop
 
                 Label {
@@ -111,6 +112,7 @@ Item {
             ColumnLayout {
                 objectName: "beatColumn"
                 Layout.preferredWidth: 100
+                Layout.fillWidth: false
                 Layout.alignment: Qt.AlignTop
 
                 Label {
@@ -147,6 +149,7 @@ Item {
             ColumnLayout {
                 objectName: "microshiftColumn"
                 Layout.preferredWidth: 100
+                Layout.fillWidth: false
                 Layout.alignment: Qt.AlignTop
                 visible: root.hasMicroshift
 

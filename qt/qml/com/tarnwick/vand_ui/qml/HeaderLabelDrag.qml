@@ -15,21 +15,33 @@ Item {
 
     readonly property int maxDragWidth: 1024
 
-    function updateWidth(capped) {
+    function updateWidth(splitterX, capped) {
         if (!controlToFarLeft)
             return;
-        let columnWidth = root.x - controlToFarLeft.x - controlToFarLeft.width - colSpacing + 1;
+        let columnWidth = splitterX - controlToFarLeft.x - controlToFarLeft.width - colSpacing + 1;
         columnWidth = Math.max(columnWidth, minWidth);
         if (capped)
             columnWidth = Math.min(columnWidth, maxDragWidth);
         desiredWidth = columnWidth;
     }
 
-    x: controlToLeft ? controlToLeft.x + controlToLeft.width + colSpacing : 0
     y: 0
     width: 8
 
-    onXChanged: if (dragArea.drag.active) updateWidth(true)
+    // Right of the column's header, except while the user drags the grip:
+    // the width worked out from the grip moves that header too.
+    Binding on x {
+        when: !dragArea.drag.active
+        value: root.controlToLeft ? root.controlToLeft.x + root.controlToLeft.width + root.colSpacing : 0
+        restoreMode: Binding.RestoreNone
+    }
+
+    onXChanged: {
+        if (dragArea.drag.active) {
+            dragArea.dropX = x;
+            updateWidth(x, true);
+        }
+    }
 
     VandTheme { id: theme }
 
@@ -50,6 +62,13 @@ Item {
         cursorShape: Qt.SizeHorCursor
         drag.target: root
         drag.axis: Drag.XAxis
-        onReleased: root.updateWidth(false)
+        drag.smoothed: false
+
+        // Where the last drag left the grip; the width on release comes
+        // from there, not from the header's place after the drag.
+        property real dropX: NaN
+
+        onPressed: dropX = NaN
+        onReleased: root.updateWidth(isNaN(dropX) ? root.x : dropX, false)
     }
 }

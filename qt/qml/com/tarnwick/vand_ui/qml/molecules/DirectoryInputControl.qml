@@ -18,6 +18,14 @@ Item {
     property int spacing: 10
     property int fontSize: 16
 
+    // Takes the folder a dialog chose (its URL).
+    function chooseFolder(folderUrl) {
+        if (String(folderUrl) === "")
+            return;
+        value = LocalPath.toLocalPath(folderUrl);
+        textChanged();
+    }
+
     implicitHeight: label.implicitHeight + spacing + input.implicitHeight
     implicitWidth: label.implicitWidth + input.implicitWidth
 
@@ -61,9 +69,6 @@ Item {
         id: folderDialog
         objectName: "folderDialog"
         modality: Qt.WindowModal
-        onAccepted: {
-            root.value = LocalPath.toLocalPath(selectedFolder);
-            root.textChanged();
-        }
+        onAccepted: root.chooseFolder(selectedFolder)
     }
 }

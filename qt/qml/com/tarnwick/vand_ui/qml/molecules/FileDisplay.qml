@@ -52,7 +52,7 @@ Item {
 
             ScrollBar.vertical: CustomScrollBar {
                 objectName: "scrollBar"
-                policy: ScrollBar.AsNeeded
+                visible: list.contentHeight > list.height
             }
 
             delegate: Text {

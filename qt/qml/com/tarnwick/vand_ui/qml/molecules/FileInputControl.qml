@@ -20,6 +20,15 @@ Item {
     property int spacing: 10
     property int fontSize: 16
 
+    // Takes the file a dialog chose (its URL).
+    function chooseFile(chosenUrl) {
+        if (String(chosenUrl) === "")
+            return;
+        fileUrl = chosenUrl;
+        value = LocalPath.toLocalPath(chosenUrl);
+        textChanged();
+    }
+
     implicitHeight: label.implicitHeight + spacing + input.implicitHeight
     implicitWidth: label.implicitWidth + input.implicitWidth
 
@@ -63,10 +72,6 @@ Item {
         id: fileDialog
         objectName: "fileDialog"
         modality: Qt.WindowModal
-        onAccepted: {
-            root.fileUrl = selectedFile;
-            root.value = LocalPath.toLocalPath(selectedFile);
-            root.textChanged();
-        }
+        onAccepted: root.chooseFile(selectedFile)
     }
 }

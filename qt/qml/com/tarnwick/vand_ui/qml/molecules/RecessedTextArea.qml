@@ -19,7 +19,13 @@ Rectangle {
     implicitWidth: textEdit.implicitWidth
     implicitHeight: textEdit.implicitHeight
 
-    // Focus given to the area goes on into the text.
+    // Straight into the text, so that the text does not lose the focus to
+    // the area on the way (which would end its editing).
+    function forceActiveFocus() {
+        textEdit.forceActiveFocus();
+    }
+
+    // Focus given to the area itself goes on into the text.
     onActiveFocusChanged: if (activeFocus && !textEdit.activeFocus) textEdit.forceActiveFocus()
 
     VandTheme { id: theme }

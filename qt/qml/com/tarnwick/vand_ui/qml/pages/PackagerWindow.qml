@@ -54,23 +54,6 @@ ApplicationWindow {
         }
     }
 
-    // Tab and Shift+Tab on the "Show" page run along one fixed cycle.
-    function showPageCycle() {
-        return [showNameInput.field, sourceInput.field, sourceInput.button,
-                destinationInput.field, destinationInput.button, imageInput.field, imageInput.button,
-                soundEffectsInput.field, soundEffectsInput.button, packageControl.button,
-                packageControl.toggle];
-    }
-
-    function moveShowPageFocus(forward) {
-        const cycle = showPageCycle();
-        const current = cycle.findIndex(item => item.activeFocus);
-        if (current < 0)
-            return;
-        const next = (current + (forward ? 1 : cycle.length - 1)) % cycle.length;
-        cycle[next].forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason);
-    }
-
     width: 720
     height: 625
     visible: true
@@ -137,8 +120,10 @@ ApplicationWindow {
             spacing: 0
             background: Rectangle { color: theme.default_bg_color }
 
-            ModeTabButton { objectName: "showTab"; text: qsTr("Show"); font: theme.default_font }
-            ModeTabButton { objectName: "sfxTab"; text: qsTr("SFX"); font: theme.default_font }
+            // Out of the Tab chain, so that Tab on the "Show" page runs round
+            // its own fields only.
+            ModeTabButton { objectName: "showTab"; text: qsTr("Show"); font: theme.default_font; focusPolicy: Qt.ClickFocus }
+            ModeTabButton { objectName: "sfxTab"; text: qsTr("SFX"); font: theme.default_font; focusPolicy: Qt.ClickFocus }
         }
 
         StackLayout {
@@ -151,14 +136,11 @@ ApplicationWindow {
                 objectName: "showPage"
                 spacing: 10
 
-                Keys.onTabPressed: (event) => {
-                    root.moveShowPageFocus(true);
-                    event.accepted = true;
-                }
-                Keys.onBacktabPressed: (event) => {
-                    root.moveShowPageFocus(false);
-                    event.accepted = true;
-                }
+                // Tab and Shift+Tab run round the page's fields, choosers,
+                // "Package" and the switch, in this order (each takes the keys
+                // itself); anywhere else on the page they do nothing.
+                Keys.onTabPressed: (event) => event.accepted = true
+                Keys.onBacktabPressed: (event) => event.accepted = true
 
                 TextInputControl {
                     id: showNameInput
