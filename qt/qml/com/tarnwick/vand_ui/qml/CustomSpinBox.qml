@@ -19,18 +19,16 @@ Item {
     // raises it, an owner may too.
     signal validateInput()
 
-    readonly property string infiniteText: qsTr("Infinite")
-
     implicitWidth: 120
     implicitHeight: 25
 
     // Shows the number, or brings a number outside the range back into it.
     function showNumber() {
-        if (!guard.completed)
+        if (!internal.completed)
             return;
         const infinite = underflowWithInfinite && intValue === from - 1;
         const number = infinite ? intValue : Math.min(to, Math.max(from, intValue));
-        field.text = infinite ? infiniteText : String(number);
+        field.text = infinite ? internal.infiniteText : String(number);
         if (number !== intValue)
             intValue = number;
     }
@@ -41,7 +39,7 @@ Item {
         const number = parseInt(field.text, 10);
         if (isNaN(number)) {
             if (underflowWithInfinite) {
-                field.text = infiniteText;
+                field.text = internal.infiniteText;
                 intValue = from - 1;
             } else {
                 field.text = String(intValue);
@@ -60,13 +58,14 @@ Item {
     onValidateInput: readField()
 
     Component.onCompleted: {
-        guard.completed = true;
+        internal.completed = true;
         showNumber();
     }
 
     QtObject {
-        id: guard
+        id: internal
         property bool completed: false
+        readonly property string infiniteText: qsTr("Infinite")
     }
 
     RowLayout {
