@@ -91,6 +91,41 @@ private slots:
         QTest::newRow("FlatProgressBar") << "FlatProgressBar" << "width: 300; value: 0.5";
         QTest::newRow("FlatProgressBar empty") << "FlatProgressBar" << "width: 300; value: 0";
         QTest::newRow("WaitIndicator") << "WaitIndicator" << "Component.onCompleted: start(5)";
+        // Spin boxes, sliders, dial, the edit-tool frame and panel, the
+        // column splitter, the form fields and the packaging page.
+        QTest::newRow("CustomSpinBox") << "CustomSpinBox" << "from: 0; to: 127; intValue: 78";
+        QTest::newRow("CustomSpinBox infinite") << "CustomSpinBox"
+            << "underflowWithInfinite: true; from: 1; intValue: 0; editable: false";
+        QTest::newRow("RecessedSpinBox") << "RecessedSpinBox" << "from: 0; to: 500; inputWidth: 45; textIndent: 0";
+        QTest::newRow("RecessedSpinBox number") << "RecessedSpinBox"
+            << "from: 1; to: 500; defaultValue: 2; inputFocus: true";
+        QTest::newRow("VandCustomSlider") << "VandCustomSlider" << "width: 200; focus: true";
+        QTest::newRow("VandCustomSlider popup") << "VandCustomSlider"
+            << "width: 200; showZeroMark: false; Component.onCompleted: openValuePopup()";
+        QTest::newRow("VandCustomVolumeSlider") << "VandCustomVolumeSlider" << "width: 200; value: 0.5; focus: true";
+        QTest::newRow("VandCustomDial") << "VandCustomDial" << "value: 0.4";
+        QTest::newRow("VandCustomDial disabled") << "VandCustomDial" << "enabled: false; showZeroMark: false";
+        QTest::newRow("EditTool") << "EditTool" << "eventId: \"N-12\"; visible: true";
+        QTest::newRow("StandardEditButtons") << "StandardEditButtons" << "width: 300; focus: true";
+        QTest::newRow("EventIdLabel") << "EventIdLabel" << "value: \"N-12\"";
+        QTest::newRow("EventIdLabel empty") << "EventIdLabel" << "";
+        QTest::newRow("BarAndBeatPanel") << "BarAndBeatPanel"
+            << "hasMicroshift: true; showSelectAll: true; inMaxMicroshift: 40;"
+               " inBarModel: ListModel { ListElement { bar: \"1\" } ListElement { bar: \"2\" } }";
+        QTest::newRow("BarAndBeatPanel point") << "BarAndBeatPanel" << "hasDuration: false";
+        QTest::newRow("HeaderLabelDrag") << "Item" << "width: 300; height: 30;"
+            " Rectangle { id: statusLabel; width: 100; height: 24 }"
+            " Rectangle { id: nameHeader; x: 103; width: split.desiredWidth; height: 24 }"
+            " HeaderLabelDrag { id: split; height: 24; controlToLeft: nameHeader; controlToFarLeft: statusLabel }";
+        QTest::newRow("HeaderLabelDrag unplaced") << "HeaderLabelDrag" << "height: 20";
+        QTest::newRow("TextInputControl") << "TextInputControl" << "width: 300; text: \"Show Name\"; value: \"Demo\"";
+        QTest::newRow("DirectoryInputControl") << "DirectoryInputControl" << "width: 300; value: \"/tmp\"";
+        QTest::newRow("FileInputControl") << "FileInputControl"
+            << "width: 300; nameFilters: [\"WAV Files (*.wav)\", \"All files (*)\"]";
+        QTest::newRow("FileDisplay") << "FileDisplay" << "width: 300; height: 80; text: \"Files\"; value: [\"a.mid\", \"b.mid\"]";
+        QTest::newRow("FileDisplay empty") << "FileDisplay" << "width: 300; height: 80";
+        QTest::newRow("PackageControl") << "PackageControl" << "toggleText: \"Advanced\"; toggled: true";
+        QTest::newRow("RecessedTextArea") << "RecessedTextArea" << "width: 200; height: 60; text: \"one\\ntwo\"";
     }
 
     void components()

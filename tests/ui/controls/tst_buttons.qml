@@ -43,6 +43,7 @@ Item {
 
         function init() {
             first.enabled = true;
+            first.visible = true;
             first.toggled = false;
             first.radiant = false;
             first.colorToggledOn = false;
@@ -91,6 +92,25 @@ Item {
             verify(effect.source !== null);
             for (let item = effect; item; item = item.parent)
                 verify(item !== effect.source, data.name + " is drawn inside its own source");
+        }
+
+        // A glow animation that runs while the glow is not shown repaints
+        // the whole window on every frame.
+        function test_glow_animates_only_while_shown_data() {
+            return [
+                { tag: "plain", radiant: false, enabled: true, visible: true, running: false },
+                { tag: "radiant", radiant: true, enabled: true, visible: true, running: true },
+                { tag: "radiant disabled", radiant: true, enabled: false, visible: true, running: false },
+                { tag: "radiant hidden", radiant: true, enabled: true, visible: false, running: false },
+            ];
+        }
+        function test_glow_animates_only_while_shown(data) {
+            first.radiant = data.radiant;
+            first.enabled = data.enabled;
+            first.visible = data.visible;
+            compare(findChild(first, "glow").visible, data.running);
+            compare(findChild(first, "glowLightness").running, data.running);
+            compare(findChild(first, "glowHue").running, data.running);
         }
 
         function test_toggled_icon_and_tint() {

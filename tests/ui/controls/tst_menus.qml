@@ -29,6 +29,14 @@ Item {
         Action { text: "5 s" }
     }
 
+    Component {
+        id: sizedMenu
+        VandCustomMenu {
+            platformName: "windows"
+            Action { text: "Short" }
+        }
+    }
+
     TestCase {
         name: "Menus"
         when: windowShown
@@ -95,6 +103,49 @@ Item {
             compare(save.height, 40);
             menu.close();
             tryVerify(() => !menu.visible);
+        }
+
+        // The style's menu is 200 px wide whatever its entries hold, which
+        // cut "Audio Manager..." and its shortcut off.
+        function test_entries_fit_their_text_and_shortcut_data() {
+            return [
+                { tag: "short entries", text: "Zoom", shortcut: "", subMenu: false, width: 200 },
+                { tag: "long entry with shortcut", text: "Audio Manager...", shortcut: "Shift+Ctrl+G",
+                  subMenu: false },
+                { tag: "very long entry", text: "An entry whose text runs far past the style's width",
+                  shortcut: "Ctrl+Q", subMenu: false },
+                { tag: "long submenu title", text: "A submenu whose title is long indeed", shortcut: "",
+                  subMenu: true },
+            ];
+        }
+        function test_entries_fit_their_text_and_shortcut(data) {
+            const host = createTemporaryObject(sizedMenu, top);
+            if (data.subMenu)
+                host.addMenu(Qt.createQmlObject('import com.tarnwick.vand_ui; VandCustomMenu { title: "'
+                                                + data.text + '" }', host));
+            else
+                host.addAction(Qt.createQmlObject('import QtQuick.Controls; Action { text: "' + data.text
+                                                  + '"; shortcut: "' + data.shortcut + '" }', host));
+            host.open();
+            tryVerify(() => host.opened);
+            if (data.width !== undefined)
+                compare(host.width, data.width);
+            for (let i = 0; i < host.count; ++i) {
+                const item = host.itemAt(i);
+                const text = findChild(item, "entryText");
+                const label = findChild(item, "shortcutText");
+                verify(!text.truncated, text.text);
+                if (label.visible && label.text !== "") {
+                    const textEnd = text.mapToItem(item, text.implicitWidth, 0).x;
+                    const labelStart = label.mapToItem(item, 0, 0).x;
+                    verify(labelStart - textEnd >= host.entryGap, text.text);
+                    verify(label.mapToItem(item, label.implicitWidth, 0).x <= item.width, label.text);
+                }
+                if (item.subMenu)
+                    verify(text.mapToItem(item, text.implicitWidth, 0).x <= item.arrow.x, text.text);
+            }
+            host.close();
+            tryVerify(() => !host.visible);
         }
 
         function test_context_menu_width_follows_longest_entry() {

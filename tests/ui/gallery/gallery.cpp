@@ -1,12 +1,17 @@
 // Writes PNG pictures of the library's controls (gallery, input dialog, About
-// box, acknowledgements) into a folder, for looking at them. A tool, not a test:
+// box, acknowledgements, editing controls, two edit-tool dialogs, the
+// packaging page and its report) into a folder, for looking at them. A tool,
+// not a test:
 //   QT_QPA_PLATFORM=offscreen ui_controls_gallery <folder>
+// Shader effects (drop shadows, glows) are drawn only with a display, e.g.
+// under xvfb-run.
 #include <QDir>
 #include <QGuiApplication>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
+#include <QTemporaryDir>
 #include <QTest>
 #include <iostream>
 #include <memory>
@@ -25,6 +30,34 @@ bool Save(QObject* object, const QString& folder, const QString& name)
     const bool ok = vand::test::GrabToPng(object, path);
     std::cout << (ok ? "wrote " : "FAILED ") << path.toStdString() << '\n';
     return ok;
+}
+
+std::unique_ptr<QObject> Create(QQmlEngine& engine, const QString& url, const QVariantMap& properties = {})
+{
+    QQmlComponent component(&engine, QUrl(url));
+    std::unique_ptr<QObject> object(component.createWithInitialProperties(properties));
+    if (!object)
+        std::cerr << component.errorString().toStdString();
+    return object;
+}
+
+// Fills a dialog's pickers the way a tool controller does.
+void FillPickers(QObject* dialog, const QStringList& bars, int inBar, int outBar, const QVariantList& inBeats,
+                 const QVariantList& outBeats, int inBeat, int outBeat)
+{
+    const auto set = [dialog](const char* name, const QVariant& model, int index) {
+        if (auto* picker = dialog->findChild<QObject*>(QLatin1String(name))) {
+            picker->setProperty("model", model);
+            picker->setProperty("currentIndex", index);
+        }
+    };
+    QVariantList barRows; // rows with the role "bar", as the bar list model gives them
+    for (const QString& bar : bars)
+        barRows.append(QVariantMap{{QStringLiteral("bar"), bar}});
+    set("inBarInput", barRows, inBar);
+    set("outBarInput", barRows, outBar);
+    set("inBeatInput", inBeats, inBeat);
+    set("outBeatInput", outBeats, outBeat);
 }
 
 } // namespace
@@ -77,5 +110,40 @@ int main(int argc, char** argv)
     QMetaObject::invokeMethod(about, "acknowledgementsClicked");
     ok &= Save(controller.GetAcknowledgementsWindow()->GetQmlObject(), folder,
                QStringLiteral("acknowledgements.png"));
+
+    std::unique_ptr<QObject> editing = Create(engine, QStringLiteral("qrc:/gallery/EditingGallery.qml"));
+    ok &= editing && Save(editing.get(), folder, QStringLiteral("editing_controls.png"));
+
+    std::unique_ptr<QObject> rangeTool = Create(engine, QStringLiteral("qrc:/gallery/SampleRangeTool.qml"));
+    if (rangeTool) {
+        FillPickers(rangeTool.get(), {"1", "2", "3", "4"}, 0, 2, {1, 2, 3, 4}, {1, 2, 3}, 1, 2);
+        ok &= Save(rangeTool.get(), folder, QStringLiteral("edit_tool_range.png"));
+    } else {
+        ok = false;
+    }
+
+    std::unique_ptr<QObject> pointTool = Create(engine, QStringLiteral("qrc:/gallery/SamplePointTool.qml"));
+    if (pointTool) {
+        FillPickers(pointTool.get(), {"12", "13"}, 1, 1, {1, 2, 3}, {1, 2, 3}, 2, 2);
+        ok &= Save(pointTool.get(), folder, QStringLiteral("edit_tool_point.png"));
+    } else {
+        ok = false;
+    }
+
+    // The page keeps its fields in a settings file; the gallery's goes away.
+    QTemporaryDir settingsFolder;
+    std::unique_ptr<QObject> packager = Create(
+        engine, QStringLiteral("qrc:/gallery/PackagerSample.qml"),
+        {{QStringLiteral("settingsFileName"), settingsFolder.filePath(QStringLiteral("packager.ini"))}});
+    if (packager) {
+        ok &= Save(packager.get(), folder, QStringLiteral("packager.png"));
+        QMetaObject::invokeMethod(packager.get(), "report", Q_ARG(QVariant, QVariant(QStringLiteral(
+            "Packaged 3 songs into /home/crew/Shows/Demo/package.\n"
+            "Warning: 02 Opening Number.mid has no tempo map; 120 BPM assumed.\n"
+            "Warning: score page 14 is missing."))));
+        ok &= Save(packager.get(), folder, QStringLiteral("packager_report.png"));
+    } else {
+        ok = false;
+    }
     return ok ? 0 : 1;
 }

@@ -73,8 +73,11 @@ DelayButton {
             lightness: 0.10
             visible: control.radiant && control.enabled
 
+            // The pulse runs only while it is seen: a running animation
+            // repaints the window on every frame.
             SequentialAnimation on lightness {
-                running: control.enabled
+                objectName: "glowLightness"
+                running: glow.visible
                 loops: Animation.Infinite
                 NumberAnimation { to: 0.35; duration: 800 }
                 NumberAnimation { to: 0.10; duration: 800 }
@@ -82,7 +85,8 @@ DelayButton {
                 NumberAnimation { to: 0.05; duration: 800 }
             }
             SequentialAnimation on hue {
-                running: control.enabled
+                objectName: "glowHue"
+                running: glow.visible
                 loops: Animation.Infinite
                 NumberAnimation { to: 0.547; duration: 800 }
                 NumberAnimation { to: 0.58; duration: 800 }

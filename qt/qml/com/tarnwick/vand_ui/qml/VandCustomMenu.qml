@@ -4,15 +4,36 @@ import QtQuick.Layouts
 
 // Dark menu whose entries show their keyboard shortcut in the platform's
 // notation.
+// The root is "control": inside an entry "menu" names the entry's own
+// `menu` property, which is null once the entry leaves its menu.
 Menu {
-    id: menu
+    id: control
 
     property string backgroundColor: theme.lighter_bg_color_popup
     // Platform whose shortcut notation is shown; tests set it.
     property string platformName: Qt.platform.os
+    // Least room between an entry's text and its shortcut label.
+    readonly property int entryGap: 24
 
     // Held in a property: a child item of a Menu would become one of its entries.
     readonly property Item themeInstance: VandTheme { id: theme }
+
+    // As wide as its widest entry (text, shortcut label and a gap between
+    // them, or text and submenu arrow), never narrower than the style's menu.
+    contentWidth: {
+        let widest = 0;
+        for (let i = 0; i < count; ++i) {
+            const item = itemAt(i);
+            if (!item || !item.contentItem)
+                continue;
+            const label = item.contentItem.shortcutLabel;
+            const gap = label && label.text !== "" ? entryGap : 0;
+            const arrow = item.subMenu && item.arrow ? item.arrow.width : 0;
+            widest = Math.max(widest, item.contentItem.implicitWidth + item.leftPadding + item.rightPadding
+                                      + gap + arrow);
+        }
+        return widest;
+    }
 
     // macOS draws modifier symbols; every other platform uses the Windows
     // names, where a shortcut written with "Cmd" has already become "Ctrl".
@@ -50,6 +71,7 @@ Menu {
         implicitHeight: 40
 
         contentItem: RowLayout {
+            readonly property alias shortcutLabel: shortcutLabel
             spacing: 0
 
             Text {
@@ -63,10 +85,11 @@ Menu {
                 color: menuItem.enabled ? theme.light_text_color : Qt.darker(theme.light_text_color, 2.5)
             }
             Text {
+                id: shortcutLabel
                 objectName: "shortcutText"
                 visible: !menuItem.subMenu
                 text: menuItem.action && menuItem.action.shortcut !== undefined
-                      ? menu.formatShortCutAsNativeString(menuItem.action.shortcut) : ""
+                      ? control.formatShortCutAsNativeString(menuItem.action.shortcut) : ""
                 font.pixelSize: theme.default_font.pixelSize
                 verticalAlignment: Text.AlignVCenter
                 color: Qt.darker(theme.light_text_color, 2.5)
@@ -101,7 +124,7 @@ Menu {
 
         background: Rectangle {
             implicitHeight: 40
-            color: menuItem.highlighted ? theme.default_selected_color : menu.backgroundColor
+            color: menuItem.highlighted ? theme.default_selected_color : control.backgroundColor
         }
     }
 }
