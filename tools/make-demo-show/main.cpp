@@ -17,6 +17,7 @@
 
 #include "DemoShow.h"
 #include "cmn/ShowIdentity.h"
+#include "kit/Log.h"
 
 namespace fs = std::filesystem;
 
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
       identity.SetCurrent(current);
     }
   } catch (const std::exception& e) {
-    std::cerr << "make-demo-show: " << e.what() << std::endl;
+    kit::Log(kit::LogLevel::Error, "make-demo-show", std::string("make-demo-show: ") + e.what());
     return 1;
   }
   return 0;

@@ -549,6 +549,7 @@ Transport::Display Transport::Compute() const {
         d.continueLit = true;
         break;
       case FlowRegion::Kind::Cut:
+      case FlowRegion::Kind::None:
         break;
     }
   }
