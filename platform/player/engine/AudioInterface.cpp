@@ -522,19 +522,11 @@ void AudioInterface::Shutdown() {
 
 // --- transport ---
 
-namespace {
-Command Make(Command::Kind kind) {
-  Command c;
-  c.kind = kind;
-  return c;
-}
-}  // namespace
-
-void AudioInterface::Play() { impl_->Enqueue(Make(Command::Kind::Play)); }
-void AudioInterface::Pause(bool) { impl_->Enqueue(Make(Command::Kind::Pause)); }
-void AudioInterface::Stop() { impl_->Enqueue(Make(Command::Kind::Stop)); }
-void AudioInterface::Continue() { impl_->Enqueue(Make(Command::Kind::Continue)); }
-void AudioInterface::FlowControlExit() { impl_->Enqueue(Make(Command::Kind::FlowExit)); }
+void AudioInterface::Play() { impl_->Enqueue(Command(Command::Kind::Play)); }
+void AudioInterface::Pause(bool) { impl_->Enqueue(Command(Command::Kind::Pause)); }
+void AudioInterface::Stop() { impl_->Enqueue(Command(Command::Kind::Stop)); }
+void AudioInterface::Continue() { impl_->Enqueue(Command(Command::Kind::Continue)); }
+void AudioInterface::FlowControlExit() { impl_->Enqueue(Command(Command::Kind::FlowExit)); }
 
 void AudioInterface::NextSong() {
   auto target = impl_->plan->NextPlayable(impl_->shared.song.load());
@@ -547,21 +539,21 @@ void AudioInterface::PrevSong() {
 }
 
 void AudioInterface::Fade(std::function<void()> done, float seconds) {
-  Command c = Make(Command::Kind::Fade);
+  Command c(Command::Kind::Fade);
   c.done = std::move(done);
   c.seconds = seconds;
   impl_->Enqueue(std::move(c));
 }
 
 void AudioInterface::FadeTo(std::function<void()> done, float seconds, float level) {
-  Command c = Make(Command::Kind::FadeTo);
+  Command c(Command::Kind::FadeTo);
   c.done = std::move(done);
   c.seconds = seconds;
   c.level = level;
   impl_->Enqueue(std::move(c));
 }
 
-void AudioInterface::CancelFade() { impl_->Enqueue(Make(Command::Kind::CancelFade)); }
+void AudioInterface::CancelFade() { impl_->Enqueue(Command(Command::Kind::CancelFade)); }
 
 bool AudioInterface::IsStopped() const {
   return impl_->shared.state.load() == static_cast<int>(TransportState::Stopped);
@@ -585,7 +577,7 @@ UInt32 AudioInterface::GetTickIndex() const { return impl_->shared.tick.load(); 
 // --- position ---
 
 void AudioInterface::Seek(UInt32 tick) {
-  Command c = Make(Command::Kind::Seek);
+  Command c(Command::Kind::Seek);
   c.tick = tick;
   impl_->Enqueue(std::move(c));
 }
@@ -613,10 +605,10 @@ bool AudioInterface::SeekToBar(const std::string& bar) {
   return true;
 }
 
-void AudioInterface::SeekToNextMeasure() { impl_->Enqueue(Make(Command::Kind::NextMeasure)); }
-void AudioInterface::SeekToPreviousMeasure() { impl_->Enqueue(Make(Command::Kind::PreviousMeasure)); }
-void AudioInterface::SeekRight() { impl_->Enqueue(Make(Command::Kind::NextMarker)); }
-void AudioInterface::SeekLeft() { impl_->Enqueue(Make(Command::Kind::PreviousMarker)); }
+void AudioInterface::SeekToNextMeasure() { impl_->Enqueue(Command(Command::Kind::NextMeasure)); }
+void AudioInterface::SeekToPreviousMeasure() { impl_->Enqueue(Command(Command::Kind::PreviousMeasure)); }
+void AudioInterface::SeekRight() { impl_->Enqueue(Command(Command::Kind::NextMarker)); }
+void AudioInterface::SeekLeft() { impl_->Enqueue(Command(Command::Kind::PreviousMarker)); }
 
 // --- songs ---
 
@@ -821,7 +813,7 @@ void AudioInterface::SetVolume(double gain, vand_audio::VolumeType type) {
   if (!std::isfinite(gain)) return;
   gain = std::clamp(gain, 0.0, 4.0);
   impl_->shared.master.store(gain);
-  Command c = Make(Command::Kind::SetVolume);
+  Command c(Command::Kind::SetVolume);
   c.level = gain;
   impl_->Enqueue(std::move(c));
 }
@@ -886,7 +878,7 @@ void AudioInterface::LearnMidiCommand(unsigned char cmd) {
     impl_->learning = cmd;
   }
   if (previous && *previous != cmd) {
-    Command c = Make(Command::Kind::Raise);
+    Command c(Command::Kind::Raise);
     c.event = {notify::PlayerEvent::MIDICommandCanceled, *previous, {}};
     impl_->Enqueue(std::move(c));
   }
@@ -925,7 +917,7 @@ void AudioInterface::SetMidiSource(int index) {
     d.learning.reset();
   }
   if (cancelled) {
-    Command c = Make(Command::Kind::Raise);
+    Command c(Command::Kind::Raise);
     c.event = {notify::PlayerEvent::MIDICommandCanceled, *cancelled, {}};
     d.Enqueue(std::move(c));
   }
