@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <ctime>
 #include <deque>
-#include <iostream>
 #include <mutex>
 #include <stdexcept>
 
@@ -16,6 +15,7 @@
 #include "engine/PlaybackPlan.h"
 #include "engine/ShowModel.h"
 #include "engine/Transport.h"
+#include "kit/Log.h"
 #include "notify/EventObserver.h"
 #include "vand_pelorin/MidiBackend.h"
 #include "vand_pelorin/OutputClock.h"
@@ -35,6 +35,17 @@ std::string Join(const std::vector<std::string>& lines) {
     out += l;
   }
   return out;
+}
+
+// `separator` and the message of `error`; empty for an exception without one.
+std::string Reason(std::exception_ptr error, const char* separator) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return separator + std::string(e.what());
+  } catch (...) {
+    return std::string();
+  }
 }
 
 const TL::BarsBeats* AtOrBefore(const std::vector<TL::BarsBeats>& grid, UInt32 tick) {
@@ -116,8 +127,8 @@ class AudioInterface::Impl final : public BlockSink,
       std::vector<MidiEndPoint> list;
       try {
         list = midiBackend->ListSources();
-      } catch (const std::exception& e) {
-        std::cerr << options.logPrefix << ": cannot list the MIDI sources: " << e.what() << std::endl;
+      } catch (...) {
+        LogLine(kit::LogLevel::Warning, "cannot list the MIDI sources" + Reason(std::current_exception(), ": "));
       }
       for (std::size_t i = 0; i < list.size(); ++i) {
         if (list[i].GetSourceName() == midi.source) {
@@ -177,13 +188,8 @@ class AudioInterface::Impl final : public BlockSink,
     // Repeated failures are logged at the 1st, 2nd, 4th, 8th … time only.
     const unsigned long n = ++blockFailures;
     if ((n & (n - 1)) != 0) return;
-    try {
-      std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-      std::cerr << options.logPrefix << ": a playback block failed (" << n << " so far): " << e.what() << std::endl;
-    } catch (...) {
-      std::cerr << options.logPrefix << ": a playback block failed (" << n << " so far)" << std::endl;
-    }
+    LogLine(kit::LogLevel::Error,
+            "a playback block failed (" + std::to_string(n) + " so far)" + Reason(error, ": "));
   }
   unsigned long blockFailures = 0;  // guarded by startMutex
 
@@ -204,10 +210,8 @@ class AudioInterface::Impl final : public BlockSink,
         } else if (auto* c = std::get_if<OutCall>(&item)) {
           if (c->fn) c->fn();
         }
-      } catch (const std::exception& e) {
-        std::cerr << options.logPrefix << ": a callback failed: " << e.what() << std::endl;
       } catch (...) {
-        std::cerr << options.logPrefix << ": a callback failed" << std::endl;
+        LogLine(kit::LogLevel::Error, "a callback failed" + Reason(std::current_exception(), ": "));
       }
     }
   }
@@ -371,12 +375,13 @@ class AudioInterface::Impl final : public BlockSink,
   // --- MIDI ---
   void OpenMidi(const std::vector<MidiEndPoint>& list, std::size_t index) {
     bool ok = false;
+    std::string why;
     try {
       ok = midiBackend->Open(list[index], [this](const std::vector<std::uint8_t>& bytes) { EnqueueMidi(bytes); });
-    } catch (const std::exception& e) {
-      std::cerr << options.logPrefix << ": cannot open the MIDI source " << list[index].GetSourceName() << ": "
-                << e.what() << std::endl;
+    } catch (...) {
+      why = Reason(std::current_exception(), ": ");
     }
+    if (!ok) LogLine(kit::LogLevel::Warning, "cannot open the MIDI source " + list[index].GetSourceName() + why);
     std::lock_guard lock(midiMutex);
     sources = list;
     connected = ok ? std::optional<std::size_t>(index) : std::nullopt;
@@ -386,9 +391,14 @@ class AudioInterface::Impl final : public BlockSink,
     std::lock_guard lock(midiSaveMutex);
     try {
       WriteMidiSettings(engineData / "midi.json", settings);
-    } catch (const std::exception& e) {
-      std::cerr << options.logPrefix << ": " << e.what() << std::endl;
+    } catch (...) {
+      LogLine(kit::LogLevel::Error, "the MIDI settings were not saved" + Reason(std::current_exception(), ": "));
     }
+  }
+
+  // One line on standard error, after the engine's prefix.
+  void LogLine(kit::LogLevel level, const std::string& text) const {
+    kit::Log(level, "engine", options.logPrefix + ": " + text);
   }
 
   // --- CL::SongInfoProvider (called with the active-log mutex held; reads the immutable show only) ---
@@ -477,6 +487,7 @@ AudioInterface::~AudioInterface() {
   try {
     Shutdown();
   } catch (...) {
+    impl_->LogLine(kit::LogLevel::Error, "shutting down failed" + Reason(std::current_exception(), ": "));
   }
 }
 
@@ -902,7 +913,9 @@ std::vector<MidiEndPoint> AudioInterface::GetMidiSources() const {
   if (!impl_->midiBackend) return {};
   try {
     return impl_->midiBackend->ListSources();
-  } catch (const std::exception&) {
+  } catch (...) {
+    impl_->LogLine(kit::LogLevel::Warning,
+                   "cannot list the MIDI sources" + Reason(std::current_exception(), ": "));
     return {};
   }
 }
