@@ -21,6 +21,8 @@
 
 namespace fs = std::filesystem;
 
+constexpr const char* kUsage = "usage: make-demo-show [--small] [--if-missing] (SHOW_FOLDER | --data-folder DATA_FOLDER)\n";
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
@@ -40,12 +42,12 @@ int main(int argc, char** argv) {
     } else if (!arg.empty() && arg[0] != '-' && showFolder.empty()) {
       showFolder = arg;
     } else {
-      std::cerr << "usage: make-demo-show [--small] [--if-missing] (SHOW_FOLDER | --data-folder DATA_FOLDER)\n";
+      std::cerr << kUsage;
       return 2;
     }
   }
   if (showFolder.empty() == dataFolder.empty()) {
-    std::cerr << "usage: make-demo-show [--small] [--if-missing] (SHOW_FOLDER | --data-folder DATA_FOLDER)\n";
+    std::cerr << kUsage;
     return 2;
   }
   const std::string relative = "shows/demo";
