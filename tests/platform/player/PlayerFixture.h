@@ -21,6 +21,7 @@
 #include "CL/Events.h"
 #include "DemoShow.h"
 #include "engine/ShowFile.h"
+#include "kit/Log.h"
 #include "notify/EventObserver.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
@@ -111,6 +112,23 @@ class EventRecorder {
   mutable std::mutex mutex_;
   std::vector<Event> events_;
   notify::EventObserver observer_;
+};
+
+// The lines logged while it lives, instead of standard error.
+class LogCapture {
+ public:
+  LogCapture() {
+    kit::SetLogSink([this](kit::LogLevel, std::string_view, std::string_view text) { lines_.emplace_back(text); });
+  }
+  ~LogCapture() { kit::SetLogSink({}); }
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+
+  // Called by the log under its lock: read only once the logging thread is done.
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+ private:
+  std::vector<std::string> lines_;
 };
 
 struct OscCall {
