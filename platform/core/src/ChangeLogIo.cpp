@@ -216,11 +216,12 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
     }
     std::set<std::string>& taken = ids[code];
     auto isTaken = [&taken](const std::string& id) { return taken.count(id) > 0; };
-    const std::string old = e->EventId();
-    const std::string generated = codes::GeneratedId(code, std::to_string(e->start()));
-    std::string id = codes::FreeId(old.empty() ? generated : old, isTaken);
+    const std::string& old = e->EventId();
+    auto generated = [&] { return codes::GeneratedId(code, std::to_string(e->start())); };
+    std::string id = old.empty() ? generated() : old;
+    if (taken.count(id)) id = codes::FreeId(id, isTaken);
     // A suffix must not push the id past what the reader accepts.
-    if (id.size() > kMaxIdBytes) id = codes::FreeId(generated, isTaken);
+    if (id.size() > kMaxIdBytes) id = codes::FreeId(generated(), isTaken);
     if (id != old) {
       report.renamedEventIds.push_back(Title(code) + (old.empty() ? " without an id" : " " + old) + inSong +
                                        " at tick " + TickText(e->start()) + " is now " + id + ".");

@@ -21,10 +21,15 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 }  // namespace
 
 const EventKind* FindEventKind(unsigned char code) {
-  for (const EventKind& kind : kEventKinds) {
-    if (kind.code == code) return &kind;
-  }
-  return nullptr;
+  // Row of each code, -1 for none: the reader and the editor ask per event.
+  static constexpr std::array<int, 256> kRow = [] {
+    std::array<int, 256> row{};
+    row.fill(-1);
+    for (std::size_t i = 0; i < kEventKinds.size(); ++i) row[kEventKinds[i].code] = static_cast<int>(i);
+    return row;
+  }();
+  const int i = kRow[code];
+  return i < 0 ? nullptr : &kEventKinds[static_cast<std::size_t>(i)];
 }
 
 EditNameTable::EditNameTable() {

@@ -70,7 +70,9 @@ std::string Text(const Value& object, const char* name, const std::string& where
 
 std::int64_t IntegerValue(const Value& v, std::string_view name, const std::string& where, std::int64_t lo,
                           std::int64_t hi, const Wording& wording) {
-  const std::string range = RangeFailure<std::int64_t>(name, "a whole number", lo, hi, wording, &IntegerText);
+  auto outOfRange = [&] {
+    Fail(where, RangeFailure<std::int64_t>(name, "a whole number", lo, hi, wording, &IntegerText));
+  };
   std::optional<std::int64_t> n;
   if (v.IsInt64()) {
     n = v.GetInt64();
@@ -78,10 +80,13 @@ std::int64_t IntegerValue(const Value& v, std::string_view name, const std::stri
     const double d = v.GetDouble();
     if (std::isfinite(d) && std::floor(d) == d && std::fabs(d) < kLargestExactDouble) n = static_cast<std::int64_t>(d);
   } else if (v.IsUint64()) {
-    Fail(where, range);  // beyond every 64-bit signed range
+    outOfRange();  // beyond every 64-bit signed range
   }
-  if (!n) Fail(where, wording.lieBetween ? Quote(name) + " must be a whole number" : range);
-  if (*n < lo || *n > hi) Fail(where, range);
+  if (!n) {
+    if (wording.lieBetween) Fail(where, Quote(name) + " must be a whole number");
+    outOfRange();
+  }
+  if (*n < lo || *n > hi) outOfRange();
   return *n;
 }
 
@@ -98,11 +103,16 @@ std::int64_t Integer(const Value& object, const char* name, const std::string& w
 double NumberValue(const Value& v, std::string_view name, const std::string& where, double lo, double hi,
                    const Wording& wording) {
   const bool bounded = std::isfinite(lo) || std::isfinite(hi);
-  const std::string range = bounded ? RangeFailure<double>(name, "a number", lo, hi, wording, &NumberText)
-                                    : Quote(name) + " must be a number";
-  if (!v.IsNumber()) Fail(where, wording.lieBetween || !bounded ? Quote(name) + " must be a number" : range);
+  auto outOfRange = [&] {
+    Fail(where, bounded ? RangeFailure<double>(name, "a number", lo, hi, wording, &NumberText)
+                        : Quote(name) + " must be a number");
+  };
+  if (!v.IsNumber()) {
+    if (wording.lieBetween || !bounded) Fail(where, Quote(name) + " must be a number");
+    outOfRange();
+  }
   const double d = v.GetDouble();
-  if (!std::isfinite(d) || d < lo || d > hi) Fail(where, range);
+  if (!std::isfinite(d) || d < lo || d > hi) outOfRange();
   return d;
 }
 
