@@ -148,23 +148,19 @@ void Editor::Validate(const SongLog& songLog, const cmn::VandEvent& e, const cmn
 
   const codes::EventKind* kind = codes::FindEventKind(code);
   switch (kind ? kind->value : codes::ValueKind::None) {
-    case codes::ValueKind::Int: {
-      const int v = e.int_value();
-      if (code != codes::kClick) {
-        if (!codes::InLimits(*kind, v)) Refuse(codes::LimitRule(*kind));
-      } else if (!codes::InLimits(*kind, v)) {
-        Refuse("The click value " + std::to_string(v) + " is not allowed.");
-      } else if (provider_ != nullptr) {
+    case codes::ValueKind::Int:
+    case codes::ValueKind::Factor: {
+      const double v = kind->value == codes::ValueKind::Factor ? static_cast<const TempoScale&>(e).factor()
+                                                                : static_cast<double>(e.int_value());
+      if (!codes::InLimits(*kind, v)) Refuse(codes::LimitRule(*kind, v));
+      if (code == codes::kClick && provider_ != nullptr) {
         const std::vector<int> allowed = provider_->GetAllowedClickValues(song_, e.start(), e.end());
-        if (std::find(allowed.begin(), allowed.end(), v) == allowed.end()) {
-          Refuse("The click value " + std::to_string(v) + " is not allowed over this range.");
+        if (std::find(allowed.begin(), allowed.end(), e.int_value()) == allowed.end()) {
+          Refuse("The click value " + std::to_string(e.int_value()) + " is not allowed over this range.");
         }
       }
       break;
     }
-    case codes::ValueKind::Factor:
-      if (!codes::InLimits(*kind, static_cast<const TempoScale&>(e).factor())) Refuse(codes::LimitRule(*kind));
-      break;
     case codes::ValueKind::Text:
       if (e.value().size() > codes::kMaxTextBytes) Refuse("The " + noun + "'s text is too long.");
       break;

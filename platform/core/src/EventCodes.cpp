@@ -7,9 +7,10 @@ namespace codes {
 namespace {
 
 // "500", "-6"; factors as percentages: "50%".
-std::string LimitText(const EventKind& kind, double limit) {
-  if (kind.value == ValueKind::Factor) return std::to_string(std::lround(limit * 100.0)) + "%";
-  return std::to_string(std::lround(limit));
+std::string LimitText(const EventKind& kind, double v) {
+  if (!std::isfinite(v)) return "not a number";
+  if (kind.value == ValueKind::Factor) return std::to_string(std::lround(v * 100.0)) + "%";
+  return std::to_string(std::lround(v));
 }
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
@@ -80,10 +81,11 @@ bool HasIntValue(unsigned char code) {
 
 bool InLimits(const EventKind& kind, double value) { return value >= kind.min && value <= kind.max; }
 
-std::string LimitRule(const EventKind& kind) {
+std::string LimitRule(const EventKind& kind, double value) {
   std::string rule = kind.limitRule;
   ReplaceAll(rule, "{min}", LimitText(kind, kind.min));
   ReplaceAll(rule, "{max}", LimitText(kind, kind.max));
+  ReplaceAll(rule, "{value}", LimitText(kind, value));
   return rule;
 }
 

@@ -66,7 +66,8 @@ struct EventKind {
   double max = 0.0;
   // What a change log that leaves the value out loads with; none: it must be given.
   std::optional<double> valueIfMissing;
-  // Refusal of a value outside [min, max]; "{min}" and "{max}" stand for the limits.
+  // Refusal of a value outside [min, max]; "{min}", "{max}" and "{value}"
+  // stand for the limits and the value refused.
   const char* limitRule = "";
   char idLetter = 0;  // generated ids are this letter and the position ("V12.3")
 };
@@ -84,7 +85,7 @@ inline constexpr std::array<EventKind, 13> kEventKinds{{
     {kMarker, "Marker", "marker", "Marker", Home::Song, Extent::Point, FlowKind::None, ValueKind::Text, 0, 0, {}, "",
      'E'},
     {kClick, "Click", "click change", "Click", Home::Song, Extent::Region, FlowKind::None, ValueKind::Int, 1, 128, {},
-     "", 'L'},
+     "The click value {value} is not allowed.", 'L'},
     {kFermata, "Fermata", "skip", "Skip", Home::Song, Extent::Region, FlowKind::Skip, ValueKind::None, 0, 0, {}, "",
      'M'},
     {kCaesura, "Caesura", "caesura", "Caesura", Home::Song, Extent::Point, FlowKind::None, ValueKind::None, 0, 0, {},
@@ -129,10 +130,9 @@ bool HasIntValue(unsigned char code);
 
 // True when `value` lies within the kind's [min, max] (false for NaN).
 bool InLimits(const EventKind& kind, double value);
-// The kind's limitRule with its limits filled in: "A repeat's count must be
-// from 1 to 500.", "A tempo scale must be from 50% to 200%." (factors as
-// percentages).
-std::string LimitRule(const EventKind& kind);
+// The kind's limitRule for a refused value: "A repeat's count must be from 1
+// to 500.", "A tempo scale must be from 50% to 200%." (factors as percentages).
+std::string LimitRule(const EventKind& kind, double value);
 
 // The id a new event of `code` gets at a position: the kind's id letter, then
 // the position text ("V12.3", "E4800").
