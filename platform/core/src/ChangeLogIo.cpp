@@ -374,7 +374,7 @@ void WriteEvent(W& w, const cmn::VandEvent& e) {
       kit::json::Parse(raw, u->Raw());
     } catch (const kit::json::Error&) {
     }
-    if (raw.HasParseError() || !raw.IsObject()) raw.SetObject();
+    if (!raw.IsObject()) raw.SetObject();
     auto& a = raw.GetAllocator();
     for (const char* key : {"code", "id", "start", "end"}) {
       while (raw.RemoveMember(key)) {

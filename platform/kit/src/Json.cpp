@@ -1,10 +1,19 @@
 #include "kit/Json.h"
 
+#include <rapidjson/encodedstream.h>
 #include <rapidjson/error/en.h>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <locale.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <system_error>
 
 namespace kit::json {
 
@@ -29,6 +38,68 @@ std::string IntegerText(std::int64_t v) { return std::to_string(v); }
 // Whole numbers beyond this are not exact as doubles.
 constexpr double kLargestExactDouble = 9007199254740992.0;  // 2^53
 
+// Passes a reader's events on to a document, converting numbers from their
+// text. RapidJSON's own exact conversion (kParseFullPrecisionFlag) reads out
+// of bounds on some numbers in the version this system builds with (for
+// example 128.74836467836484838364836483643636483648e-336), and its fast one is
+// not exact; std::from_chars is both safe and exact. Integers keep the types
+// RapidJSON gives them.
+class ExactNumbers {
+ public:
+  explicit ExactNumbers(rapidjson::Document& doc) : doc_(doc) {}
+
+  bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
+    const char* end = text + length;
+    const bool integer = std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) == end;
+    if (integer && *text == '-') {
+      std::int64_t i = 0;
+      if (const auto r = std::from_chars(text, end, i); r.ec == std::errc() && r.ptr == end) return doc_.Int64(i);
+    } else if (integer) {
+      std::uint64_t u = 0;
+      if (const auto r = std::from_chars(text, end, u); r.ec == std::errc() && r.ptr == end) return doc_.Uint64(u);
+    }
+    double d = 0.0;
+    const auto r = std::from_chars(text, end, d);
+    if (r.ec == std::errc::result_out_of_range) {
+      d = OutOfRange(std::string(text, length));
+    } else if (r.ec != std::errc() || r.ptr != end) {
+      failure = "a number that cannot be read";
+      return false;
+    }
+    if (!std::isfinite(d)) {
+      failure = "Number too big to be stored in double.";
+      return false;
+    }
+    return doc_.Double(d);
+  }
+
+  bool Null() { return doc_.Null(); }
+  bool Bool(bool b) { return doc_.Bool(b); }
+  bool Int(int i) { return doc_.Int(i); }
+  bool Uint(unsigned u) { return doc_.Uint(u); }
+  bool Int64(std::int64_t i) { return doc_.Int64(i); }
+  bool Uint64(std::uint64_t u) { return doc_.Uint64(u); }
+  bool Double(double d) { return doc_.Double(d); }
+  bool String(const char* text, rapidjson::SizeType length, bool copy) { return doc_.String(text, length, copy); }
+  bool StartObject() { return doc_.StartObject(); }
+  bool Key(const char* text, rapidjson::SizeType length, bool copy) { return doc_.Key(text, length, copy); }
+  bool EndObject(rapidjson::SizeType members) { return doc_.EndObject(members); }
+  bool StartArray() { return doc_.StartArray(); }
+  bool EndArray(rapidjson::SizeType elements) { return doc_.EndArray(elements); }
+
+  const char* failure = nullptr;  // why a number stopped the reader
+
+ private:
+  // Too large (an infinity) or too small (zero or a subnormal) for a double,
+  // as the C library rounds it, whatever the process's locale.
+  static double OutOfRange(const std::string& text) {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return strtod_l(text.c_str(), nullptr, c);
+  }
+
+  rapidjson::Document& doc_;
+};
+
 }  // namespace
 
 Error::Error(std::string where, std::string what)
@@ -37,12 +108,25 @@ Error::Error(std::string where, std::string what)
 void Fail(const std::string& where, const std::string& what) { throw Error(where, what); }
 
 void Parse(rapidjson::Document& doc, std::string_view text) {
+  // Numbers arrive as their text (ExactNumbers converts them).
   constexpr unsigned kFlags =
-      rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag;
-  doc.Parse<kFlags>(text.data(), text.size());
-  if (doc.HasParseError()) {
-    Fail("offset " + std::to_string(doc.GetErrorOffset()),
-         std::string("not valid JSON (") + rapidjson::GetParseError_En(doc.GetParseError()) + ")");
+      rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag | rapidjson::kParseNumbersAsStringsFlag;
+  rapidjson::MemoryStream bytes(text.data(), text.size());
+  rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> stream(bytes);
+  rapidjson::Reader reader;
+  const char* numberFailure = nullptr;
+  auto generate = [&](rapidjson::Document& target) {
+    ExactNumbers handler(target);
+    const bool ok = !reader.Parse<kFlags>(stream, handler).IsError();
+    numberFailure = handler.failure;
+    return ok;
+  };
+  doc.Populate(generate);
+  if (reader.HasParseError()) {
+    doc.SetNull();
+    const std::string reason =
+        numberFailure != nullptr ? numberFailure : rapidjson::GetParseError_En(reader.GetParseErrorCode());
+    Fail("offset " + std::to_string(reader.GetErrorOffset()), "not valid JSON (" + reason + ")");
   }
 }
 

@@ -221,6 +221,50 @@ class TestKit : public QObject {
     QCOMPARE(QString::fromStdString(Read(getter, member, required, lieBetween)), expected);
   }
 
+  // Numbers read exactly, whatever their form, without reading out of bounds
+  // (the reader's own exact conversion did on the "huge mantissa" row); whole
+  // numbers keep an integer type.
+  void jsonNumbers_data() {
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("expected");  // type and shortest text, or "!" and the failure
+    QTest::newRow("small") << "7" << "uint 7";
+    QTest::newRow("negative") << "-7" << "int -7";
+    QTest::newRow("largest unsigned") << "18446744073709551615" << "uint 18446744073709551615";
+    QTest::newRow("smallest signed") << "-9223372036854775808" << "int -9223372036854775808";
+    QTest::newRow("beyond 64 bits") << "18446744073709551616" << "real 18446744073709551616";
+    QTest::newRow("tenth") << "0.1" << "real 0.1";
+    QTest::newRow("near a power of two") << "2.220446049250313e-16" << "real 2.220446049250313e-16";
+    QTest::newRow("huge mantissa") << "128.74836467836484838364836483643636483648e-336" << "real 0";
+    QTest::newRow("zero, large exponent") << "0e100" << "real 0";
+    QTest::newRow("smallest subnormal") << "5e-324" << "real 5e-324";
+    QTest::newRow("below the smallest") << "-1e-400" << "real -0";
+    QTest::newRow("largest") << "1.7976931348623157e308" << "real 1.7976931348623157e+308";
+    QTest::newRow("beyond the largest") << "2e308" << "!not valid JSON (Number too big to be stored in double.)";
+    QTest::newRow("far beyond") << "1e400" << "!not valid JSON (Number too big to be stored in double.)";
+  }
+
+  void jsonNumbers() {
+    QFETCH(QString, number);
+    QFETCH(QString, expected);
+    rapidjson::Document doc;
+    std::string got;
+    try {
+      kit::json::Parse(doc, "[" + number.toStdString() + "]");
+      const kit::json::Value& v = doc[0];
+      char buf[40];
+      if (v.IsUint64()) {
+        got = "uint " + std::to_string(v.GetUint64());
+      } else if (v.IsInt64()) {
+        got = "int " + std::to_string(v.GetInt64());
+      } else {
+        got = "real " + std::string(buf, std::to_chars(buf, buf + sizeof(buf), v.GetDouble()).ptr);
+      }
+    } catch (const kit::json::Error& e) {
+      got = "!" + e.What();
+    }
+    QCOMPARE(QString::fromStdString(got), expected);
+  }
+
   // Documents that do not parse fail at their offset; deep nesting does not
   // exhaust the stack. A failure's what() reads "where: what".
   void jsonParseFailures_data() {
