@@ -6,10 +6,12 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <sstream>
 #include <typeinfo>
+
+#include "kit/CoutBuffer.h"
+#include "kit/File.h"
+#include "kit/Log.h"
 
 namespace vand {
 
@@ -101,7 +103,7 @@ void ErrorLog::WriteHeader()
     const std::string header = text.str();
     *output_ << header;
     if (echo_)
-        std::cerr << header;
+        kit::Log(kit::LogLevel::Error, "errorlog", header);
 }
 
 void ErrorLog::Log(const std::string& message)
@@ -109,8 +111,8 @@ void ErrorLog::Log(const std::string& message)
     std::lock_guard<std::mutex> guard(lock_);
     const std::string line = Timestamp() + ": " + message + "\n";
     *output_ << line;
-    if (echo_)
-        std::cout << line;
+    if (echo_) // the console copy goes to standard output; kit::endl adds the last "\n" back
+        kit::CoutBuffer::Instance() << std::string_view(line).substr(0, line.size() - 1) << kit::endl;
 }
 
 void ErrorLog::LogException(const std::exception& exception)
@@ -129,27 +131,14 @@ void WriteErrorLog(const std::string& folder, const std::string& applicationName
 {
     namespace fs = std::filesystem;
     try {
-        const fs::path target = fs::path(folder) / kErrorLogFileName;
-        fs::path temporary = target;
-        temporary += ".tmp";
-
-        std::ofstream file(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
+        std::ostringstream text;
         {
-            ErrorLog log(file, applicationName, version);
+            ErrorLog log(text, applicationName, version);
             log.LogException(exception);
         }
-        file.close();
-
-        std::error_code error;
-        if (file.fail()) {
-            fs::remove(temporary, error);
-            return;
-        }
-        fs::rename(temporary, target, error);
-        if (error)
-            fs::remove(temporary, error);
+        kit::WriteFileAtomically(fs::path(folder) / kErrorLogFileName, text.str());
     } catch (const std::exception& failure) {
-        std::cerr << "Writing the error log failed: " << failure.what() << "\n";
+        kit::Log(kit::LogLevel::Error, "errorlog", std::string("Writing the error log failed: ") + failure.what());
     }
 }
 

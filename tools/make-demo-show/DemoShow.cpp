@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
+#include <cstdio>
+#include <cstring>
 #include <numbers>
 #include <stdexcept>
 #include <vector>
@@ -21,6 +22,7 @@
 #include <sndfile.h>
 
 #include "CL/Events.h"
+#include "kit/File.h"
 #include "engine/SongGrid.h"
 
 namespace fs = std::filesystem;
@@ -37,20 +39,40 @@ using vand::player::TempoMark;
 namespace vand::demo {
 namespace {
 
-// Writes through a temporary file and a rename.
-void WriteFileAtomically(const fs::path& file, const std::string& bytes) {
-  fs::path tmp = file;
-  tmp += ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) throw std::runtime_error("cannot write " + tmp.string());
+using kit::WriteFileAtomically;
+
+// A file in memory for libsndfile's virtual I/O: encoders seek back to fix
+// their headers, so the whole file is built before it is written.
+struct MemoryFile {
+  std::string bytes;
+  sf_count_t pos = 0;
+
+  static MemoryFile& Of(void* user) { return *static_cast<MemoryFile*>(user); }
+  static sf_count_t Length(void* user) { return static_cast<sf_count_t>(Of(user).bytes.size()); }
+  static sf_count_t Seek(sf_count_t offset, int whence, void* user) {
+    MemoryFile& f = Of(user);
+    const sf_count_t base = whence == SEEK_CUR ? f.pos : whence == SEEK_END ? Length(user) : 0;
+    if (base + offset < 0) return -1;
+    f.pos = base + offset;
+    return f.pos;
   }
-  std::error_code ec;
-  fs::rename(tmp, file, ec);
-  if (ec) throw std::runtime_error("cannot write " + file.string() + ": " + ec.message());
-}
+  static sf_count_t Read(void* ptr, sf_count_t count, void* user) {
+    MemoryFile& f = Of(user);
+    const sf_count_t n = std::clamp<sf_count_t>(Length(user) - f.pos, 0, count);
+    if (n > 0) std::memcpy(ptr, f.bytes.data() + f.pos, static_cast<std::size_t>(n));
+    f.pos += n;
+    return n;
+  }
+  static sf_count_t Write(const void* ptr, sf_count_t count, void* user) {
+    MemoryFile& f = Of(user);
+    const auto end = static_cast<std::size_t>(f.pos + count);
+    if (f.bytes.size() < end) f.bytes.resize(end);
+    std::memcpy(f.bytes.data() + f.pos, ptr, static_cast<std::size_t>(count));
+    f.pos += count;
+    return count;
+  }
+  static sf_count_t Tell(void* user) { return Of(user).pos; }
+};
 
 // Tick of the first beat of the bar with this ordinal number (its label unless relabelled).
 UInt32 BarTick(const SongDefinition& song, const SongGrid& grid, int ordinal) {
@@ -155,10 +177,10 @@ void WriteAudio(const fs::path& file, const std::vector<float>& mono, const Audi
     case AudioStyle::Format::Wav: info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16; break;
   }
   if (!sf_format_check(&info)) throw std::runtime_error("this libsndfile cannot write " + file.string());
-  fs::path tmp = file;
-  tmp += ".tmp";
-  SNDFILE* sf = sf_open(tmp.c_str(), SFM_WRITE, &info);
-  if (!sf) throw std::runtime_error("cannot write " + tmp.string() + ": " + sf_strerror(nullptr));
+  SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read, &MemoryFile::Write, &MemoryFile::Tell};
+  MemoryFile encoded;
+  SNDFILE* sf = sf_open_virtual(&io, SFM_WRITE, &info, &encoded);
+  if (!sf) throw std::runtime_error("cannot encode " + file.string() + ": " + sf_strerror(nullptr));
   if (style.format == AudioStyle::Format::Ogg) {
     double quality = 0.2;
     sf_command(sf, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof(quality));
@@ -173,13 +195,11 @@ void WriteAudio(const fs::path& file, const std::vector<float>& mono, const Audi
     }
     if (sf_writef_float(sf, interleaved.data(), static_cast<sf_count_t>(n)) != static_cast<sf_count_t>(n)) {
       sf_close(sf);
-      throw std::runtime_error("cannot write " + tmp.string());
+      throw std::runtime_error("cannot encode " + file.string());
     }
   }
-  sf_close(sf);
-  std::error_code ec;
-  fs::rename(tmp, file, ec);
-  if (ec) throw std::runtime_error("cannot write " + file.string() + ": " + ec.message());
+  if (sf_close(sf) != 0) throw std::runtime_error("cannot encode " + file.string());
+  WriteFileAtomically(file, encoded.bytes);
 }
 
 std::string Extension(AudioStyle::Format f) {
@@ -393,14 +413,17 @@ void WriteScorePackage(const fs::path& file, const ShowDefinition& show) {
       pages.push_back({song.pages[i].page, Png(ScorePage(show, song, grid, song.pages[i].page, song.pages[i].tick, to))});
     }
   }
-  fs::path tmp = file;
-  tmp += ".tmp";
+  std::string packed;
   archive* a = archive_write_new();
   archive_write_set_format_ustar(a);
-  if (archive_write_open_filename(a, tmp.c_str()) != ARCHIVE_OK) {
+  auto append = [](archive*, void* user, const void* data, std::size_t size) -> la_ssize_t {
+    static_cast<std::string*>(user)->append(static_cast<const char*>(data), size);
+    return static_cast<la_ssize_t>(size);
+  };
+  if (archive_write_open(a, &packed, nullptr, append, nullptr) != ARCHIVE_OK) {
     std::string why = archive_error_string(a) ? archive_error_string(a) : "unknown error";
     archive_write_free(a);
-    throw std::runtime_error("cannot write " + tmp.string() + ": " + why);
+    throw std::runtime_error("cannot pack " + file.string() + ": " + why);
   }
   for (const auto& page : pages) {
     char name[32];
@@ -416,17 +439,15 @@ void WriteScorePackage(const fs::path& file, const ShowDefinition& show) {
     archive_entry_free(entry);
     if (!ok) {
       archive_write_free(a);
-      throw std::runtime_error("cannot write " + tmp.string());
+      throw std::runtime_error("cannot pack " + file.string());
     }
   }
   if (archive_write_close(a) != ARCHIVE_OK) {
     archive_write_free(a);
-    throw std::runtime_error("cannot write " + tmp.string());
+    throw std::runtime_error("cannot pack " + file.string());
   }
   archive_write_free(a);
-  std::error_code ec;
-  fs::rename(tmp, file, ec);
-  if (ec) throw std::runtime_error("cannot write " + file.string() + ": " + ec.message());
+  WriteFileAtomically(file, packed);
 }
 
 void WriteAlbumArtwork(const fs::path& file, const std::string& showName) {

@@ -17,8 +17,11 @@
 
 #include "DemoShow.h"
 #include "cmn/ShowIdentity.h"
+#include "kit/Log.h"
 
 namespace fs = std::filesystem;
+
+constexpr const char* kUsage = "usage: make-demo-show [--small] [--if-missing] (SHOW_FOLDER | --data-folder DATA_FOLDER)\n";
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -39,12 +42,12 @@ int main(int argc, char** argv) {
     } else if (!arg.empty() && arg[0] != '-' && showFolder.empty()) {
       showFolder = arg;
     } else {
-      std::cerr << "usage: make-demo-show [--small] [--if-missing] (SHOW_FOLDER | --data-folder DATA_FOLDER)\n";
+      std::cerr << kUsage;
       return 2;
     }
   }
   if (showFolder.empty() == dataFolder.empty()) {
-    std::cerr << "usage: make-demo-show [--small] [--if-missing] (SHOW_FOLDER | --data-folder DATA_FOLDER)\n";
+    std::cerr << kUsage;
     return 2;
   }
   const std::string relative = "shows/demo";
@@ -62,7 +65,7 @@ int main(int argc, char** argv) {
       identity.SetCurrent(current);
     }
   } catch (const std::exception& e) {
-    std::cerr << "make-demo-show: " << e.what() << std::endl;
+    kit::Log(kit::LogLevel::Error, "make-demo-show", std::string("make-demo-show: ") + e.what());
     return 1;
   }
   return 0;

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "AtomicFile.h"
+#include "kit/File.h"
 
 namespace CL {
 
@@ -95,7 +95,7 @@ void ChangeLog::SaveToFile(const std::filesystem::path& file) const {
   } catch (const std::exception& e) {
     throw std::runtime_error("Cannot save \"" + file.string() + "\": the log would not load again. " + e.what());
   }
-  vand::core::detail::WriteFileAtomically(file, text);
+  kit::WriteFileAtomically(file, text);
 }
 
 std::string ChangeLog::MakeFileName(const std::string& showName, const cmn::VANDVersion& version) {

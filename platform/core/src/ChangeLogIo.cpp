@@ -1,25 +1,25 @@
 // Reading and writing the *.logdata format (JSON).
 
 #include <rapidjson/document.h>
-#include <rapidjson/error/en.h>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <algorithm>
 #include <charconv>
-#include <optional>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <map>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
 
-#include "AtomicFile.h"
 #include "CL/ChangeLog.h"
 #include "CL/Errors.h"
+#include "kit/File.h"
+#include "kit/Json.h"
 
 namespace CL {
 
@@ -37,71 +37,30 @@ class ChangeLogIo {
 
 namespace {
 
-constexpr std::size_t kMaxIdBytes = 256;
-constexpr std::size_t kMaxTextBytes = 64 * 1024;
+using codes::kMaxIdBytes;
+using codes::kMaxTextBytes;
 constexpr std::size_t kMaxSongKeyBytes = 64;
 constexpr const char* kFormatName = "vand-logdata";
 constexpr std::int64_t kInt32Min = std::numeric_limits<Int32>::min();
 constexpr std::int64_t kInt32Max = std::numeric_limits<Int32>::max();
 
 using Value = rapidjson::Value;
-
-// A read failure at a place in the document.
-struct FormatError {
-  std::string where;
-  std::string what;
-};
-
-[[noreturn]] void Fail(const std::string& where, const std::string& what) { throw FormatError{where, what}; }
-
-std::string Quote(const std::string& s) { return "\"" + s + "\""; }
-
-const Value* Member(const Value& obj, const char* name) {
-  const auto it = obj.FindMember(name);
-  return it == obj.MemberEnd() ? nullptr : &it->value;
-}
-
-std::string GetString(const Value& obj, const char* name, const std::string& where, bool required,
-                      std::size_t maxBytes = kMaxTextBytes) {
-  const Value* v = Member(obj, name);
-  if (v == nullptr || v->IsNull()) {
-    if (required) Fail(where, Quote(name) + " is missing");
-    return std::string();
-  }
-  if (!v->IsString()) Fail(where, Quote(name) + " must be text");
-  if (v->GetStringLength() > maxBytes) Fail(where, Quote(name) + " is longer than " + std::to_string(maxBytes) + " bytes");
-  return std::string(v->GetString(), v->GetStringLength());
-}
-
-std::int64_t GetInteger(const Value& obj, const char* name, const std::string& where, std::int64_t lo,
-                        std::int64_t hi, std::optional<std::int64_t> fallback) {
-  const Value* v = Member(obj, name);
-  if (v == nullptr || v->IsNull()) {
-    if (!fallback) Fail(where, Quote(name) + " is missing");
-    return *fallback;
-  }
-  if (!v->IsInt64() || v->GetInt64() < lo || v->GetInt64() > hi) {
-    Fail(where, Quote(name) + " must be a whole number from " + std::to_string(lo) + " to " + std::to_string(hi));
-  }
-  return v->GetInt64();
-}
+using kit::json::Fail;
+using kit::json::Find;
+using kit::json::Integer;
+using kit::json::kRequired;
+using kit::json::Quote;
+using kit::json::Text;
 
 UInt32 GetTick(const Value& obj, const char* name, const std::string& where, std::optional<UInt32> fallback) {
   std::optional<std::int64_t> fb;
   if (fallback) fb = *fallback;
-  return static_cast<UInt32>(GetInteger(obj, name, where, 0, std::numeric_limits<UInt32>::max(), fb));
+  return static_cast<UInt32>(Integer(obj, name, where, 0, std::numeric_limits<UInt32>::max(), fb));
 }
 
 double GetNumber(const Value& obj, const char* name, const std::string& where, std::optional<double> fallback) {
-  const Value* v = Member(obj, name);
-  if (v == nullptr || v->IsNull()) {
-    if (!fallback) Fail(where, Quote(name) + " is missing");
-    return *fallback;
-  }
-  if (!v->IsNumber()) Fail(where, Quote(name) + " must be a number");
-  const double d = v->GetDouble();
-  if (!std::isfinite(d)) Fail(where, Quote(name) + " must be a finite number");
-  return d;
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  return kit::json::Number(obj, name, where, -kInf, kInf, fallback);
 }
 
 // Any finite number a float holds.
@@ -113,18 +72,6 @@ float GetFloat(const Value& obj, const char* name, const std::string& where, flo
   return static_cast<float>(d);
 }
 
-bool GetBool(const Value& obj, const char* name, const std::string& where, bool fallback) {
-  const Value* v = Member(obj, name);
-  if (v == nullptr || v->IsNull()) return fallback;
-  if (!v->IsBool()) Fail(where, Quote(name) + " must be true or false");
-  return v->GetBool();
-}
-
-const Value& RequireObject(const Value* v, const std::string& where, const char* what) {
-  if (v == nullptr || !v->IsObject()) Fail(where, std::string(what) + " must be an object");
-  return *v;
-}
-
 std::string ToRawJson(const Value& v) {
   rapidjson::StringBuffer buf;
   rapidjson::Writer<rapidjson::StringBuffer> w(buf);
@@ -134,99 +81,85 @@ std::string ToRawJson(const Value& v) {
 
 std::string TickText(UInt32 t) { return std::to_string(t); }
 
-std::string KindName(unsigned char code) {
-  switch (code) {
-    case codes::kVamp: return "Vamp";
-    case codes::kRepeat: return "Repeat";
-    case codes::kCut: return "Cut";
-    case codes::kTranspose: return "Transposition";
-    case codes::kTempoScale: return "Tempo scale";
-    case codes::kMarker: return "Marker";
-    case codes::kClick: return "Click";
-    case codes::kFermata: return "Skip";
-    case codes::kCaesura: return "Caesura";
-    case codes::kOsc: return "OSC command";
-    default: return std::string("Event '") + static_cast<char>(code) + "'";
+std::optional<std::int64_t> WholeNumber(std::optional<double> d) {
+  if (!d) return std::nullopt;
+  return static_cast<std::int64_t>(*d);
+}
+
+// Reads the value of a song event of a known kind into its record.
+void ReadValue(const codes::EventKind& kind, const Value& ev, const std::string& where, cmn::VandEvent& record) {
+  switch (kind.value) {
+    case codes::ValueKind::Int:
+      static_cast<RegionEvent&>(record).SetIntValue(static_cast<int>(
+          Integer(ev, "int", where, static_cast<std::int64_t>(kind.min), static_cast<std::int64_t>(kind.max),
+                  WholeNumber(kind.valueIfMissing))));
+      break;
+    case codes::ValueKind::Factor:
+      // Kept as read; a load limits it to the kind's range and reports that.
+      static_cast<TempoScale&>(record).SetFactor(GetNumber(ev, "float", where, kind.valueIfMissing));
+      break;
+    case codes::ValueKind::Text:
+      static_cast<Marker&>(record).SetText(Text(ev, "text", where, "", kMaxTextBytes));
+      break;
+    case codes::ValueKind::Osc: {
+      const Value& osc = kit::json::Object(ev, "osc", where);
+      static_cast<Osc&>(record).SetOscProperties(
+          OscProperties(Text(osc, "message", where + ".osc", "", kMaxTextBytes),
+                        Text(osc, "networkId", where + ".osc", "", kMaxIdBytes)));
+      break;
+    }
+    case codes::ValueKind::None:
+    case codes::ValueKind::Sfx:
+      break;
   }
 }
 
 std::unique_ptr<cmn::VandEvent> ReadEvent(const Value& ev, const std::string& where) {
   if (!ev.IsObject()) Fail(where, "an event must be an object");
-  const std::string codeText = GetString(ev, "code", where, true, 4);
+  const std::string codeText = Text(ev, "code", where, kRequired, 4);
   if (codeText.size() != 1) Fail(where, "\"code\" must be one character");
   const auto code = static_cast<unsigned char>(codeText[0]);
-  const std::string id = GetString(ev, "id", where, false, kMaxIdBytes);
+  const std::string id = Text(ev, "id", where, "", kMaxIdBytes);
   const UInt32 start = GetTick(ev, "start", where, std::nullopt);
   const bool region = codes::IsRegionCode(code);
   const UInt32 end = GetTick(ev, "end", where, region ? std::nullopt : std::optional<UInt32>(0));
 
-  switch (code) {
-    case codes::kVamp:
-      return std::make_unique<Vamp>(start, end, id, static_cast<int>(GetInteger(ev, "int", where, 0, 500, 0)));
-    case codes::kRepeat:
-      return std::make_unique<Repeat>(start, end, id, static_cast<int>(GetInteger(ev, "int", where, 1, 500, 2)));
-    case codes::kCut:
-      return std::make_unique<Cut>(start, end, id, 0);
-    case codes::kTranspose:
-      return std::make_unique<Transpose>(start, end, id, static_cast<int>(GetInteger(ev, "int", where, -6, 6, 0)));
-    case codes::kClick:
-      return std::make_unique<Click>(start, end, id, static_cast<int>(GetInteger(ev, "int", where, 1, 128, std::nullopt)));
-    case codes::kFermata:
-      return std::make_unique<Fermata>(start, end, id, 0);
-    case codes::kTempoScale:
-      return std::make_unique<TempoScale>(start, end, id, GetNumber(ev, "float", where, std::nullopt));
-    case codes::kMarker:
-      return std::make_unique<Marker>(start, GetString(ev, "text", where, false), id);
-    case codes::kCaesura:
-      return std::make_unique<Caesura>(start, id, 0);
-    case codes::kOsc: {
-      const Value& osc = RequireObject(Member(ev, "osc"), where, "\"osc\"");
-      return std::make_unique<Osc>(start, id,
-                                   OscProperties(GetString(osc, "message", where + ".osc", false),
-                                                 GetString(osc, "networkId", where + ".osc", false, kMaxIdBytes)));
-    }
-    default:
-      if (codes::IsSfxCode(code)) Fail(where, "sound effects belong in \"soundEffects\", not in a song");
-      if (code < 0x20 || code >= 0x7F) Fail(where, "\"code\" must be a printable character");
-      return std::make_unique<UnknownEvent>(code, start, end, id, ToRawJson(ev));
+  std::unique_ptr<cmn::VandEvent> record = MakeSongRecord(code);
+  if (!record) {
+    if (codes::IsSfxCode(code)) Fail(where, "sound effects belong in \"soundEffects\", not in a song");
+    if (code < 0x20 || code >= 0x7F) Fail(where, "\"code\" must be a printable character");
+    return std::make_unique<UnknownEvent>(code, start, end, id, ToRawJson(ev));
   }
+  record->start(start);
+  record->end(end);  // point events keep end 0
+  record->SetEventId(id);
+  ReadValue(*codes::FindEventKind(code), ev, where, *record);
+  return record;
 }
 
 Sfx ReadSfx(const Value& v, const std::string& where) {
   if (!v.IsObject()) Fail(where, "a sound effect must be an object");
   SfxProperties p;
-  p.setName(GetString(v, "name", where, false));
-  p.setEffectId(GetString(v, "effectId", where, false, kMaxIdBytes));
+  p.setName(Text(v, "name", where, "", kMaxTextBytes));
+  p.setEffectId(Text(v, "effectId", where, "", kMaxIdBytes));
   // The record's setters take any value (a combo index of -1, a pan of 0-100):
   // read back whatever its type holds, so that every saved log loads again.
-  p.setEffectIdIndex(static_cast<Int32>(GetInteger(v, "effectIndex", where, kInt32Min, kInt32Max, 0)));
-  p.setOutputPath(GetString(v, "outputPath", where, false, kMaxIdBytes));
-  p.setRepeats(static_cast<Int32>(GetInteger(v, "repeats", where, kInt32Min, kInt32Max, 0)));
+  p.setEffectIdIndex(static_cast<Int32>(Integer(v, "effectIndex", where, kInt32Min, kInt32Max, 0)));
+  p.setOutputPath(Text(v, "outputPath", where, "", kMaxIdBytes));
+  p.setRepeats(static_cast<Int32>(Integer(v, "repeats", where, kInt32Min, kInt32Max, 0)));
   p.setVolume(GetFloat(v, "volume", where, 1.0f));
   p.setPan(GetFloat(v, "pan", where, 0.5f));
   p.setReverb(GetFloat(v, "reverb", where, 0.0f));
-  p.fadeIn = static_cast<UInt16>(GetInteger(v, "fadeIn", where, 0, 65535, 0));
-  p.fadeOut = static_cast<UInt16>(GetInteger(v, "fadeOut", where, 0, 65535, 0));
-  return Sfx(GetTick(v, "tick", where, 0), GetString(v, "id", where, false, kMaxIdBytes), p,
-             GetBool(v, "ambient", where, false));
+  p.fadeIn = static_cast<UInt16>(Integer(v, "fadeIn", where, 0, 65535, 0));
+  p.fadeOut = static_cast<UInt16>(Integer(v, "fadeOut", where, 0, 65535, 0));
+  return Sfx(GetTick(v, "tick", where, 0), Text(v, "id", where, "", kMaxIdBytes), p,
+             kit::json::Bool(v, "ambient", where, false));
 }
 
-// A free id: base, or base_2, base_3 ... not yet in `taken`.
-std::string FreeId(const std::string& base, const std::set<std::string>& taken) {
-  if (!taken.count(base)) return base;
-  for (unsigned n = 2;; ++n) {
-    std::string candidate = base + "_" + std::to_string(n);
-    if (!taken.count(candidate)) return candidate;
-  }
-}
-
-std::string IdLetter(unsigned char code) {
-  return code == codes::kVamp ? std::string("V") : std::string(1, static_cast<char>(code));
-}
-
-// Ids, inverted and empty regions, tempo-scale ranges and forbidden overlaps.
+// Ids, inverted and empty regions, out-of-range factors and forbidden overlaps.
 void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::VandEvent>> events, SongLog& out,
                    LoadReport& report) {
+  using codes::Title;
   const std::string inSong = " in song " + song;
   // Regions: swap inverted ones, drop empty ones.
   std::vector<std::unique_ptr<cmn::VandEvent>> kept;
@@ -234,24 +167,25 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
   for (auto& e : events) {
     if (codes::IsRegionCode(e->code())) {
       if (e->end() < e->start()) {
-        report.invertedLoopEvents.push_back(KindName(e->code()) + " " + e->EventId() + inSong + " ended at tick " +
+        report.invertedLoopEvents.push_back(Title(e->code()) + " " + e->EventId() + inSong + " ended at tick " +
                                             TickText(e->end()) + " before its start at tick " +
                                             TickText(e->start()) + "; its start and end were swapped.");
         const UInt32 s = e->start();
         e->start(e->end());
         e->end(s);
       } else if (e->end() == e->start()) {
-        report.removedEvents.push_back(KindName(e->code()) + " " + e->EventId() + inSong + " at tick " +
+        report.removedEvents.push_back(Title(e->code()) + " " + e->EventId() + inSong + " at tick " +
                                        TickText(e->start()) + " had no length and was removed.");
         continue;
       }
     }
-    if (e->code() == codes::kTempoScale) {
+    const codes::EventKind* kind = codes::FindEventKind(e->code());
+    if (kind != nullptr && kind->value == codes::ValueKind::Factor) {
       auto* ts = static_cast<TempoScale*>(e.get());
       const double f = ts->factor();
-      const double clamped = std::clamp(f, 0.5, 2.0);
+      const double clamped = std::clamp(f, kind->min, kind->max);
       if (clamped != f) {
-        report.tempoScaleWarnings.push_back("Tempo scale " + e->EventId() + inSong + " at tick " +
+        report.tempoScaleWarnings.push_back(Title(e->code()) + " " + e->EventId() + inSong + " at tick " +
                                             TickText(e->start()) + " was " + std::to_string(f) +
                                             "; it was limited to " + std::to_string(clamped) + ".");
         ts->SetFactor(clamped);
@@ -271,7 +205,7 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
       const bool sameKind = endOfKind.count(code) && endOfKind[code] > e->start();
       const bool flow = codes::IsFlowRegionCode(code) && endOfFlow > e->start();
       if (sameKind || flow) {
-        const std::string line = KindName(code) + " " + e->EventId() + inSong + " at ticks " + TickText(e->start()) +
+        const std::string line = Title(code) + " " + e->EventId() + inSong + " at ticks " + TickText(e->start()) +
                                  " to " + TickText(e->end()) + " overlapped an earlier " +
                                  (sameKind ? "one of its kind" : "loop or jump") + " and was removed.";
         (code == codes::kTempoScale ? report.tempoScaleWarnings : report.removedEvents).push_back(line);
@@ -281,13 +215,15 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
       if (codes::IsFlowRegionCode(code)) endOfFlow = std::max(endOfFlow, e->end());
     }
     std::set<std::string>& taken = ids[code];
-    const std::string old = e->EventId();
-    std::string id = old.empty() ? IdLetter(code) + std::to_string(e->start()) : old;
-    id = FreeId(id, taken);
+    auto isTaken = [&taken](const std::string& id) { return taken.count(id) > 0; };
+    const std::string& old = e->EventId();
+    auto generated = [&] { return codes::GeneratedId(code, std::to_string(e->start())); };
+    std::string id = old.empty() ? generated() : old;
+    if (taken.count(id)) id = codes::FreeId(id, isTaken);
     // A suffix must not push the id past what the reader accepts.
-    if (id.size() > kMaxIdBytes) id = FreeId(IdLetter(code) + std::to_string(e->start()), taken);
+    if (id.size() > kMaxIdBytes) id = codes::FreeId(generated(), isTaken);
     if (id != old) {
-      report.renamedEventIds.push_back(KindName(code) + (old.empty() ? " without an id" : " " + old) + inSong +
+      report.renamedEventIds.push_back(Title(code) + (old.empty() ? " without an id" : " " + old) + inSong +
                                        " at tick " + TickText(e->start()) + " is now " + id + ".");
       e->SetEventId(id);
     }
@@ -298,18 +234,12 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
 
 ChangeLog Parse(const std::string& text, const std::string& expectedShowId) {
   rapidjson::Document doc;
-  // Iterative parsing: deep nesting cannot exhaust the stack.
-  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag>(
-      text.data(), text.size());
-  if (doc.HasParseError()) {
-    Fail("offset " + std::to_string(doc.GetErrorOffset()),
-         std::string("not valid JSON (") + rapidjson::GetParseError_En(doc.GetParseError()) + ")");
-  }
+  kit::json::Parse(doc, text);
   if (!doc.IsObject()) Fail("top level", "the file must hold a JSON object");
-  if (GetString(doc, "format", "top level", true, 64) != kFormatName) {
+  if (Text(doc, "format", "top level", kRequired, 64) != kFormatName) {
     Fail("top level", "\"format\" is not \"" + std::string(kFormatName) + "\"");
   }
-  const std::string minReader = GetString(doc, "minReaderVersion", "top level", false, 32);
+  const std::string minReader = Text(doc, "minReaderVersion", "top level", "", 32);
   if (!minReader.empty()) {
     cmn::VANDVersion needed;
     try {
@@ -326,12 +256,12 @@ ChangeLog Parse(const std::string& text, const std::string& expectedShowId) {
   }
 
   ChangeLog log;
-  const std::string showId = GetString(doc, "showIdentifier", "top level", false, kMaxIdBytes);
+  const std::string showId = Text(doc, "showIdentifier", "top level", "", kMaxIdBytes);
   if (!expectedShowId.empty() && !showId.empty() && showId != expectedShowId) {
     throw std::runtime_error("it belongs to the show \"" + showId + "\", not to the show \"" + expectedShowId + "\"");
   }
   log.SetShowIdentifier(showId);
-  const std::string versionText = GetString(doc, "version", "top level", false, 32);
+  const std::string versionText = Text(doc, "version", "top level", "", 32);
   if (!versionText.empty()) {
     cmn::VANDVersion v;
     try {
@@ -344,62 +274,60 @@ ChangeLog Parse(const std::string& text, const std::string& expectedShowId) {
   log.SetModifiedTime(GetTick(doc, "modified", "top level", 0));
   log.SetNextSfxSuffix(GetTick(doc, "nextSfxSuffix", "top level", 1));
 
-  if (const Value* nets = Member(doc, "networks"); nets && !nets->IsNull()) {
-    if (!nets->IsArray()) Fail("networks", "must be an array");
+  if (const Value* nets = kit::json::OptionalArray(doc, "networks", "top level")) {
     NetworkPathVectorT networks;
     for (rapidjson::SizeType i = 0; i < nets->Size(); ++i) {
       const std::string where = "networks[" + std::to_string(i) + "]";
       const Value& n = (*nets)[i];
       if (!n.IsObject()) Fail(where, "a network must be an object");
       NetworkPath p;
-      p.NetworkId(GetString(n, "networkId", where, true, kMaxIdBytes));
-      p.Name(GetString(n, "name", where, false));
-      p.IpAddress(GetString(n, "ip", where, false, 256));
+      p.NetworkId(Text(n, "networkId", where, kRequired, kMaxIdBytes));
+      p.Name(Text(n, "name", where, "", kMaxTextBytes));
+      p.IpAddress(Text(n, "ip", where, "", 256));
       // Destinations are stored as entered (the sender uses the port's low 16 bits).
-      p.Port = static_cast<Int32>(GetInteger(n, "port", where, kInt32Min, kInt32Max, 0));
-      p.Mode = static_cast<Int32>(GetInteger(n, "mode", where, kInt32Min, kInt32Max, 0));
+      p.Port = static_cast<Int32>(Integer(n, "port", where, kInt32Min, kInt32Max, 0));
+      p.Mode = static_cast<Int32>(Integer(n, "mode", where, kInt32Min, kInt32Max, 0));
       networks.push_back(std::move(p));
     }
     log.SetNetworks(networks);
   }
 
-  if (const Value* paths = Member(doc, "outputPaths"); paths && !paths->IsNull()) {
-    if (!paths->IsArray()) Fail("outputPaths", "must be an array");
+  if (const Value* paths = kit::json::OptionalArray(doc, "outputPaths", "top level")) {
     for (rapidjson::SizeType i = 0; i < paths->Size(); ++i) {
       const std::string where = "outputPaths[" + std::to_string(i) + "]";
       const Value& p = (*paths)[i];
       if (!p.IsObject()) Fail(where, "an output path must be an object");
-      const std::string id = GetString(p, "id", where, true, kMaxIdBytes);
+      const std::string id = Text(p, "id", where, kRequired, kMaxIdBytes);
       if (id.empty()) Fail(where, "\"id\" is empty");
-      log.SetOutputPath(OutputPath(id, GetString(p, "name", where, false), GetString(p, "deviceId", where, false),
-                                   GetString(p, "deviceName", where, false)));
+      log.SetOutputPath(OutputPath(id, Text(p, "name", where, "", kMaxTextBytes),
+                                   Text(p, "deviceId", where, "", kMaxTextBytes),
+                                   Text(p, "deviceName", where, "", kMaxTextBytes)));
     }
   }
 
-  if (const Value* sfxs = Member(doc, "soundEffects"); sfxs && !sfxs->IsNull()) {
-    if (!sfxs->IsArray()) Fail("soundEffects", "must be an array");
+  if (const Value* sfxs = kit::json::OptionalArray(doc, "soundEffects", "top level")) {
     for (rapidjson::SizeType i = 0; i < sfxs->Size(); ++i) {
       log.AppendSfx(ReadSfx((*sfxs)[i], "soundEffects[" + std::to_string(i) + "]"));
     }
   }
 
   LoadReport report;
-  if (const Value* songs = Member(doc, "songs"); songs && !songs->IsNull()) {
-    if (!songs->IsObject()) Fail("songs", "must be an object");
+  if (const Value* songs = Find(doc, "songs")) {
+    if (!songs->IsObject()) Fail("top level", "\"songs\" must be an object");
     for (auto it = songs->MemberBegin(); it != songs->MemberEnd(); ++it) {
       const std::string song(it->name.GetString(), it->name.GetStringLength());
       const std::string where = "songs." + Quote(song);
       if (song.empty() || song.size() > kMaxSongKeyBytes) Fail(where, "a song number must be 1 to 64 bytes");
       if (log.FindSongLog(song) != nullptr) Fail(where, "the song appears twice");
-      const Value& s = RequireObject(&it->value, where, "a song");
+      const Value& s = it->value;
+      if (!s.IsObject()) Fail(where, "a song must be an object");
       SongLog songLog;
-      if (const Value* a = Member(s, "attacca"); a && !a->IsNull()) {
-        songLog.attacca = static_cast<UInt8>(GetInteger(s, "attacca", where, 0, 2, 0));
+      if (Find(s, "attacca") != nullptr) {
+        songLog.attacca = static_cast<UInt8>(Integer(s, "attacca", where, 0, 2, 0));
         songLog.attaccaSet = true;
       }
       std::vector<std::unique_ptr<cmn::VandEvent>> events;
-      if (const Value* evs = Member(s, "events"); evs && !evs->IsNull()) {
-        if (!evs->IsArray()) Fail(where + ".events", "must be an array");
+      if (const Value* evs = kit::json::OptionalArray(s, "events", where)) {
         events.reserve(evs->Size());
         for (rapidjson::SizeType i = 0; i < evs->Size(); ++i) {
           events.push_back(ReadEvent((*evs)[i], where + ".events[" + std::to_string(i) + "]"));
@@ -442,8 +370,11 @@ void WriteEvent(W& w, const cmn::VandEvent& e) {
   if (const auto* u = dynamic_cast<const UnknownEvent*>(&e)) {
     // Written as read, with the id and ticks it has now (a load may rename it).
     rapidjson::Document raw;
-    raw.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(u->Raw().c_str(), u->Raw().size());
-    if (raw.HasParseError() || !raw.IsObject()) raw.SetObject();
+    try {
+      kit::json::Parse(raw, u->Raw());
+    } catch (const kit::json::Error&) {
+    }
+    if (!raw.IsObject()) raw.SetObject();
     auto& a = raw.GetAllocator();
     for (const char* key : {"code", "id", "start", "end"}) {
       while (raw.RemoveMember(key)) {
@@ -467,19 +398,20 @@ void WriteEvent(W& w, const cmn::VandEvent& e) {
     w.Key("end");
     w.Uint(e.end());
   }
-  switch (e.code()) {
-    case codes::kVamp: case codes::kRepeat: case codes::kTranspose: case codes::kClick:
+  const codes::EventKind* kind = codes::FindEventKind(e.code());
+  switch (kind ? kind->value : codes::ValueKind::None) {
+    case codes::ValueKind::Int:
       w.Key("int");
       w.Int(e.int_value());
       break;
-    case codes::kTempoScale:
+    case codes::ValueKind::Factor:
       w.Key("float");
       w.Double(static_cast<const TempoScale&>(e).factor());
       break;
-    case codes::kMarker:
+    case codes::ValueKind::Text:
       WriteString(w, "text", e.value());
       break;
-    case codes::kOsc: {
+    case codes::ValueKind::Osc: {
       const auto& p = static_cast<const Osc&>(e).GetOscProperties();
       w.Key("osc");
       w.StartObject();
@@ -501,8 +433,8 @@ ChangeLog ChangeLog::FromJson(const std::string& text, const std::string& expect
   const std::string prefix = "The change log \"" + sourceName + "\" cannot be read: ";
   try {
     return Parse(text, expectedShowId);
-  } catch (const FormatError& e) {
-    throw std::runtime_error(prefix + e.where + ": " + e.what + ".");
+  } catch (const kit::json::Error& e) {
+    throw std::runtime_error(prefix + e.what() + ".");
   } catch (const ChangeLogVersionError& e) {
     throw ChangeLogVersionError("The change log \"" + sourceName + "\" cannot be loaded: " + e.what());
   } catch (const std::bad_alloc&) {
@@ -516,7 +448,7 @@ ChangeLog::ChangeLog(const std::filesystem::path& logdata, const std::filesystem
   const std::string name = logdata.filename().string();
   std::string text;
   try {
-    text = vand::core::detail::ReadWholeFile(logdata, kMaxFileBytes);
+    text = kit::ReadWholeFile(logdata, kMaxFileBytes);
   } catch (const std::runtime_error& e) {
     throw std::runtime_error("The change log \"" + name + "\" cannot be read: " + e.what());
   }
@@ -526,18 +458,20 @@ ChangeLog::ChangeLog(const std::filesystem::path& logdata, const std::filesystem
 std::string ChangeLog::ReadShowIdentifier(const std::filesystem::path& identityFile) {
   std::error_code ec;
   if (!std::filesystem::exists(identityFile, ec)) return std::string();
-  const std::string text = vand::core::detail::ReadWholeFile(identityFile, 1024 * 1024);
+  const std::string text = kit::ReadWholeFile(identityFile, 1024 * 1024);
+  const std::string notValid = "The show identity file \"" + identityFile.string() + "\" is not valid JSON.";
   rapidjson::Document doc;
-  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag>(
-      text.data(), text.size());
-  if (doc.HasParseError() || !doc.IsObject()) {
-    throw std::runtime_error("The show identity file \"" + identityFile.string() + "\" is not valid JSON.");
+  try {
+    kit::json::Parse(doc, text);
+  } catch (const kit::json::Error&) {
+    throw std::runtime_error(notValid);
   }
-  const auto it = doc.FindMember("identifier");
-  if (it == doc.MemberEnd() || !it->value.IsString()) {
+  if (!doc.IsObject()) throw std::runtime_error(notValid);
+  const Value* identifier = Find(doc, "identifier");
+  if (identifier == nullptr || !identifier->IsString()) {
     throw std::runtime_error("The show identity file \"" + identityFile.string() + "\" names no identifier.");
   }
-  return std::string(it->value.GetString(), it->value.GetStringLength());
+  return std::string(identifier->GetString(), identifier->GetStringLength());
 }
 
 std::string ChangeLog::ToJson() const {

@@ -15,29 +15,8 @@ namespace CL {
 
 namespace {
 
-constexpr std::size_t kMaxIdBytes = 256;
-constexpr std::size_t kMaxTextBytes = 64 * 1024;
-
 using Lock = std::lock_guard<std::recursive_mutex>;
-
-// "vamp", "repeat" ... for messages.
-std::string Noun(unsigned char code) {
-  switch (code) {
-    case codes::kVamp: return "vamp";
-    case codes::kRepeat: return "repeat";
-    case codes::kCut: return "cut";
-    case codes::kTranspose: return "transposition";
-    case codes::kTempoScale: return "tempo scale";
-    case codes::kMarker: return "marker";
-    case codes::kClick: return "click change";
-    case codes::kFermata: return "skip";
-    case codes::kCaesura: return "caesura";
-    case codes::kOsc: return "OSC command";
-    case codes::kSfx: return "sound effect";
-    case codes::kAmbientSfx: return "ambient sound effect";
-    default: return std::string("event of code '") + static_cast<char>(code) + "'";
-  }
-}
+using codes::Noun;
 
 std::string WithArticle(const std::string& noun) {
   const bool vowel = !noun.empty() && std::string("aeiouAEIOU").find(noun[0]) != std::string::npos;
@@ -51,38 +30,13 @@ std::string Capitalised(std::string s) {
 
 [[noreturn]] void Refuse(const std::string& text) { throw EditorError(text); }
 
-std::string IdLetter(unsigned char code) {
-  return code == codes::kVamp ? std::string("V") : std::string(1, static_cast<char>(code));
-}
-
 // base, or base_2, base_3 ... whichever the song does not use for the code.
 std::string FreeId(const std::string& base, const SongLog* log, unsigned char code) {
-  if (log == nullptr || !log->HasId(code, base)) return base;
-  for (unsigned n = 2;; ++n) {
-    std::string candidate = base + "_" + std::to_string(n);
-    if (!log->HasId(code, candidate)) return candidate;
-  }
+  return codes::FreeId(base, [log, code](const std::string& id) { return log != nullptr && log->HasId(code, id); });
 }
 
 bool Overlaps(const cmn::VandEvent& a, const cmn::VandEvent& b) {
   return a.start() < b.end() && b.start() < a.end();
-}
-
-// The record type a code needs.
-bool TypeMatchesCode(const cmn::VandEvent& e) {
-  switch (e.code()) {
-    case codes::kVamp: return dynamic_cast<const Vamp*>(&e) != nullptr;
-    case codes::kRepeat: return dynamic_cast<const Repeat*>(&e) != nullptr;
-    case codes::kCut: return dynamic_cast<const Cut*>(&e) != nullptr;
-    case codes::kTranspose: return dynamic_cast<const Transpose*>(&e) != nullptr;
-    case codes::kTempoScale: return dynamic_cast<const TempoScale*>(&e) != nullptr;
-    case codes::kMarker: return dynamic_cast<const Marker*>(&e) != nullptr;
-    case codes::kClick: return dynamic_cast<const Click*>(&e) != nullptr;
-    case codes::kFermata: return dynamic_cast<const Fermata*>(&e) != nullptr;
-    case codes::kCaesura: return dynamic_cast<const Caesura*>(&e) != nullptr;
-    case codes::kOsc: return dynamic_cast<const Osc*>(&e) != nullptr;
-    default: return false;
-  }
 }
 
 // Values a sound effect cannot be saved with.
@@ -176,7 +130,7 @@ SongLog& Editor::SelectedLogOrThrow() {
 void Editor::Validate(const SongLog& songLog, const cmn::VandEvent& e, const cmn::VandEvent* self) const {
   const unsigned char code = e.code();
   const std::string noun = Noun(code);
-  if (e.EventId().size() > kMaxIdBytes) Refuse("The event id is too long.");
+  if (e.EventId().size() > codes::kMaxIdBytes) Refuse("The event id is too long.");
   UInt32 songStart = 0;
   UInt32 songEnd = std::numeric_limits<UInt32>::max();
   if (provider_ != nullptr) {
@@ -192,39 +146,27 @@ void Editor::Validate(const SongLog& songLog, const cmn::VandEvent& e, const cmn
     if (e.start() > songEnd) Refuse("Events cannot lie after the song ends.");
   }
 
-  switch (code) {
-    case codes::kVamp:
-      if (e.int_value() < 0 || e.int_value() > 500) Refuse("A vamp's count must be from 0 (endless) to 500.");
-      break;
-    case codes::kRepeat:
-      if (e.int_value() < 1 || e.int_value() > 500) Refuse("A repeat's count must be from 1 to 500.");
-      break;
-    case codes::kTranspose:
-      if (e.int_value() < -6 || e.int_value() > 6) Refuse("A transposition must be from -6 to 6 half steps.");
-      break;
-    case codes::kTempoScale: {
-      const double f = static_cast<const TempoScale&>(e).factor();
-      if (!std::isfinite(f) || f < 0.5 || f > 2.0) Refuse("A tempo scale must be from 50% to 200%.");
-      break;
-    }
-    case codes::kClick: {
-      const int v = e.int_value();
-      if (provider_ != nullptr) {
+  const codes::EventKind* kind = codes::FindEventKind(code);
+  switch (kind ? kind->value : codes::ValueKind::None) {
+    case codes::ValueKind::Int:
+    case codes::ValueKind::Factor: {
+      const double v = kind->value == codes::ValueKind::Factor ? static_cast<const TempoScale&>(e).factor()
+                                                                : static_cast<double>(e.int_value());
+      if (!codes::InLimits(*kind, v)) Refuse(codes::LimitRule(*kind, v));
+      if (code == codes::kClick && provider_ != nullptr) {
         const std::vector<int> allowed = provider_->GetAllowedClickValues(song_, e.start(), e.end());
-        if (std::find(allowed.begin(), allowed.end(), v) == allowed.end()) {
-          Refuse("The click value " + std::to_string(v) + " is not allowed over this range.");
+        if (std::find(allowed.begin(), allowed.end(), e.int_value()) == allowed.end()) {
+          Refuse("The click value " + std::to_string(e.int_value()) + " is not allowed over this range.");
         }
-      } else if (v < 1 || v > 128) {
-        Refuse("The click value " + std::to_string(v) + " is not allowed.");
       }
       break;
     }
-    case codes::kMarker:
-      if (e.value().size() > kMaxTextBytes) Refuse("The marker's text is too long.");
+    case codes::ValueKind::Text:
+      if (e.value().size() > codes::kMaxTextBytes) Refuse("The " + noun + "'s text is too long.");
       break;
-    case codes::kOsc: {
+    case codes::ValueKind::Osc: {
       const auto& p = static_cast<const Osc&>(e).GetOscProperties();
-      if (p.Message().size() > kMaxTextBytes || p.NetworkId().size() > kMaxIdBytes) {
+      if (p.Message().size() > codes::kMaxTextBytes || p.NetworkId().size() > codes::kMaxIdBytes) {
         Refuse("The OSC command is too long.");
       }
       break;
@@ -241,11 +183,11 @@ void Editor::Validate(const SongLog& songLog, const cmn::VandEvent& e, const cmn
     }
   }
   if (codes::IsFlowRegionCode(code)) {
-    for (unsigned char c : {codes::kVamp, codes::kRepeat, codes::kCut, codes::kFermata}) {
-      if (c == code) continue;
-      for (const cmn::VandEvent* other : songLog.GetEventsOfCode(c)) {
+    for (const codes::EventKind& flow : codes::kEventKinds) {
+      if (flow.flow == codes::FlowKind::None || flow.code == code) continue;
+      for (const cmn::VandEvent* other : songLog.GetEventsOfCode(flow.code)) {
         if (other != self && Overlaps(e, *other)) {
-          Refuse(Capitalised(WithArticle(noun)) + " cannot overlap " + WithArticle(Noun(c)) + " (" +
+          Refuse(Capitalised(WithArticle(noun)) + " cannot overlap " + WithArticle(flow.noun) + " (" +
                  other->EventId() + ").");
         }
       }
@@ -299,7 +241,7 @@ void Editor::AddEvent(const cmn::VandEvent& event) {
   if (!codes::IsSongEventCode(code)) {
     Refuse(Capitalised(WithArticle(Noun(code))) + " cannot be added to a song.");
   }
-  if (!TypeMatchesCode(event)) Refuse("The event record does not match its code.");
+  if (!IsRecordOfItsCode(event)) Refuse("The event record does not match its code.");
   SongLog& songLog = SelectedLogOrThrow();
   std::unique_ptr<cmn::VandEvent> record = event.Clone();
   if (record->EventId().empty()) {
@@ -337,7 +279,7 @@ void Editor::EditEventStringValue(const cmn::VandEvent& event, const std::string
 void Editor::EditEventIntValue(const cmn::VandEvent& event, int value) {
   Lock lock(ActiveChangeLogMutex());
   const unsigned char code = event.code();
-  if (code != codes::kVamp && code != codes::kRepeat && code != codes::kTranspose && code != codes::kClick) {
+  if (!codes::HasIntValue(code)) {
     Refuse(Capitalised(WithArticle(Noun(code))) + " has no number to change.");
   }
   ModifyInPlace(event, "Change", [value](cmn::VandEvent& e) { static_cast<RegionEvent&>(e).SetIntValue(value); });
@@ -467,7 +409,7 @@ std::string Editor::GetSuggestedEventIdAtTick(UInt32 tick, unsigned char code) c
     label = std::to_string(tick);
   }
   const SongLog* songLog = song_.empty() ? nullptr : log_.FindSongLog(song_);
-  return FreeId(IdLetter(code) + label, songLog, code);
+  return FreeId(codes::GeneratedId(code, label), songLog, code);
 }
 
 void Editor::UpdateNetworks(const NetworkPathVectorT& networks) {

@@ -2,10 +2,12 @@
 
 #include <array>
 #include <exception>
-#include <iostream>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
+
+#include "kit/Log.h"
 
 namespace notify {
 
@@ -103,9 +105,9 @@ void PublishPlayerEvent(PlayerEvent event, int value, const std::string& text) {
     try {
       s->callback(id, value, text.c_str(), s->context);
     } catch (const std::exception& e) {
-      std::cerr << "Player event callback failed: " << e.what() << std::endl;
+      kit::Log(kit::LogLevel::Error, "notify", std::string("Player event callback failed: ") + e.what());
     } catch (...) {
-      std::cerr << "Player event callback failed." << std::endl;
+      kit::Log(kit::LogLevel::Error, "notify", "Player event callback failed.");
     }
   }
 }

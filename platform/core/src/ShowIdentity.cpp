@@ -10,7 +10,8 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "AtomicFile.h"
+#include "kit/File.h"
+#include "kit/Json.h"
 
 namespace vand {
 
@@ -30,10 +31,11 @@ bool IsContainedFolder(const std::string& folder) {
   return !p.lexically_normal().empty() && p.lexically_normal() != ".";
 }
 
+// The member's text; empty when it is absent or not text.
 std::string MemberText(const rapidjson::Value& obj, const char* name) {
-  const auto it = obj.FindMember(name);
-  if (it == obj.MemberEnd() || !it->value.IsString()) return std::string();
-  return std::string(it->value.GetString(), it->value.GetStringLength());
+  const rapidjson::Value* v = kit::json::Find(obj, name);
+  if (v == nullptr || !v->IsString()) return std::string();
+  return std::string(v->GetString(), v->GetStringLength());
 }
 
 std::mutex& DefaultMutex() {
@@ -57,15 +59,18 @@ ShowIdentity ShowIdentityService::CurrentIdentity() const {
   if (!std::filesystem::exists(file, ec)) throw std::out_of_range("invalid map<K, T> key");
   std::string text;
   try {
-    text = core::detail::ReadWholeFile(file, 1024 * 1024);
+    text = kit::ReadWholeFile(file, 1024 * 1024);
   } catch (const std::runtime_error& e) {
     throw std::out_of_range(std::string("No current show: ") + e.what());
   }
+  const std::string notValid = "No current show: \"" + file.string() + "\" is not valid JSON.";
   rapidjson::Document doc;
-  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag>(text.data(), text.size());
-  if (doc.HasParseError() || !doc.IsObject()) {
-    throw std::out_of_range("No current show: \"" + file.string() + "\" is not valid JSON.");
+  try {
+    kit::json::Parse(doc, text);
+  } catch (const kit::json::Error&) {
+    throw std::out_of_range(notValid);
   }
+  if (!doc.IsObject()) throw std::out_of_range(notValid);
   ShowIdentity id;
   id.identifier = MemberText(doc, "identifier");
   id.showName = MemberText(doc, "showName");
@@ -107,7 +112,7 @@ void ShowIdentityService::SetCurrent(const ShowIdentity& identity) {
   w.EndObject();
   std::lock_guard<std::mutex> lock(mutex_);
   std::filesystem::create_directories(dataFolder_);
-  core::detail::WriteFileAtomically(dataFolder_ / kCurrentShowFile, std::string_view(buf.GetString(), buf.GetSize()));
+  kit::WriteFileAtomically(dataFolder_ / kCurrentShowFile, std::string_view(buf.GetString(), buf.GetSize()));
 }
 
 void SetDefaultDataFolder(const std::filesystem::path& dataFolder) {

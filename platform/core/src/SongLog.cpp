@@ -28,16 +28,7 @@ bool EventOrder(const cmn::VandEvent* a, const cmn::VandEvent* b) {
 // Calls f(sequence) for every sequence, in code order.
 template <class F>
 void SongLog::ForEachSequence(F&& f) const {
-  f(vamps_);
-  f(repeats_);
-  f(cuts_);
-  f(transpositions_);
-  f(tempoScales_);
-  f(markers_);
-  f(clicks_);
-  f(fermatas_);
-  f(caesuras_);
-  f(oscs_);
+  std::apply([&f](const auto&... sequences) { (f(sequences), ...); }, records_);
   f(unknown_);
 }
 
@@ -45,40 +36,24 @@ void SongLog::ForEachSequence(F&& f) const {
 // sequence of unknown events).
 template <class F>
 void SongLog::WithSequenceOfCode(unsigned char code, F&& f) const {
-  switch (code) {
-    case codes::kVamp: f(vamps_); break;
-    case codes::kRepeat: f(repeats_); break;
-    case codes::kCut: f(cuts_); break;
-    case codes::kTranspose: f(transpositions_); break;
-    case codes::kTempoScale: f(tempoScales_); break;
-    case codes::kMarker: f(markers_); break;
-    case codes::kClick: f(clicks_); break;
-    case codes::kFermata: f(fermatas_); break;
-    case codes::kCaesura: f(caesuras_); break;
-    case codes::kOsc: f(oscs_); break;
-    default: break;
-  }
+  WithRecordType(
+      code, [&](auto record) { f(Of<typename decltype(record)::type>()); }, [] {});
   f(unknown_);
 }
 
 cmn::VandEvent& SongLog::Add(std::unique_ptr<cmn::VandEvent> event) {
   if (!event) throw std::invalid_argument("No event to add.");
   if (dynamic_cast<UnknownEvent*>(event.get()) != nullptr) return AddTyped(unknown_, std::move(event));
-  switch (event->code()) {
-    case codes::kVamp: return AddTyped(vamps_, std::move(event));
-    case codes::kRepeat: return AddTyped(repeats_, std::move(event));
-    case codes::kCut: return AddTyped(cuts_, std::move(event));
-    case codes::kTranspose: return AddTyped(transpositions_, std::move(event));
-    case codes::kTempoScale: return AddTyped(tempoScales_, std::move(event));
-    case codes::kMarker: return AddTyped(markers_, std::move(event));
-    case codes::kClick: return AddTyped(clicks_, std::move(event));
-    case codes::kFermata: return AddTyped(fermatas_, std::move(event));
-    case codes::kCaesura: return AddTyped(caesuras_, std::move(event));
-    case codes::kOsc: return AddTyped(oscs_, std::move(event));
-    default:
-      throw std::invalid_argument("Events of code '" + std::string(1, static_cast<char>(event->code())) +
-                                  "' do not belong to a song.");
-  }
+  const unsigned char code = event->code();
+  return WithRecordType(
+      code,
+      [&](auto record) -> cmn::VandEvent& {
+        return AddTyped(Of<typename decltype(record)::type>(), std::move(event));
+      },
+      [code]() -> cmn::VandEvent& {
+        throw std::invalid_argument("Events of code '" + std::string(1, static_cast<char>(code)) +
+                                    "' do not belong to a song.");
+      });
 }
 
 std::unique_ptr<cmn::VandEvent> SongLog::Remove(const cmn::VandEvent* event) {

@@ -58,4 +58,20 @@ std::shared_ptr<cmn::VandEvent> CopyVandEvent(const cmn::VandEvent& event) {
   return std::shared_ptr<cmn::VandEvent>(event.Clone());
 }
 
+std::unique_ptr<cmn::VandEvent> MakeSongRecord(unsigned char code) {
+  return WithRecordType(
+      code,
+      [](auto record) -> std::unique_ptr<cmn::VandEvent> {
+        return std::make_unique<typename decltype(record)::type>();
+      },
+      []() -> std::unique_ptr<cmn::VandEvent> { return nullptr; });
+}
+
+bool IsRecordOfItsCode(const cmn::VandEvent& event) {
+  return WithRecordType(
+      event.code(),
+      [&event](auto record) { return dynamic_cast<const typename decltype(record)::type*>(&event) != nullptr; },
+      [] { return false; });
+}
+
 }  // namespace CL

@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <ctime>
 #include <deque>
-#include <iostream>
 #include <mutex>
 #include <stdexcept>
 
@@ -16,6 +15,7 @@
 #include "engine/PlaybackPlan.h"
 #include "engine/ShowModel.h"
 #include "engine/Transport.h"
+#include "kit/Log.h"
 #include "notify/EventObserver.h"
 #include "vand_pelorin/MidiBackend.h"
 #include "vand_pelorin/OutputClock.h"
@@ -35,6 +35,17 @@ std::string Join(const std::vector<std::string>& lines) {
     out += l;
   }
   return out;
+}
+
+// `separator` and the message of `error`; empty for an exception without one.
+std::string Reason(std::exception_ptr error, const char* separator) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return separator + std::string(e.what());
+  } catch (...) {
+    return std::string();
+  }
 }
 
 const TL::BarsBeats* AtOrBefore(const std::vector<TL::BarsBeats>& grid, UInt32 tick) {
@@ -116,8 +127,8 @@ class AudioInterface::Impl final : public BlockSink,
       std::vector<MidiEndPoint> list;
       try {
         list = midiBackend->ListSources();
-      } catch (const std::exception& e) {
-        std::cerr << options.logPrefix << ": cannot list the MIDI sources: " << e.what() << std::endl;
+      } catch (...) {
+        LogLine(kit::LogLevel::Warning, "cannot list the MIDI sources" + Reason(std::current_exception(), ": "));
       }
       for (std::size_t i = 0; i < list.size(); ++i) {
         if (list[i].GetSourceName() == midi.source) {
@@ -177,13 +188,8 @@ class AudioInterface::Impl final : public BlockSink,
     // Repeated failures are logged at the 1st, 2nd, 4th, 8th … time only.
     const unsigned long n = ++blockFailures;
     if ((n & (n - 1)) != 0) return;
-    try {
-      std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-      std::cerr << options.logPrefix << ": a playback block failed (" << n << " so far): " << e.what() << std::endl;
-    } catch (...) {
-      std::cerr << options.logPrefix << ": a playback block failed (" << n << " so far)" << std::endl;
-    }
+    LogLine(kit::LogLevel::Error,
+            "a playback block failed (" + std::to_string(n) + " so far)" + Reason(error, ": "));
   }
   unsigned long blockFailures = 0;  // guarded by startMutex
 
@@ -204,10 +210,8 @@ class AudioInterface::Impl final : public BlockSink,
         } else if (auto* c = std::get_if<OutCall>(&item)) {
           if (c->fn) c->fn();
         }
-      } catch (const std::exception& e) {
-        std::cerr << options.logPrefix << ": a callback failed: " << e.what() << std::endl;
       } catch (...) {
-        std::cerr << options.logPrefix << ": a callback failed" << std::endl;
+        LogLine(kit::LogLevel::Error, "a callback failed" + Reason(std::current_exception(), ": "));
       }
     }
   }
@@ -371,12 +375,13 @@ class AudioInterface::Impl final : public BlockSink,
   // --- MIDI ---
   void OpenMidi(const std::vector<MidiEndPoint>& list, std::size_t index) {
     bool ok = false;
+    std::string why;
     try {
       ok = midiBackend->Open(list[index], [this](const std::vector<std::uint8_t>& bytes) { EnqueueMidi(bytes); });
-    } catch (const std::exception& e) {
-      std::cerr << options.logPrefix << ": cannot open the MIDI source " << list[index].GetSourceName() << ": "
-                << e.what() << std::endl;
+    } catch (...) {
+      why = Reason(std::current_exception(), ": ");
     }
+    if (!ok) LogLine(kit::LogLevel::Warning, "cannot open the MIDI source " + list[index].GetSourceName() + why);
     std::lock_guard lock(midiMutex);
     sources = list;
     connected = ok ? std::optional<std::size_t>(index) : std::nullopt;
@@ -386,9 +391,14 @@ class AudioInterface::Impl final : public BlockSink,
     std::lock_guard lock(midiSaveMutex);
     try {
       WriteMidiSettings(engineData / "midi.json", settings);
-    } catch (const std::exception& e) {
-      std::cerr << options.logPrefix << ": " << e.what() << std::endl;
+    } catch (...) {
+      LogLine(kit::LogLevel::Error, "the MIDI settings were not saved" + Reason(std::current_exception(), ": "));
     }
+  }
+
+  // One line on standard error, after the engine's prefix.
+  void LogLine(kit::LogLevel level, const std::string& text) const {
+    kit::Log(level, "engine", options.logPrefix + ": " + text);
   }
 
   // --- CL::SongInfoProvider (called with the active-log mutex held; reads the immutable show only) ---
@@ -477,6 +487,7 @@ AudioInterface::~AudioInterface() {
   try {
     Shutdown();
   } catch (...) {
+    impl_->LogLine(kit::LogLevel::Error, "shutting down failed" + Reason(std::current_exception(), ": "));
   }
 }
 
@@ -522,19 +533,11 @@ void AudioInterface::Shutdown() {
 
 // --- transport ---
 
-namespace {
-Command Make(Command::Kind kind) {
-  Command c;
-  c.kind = kind;
-  return c;
-}
-}  // namespace
-
-void AudioInterface::Play() { impl_->Enqueue(Make(Command::Kind::Play)); }
-void AudioInterface::Pause(bool) { impl_->Enqueue(Make(Command::Kind::Pause)); }
-void AudioInterface::Stop() { impl_->Enqueue(Make(Command::Kind::Stop)); }
-void AudioInterface::Continue() { impl_->Enqueue(Make(Command::Kind::Continue)); }
-void AudioInterface::FlowControlExit() { impl_->Enqueue(Make(Command::Kind::FlowExit)); }
+void AudioInterface::Play() { impl_->Enqueue(Command(Command::Kind::Play)); }
+void AudioInterface::Pause(bool) { impl_->Enqueue(Command(Command::Kind::Pause)); }
+void AudioInterface::Stop() { impl_->Enqueue(Command(Command::Kind::Stop)); }
+void AudioInterface::Continue() { impl_->Enqueue(Command(Command::Kind::Continue)); }
+void AudioInterface::FlowControlExit() { impl_->Enqueue(Command(Command::Kind::FlowExit)); }
 
 void AudioInterface::NextSong() {
   auto target = impl_->plan->NextPlayable(impl_->shared.song.load());
@@ -547,21 +550,21 @@ void AudioInterface::PrevSong() {
 }
 
 void AudioInterface::Fade(std::function<void()> done, float seconds) {
-  Command c = Make(Command::Kind::Fade);
+  Command c(Command::Kind::Fade);
   c.done = std::move(done);
   c.seconds = seconds;
   impl_->Enqueue(std::move(c));
 }
 
 void AudioInterface::FadeTo(std::function<void()> done, float seconds, float level) {
-  Command c = Make(Command::Kind::FadeTo);
+  Command c(Command::Kind::FadeTo);
   c.done = std::move(done);
   c.seconds = seconds;
   c.level = level;
   impl_->Enqueue(std::move(c));
 }
 
-void AudioInterface::CancelFade() { impl_->Enqueue(Make(Command::Kind::CancelFade)); }
+void AudioInterface::CancelFade() { impl_->Enqueue(Command(Command::Kind::CancelFade)); }
 
 bool AudioInterface::IsStopped() const {
   return impl_->shared.state.load() == static_cast<int>(TransportState::Stopped);
@@ -585,7 +588,7 @@ UInt32 AudioInterface::GetTickIndex() const { return impl_->shared.tick.load(); 
 // --- position ---
 
 void AudioInterface::Seek(UInt32 tick) {
-  Command c = Make(Command::Kind::Seek);
+  Command c(Command::Kind::Seek);
   c.tick = tick;
   impl_->Enqueue(std::move(c));
 }
@@ -613,10 +616,10 @@ bool AudioInterface::SeekToBar(const std::string& bar) {
   return true;
 }
 
-void AudioInterface::SeekToNextMeasure() { impl_->Enqueue(Make(Command::Kind::NextMeasure)); }
-void AudioInterface::SeekToPreviousMeasure() { impl_->Enqueue(Make(Command::Kind::PreviousMeasure)); }
-void AudioInterface::SeekRight() { impl_->Enqueue(Make(Command::Kind::NextMarker)); }
-void AudioInterface::SeekLeft() { impl_->Enqueue(Make(Command::Kind::PreviousMarker)); }
+void AudioInterface::SeekToNextMeasure() { impl_->Enqueue(Command(Command::Kind::NextMeasure)); }
+void AudioInterface::SeekToPreviousMeasure() { impl_->Enqueue(Command(Command::Kind::PreviousMeasure)); }
+void AudioInterface::SeekRight() { impl_->Enqueue(Command(Command::Kind::NextMarker)); }
+void AudioInterface::SeekLeft() { impl_->Enqueue(Command(Command::Kind::PreviousMarker)); }
 
 // --- songs ---
 
@@ -821,7 +824,7 @@ void AudioInterface::SetVolume(double gain, vand_audio::VolumeType type) {
   if (!std::isfinite(gain)) return;
   gain = std::clamp(gain, 0.0, 4.0);
   impl_->shared.master.store(gain);
-  Command c = Make(Command::Kind::SetVolume);
+  Command c(Command::Kind::SetVolume);
   c.level = gain;
   impl_->Enqueue(std::move(c));
 }
@@ -886,7 +889,7 @@ void AudioInterface::LearnMidiCommand(unsigned char cmd) {
     impl_->learning = cmd;
   }
   if (previous && *previous != cmd) {
-    Command c = Make(Command::Kind::Raise);
+    Command c(Command::Kind::Raise);
     c.event = {notify::PlayerEvent::MIDICommandCanceled, *previous, {}};
     impl_->Enqueue(std::move(c));
   }
@@ -910,7 +913,9 @@ std::vector<MidiEndPoint> AudioInterface::GetMidiSources() const {
   if (!impl_->midiBackend) return {};
   try {
     return impl_->midiBackend->ListSources();
-  } catch (const std::exception&) {
+  } catch (...) {
+    impl_->LogLine(kit::LogLevel::Warning,
+                   "cannot list the MIDI sources" + Reason(std::current_exception(), ": "));
     return {};
   }
 }
@@ -925,7 +930,7 @@ void AudioInterface::SetMidiSource(int index) {
     d.learning.reset();
   }
   if (cancelled) {
-    Command c = Make(Command::Kind::Raise);
+    Command c(Command::Kind::Raise);
     c.event = {notify::PlayerEvent::MIDICommandCanceled, *cancelled, {}};
     d.Enqueue(std::move(c));
   }

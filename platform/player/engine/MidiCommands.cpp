@@ -1,14 +1,14 @@
 #include "engine/MidiCommands.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iostream>
-#include <sstream>
 #include <stdexcept>
 
-#include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
+
+#include "kit/File.h"
+#include "kit/Json.h"
+#include "kit/Log.h"
 
 namespace vand::player {
 
@@ -72,40 +72,35 @@ int LearnedEventValue(unsigned char command, const midi_commands::LearnedCommand
 }
 
 MidiSettings ReadMidiSettings(const std::filesystem::path& file) {
-  MidiSettings settings;
+  constexpr std::uintmax_t kMaxFileBytes = 1024 * 1024;
   std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) return settings;
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  const std::string text = buffer.str();
-  auto broken = [&](const char* why) {
-    std::cerr << "Ignoring the MIDI settings in " << file.string() << ": " << why << std::endl;
-    return MidiSettings{};
-  };
-  if (text.size() > 1024 * 1024) return broken("too large");
-  rapidjson::Document doc;
-  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag>(text.c_str(), text.size());
-  if (doc.HasParseError() || !doc.IsObject()) return broken("not valid JSON");
-  if (auto it = doc.FindMember("source"); it != doc.MemberEnd()) {
-    if (!it->value.IsString()) return broken("\"source\" is not a text");
-    settings.source = it->value.GetString();
-  }
-  if (auto it = doc.FindMember("commands"); it != doc.MemberEnd()) {
-    if (!it->value.IsObject()) return broken("\"commands\" is not an object");
-    for (const auto& m : it->value.GetObject()) {
-      char* end = nullptr;
-      long cmd = std::strtol(m.name.GetString(), &end, 10);
-      if (!end || *end != '\0' || MidiCommandNames().count(static_cast<unsigned char>(cmd)) == 0 || cmd < 0 || cmd > 255) {
-        continue;
+  if (!std::filesystem::exists(file, ec)) return {};
+  MidiSettings settings;
+  try {
+    rapidjson::Document doc;
+    kit::json::Parse(doc, kit::ReadWholeFile(file, kMaxFileBytes));
+    if (!doc.IsObject()) kit::json::Fail("", "the top level must be an object");
+    settings.source = kit::json::Text(doc, "source", "", "", kMaxFileBytes);
+    if (const rapidjson::Value* commands = kit::json::Find(doc, "commands")) {
+      if (!commands->IsObject()) kit::json::Fail("", "\"commands\" must be an object");
+      // Entries this version does not know or cannot use are left out.
+      for (const auto& m : commands->GetObject()) {
+        char* end = nullptr;
+        const long cmd = std::strtol(m.name.GetString(), &end, 10);
+        if (!end || *end != '\0' || cmd < 0 || cmd > 255 || MidiCommandNames().count(static_cast<unsigned char>(cmd)) == 0) {
+          continue;
+        }
+        const auto& v = m.value;
+        if (!v.IsArray() || v.Size() != 3 || !v[0].IsUint() || !v[1].IsUint() || !v[2].IsUint()) continue;
+        if (v[0].GetUint() > 0xFF || v[1].GetUint() > 15 || v[2].GetUint() > 127) continue;
+        settings.commands[static_cast<unsigned char>(cmd)] = {static_cast<UInt8>(v[0].GetUint() & 0xF0),
+                                                              static_cast<UInt8>(v[1].GetUint()),
+                                                              static_cast<UInt8>(v[2].GetUint())};
       }
-      const auto& v = m.value;
-      if (!v.IsArray() || v.Size() != 3 || !v[0].IsUint() || !v[1].IsUint() || !v[2].IsUint()) continue;
-      if (v[0].GetUint() > 0xFF || v[1].GetUint() > 15 || v[2].GetUint() > 127) continue;
-      settings.commands[static_cast<unsigned char>(cmd)] = {static_cast<UInt8>(v[0].GetUint() & 0xF0),
-                                                            static_cast<UInt8>(v[1].GetUint()),
-                                                            static_cast<UInt8>(v[2].GetUint())};
     }
+  } catch (const std::runtime_error& e) {
+    kit::Log(kit::LogLevel::Warning, "midi", "Ignoring the MIDI settings in " + file.string() + ": " + e.what());
+    return {};
   }
   return settings;
 }
@@ -131,19 +126,7 @@ void WriteMidiSettings(const std::filesystem::path& file, const MidiSettings& se
 
   std::error_code ec;
   std::filesystem::create_directories(file.parent_path(), ec);
-  std::filesystem::path tmp = file;
-  tmp += ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    out << buffer.GetString() << '\n';
-    out.flush();
-    if (!out) throw std::runtime_error("cannot write the MIDI settings to " + tmp.string());
-  }
-  std::filesystem::rename(tmp, file, ec);
-  if (ec) {
-    std::filesystem::remove(tmp, ec);
-    throw std::runtime_error("cannot write the MIDI settings to " + file.string());
-  }
+  kit::WriteFileAtomically(file, std::string(buffer.GetString(), buffer.GetSize()) + "\n");
 }
 
 }  // namespace vand::player

@@ -103,21 +103,17 @@ SongPlan CompileSongPlan(const SongModel& song, const CL::SongLog* log) {
 
   // Flow regions: one at a time, so later overlapping ones are dropped.
   std::vector<FlowRegion> flow;
-  auto addFlow = [&](const auto& seq, FlowRegion::Kind kind) {
-    for (const auto& e : seq) {
-      UInt32 s = Clamp(std::min(e.start(), e.end()), limit);
-      UInt32 en = Clamp(std::max(e.start(), e.end()), limit);
+  for (const codes::EventKind& kind : codes::kEventKinds) {
+    if (kind.flow == codes::FlowKind::None) continue;
+    for (const cmn::VandEvent* e : log->GetEventsOfCode(kind.code)) {
+      UInt32 s = Clamp(std::min(e->start(), e->end()), limit);
+      UInt32 en = Clamp(std::max(e->start(), e->end()), limit);
       if (s >= en) continue;
-      int count = e.int_value();
-      if (kind == FlowRegion::Kind::Repeat) count = std::clamp(count, 1, 500);
-      if (kind == FlowRegion::Kind::Vamp) count = std::clamp(count, 0, 500);
-      flow.push_back({kind, s, en, count, e.EventId()});
+      int count = e->int_value();
+      if (kind.value == codes::ValueKind::Int) count = static_cast<int>(std::clamp<double>(count, kind.min, kind.max));
+      flow.push_back({kind.flow, s, en, count, e->EventId()});
     }
-  };
-  addFlow(log->GetVamps(), FlowRegion::Kind::Vamp);
-  addFlow(log->GetRepeats(), FlowRegion::Kind::Repeat);
-  addFlow(log->GetFermatas(), FlowRegion::Kind::Skip);
-  addFlow(log->GetCuts(), FlowRegion::Kind::Cut);
+  }
   std::stable_sort(flow.begin(), flow.end(), [](const FlowRegion& a, const FlowRegion& b) { return a.start < b.start; });
   for (const auto& r : flow) {
     bool clash = false;
@@ -140,7 +136,7 @@ SongPlan CompileSongPlan(const SongModel& song, const CL::SongLog* log) {
   }
   for (const auto& m : log->GetMarkers()) {
     if (m.start() > limit) continue;
-    plan.actions.push_back({m.start(), ActionKind::Marker, static_cast<std::uint32_t>(plan.markers.size())});
+    plan.actions.push_back({m.start(), ActionKind::Marker, 0});
     plan.markers.push_back(m.start());
   }
   std::sort(plan.markers.begin(), plan.markers.end());
@@ -154,25 +150,28 @@ SongPlan CompileSongPlan(const SongModel& song, const CL::SongLog* log) {
     return a.kind < b.kind;
   });
 
+  const codes::EventKind& tempo = *codes::FindEventKind(codes::kTempoScale);
   std::vector<Segment> scales;
   for (const auto& t : log->GetTempoScales()) {
     UInt32 s = Clamp(t.start(), limit), e = Clamp(t.end(), limit);
     double f = t.factor();
     if (!std::isfinite(f)) f = 1.0;
-    if (s < e) scales.push_back({s, e, std::clamp(f, 0.5, 2.0)});
+    if (s < e) scales.push_back({s, e, std::clamp(f, tempo.min, tempo.max)});
   }
   plan.tempoScales = Disjoint(std::move(scales));
+  const codes::EventKind& transpose = *codes::FindEventKind(codes::kTranspose);
   std::vector<Segment> transpositions;
   for (const auto& t : log->GetTranspositions()) {
     UInt32 s = Clamp(t.start(), limit), e = Clamp(t.end(), limit);
-    if (s < e) transpositions.push_back({s, e, static_cast<double>(std::clamp(t.int_value(), -6, 6))});
+    if (s < e) transpositions.push_back({s, e, std::clamp<double>(t.int_value(), transpose.min, transpose.max)});
   }
   plan.transpositions = Disjoint(std::move(transpositions));
 
+  const codes::EventKind& click = *codes::FindEventKind(codes::kClick);
   std::vector<ClickRegion> clicks;
   for (const auto& c : log->GetClicks()) {
     UInt32 s = Clamp(c.start(), limit), e = Clamp(c.end(), limit);
-    if (s < e && c.int_value() > 0) clicks.push_back({s, e, c.int_value()});
+    if (s < e && codes::InLimits(click, c.int_value())) clicks.push_back({s, e, c.int_value()});
   }
   if (clicks.empty()) {
     plan.clickGrid = song.baseGrid;

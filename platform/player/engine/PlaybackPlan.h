@@ -14,6 +14,7 @@
 #include "CL/Events.h"
 #include "CL/SongLog.h"
 #include "TL/BarsBeats.h"
+#include "cmn/EventCodes.h"
 #include "engine/ShowModel.h"
 
 namespace vand::player {
@@ -31,11 +32,11 @@ enum class ActionKind : std::uint8_t {
 struct Action {
   UInt32 tick = 0;
   ActionKind kind = ActionKind::Marker;
-  std::uint32_t index = 0;  // into regions, markers or oscs
+  std::uint32_t index = 0;  // into regions (RegionStart, RegionEnd), cuts or oscs; 0 for the others
 };
 
 struct FlowRegion {
-  enum class Kind : std::uint8_t { Vamp, Repeat, Skip, Cut };
+  using Kind = codes::FlowKind;
   Kind kind = Kind::Cut;
   UInt32 start = 0;
   UInt32 end = 0;

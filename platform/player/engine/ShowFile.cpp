@@ -1,108 +1,80 @@
 #include "engine/ShowFile.h"
 
-#include <cmath>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 
 #include <rapidjson/document.h>
-#include <rapidjson/error/en.h>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
+
+#include "cmn/EventCodes.h"
+#include "kit/File.h"
+#include "kit/Json.h"
 
 namespace vand::player {
 namespace {
 
 using Value = rapidjson::Value;
+using kit::json::Fail;
+using kit::json::Quote;
 
-[[noreturn]] void Fail(const std::string& what) { throw std::runtime_error("show.json: " + what); }
+// The show file's own phrasing of range and list failures.
+constexpr kit::json::Wording kWording{true, "a list"};
 
-const Value* Member(const Value& obj, const char* name) {
-  auto it = obj.FindMember(name);
-  if (it == obj.MemberEnd() || it->value.IsNull()) return nullptr;
-  return &it->value;
-}
+const Value* Member(const Value& obj, const char* name) { return kit::json::Find(obj, name); }
 
 std::string Text(const Value& obj, const char* name, const std::string& where, bool required = true) {
-  const Value* v = Member(obj, name);
-  if (!v) {
-    if (required) Fail(where + ": \"" + name + "\" is missing");
-    return {};
-  }
-  if (!v->IsString()) Fail(where + ": \"" + name + "\" must be a text");
-  return std::string(v->GetString(), v->GetStringLength());
+  return kit::json::Text(obj, name, where, required ? kit::json::kRequired : std::optional<std::string_view>(""),
+                         codes::kMaxTextBytes);
 }
 
 std::int64_t Integer(const Value& v, const std::string& where, const char* name, std::int64_t lo, std::int64_t hi) {
-  std::int64_t n = 0;
-  if (v.IsInt64()) {
-    n = v.GetInt64();
-  } else if (v.IsUint64()) {
-    Fail(where + ": \"" + name + "\" is out of range");
-  } else if (v.IsDouble() && std::isfinite(v.GetDouble()) && std::floor(v.GetDouble()) == v.GetDouble() &&
-             std::fabs(v.GetDouble()) < 9.0e15) {
-    n = static_cast<std::int64_t>(v.GetDouble());
-  } else {
-    Fail(where + ": \"" + name + "\" must be a whole number");
-  }
-  if (n < lo || n > hi) {
-    Fail(where + ": \"" + name + "\" must lie between " + std::to_string(lo) + " and " + std::to_string(hi));
-  }
-  return n;
+  return kit::json::IntegerValue(v, name, where, lo, hi, kWording);
 }
 
 std::int64_t IntegerMember(const Value& obj, const char* name, const std::string& where, std::int64_t lo,
                            std::int64_t hi, std::optional<std::int64_t> fallback) {
-  const Value* v = Member(obj, name);
-  if (!v) {
-    if (!fallback) Fail(where + ": \"" + name + "\" is missing");
-    return *fallback;
-  }
-  return Integer(*v, where, name, lo, hi);
+  return kit::json::Integer(obj, name, where, lo, hi, fallback, kWording);
 }
 
 double Number(const Value& v, const std::string& where, const char* name, double lo, double hi) {
-  if (!v.IsNumber()) Fail(where + ": \"" + name + "\" must be a number");
-  double d = v.GetDouble();
-  if (!std::isfinite(d) || d < lo || d > hi) {
-    std::ostringstream s;
-    s << where << ": \"" << name << "\" must lie between " << lo << " and " << hi;
-    Fail(s.str());
-  }
-  return d;
+  return kit::json::NumberValue(v, name, where, lo, hi, kWording);
 }
 
-const Value& ArrayMember(const Value& obj, const char* name, const std::string& where) {
-  const Value* v = Member(obj, name);
-  if (!v || !v->IsArray()) Fail(where + ": \"" + name + "\" must be a list");
+const Value* OptionalList(const Value& obj, const char* name, const std::string& where) {
+  return kit::json::OptionalArray(obj, name, where, kWording);
+}
+
+const Value& List(const Value& obj, const char* name, const std::string& where) {
+  const Value* v = OptionalList(obj, name, where);
+  if (!v) Fail(where, Quote(name) + " must be a list");
   return *v;
 }
 
 std::string BarRef(const Value& mark, const std::string& where) {
   const Value* v = Member(mark, "bar");
-  if (!v) Fail(where + ": \"bar\" is missing");
+  if (!v) Fail(where, "\"bar\" is missing");
   if (v->IsString()) return std::string(v->GetString(), v->GetStringLength());
   if (v->IsInt64()) return std::to_string(v->GetInt64());
-  Fail(where + ": \"bar\" must be a text");
+  Fail(where, "\"bar\" must be a text");
 }
 
 bool IsPowerOfTwoDen(int den) { return den == 1 || den == 2 || den == 4 || den == 8 || den == 16 || den == 32; }
 
 SongDefinition ParseSong(const Value& s, std::size_t index) {
   std::string where = "song " + std::to_string(index + 1);
-  if (!s.IsObject()) Fail(where + " must be an object");
+  if (!s.IsObject()) Fail("", where + " must be an object");
   SongDefinition d;
   d.number = Text(s, "number", where);
-  if (d.number.empty() || d.number.size() > 32) Fail(where + ": \"number\" must be 1 to 32 characters");
+  if (d.number.empty() || d.number.size() > 32) Fail(where, "\"number\" must be 1 to 32 characters");
   for (unsigned char c : d.number) {
-    if (c < 0x20 || c == 0x7f) Fail(where + ": \"number\" holds a control character");
+    if (c < 0x20 || c == 0x7f) Fail(where, "\"number\" holds a control character");
   }
   where = "song " + d.number;
   d.name = Text(s, "name", where);
-  if (d.name.size() > 256) Fail(where + ": \"name\" is too long");
+  if (d.name.size() > 256) Fail(where, "\"name\" is too long");
   d.audio = Text(s, "audio", where);
-  if (!IsContainedRelativePath(d.audio)) Fail(where + ": \"audio\" must be a relative path inside the show folder");
+  if (!IsContainedRelativePath(d.audio)) Fail(where, "\"audio\" must be a relative path inside the show folder");
   d.audioOffsetTicks = static_cast<std::uint32_t>(IntegerMember(s, "audioOffsetTicks", where, 0, kMaxShowTick, 0));
   d.startTick = static_cast<std::uint32_t>(IntegerMember(s, "startTick", where, 0, kMaxShowTick, 0));
   d.defaultAttacca = static_cast<std::uint8_t>(IntegerMember(s, "defaultAttacca", where, 0, 2, 0));
@@ -111,31 +83,28 @@ SongDefinition ParseSong(const Value& s, std::size_t index) {
     d.lengthTicks = static_cast<std::uint32_t>(Integer(*len, where, "lengthTicks", 1, kMaxShowTick));
   }
 
-  if (const Value* tempos = Member(s, "tempos")) {
-    if (!tempos->IsArray()) Fail(where + ": \"tempos\" must be a list");
+  if (const Value* tempos = OptionalList(s, "tempos", where)) {
     for (const auto& t : tempos->GetArray()) {
-      if (!t.IsObject()) Fail(where + ": a tempo must be an object");
+      if (!t.IsObject()) Fail(where, "a tempo must be an object");
       const Value* bpm = Member(t, "bpm");
-      if (!bpm) Fail(where + ": a tempo needs \"bpm\"");
+      if (!bpm) Fail(where, "a tempo needs \"bpm\"");
       d.tempos.push_back({BarRef(t, where + " tempo"), Number(*bpm, where, "bpm", 1.0, 1000.0)});
     }
   }
-  if (const Value* meters = Member(s, "meters")) {
-    if (!meters->IsArray()) Fail(where + ": \"meters\" must be a list");
+  if (const Value* meters = OptionalList(s, "meters", where)) {
     for (const auto& m : meters->GetArray()) {
-      if (!m.IsObject()) Fail(where + ": a meter must be an object");
+      if (!m.IsObject()) Fail(where, "a meter must be an object");
       MeterMark mm;
       mm.bar = BarRef(m, where + " meter");
       mm.num = static_cast<int>(IntegerMember(m, "num", where, 1, 32, std::nullopt));
       mm.den = static_cast<int>(IntegerMember(m, "den", where, 1, 32, std::nullopt));
-      if (!IsPowerOfTwoDen(mm.den)) Fail(where + ": \"den\" must be 1, 2, 4, 8, 16 or 32");
+      if (!IsPowerOfTwoDen(mm.den)) Fail(where, "\"den\" must be 1, 2, 4, 8, 16 or 32");
       d.meters.push_back(mm);
     }
   }
-  if (const Value* keys = Member(s, "keys")) {
-    if (!keys->IsArray()) Fail(where + ": \"keys\" must be a list");
+  if (const Value* keys = OptionalList(s, "keys", where)) {
     for (const auto& k : keys->GetArray()) {
-      if (!k.IsObject()) Fail(where + ": a key must be an object");
+      if (!k.IsObject()) Fail(where, "a key must be an object");
       KeyMark km;
       km.bar = BarRef(k, where + " key");
       km.sharpsFlats = static_cast<int>(IntegerMember(k, "sharpsFlats", where, -7, 7, std::nullopt));
@@ -144,27 +113,26 @@ SongDefinition ParseSong(const Value& s, std::size_t index) {
     }
   }
   if (const Value* labels = Member(s, "barLabels")) {
-    if (!labels->IsObject()) Fail(where + ": \"barLabels\" must be an object");
+    if (!labels->IsObject()) Fail(where, "\"barLabels\" must be an object");
     for (const auto& m : labels->GetObject()) {
-      if (!m.value.IsString()) Fail(where + ": bar labels must be texts");
+      if (!m.value.IsString()) Fail(where, "bar labels must be texts");
       std::string label(m.value.GetString(), m.value.GetStringLength());
-      if (!IsValidBarLabel(label)) Fail(where + ": bar label \"" + label + "\" is not a valid bar label");
+      if (!IsValidBarLabel(label)) Fail(where, "bar label \"" + label + "\" is not a valid bar label");
       d.barLabels[std::string(m.name.GetString(), m.name.GetStringLength())] = label;
     }
   }
-  if (const Value* beats = Member(s, "beats")) {
-    if (!beats->IsArray()) Fail(where + ": \"beats\" must be a list");
-    if (beats->Size() == 0) Fail(where + ": \"beats\" is empty");
+  if (const Value* beats = OptionalList(s, "beats", where)) {
+    if (beats->Size() == 0) Fail(where, "\"beats\" is empty");
     std::vector<ExplicitBeat> list;
     list.reserve(beats->Size());
     for (const auto& b : beats->GetArray()) {
-      if (!b.IsArray() || b.Size() != 3 || !b[1].IsString()) Fail(where + ": a beat must be [tick, \"label\", beat]");
+      if (!b.IsArray() || b.Size() != 3 || !b[1].IsString()) Fail(where, "a beat must be [tick, \"label\", beat]");
       ExplicitBeat e;
       e.tick = static_cast<std::uint32_t>(Integer(b[0], where, "beat tick", 0, kMaxShowTick));
       e.label.assign(b[1].GetString(), b[1].GetStringLength());
-      if (!IsValidBarLabel(e.label)) Fail(where + ": bar label \"" + e.label + "\" is not a valid bar label");
+      if (!IsValidBarLabel(e.label)) Fail(where, "bar label \"" + e.label + "\" is not a valid bar label");
       e.beat = static_cast<int>(Integer(b[2], where, "beat number", 1, 64));
-      if (!list.empty() && e.tick <= list.back().tick) Fail(where + ": beat ticks must increase strictly");
+      if (!list.empty() && e.tick <= list.back().tick) Fail(where, "beat ticks must increase strictly");
       list.push_back(std::move(e));
     }
     d.beats = std::move(list);
@@ -172,10 +140,9 @@ SongDefinition ParseSong(const Value& s, std::size_t index) {
     d.pickupBeats = static_cast<int>(IntegerMember(s, "pickupBeats", where, 0, 31, 0));
     d.barCount = static_cast<int>(IntegerMember(s, "barCount", where, 1, 100000, std::nullopt));
   }
-  if (const Value* pages = Member(s, "pages")) {
-    if (!pages->IsArray()) Fail(where + ": \"pages\" must be a list");
+  if (const Value* pages = OptionalList(s, "pages", where)) {
     for (const auto& p : pages->GetArray()) {
-      if (!p.IsArray() || p.Size() != 2) Fail(where + ": a page must be [pageNumber, tick]");
+      if (!p.IsArray() || p.Size() != 2) Fail(where, "a page must be [pageNumber, tick]");
       PageMark pm;
       pm.page = static_cast<unsigned>(Integer(p[0], where, "page number", 1, 1000000));
       pm.tick = static_cast<std::uint32_t>(Integer(p[1], where, "page tick", 0, kMaxShowTick));
@@ -222,56 +189,61 @@ bool IsValidBarLabel(std::string_view label) {
   return true;
 }
 
-ShowDefinition ParseShowDefinition(std::string_view json) {
+namespace {
+
+ShowDefinition ParseOrFail(std::string_view json) {
   rapidjson::Document doc;
-  doc.Parse<rapidjson::kParseStopWhenDoneFlag | rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag>(
-      json.data(), json.size());
-  if (doc.HasParseError()) {
-    Fail(std::string("not valid JSON (") + rapidjson::GetParseError_En(doc.GetParseError()) + " at offset " +
-         std::to_string(doc.GetErrorOffset()) + ")");
-  }
-  if (!doc.IsObject()) Fail("the top level must be an object");
+  kit::json::Parse(doc, json);
+  if (!doc.IsObject()) Fail("", "the top level must be an object");
   const std::string where = "show";
   if (const Value* format = Member(doc, "format")) {
-    if (!format->IsString() || std::string_view(format->GetString()) != "vand-show") Fail("\"format\" must be \"vand-show\"");
+    if (!format->IsString() || std::string_view(format->GetString()) != "vand-show") Fail("", "\"format\" must be \"vand-show\"");
   }
   if (const Value* version = Member(doc, "formatVersion")) {
-    if (!version->IsString()) Fail("\"formatVersion\" must be a text");
+    if (!version->IsString()) Fail("", "\"formatVersion\" must be text");
     std::string v = version->GetString();
     if (v.empty() || v[0] != '1' || (v.size() > 1 && v[1] != '.')) {
-      Fail("format version " + v + " is not supported by this version of the application");
+      Fail("", "format version " + v + " is not supported by this version of the application");
     }
   }
   ShowDefinition show;
   show.identifier = Text(doc, "identifier", where, false);
   show.showName = Text(doc, "showName", where);
   show.sampleRate = static_cast<int>(IntegerMember(doc, "sampleRate", where, 8000, 384000, 48000));
-  const Value& songs = ArrayMember(doc, "songs", where);
-  if (songs.Size() == 0) Fail("the show has no songs");
-  if (songs.Size() > 10000) Fail("the show has too many songs");
+  const Value& songs = List(doc, "songs", where);
+  if (songs.Size() == 0) Fail("", "the show has no songs");
+  if (songs.Size() > 10000) Fail("", "the show has too many songs");
   std::set<std::string> numbers;
   std::set<unsigned> pages;
   for (rapidjson::SizeType i = 0; i < songs.Size(); ++i) {
     SongDefinition song = ParseSong(songs[i], i);
-    if (!numbers.insert(song.number).second) Fail("song number \"" + song.number + "\" is used twice");
+    if (!numbers.insert(song.number).second) Fail("", "song number \"" + song.number + "\" is used twice");
     for (const auto& p : song.pages) {
-      if (!pages.insert(p.page).second) Fail("page " + std::to_string(p.page) + " is listed twice");
+      if (!pages.insert(p.page).second) Fail("", "page " + std::to_string(p.page) + " is listed twice");
     }
     show.songs.push_back(std::move(song));
   }
   return show;
 }
 
+}  // namespace
+
+ShowDefinition ParseShowDefinition(std::string_view json) {
+  try {
+    return ParseOrFail(json);
+  } catch (const kit::json::Error& e) {
+    throw std::runtime_error(std::string("show.json: ") + e.what());
+  }
+}
+
 ShowDefinition ReadShowDefinition(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error("show.json: cannot open " + file.string());
-  in.seekg(0, std::ios::end);
-  auto size = in.tellg();
-  if (size < 0 || size > 64 * 1024 * 1024) throw std::runtime_error("show.json: " + file.string() + " is too large");
-  in.seekg(0);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  in.read(text.data(), size);
-  if (!in) throw std::runtime_error("show.json: cannot read " + file.string());
+  constexpr std::uintmax_t kMaxShowFileBytes = 64 * 1024 * 1024;
+  std::string text;
+  try {
+    text = kit::ReadWholeFile(file, kMaxShowFileBytes);
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error(std::string("show.json: cannot open it. ") + e.what());
+  }
   return ParseShowDefinition(text);
 }
 

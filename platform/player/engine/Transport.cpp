@@ -14,6 +14,14 @@ using notify::PlayerEvent;
 
 constexpr double kEpsilon = 1e-9;
 
+// Loop guards: each bounds one block's work should a plan ever make a loop
+// spin without end. Move() gives up after kMaxMoveSteps steps, Run() after
+// kMaxSongEndsPerBlock song ends. At either limit the rest of the block's
+// output time is dropped: the cursor stays where it stopped, no event is
+// lost, and the next block carries on from there.
+constexpr std::size_t kMaxMoveSteps = 1000000;
+constexpr int kMaxSongEndsPerBlock = 1000;
+
 // Receives what happens while the cursor moves.
 class MoveSink {
  public:
@@ -39,14 +47,14 @@ void JumpTo(const SongPlan& plan, Cursor& c, UInt32 tick, MoveSink& sink) {
 
 // Moves the cursor along the plan for up to `outMs` of output time. Applies
 // the actions it reaches, in tick order. Returns the output time used; less
-// than `outMs` when it stops at a hold or at the song's end.
+// than `outMs` when it stops at a hold, at the song's end or at kMaxMoveSteps.
 double Move(const SongPlan& plan, Cursor& c, double outMs, double endTick, MoveSink& sink, MoveStop& stop) {
   stop = MoveStop::None;
   double used = 0.0;
   const auto& actions = plan.actions;
   // Every iteration either applies an action, jumps or consumes time; jumps
   // only go to region starts, which lie behind a stretch of time.
-  for (std::size_t guard = 0; guard < 1000000; ++guard) {
+  for (std::size_t step = 0; step < kMaxMoveSteps; ++step) {
     bool jumped = false;
     while (c.next < actions.size() && static_cast<double>(actions[c.next].tick) <= c.tick + kEpsilon) {
       const Action& a = actions[c.next++];
@@ -549,6 +557,7 @@ Transport::Display Transport::Compute() const {
         d.continueLit = true;
         break;
       case FlowRegion::Kind::Cut:
+      case FlowRegion::Kind::None:
         break;
     }
   }
@@ -653,7 +662,7 @@ void Transport::Run(double outputMs) {
   } sink(*this);
 
   double remaining = outputMs;
-  for (int songs = 0; songs < 1000 && state_ == TransportState::Playing; ++songs) {
+  for (int songEnds = 0; songEnds < kMaxSongEndsPerBlock && state_ == TransportState::Playing; ++songEnds) {
     MoveStop stop = MoveStop::None;
     remaining -= Move(Plan(), cursor_, remaining, EndTick(), sink, stop);
     if (stop == MoveStop::Hold) {

@@ -297,7 +297,7 @@ class TestChangeLogFile : public QObject {
     QCOMPARE(r.renamedEventIds.size(), std::size_t(2));
   }
 
-  // Whatever the records hold (the Parts leave these values unchecked) is
+  // Whatever the records hold (their setters take any value) is
   // saved and loads again: a saved log that does not load bricks the show.
   void savedLogsLoadAgain_data() {
     QTest::addColumn<QString>("field");

@@ -18,6 +18,13 @@ struct Received {
   }
 };
 
+std::vector<std::string> AllNames() {
+  return {notify::names::vandEventWidgetSelected,       notify::names::editModelUpdatedSelectedVandEvent,
+          notify::names::EVT_CHANGE_LOG_PANEL_SELECTED, notify::names::EVT_MARKER_PANEL_SELECTED,
+          notify::names::editControllerMarkerListSelected, notify::names::editControllerShowEditor,
+          notify::names::editModelChangeLogNeedsSave,   notify::names::editModelChangeLogNeedsUpload};
+}
+
 }  // namespace
 
 class TestNotify : public QObject {
@@ -78,15 +85,24 @@ class TestNotify : public QObject {
     notify::callbackDispatcher.RemoveCallbacksForTarget(&third);
   }
 
-  void namesAreDistinct() {
-    const std::vector<std::string> names = {
-        notify::names::vandEventWidgetSelected,       notify::names::editModelUpdatedSelectedVandEvent,
-        notify::names::EVT_CHANGE_LOG_PANEL_SELECTED, notify::names::EVT_MARKER_PANEL_SELECTED,
-        notify::names::editControllerMarkerListSelected, notify::names::editControllerShowEditor,
-        notify::names::editModelChangeLogNeedsSave,   notify::names::editModelChangeLogNeedsUpload};
+  // Each named notification reaches the subscribers of that name and no others.
+  void namedNotificationsReachOnlyTheirSubscribers_data() {
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < int(AllNames().size()); ++i) QTest::newRow(AllNames()[i].c_str()) << i;
+  }
+
+  void namedNotificationsReachOnlyTheirSubscribers() {
+    QFETCH(int, index);
+    const std::vector<std::string> names = AllNames();
+    std::vector<int> targets(names.size());
+    std::vector<int> calls(names.size(), 0);
     for (std::size_t i = 0; i < names.size(); ++i) {
-      QVERIFY(!names[i].empty());
-      for (std::size_t j = i + 1; j < names.size(); ++j) QVERIFY(names[i] != names[j]);
+      notify::callbackDispatcher.AddCallback(&targets[i], names[i], [&calls, i](void*) { ++calls[i]; });
+    }
+    notify::callbackDispatcher.Notify(names[index], nullptr);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      QCOMPARE(calls[i], int(i) == index ? 1 : 0);
+      notify::callbackDispatcher.RemoveCallbacksForTarget(&targets[i]);
     }
   }
 

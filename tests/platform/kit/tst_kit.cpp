@@ -1,15 +1,65 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <thread>
 #include <vector>
 
 #include "kit/CoutBuffer.h"
+#include "kit/File.h"
+#include "kit/Json.h"
 #include "kit/Log.h"
 #include "kit/NumericStringCompare.h"
 #include "kit/Path.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a getter gives for member "x" of {"x": member} (no member when
+// `member` is empty) at the place "here": "=" and the value read, or "!" and
+// the failure. Whole numbers lie in [-5, 10] (fallback 3), numbers in
+// [0.5, 2] (fallback 1), texts have at most 4 bytes (fallback "fb").
+std::string Read(const QString& getter, const QString& member, bool required, bool lieBetween) {
+  const std::string text = member.isEmpty() ? "{}" : "{\"x\": " + member.toStdString() + "}";
+  rapidjson::Document doc;
+  kit::json::Parse(doc, text);
+  const kit::json::Wording wording{lieBetween, lieBetween ? "a list" : "an array"};
+  const std::string where = "here";
+  try {
+    if (getter == "integer") {
+      return "=" + std::to_string(kit::json::Integer(doc, "x", where, -5, 10,
+                                                     required ? std::nullopt : std::optional<std::int64_t>(3), wording));
+    }
+    if (getter == "number") {
+      const double d =
+          kit::json::Number(doc, "x", where, 0.5, 2.0, required ? std::nullopt : std::optional<double>(1.0), wording);
+      char buf[32];
+      return "=" + std::string(buf, std::to_chars(buf, buf + sizeof(buf), d).ptr);
+    }
+    if (getter == "text") {
+      return "=" + kit::json::Text(doc, "x", where, required ? std::nullopt : std::optional<std::string_view>("fb"), 4);
+    }
+    if (getter == "bool") {
+      return kit::json::Bool(doc, "x", where, required ? std::nullopt : std::optional<bool>(false)) ? "=true" : "=false";
+    }
+    if (getter == "array") {
+      const kit::json::Value* a = kit::json::OptionalArray(doc, "x", where, wording);
+      return a ? "=" + std::to_string(a->Size()) + " items" : "=none";
+    }
+    if (getter == "object") return "=" + std::to_string(kit::json::Object(doc, "x", where).MemberCount()) + " members";
+  } catch (const kit::json::Error& e) {
+    if (e.Where() != where) return "!wrong place: " + e.Where();
+    return "!" + e.What();
+  }
+  return "!no such getter";
+}
+
+}  // namespace
 
 class TestKit : public QObject {
   Q_OBJECT
@@ -108,6 +158,194 @@ class TestKit : public QObject {
     const auto [d, n] = kit::path::split(path.toStdString());
     QCOMPARE(QString::fromStdString(d), dir);
     QCOMPARE(QString::fromStdString(n), name);
+  }
+
+  // Each getter reads what its type and range allow and words the rest.
+  void jsonGetters_data() {
+    QTest::addColumn<QString>("getter");
+    QTest::addColumn<QString>("member");  // empty: absent
+    QTest::addColumn<bool>("required");
+    QTest::addColumn<bool>("lieBetween");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* tag, const char* getter, const char* member, bool required, bool lieBetween,
+                        const char* expected) {
+      QTest::newRow(tag) << getter << member << required << lieBetween << expected;
+    };
+    row("integer", "integer", "7", true, false, "=7");
+    row("integer at low end", "integer", "-5", true, false, "=-5");
+    row("integer at high end", "integer", "10", true, false, "=10");
+    row("integer written as a real", "integer", "2.0", true, false, "=2");
+    row("integer above", "integer", "11", true, false, "!\"x\" must be a whole number from -5 to 10");
+    row("integer below", "integer", "-6", true, false, "!\"x\" must be a whole number from -5 to 10");
+    row("integer with a fraction", "integer", "2.5", true, false, "!\"x\" must be a whole number from -5 to 10");
+    row("integer as text", "integer", "\"7\"", true, false, "!\"x\" must be a whole number from -5 to 10");
+    row("integer beyond 64 bits", "integer", "18446744073709551615", true, false,
+        "!\"x\" must be a whole number from -5 to 10");
+    row("integer too large to be exact", "integer", "1e300", true, false,
+        "!\"x\" must be a whole number from -5 to 10");
+    row("integer absent", "integer", "", false, false, "=3");
+    row("integer null", "integer", "null", false, false, "=3");
+    row("integer required", "integer", "", true, false, "!\"x\" is missing");
+    row("integer above, between", "integer", "11", true, true, "!\"x\" must lie between -5 and 10");
+    row("integer fraction, between", "integer", "2.5", true, true, "!\"x\" must be a whole number");
+    row("number", "number", "1.25", true, false, "=1.25");
+    row("number at low end", "number", "0.5", true, false, "=0.5");
+    row("number above", "number", "2.5", true, false, "!\"x\" must be a number from 0.5 to 2");
+    row("number as text", "number", "\"1\"", true, false, "!\"x\" must be a number from 0.5 to 2");
+    row("number below, between", "number", "0.25", true, true, "!\"x\" must lie between 0.5 and 2");
+    row("number as text, between", "number", "true", true, true, "!\"x\" must be a number");
+    row("number absent", "number", "", false, false, "=1");
+    row("text", "text", "\"abcd\"", true, false, "=abcd");
+    row("text too long", "text", "\"abcde\"", true, false, "!\"x\" is longer than 4 bytes");
+    row("text as number", "text", "5", true, false, "!\"x\" must be text");
+    row("text absent", "text", "", false, false, "=fb");
+    row("text required", "text", "null", true, false, "!\"x\" is missing");
+    row("bool", "bool", "true", true, false, "=true");
+    row("bool as number", "bool", "1", true, false, "!\"x\" must be true or false");
+    row("bool absent", "bool", "", false, false, "=false");
+    row("array", "array", "[1, 2]", true, false, "=2 items");
+    row("array absent", "array", "", true, false, "=none");
+    row("array as object", "array", "{}", true, false, "!\"x\" must be an array");
+    row("array as object, list", "array", "{}", true, true, "!\"x\" must be a list");
+    row("object", "object", "{\"a\": 1}", true, false, "=1 members");
+    row("object as array", "object", "[]", true, false, "!\"x\" must be an object");
+    row("object absent", "object", "", true, false, "!\"x\" must be an object");
+  }
+
+  void jsonGetters() {
+    QFETCH(QString, getter);
+    QFETCH(QString, member);
+    QFETCH(bool, required);
+    QFETCH(bool, lieBetween);
+    QFETCH(QString, expected);
+    QCOMPARE(QString::fromStdString(Read(getter, member, required, lieBetween)), expected);
+  }
+
+  // Numbers read exactly, whatever their form, without reading out of bounds
+  // (the reader's own exact conversion did on the "huge mantissa" row); whole
+  // numbers keep an integer type.
+  void jsonNumbers_data() {
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("expected");  // type and shortest text, or "!" and the failure
+    QTest::newRow("small") << "7" << "uint 7";
+    QTest::newRow("negative") << "-7" << "int -7";
+    QTest::newRow("largest unsigned") << "18446744073709551615" << "uint 18446744073709551615";
+    QTest::newRow("smallest signed") << "-9223372036854775808" << "int -9223372036854775808";
+    QTest::newRow("beyond 64 bits") << "18446744073709551616" << "real 18446744073709551616";
+    QTest::newRow("tenth") << "0.1" << "real 0.1";
+    QTest::newRow("near a power of two") << "2.220446049250313e-16" << "real 2.220446049250313e-16";
+    QTest::newRow("huge mantissa") << "128.74836467836484838364836483643636483648e-336" << "real 0";
+    QTest::newRow("zero, large exponent") << "0e100" << "real 0";
+    QTest::newRow("smallest subnormal") << "5e-324" << "real 5e-324";
+    QTest::newRow("below the smallest") << "-1e-400" << "real -0";
+    QTest::newRow("largest") << "1.7976931348623157e308" << "real 1.7976931348623157e+308";
+    QTest::newRow("beyond the largest") << "2e308" << "!not valid JSON (Number too big to be stored in double.)";
+    QTest::newRow("far beyond") << "1e400" << "!not valid JSON (Number too big to be stored in double.)";
+  }
+
+  void jsonNumbers() {
+    QFETCH(QString, number);
+    QFETCH(QString, expected);
+    rapidjson::Document doc;
+    std::string got;
+    try {
+      kit::json::Parse(doc, "[" + number.toStdString() + "]");
+      const kit::json::Value& v = doc[0];
+      char buf[40];
+      if (v.IsUint64()) {
+        got = "uint " + std::to_string(v.GetUint64());
+      } else if (v.IsInt64()) {
+        got = "int " + std::to_string(v.GetInt64());
+      } else {
+        got = "real " + std::string(buf, std::to_chars(buf, buf + sizeof(buf), v.GetDouble()).ptr);
+      }
+    } catch (const kit::json::Error& e) {
+      got = "!" + e.What();
+    }
+    QCOMPARE(QString::fromStdString(got), expected);
+  }
+
+  // Documents that do not parse fail at their offset; deep nesting does not
+  // exhaust the stack. A failure's what() reads "where: what".
+  void jsonParseFailures_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("cut short") << QByteArray("{\"a\": [1, 2");
+    QTest::newRow("text after the document") << QByteArray("{} {}");
+    QTest::newRow("not UTF-8") << QByteArray("{\"a\": \"\xff\"}");
+    QTest::newRow("NaN") << QByteArray("{\"a\": NaN}");
+    QTest::newRow("number beyond a double") << QByteArray("{\"a\": 1e400}");
+    QTest::newRow("deep nesting") << QByteArray(200000, '[');
+  }
+
+  void jsonParseFailures() {
+    QFETCH(QByteArray, text);
+    rapidjson::Document doc;
+    try {
+      kit::json::Parse(doc, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+      QFAIL("parsed");
+    } catch (const kit::json::Error& e) {
+      QVERIFY2(e.Where().rfind("offset ", 0) == 0, e.what());
+      QVERIFY2(e.What().rfind("not valid JSON (", 0) == 0, e.what());
+      QCOMPARE(std::string(e.what()), e.Where() + ": " + e.What());
+    }
+  }
+
+  // A write replaces the whole file and leaves nothing else in its folder; a
+  // write that fails names the file, leaves what was there and no temporary file.
+  void atomicWrites() {
+    QTemporaryDir dir;
+    const fs::path folder = dir.path().toStdString();
+    const fs::path target = folder / "settings.json";
+    kit::WriteFileAtomically(target, "a longer first version");
+    kit::WriteFileAtomically(target, "short");
+    QCOMPARE(kit::ReadWholeFile(target, 100), std::string("short"));
+
+    const fs::path blocked = folder / "blocked.json";  // a folder the rename cannot replace
+    fs::create_directory(blocked);
+    std::ofstream(blocked / "keep") << "kept";
+    for (const fs::path& bad : {blocked, folder / "missing" / "x.json"}) {
+      try {
+        kit::WriteFileAtomically(bad, "new");
+        QFAIL("written");
+      } catch (const std::runtime_error& e) {
+        QVERIFY2(std::string(e.what()).find(bad.filename().string()) != std::string::npos, e.what());
+      }
+    }
+    QCOMPARE(kit::ReadWholeFile(blocked / "keep", 100), std::string("kept"));
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    QCOMPARE(names, (std::vector<std::string>{"blocked.json", "settings.json"}));
+  }
+
+  void wholeFileReads_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("maxBytes");
+    QTest::addColumn<QString>("expected");  // the text, or "!" and part of the failure
+    QTest::newRow("at the limit") << "five.txt" << 5 << "12345";
+    QTest::newRow("over the limit") << "five.txt" << 4 << "!is too large (5 bytes)";
+    QTest::newRow("missing") << "none.txt" << 5 << "!is not a readable file";
+    QTest::newRow("a folder") << "sub" << 5 << "!is not a readable file";
+  }
+
+  void wholeFileReads() {
+    QFETCH(QString, name);
+    QFETCH(int, maxBytes);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const fs::path folder = dir.path().toStdString();
+    std::ofstream(folder / "five.txt") << "12345";
+    fs::create_directory(folder / "sub");
+    std::string got;
+    try {
+      got = kit::ReadWholeFile(folder / name.toStdString(), static_cast<std::uintmax_t>(maxBytes));
+    } catch (const std::runtime_error& e) {
+      QVERIFY2(expected.startsWith("!") && QString(e.what()).contains(expected.mid(1)), e.what());
+      QVERIFY2(QString(e.what()).contains(name), e.what());
+      return;
+    }
+    QCOMPARE(QString::fromStdString(got), expected);
   }
 
   // Lines written piecewise by several threads come out whole.

@@ -7,6 +7,7 @@
 // advances the clock.
 
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,6 +21,7 @@
 #include "CL/Events.h"
 #include "DemoShow.h"
 #include "engine/ShowFile.h"
+#include "kit/Log.h"
 #include "notify/EventObserver.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
@@ -31,14 +33,30 @@ namespace fs = std::filesystem;
 using notify::PlayerEvent;
 
 struct Event {
-  int id = 0;
+  PlayerEvent event = PlayerEvent::PlaybackStarted;
   int value = 0;
   std::string text;
   bool operator==(const Event&) const = default;
 };
 
+// For failure messages only.
+inline const char* Name(PlayerEvent event) {
+  static constexpr const char* kNames[] = {
+      "PlaybackStarted", "PlaybackStopped",    "PlaybackPaused",      "PlaybackFading",   "StatusFlowControl",
+      "Key",             "Tempo",              "Meter",               "Transposition",    "TempoScale",
+      "BarBeat",         "Marker",             "PageNum",             "Playhead",         "SongTitle",
+      "SongLoaded",      "LearnedMIDICommand", "MIDICommandCanceled", "MidiNotification", "VampOn",
+      "VampOff",         "StatusVolume"};
+  static_assert(std::size(kNames) == notify::kPlayerEventCount);
+  const auto i = static_cast<std::size_t>(event);
+  return i < std::size(kNames) ? kNames[i] : "?";
+}
+
+inline char* toString(const PlayerEvent& e) { return QTest::toString(Name(e)); }
+
 inline char* toString(const Event& e) {
-  return QTest::toString(QString("(%1, %2, \"%3\")").arg(e.id).arg(e.value).arg(QString::fromStdString(e.text)));
+  return QTest::toString(
+      QString("(%1, %2, \"%3\")").arg(Name(e.event)).arg(e.value).arg(QString::fromStdString(e.text)));
 }
 
 // Every player event, registered under its own number.
@@ -61,15 +79,15 @@ class EventRecorder {
     return events_;
   }
 
-  static std::vector<int> Ids(const std::vector<Event>& events) {
-    std::vector<int> ids;
-    for (const auto& e : events) ids.push_back(e.id);
-    return ids;
+  static std::vector<PlayerEvent> Kinds(const std::vector<Event>& events) {
+    std::vector<PlayerEvent> kinds;
+    for (const auto& e : events) kinds.push_back(e.event);
+    return kinds;
   }
   static std::vector<Event> Of(const std::vector<Event>& events, PlayerEvent kind) {
     std::vector<Event> out;
     for (const auto& e : events) {
-      if (e.id == static_cast<int>(kind)) out.push_back(e);
+      if (e.event == kind) out.push_back(e);
     }
     return out;
   }
@@ -88,12 +106,29 @@ class EventRecorder {
   static void OnEvent(int id, int value, const char* text, void* context) {
     auto* self = static_cast<EventRecorder*>(context);
     std::lock_guard lock(self->mutex_);
-    self->events_.push_back({id, value, text ? text : ""});
+    self->events_.push_back({static_cast<PlayerEvent>(id), value, text ? text : ""});
   }
 
   mutable std::mutex mutex_;
   std::vector<Event> events_;
   notify::EventObserver observer_;
+};
+
+// The lines logged while it lives, instead of standard error.
+class LogCapture {
+ public:
+  LogCapture() {
+    kit::SetLogSink([this](kit::LogLevel, std::string_view, std::string_view text) { lines_.emplace_back(text); });
+  }
+  ~LogCapture() { kit::SetLogSink({}); }
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+
+  // Called by the log under its lock: read only once the logging thread is done.
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+ private:
+  std::vector<std::string> lines_;
 };
 
 struct OscCall {

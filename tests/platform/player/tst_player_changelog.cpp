@@ -163,7 +163,7 @@ void TstPlayerChangeLog::editsReachPlaybackOnLoadNewChangeLog() {
   engine.LoadNewChangeLog();
   f.Pump();
   QCOMPARE(EventRecorder::Of(rec.Take(), PlayerEvent::StatusFlowControl),
-           (std::vector<Event>{{4, 0, "ClearPickupBeat"}}));
+           (std::vector<Event>{{PlayerEvent::StatusFlowControl, 0, "ClearPickupBeat"}}));
   f.Advance(2000);
   QCOMPARE(engine.GetTickIndex(), 10500u);
 }

@@ -15,7 +15,10 @@ namespace {
 
 class FakeMidi final : public vand::player::MidiBackend {
  public:
-  std::vector<MidiEndPoint> ListSources() override { return sources; }
+  std::vector<MidiEndPoint> ListSources() override {
+    if (!listError.empty()) throw std::runtime_error(listError);
+    return sources;
+  }
   bool Open(const MidiEndPoint& source, MessageHandler handler) override {
     if (refuse) return false;
     opened = source.GetSourceName();
@@ -33,6 +36,7 @@ class FakeMidi final : public vand::player::MidiBackend {
   std::vector<MidiEndPoint> sources{{"Keyboard", "20:0"}, {"Pads", "24:0"}};
   std::string opened;
   bool refuse = false;
+  std::string listError;  // non-empty: listing throws this
 
  private:
   MessageHandler handler_;
@@ -53,6 +57,8 @@ class TstPlayerMidi : public QObject {
   void assignedMessagesRunCommands();
   void savedSourceIsReopened();
   void brokenSettingsAreIgnored();
+  void backendFailuresAreLogged_data();
+  void backendFailuresAreLogged();
 };
 
 void TstPlayerMidi::commandTable() {
@@ -219,8 +225,11 @@ void TstPlayerMidi::brokenSettingsAreIgnored() {
   Fixture f(SimpleShow({SimpleSong("1", 2)}));
   fs::create_directories(f.dataFolder / "pelorin2");
   std::ofstream(f.dataFolder / "pelorin2" / "midi.json") << R"({"source": 5, "commands": [)";
+  LogCapture log;
   auto& engine = f.Start(nullptr, std::make_shared<FakeMidi>());
   QVERIFY(engine.GetLearnedCommands().empty());
+  QCOMPARE(log.Lines().size(), std::size_t(1));
+  QVERIFY2(log.Lines()[0].rfind("Ignoring the MIDI settings in ", 0) == 0, log.Lines()[0].c_str());
   engine.SetMidiCommand(0, 0x90, 0, 60);  // and they are written anew
   auto settings = vand::player::ReadMidiSettings(f.dataFolder / "pelorin2" / "midi.json");
   QCOMPARE(settings.commands.size(), std::size_t(1));
@@ -231,6 +240,33 @@ void TstPlayerMidi::brokenSettingsAreIgnored() {
   settings = vand::player::ReadMidiSettings(deep);
   QVERIFY(settings.source.empty());
   QVERIFY(settings.commands.empty());
+}
+
+// A failure the engine recovers from still leaves a line saying what failed.
+void TstPlayerMidi::backendFailuresAreLogged_data() {
+  QTest::addColumn<QString>("failure");
+  QTest::addColumn<QString>("line");
+  QTest::newRow("listing throws") << "list" << "pelorin2: cannot list the MIDI sources: no sequencer";
+  QTest::newRow("opening refused") << "open" << "pelorin2: cannot open the MIDI source Pads";
+  QTest::newRow("saving fails") << "save" << "pelorin2: the MIDI settings were not saved: ";
+}
+
+void TstPlayerMidi::backendFailuresAreLogged() {
+  QFETCH(QString, failure);
+  QFETCH(QString, line);
+  Fixture f(SimpleShow({SimpleSong("1", 2)}));
+  auto midi = std::make_shared<FakeMidi>();
+  auto& engine = f.Start(nullptr, midi);
+  if (failure == "list") midi->listError = "no sequencer";
+  if (failure == "open") midi->refuse = true;
+  if (failure == "save") fs::create_directories(f.dataFolder / "pelorin2" / "midi.json" / "in the way");
+  LogCapture log;
+  if (failure == "list") QVERIFY(engine.GetMidiSources().empty());
+  if (failure == "open") engine.SetMidiSource(1);
+  if (failure == "save") engine.SetMidiCommand(0, 0x90, 0, 60);
+  QVERIFY(!engine.HasMidiSource());
+  QCOMPARE(log.Lines().size(), std::size_t(1));
+  QVERIFY2(QString::fromStdString(log.Lines()[0]).startsWith(line), log.Lines()[0].c_str());
 }
 
 QTEST_MAIN(TstPlayerMidi)

@@ -54,6 +54,7 @@ void TstPlayerShowFile::refusals_data() {
   QTest::addColumn<QString>("error");
 
   QTest::newRow("not json") << "{\"showName\": " << "not valid JSON";
+  QTest::newRow("text after the document") << Show(Song("")) + " {}" << "not valid JSON";
   QTest::newRow("not an object") << "[]" << "top level must be an object";
   QTest::newRow("no song list") << R"({"showName": "S"})" << "\"songs\" must be a list";
   QTest::newRow("no songs") << Show("") << "the show has no songs";

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "PlayerFixture.h"
+#include "engine/Transport.h"
 
 using namespace player_test;
 using namespace std::chrono_literals;
@@ -203,29 +204,50 @@ void TstPlayerThreads::startupFailures() {
   engine.ThrowIfThreadExceptions();  // once only
 }
 
+// Once the engine is gone no callback runs: none is still running when
+// reset() returns, and none starts in the two playhead periods after it (a
+// clock of the same kind measures them, so the wait is on a condition).
 void TstPlayerThreads::destroyWhilePlaying() {
   Fixture f(SimpleShow({SimpleSong("1", 60)}));
-  std::atomic<bool> destroyed{false};
-  std::atomic<int> late{0};
   struct Watch {
-    std::atomic<bool>* destroyed;
-    std::atomic<int>* late;
-  } watch{&destroyed, &late};
+    std::atomic<bool> destroyed{false};
+    std::atomic<int> running{0};
+    std::atomic<int> calls{0};
+    std::atomic<int> late{0};
+  } watch;
   notify::EventObserver observer;
   observer.SetCallbackFunc(
       [](int, int, const char*, void* context) {
         auto* w = static_cast<Watch*>(context);
-        if (w->destroyed->load()) ++*w->late;
+        ++w->running;
+        ++w->calls;
+        if (w->destroyed.load()) ++w->late;
+        --w->running;
       },
       &watch);
-  observer.RegisterPlayhead(13);
-  observer.RegisterPlaybackStopped(1);
+  observer.Register(PlayerEvent::Playhead, 0);
+  observer.Register(PlayerEvent::PlaybackStopped, 1);
   auto engine = RealEngine(f);
   engine->Play();
   QVERIFY(WaitFor([&] { return engine->GetTickIndex() > 100; }));
+  QVERIFY(watch.calls.load() > 0);  // the watch sees the playhead while playing
+
   engine.reset();
-  destroyed.store(true);
-  QCOMPARE(late.load(), 0);
+  watch.destroyed.store(true);
+  QCOMPARE(watch.running.load(), 0);
+
+  struct Witness final : vand::player::BlockSink {
+    std::atomic<std::int64_t> frames{0};
+    void RunBlock(std::int64_t n) override { frames += n; }
+    void OnClockFailure(std::exception_ptr) override {}
+  } witness;
+  constexpr int kRate = 48000;
+  const auto twoPeriods = static_cast<std::int64_t>(2 * vand::player::Transport::kPlayheadPeriodMs * kRate / 1000);
+  vand::player::NullClock clock;
+  clock.Start(witness, kRate);
+  QVERIFY(WaitFor([&] { return witness.frames.load() > twoPeriods; }));
+  clock.Stop();
+  QCOMPARE(watch.late.load(), 0);
 }
 
 void TstPlayerThreads::destroyedFromItsOwnCallback() {
@@ -247,7 +269,6 @@ void TstPlayerThreads::destroyedFromItsOwnCallback() {
   QVERIFY(!*holder);
 }
 
-QTEST_MAIN(TstPlayerThreads)
 void TstPlayerThreads::silentClockOutlivesAFailedBlock() {
   // A sink whose second block throws: the clock reports it and keeps running.
   struct Sink final : vand::player::BlockSink {
@@ -265,4 +286,5 @@ void TstPlayerThreads::silentClockOutlivesAFailedBlock() {
   QCOMPARE(sink.failures.load(), 1);
 }
 
+QTEST_MAIN(TstPlayerThreads)
 #include "tst_player_threads.moc"

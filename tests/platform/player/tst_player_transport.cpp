@@ -10,7 +10,6 @@ using E = notify::PlayerEvent;
 
 namespace {
 
-int Id(E e) { return static_cast<int>(e); }
 
 CL::ChangeLog LogFor(const std::string& song, std::vector<std::unique_ptr<cmn::VandEvent>> events) {
   CL::ChangeLog log;
@@ -75,7 +74,10 @@ void TstPlayerTransport::startAnnouncesTheFirstPlayableSong() {
   // Song 1 is skipped: song 2 is current from construction on.
   QCOMPARE(engine.GetCurrentSongNumber(), std::string("2"));
   auto events = rec.Take();
-  QCOMPARE(EventRecorder::Ids(events), (std::vector<int>{14, 15, 9, 8, 5, 6, 7, 4, 20, 12, 10, 11, 13, 21}));
+  const std::vector<E> expected{E::SongTitle, E::SongLoaded, E::TempoScale,        E::Transposition, E::Key,
+                                E::Tempo,     E::Meter,      E::StatusFlowControl, E::VampOff,       E::PageNum,
+                                E::BarBeat,   E::Marker,     E::Playhead,          E::StatusVolume};
+  QCOMPARE(EventRecorder::Kinds(events), expected);
   QCOMPARE(EventRecorder::Texts(events, E::SongLoaded), std::vector<std::string>{"2"});
   QCOMPARE(EventRecorder::Values(events, E::StatusVolume), std::vector<int>{1000});
   QVERIFY(engine.IsStopped());
@@ -98,9 +100,20 @@ void TstPlayerTransport::loadSongRaisesTheDocumentedSequence() {
   QCOMPARE(engine.GetCurrentSongNumber(), std::string("2"));
   f.Pump();
   const std::vector<Event> expected{
-      {1, 0, ""},      {14, 0, "Overture"}, {15, 0, "2"},       {9, 0, "100%"},  {8, 0, ""},
-      {5, 0, "Eb"},    {6, 0, "92.5"},      {7, 0, "4/4"},      {4, 0, "ClearPickupBeat"},
-      {20, 0, ""},     {12, 7, ""},         {10, 0, "0001 01"}, {11, 0, ""},     {13, 0, ""},
+      {E::PlaybackStopped, 0, ""},
+      {E::SongTitle, 0, "Overture"},
+      {E::SongLoaded, 0, "2"},
+      {E::TempoScale, 0, "100%"},
+      {E::Transposition, 0, ""},
+      {E::Key, 0, "Eb"},
+      {E::Tempo, 0, "92.5"},
+      {E::Meter, 0, "4/4"},
+      {E::StatusFlowControl, 0, "ClearPickupBeat"},
+      {E::VampOff, 0, ""},
+      {E::PageNum, 7, ""},
+      {E::BarBeat, 0, "0001 01"},
+      {E::Marker, 0, ""},
+      {E::Playhead, 0, ""},
   };
   QCOMPARE(rec.Take(), expected);
   QVERIFY(engine.IsStopped());
@@ -114,7 +127,7 @@ void TstPlayerTransport::playheadEveryFortyMilliseconds() {
   rec.Clear();
   engine.Play();
   f.Pump();
-  QCOMPARE(EventRecorder::Ids(rec.Take()), std::vector<int>{0});
+  QCOMPARE(EventRecorder::Kinds(rec.Take()), std::vector<E>{E::PlaybackStarted});
   f.Advance(400);
   auto ticks = EventRecorder::Values(rec.Take(), E::Playhead);
   QCOMPARE(ticks, (std::vector<int>{40, 80, 120, 160, 200, 240, 280, 320, 360, 400}));
@@ -219,7 +232,10 @@ void TstPlayerTransport::repeatPlaysItsPasses() {
   QCOMPARE(engine.GetTickIndex(), 6000u);
   auto events = rec.Take();
   auto flow = EventRecorder::Of(events, E::StatusFlowControl);
-  const std::vector<Event> expected{{4, 3, "Repeat"}, {4, 2, "Repeat"}, {4, 1, "Repeat"}, {4, 0, "ClearPickupBeat"}};
+  const std::vector<Event> expected{{E::StatusFlowControl, 3, "Repeat"},
+                                    {E::StatusFlowControl, 2, "Repeat"},
+                                    {E::StatusFlowControl, 1, "Repeat"},
+                                    {E::StatusFlowControl, 0, "ClearPickupBeat"}};
   QCOMPARE(flow, expected);
   // A repeat does not light the continue button.
   QVERIFY(EventRecorder::Of(events, E::VampOn).empty());
@@ -235,7 +251,8 @@ void TstPlayerTransport::vampLoopsUntilExitAtEndOfPass() {
   f.Advance(2000 + 5 * 2000 + 500);  // the sixth pass, 500 in
   QCOMPARE(engine.GetTickIndex(), 2500u);
   auto events = rec.Take();
-  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl), (std::vector<Event>{{4, 0, "Vamp"}}));
+  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl),
+           (std::vector<Event>{{E::StatusFlowControl, 0, "Vamp"}}));
   QCOMPARE(EventRecorder::Of(events, E::VampOn).size(), std::size_t(1));
 
   engine.FlowControlExit();
@@ -244,7 +261,8 @@ void TstPlayerTransport::vampLoopsUntilExitAtEndOfPass() {
   f.Advance(1000);
   QCOMPARE(engine.GetTickIndex(), 4500u);
   events = rec.Take();
-  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl), (std::vector<Event>{{4, 0, "ClearPickupBeat"}}));
+  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl),
+           (std::vector<Event>{{E::StatusFlowControl, 0, "ClearPickupBeat"}}));
   QCOMPARE(EventRecorder::Of(events, E::VampOff).size(), std::size_t(1));
 
   // Continue while playing inside a vamp acts as the exit.
@@ -280,7 +298,8 @@ void TstPlayerTransport::skipPlaysThroughOrJumpsOnContinue() {
   f.Pump();
   QCOMPARE(engine.GetTickIndex(), 6000u);
   auto events = rec.Take();
-  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl), (std::vector<Event>{{4, 0, "ClearPickupBeat"}}));
+  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl),
+           (std::vector<Event>{{E::StatusFlowControl, 0, "ClearPickupBeat"}}));
   QCOMPARE(EventRecorder::Of(events, E::VampOff).size(), std::size_t(1));
   QCOMPARE(EventRecorder::Values(events, E::Playhead), std::vector<int>{6000});
   QVERIFY(engine.GetIsPlaying());
@@ -305,11 +324,12 @@ void TstPlayerTransport::caesuraHoldsAndReleases() {
   QVERIFY(engine.GetIsPaused());
   QVERIFY(!engine.IsStopped());
   auto events = rec.Take();
-  auto ids = EventRecorder::Ids(events);
-  auto paused = std::find(ids.begin(), ids.end(), Id(E::PlaybackPaused));
-  auto flow = std::find(ids.begin(), ids.end(), Id(E::StatusFlowControl));
+  auto ids = EventRecorder::Kinds(events);
+  auto paused = std::find(ids.begin(), ids.end(), E::PlaybackPaused);
+  auto flow = std::find(ids.begin(), ids.end(), E::StatusFlowControl);
   QVERIFY(paused != ids.end() && flow != ids.end() && paused < flow);
-  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl), (std::vector<Event>{{4, 0, "Caesura"}}));
+  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl),
+           (std::vector<Event>{{E::StatusFlowControl, 0, "Caesura"}}));
   QCOMPARE(EventRecorder::Of(events, E::VampOn).size(), std::size_t(1));
   QCOMPARE(EventRecorder::Values(events, E::Playhead).back(), 3000);
   // The OSC event at the hold waits for the application to send it on release.
@@ -322,8 +342,9 @@ void TstPlayerTransport::caesuraHoldsAndReleases() {
   f.Advance(100);
   QCOMPARE(engine.GetTickIndex(), 3100u);
   events = rec.Take();
-  QCOMPARE(EventRecorder::Ids(events).front(), Id(E::PlaybackStarted));
-  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl), (std::vector<Event>{{4, 0, "ClearPickupBeat"}}));
+  QCOMPARE(EventRecorder::Kinds(events).front(), E::PlaybackStarted);
+  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl),
+           (std::vector<Event>{{E::StatusFlowControl, 0, "ClearPickupBeat"}}));
   QCOMPARE(EventRecorder::Of(events, E::VampOff).size(), std::size_t(1));
   QCOMPARE(EventRecorder::Values(events, E::Marker), std::vector<int>{3000});  // after the release
   QVERIFY(osc->Take().empty());                                               // not sent twice
@@ -461,8 +482,12 @@ void TstPlayerTransport::seekKeepsStateAndClearsFlow() {
   QVERIFY(engine.GetIsPlaying());
   QCOMPARE(engine.GetTickIndex(), 5000u);
   auto events = rec.Take();
-  const std::vector<Event> expected{{4, 0, "ClearPickupBeat"}, {20, 0, ""},  {12, 2, ""},
-                                    {10, 0, "0003 03"},        {11, 5000, ""}, {13, 5000, ""}};
+  const std::vector<Event> expected{{E::StatusFlowControl, 0, "ClearPickupBeat"},
+                                    {E::VampOff, 0, ""},
+                                    {E::PageNum, 2, ""},
+                                    {E::BarBeat, 0, "0003 03"},
+                                    {E::Marker, 5000, ""},
+                                    {E::Playhead, 5000, ""}};
   QCOMPARE(events, expected);
 
   // Seeking past the end clamps to the end; seeking while stopped keeps it stopped.
@@ -529,7 +554,7 @@ void TstPlayerTransport::fadeOutThenPauseAndCancel() {
   int done = 0;
   engine.Fade([&] { ++done; }, 1.0f);
   f.Advance(500);
-  QCOMPARE(EventRecorder::Ids(rec.Take()).front(), Id(E::PlaybackFading));
+  QCOMPARE(EventRecorder::Kinds(rec.Take()).front(), E::PlaybackFading);
   QVERIFY(engine.GetOutputGain() > 0.0 && engine.GetOutputGain() < 1.0);
   QCOMPARE(done, 0);
   f.Advance(500);
@@ -603,7 +628,7 @@ void TstPlayerTransport::fadeToRampsTheMaster() {
   engine.FadeTo([&] { ++done; }, 0.5f, 0.25f);
   f.Advance(500);
   auto events = rec.Take();
-  QCOMPARE(EventRecorder::Ids(events).front(), Id(E::PlaybackFading));
+  QCOMPARE(EventRecorder::Kinds(events).front(), E::PlaybackFading);
   auto volumes = EventRecorder::Values(events, E::StatusVolume);
   QCOMPARE(volumes.size(), std::size_t(10));  // one every 50 ms
   QVERIFY(std::is_sorted(volumes.rbegin(), volumes.rend()));
@@ -690,7 +715,7 @@ void TstPlayerTransport::shutdownStopsAndSilences() {
   f.Advance(100);
   rec.Clear();
   engine.Shutdown();
-  QCOMPARE(EventRecorder::Ids(rec.Take()), std::vector<int>{Id(E::PlaybackStopped)});
+  QCOMPARE(EventRecorder::Kinds(rec.Take()), std::vector<E>{E::PlaybackStopped});
   engine.Shutdown();  // idempotent
   engine.Play();      // does nothing now
   f.Advance(100);

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "CL/Properties.h"
 #include "cmn/EventCodes.h"
@@ -181,5 +182,30 @@ class UnknownEvent final : public cmn::VandEvent {
 
 // A copy of any event record, keeping its dynamic type.
 std::shared_ptr<cmn::VandEvent> CopyVandEvent(const cmn::VandEvent& event);
+
+// The record class of each song event code, in one place: returns
+// f(std::type_identity<Record>{}) for a song event code, otherwise() for any
+// other code.
+template <class F, class G>
+decltype(auto) WithRecordType(unsigned char code, F&& f, G&& otherwise) {
+  switch (code) {
+    case codes::kVamp: return f(std::type_identity<Vamp>{});
+    case codes::kRepeat: return f(std::type_identity<Repeat>{});
+    case codes::kCut: return f(std::type_identity<Cut>{});
+    case codes::kTranspose: return f(std::type_identity<Transpose>{});
+    case codes::kTempoScale: return f(std::type_identity<TempoScale>{});
+    case codes::kMarker: return f(std::type_identity<Marker>{});
+    case codes::kClick: return f(std::type_identity<Click>{});
+    case codes::kFermata: return f(std::type_identity<Fermata>{});
+    case codes::kCaesura: return f(std::type_identity<Caesura>{});
+    case codes::kOsc: return f(std::type_identity<Osc>{});
+    default: return otherwise();
+  }
+}
+
+// A default record of the class that stores `code` in a song; null for other codes.
+std::unique_ptr<cmn::VandEvent> MakeSongRecord(unsigned char code);
+// True when `event` is of the record class its code is stored as.
+bool IsRecordOfItsCode(const cmn::VandEvent& event);
 
 }  // namespace CL

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "CL/EventSequence.h"
@@ -21,28 +22,28 @@ class SongLog {
   SongLog(SongLog&&) noexcept = default;
   SongLog& operator=(SongLog&&) noexcept = default;
 
-  const EventSequence<Fermata>& GetFermatas() const { return fermatas_; }
-  const EventSequence<Vamp>& GetVamps() const { return vamps_; }
-  const EventSequence<Cut>& GetCuts() const { return cuts_; }
-  const EventSequence<Repeat>& GetRepeats() const { return repeats_; }
-  const EventSequence<Transpose>& GetTranspositions() const { return transpositions_; }
-  const EventSequence<Click>& GetClicks() const { return clicks_; }
-  const EventSequence<TempoScale>& GetTempoScales() const { return tempoScales_; }
-  const EventSequence<Osc>& GetOscs() const { return oscs_; }
-  const MarkerSequence& GetMarkers() const { return markers_; }
-  const EventSequence<Caesura>& GetDisplayCaesurasRef() const { return caesuras_; }
+  const EventSequence<Fermata>& GetFermatas() const { return Of<Fermata>(); }
+  const EventSequence<Vamp>& GetVamps() const { return Of<Vamp>(); }
+  const EventSequence<Cut>& GetCuts() const { return Of<Cut>(); }
+  const EventSequence<Repeat>& GetRepeats() const { return Of<Repeat>(); }
+  const EventSequence<Transpose>& GetTranspositions() const { return Of<Transpose>(); }
+  const EventSequence<Click>& GetClicks() const { return Of<Click>(); }
+  const EventSequence<TempoScale>& GetTempoScales() const { return Of<TempoScale>(); }
+  const EventSequence<Osc>& GetOscs() const { return Of<Osc>(); }
+  const MarkerSequence& GetMarkers() const { return Of<Marker>(); }
+  const EventSequence<Caesura>& GetDisplayCaesurasRef() const { return Of<Caesura>(); }
   const EventSequence<UnknownEvent>& GetUnknownEvents() const { return unknown_; }
 
-  EventSequence<Fermata>& GetFermatas() { return fermatas_; }
-  EventSequence<Vamp>& GetVamps() { return vamps_; }
-  EventSequence<Cut>& GetCuts() { return cuts_; }
-  EventSequence<Repeat>& GetRepeats() { return repeats_; }
-  EventSequence<Transpose>& GetTranspositions() { return transpositions_; }
-  EventSequence<Click>& GetClicks() { return clicks_; }
-  EventSequence<TempoScale>& GetTempoScales() { return tempoScales_; }
-  EventSequence<Osc>& GetOscs() { return oscs_; }
-  MarkerSequence& GetMarkers() { return markers_; }
-  EventSequence<Caesura>& GetDisplayCaesurasRef() { return caesuras_; }
+  EventSequence<Fermata>& GetFermatas() { return Of<Fermata>(); }
+  EventSequence<Vamp>& GetVamps() { return Of<Vamp>(); }
+  EventSequence<Cut>& GetCuts() { return Of<Cut>(); }
+  EventSequence<Repeat>& GetRepeats() { return Of<Repeat>(); }
+  EventSequence<Transpose>& GetTranspositions() { return Of<Transpose>(); }
+  EventSequence<Click>& GetClicks() { return Of<Click>(); }
+  EventSequence<TempoScale>& GetTempoScales() { return Of<TempoScale>(); }
+  EventSequence<Osc>& GetOscs() { return Of<Osc>(); }
+  MarkerSequence& GetMarkers() { return Of<Marker>(); }
+  EventSequence<Caesura>& GetDisplayCaesurasRef() { return Of<Caesura>(); }
 
   // Attacca state: 0 play when cued, 1 continue into the next song, 2 skip.
   // attaccaSet tells whether the log sets it (otherwise the show's default holds).
@@ -78,16 +79,20 @@ class SongLog {
   template <class F>
   void WithSequenceOfCode(unsigned char code, F&& f) const;
 
-  EventSequence<Fermata> fermatas_;
-  EventSequence<Vamp> vamps_;
-  EventSequence<Cut> cuts_;
-  EventSequence<Repeat> repeats_;
-  EventSequence<Transpose> transpositions_;
-  EventSequence<Click> clicks_;
-  EventSequence<TempoScale> tempoScales_;
-  EventSequence<Osc> oscs_;
-  MarkerSequence markers_;
-  EventSequence<Caesura> caesuras_;
+  template <class T>
+  const EventSequence<T>& Of() const {
+    return std::get<EventSequence<T>>(records_);
+  }
+  template <class T>
+  EventSequence<T>& Of() {
+    return std::get<EventSequence<T>>(records_);
+  }
+
+  // One sequence per record class (CL::WithRecordType), in code order.
+  std::tuple<EventSequence<Vamp>, EventSequence<Repeat>, EventSequence<Cut>, EventSequence<Transpose>,
+             EventSequence<TempoScale>, MarkerSequence, EventSequence<Click>, EventSequence<Fermata>,
+             EventSequence<Caesura>, EventSequence<Osc>>
+      records_;
   EventSequence<UnknownEvent> unknown_;
 };
 

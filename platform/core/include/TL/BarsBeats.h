@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <ostream>
 #include <string>
 #include <type_traits>
@@ -30,6 +31,9 @@ struct BarsBeats {
 };
 
 static_assert(sizeof(BarsBeats) == 16, "BarsBeats is a 16-byte record");
+static_assert(offsetof(BarsBeats, tick) == 0 && offsetof(BarsBeats, bar) == 4 && offsetof(BarsBeats, barSuffix) == 8 &&
+                  offsetof(BarsBeats, beat) == 12,
+              "the byte layout above");
 static_assert(std::is_trivially_copyable_v<BarsBeats>);
 static_assert(std::is_standard_layout_v<BarsBeats>);
 

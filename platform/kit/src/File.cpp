@@ -1,4 +1,4 @@
-#include "AtomicFile.h"
+#include "kit/File.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <system_error>
 
-namespace vand::core::detail {
+namespace kit {
 
 namespace {
 
@@ -92,4 +92,4 @@ std::string ReadWholeFile(const std::filesystem::path& file, std::uintmax_t maxB
   return text;
 }
 
-}  // namespace vand::core::detail
+}  // namespace kit

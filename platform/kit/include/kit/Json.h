@@ -1,0 +1,90 @@
+#pragma once
+
+// Reading JSON documents (change logs, show files, settings, catalogues).
+//
+// Contract:
+// - Parse() reads a whole document with the flags every reader uses:
+//   iterative (no nesting depth can exhaust the stack), UTF-8 validated,
+//   numbers read exactly. Text after the document is refused.
+// - A getter reads one member of an object and checks its type and range. A
+//   member that is absent or null is "not given": the getter returns its
+//   fallback, or fails when the fallback is kRequired.
+// - "A whole number" is an integer or a number with no fraction (2 or 2.0).
+// - Every failure throws kit::json::Error with the place (`where`, e.g.
+//   "songs.\"1\".events[0]"; empty for the whole document) and what is wrong
+//   there (e.g. "\"port\" must be a whole number from 0 to 65535"). what()
+//   reads "where: what". A reader adds which file it read, and uses Fail()
+//   for its own checks so that they read the same way.
+// - Nothing here logs, touches files or keeps state: callable from any thread.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include <rapidjson/document.h>
+
+namespace kit::json {
+
+using Value = rapidjson::Value;
+
+class Error : public std::runtime_error {
+ public:
+  Error(std::string where, std::string what);
+  const std::string& Where() const { return where_; }
+  const std::string& What() const { return what_; }
+
+ private:
+  std::string where_;
+  std::string what_;
+};
+
+[[noreturn]] void Fail(const std::string& where, const std::string& what);
+
+// Fills `doc`. Fails with where "offset N" and "not valid JSON (reason)".
+void Parse(rapidjson::Document& doc, std::string_view text);
+
+// The name in quotes, as failures cite members: "\"port\"".
+std::string Quote(std::string_view name);
+
+// How the getters word a range failure. Whole numbers read "\"x\" must be a
+// whole number from 1 to 9" (Plain) or "\"x\" must lie between 1 and 9"
+// (LieBetween, which words a wrong type apart: "\"x\" must be a whole
+// number"); arrays read "must be an array" or "must be a list".
+struct Wording {
+  bool lieBetween = false;
+  const char* array = "an array";
+};
+inline constexpr Wording kPlain{};
+
+// Marks a member that has no fallback.
+inline constexpr std::nullopt_t kRequired = std::nullopt;
+
+// The member, or null when it is absent or null.
+const Value* Find(const Value& object, const char* name);
+
+// Text of at most maxBytes bytes ("\"x\" must be text", "\"x\" is longer than N bytes").
+std::string Text(const Value& object, const char* name, const std::string& where,
+                 std::optional<std::string_view> fallback, std::size_t maxBytes);
+std::int64_t Integer(const Value& object, const char* name, const std::string& where, std::int64_t lo,
+                     std::int64_t hi, std::optional<std::int64_t> fallback, const Wording& wording = kPlain);
+// A finite number within [lo, hi]; with infinite bounds any finite number.
+double Number(const Value& object, const char* name, const std::string& where, double lo, double hi,
+              std::optional<double> fallback, const Wording& wording = kPlain);
+bool Bool(const Value& object, const char* name, const std::string& where, std::optional<bool> fallback);
+// A required object member ("\"x\" must be an object").
+const Value& Object(const Value& object, const char* name, const std::string& where);
+// An array member, or null when it is not given.
+const Value* OptionalArray(const Value& object, const char* name, const std::string& where,
+                           const Wording& wording = kPlain);
+
+// The same checks on a value that is not a member (an array element); `name`
+// names it in the failure.
+std::int64_t IntegerValue(const Value& value, std::string_view name, const std::string& where, std::int64_t lo,
+                          std::int64_t hi, const Wording& wording = kPlain);
+double NumberValue(const Value& value, std::string_view name, const std::string& where, double lo, double hi,
+                   const Wording& wording = kPlain);
+
+}  // namespace kit::json
