@@ -169,15 +169,17 @@ AssetManager::AssetManager(const std::string& manifestPath, const std::string& s
     const fs::path base(baseFolder);
     std::size_t position = 0;
     for (const rapidjson::Value& entry : assets->value.GetArray()) {
-        AssetDescriptor descriptor(member(entry, position, "type"), member(entry, position, "id"),
-                                   member(entry, position, "group"), member(entry, position, "name"),
-                                   member(entry, position, "filename"));
+        std::string type = member(entry, position, "type");
+        std::string id = member(entry, position, "id");
+        std::string group = member(entry, position, "group");
+        std::string name = member(entry, position, "name");
+        std::string filename = member(entry, position, "filename");
+        AssetDescriptor descriptor(type, id, group, name, filename);
         ++position;
         const fs::path file = assetFile(base, descriptor.SourceFilename());
         const std::optional<std::string> bytes = sfx::detail::ReadFileBytes(file);
         if (!bytes)
             throw BadFileException("Unable to read file " + file.string());
-        const std::string id = descriptor.Id();
         if (assets_.count(id) != 0)
             continue;  // The first asset with an id stays.
         assets_.emplace(id, std::make_unique<Asset>(std::move(descriptor),
