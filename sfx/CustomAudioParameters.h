@@ -21,6 +21,22 @@ enum class CustomAudioCommand : std::int32_t { PLAY = 0, STOP = 1 };
 
 class SFX_EXPORT CustomAudioParameters
 {
+    // The record's values; a builder starts from the same defaults.
+    struct Fields
+    {
+        QString name;
+        QString file;
+        QString outputPath;
+        QString networkPatch;
+        int repeats = 0;
+        std::uint32_t fadeIn = 0;
+        std::uint32_t fadeOut = 0;
+        double volume = 0.0;
+        double reverb = 0.0;
+        double pan = 0.0;
+        CustomAudioCommand command = CustomAudioCommand::PLAY;
+    };
+
 public:
     class Builder;
 
@@ -84,31 +100,13 @@ public:
         friend class CustomAudioParameters;
         Builder();
 
-        QString name_;
-        QString file_;
-        QString outputPath_;
-        QString networkPatch_;
-        int repeats_ = 0;
-        std::uint32_t fadeIn_ = 0;
-        std::uint32_t fadeOut_ = 0;
-        double volume_ = 0.0;
-        double reverb_ = 0.0;
-        double pan_ = 0.0;
-        CustomAudioCommand command_ = CustomAudioCommand::PLAY;
+        Fields fields_;
     };
 
 private:
-    QString name_;
-    QString file_;
-    QString outputPath_;
-    QString networkPatch_;
-    int repeats_ = 0;
-    std::uint32_t fadeIn_ = 0;
-    std::uint32_t fadeOut_ = 0;
-    double volume_ = 0.0;
-    double reverb_ = 0.0;
-    double pan_ = 0.0;
-    CustomAudioCommand command_ = CustomAudioCommand::PLAY;
+    explicit CustomAudioParameters(Fields fields);
+
+    Fields fields_;
 };
 
 } // namespace vand::audio

@@ -86,19 +86,8 @@ SfxDto::SfxDto(std::string name, std::string outputPath, std::string effectId, s
                const std::vector<IntervalInterface*>& intervals, SfxType type, std::int32_t effectIdIndex,
                std::int32_t repeats, std::uint16_t fadeIn, std::uint16_t fadeOut, float volume,
                float reverb, float pan, const std::string& eventId)
-    : name_(std::move(name)),
-      outputPath_(std::move(outputPath)),
-      effectId_(std::move(effectId)),
-      effectPath_(std::move(effectPath)),
-      eventId_(eventId),
-      type_(type),
-      effectIdIndex_(effectIdIndex),
-      repeats_(repeats),
-      fadeIn_(fadeIn),
-      fadeOut_(fadeOut),
-      volume_(volume),
-      reverb_(reverb),
-      pan_(pan)
+    : fields_{std::move(name), std::move(outputPath), std::move(effectId), std::move(effectPath), eventId, type,
+              effectIdIndex, repeats, fadeIn, fadeOut, volume, reverb, pan}
 {
     for (const IntervalInterface* interval : intervals) {
         if (interval)
@@ -106,127 +95,72 @@ SfxDto::SfxDto(std::string name, std::string outputPath, std::string effectId, s
     }
 }
 
-SfxDto::SfxDto(const SfxDto& other)
-    : name_(other.name_),
-      outputPath_(other.outputPath_),
-      effectId_(other.effectId_),
-      effectPath_(other.effectPath_),
-      eventId_(other.eventId_),
-      activeIntervals_(songCopies(other.activeIntervals_)),
-      type_(other.type_),
-      effectIdIndex_(other.effectIdIndex_),
-      repeats_(other.repeats_),
-      fadeIn_(other.fadeIn_),
-      fadeOut_(other.fadeOut_),
-      volume_(other.volume_),
-      reverb_(other.reverb_),
-      pan_(other.pan_)
+SfxDto::SfxDto(Fields fields, std::vector<std::unique_ptr<IntervalInterface>> intervals)
+    : fields_(std::move(fields)), activeIntervals_(std::move(intervals))
 {
 }
 
+SfxDto::SfxDto(const SfxDto& other) : fields_(other.fields_), activeIntervals_(songCopies(other.activeIntervals_)) {}
+
+// A move leaves the source with empty strings and no intervals.
 SfxDto::SfxDto(SfxDto&& other) noexcept
-    : name_(std::move(other.name_)),
-      outputPath_(std::move(other.outputPath_)),
-      effectId_(std::move(other.effectId_)),
-      effectPath_(std::move(other.effectPath_)),
-      eventId_(std::move(other.eventId_)),
-      activeIntervals_(std::move(other.activeIntervals_)),
-      type_(other.type_),
-      effectIdIndex_(other.effectIdIndex_),
-      repeats_(other.repeats_),
-      fadeIn_(other.fadeIn_),
-      fadeOut_(other.fadeOut_),
-      volume_(other.volume_),
-      reverb_(other.reverb_),
-      pan_(other.pan_)
+    : fields_(std::exchange(other.fields_, Fields())), activeIntervals_(std::exchange(other.activeIntervals_, {}))
 {
-    other.name_.clear();
-    other.outputPath_.clear();
-    other.effectId_.clear();
-    other.effectPath_.clear();
-    other.eventId_.clear();
-    other.activeIntervals_.clear();
 }
 
 SfxDto& SfxDto::operator=(const SfxDto& other)
 {
     if (this == &other)
         return *this;
-    // eventId_ stays: the record keeps naming its own change-log event.
-    name_ = other.name_;
-    outputPath_ = other.outputPath_;
-    effectId_ = other.effectId_;
-    effectPath_ = other.effectPath_;
-    activeIntervals_ = songCopies(other.activeIntervals_);
-    type_ = other.type_;
-    effectIdIndex_ = other.effectIdIndex_;
-    repeats_ = other.repeats_;
-    fadeIn_ = other.fadeIn_;
-    fadeOut_ = other.fadeOut_;
-    volume_ = other.volume_;
-    reverb_ = other.reverb_;
-    pan_ = other.pan_;
+    auto intervals = songCopies(other.activeIntervals_);
+    Fields fields = other.fields_;
+    // The event id stays: the record keeps naming its own change-log event.
+    fields.eventId = fields_.eventId;
+    fields_ = std::move(fields);
+    activeIntervals_ = std::move(intervals);
     return *this;
 }
 
+// Unlike the copy, a move carries the event id over.
 SfxDto& SfxDto::operator=(SfxDto&& other) noexcept
 {
-    if (this == &other)
-        return *this;
-    // Unlike the copy, a move carries the event id over.
-    name_ = std::move(other.name_);
-    outputPath_ = std::move(other.outputPath_);
-    effectId_ = std::move(other.effectId_);
-    effectPath_ = std::move(other.effectPath_);
-    eventId_ = std::move(other.eventId_);
-    activeIntervals_ = std::move(other.activeIntervals_);
-    type_ = other.type_;
-    effectIdIndex_ = other.effectIdIndex_;
-    repeats_ = other.repeats_;
-    fadeIn_ = other.fadeIn_;
-    fadeOut_ = other.fadeOut_;
-    volume_ = other.volume_;
-    reverb_ = other.reverb_;
-    pan_ = other.pan_;
-    other.name_.clear();
-    other.outputPath_.clear();
-    other.effectId_.clear();
-    other.effectPath_.clear();
-    other.eventId_.clear();
-    other.activeIntervals_.clear();
+    if (this != &other) {
+        fields_ = std::exchange(other.fields_, Fields());
+        activeIntervals_ = std::exchange(other.activeIntervals_, {});
+    }
     return *this;
 }
 
 SfxDto::~SfxDto() = default;
 
-const std::string& SfxDto::name() const { return name_; }
-const std::string& SfxDto::outputPath() const { return outputPath_; }
-const std::string& SfxDto::effectId() const { return effectId_; }
-const std::string& SfxDto::effectPath() const { return effectPath_; }
-const std::string& SfxDto::eventId() const { return eventId_; }
+const std::string& SfxDto::name() const { return fields_.name; }
+const std::string& SfxDto::outputPath() const { return fields_.outputPath; }
+const std::string& SfxDto::effectId() const { return fields_.effectId; }
+const std::string& SfxDto::effectPath() const { return fields_.effectPath; }
+const std::string& SfxDto::eventId() const { return fields_.eventId; }
 const std::vector<std::unique_ptr<IntervalInterface>>& SfxDto::activeIntervals() const { return activeIntervals_; }
-SfxType SfxDto::type() const { return type_; }
-std::int32_t SfxDto::effectIdIndex() const { return effectIdIndex_; }
-std::int32_t SfxDto::repeats() const { return repeats_; }
-std::uint16_t SfxDto::fadeIn() const { return fadeIn_; }
-std::uint16_t SfxDto::fadeOut() const { return fadeOut_; }
-float SfxDto::volume() const { return volume_; }
-float SfxDto::reverb() const { return reverb_; }
-float SfxDto::pan() const { return pan_; }
+SfxType SfxDto::type() const { return fields_.type; }
+std::int32_t SfxDto::effectIdIndex() const { return fields_.effectIdIndex; }
+std::int32_t SfxDto::repeats() const { return fields_.repeats; }
+std::uint16_t SfxDto::fadeIn() const { return fields_.fadeIn; }
+std::uint16_t SfxDto::fadeOut() const { return fields_.fadeOut; }
+float SfxDto::volume() const { return fields_.volume; }
+float SfxDto::reverb() const { return fields_.reverb; }
+float SfxDto::pan() const { return fields_.pan; }
 
-void SfxDto::setName(const std::string& name) { name_ = name; }
-void SfxDto::setOutputPath(const std::string& outputPath) { outputPath_ = outputPath; }
-void SfxDto::setEffectId(const std::string& effectId) { effectId_ = effectId; }
-void SfxDto::setEffectPath(const std::string& effectPath) { effectPath_ = effectPath; }
-void SfxDto::setEventId(const std::string& eventId) { eventId_ = eventId; }
-void SfxDto::setType(SfxType type) { type_ = type; }
-void SfxDto::setEffectIdIndex(std::int32_t effectIdIndex) { effectIdIndex_ = effectIdIndex; }
-void SfxDto::setRepeats(std::int32_t repeats) { repeats_ = repeats; }
-void SfxDto::setFadeIn(std::uint16_t fadeIn) { fadeIn_ = fadeIn; }
-void SfxDto::setFadeOut(std::uint16_t fadeOut) { fadeOut_ = fadeOut; }
-void SfxDto::setVolume(float volume) { volume_ = volume; }
-void SfxDto::setReverb(float reverb) { reverb_ = reverb; }
-void SfxDto::setPan(float pan) { pan_ = pan; }
+void SfxDto::setName(const std::string& name) { fields_.name = name; }
+void SfxDto::setOutputPath(const std::string& outputPath) { fields_.outputPath = outputPath; }
+void SfxDto::setEffectId(const std::string& effectId) { fields_.effectId = effectId; }
+void SfxDto::setEffectPath(const std::string& effectPath) { fields_.effectPath = effectPath; }
+void SfxDto::setEventId(const std::string& eventId) { fields_.eventId = eventId; }
+void SfxDto::setType(SfxType type) { fields_.type = type; }
+void SfxDto::setEffectIdIndex(std::int32_t effectIdIndex) { fields_.effectIdIndex = effectIdIndex; }
+void SfxDto::setRepeats(std::int32_t repeats) { fields_.repeats = repeats; }
+void SfxDto::setFadeIn(std::uint16_t fadeIn) { fields_.fadeIn = fadeIn; }
+void SfxDto::setFadeOut(std::uint16_t fadeOut) { fields_.fadeOut = fadeOut; }
+void SfxDto::setVolume(float volume) { fields_.volume = volume; }
+void SfxDto::setReverb(float reverb) { fields_.reverb = reverb; }
+void SfxDto::setPan(float pan) { fields_.pan = pan; }
 
 void SfxDto::addActiveInterval(const IntervalInterface& interval)
 {
@@ -259,30 +193,32 @@ SfxDto::SfxDtoBuilder SfxDto::builder()
 
 std::partial_ordering SfxDto::operator<=>(const SfxDto& other) const
 {
-    if (auto c = name_ <=> other.name_; c != 0)
+    const Fields& a = fields_;
+    const Fields& b = other.fields_;
+    if (auto c = a.name <=> b.name; c != 0)
         return c;
-    if (auto c = outputPath_ <=> other.outputPath_; c != 0)
+    if (auto c = a.outputPath <=> b.outputPath; c != 0)
         return c;
-    if (auto c = effectId_ <=> other.effectId_; c != 0)
+    if (auto c = a.effectId <=> b.effectId; c != 0)
         return c;
-    if (auto c = effectPath_ <=> other.effectPath_; c != 0)
+    if (auto c = a.effectPath <=> b.effectPath; c != 0)
         return c;
-    if (auto c = type_ <=> other.type_; c != 0)
+    if (auto c = a.type <=> b.type; c != 0)
         return c;
-    if (auto c = effectIdIndex_ <=> other.effectIdIndex_; c != 0)
+    if (auto c = a.effectIdIndex <=> b.effectIdIndex; c != 0)
         return c;
-    if (auto c = repeats_ <=> other.repeats_; c != 0)
+    if (auto c = a.repeats <=> b.repeats; c != 0)
         return c;
-    if (auto c = fadeIn_ <=> other.fadeIn_; c != 0)
+    if (auto c = a.fadeIn <=> b.fadeIn; c != 0)
         return c;
-    if (auto c = fadeOut_ <=> other.fadeOut_; c != 0)
+    if (auto c = a.fadeOut <=> b.fadeOut; c != 0)
         return c;
     // A NaN gives unordered, which is not equivalent and so ends the walk.
-    if (auto c = volume_ <=> other.volume_; c != 0)
+    if (auto c = a.volume <=> b.volume; c != 0)
         return c;
-    if (auto c = reverb_ <=> other.reverb_; c != 0)
+    if (auto c = a.reverb <=> b.reverb; c != 0)
         return c;
-    return pan_ <=> other.pan_;
+    return a.pan <=> b.pan;
 }
 
 bool SfxDto::operator==(const SfxDto& other) const
@@ -292,20 +228,7 @@ bool SfxDto::operator==(const SfxDto& other) const
 
 SfxDto::SfxDtoBuilder::SfxDtoBuilder() = default;
 
-SfxDto::SfxDtoBuilder::SfxDtoBuilder(const SfxDtoBuilder& other)
-    : name_(other.name_),
-      outputPath_(other.outputPath_),
-      effectId_(other.effectId_),
-      effectPath_(other.effectPath_),
-      eventId_(other.eventId_),
-      type_(other.type_),
-      effectIdIndex_(other.effectIdIndex_),
-      repeats_(other.repeats_),
-      fadeIn_(other.fadeIn_),
-      fadeOut_(other.fadeOut_),
-      volume_(other.volume_),
-      reverb_(other.reverb_),
-      pan_(other.pan_)
+SfxDto::SfxDtoBuilder::SfxDtoBuilder(const SfxDtoBuilder& other) : fields_(other.fields_)
 {
     for (const auto& interval : other.activeIntervals_)
         activeIntervals_.push_back(std::make_unique<SongInterval>(*interval));
@@ -325,19 +248,19 @@ SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::operator=(const SfxDtoBuilder& oth
 SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::operator=(SfxDtoBuilder&& other) noexcept = default;
 SfxDto::SfxDtoBuilder::~SfxDtoBuilder() = default;
 
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::name(const std::string& name) { name_ = name; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::outputPath(const std::string& outputPath) { outputPath_ = outputPath; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectId(const std::string& effectId) { effectId_ = effectId; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectPath(const std::string& effectPath) { effectPath_ = effectPath; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::eventId(const std::string& eventId) { eventId_ = eventId; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::type(SfxType type) { type_ = type; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectIdIndex(std::int32_t effectIdIndex) { effectIdIndex_ = effectIdIndex; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::repeats(std::int32_t repeats) { repeats_ = repeats; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::fadeIn(std::uint16_t fadeIn) { fadeIn_ = fadeIn; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::fadeOut(std::uint16_t fadeOut) { fadeOut_ = fadeOut; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::volume(float volume) { volume_ = volume; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::reverb(float reverb) { reverb_ = reverb; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::pan(float pan) { pan_ = pan; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::name(const std::string& name) { fields_.name = name; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::outputPath(const std::string& outputPath) { fields_.outputPath = outputPath; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectId(const std::string& effectId) { fields_.effectId = effectId; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectPath(const std::string& effectPath) { fields_.effectPath = effectPath; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::eventId(const std::string& eventId) { fields_.eventId = eventId; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::type(SfxType type) { fields_.type = type; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectIdIndex(std::int32_t effectIdIndex) { fields_.effectIdIndex = effectIdIndex; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::repeats(std::int32_t repeats) { fields_.repeats = repeats; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::fadeIn(std::uint16_t fadeIn) { fields_.fadeIn = fadeIn; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::fadeOut(std::uint16_t fadeOut) { fields_.fadeOut = fadeOut; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::volume(float volume) { fields_.volume = volume; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::reverb(float reverb) { fields_.reverb = reverb; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::pan(float pan) { fields_.pan = pan; return *this; }
 
 SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::addActiveInterval(const IntervalInterface& interval)
 {
@@ -347,14 +270,14 @@ SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::addActiveInterval(const IntervalIn
 
 SfxDto SfxDto::SfxDtoBuilder::build() const
 {
-    std::vector<IntervalInterface*> intervals;
-    intervals.reserve(activeIntervals_.size());
+    std::vector<std::unique_ptr<IntervalInterface>> intervals;
     for (const auto& interval : activeIntervals_)
-        intervals.push_back(interval.get());
+        appendSongCopy(intervals, *interval);
+    Fields fields = fields_;
     // An ambient effect plays for as long as it is active.
-    const std::int32_t repeats = type_ == SfxType::AMBIENT ? -1 : repeats_;
-    return SfxDto(name_, outputPath_, effectId_, effectPath_, intervals, type_, effectIdIndex_, repeats,
-                  fadeIn_, fadeOut_, volume_, reverb_, pan_, eventId_);
+    if (fields.type == SfxType::AMBIENT)
+        fields.repeats = -1;
+    return SfxDto(std::move(fields), std::move(intervals));
 }
 
 std::ostream& operator<<(std::ostream& os, const SfxDto& dto)

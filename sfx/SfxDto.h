@@ -72,6 +72,24 @@ namespace vand::audio::sfx {
 // addActiveInterval, the builder) copies SONG intervals and drops the others.
 class SFX_EXPORT SfxDto
 {
+    // Every field but the intervals, with the values a builder starts from.
+    struct Fields
+    {
+        std::string name;
+        std::string outputPath;
+        std::string effectId;
+        std::string effectPath;
+        std::string eventId;
+        SfxType type = SfxType::PRIMARY;
+        std::int32_t effectIdIndex = 0;
+        std::int32_t repeats = 0;
+        std::uint16_t fadeIn = 0;
+        std::uint16_t fadeOut = 0;
+        float volume = 1.0f;
+        float reverb = 0.0f;
+        float pan = 0.5f;
+    };
+
 public:
     class SfxDtoBuilder;
 
@@ -166,37 +184,15 @@ public:
         SfxDto build() const;
 
     private:
-        std::string name_;
-        std::string outputPath_;
-        std::string effectId_;
-        std::string effectPath_;
-        std::string eventId_;
+        Fields fields_;
         std::vector<std::unique_ptr<SongInterval>> activeIntervals_;
-        SfxType type_ = SfxType::PRIMARY;
-        std::int32_t effectIdIndex_ = 0;
-        std::int32_t repeats_ = 0;
-        std::uint16_t fadeIn_ = 0;
-        std::uint16_t fadeOut_ = 0;
-        float volume_ = 1.0f;
-        float reverb_ = 0.0f;
-        float pan_ = 0.5f;
     };
 
 private:
-    std::string name_;
-    std::string outputPath_;
-    std::string effectId_;
-    std::string effectPath_;
-    std::string eventId_;
+    SfxDto(Fields fields, std::vector<std::unique_ptr<IntervalInterface>> intervals);
+
+    Fields fields_;
     std::vector<std::unique_ptr<IntervalInterface>> activeIntervals_;
-    SfxType type_;
-    std::int32_t effectIdIndex_;
-    std::int32_t repeats_;
-    std::uint16_t fadeIn_;
-    std::uint16_t fadeOut_;
-    float volume_;
-    float reverb_;
-    float pan_;
 };
 
 using SfxDtoBuilder = SfxDto::SfxDtoBuilder;
