@@ -1,6 +1,8 @@
 # vand_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENV ...] [TIMEOUT s])
 # A Qt Test executable registered with CTest, run headless. Labels default to
-# "unit".
+# "unit". A test labelled "threads" also runs under ThreadSanitizer
+# (scripts/test --deep); one labelled "look" only makes pictures to look at and
+# is skipped by scripts/test unless asked for (scripts/test -L look).
 function(vand_add_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
@@ -22,14 +24,18 @@ function(vand_add_qml_test)
   _vand_test_properties(${T_NAME} qml 180 "${T_LABELS}" "${T_TIMEOUT}" "${T_ENV}")
 endfunction()
 
-# The CTest properties every test shares: labels, time limit and a headless
-# environment with the Basic controls style.
+# The CTest properties every test shares: labels, time limit (longer in
+# sanitizer builds) and a headless environment with the Basic controls style.
 function(_vand_test_properties name default_labels default_timeout labels timeout env)
   if(NOT labels)
     set(labels ${default_labels})
   endif()
   if(NOT timeout)
     set(timeout ${default_timeout})
+  endif()
+  if(VAND_SANITIZE)
+    # Sanitizer builds run several times slower.
+    math(EXPR timeout "${timeout} * 5")
   endif()
   set_tests_properties(${name} PROPERTIES
     LABELS "${labels}"
