@@ -1,9 +1,5 @@
 #include "app/PelorinPlayerFactory.h"
 
-#ifndef VAND_BUILD_IDENTIFIER
-#define VAND_BUILD_IDENTIFIER ""
-#endif
-
 namespace vand::qt {
 
 PelorinPlayerFactory::PelorinPlayerFactory()
@@ -11,9 +7,10 @@ PelorinPlayerFactory::PelorinPlayerFactory()
     displayName = QStringLiteral("Pelorin");
     folderName = QStringLiteral("pelorin");
     productType = 1;
-    versionMajor = 2;
-    versionMinor = 15;
-    versionPatch = 1;
+    // Version and build identifier come from the build (vand_version).
+    versionMajor = VAND_VERSION_MAJOR;
+    versionMinor = VAND_VERSION_MINOR;
+    versionPatch = VAND_VERSION_PATCH;
     buildIdentifier = QStringLiteral(VAND_BUILD_IDENTIFIER);
     aboutLogoUrl = QStringLiteral("qrc:/images/pelorin_logo_light_long");
     cornerLogoUrl = QStringLiteral("qrc:/images/pelorin");

@@ -1,41 +1,46 @@
-# vand_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENV ...])
-# A Qt Test executable registered with CTest, run headless.
+# vand_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENV ...] [TIMEOUT s])
+# A Qt Test executable registered with CTest, run headless. Labels default to
+# "unit". A test labelled "threads" also runs under ThreadSanitizer
+# (scripts/test --deep); one labelled "look" only makes pictures to look at and
+# is skipped by scripts/test unless asked for (scripts/test -L look).
 function(vand_add_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE Qt6::Test vand_test_support ${T_LIBS})
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
-  if(NOT T_LABELS)
-    set(T_LABELS unit)
-  endif()
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 120)
-  endif()
-  set_tests_properties(${T_NAME} PROPERTIES
-    LABELS "${T_LABELS}"
-    TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;${T_ENV}")
+  _vand_test_properties(${T_NAME} unit 120 "${T_LABELS}" "${T_TIMEOUT}" "${T_ENV}")
 endfunction()
 
-# vand_add_qml_test(NAME name DIR dir [LIBS ...] [SOURCES ...])
+# vand_add_qml_test(NAME name DIR dir [SOURCES ...] [LIBS ...] [LABELS ...] [ENV ...] [TIMEOUT s])
 # A Qt Quick Test run over the tst_*.qml files of DIR. The runner prepares its
 # engine with the project's QML modules (static plug-ins) and import path.
+# Labels default to "qml".
 function(vand_add_qml_test)
-  cmake_parse_arguments(T "" "NAME;DIR;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;DIR;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${T_NAME} ${PROJECT_SOURCE_DIR}/tests/support/qmltestmain.cpp ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE Qt6::QuickTest Qt6::Quick vand_test_support ${T_LIBS})
   target_compile_definitions(${T_NAME} PRIVATE VAND_QML_TEST_NAME="${T_NAME}")
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} -input ${T_DIR})
-  if(NOT T_LABELS)
-    set(T_LABELS qml)
+  _vand_test_properties(${T_NAME} qml 180 "${T_LABELS}" "${T_TIMEOUT}" "${T_ENV}")
+endfunction()
+
+# The CTest properties every test shares: labels, time limit (longer in
+# sanitizer builds) and a headless environment with the Basic controls style.
+function(_vand_test_properties name default_labels default_timeout labels timeout env)
+  if(NOT labels)
+    set(labels ${default_labels})
   endif()
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 180)
+  if(NOT timeout)
+    set(timeout ${default_timeout})
   endif()
-  set_tests_properties(${T_NAME} PROPERTIES
-    LABELS "${T_LABELS}"
-    TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic")
+  if(VAND_SANITIZE)
+    # Sanitizer builds run several times slower.
+    math(EXPR timeout "${timeout} * 5")
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    LABELS "${labels}"
+    TIMEOUT ${timeout}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;${env}")
 endfunction()
 
 # vand_add_qml_module(TARGET target URI uri)
@@ -76,17 +81,34 @@ function(vand_add_subdirectories)
   endforeach()
 endfunction()
 
-# vand_publish_headers(target)
+# vand_publish_headers(target [FOLDER folder AS prefix])
 # Publishes the calling folder's headers to the target and its users as
 # "<folder path>/<header>" (e.g. "ui/QmlController.h"), and nothing else of
 # the source tree: a library reaches another one's headers only by linking it.
+# With FOLDER, publishes that subfolder of the calling folder alone, as
+# "<prefix>/<header>" (e.g. the engine's internals as "engine/ShowFile.h").
 function(vand_publish_headers target)
-  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  cmake_parse_arguments(P "" "FOLDER;AS" "" ${ARGN})
+  if(P_FOLDER AND NOT P_AS)
+    message(FATAL_ERROR "vand_publish_headers(${target} FOLDER ${P_FOLDER}) needs AS <prefix>")
+  endif()
+  if(P_FOLDER)
+    set(source ${CMAKE_CURRENT_SOURCE_DIR}/${P_FOLDER})
+    set(rel ${P_AS})
+  else()
+    set(source ${CMAKE_CURRENT_SOURCE_DIR})
+    file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
   set(stage ${PROJECT_BINARY_DIR}/include/${target})
   get_filename_component(parent ${stage}/${rel} DIRECTORY)
   file(MAKE_DIRECTORY ${parent})
   if(NOT EXISTS ${stage}/${rel})
-    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${stage}/${rel} SYMBOLIC)
+    file(CREATE_LINK ${source} ${stage}/${rel} SYMBOLIC)
   endif()
-  target_include_directories(${target} PUBLIC ${stage})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE ${stage})
+  else()
+    target_include_directories(${target} PUBLIC ${stage})
+  endif()
 endfunction()

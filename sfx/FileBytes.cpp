@@ -1,23 +1,20 @@
 #include "FileBytes.h"
 
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <stdexcept>
+
+#include "kit/File.h"
 
 namespace vand::sfx::detail {
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& file)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
+    // Manifests, schemas and asset files are small; anything larger is refused.
+    constexpr std::uintmax_t kMaxBytes = 256u * 1024u * 1024u;
+    try {
+        return kit::ReadWholeFile(file, kMaxBytes);
+    } catch (const std::runtime_error&) {
         return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
+    }
 }
 
 } // namespace vand::sfx::detail

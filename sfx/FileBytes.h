@@ -9,7 +9,7 @@
 namespace vand::sfx::detail {
 
 // The file's bytes exactly as stored, or nothing when it is not a readable
-// regular file.
+// regular file of at most 256 MiB.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& file);
 
 } // namespace vand::sfx::detail

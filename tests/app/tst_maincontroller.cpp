@@ -143,7 +143,7 @@ private slots:
 
         QObject* about = window->property("aboutWindow").value<QObject*>();
         QVERIFY(about);
-        QCOMPARE(about->property("version").toString(), QStringLiteral("2.15.1"));
+        QCOMPARE(about->property("version").toString(), QStringLiteral(VAND_VERSION));
         QCOMPARE(about->property("logoSource").toString(), QStringLiteral("qrc:/images/pelorin_logo_light_long"));
         QVERIFY(controller->GetMenuController());
 

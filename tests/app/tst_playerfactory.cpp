@@ -1,8 +1,11 @@
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QImageReader>
 #include <QObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <filesystem>
 #include <memory>
 
@@ -50,20 +53,31 @@ private slots:
         qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
     }
 
-    void productIdentity()
+    // The version users see is the project's, from the factory's numbers.
+    void versionIsTheProjectVersion()
     {
         IdentityOnly factory;
-        QCOMPARE(factory.VersionString(), QString("2.15.1"));
-        QCOMPARE(factory.BuildIdentifier(), QString());
-        QCOMPARE(factory.displayName, QString("Pelorin"));
-        QCOMPARE(factory.folderName, QString("pelorin"));
-        QCOMPARE(factory.productType, 1);
-        QCOMPARE(factory.aboutLogoUrl, QString("qrc:/images/pelorin_logo_light_long"));
-        QCOMPARE(factory.cornerLogoUrl, QString("qrc:/images/pelorin"));
-        const QList<bool> switches{factory.showAlbumArt, factory.showAudioManager, factory.showFade,
-                                   factory.showScore,    factory.showMixer,        factory.timelineFadeRegion,
-                                   factory.oscEnabled,   factory.hideClickToolNotice};
-        QCOMPARE(switches, (QList<bool>{true, true, true, true, false, true, true, false}));
+        QCOMPARE(factory.VersionString(), QStringLiteral(VAND_VERSION));
+        QCOMPARE(factory.BuildIdentifier(), QStringLiteral(VAND_BUILD_IDENTIFIER));
+    }
+
+    void logosAreImagesOfTheBuild_data()
+    {
+        QTest::addColumn<QString>("url");
+        const IdentityOnly factory;
+        QTest::newRow("About window") << factory.aboutLogoUrl;
+        QTest::newRow("main window corner") << factory.cornerLogoUrl;
+    }
+
+    // The logo addresses reach images compiled into the application.
+    void logosAreImagesOfTheBuild()
+    {
+        QFETCH(QString, url);
+        const QUrl address(url);
+        QCOMPARE(address.scheme(), QStringLiteral("qrc"));
+        QImageReader reader(QLatin1Char(':') + address.path());
+        const QImage image = reader.read();
+        QVERIFY2(!image.isNull(), qPrintable(url + ": " + reader.errorString()));
     }
 
     void baseIdentity()

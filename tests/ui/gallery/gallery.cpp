@@ -102,7 +102,7 @@ int main(int argc, char** argv)
     }
     auto* about = aboutWindow->findChild<QObject*>(QStringLiteral("about"));
     vand::qt::AboutWindowController controller(
-        about, &engine, QStringLiteral("2.15.1"), QStringLiteral("qrc:/images/pelorin_logo_light_long"),
+        about, &engine, QStringLiteral(VAND_VERSION), QStringLiteral("qrc:/images/pelorin_logo_light_long"),
         QStringLiteral(":/qt/qml/com/tarnwick/pelorin2_ui/resources/text/acknowledgements.txt"), QString());
     QMetaObject::invokeMethod(about, "open");
     ok &= Save(aboutWindow.get(), folder, QStringLiteral("about.png"));
