@@ -89,7 +89,7 @@ vand::networking::DownloadPlan Launcher::CheckShowFiles(const vand::ShowIdentity
     vand::networking::NetworkApiInterface api;
     api.SetShowIdentity(identity, factory_->productType);
     auto result = api.GetAllShowFiles();
-    if (result.GetStatus() != vand::networking::ApiStatus::API_SUCCESS) {
+    if (result.GetStatus() != vand::networking::NetworkApiInterface::API_SUCCESS) {
         std::string message = result.GetDisplayMessage();
         if (message.empty())
             message = "No error message. Possible network failure.";
@@ -105,7 +105,7 @@ QString Launcher::UpdateNotice(const vand::networking::DownloadPlan& plan)
     bool logUpdated = false;
     bool filesUpdated = false;
     QString version;
-    for (const auto& file : plan) {
+    for (const auto& file : plan.files) {
         if (file.kind == "LOG") {
             logUpdated = true;
             version = QStringLiteral("%1.%2").arg(file.major).arg(file.minor);
