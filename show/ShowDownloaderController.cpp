@@ -170,6 +170,12 @@ void ShowDownloaderController::ReportDownloadError(const std::string& message)
     errorPending_ = false;
 }
 
+bool ShowDownloaderController::IsWaitingForErrorDialog() const
+{
+    std::lock_guard lock(errorMutex_);
+    return errorPending_;
+}
+
 void ShowDownloaderController::SetOverallTotal(std::int64_t total)
 {
     overallTotal_ = total;
@@ -184,19 +190,22 @@ void ShowDownloaderController::ReportProgress(const std::string& fileName, std::
 {
     if (total == 0)
         return;
-    const auto now = clock_();
-    if (now < lastForward_ + kProgressInterval)
-        return;
-    emit progressChanged(static_cast<double>(done), static_cast<double>(total));
-    // The time stamp moves before the overall total is known too, so those
-    // reports are throttled as well.
-    lastForward_ = now;
-    const std::int64_t overallTotal = overallTotal_;
-    if (overallTotal == 0)
-        return;
+    // Every report is counted; only the signals are throttled. (Counting only
+    // forwarded reports would lose the last bytes of each file whose final
+    // report falls inside the interval.)
     auto& last = fileProgress_[fileName];
     overallDone_ += done - last.first;
     last = {done, total};
+    const auto now = clock_();
+    if (now < lastForward_ + kProgressInterval)
+        return;
+    // The time stamp moves before the overall total is known too, so those
+    // reports are throttled as well.
+    lastForward_ = now;
+    emit progressChanged(static_cast<double>(done), static_cast<double>(total));
+    const std::int64_t overallTotal = overallTotal_;
+    if (overallTotal == 0)
+        return;
     emit totalProgressChanged(static_cast<double>(overallDone_), static_cast<double>(overallTotal));
 }
 

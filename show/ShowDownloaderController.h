@@ -65,6 +65,8 @@ public:
     vand::ShowIdentity GetIdentity() const;
     std::int64_t GetOverallDone() const { return overallDone_; }
     bool IsCancelRequested() const { return cancel_.load(); }
+    // The worker waits in ReportDownloadError for the dialog to open.
+    bool IsWaitingForErrorDialog() const;
 
 signals:
     void progressChanged(double bytesReceived, double total);
@@ -105,7 +107,7 @@ private:
     std::int64_t overallDone_ = 0;
     std::atomic<std::int64_t> overallTotal_{0};
 
-    std::mutex errorMutex_;
+    mutable std::mutex errorMutex_;
     std::condition_variable errorHandled_;
     bool errorPending_ = false;
     bool releaseWaits_ = false;

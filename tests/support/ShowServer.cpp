@@ -5,6 +5,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <csignal>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include "PublishShow.h"
@@ -112,6 +114,8 @@ bool ShowServer::Start()
         WriteConfig();
         process_ = std::make_unique<QProcess>();
         process_->setProcessChannelMode(QProcess::ForwardedChannels);
+        // nginx ends with the test, even when the test is killed.
+        process_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         process_->start(QStringLiteral("nginx"), {"-e", "stderr", "-p", prefix_.path(), "-c",
                                                   prefix_.filePath("nginx.conf"), "-g", "daemon off;"});
         if (!process_->waitForStarted(10000)) {

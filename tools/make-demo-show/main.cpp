@@ -1,6 +1,6 @@
 // make-demo-show: writes the demo show.
 //
-//   make-demo-show [--small] [--if-missing] SHOW_FOLDER
+//   make-demo-show [--small] [--wav] [--if-missing] SHOW_FOLDER
 //   make-demo-show [--small] [--if-missing] --data-folder DATA_FOLDER
 //   make-demo-show --current-only --data-folder DATA_FOLDER
 // (one of the first two)
@@ -9,7 +9,8 @@
 // current show (DATA_FOLDER/current_show.json). --current-only writes only
 // current_show.json, so the show itself comes from the show server. --if-missing leaves a folder
 // that already holds a show.json alone. --small writes the test variant
-// (silent WAV files, no score pages or artwork).
+// (silent WAV files, no score pages or artwork). --wav writes the full show's
+// audio as WAV instead of Ogg Vorbis (a show of many megabytes).
 
 #include <cstdlib>
 #include <iostream>
@@ -37,6 +38,8 @@ int main(int argc, char** argv) {
       options.small = true;
     } else if (arg == "--if-missing") {
       ifMissing = true;
+    } else if (arg == "--wav") {
+      options.format = vand::demo::AudioStyle::Format::Wav;
     } else if (arg == "--current-only") {
       currentOnly = true;
     } else if (arg == "--data-folder" && i + 1 < argc) {
@@ -44,13 +47,13 @@ int main(int argc, char** argv) {
     } else if (!arg.empty() && arg[0] != '-' && showFolder.empty()) {
       showFolder = arg;
     } else {
-      std::cerr << "usage: make-demo-show [--small] [--if-missing] [--current-only] "
+      std::cerr << "usage: make-demo-show [--small] [--wav] [--if-missing] [--current-only] "
                  "(SHOW_FOLDER | --data-folder DATA_FOLDER)\n";
       return 2;
     }
   }
   if (showFolder.empty() == dataFolder.empty() || (currentOnly && dataFolder.empty())) {
-    std::cerr << "usage: make-demo-show [--small] [--if-missing] [--current-only] "
+    std::cerr << "usage: make-demo-show [--small] [--wav] [--if-missing] [--current-only] "
                  "(SHOW_FOLDER | --data-folder DATA_FOLDER)\n";
     return 2;
   }
