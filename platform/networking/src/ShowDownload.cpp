@@ -4,8 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <numeric>
+#include <thread>
 #include <system_error>
 #include <vector>
 
@@ -79,22 +84,81 @@ fs::path StagingPlace(const fs::path& staging, const std::string& path) {
   return staging / relative;
 }
 
-// Feeds the first `bytes` of a staged part into hash; false when they cannot be read.
-bool HashPrefix(const fs::path& part, std::int64_t bytes, Sha256& hash) {
-  const int fd = ::open(part.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return false;
-  std::vector<char> buffer(1 << 20);
-  std::int64_t left = bytes;
-  while (left > 0) {
-    const ssize_t got = ::read(fd, buffer.data(), static_cast<std::size_t>(std::min<std::int64_t>(left, buffer.size())));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    hash.Update(buffer.data(), static_cast<std::size_t>(got));
-    left -= got;
+// The SHA-256 of a file that is being written, computed on a thread of its
+// own from what the writer has written so far (read back from the page
+// cache), so hashing overlaps the transfer.
+class GrowingFileHash {
+ public:
+  explicit GrowingFileHash(const fs::path& file) : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)) {
+    if (fd_ < 0) throw std::runtime_error("Cannot read \"" + file.string() + "\": " + std::strerror(errno));
+    thread_ = std::thread([this] { Run(); });
   }
-  ::close(fd);
-  return left == 0;
-}
+
+  ~GrowingFileHash() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+    ::close(fd_);
+  }
+
+  // The file now holds `size` bytes.
+  void Advance(std::int64_t size) {
+    {
+      std::lock_guard lock(mutex_);
+      available_ = size;
+    }
+    changed_.notify_all();
+  }
+
+  // The digest of the file's first `size` bytes; waits until they are hashed.
+  std::string Finish(std::int64_t size) {
+    Advance(size);
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [&] { return hashed_ >= size || !error_.empty(); });
+    if (!error_.empty()) throw std::runtime_error(error_);
+    return hash_.HexDigest();
+  }
+
+ private:
+  void Run() {
+    std::vector<char> buffer(1 << 20);
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [&] { return stop_ || hashed_ < available_; });
+      if (stop_) return;
+      const std::int64_t from = hashed_;
+      const auto want = static_cast<std::size_t>(std::min<std::int64_t>(available_ - from, buffer.size()));
+      lock.unlock();
+      ssize_t got = 0;
+      do {
+        got = ::pread(fd_, buffer.data(), want, from);
+      } while (got < 0 && errno == EINTR);
+      if (got > 0) hash_.Update(buffer.data(), static_cast<std::size_t>(got));
+      lock.lock();
+      if (got <= 0) {
+        error_ = "Cannot read back a downloaded file.";
+        done_.notify_all();
+        return;
+      }
+      hashed_ += got;
+      done_.notify_all();
+    }
+  }
+
+  int fd_;
+  Sha256 hash_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::condition_variable done_;
+  std::int64_t available_ = 0;
+  std::int64_t hashed_ = 0;
+  bool stop_ = false;
+  std::string error_;
+  std::thread thread_;
+};
 
 bool StagedFileMatches(const fs::path& staged, const ShowFile& file) {
   std::error_code error;
@@ -121,12 +185,9 @@ Outcome FetchFile(Http& http, const std::string& url, const ShowFile& file, cons
     if (error || offset > size) offset = 0;
   }
   for (bool restarted = false;; restarted = true) {
-    Sha256 hash;
-    if (offset > 0 && !HashPrefix(part, offset, hash)) {
-      offset = 0;
-      hash.HexDigest();  // starts the hash again
-    }
     StagedFile out(part, offset);
+    auto hash = std::make_unique<GrowingFileHash>(part);
+    hash->Advance(offset);  // what an earlier run left is hashed first
     reporter.Progress(file.path, offset, size);
 
     if (offset < size) {
@@ -139,8 +200,9 @@ Outcome FetchFile(Http& http, const std::string& url, const ShowFile& file, cons
           started = true;
           if (status == 200 && out.Size() > 0) {
             // The server ignored the range: the whole file comes again.
+            hash.reset();
             out.Restart();
-            hash.HexDigest();
+            hash = std::make_unique<GrowingFileHash>(part);
           } else if (!(status == 200 || (status == 206 && rangeStart == out.Size()))) {
             unexpected = status;
             return false;
@@ -151,13 +213,14 @@ Outcome FetchFile(Http& http, const std::string& url, const ShowFile& file, cons
           return false;
         }
         out.Write(chunk);
-        hash.Update(chunk.data(), chunk.size());
+        hash->Advance(out.Size());
         reporter.Progress(file.path, out.Size(), size);
         return true;
       };
       const HttpResponse response = http.Fetch(url, offset, sink, cancel);
       if (response.cancelled) return Outcome::Cancelled;
       if (oversize) {
+        hash.reset();
         out.Close();
         std::error_code ignored;
         fs::remove(part, ignored);
@@ -179,7 +242,7 @@ Outcome FetchFile(Http& http, const std::string& url, const ShowFile& file, cons
       Fail("Downloading " + Quoted(file.path) + " ended after " + std::to_string(out.Size()) + " of " +
            std::to_string(size) + " bytes.");
     }
-    if (hash.HexDigest() == file.sha256) {
+    if (hash->Finish(size) == file.sha256) {
       RenameInto(part, staged);
       return Outcome::Staged;
     }

@@ -26,6 +26,7 @@ namespace {
 
 constexpr std::size_t kMaxPathBytes = 1024;
 constexpr std::uintmax_t kMaxRecordBytes = 16 * 1024 * 1024;
+constexpr std::int64_t kWriteBackBytes = 8 * 1024 * 1024;
 
 std::vector<std::string_view> Segments(std::string_view path) {
   std::vector<std::string_view> parts;
@@ -116,6 +117,7 @@ StagedFile::StagedFile(const fs::path& part, std::int64_t offset) : path_(part) 
     throw std::runtime_error(SystemError("Cannot write", part, error));
   }
   size_ = offset;
+  flushed_ = offset;
 }
 
 StagedFile::~StagedFile() {
@@ -130,6 +132,12 @@ void StagedFile::Write(std::string_view bytes) {
     bytes.remove_prefix(static_cast<std::size_t>(done));
     size_ += done;
   }
+  // Starts writing back what has arrived while the transfer goes on, so the
+  // flush before the rename has little left to do.
+  if (size_ - flushed_ >= kWriteBackBytes) {
+    ::sync_file_range(fd_, flushed_, size_ - flushed_, SYNC_FILE_RANGE_WRITE);
+    flushed_ = size_;
+  }
 }
 
 void StagedFile::Restart() {
@@ -137,6 +145,7 @@ void StagedFile::Restart() {
     throw std::runtime_error(SystemError("Cannot write", path_, errno));
   }
   size_ = 0;
+  flushed_ = 0;
 }
 
 void StagedFile::Close() {

@@ -58,6 +58,7 @@ class StagedFile {
   std::filesystem::path path_;
   int fd_ = -1;
   std::int64_t size_ = 0;
+  std::int64_t flushed_ = 0;  // written back up to here
 };
 
 void RenameInto(const std::filesystem::path& from, const std::filesystem::path& to);
