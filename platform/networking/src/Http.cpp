@@ -45,15 +45,18 @@ struct Transfer {
   char errorBuffer[CURL_ERROR_SIZE] = {};
 
   bool Cancelled() const { return cancel && cancel->load(); }
+  // Marks the response when the cancel flag is set.
+  bool StopForCancel() const {
+    if (!Cancelled()) return false;
+    response->cancelled = true;
+    return true;
+  }
 };
 
 size_t KeepBody(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   const std::size_t bytes = size * count;
-  if (transfer->Cancelled()) {
-    transfer->response->cancelled = true;
-    return 0;
-  }
+  if (transfer->StopForCancel()) return 0;
   if (transfer->response->body.size() + bytes > transfer->maxBytes) {
     transfer->response->tooLarge = true;
     return 0;
@@ -65,10 +68,7 @@ size_t KeepBody(char* data, size_t size, size_t count, void* user) {
 size_t StreamBody(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   const std::size_t bytes = size * count;
-  if (transfer->Cancelled()) {
-    transfer->response->cancelled = true;
-    return 0;
-  }
+  if (transfer->StopForCancel()) return 0;
   long status = 0;
   curl_easy_getinfo(transfer->handle, CURLINFO_RESPONSE_CODE, &status);
   // No exception may cross libcurl.
@@ -123,12 +123,7 @@ size_t SendBody(char* buffer, size_t size, size_t count, void* user) {
 // Called about once a second even while nothing arrives, so a set cancel flag
 // ends a stalled transfer too.
 int WatchCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  auto* transfer = static_cast<Transfer*>(user);
-  if (transfer->Cancelled()) {
-    transfer->response->cancelled = true;
-    return 1;
-  }
-  return 0;
+  return static_cast<Transfer*>(user)->StopForCancel() ? 1 : 0;
 }
 
 Easy Prepare(const ServerConfig& server, const std::string& url, Transfer& transfer) {

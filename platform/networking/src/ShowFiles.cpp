@@ -50,6 +50,41 @@ bool IsHexDigest(std::string_view text) {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+// Strict UTF-8: no overlong forms, no surrogates (a JSON "\\udc00" escape
+// decodes to one), nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    int length = 0;
+    std::uint32_t code = 0;
+    if (byte < 0x80) {
+      ++i;
+      continue;
+    } else if ((byte & 0xE0) == 0xC0) {
+      length = 2;
+      code = byte & 0x1F;
+    } else if ((byte & 0xF0) == 0xE0) {
+      length = 3;
+      code = byte & 0x0F;
+    } else if ((byte & 0xF8) == 0xF0) {
+      length = 4;
+      code = byte & 0x07;
+    } else {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    for (int k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    i += length;
+  }
+  return true;
+}
+
 std::string SystemError(const std::string& what, const fs::path& file, int error) {
   return what + " \"" + file.string() + "\": " + std::strerror(error);
 }
@@ -61,6 +96,10 @@ std::string CheckShowPath(std::string_view path) {
   if (path.size() > kMaxPathBytes) return "a path longer than 1024 bytes";
   if (path.find('\0') != std::string_view::npos) return "a path with a NUL character";
   if (path.find('\\') != std::string_view::npos) return "a path with a backslash: " + Quoted(path);
+  if (std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+    return "a path with a control character";
+  }
+  if (!IsValidUtf8(path)) return "a path that is not valid UTF-8";
   if (path.front() == '/') return "an absolute path: " + Quoted(path);
   const auto parts = Segments(path);
   for (const auto part : parts) {

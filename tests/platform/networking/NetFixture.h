@@ -7,10 +7,13 @@
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QRandomGenerator>
+#include <QStringList>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+
+#include "kit/Log.h"
 
 namespace net_test {
 
@@ -50,6 +53,19 @@ inline ShowFiles SmallShow(std::size_t audioBytes = 300 * 1024, quint32 seed = 1
 inline void WriteShow(const fs::path& folder, const ShowFiles& files) {
   for (const auto& [path, bytes] : files) Write(folder / path, bytes);
 }
+
+// Log lines go here instead of standard error while it lives.
+struct LogCapture {
+  QStringList lines;
+  LogCapture() {
+    kit::SetLogSink([this](kit::LogLevel, std::string_view, std::string_view text) {
+      lines << QString::fromUtf8(text.data(), qsizetype(text.size()));
+    });
+  }
+  ~LogCapture() { kit::SetLogSink({}); }
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+};
 
 // Paths, kinds of entry, contents and link targets; ".incoming" is left out.
 inline QByteArray TreeHash(const fs::path& folder) {

@@ -8,7 +8,6 @@
 
 #include "NetFixture.h"
 #include "ShowServer.h"
-#include "kit/Log.h"
 #include "vand_networking_http/ChangelogTransfer.h"
 #include "vand_networking_http/NetworkApiInterface.h"
 #include "vand_networking_http/Sha256.h"
@@ -37,16 +36,6 @@ QByteArray Entry(const QByteArray& path, const QByteArray& kind = "AUDIO",
 
 std::string Sha(const QByteArray& bytes) { return vand::networking::Sha256Hex(bytes.toStdString()); }
 
-// Log lines go here instead of the terminal.
-struct LogLines {
-  QStringList lines;
-  LogLines() {
-    kit::SetLogSink([this](kit::LogLevel, std::string_view, std::string_view text) {
-      lines << QString::fromUtf8(text.data(), qsizetype(text.size()));
-    });
-  }
-  ~LogLines() { kit::SetLogSink({}); }
-};
 
 }  // namespace
 
@@ -145,6 +134,8 @@ class TestNetworkingApi : public QObject {
         {"", "an empty path"},
         {"a\\u0000b", "a path with a NUL character"},
         {".incoming/x", "a reserved path: \".incoming/x\""},
+        {"a\\tb", "a path with a control character"},
+        {"a\\udc00b", "a path that is not valid UTF-8"},
     };
     for (const auto& [path, why] : unsafe) {
       QTest::newRow(qPrintable(QStringLiteral("refused ") + path))
@@ -187,7 +178,7 @@ class TestNetworkingApi : public QObject {
     QCOMPARE(api.GetAvailableLogs().GetStatus(), Api::API_NETWORK_ERROR);
 
     // A server.json that cannot be used is reported and means no server.
-    LogLines log;
+    LogCapture log;
     vand::test::WriteServerJson(data.path().toStdString(), "file:///etc/");
     QCOMPARE(NetworkApiInterface().GetServer(), ServerConfig{});
     QCOMPARE(log.lines.size(), 1);
@@ -392,7 +383,7 @@ class TestNetworkingApi : public QObject {
     const fs::path show = fs::path(data.path().toStdString()) / "shows" / "t";
     Write(show / "T-4.0.logdata", "four");
     Write(show / "T-5.0.logdata", "five");
-    LogLines log;
+    LogCapture log;
 
     // A bare name: the file and its index entry arrive.
     QVERIFY2(vand::networking::UploadChangelog("T-4.0.logdata", 4, 0, kShow, show.string(), 1),

@@ -15,7 +15,6 @@
 
 #include "NetFixture.h"
 #include "ShowServer.h"
-#include "kit/Log.h"
 #include "vand_networking_http/NetworkApiInterface.h"
 #include "vand_networking_http/ShowDownload.h"
 
@@ -64,16 +63,6 @@ struct Reports {
   }
 };
 
-// Silences the download's warnings (a checksum restart) for one test.
-struct QuietLog {
-  QStringList lines;
-  QuietLog() {
-    kit::SetLogSink([this](kit::LogLevel, std::string_view, std::string_view text) {
-      lines << QString::fromUtf8(text.data(), qsizetype(text.size()));
-    });
-  }
-  ~QuietLog() { kit::SetLogSink({}); }
-};
 
 }  // namespace
 
@@ -172,7 +161,7 @@ class TestShowDownload : public QObject {
     const QByteArray before = TreeHash(show);
     const QByteArray outsideBefore = TreeHash(fs::path(local.path().toStdString()) / "outside");
 
-    QuietLog log;
+    LogCapture log;
     std::atomic<bool> cancel{false};
     Reports reports;
     try {
@@ -294,7 +283,7 @@ class TestShowDownload : public QObject {
     // A part left by an earlier run, of another version of the file.
     Write(show / ".incoming" / "audio" / "a.ogg.part", Bytes(100 * 1024, 10));
 
-    QuietLog log;
+    LogCapture log;
     Reports reports;
     std::atomic<bool> cancel{false};
     QCOMPARE(PerformShowDownload(kShow, reports.Callbacks(), &cancel, {}, 1, &plan), kShow);
