@@ -206,7 +206,7 @@ void ShowDownloaderController::ReportProgress(const std::string& fileName, std::
     const std::int64_t overallTotal = overallTotal_;
     if (overallTotal == 0)
         return;
-    emit totalProgressChanged(static_cast<double>(overallDone_), static_cast<double>(overallTotal));
+    emit totalProgressChanged(static_cast<double>(overallDone_.load()), static_cast<double>(overallTotal));
 }
 
 void ShowDownloaderController::Cancel_()

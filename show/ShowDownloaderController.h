@@ -104,7 +104,7 @@ private:
     Clock clock_;
     std::chrono::steady_clock::time_point lastForward_;
     std::map<std::string, std::pair<std::int64_t, std::int64_t>> fileProgress_;
-    std::int64_t overallDone_ = 0;
+    std::atomic<std::int64_t> overallDone_{0};
     std::atomic<std::int64_t> overallTotal_{0};
 
     mutable std::mutex errorMutex_;
