@@ -14,6 +14,8 @@
 #include "app/PathText.h"
 #include "app/PlayerFactory.h"
 #include "cmn/ShowIdentity.h"
+#include "kit/Log.h"
+#include "show/ShowDownloaderController.h"
 #include "ui/DialogController.h"
 #include "kit/Log.h"
 #include "ui/InputDialogController.h"
@@ -40,12 +42,26 @@ Launcher::Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFa
     const vand::ShowIdentity identity = vand::DefaultShowIdentityService().CurrentIdentity();
     const std::string showFolder = Directories::GetShowDirectory();
 
-    const vand::networking::DownloadPlan plan = CheckShowFiles(identity, showFolder);
+    vand::networking::DownloadPlan plan = CheckShowFiles(identity, showFolder);
     if (!plan.empty()) {
-        // Joins with show downloads: the downloader fetches the plan into the
-        // show folder's parent and opens the main window when it completes
-        // (updateNotice_ = UpdateNotice(plan) then). Until it exists the show
-        // opens on the files already on disk.
+        downloader_ = std::make_unique<ShowDownloaderController>(engine_, nullptr, factory_->productType);
+        // Queued: the completion comes from the worker, and the downloader is
+        // never deleted inside one of its own signals.
+        connect(downloader_.get(), &ShowDownloaderController::DownloadFinishedSignal, this,
+                &Launcher::DownloadCompleted_, Qt::QueuedConnection);
+        connect(downloader_.get(), &ShowDownloaderController::Closing, this, &Launcher::DownloadAbandoned_,
+                Qt::QueuedConnection);
+        connect(downloader_.get(), &ShowDownloaderController::Cancelled, this, &Launcher::DownloadAbandoned_,
+                Qt::QueuedConnection);
+        updateNotice_ = UpdateNotice(plan);
+        try {
+            downloader_->Download(identity, std::make_unique<vand::networking::DownloadPlan>(std::move(plan)));
+            return;
+        } catch (const std::system_error& e) {
+            kit::Log(kit::LogLevel::Error, "shell", std::string("The show download could not start: ") + e.what());
+            downloader_.reset();
+            updateNotice_.clear();
+        }
     }
 
     try {
@@ -84,7 +100,7 @@ vand::networking::DownloadPlan Launcher::CheckShowFiles(const vand::ShowIdentity
     vand::networking::NetworkApiInterface api;
     api.SetShowIdentity(identity, factory_->productType);
     auto result = api.GetAllShowFiles();
-    if (result.GetStatus() != vand::networking::ApiStatus::API_SUCCESS) {
+    if (result.GetStatus() != vand::networking::NetworkApiInterface::API_SUCCESS) {
         std::string message = result.GetDisplayMessage();
         if (message.empty())
             message = "No error message. Possible network failure.";
@@ -101,7 +117,7 @@ QString Launcher::UpdateNotice(const vand::networking::DownloadPlan& plan)
     bool logUpdated = false;
     bool filesUpdated = false;
     QString version;
-    for (const auto& file : plan) {
+    for (const auto& file : plan.files) {
         if (file.kind == "LOG") {
             logUpdated = true;
             version = QStringLiteral("%1.%2").arg(file.major).arg(file.minor);
@@ -121,7 +137,7 @@ QString Launcher::UpdateNotice(const vand::networking::DownloadPlan& plan)
 
 void Launcher::LaunchMainController()
 {
-    // Joins with show downloads: the downloader is deleted here.
+    downloader_.reset();
     if (mainController_)
         return;
     mainController_ = std::make_unique<MusicalMainController>(engine_, factory_.get());
@@ -142,6 +158,19 @@ void Launcher::LaunchPelorinMainController()
         fatalError_ = std::current_exception();
         QCoreApplication::exit(1);
     }
+}
+
+void Launcher::DownloadCompleted_(vand::ShowIdentity identity)
+{
+    if (identity.identifier.empty())
+        updateNotice_.clear();
+    LaunchPelorinMainController();
+}
+
+void Launcher::DownloadAbandoned_()
+{
+    updateNotice_.clear();
+    LaunchPelorinMainController();
 }
 
 void Launcher::ClosingSaveQuery()

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "cmn/ShowIdentity.h"
 #include "vand_networking_http/NetworkApiInterface.h"
 
 class QQmlApplicationEngine;
@@ -19,6 +20,7 @@ namespace vand::qt {
 class DialogController;
 class InputDialogController;
 class MusicalMainController;
+class ShowDownloaderController;
 
 // Decides once at start how the program comes up (show download or the main
 // window at once) and handles the end of the program: the main window's close
@@ -32,6 +34,7 @@ public:
     ~Launcher() override;
 
     MusicalMainController* GetMainController() const { return mainController_.get(); }
+    ShowDownloaderController* GetDownloader() const { return downloader_.get(); }
     InputDialogController* GetQuitPrompt() const { return quitPrompt_.get(); }
     DialogController* GetStartErrorDialog() const { return startErrorDialog_.get(); }
     bool GetCloseAfterSave() const { return closeAfterSave_; }
@@ -54,6 +57,10 @@ public slots:
 
 private slots:
     void QuitPromptClosed_();
+    // The downloader's completion (the notice is shown only when a show was
+    // obtained) and its cancel or window close (no notice).
+    void DownloadCompleted_(vand::ShowIdentity identity);
+    void DownloadAbandoned_();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,7 +79,7 @@ private:
     std::unique_ptr<DialogController> startErrorDialog_;
     QString updateNotice_;
     std::unique_ptr<MusicalMainController> mainController_;
-    // Joins with show downloads: the show downloader.
+    std::unique_ptr<ShowDownloaderController> downloader_;
     std::unique_ptr<vand::PlayerFactory> factory_;
     QQmlApplicationEngine* engine_ = nullptr;
     std::exception_ptr fatalError_;

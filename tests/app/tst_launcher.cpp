@@ -32,6 +32,13 @@ namespace {
 
 using Capture = vand::test::StreamCapture;
 
+DownloadPlan PlanOf(std::vector<ShowFile> files)
+{
+    DownloadPlan plan;
+    plan.files = std::move(files);
+    return plan;
+}
+
 QWindow* AsWindow(QObject* object)
 {
     return qobject_cast<QWindow*>(object);
@@ -247,21 +254,21 @@ private slots:
     {
         QTest::addColumn<DownloadPlan>("plan");
         QTest::addColumn<QString>("notice");
-        const ShowFile log32{"Demo Show-3.2.logdata", "LOG", 3, 2, 10};
-        const ShowFile log41{"Demo Show-4.1.logdata", "LOG", 4, 1, 10};
-        const ShowFile audio{"audio/1.ogg", "AUDIO", 0, 0, 10};
-        QTest::newRow("empty") << DownloadPlan{} << QString();
-        QTest::newRow("log only") << DownloadPlan{log32}
+        const ShowFile log32{"Demo Show-3.2.logdata", "LOG", 3, 2, 10, {}};
+        const ShowFile log41{"Demo Show-4.1.logdata", "LOG", 4, 1, 10, {}};
+        const ShowFile audio{"audio/1.ogg", "AUDIO", 0, 0, 10, {}};
+        QTest::newRow("empty") << PlanOf({}) << QString();
+        QTest::newRow("log only") << PlanOf({log32})
                                   << "The event log has been updated to version 3.2.";
-        QTest::newRow("last log wins") << DownloadPlan{log32, log41}
+        QTest::newRow("last log wins") << PlanOf({log32, log41})
                                        << "The event log has been updated to version 4.1.";
         QTest::newRow("log and files")
-            << DownloadPlan{audio, log32}
+            << PlanOf({audio, log32})
             << "The event log has been updated to version 3.2 and the show files have been repaired or updated to "
                "the latest version.";
-        QTest::newRow("files only") << DownloadPlan{audio}
+        QTest::newRow("files only") << PlanOf({audio})
                                     << "The show files have been repaired or updated to the latest version.";
-        QTest::newRow("kind is exact") << DownloadPlan{{"x.logdata", "log", 1, 0, 1}}
+        QTest::newRow("kind is exact") << PlanOf({{"x.logdata", "log", 1, 0, 1, {}}})
                                        << "The show files have been repaired or updated to the latest version.";
     }
 

@@ -481,6 +481,7 @@ void WriteAlbumArtwork(const fs::path& file, const std::string& showName) {
 void WriteDemoShow(const fs::path& folder, const DemoOptions& options) {
   ShowDefinition show = DemoShowDefinition();
   AudioStyle style;
+  style.format = options.format;
   if (options.small) {
     style.format = AudioStyle::Format::Wav;
     style.sampleRate = 8000;

@@ -31,6 +31,8 @@ struct DemoOptions {
   // Test fixture: small silent WAV files, no score pages or artwork.
   bool small = false;
   bool withChangeLog = true;
+  // The audio files of the full show (WAV makes a show of many megabytes).
+  AudioStyle::Format format = AudioStyle::Format::Ogg;
 };
 
 inline constexpr const char* kDemoIdentifier = "demo";

@@ -1,0 +1,171 @@
+#include "vand_networking_http/ChangelogTransfer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "Http.h"
+#include "ServerJson.h"
+#include "ShowFiles.h"
+#include "kit/Log.h"
+#include "vand_networking_http/NetworkApiInterface.h"
+#include "vand_networking_http/Sha256.h"
+
+namespace vand::networking {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Change logs are small; anything near this is not one.
+constexpr std::int64_t kMaxChangelogBytes = 16 * 1024 * 1024;
+
+void LogUploadFailure(const std::string& text) {
+  kit::Log(kit::LogLevel::Warning, "networking", "Change log upload: " + text);
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+  return text;
+}
+
+// The change log to upload: a bare name in the show folder, or a path that
+// lies directly in it.
+bool ResolveChangelog(const std::string& fileName, const fs::path& showFolder, fs::path& file) {
+  const fs::path given = fs::u8path(fileName);
+  if (given.is_absolute()) {
+    const fs::path relative = given.lexically_normal().lexically_relative(showFolder.lexically_normal());
+    if (relative.empty() || relative.has_parent_path()) return false;
+    file = showFolder / relative;
+  } else {
+    if (fileName.find('/') != std::string::npos) return false;
+    file = showFolder / given;
+  }
+  const std::string name = file.filename().string();
+  return detail::CheckShowPath(name).empty() && detail::CheckLocalPlace(showFolder, name) == detail::Place::RegularFile;
+}
+
+std::uint32_t ModifiedSeconds(const fs::path& file) {
+  std::error_code error;
+  const auto time = fs::last_write_time(file, error);
+  if (error) return 0;
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(time).time_since_epoch());
+  return static_cast<std::uint32_t>(std::clamp<std::int64_t>(seconds.count(), 0, UINT32_MAX));
+}
+
+}  // namespace
+
+VANDDownloader::VANDDownloader() = default;
+
+void VANDDownloader::Download(const std::string& link, const std::string& destination, const std::string& sha256) {
+  if (!detail::IsHttpUrl(link)) throw std::runtime_error("The change log's link is not an http or https address.");
+  const std::string expected = Lower(sha256);
+  const fs::path target = fs::u8path(destination);
+  const fs::path part = fs::path(target).concat(".part");
+  try {
+    detail::StagedFile file(part, 0);
+    Sha256 hash;
+    detail::BodySink sink;
+    sink.write = [&](long status, std::int64_t, std::string_view chunk) {
+      if (status != 200 || file.Size() + static_cast<std::int64_t>(chunk.size()) > kMaxChangelogBytes) return false;
+      file.Write(chunk);
+      hash.Update(chunk.data(), chunk.size());
+      return true;
+    };
+    const detail::HttpResponse response = detail::Http(DefaultServerConfig()).Fetch(link, 0, sink, nullptr);
+    if (!response.Completed()) {
+      if (response.sinkRefused && response.status == 200) {
+        throw std::runtime_error("The change log is larger than 16 MiB.");
+      }
+      throw std::runtime_error(response.status >= 400
+                                   ? "The show server answered with status " + std::to_string(response.status) + "."
+                                   : "The show server cannot be reached: " + response.error);
+    }
+    if (response.status != 200) {
+      throw std::runtime_error("The show server answered with status " + std::to_string(response.status) + ".");
+    }
+    file.Close();
+    if (hash.HexDigest() != expected) {
+      throw std::runtime_error("The downloaded change log does not match its checksum.");
+    }
+    detail::RenameInto(part, target);
+  } catch (...) {
+    std::error_code ignored;
+    fs::remove(part, ignored);
+    throw;
+  }
+}
+
+bool UploadChangelog(const std::string& fileName, std::uint8_t major, std::uint8_t minor,
+                     const vand::ShowIdentity& identity, const std::string& showFolder, vand::ProductType) {
+  const ServerConfig server = DefaultServerConfig();
+  if (server.apiBase.empty()) {
+    LogUploadFailure("no show server is set up.");
+    return false;
+  }
+  if (identity.identifier.empty()) {
+    LogUploadFailure("no show is selected.");
+    return false;
+  }
+  fs::path file;
+  if (!ResolveChangelog(fileName, fs::u8path(showFolder), file)) {
+    LogUploadFailure("\"" + fileName + "\" is not a file of the show folder.");
+    return false;
+  }
+  std::error_code error;
+  const auto size = fs::file_size(file, error);
+  if (error || size > static_cast<std::uintmax_t>(kMaxChangelogBytes)) {
+    LogUploadFailure("\"" + file.string() + "\" cannot be read.");
+    return false;
+  }
+  std::string bytes(size, '\0');
+  std::ifstream in(file, std::ios::binary);
+  if (!in.read(bytes.data(), static_cast<std::streamsize>(size))) {
+    LogUploadFailure("\"" + file.string() + "\" cannot be read.");
+    return false;
+  }
+
+  const std::string name = file.filename().string();
+  const std::string logs = server.apiBase + "shows/" + detail::EscapeSegment(identity.identifier) + "/logs/";
+  detail::Http http(server);
+
+  std::vector<detail::LogIndexEntry> index;
+  const detail::HttpResponse current = http.Get(logs + "index.json", detail::kMaxJsonBytes);
+  const bool noIndexYet = current.Completed() && current.status == 404;
+  if (!noIndexYet && (!current.Completed() || current.status != 200 ||
+                      !detail::ParseLogIndex(current.body, index).empty())) {
+    LogUploadFailure("the server's index cannot be read.");
+    return false;
+  }
+  for (const auto& entry : index) {
+    if ((entry.major == major && entry.minor == minor) || entry.file == name) {
+      LogUploadFailure("the server already has version " + std::to_string(entry.major) + "." +
+                       std::to_string(entry.minor) + " (\"" + entry.file + "\").");
+      return false;
+    }
+  }
+  const detail::HttpResponse head = http.Head(logs + detail::EscapeSegment(name));
+  if (!head.Completed() || head.status != 404) {
+    LogUploadFailure(head.Completed() && head.status == 200 ? "the server already has \"" + name + "\"."
+                                                            : "the server cannot be asked for \"" + name + "\".");
+    return false;
+  }
+  const detail::HttpResponse put = http.Put(logs + detail::EscapeSegment(name), bytes, "application/octet-stream");
+  if (!put.Completed() || put.status < 200 || put.status > 299) {
+    LogUploadFailure("the server did not take \"" + name + "\" (status " + std::to_string(put.status) + ").");
+    return false;
+  }
+  index.push_back({major, minor, ModifiedSeconds(file), name, Sha256Hex(bytes)});
+  const detail::HttpResponse putIndex = http.Put(logs + "index.json", detail::WriteLogIndex(index), "application/json");
+  if (!putIndex.Completed() || putIndex.status < 200 || putIndex.status > 299) {
+    LogUploadFailure("the server did not take its new index (status " + std::to_string(putIndex.status) + ").");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vand::networking

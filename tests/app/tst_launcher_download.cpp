@@ -1,0 +1,179 @@
+// The Launcher's download branch, in process, against a private nginx: a
+// show that is missing or out of date is downloaded before the main window
+// opens with "Files Were Updated"; Cancel and a failure open the show on disk
+// without the notice; the main window is built once whatever arrives.
+
+#include <QFile>
+#include <QQmlApplicationEngine>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "AppFixture.h"
+#include "ShowServer.h"
+#include "app/AppQmlEngineSetup.h"
+#include "app/Launcher.h"
+#include "app/MusicalMainController.h"
+#include "show/ShowDownloaderController.h"
+#include "ui/DialogController.h"
+
+using app_test::DataFolder;
+using app_test::TestFactory;
+using vand::qt::Launcher;
+using vand::qt::ShowDownloaderController;
+using vand::test::ShowServer;
+namespace fs = std::filesystem;
+
+namespace {
+
+QByteArray Read(const fs::path& file)
+{
+    QFile in(QString::fromStdString(file.string()));
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("absent");
+}
+
+} // namespace
+
+class TestLauncherDownload : public QObject
+{
+    Q_OBJECT
+private:
+    QQmlApplicationEngine engine;
+    std::unique_ptr<DataFolder> folder;
+    std::unique_ptr<ShowServer> server;
+    std::unique_ptr<Launcher> launcher;
+    TestFactory* factory = nullptr; // owned by the Launcher
+    QTemporaryDir sources;
+
+    // Publishes the small demo show, with an extra audio file of `extraBytes`
+    // when given, and names the server in the data folder.
+    void Serve(ShowServer::Options options, std::size_t extraBytes)
+    {
+        const fs::path source = fs::path(sources.path().toStdString()) / "demo";
+        fs::remove_all(source);
+        vand::demo::DemoOptions small;
+        small.small = true;
+        vand::demo::WriteDemoShow(source, small);
+        if (extraBytes > 0)
+            std::ofstream(source / "audio" / "zz-extra.wav", std::ios::binary) << std::string(extraBytes, 'x');
+        server = std::make_unique<ShowServer>(options);
+        QVERIFY(server->Start());
+        server->Publish(source);
+        vand::test::WriteServerJson(folder->data, server->ApiBase());
+    }
+
+    void Launch()
+    {
+        auto owned = std::make_unique<TestFactory>();
+        factory = owned.get();
+        launcher = std::make_unique<Launcher>(&engine, std::move(owned));
+    }
+
+    QObject* DownloaderView() { return launcher->GetDownloader()->GetQmlObject(); }
+    QString NoticeTitle()
+    {
+        auto* dialog = launcher->GetMainController()->GetMessageDialog();
+        return dialog ? dialog->GetQmlObject()->property("title").toString() : QString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        vand::qt::PrepareAppQmlEngine(engine);
+    }
+
+    void init()
+    {
+        folder = std::make_unique<DataFolder>();
+    }
+
+    void cleanup()
+    {
+        launcher.reset();
+        factory = nullptr;
+        server.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        folder.reset();
+    }
+
+    void missingShowIsDownloadedFirst()
+    {
+        Serve({}, 0);
+        fs::remove_all(folder->show);
+        Launch();
+        QVERIFY(launcher->GetDownloader());
+        QCOMPARE(launcher->GetMainController(), nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(launcher->GetMainController(), 20000);
+        QCOMPARE(launcher->GetDownloader(), nullptr);
+        QCOMPARE(NoticeTitle(), QStringLiteral("Files Were Updated"));
+        QCOMPARE(launcher->GetMainController()->GetMessageDialog()->GetQmlObject()->property("text").toString(),
+                 QStringLiteral("The event log has been updated to version 1.0 and the show files have been "
+                                "repaired or updated to the latest version."));
+        QCOMPARE(Read(folder->show / "show.json"), Read(server->Root() / "shows/demo/files/show.json"));
+        QCOMPARE(factory->created, 1);
+    }
+
+    void upToDateShowOpensAtOnce()
+    {
+        Serve({}, 0);
+        Launch();
+        QCOMPARE(launcher->GetDownloader(), nullptr);
+        QVERIFY(launcher->GetMainController());
+        QCOMPARE(NoticeTitle(), QString());
+    }
+
+    void cancelOpensTheShowOnDisk()
+    {
+        Serve(ShowServer::Options{false, "50k", false, {}}, 8 * 1024 * 1024);
+        const QByteArray before = Read(folder->show / "show.json");
+        Launch();
+        QVERIFY(launcher->GetDownloader());
+        QSignalSpy progress(launcher->GetDownloader(), &ShowDownloaderController::progressChanged);
+        QTRY_VERIFY_WITH_TIMEOUT(progress.size() > 0, 20000);
+        QMetaObject::invokeMethod(DownloaderView()->findChild<QObject*>("cancelButton"), "clicked");
+        QTRY_VERIFY(launcher->GetMainController());
+        QCOMPARE(launcher->GetDownloader(), nullptr);
+        QCOMPARE(NoticeTitle(), QString());
+        QVERIFY(!fs::exists(folder->show / "audio" / "zz-extra.wav"));
+        QCOMPARE(Read(folder->show / "show.json"), before);
+        QCOMPARE(factory->created, 1);
+    }
+
+    void failureShowsTheErrorThenTheMainWindow()
+    {
+        Serve({}, 4096);
+        // The served file no longer matches its listed checksum.
+        server->WriteFile("shows/demo/files/audio/zz-extra.wav", QByteArray(4096, 'y'));
+        Launch();
+        QObject* dialog = DownloaderView()->findChild<QObject*>("errorDialog");
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->property("visible").toBool(), 20000);
+        QCOMPARE(dialog->property("text").toString(),
+                 QStringLiteral("\"audio/zz-extra.wav\" does not match its checksum on the server."));
+        QCOMPARE(launcher->GetMainController(), nullptr);
+        QMetaObject::invokeMethod(dialog->findChild<QObject*>("okButton"), "clicked");
+        QTRY_VERIFY(launcher->GetMainController());
+        QCOMPARE(NoticeTitle(), QString());
+        QVERIFY(!fs::exists(folder->show / "audio" / "zz-extra.wav"));
+    }
+
+    void completionAndCloseBuildOneMainWindow()
+    {
+        Serve(ShowServer::Options{false, "50k", false, {}}, 8 * 1024 * 1024);
+        Launch();
+        ShowDownloaderController* downloader = launcher->GetDownloader();
+        QVERIFY(downloader);
+        // Two deliveries, as when the window closes just as the download ends.
+        emit downloader->DownloadFinishedSignal({"demo", "Demo Show", "Demo Theatre Company", "shows/demo"});
+        emit downloader->Closing();
+        QCOMPARE(launcher->GetMainController(), nullptr); // queued: never inside the downloader's signal
+        QTRY_VERIFY(launcher->GetMainController());
+        QCoreApplication::processEvents();
+        QCOMPARE(factory->created, 1);
+        QCOMPARE(NoticeTitle(), QStringLiteral("Files Were Updated"));
+    }
+};
+
+QTEST_MAIN(TestLauncherDownload)
+#include "tst_launcher_download.moc"
