@@ -4,7 +4,10 @@
 // settings keep of it.
 
 #include <QColor>
+#include <QFile>
 #include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
@@ -444,6 +447,53 @@ private slots:
             QCOMPARE(settings->saved, QStringList{});
         }
         QCOMPARE(QString::fromStdString(errors.text()), line);
+    }
+
+    void closingOnlyHidesTheWindow_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Close button") << false;
+        QTest::newRow("Escape") << true;
+    }
+
+    void closingOnlyHidesTheWindow()
+    {
+        QFETCH(bool, escape);
+        StartEngine();
+        Open();
+        auto* window = qobject_cast<QQuickWindow*>(Window());
+        QVERIFY(window);
+        manager->SetVisible(true);
+        window->requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        // The Close button has the focus.
+        QCOMPARE(window->activeFocusItem(), Child(window, "closeButton"));
+        if (escape)
+            QTest::keyClick(window, Qt::Key_Escape);
+        else
+            QTest::keyClick(window, Qt::Key_Space);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(manager->GetQmlObject(), window);
+    }
+
+    // Nothing asks for the MIDI Show Control row; shown, it holds the
+    // device id 78 of 0 to 127.
+    void mscRowOnRequest()
+    {
+        if (!QFile::exists(QStringLiteral(":/qt/qml/com/tarnwick/vand_ui/qml/CustomSpinBox.qml")))
+            QSKIP("the component library has no CustomSpinBox yet");
+        StartEngine();
+        Open();
+        QObject* row = Child(Window(), "mscRow");
+        QCOMPARE(row->property("visible").toBool(), false);
+        vand::test::QmlWarningGuard guard;
+        QVERIFY(Window()->setProperty("showMSCOptions", true));
+        QObject* box = Child(Window(), "mscDeviceId")->property("item").value<QObject*>();
+        QVERIFY(box);
+        QCOMPARE(box->property("from").toInt(), 0);
+        QCOMPARE(box->property("to").toInt(), 127);
+        QCOMPARE(box->property("intValue").toInt(), 78);
+        QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
     }
 
     void noShowMeansNoWindow()

@@ -32,7 +32,7 @@ Window {
     minimumHeight: maximumHeight
     height: maximumHeight
 
-    Item {
+    FocusScope {
         id: frame
         x: 16
         y: 16
