@@ -23,13 +23,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ResidentMemory.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
 #include "notify/EventObserver.h"
@@ -48,17 +48,6 @@ constexpr auto kWait = std::chrono::seconds(5);
 double Us(Clock::duration d)
 {
     return std::chrono::duration<double, std::micro>(d).count();
-}
-
-long ResidentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return -1;
 }
 
 void PrintPercentiles(const char* what, std::vector<double> us)
