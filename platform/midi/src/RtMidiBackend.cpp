@@ -8,6 +8,7 @@
 #include <exception>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "kit/Log.h"
 
@@ -63,17 +64,21 @@ bool IsAddress(const std::string& text) {
 
 std::vector<MidiEndPoint> SplitPortNames(const std::vector<std::string>& portNames) {
   std::vector<MidiEndPoint> sources;
-  std::map<std::string, int> seen;
+  std::set<std::string> taken;
+  std::map<std::string, int> repeats;
   for (const std::string& full : portNames) {
-    std::string name = full;
+    std::string base = full;
     std::string id = full;
     const auto blank = full.rfind(' ');
     if (blank != std::string::npos && blank > 0 && IsAddress(full.substr(blank + 1))) {
-      name = full.substr(0, blank);
+      base = full.substr(0, blank);
       id = full.substr(blank + 1);
     }
-    const int count = ++seen[name];
-    if (count > 1) name += " (" + std::to_string(count) + ")";
+    // A port may itself be called "Keys (2)": every name in the list differs.
+    std::string name = base;
+    int& repeat = repeats[base];
+    while (taken.count(name) > 0) name = base + " (" + std::to_string(++repeat + 1) + ")";
+    taken.insert(name);
     sources.emplace_back(std::move(name), std::move(id));
   }
   return sources;

@@ -90,6 +90,9 @@ void TstRtMidiBackend::portNamesSplit_data() {
       << QStringList{"Keys:Keys MIDI 1 20:0", "Pads:Pads 24:0", "Keys:Keys MIDI 1 28:0", "Keys:Keys MIDI 1 32:0"}
       << QStringList{"Keys:Keys MIDI 1", "Pads:Pads", "Keys:Keys MIDI 1 (2)", "Keys:Keys MIDI 1 (3)"}
       << QStringList{"20:0", "24:0", "28:0", "32:0"};
+  QTest::newRow("a port named like a repeat")
+      << QStringList{"Keys 20:0", "Keys (2) 24:0", "Keys 28:0", "Keys (2) 32:0"}
+      << QStringList{"Keys", "Keys (2)", "Keys (3)", "Keys (2) (2)"} << QStringList{"20:0", "24:0", "28:0", "32:0"};
   QTest::newRow("no address") << QStringList{"Virtual Keys", "Port 1:"} << QStringList{"Virtual Keys", "Port 1:"}
                               << QStringList{"Virtual Keys", "Port 1:"};
   QTest::newRow("none") << QStringList{} << QStringList{} << QStringList{};

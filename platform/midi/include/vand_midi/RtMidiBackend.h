@@ -27,8 +27,8 @@ namespace vand::midi {
 // Splits RtMidi's ALSA port names ("Client:Port 20:0") into sources: the name
 // without the trailing client:port address, which changes between boots, and
 // the address as the source's id. A name seen before gets " (2)", " (3)", ...
-// in list order. A port name without an address is kept whole as both name
-// and id.
+// in list order, so that every name of the list differs. A port name without
+// an address is kept whole as both name and id.
 std::vector<MidiEndPoint> SplitPortNames(const std::vector<std::string>& portNames);
 
 class RtMidiBackend final : public vand::player::MidiBackend {
