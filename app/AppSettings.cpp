@@ -39,6 +39,8 @@ AppSettings::~AppSettings() = default;
 
 bool AppSettings::Load()
 {
+    // QSettings answers from its cache; this reads the file again.
+    settings_->sync();
     defaultVolume_ = ReadVolume(*settings_, kDefaultVolume, volumeFallback_);
     clickVolume_ = ReadVolume(*settings_, kClickVolume, clickVolumeFallback_);
     defaultOutputDevice_ = settings_->value(kOutputDevice, deviceFallback_).toString();

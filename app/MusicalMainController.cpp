@@ -17,6 +17,7 @@
 #include "app/ShowManager.h"
 #include "cmn/ShowIdentity.h"
 #include "kit/Log.h"
+#include "showcontrol/MidiManagerController.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
 #include "ui/ViewProperty.h"
@@ -32,6 +33,7 @@ namespace fs = std::filesystem;
 const char* kMainWindowUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/MusicalMain.qml";
 const char* kSaveErrorTitle = "Save Failed";
 const char* kLoadErrorTitle = "Loading Show Failed";
+const char* kMidiManagerErrorTitle = "MIDI Manager Error";
 
 QVariantMap MainWindowProperties(const vand::PlayerFactory* factory)
 {
@@ -292,10 +294,10 @@ void MusicalMainController::ConnectView()
     connect(window, SIGNAL(nextSong()), this, SLOT(NextSong_()), unique);
     connect(window, SIGNAL(prevSong()), this, SLOT(PrevSong_()), unique);
     connect(window, SIGNAL(jumpToBar(QString)), this, SLOT(JumpToBar_(QString)), unique);
-    // Joins with the MIDI, audio and OSC managers and change logs: the menu's
-    // midiCommandsClicked, audioManagerClicked, getLatestChangelogClicked and
-    // oscManagerClicked, the attacca update, and the window's
-    // changelogManagerOpened and outputPathsOpened.
+    // Joins with the audio and OSC managers and change logs: the menu's
+    // audioManagerClicked, getLatestChangelogClicked and oscManagerClicked,
+    // the attacca update, and the window's changelogManagerOpened and
+    // outputPathsOpened.
     connect(this, SIGNAL(PlayStarted()), window, SIGNAL(playStarted()), unique);
     connect(this, SIGNAL(Stopped()), window, SIGNAL(stopped()), unique);
     connect(this, SIGNAL(Paused()), window, SIGNAL(paused()), unique);
@@ -327,6 +329,7 @@ void MusicalMainController::ConnectView()
         connect(menu, &M::SeekPrevBarRequested, this, &C::SeekPrevBarRequested_, unique);
         connect(menu, &M::ZoomInRequested, this, &C::ZoomInRequested_, unique);
         connect(menu, &M::ZoomOutRequested, this, &C::ZoomOutRequested_, unique);
+        connect(menu, &M::midiCommandsClicked, this, &C::ShowMidiManager_, unique);
         // Joins with change logs: ViewPastLogsRequested.
         connect(menu, &M::saveRequested, this, &C::onSaveButton, unique);
         // Joins with sharing and the edit controller: shareRequested and
@@ -382,6 +385,25 @@ void MusicalMainController::onSaveButton()
         onInformation("These changes are only saved locally and are NOT distributed to your cast. We always "
                       "recommend sharing changes when possible.",
                       "Save Complete");
+    });
+}
+
+void MusicalMainController::ShowMidiManager_()
+{
+    Guarded(kMidiManagerErrorTitle, [this] {
+        if (!appSettings_)
+            throw std::runtime_error("The application settings are not loaded.");
+        appSettings_->Load();
+        midiManager_.reset();
+        // The player of the show loaded at the time of each call.
+        auto player = [this]() -> std::shared_ptr<Interface> {
+            return showManager_ ? showManager_->GetPlayer() : nullptr;
+        };
+        midiManager_ = std::make_unique<MidiManagerController>(engine_, player, appSettings_, rootObject_);
+        connect(this, &MusicalMainController::MidiLearned, midiManager_.get(), &MidiManagerController::MidiLearned);
+        connect(this, &MusicalMainController::MidiUnlearned, midiManager_.get(),
+                &MidiManagerController::MidiUnlearned);
+        midiManager_->SetVisible(true);
     });
 }
 

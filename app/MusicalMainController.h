@@ -25,6 +25,7 @@ namespace vand::qt {
 class AboutWindowController;
 class DialogController;
 class EditModel;
+class MidiManagerController;
 class ResponsiveMenuController;
 
 // The hub of the application: builds the main window, follows the player
@@ -63,6 +64,7 @@ public:
     DialogController* GetMessageDialog() const { return messageDialog_.get(); }
     ResponsiveMenuController* GetMenuController() const { return menuController_.get(); }
     AboutWindowController* GetAboutWindow() const { return aboutWindow_.get(); }
+    MidiManagerController* GetMidiManager() const { return midiManager_.get(); }
     const std::string& GetShowFolder() const { return showFolder_; }
     const QString& GetShowName() const { return showName_; }
 
@@ -112,6 +114,8 @@ public slots:
 
     void onSaveButton();
 
+    void ShowMidiManager_();
+
 private:
     // Guards the callbacks that the engine runs on its threads against a
     // controller being destroyed.
@@ -142,8 +146,9 @@ private:
     std::shared_ptr<vand::ShowIdentityService> showIdentity_;
     // Joins with output paths: the output-path manager.
     std::unique_ptr<AboutWindowController> aboutWindow_;
-    // Joins with the audio manager, the edit tools, the edit controller, the
-    // MIDI and OSC managers.
+    // Joins with the audio manager, the edit tools, the edit controller and
+    // the OSC manager.
+    std::unique_ptr<MidiManagerController> midiManager_;
     std::unique_ptr<QObject> mixerController_;
     std::unique_ptr<ResponsiveMenuController> menuController_;
     // Joins with the score view and the timeline.

@@ -2,8 +2,8 @@
 
 // Fixtures for the application shell's tests: a data folder holding the small
 // demo show as the current show, a player engine on a manual clock whose
-// transport calls are recorded (and can be made to fail), and a product
-// factory that makes that engine.
+// transport and MIDI calls are recorded (and can be made to fail), a MIDI
+// source fed by hand, and a product factory that makes that engine.
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -26,12 +26,55 @@
 #include "DemoShow.h"
 #include "app/PelorinPlayerFactory.h"
 #include "cmn/ShowIdentity.h"
+#include "vand_pelorin/MidiBackend.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 
 namespace app_test {
 
 namespace fs = std::filesystem;
+
+// MIDI inputs fed by hand. Opening a source named in `refused` fails.
+class FakeMidi final : public vand::player::MidiBackend
+{
+public:
+    std::vector<MidiEndPoint> ListSources() override
+    {
+        std::lock_guard lock(mutex_);
+        return sources;
+    }
+    bool Open(const MidiEndPoint& source, MessageHandler handler) override
+    {
+        std::lock_guard lock(mutex_);
+        if (refused.count(source.GetSourceName()) > 0)
+            return false;
+        handler_ = std::move(handler);
+        return true;
+    }
+    void Close() override
+    {
+        std::lock_guard lock(mutex_);
+        handler_ = nullptr;
+    }
+    // Delivers a message as the input's thread would.
+    void Send(const std::vector<std::uint8_t>& message)
+    {
+        MessageHandler handler;
+        {
+            std::lock_guard lock(mutex_);
+            handler = handler_;
+        }
+        if (handler)
+            handler(message);
+    }
+
+    std::vector<MidiEndPoint> sources;
+    std::set<std::string> refused;
+
+private:
+    std::mutex mutex_;
+    MessageHandler handler_;
+};
 
 // What the test engine records and how it answers; shared between the test,
 // the factory and every engine the factory makes.
@@ -50,6 +93,8 @@ struct EngineScript
     unsigned fixedLoopCount = 0;
     std::string fixedLoopDescription;
     std::vector<std::function<void()>> fadeCompletions;
+    // The MIDI inputs of the engines made from now on (none when null).
+    std::shared_ptr<vand::player::MidiBackend> midi;
 
     void Record(const std::string& call)
     {
@@ -76,12 +121,13 @@ struct EngineScript
 };
 
 // The product's engine on a manual clock; transport, change-log saves,
-// output settings and the load warnings go through the script instead.
+// output settings and the load warnings go through the script instead. MIDI
+// calls are recorded and then done by the engine.
 class TestEngine : public vand::Pelorin2AudioInterface
 {
 public:
     TestEngine(const std::string& show, const std::string& data, std::shared_ptr<EngineScript> script)
-        : vand::Pelorin2AudioInterface(show, data, nullptr, Options()), script_(std::move(script))
+        : vand::Pelorin2AudioInterface(show, data, nullptr, Options(*script)), script_(std::move(script))
     {
     }
 
@@ -142,6 +188,23 @@ public:
         script_->Record("SetVolume(" + Number(gain) + "," + std::to_string(int(type)) + ")");
     }
 
+    void LearnMidiCommand(unsigned char cmd) override
+    {
+        script_->Record("LearnMidiCommand(" + std::to_string(cmd) + ")");
+        vand::Pelorin2AudioInterface::LearnMidiCommand(cmd);
+    }
+    void SetMidiCommand(unsigned char cmd, unsigned char status, unsigned char channel, unsigned char note) override
+    {
+        script_->Record("SetMidiCommand(" + std::to_string(cmd) + "," + std::to_string(status) + ","
+                        + std::to_string(channel) + "," + std::to_string(note) + ")");
+        vand::Pelorin2AudioInterface::SetMidiCommand(cmd, status, channel, note);
+    }
+    void SetMidiSource(int index) override
+    {
+        script_->Record("SetMidiSource(" + std::to_string(index) + ")");
+        vand::Pelorin2AudioInterface::SetMidiSource(index);
+    }
+
     std::string GetTempoScaleWarnings() const override { return script_->tempoScaleWarnings; }
     std::string GetModifiedClickEditLog() const override { return script_->modifiedClickEdits; }
     unsigned GetInvertedLoopEventCount() const override { return script_->fixedLoopCount; }
@@ -155,10 +218,11 @@ public:
     }
 
 private:
-    static vand::player::EngineOptions Options()
+    static vand::player::EngineOptions Options(const EngineScript& script)
     {
         vand::player::EngineOptions options;
         options.clock = std::make_shared<vand::player::ManualClock>();
+        options.midi = script.midi;
         return options;
     }
 

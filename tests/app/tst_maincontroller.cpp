@@ -1,6 +1,7 @@
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QSettings>
@@ -19,6 +20,8 @@
 #include "app/MusicalMainController.h"
 #include "app/ResponsiveMenuController.h"
 #include "notify/EventObserver.h"
+#include "showcontrol/MidiManagerCommandController.h"
+#include "showcontrol/MidiManagerController.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
 #include "app/ShowManager.h"
@@ -675,6 +678,87 @@ private slots:
         QVERIFY(editBar);
         QVERIFY(QMetaObject::invokeMethod(editBar, "saveButton"));
         QCOMPARE(Calls(), (QStringList{"Play", "SeekToNextMeasure", "SaveChangelog(1,1)", "LoadNewChangeLog"}));
+    }
+
+    // The menu opens the MIDI manager on the settings as the file holds them
+    // at that moment; each opening replaces the window before.
+    void midiManagerOpensFromTheMenu()
+    {
+        fs::remove(folder->data / "pelorin2" / "midi.json");
+        auto midi = std::make_shared<app_test::FakeMidi>();
+        midi->sources = {{"Keyboard", "20:0"}, {"Pads", "24:0"}};
+        factory->script->midi = midi;
+        Build();
+        QObject* menu = window->property("menu").value<QObject*>();
+        QVERIFY(menu);
+        QCOMPARE(controller->GetMidiManager(), nullptr);
+        QVERIFY(QMetaObject::invokeMethod(menu, "midiCommandsClicked"));
+        QVERIFY(controller->GetMidiManager());
+        QPointer<QObject> first = controller->GetMidiManager()->GetQmlObject();
+        QVERIFY(first);
+        QCOMPARE(first->property("visible").toBool(), true);
+        QCOMPARE(first->property("transientParent").value<QObject*>(), window);
+        QCOMPARE(first->property("sourceIndex").toInt(), 0);
+
+        // Another program chooses the second input in the file.
+        {
+            QFile file(controller->GetSettingsPath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[General]\ncurrentMidiSourceName=Pads\n");
+        }
+        Calls();
+        QVERIFY(QMetaObject::invokeMethod(menu, "midiCommandsClicked"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!first);
+        QObject* second = controller->GetMidiManager()->GetQmlObject();
+        QCOMPARE(second->property("sourceIndex").toInt(), 1);
+        QCOMPARE(second->property("sourceStatus").toBool(), true);
+        QCOMPARE(Calls(), QStringList{"SetMidiSource(1)"});
+        QCOMPARE(controller->GetMessageDialog(), nullptr);
+    }
+
+    void midiEventsReachTheOpenManager()
+    {
+        fs::remove(folder->data / "pelorin2" / "midi.json");
+        Build();
+        Deliver();
+        controller->ShowMidiManager_();
+        auto* manager = controller->GetMidiManager();
+        QVERIFY(manager);
+        QObject* play = manager->GetRows().at(0)->GetQmlObject();
+        QObject* stop = manager->GetRows().at(2)->GetQmlObject();
+        QVERIFY(QMetaObject::invokeMethod(play, "learnClicked"));
+        QCOMPARE(play->property("learningCommand").toBool(), true);
+
+        // Play learned as note 64 on channel 16, from the engine's thread.
+        PublishFromEngineThread({{PlayerEvent::LearnedMIDICommand, (0 << 16) | (0x9F << 8) | 64, ""}});
+        QCOMPARE(play->property("learningCommand").toBool(), true); // posted, not applied yet
+        Deliver();
+        QCOMPARE(play->property("learningCommand").toBool(), false);
+        QCOMPARE(play->property("learnedCommand").toBool(), true);
+        QCOMPARE(play->property("midiStatusIndex").toInt(), 0); // note on
+        QCOMPARE(play->property("channelIndex").toInt(), 15);
+        QCOMPARE(play->property("midiNoteIndex").toInt(), 64);
+
+        QVERIFY(QMetaObject::invokeMethod(stop, "learnClicked"));
+        PublishFromEngineThread({{PlayerEvent::MIDICommandCanceled, 2, ""}});
+        Deliver();
+        QCOMPARE(stop->property("learningCommand").toBool(), false);
+        QCOMPARE(stop->property("enabledCommand").toBool(), true);
+        QCOMPARE(stop->property("learnedCommand").toBool(), false);
+    }
+
+    void midiManagerFailureIsReported()
+    {
+        auto midi = std::make_shared<app_test::FakeMidi>();
+        midi->sources = {{"Keyboard", "20:0"}};
+        factory->script->midi = midi;
+        Build();
+        factory->script->failing = {"SetMidiSource"};
+        controller->ShowMidiManager_();
+        QCOMPARE(controller->GetMidiManager(), nullptr);
+        QCOMPARE(DialogText(*controller, "title"), QStringLiteral("MIDI Manager Error"));
+        QCOMPARE(DialogText(*controller, "text"), QStringLiteral("engine refused SetMidiSource"));
     }
 };
 

@@ -923,9 +923,19 @@ std::vector<MidiEndPoint> AudioInterface::GetMidiSources() const {
 void AudioInterface::SetMidiSource(int index) {
   Impl& d = *impl_;
   if (!d.midiBackend || d.shut.load()) return;
+  std::vector<MidiEndPoint> list = GetMidiSources();
+  const bool inList = index >= 0 && static_cast<std::size_t>(index) < list.size();
   std::optional<unsigned char> cancelled;
   {
     std::lock_guard lock(d.midiMutex);
+    // The source open now (same name, same address) stays open, and a
+    // learning in progress goes on; its index follows the list of now.
+    if (inList && d.connected && *d.connected < d.sources.size() &&
+        d.sources[*d.connected] == list[static_cast<std::size_t>(index)]) {
+      d.sources = list;
+      d.connected = static_cast<std::size_t>(index);
+      return;
+    }
     cancelled = d.learning;
     d.learning.reset();
   }
@@ -935,8 +945,7 @@ void AudioInterface::SetMidiSource(int index) {
     d.Enqueue(std::move(c));
   }
   d.midiBackend->Close();
-  std::vector<MidiEndPoint> list = GetMidiSources();
-  if (index < 0 || static_cast<std::size_t>(index) >= list.size()) {
+  if (!inList) {
     std::lock_guard lock(d.midiMutex);
     d.connected.reset();
     d.sources = list;

@@ -20,12 +20,14 @@ class FakeMidi final : public vand::player::MidiBackend {
     return sources;
   }
   bool Open(const MidiEndPoint& source, MessageHandler handler) override {
+    ++opens;
     if (refuse) return false;
     opened = source.GetSourceName();
     handler_ = std::move(handler);
     return true;
   }
   void Close() override {
+    ++closes;
     handler_ = nullptr;
     opened.clear();
   }
@@ -37,6 +39,8 @@ class FakeMidi final : public vand::player::MidiBackend {
   std::string opened;
   bool refuse = false;
   std::string listError;  // non-empty: listing throws this
+  int opens = 0;
+  int closes = 0;
 
  private:
   MessageHandler handler_;
@@ -53,6 +57,8 @@ class TstPlayerMidi : public QObject {
   void commandTable();
   void learnsTheNextAllowedMessage();
   void learningIsCancelled();
+  void choosingTheOpenSourceAgain_data();
+  void choosingTheOpenSourceAgain();
   void assignedMessagesRunCommands_data();
   void assignedMessagesRunCommands();
   void savedSourceIsReopened();
@@ -145,6 +151,49 @@ void TstPlayerMidi::learningIsCancelled() {
   QVERIFY(!other.HasMidiSource());
   other.SetMidiSource(7);
   QVERIFY(!other.HasMidiSource());
+}
+
+void TstPlayerMidi::choosingTheOpenSourceAgain_data() {
+  QTest::addColumn<QString>("change");  // what happens to the sources before the choice
+  QTest::addColumn<int>("choice");
+  QTest::addColumn<bool>("reopened");
+  QTest::addColumn<int>("connectedIndex");
+  QTest::newRow("the open source") << "none" << 0 << false << 0;
+  QTest::newRow("the open source, moved down the list") << "inserted before" << 1 << false << 1;
+  QTest::newRow("the same name at a new address (replugged)") << "new address" << 0 << true << 0;
+  QTest::newRow("another source") << "none" << 1 << true << 1;
+}
+
+// Choosing the source that is open keeps it open and lets a learning go on
+// (the MIDI dialog selects the saved source each time it opens).
+void TstPlayerMidi::choosingTheOpenSourceAgain() {
+  QFETCH(QString, change);
+  QFETCH(int, choice);
+  QFETCH(bool, reopened);
+  QFETCH(int, connectedIndex);
+  Fixture f(SimpleShow({SimpleSong("1", 2)}));
+  auto midi = std::make_shared<FakeMidi>();
+  EventRecorder rec;
+  auto& engine = f.Start(nullptr, midi);
+  engine.SetMidiSource(0);
+  QCOMPARE(midi->opens, 1);
+  engine.LearnMidiCommand(3);
+  f.Pump();
+  rec.Clear();
+
+  if (change == "inserted before") midi->sources.insert(midi->sources.begin(), MidiEndPoint{"Pedal", "16:0"});
+  if (change == "new address") midi->sources[0] = MidiEndPoint{"Keyboard", "28:0"};
+  const int closes = midi->closes;
+  engine.SetMidiSource(choice);
+  f.Pump();
+
+  QCOMPARE(midi->opens, reopened ? 2 : 1);
+  QCOMPARE(midi->closes, reopened ? closes + 1 : closes);
+  QCOMPARE(engine.IsMidiCommandLearning(3), !reopened);
+  QCOMPARE(EventRecorder::Values(rec.Take(), PlayerEvent::MIDICommandCanceled),
+           reopened ? std::vector<int>{3} : std::vector<int>{});
+  QVERIFY(engine.HasMidiSource());
+  QCOMPARE(int(engine.GetConnectedSourceIndex()), connectedIndex);
 }
 
 void TstPlayerMidi::assignedMessagesRunCommands_data() {
