@@ -8,6 +8,7 @@
 #include "app/AppSettings.h"
 #include "app/MusicalMainController.h"
 #include "app/PlayerFactory.h"
+#include "timeline/TimelineController.h"
 
 namespace vand::qt {
 
@@ -114,14 +115,17 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
             // Joins with the score view: SetCurrentPage(value).
             break;
         case 13:
-            // Joins with the timeline: SetPlayheadTick(value).
+            if (timelineController_)
+                timelineController_->SetPlayheadTick(value);
             break;
         case 14:
             window->setProperty("songTitle", text);
             break;
         case 15:
-            // Joins with the timeline and the edit controller: SetCurrentSong
-            // with the song number in text.
+            if (timelineController_)
+                timelineController_->SetCurrentSong(text.toStdString());
+            // Joins with the edit controller: SetCurrentSong with the song
+            // number in text.
             if (factory_ && factory_->showMixer) {
                 if (QObject* mixer = window->property("mixerControl").value<QObject*>())
                     mixerController_ = factory_->CreateMixerController(mixer, engine_, appSettings_, player_);

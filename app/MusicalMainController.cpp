@@ -17,6 +17,7 @@
 #include "app/ResponsiveMenuController.h"
 #include "app/ShowManager.h"
 #include "cmn/ShowIdentity.h"
+#include "timeline/TimelineController.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
 #include "vand_core/qt/MetaTypes.h"
@@ -144,8 +145,9 @@ MusicalMainController::~MusicalMainController()
     } catch (...) {
         std::cerr << "Stopping the player failed\n";
     }
-    // Joins with the timeline and the edit tools: the timeline, the caesura
-    // tool and the marker tool are deleted first.
+    timelineController_.reset();
+    // Joins with the edit tools: the caesura tool and the marker tool are
+    // deleted first.
     // The remaining members go in the reverse of their declaration order.
 }
 
@@ -233,8 +235,9 @@ void MusicalMainController::LoadShow()
 
     // Tear down the previous show.
     mixerController_.reset();
-    // Joins with output paths, the edit controller and the timeline: they are
-    // dropped here (the edit controller's connections first).
+    // Joins with output paths and the edit controller: they are dropped here
+    // (the edit controller's connections first).
+    timelineController_.reset();
     editModel_.reset();
     showManager_.reset();
     // Joins with show control and the score view: the timed OSC sender lets go
@@ -250,8 +253,11 @@ void MusicalMainController::LoadShow()
     showManager_ = std::make_shared<vand::ShowManager>(player_);
 
     editModel_ = std::make_shared<EditModel>(showManager_, factory_->oscEnabled);
-    // Joins with the timeline and the edit controller: both are made here on
-    // the window's "timelineControl" and "editPanelControl" with the edit model.
+    timelineController_ = std::make_unique<TimelineController>(
+        ObjectProperty(rootObject_, "timelineControl"), engine_, player_, showManager_, editModel_,
+        factory_->timelineFadeRegion, factory_->oscEnabled);
+    // Joins with the edit controller: it is made here on the window's
+    // "editPanelControl" with the edit model.
 
     // Joins with output paths: the output-path manager is made here.
     rootObject_->setProperty("title", factory_->displayName + QStringLiteral(" - ") + showName_
