@@ -66,7 +66,7 @@ int BarController::GetX() const
 
 int BarController::GetRight() const
 {
-    return GetX() + ViewInt(std::ceil(labelWidth_) + kLabelX + kLabelEnd);
+    return GetX() + ViewInt(labelWidth_ + kLabelX + kLabelEnd);
 }
 
 // --- the lines within reach ---
@@ -241,7 +241,9 @@ void BarsBeatsViewController::Layout()
 
     lines_ = std::move(lines);
     model_->Reset(0, 0);
-    const auto pixels = [this](long long ticks) { return QVariant(double(ticks) / ticksPerBasePixel_); };
+    // Reals written to int properties: truncated toward zero, as a QML
+    // assignment does.
+    const auto pixels = [this](long long ticks) { return QVariant(static_cast<int>(ticks / ticksPerBasePixel_)); };
     WriteRegion("audioFadeRegionWidth", pixels(fadeWidth));
     WriteRegion("audioFadeRegionPos", pixels(fadePos));
     WriteViewProperty(fadeBox_, "z", z - 1);

@@ -37,6 +37,13 @@ enum ColourKey
     kClickColour = 6,
 };
 
+// A real written to an int property of a view: truncated toward zero, as a
+// QML assignment does (a QVariant conversion would round).
+int Truncated(double value)
+{
+    return static_cast<int>(value);
+}
+
 int BasePixels(double ticks)
 {
     return static_cast<int>(ticks / kTicksPerBasePixel);
@@ -285,7 +292,7 @@ void TimelineController::WriteViewScale(double scale)
 
 void TimelineController::SetBaseWidth(unsigned ticks)
 {
-    WriteViewProperty(rootObject_, "baseWidth", ticks / kTicksPerBasePixel + 200.0);
+    WriteViewProperty(rootObject_, "baseWidth", Truncated(ticks / kTicksPerBasePixel + 200.0));
 }
 
 int TimelineController::GetViewStartTick() const
@@ -367,7 +374,7 @@ void TimelineController::SetPlayheadTick(int tick)
 {
     if (!playheadItem_)
         return;
-    WriteViewProperty(playheadItem_, "basePos", (tick - 8) / kTicksPerBasePixel);
+    WriteViewProperty(playheadItem_, "basePos", Truncated((tick - 8) / kTicksPerBasePixel));
     if (tick < GetViewStartTick() || tick > GetViewEndTick())
         emit SetViewStart_(tick / 25);
 }
