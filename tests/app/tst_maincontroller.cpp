@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QQmlApplicationEngine>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QSignalSpy>
@@ -668,6 +669,34 @@ private slots:
         QVERIFY(editBar);
         QVERIFY(QMetaObject::invokeMethod(editBar, "saveButton"));
         QCOMPARE(Calls(), (QStringList{"Play", "SeekToNextMeasure", "SaveChangelog(1,1)", "LoadNewChangeLog"}));
+    }
+
+    // The song-loaded event rebuilds the timeline at zoom 1, the playhead
+    // event moves its playhead; both reach the view through the queue.
+    void songLoadedAndPlayheadReachTheTimeline()
+    {
+        Build();
+        Deliver();
+        auto* timeline = window->property("timelineControl").value<QQuickItem*>();
+        QVERIFY(timeline);
+        QVERIFY(controller->GetTimelineController());
+        timeline->setProperty("viewScale", 2.5);
+        PublishFromEngineThread({{PlayerEvent::SongLoaded, 0, "1"}, {PlayerEvent::Playhead, 5008, ""}});
+        Deliver();
+        QCOMPARE(timeline->property("viewScale").toDouble(), 1.0);
+        QCOMPARE(timeline->property("playheadItem").value<QObject*>()->property("basePos").toInt(), 200);
+        // The views of the earlier build are hidden and deleted later.
+        const auto labels = [timeline](const char* lane) {
+            QStringList out;
+            for (QQuickItem* item : timeline->property(lane).value<QQuickItem*>()->childItems()) {
+                if (item->isVisible())
+                    out << item->property("labelText").toString();
+            }
+            out.sort();
+            return out;
+        };
+        QCOMPARE(labels("markersBar"), (QStringList{" Intro", " Letter A", " Letter B"}));
+        QCOMPARE(labels("tempoMarkersBar"), (QStringList{"", " 120.00", " 96.00"})); // "": the tempo scaling
     }
 
     void lookAtTheWindow()

@@ -16,11 +16,15 @@ Item {
     property bool isEndBar: false
     property bool showLabel: true
 
-    // Only while the line's opacity is not 0.
+    // A fade-in that has not shown anything yet is cut short: the line is
+    // hidden at once.
     function fadeOutMethod() {
+        fadeInAnimation.stop();
         if (line.opacity !== 0) {
-            fadeInAnimation.stop();
             fadeOutAnimation.start();
+        } else {
+            line.visible = false;
+            control.visible = false;
         }
     }
 
