@@ -2,6 +2,7 @@
 
 #include <QVariant>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "app/EditModel.h"
@@ -16,6 +17,13 @@ namespace {
 // TimeBar.qml: the label sits at x 3; the item ends 1 pixel after it.
 constexpr double kLabelX = 3.0;
 constexpr double kLabelEnd = 1.0;
+// The fades of TimeBar.qml (500 ms) and some slack.
+constexpr double kFadeMs = 600.0;
+
+double SteadyMs()
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 } // namespace
 
@@ -78,14 +86,15 @@ BarLineModel::BarLineModel(const std::vector<BarController>* lines)
 
 int BarLineModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(last_ - first_);
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 QVariant BarLineModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() < 0 || std::size_t(index.row()) >= last_ - first_)
+    if (!index.isValid() || index.row() < 0 || std::size_t(index.row()) >= rows_.size())
         return {};
-    const BarController& line = (*lines_)[first_ + std::size_t(index.row())];
+    const std::size_t lineIndex = rows_[std::size_t(index.row())];
+    const BarController& line = (*lines_)[lineIndex];
     switch (role) {
     case LabelRole:
         return QString::fromStdString(line.GetLabel());
@@ -97,8 +106,8 @@ QVariant BarLineModel::data(const QModelIndex& index, int role) const
         return line.IsEndBar();
     case ShowsLabelRole:
         return line.ShowsLabel();
-    case StateRole:
-        return static_cast<int>(line.GetState());
+    case KeyRole:
+        return static_cast<int>(lineIndex * 4 + static_cast<std::size_t>(line.GetState()));
     case ZRole:
         return line.GetZ();
     default:
@@ -108,8 +117,8 @@ QVariant BarLineModel::data(const QModelIndex& index, int role) const
 
 QHash<int, QByteArray> BarLineModel::roleNames() const
 {
-    return {{LabelRole, "lineLabel"},     {PositionRole, "linePosition"}, {IsBarRole, "lineIsBar"},
-            {IsEndRole, "lineIsEnd"},     {ShowsLabelRole, "lineShowsLabel"}, {StateRole, "lineState"},
+    return {{LabelRole, "lineLabel"},  {PositionRole, "linePosition"},     {IsBarRole, "lineIsBar"},
+            {IsEndRole, "lineIsEnd"},  {ShowsLabelRole, "lineShowsLabel"}, {KeyRole, "lineKey"},
             {ZRole, "lineZ"}};
 }
 
@@ -121,47 +130,88 @@ void BarLineModel::SetViewScale(double scale)
     emit viewScaleChanged();
 }
 
-void BarLineModel::Reset(std::size_t first, std::size_t last)
+bool BarLineModel::HasRow(std::size_t line) const
+{
+    return std::binary_search(rows_.begin(), rows_.end(), line);
+}
+
+void BarLineModel::Reset(std::vector<std::size_t> rows)
 {
     beginResetModel();
-    first_ = first;
-    last_ = std::max(first, last);
+    rows_ = std::move(rows);
     endResetModel();
 }
 
-void BarLineModel::SetRange(std::size_t first, std::size_t last)
+void BarLineModel::SetRows(std::vector<std::size_t> rows)
 {
-    last = std::max(first, last);
-    if (first == first_ && last == last_)
+    if (rows == rows_)
         return;
-    if (first_ == last_ || first == last || first >= last_ || last <= first_) {
-        Reset(first, last);
-        return;
-    }
-    if (first > first_) {
-        beginRemoveRows({}, 0, int(first - first_) - 1);
-        first_ = first;
+    std::vector<std::size_t> shared;
+    std::set_intersection(rows_.begin(), rows_.end(), rows.begin(), rows.end(), std::back_inserter(shared));
+    if (shared.size() * 2 >= std::min(rows_.size(), rows.size()))
+        UpdateInPlace(rows);
+    else
+        Rebind(std::move(rows));
+}
+
+void BarLineModel::UpdateInPlace(const std::vector<std::size_t>& rows)
+{
+    // Runs of rows that leave, then runs of rows that come, each at its place.
+    for (std::size_t r = 0; r < rows_.size();) {
+        if (std::binary_search(rows.begin(), rows.end(), rows_[r])) {
+            ++r;
+            continue;
+        }
+        std::size_t end = r + 1;
+        while (end < rows_.size() && !std::binary_search(rows.begin(), rows.end(), rows_[end]))
+            ++end;
+        beginRemoveRows({}, int(r), int(end) - 1);
+        rows_.erase(rows_.begin() + std::ptrdiff_t(r), rows_.begin() + std::ptrdiff_t(end));
         endRemoveRows();
-    } else if (first < first_) {
-        beginInsertRows({}, 0, int(first_ - first) - 1);
-        first_ = first;
-        endInsertRows();
     }
-    if (last < last_) {
-        beginRemoveRows({}, int(last - first_), int(last_ - first_) - 1);
-        last_ = last;
+    std::size_t r = 0;
+    for (std::size_t j = 0; j < rows.size();) {
+        if (r < rows_.size() && rows_[r] == rows[j]) {
+            ++r;
+            ++j;
+            continue;
+        }
+        std::size_t end = j + 1;
+        while (end < rows.size() && (r >= rows_.size() || rows[end] < rows_[r]))
+            ++end;
+        beginInsertRows({}, int(r), int(r + end - j) - 1);
+        rows_.insert(rows_.begin() + std::ptrdiff_t(r), rows.begin() + std::ptrdiff_t(j),
+                     rows.begin() + std::ptrdiff_t(end));
+        endInsertRows();
+        r += end - j;
+        j = end;
+    }
+}
+
+void BarLineModel::Rebind(std::vector<std::size_t> rows)
+{
+    const std::size_t before = rows_.size();
+    const std::size_t after = rows.size();
+    if (after > before) {
+        beginInsertRows({}, int(before), int(after) - 1);
+        rows_ = std::move(rows);
+        endInsertRows();
+    } else if (after < before) {
+        beginRemoveRows({}, int(after), int(before) - 1);
+        rows_ = std::move(rows);
         endRemoveRows();
-    } else if (last > last_) {
-        beginInsertRows({}, int(last_ - first_), int(last - first_) - 1);
-        last_ = last;
-        endInsertRows();
+    } else {
+        rows_ = std::move(rows);
     }
+    const std::size_t kept = std::min(before, after);
+    if (kept > 0)
+        emit dataChanged(index(0), index(int(kept) - 1));
 }
 
 void BarLineModel::Refresh()
 {
-    if (last_ > first_)
-        emit dataChanged(index(0), index(int(last_ - first_) - 1), {ShowsLabelRole, StateRole});
+    if (!rows_.empty())
+        emit dataChanged(index(0), index(int(rows_.size()) - 1), {ShowsLabelRole, KeyRole});
 }
 
 // --- the lane ---
@@ -208,17 +258,15 @@ void BarsBeatsViewController::Layout()
     for (std::size_t i = 0; i < barCount; ++i) {
         const BarInfo& bar = table->BarAt(i);
         if (bar.GetBarTick() < length) {
-            const QString label = QString::fromStdString(bar.label);
             lines.emplace_back(bar.label, basePixels(bar.GetBarTick()), true, viewScale_,
-                               labelWidths_.Advance(label));
+                               labelWidths_.Advance(bar.label));
             lines.back().SetZ(z--);
         }
         for (std::size_t k = 1; k < bar.GetBeatCount(); ++k) {
             const std::string& beatLabel = bar.beatLabels[k];
             const int tick = bar.GetBeatTick(beatLabel);
             if (tick < length) {
-                lines.emplace_back(beatLabel, basePixels(tick), false, viewScale_,
-                                   labelWidths_.Advance(QString::fromStdString(beatLabel)));
+                lines.emplace_back(beatLabel, basePixels(tick), false, viewScale_, labelWidths_.Advance(beatLabel));
                 lines.back().SetZ(z--);
             }
         }
@@ -239,8 +287,8 @@ void BarsBeatsViewController::Layout()
         outPos = audioEnd;
     }
 
+    model_->Reset({});
     lines_ = std::move(lines);
-    model_->Reset(0, 0);
     // Reals written to int properties: truncated toward zero, as a QML
     // assignment does.
     const auto pixels = [this](long long ticks) { return QVariant(static_cast<int>(ticks / ticksPerBasePixel_)); };
@@ -252,13 +300,12 @@ void BarsBeatsViewController::Layout()
     WriteRegion("audioInRegionWidth", pixels(startTick));
     WriteRegion("audioInRegionPos", pixels(0));
     UpdateLabels(true);
-    ApplyReach();
 }
 
 void BarsBeatsViewController::Clear()
 {
+    model_->Reset({});
     lines_.clear();
-    model_->Reset(0, 0);
 }
 
 void BarsBeatsViewController::SetViewScale(double scale, bool immediate)
@@ -290,9 +337,16 @@ void BarsBeatsViewController::ApplyReach()
                                        [](int position, const BarController& line) {
                                            return position < line.GetPosition();
                                        });
-    const auto firstIndex = std::size_t(first - lines_.begin());
-    const auto lastIndex = std::max(firstIndex, std::size_t(last - lines_.begin()));
-    model_->SetRange(firstIndex, lastIndex);
+    const bool fading = SteadyMs() < fadingUntil_;
+    std::vector<std::size_t> rows;
+    for (auto it = first; it < last; ++it) {
+        const auto index = std::size_t(it - lines_.begin());
+        // A line that fades out keeps the view it has until the fade is over.
+        if (it->IsVisible()
+            || (fading && it->GetState() == BarController::State::FadingOut && model_->HasRow(index)))
+            rows.push_back(index);
+    }
+    model_->SetRows(std::move(rows));
 }
 
 void BarsBeatsViewController::UpdateLabels(bool immediate)
@@ -312,7 +366,10 @@ void BarsBeatsViewController::UpdateLabels(bool immediate)
         if (PlaceLabel(i, i + 1 == lines_.size(), immediate, reference))
             group = true;
     }
+    if (!immediate)
+        fadingUntil_ = SteadyMs() + kFadeMs;
     model_->Refresh();
+    ApplyReach();
 }
 
 void BarsBeatsViewController::ShowLine(BarController& line, bool visible, bool immediate)

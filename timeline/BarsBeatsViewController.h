@@ -4,11 +4,12 @@
 // of the current song before its end, a double line at the end, and the
 // shaded audio boxes (in, out, fade) of the timeline view's bars region.
 //
-// Every line is kept as a BarController record; the TimeBar views exist only
-// for the lines within the reach the timeline gives (SetReach), through the
-// BarLineModel the bars region's Repeater shows. The label pass decides every
-// line from computed positions and measured label widths, so each line gets
-// the same decision whether it has a view or not.
+// Every line is kept as a BarController record; TimeBar views exist only for
+// the lines within the reach the timeline gives (SetReach) that show (or are
+// still fading out), through the BarLineModel the bars region's Repeater
+// shows. The label pass decides every line from computed positions and
+// measured label widths, so each line gets the same decision whether it has a
+// view or not.
 //
 // Threads: GUI thread.
 
@@ -81,8 +82,10 @@ private:
     State state_ = State::Shown;
 };
 
-// The lines within reach, as rows for the bars region's Repeater of TimeBar
-// delegates. Rows follow the lines' order; row r is line First() + r.
+// The lines that have views, as rows for the bars region's Repeater of
+// TimeBar delegates, in the lines' order. A small change of the rows (a
+// scroll) inserts and removes rows at their places; a large one (a jump)
+// hands the existing delegates other lines, so that no view is made anew.
 class BarLineModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -95,7 +98,9 @@ public:
         IsBarRole,
         IsEndRole,
         ShowsLabelRole,
-        StateRole,
+        // The line's index times 4 plus its State: a delegate that gets
+        // another line takes its state at once, its own line's changes fade.
+        KeyRole,
         ZRole,
     };
 
@@ -108,23 +113,25 @@ public:
     double viewScale() const { return viewScale_; }
     void SetViewScale(double scale);
 
-    // Shows lines [first, last); rows that stay are kept (and their views).
-    void SetRange(std::size_t first, std::size_t last);
-    // The lines were replaced: shows [first, last) anew.
-    void Reset(std::size_t first, std::size_t last);
+    // Shows these lines (ascending indices).
+    void SetRows(std::vector<std::size_t> rows);
+    // The lines were replaced: shows these anew.
+    void Reset(std::vector<std::size_t> rows);
     // The labels or states of the shown lines changed.
     void Refresh();
 
-    std::size_t First() const { return first_; }
-    std::size_t Last() const { return last_; }
+    const std::vector<std::size_t>& Rows() const { return rows_; }
+    bool HasRow(std::size_t line) const;
 
 signals:
     void viewScaleChanged();
 
 private:
+    void UpdateInPlace(const std::vector<std::size_t>& rows);
+    void Rebind(std::vector<std::size_t> rows);
+
     const std::vector<BarController>* lines_;
-    std::size_t first_ = 0;
-    std::size_t last_ = 0;
+    std::vector<std::size_t> rows_;
     double viewScale_ = 1.0;
 };
 
@@ -173,6 +180,8 @@ private:
     LabelWidths labelWidths_;
     int reachLeft_ = 0;
     int reachRight_ = -1;
+    // Until then lines that fade out keep their views (steady clock, ms).
+    double fadingUntil_ = 0.0;
 };
 
 } // namespace vand::qt

@@ -56,6 +56,16 @@ double LabelWidths::Advance(const QString& text)
     return width;
 }
 
+double LabelWidths::Advance(const std::string& text)
+{
+    const auto found = utf8Cache_.find(text);
+    if (found != utf8Cache_.end())
+        return found->second;
+    const double width = Advance(QString::fromStdString(text));
+    utf8Cache_.emplace(text, width);
+    return width;
+}
+
 ItemViewFactory::ItemViewFactory(QQmlEngine* engine)
     : engine_(engine), markerLabels_(10)
 {

@@ -15,6 +15,8 @@
 #include <QString>
 #include <QVariantMap>
 #include <map>
+#include <string>
+#include <unordered_map>
 
 class QObject;
 class QQmlComponent;
@@ -37,11 +39,13 @@ class LabelWidths
 public:
     explicit LabelWidths(int pixelSize);
     double Advance(const QString& text);
+    double Advance(const std::string& text);
 
 private:
     QFont font_;
     QFontMetricsF metrics_;
     QHash<QString, double> cache_;
+    std::unordered_map<std::string, double> utf8Cache_;
 };
 
 class ItemViewFactory

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QVariant>
 #include <algorithm>
+#include <cmath>
 #include <iomanip>
 #include <sstream>
 
@@ -151,9 +152,16 @@ void TimelineController::Connect_(bool fadeRegion)
         });
     });
 
-    // Item views follow the visible range.
-    connect(view, SIGNAL(viewStartChanged()), this, SLOT(ViewRangeChanged_()));
-    connect(view, SIGNAL(viewEndChanged()), this, SLOT(ViewRangeChanged_()));
+    // Item views follow the visible range: the scroll area's position and
+    // width change once per scroll, where the view's start and end would
+    // report one after the other.
+    flickable_ = view->findChild<QQuickItem*>(QStringLiteral("timelineFlickable"));
+    if (flickable_) {
+        connect(flickable_, SIGNAL(contentXChanged()), this, SLOT(ViewRangeChanged_()));
+        connect(flickable_, SIGNAL(widthChanged()), this, SLOT(ViewRangeChanged_()));
+    } else {
+        kit::Log(kit::LogLevel::Warning, "timeline", "The timeline view has no \"timelineFlickable\".");
+    }
 }
 
 void TimelineController::ConnectViewStart()
@@ -317,16 +325,18 @@ void TimelineController::UpdateLabelVisibility()
 
 void TimelineController::UpdateReach()
 {
-    if (!rootObject_)
+    if (!flickable_)
         return;
-    // The visible range and as much again on each side, in base pixels.
-    const int start = rootObject_->property("viewStart").toInt();
-    const int end = rootObject_->property("viewEnd").toInt();
-    const int span = std::max(0, end - start);
-    const int left = start - span;
-    const int right = end + span;
-    const double leftPixel = left * viewScale_;
-    const double rightPixel = right * viewScale_;
+    // The visible range and as much again on each side, in content pixels
+    // (the content starts paddingBeforeTimelineStart into the scroll area).
+    const double width = flickable_->width();
+    const double x = flickable_->property("contentX").toDouble()
+                     - rootObject_->property("paddingBeforeTimelineStart").toDouble();
+    const double leftPixel = x - width;
+    const double rightPixel = x + 2 * width;
+    const double scale = viewScale_ > 0 ? viewScale_ : 1.0;
+    const int left = static_cast<int>(std::floor(leftPixel / scale));
+    const int right = static_cast<int>(std::ceil(rightPixel / scale));
     const auto reach = [&](const auto& list) {
         for (const auto& item : list)
             item->UpdateReach(leftPixel, rightPixel);

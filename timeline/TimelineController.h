@@ -131,6 +131,7 @@ private:
     QPointer<QQuickItem> effectBar_;
     QPointer<QQuickItem> barsRegion_;
     QPointer<QObject> playheadItem_;
+    QPointer<QQuickItem> flickable_;
     double viewScale_ = 1.0;
     bool oscEnable_ = true;
     ItemList<TimeRegionController> regions_;

@@ -507,18 +507,21 @@ private slots:
         QCOMPARE(Lines(Controller()), lines);
         const BarController& end = Controller().GetBarsView()->GetLines().back();
         QVERIFY(end.IsEndBar());
-        // Every line within reach has its TimeBar, placed as computed.
+        // Every shown line within reach has its TimeBar, placed as computed;
+        // hidden lines have none.
         QQuickItem* region = fixture->Child("barsRegion");
         std::map<QString, QQuickItem*> views;
         for (QQuickItem* child : region->childItems()) {
             if (child->objectName() == "timeBar")
                 views[child->property("barLabel").toString() + '@' + child->property("basePos").toString()] = child;
         }
-        QCOMPARE(views.size(), std::size_t(lines.size()));
+        QCOMPARE(views.size(), std::size_t(lines.size() - lines.filter(" hidden").size()));
         for (const BarController& line : Controller().GetBarsView()->GetLines()) {
             QQuickItem* view = views[QString::fromStdString(line.GetLabel()) + '@' + QString::number(line.GetPosition())];
-            QVERIFY(view);
-            QCOMPARE(view->isVisible(), line.IsVisible());
+            QCOMPARE(view != nullptr, line.IsVisible());
+            if (!view)
+                continue;
+            QVERIFY(view->isVisible());
             QCOMPARE(view->property("showLabel").toBool(), line.ShowsLabel());
             QCOMPARE(view->property("isEndBar").toBool(), line.IsEndBar());
             QCOMPARE(line.GetX(), qRound(view->x()));
@@ -615,12 +618,12 @@ private slots:
             log.Add(CL::Marker(bar * 2000, "M" + std::to_string(bar), "E" + std::to_string(bar)));
         Start(setup);
         const auto check = [this](int expectedViews) {
-            const int start = fixture->timeline->property("viewStart").toInt();
-            const int end = fixture->timeline->property("viewEnd").toInt();
+            // A screen is 1000 pixels: 970 base pixels of song and the start's 30.
+            const int start = fixture->timeline->property("viewStart").toInt() - 30;
             int views = 0;
             for (auto* marker : Controller().MarkerItems()) {
                 const int position = marker->GetBasePosition();
-                const bool near = position + 100 >= start - (end - start) && position <= end + (end - start);
+                const bool near = position + 100 >= start - 1000 && position <= start + 2000;
                 QCOMPARE(marker->HasView(), near);
                 views += marker->HasView() ? 1 : 0;
             }

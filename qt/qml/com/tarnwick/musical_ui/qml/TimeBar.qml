@@ -19,9 +19,10 @@ Item {
     // A fade-in that has not shown anything yet is cut short: the line is
     // hidden at once.
     function fadeOutMethod() {
-        fadeInAnimation.stop();
+        fade.stop();
         if (line.opacity !== 0) {
-            fadeOutAnimation.start();
+            fade.to = 0;
+            fade.start();
         } else {
             line.visible = false;
             control.visible = false;
@@ -29,8 +30,11 @@ Item {
     }
 
     function fadeInMethod() {
-        fadeOutAnimation.stop();
-        fadeInAnimation.start();
+        fade.stop();
+        control.visible = true;
+        line.visible = true;
+        fade.to = 1;
+        fade.start();
     }
 
     // state: 0 hidden, 1 shown, 2 fading out, 3 fading in; without animate
@@ -44,8 +48,7 @@ Item {
             fadeInMethod();
             return;
         }
-        fadeInAnimation.stop();
-        fadeOutAnimation.stop();
+        fade.stop();
         const shown = state === 1 || state === 3;
         line.opacity = shown ? 1 : 0;
         line.visible = shown;
@@ -83,18 +86,18 @@ Item {
             color: control.barColor
         }
 
-        SequentialAnimation {
-            id: fadeInAnimation
-            PropertyAction { target: control; property: "visible"; value: true }
-            PropertyAction { target: line; property: "visible"; value: true }
-            NumberAnimation { target: line; property: "opacity"; to: 1; duration: 500 }
-        }
-
-        SequentialAnimation {
-            id: fadeOutAnimation
-            NumberAnimation { target: line; property: "opacity"; to: 0; duration: 500 }
-            PropertyAction { target: line; property: "visible"; value: false }
-            PropertyAction { target: control; property: "visible"; value: false }
+        // Fades in (shown first) or out (hidden after) over 500 ms.
+        NumberAnimation {
+            id: fade
+            target: line
+            property: "opacity"
+            duration: 500
+            onFinished: {
+                if (fade.to === 0) {
+                    line.visible = false;
+                    control.visible = false;
+                }
+            }
         }
     }
 }

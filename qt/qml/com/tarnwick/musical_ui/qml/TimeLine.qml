@@ -37,7 +37,6 @@ Rectangle {
     property int viewEnd: (flick.contentX - paddingBeforeTimelineStart + flick.width) / viewScale
     property bool selectionActive: false
     property int paddingBeforeTimelineStart: 30
-    property alias contentX: flick.contentX
 
     signal setViewStart(int val)
     signal timelineScaleChanged(double val, bool initializing)
@@ -337,13 +336,30 @@ Rectangle {
                         model: bars.lineModel
 
                         delegate: TimeBar {
+                            id: timeBar
                             required property string lineLabel
                             required property int linePosition
                             required property bool lineIsBar
                             required property bool lineIsEnd
                             required property bool lineShowsLabel
-                            required property int lineState
+                            // line index * 4 + state (0 hidden, 1 shown, 2
+                            // fading out, 3 fading in)
+                            required property int lineKey
                             required property int lineZ
+                            property int shownLine: -1
+
+                            // Changes of its own line fade, and a new view
+                            // fades in; a view that gets another line takes
+                            // its state at once.
+                            function applyLineKey() {
+                                const line = Math.floor(timeBar.lineKey / 4);
+                                const state = timeBar.lineKey % 4;
+                                const fresh = timeBar.shownLine < 0;
+                                if (fresh && state === 3)
+                                    timeBar.applyLineState(0, false);
+                                timeBar.applyLineState(state, line === timeBar.shownLine || (fresh && state === 3));
+                                timeBar.shownLine = line;
+                            }
 
                             barLabel: lineLabel
                             basePos: linePosition
@@ -353,8 +369,8 @@ Rectangle {
                             z: lineZ
                             viewScale: bars.lineModel ? bars.lineModel.viewScale : 1.0
 
-                            onLineStateChanged: applyLineState(lineState, true)
-                            Component.onCompleted: applyLineState(lineState, false)
+                            onLineKeyChanged: applyLineKey()
+                            Component.onCompleted: applyLineKey()
                         }
                     }
                 }
