@@ -361,15 +361,8 @@ void TimelineController::ViewScaleChanged_(double val, bool)
 {
     Guarded("Zooming the timeline", [this, val] {
         viewScale_ = val;
-        for (const auto& region : regions_)
-            region->ApplyViewScale(val);
-        for (const auto& item : caesuras_)
-            item->ApplyViewScale(val);
-        for (const auto* list : {&markers_, &keys_, &tempos_, &meters_}) {
-            for (const auto& item : *list)
-                item->ApplyViewScale(val);
-        }
-        for (const auto& item : glyphs_)
+        // Regions pass it on through their SetViewScale signal.
+        for (VandEventController* item : Items())
             item->ApplyViewScale(val);
         UpdateLabelVisibility();
         WriteViewProperty(playheadItem_, "viewScale", val);

@@ -123,6 +123,18 @@ void VandEventController::WriteView(const char* name, const QVariant& value)
         WriteViewProperty(view_, name, value);
 }
 
+void VandEventController::ApplyViewScale(double scale)
+{
+    viewScale_ = scale;
+    WriteView("viewScale", scale);
+}
+
+void VandEventController::ViewMade(QObject* view)
+{
+    connect(view, SIGNAL(doubleClicked()), this, SLOT(DoubleClicked_()));
+    connect(view, SIGNAL(dragged(int, int)), this, SLOT(Dragged_(int, int)));
+}
+
 void VandEventController::Clicked_()
 {
     SetSelected(!selected_);
@@ -187,12 +199,6 @@ TimeLineCaesuraController::TimeLineCaesuraController(const cmn::VandEvent* event
     basePosition_ = basePosition;
 }
 
-void TimeLineCaesuraController::ApplyViewScale(double scale)
-{
-    viewScale_ = scale;
-    WriteView("viewScale", scale);
-}
-
 double TimeLineCaesuraController::ViewWidth() const
 {
     return kCaesuraWidth;
@@ -201,12 +207,6 @@ double TimeLineCaesuraController::ViewWidth() const
 QVariantMap TimeLineCaesuraController::ViewProperties() const
 {
     return {{QStringLiteral("basePosition"), basePosition_}, {QStringLiteral("viewScale"), viewScale_}};
-}
-
-void TimeLineCaesuraController::ViewMade(QObject* view)
-{
-    connect(view, SIGNAL(doubleClicked()), this, SLOT(DoubleClicked_()));
-    connect(view, SIGNAL(dragged(int, int)), this, SLOT(Dragged_(int, int)));
 }
 
 // --- markers and key, tempo and meter labels ---
@@ -220,12 +220,6 @@ TimeLineMarkerController::TimeLineMarkerController(const cmn::VandEvent* event, 
       labelWidth_(views ? views->MarkerLabelWidth(labelText_) : 0.0)
 {
     basePosition_ = basePosition;
-}
-
-void TimeLineMarkerController::ApplyViewScale(double scale)
-{
-    viewScale_ = scale;
-    WriteView("viewScale", scale);
 }
 
 void TimeLineMarkerController::SetLabelVisible(bool visible)
@@ -252,12 +246,6 @@ QVariantMap TimeLineMarkerController::ViewProperties() const
             {QStringLiteral("visibleLabel"), labelVisible_}};
 }
 
-void TimeLineMarkerController::ViewMade(QObject* view)
-{
-    connect(view, SIGNAL(doubleClicked()), this, SLOT(DoubleClicked_()));
-    connect(view, SIGNAL(dragged(int, int)), this, SLOT(Dragged_(int, int)));
-}
-
 // --- OSC glyphs ---
 
 TimeLineGlyphController::TimeLineGlyphController(const cmn::VandEvent* event, bool editable, int basePosition,
@@ -267,12 +255,6 @@ TimeLineGlyphController::TimeLineGlyphController(const cmn::VandEvent* event, bo
       glyphPath_(glyphPath), oscEnabled_(oscEnabled)
 {
     basePosition_ = basePosition;
-}
-
-void TimeLineGlyphController::ApplyViewScale(double scale)
-{
-    viewScale_ = scale;
-    WriteView("viewScale", scale);
 }
 
 double TimeLineGlyphController::ExtentLeft() const
@@ -293,12 +275,6 @@ QVariantMap TimeLineGlyphController::ViewProperties() const
     if (!glyphPath_.isEmpty())
         properties.insert(QStringLiteral("glyphPath"), glyphPath_);
     return properties;
-}
-
-void TimeLineGlyphController::ViewMade(QObject* view)
-{
-    connect(view, SIGNAL(doubleClicked()), this, SLOT(DoubleClicked_()));
-    connect(view, SIGNAL(dragged(int, int)), this, SLOT(Dragged_(int, int)));
 }
 
 } // namespace vand::qt

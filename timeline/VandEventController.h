@@ -52,6 +52,8 @@ public:
 
     int GetBasePosition() const { return basePosition_; }
     double GetViewScale() const { return viewScale_; }
+    // Stores the zoom and writes the view's "viewScale".
+    virtual void ApplyViewScale(double scale);
     // The left and right edges the view has at the stored zoom, as ints (what
     // the view's x and x + width read back as).
     int LeftEdge() const;
@@ -84,8 +86,9 @@ protected:
     // The view's initial properties beyond editable and selected.
     virtual QVariantMap ViewProperties() const = 0;
     // Connections and writes once the view is made (clicked() is connected
-    // already).
-    virtual void ViewMade(QObject* view) = 0;
+    // already); by default the double-click and the two-argument drag of a
+    // point item.
+    virtual void ViewMade(QObject* view);
 
     // Writes a property of the view, when there is one.
     void WriteView(const char* name, const QVariant& value);
@@ -117,7 +120,7 @@ public:
     int GetColourKey() const { return colourKey_; }
     int GetBaseWidth() const { return baseWidth_; }
     // Stores the zoom and passes it to the view through SetViewScale.
-    void ApplyViewScale(double scale);
+    void ApplyViewScale(double scale) override;
 
 signals:
     void SetBasePosition(int position);
@@ -141,12 +144,9 @@ public:
     TimeLineCaesuraController(const cmn::VandEvent* event, bool editable, int basePosition, QQmlEngine* engine,
                               QObject* parentItem, std::shared_ptr<ItemViewFactory> views);
 
-    void ApplyViewScale(double scale);
-
 protected:
     double ViewWidth() const override;
     QVariantMap ViewProperties() const override;
-    void ViewMade(QObject* view) override;
 };
 
 // A change-log marker, or a key, tempo or meter label (no event), drawn as a
@@ -158,7 +158,6 @@ public:
                              int basePosition, QQmlEngine* engine, QObject* parentItem,
                              std::shared_ptr<ItemViewFactory> views);
 
-    void ApplyViewScale(double scale);
     void SetLabelVisible(bool visible);
     bool IsLabelVisible() const { return labelVisible_; }
     const QString& GetLabelText() const { return labelText_; }
@@ -167,7 +166,6 @@ protected:
     double ExtentLeft() const override;
     double ViewWidth() const override;
     QVariantMap ViewProperties() const override;
-    void ViewMade(QObject* view) override;
 
 private:
     QString labelText_;
@@ -183,13 +181,10 @@ public:
                             QObject* parentItem, const QString& glyphPath, bool oscEnabled,
                             std::shared_ptr<ItemViewFactory> views);
 
-    void ApplyViewScale(double scale);
-
 protected:
     double ExtentLeft() const override;
     double ViewWidth() const override;
     QVariantMap ViewProperties() const override;
-    void ViewMade(QObject* view) override;
 
 private:
     QString glyphPath_;

@@ -28,13 +28,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "DemoShow.h"
+#include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/Launcher.h"
 #include "app/MusicalMainController.h"
@@ -50,17 +50,6 @@ long long NowNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-long ResidentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return -1;
 }
 
 std::atomic<long long> songLoadedNs{0};
@@ -97,7 +86,7 @@ int Child(int argc, char** argv)
         if (frameNs == 0 || songLoadedNs.load() == 0)
             return;
         std::printf("first_frame_ns=%lld show_loaded_ns=%lld rss_kb=%ld main_ns=%lld app_ns=%lld built_ns=%lld\n",
-                    frameNs, std::max(builtNs, songLoadedNs.load()), ResidentKb(), mainNs, appNs, builtNs);
+                    frameNs, std::max(builtNs, songLoadedNs.load()), vand::bench::ResidentKb(), mainNs, appNs, builtNs);
         std::fflush(stdout);
         QCoreApplication::exit(0);
     };

@@ -30,7 +30,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -39,6 +38,7 @@
 
 #include "CL/ChangeLog.h"
 #include "DemoShow.h"
+#include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/EditModel.h"
 #include "app/ShowManager.h"
@@ -55,17 +55,6 @@ namespace {
 double NowMs()
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-long ResidentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return -1;
 }
 
 // One pattern: 4/4 at 120 bpm with a 3/4 bar every 8 bars and the tempo
@@ -189,7 +178,7 @@ public:
         Print("switch", QString("first frame %1 ms (SetCurrentSong %2 ms)")
                             .arg(firstFrame, 0, 'f', 1)
                             .arg(switched, 0, 'f', 1));
-        Print("rss", QString("%1 MiB").arg(ResidentKb() / 1024.0, 0, 'f', 1));
+        Print("rss", QString("%1 MiB").arg(vand::bench::ResidentKb() / 1024.0, 0, 'f', 1));
         Print("lines", QString("%1 bar and beat lines, %2 items")
                            .arg(controller_->GetBarsView()->GetLines().size())
                            .arg(controller_->Items().size()));
