@@ -94,6 +94,9 @@ TimelineController::TimelineController(QObject* timeline, QQmlEngine* engine, st
       showManager_(std::move(showManager)), editModel_(std::move(editModel)),
       views_(std::make_shared<ItemViewFactory>(engine)), singleShot_(&DefaultSingleShot)
 {
+    // The lists, the edit controller and the main controller pass the
+    // selection records by these names.
+    RegisterSelectionRecordTypes();
     Connect_(fadeRegion);
 }
 
