@@ -10,6 +10,7 @@
 #include "app/PlayerFactory.h"
 #include "kit/Log.h"
 #include "ui/ViewProperty.h"
+#include "timeline/TimelineController.h"
 
 namespace vand::qt {
 
@@ -117,14 +118,17 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
             // Joins with the score view: SetCurrentPage(value).
             break;
         case PlayerEvent::Playhead:
-            // Joins with the timeline: SetPlayheadTick(value).
+            if (timelineController_)
+                timelineController_->SetPlayheadTick(value);
             break;
         case PlayerEvent::SongTitle:
             SetViewProperty(window, "songTitle", text);
             break;
         case PlayerEvent::SongLoaded:
-            // Joins with the timeline and the edit controller: SetCurrentSong
-            // with the song number in text.
+            if (timelineController_)
+                timelineController_->SetCurrentSong(text.toStdString());
+            // Joins with the edit controller: SetCurrentSong with the song
+            // number in text.
             if (factory_ && factory_->showMixer) {
                 if (QObject* mixer = window->property("mixerControl").value<QObject*>())
                     mixerController_ = factory_->CreateMixerController(mixer, engine_, appSettings_, player_);

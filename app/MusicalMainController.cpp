@@ -10,14 +10,15 @@
 #include <stdexcept>
 
 #include "app/AppSettings.h"
-#include "app/EditModel.h"
+#include "app/model/EditModel.h"
 #include "app/PathText.h"
 #include "app/PlayerFactory.h"
 #include "app/ResponsiveMenuController.h"
-#include "app/ShowManager.h"
+#include "app/model/ShowManager.h"
 #include "cmn/ShowIdentity.h"
 #include "kit/Log.h"
 #include "showcontrol/MidiManagerController.h"
+#include "timeline/TimelineController.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
 #include "ui/ViewProperty.h"
@@ -143,8 +144,9 @@ MusicalMainController::~MusicalMainController()
     } catch (...) {
         kit::Log(kit::LogLevel::Error, "shell", "Stopping the player failed");
     }
-    // Joins with the timeline and the edit tools: the timeline, the caesura
-    // tool and the marker tool are deleted first.
+    timelineController_.reset();
+    // Joins with the edit tools: the caesura tool and the marker tool are
+    // deleted first.
     // The remaining members go in the reverse of their declaration order.
 }
 
@@ -232,8 +234,9 @@ void MusicalMainController::LoadShow()
 
     // Tear down the previous show.
     mixerController_.reset();
-    // Joins with output paths, the edit controller and the timeline: they are
-    // dropped here (the edit controller's connections first).
+    // Joins with output paths and the edit controller: they are dropped here
+    // (the edit controller's connections first).
+    timelineController_.reset();
     editModel_.reset();
     showManager_.reset();
     // Joins with show control and the score view: the timed OSC sender lets go
@@ -249,8 +252,11 @@ void MusicalMainController::LoadShow()
     showManager_ = std::make_shared<vand::ShowManager>(player_);
 
     editModel_ = std::make_shared<EditModel>(showManager_, factory_->oscEnabled);
-    // Joins with the timeline and the edit controller: both are made here on
-    // the window's "timelineControl" and "editPanelControl" with the edit model.
+    timelineController_ = std::make_unique<TimelineController>(
+        ObjectProperty(rootObject_, "timelineControl"), engine_, player_, showManager_, editModel_,
+        factory_->timelineFadeRegion, factory_->oscEnabled);
+    // Joins with the edit controller: it is made here on the window's
+    // "editPanelControl" with the edit model.
 
     // Joins with output paths: the output-path manager is made here.
     SetViewProperty(rootObject_, "title",

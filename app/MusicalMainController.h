@@ -27,6 +27,7 @@ class DialogController;
 class EditModel;
 class MidiManagerController;
 class ResponsiveMenuController;
+class TimelineController;
 
 // The hub of the application: builds the main window, follows the player
 // engine's events, loads the show, turns the window's and the menu's commands
@@ -63,6 +64,7 @@ public:
     std::shared_ptr<vand::AppSettings> GetAppSettings() const { return appSettings_; }
     DialogController* GetMessageDialog() const { return messageDialog_.get(); }
     ResponsiveMenuController* GetMenuController() const { return menuController_.get(); }
+    TimelineController* GetTimelineController() const { return timelineController_.get(); }
     AboutWindowController* GetAboutWindow() const { return aboutWindow_.get(); }
     MidiManagerController* GetMidiManager() const { return midiManager_.get(); }
     const std::string& GetShowFolder() const { return showFolder_; }
@@ -151,7 +153,8 @@ private:
     std::unique_ptr<MidiManagerController> midiManager_;
     std::unique_ptr<QObject> mixerController_;
     std::unique_ptr<ResponsiveMenuController> menuController_;
-    // Joins with the score view and the timeline.
+    // Joins with the score view.
+    std::unique_ptr<TimelineController> timelineController_;
     std::shared_ptr<EditModel> editModel_;
     std::string showFolder_;
     std::string dataFolder_;

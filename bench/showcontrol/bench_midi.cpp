@@ -29,7 +29,7 @@
 #include <thread>
 #include <vector>
 
-#include "ResidentMemory.h"
+#include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
 #include "notify/EventObserver.h"
@@ -223,7 +223,7 @@ void BenchFader()
 
     for (int round = 1; round <= 3; ++round) {
         g_notices = 0;
-        const long before = ResidentKb();
+        const long before = vand::bench::ResidentKb();
         double longestGapMs = 0;
         auto lastTick = Clock::now();
         QTimer tick;
@@ -255,7 +255,7 @@ void BenchFader()
         fader.join();
         QCoreApplication::sendPostedEvents();
         tick.stop();
-        const long after = ResidentKb();
+        const long after = vand::bench::ResidentKb();
         std::printf("   round %d: handled %d, dropped %d, rss %ld -> %ld kB, longest 1 ms timer gap %.1f ms\n", round,
                     g_notices.load(), kFader - g_notices.load(), before, after, longestGapMs);
     }

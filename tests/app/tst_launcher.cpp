@@ -11,7 +11,7 @@
 #include "AppFixture.h"
 #include "CL/Errors.h"
 #include "app/AppQmlEngineSetup.h"
-#include "app/EditModel.h"
+#include "app/model/EditModel.h"
 #include "app/Launcher.h"
 #include "app/MusicalMainController.h"
 #include "ui/DialogController.h"

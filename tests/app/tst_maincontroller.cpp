@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QQmlApplicationEngine>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QSignalSpy>
@@ -16,7 +17,7 @@
 #include "StreamCapture.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/AppSettings.h"
-#include "app/EditModel.h"
+#include "app/model/EditModel.h"
 #include "app/MusicalMainController.h"
 #include "app/ResponsiveMenuController.h"
 #include "notify/EventObserver.h"
@@ -24,7 +25,7 @@
 #include "showcontrol/MidiManagerController.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
-#include "app/ShowManager.h"
+#include "app/model/ShowManager.h"
 
 using app_test::DataFolder;
 using app_test::TestFactory;
@@ -678,6 +679,34 @@ private slots:
         QVERIFY(editBar);
         QVERIFY(QMetaObject::invokeMethod(editBar, "saveButton"));
         QCOMPARE(Calls(), (QStringList{"Play", "SeekToNextMeasure", "SaveChangelog(1,1)", "LoadNewChangeLog"}));
+    }
+
+    // The song-loaded event rebuilds the timeline at zoom 1, the playhead
+    // event moves its playhead; both reach the view through the queue.
+    void songLoadedAndPlayheadReachTheTimeline()
+    {
+        Build();
+        Deliver();
+        auto* timeline = window->property("timelineControl").value<QQuickItem*>();
+        QVERIFY(timeline);
+        QVERIFY(controller->GetTimelineController());
+        timeline->setProperty("viewScale", 2.5);
+        PublishFromEngineThread({{PlayerEvent::SongLoaded, 0, "1"}, {PlayerEvent::Playhead, 5008, ""}});
+        Deliver();
+        QCOMPARE(timeline->property("viewScale").toDouble(), 1.0);
+        QCOMPARE(timeline->property("playheadItem").value<QObject*>()->property("basePos").toInt(), 200);
+        // The views of the earlier build are hidden and deleted later.
+        const auto labels = [timeline](const char* lane) {
+            QStringList out;
+            for (QQuickItem* item : timeline->property(lane).value<QQuickItem*>()->childItems()) {
+                if (item->isVisible())
+                    out << item->property("labelText").toString();
+            }
+            out.sort();
+            return out;
+        };
+        QCOMPARE(labels("markersBar"), (QStringList{" Intro", " Letter A", " Letter B"}));
+        QCOMPARE(labels("tempoMarkersBar"), (QStringList{"", " 120.00", " 96.00"})); // "": the tempo scaling
     }
 
     // The menu opens the MIDI manager on the settings as the file holds them

@@ -6,8 +6,8 @@
 
 #include "AppFixture.h"
 #include "CL/Editor.h"
-#include "app/EditModel.h"
-#include "app/ShowManager.h"
+#include "app/model/EditModel.h"
+#include "app/model/ShowManager.h"
 #include "kit/Log.h"
 #include "notify/CallbackDispatcher.h"
 

@@ -1,11 +1,12 @@
-#include "app/EditModel.h"
+#include "app/model/EditModel.h"
 
 #include <stdexcept>
 
 #include "CL/Editor.h"
-#include "app/ShowManager.h"
+#include "app/model/ShowManager.h"
 #include "cmn/VandEvent.h"
 #include "notify/CallbackDispatcher.h"
+#include "timeline/BarsBeatsEventSequence.h"
 
 namespace vand::qt {
 
@@ -16,7 +17,7 @@ EditModel::EditModel(std::shared_ptr<vand::ShowManager> manager, bool osc)
         throw std::invalid_argument("EditModel needs a show manager.");
     song = showManager->GetCurrentSongNumber();
     showManager->SelectSongLogForEditing(song);
-    // Joins with the timeline: LoadBarsBeats() here.
+    LoadBarsBeats();
     CL::Editor* editor = showManager->PauseAndGetEditor();
     if (!editor)
         throw std::runtime_error("The show has no change log.");
@@ -47,6 +48,14 @@ unsigned EditModel::GetSongAudioEndTick() const
     if (!player)
         throw std::runtime_error("No show is loaded.");
     return player->GetSongAudioEndTick(song);
+}
+
+void EditModel::LoadBarsBeats()
+{
+    const std::shared_ptr<Interface> player = showManager->GetPlayer();
+    if (!player)
+        throw std::runtime_error("No show is loaded.");
+    barsBeats = std::make_shared<BarsBeatsEventSequence>(player->GetBarsBeats(song));
 }
 
 std::vector<std::unique_ptr<cmn::VandEvent>>& EditModel::GetChangeLogPanelEvents()

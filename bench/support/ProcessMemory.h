@@ -3,7 +3,9 @@
 #include <fstream>
 #include <string>
 
-// Resident memory of this process in kB, from /proc; -1 where it cannot be read.
+namespace vand::bench {
+
+// Resident memory of this process in KiB (VmRSS); -1 when unknown.
 inline long ResidentKb()
 {
     std::ifstream status("/proc/self/status");
@@ -14,3 +16,5 @@ inline long ResidentKb()
     }
     return -1;
 }
+
+} // namespace vand::bench

@@ -16,6 +16,8 @@ class ShowManager;
 
 namespace vand::qt {
 
+class BarsBeatsEventSequence;
+
 // The editing context of the current song: its change-log selection, its
 // markers with a tick-to-row index, its change-log panel events, and whether
 // the change log has edits that are not saved or not shared.
@@ -32,6 +34,10 @@ public:
     // Also rebuilds the markers and their rows.
     std::vector<std::pair<cmn::VandEvent*, std::string>> GetMarkers();
     unsigned GetSongAudioEndTick() const;
+    // Replaces the bar and beat table with the current song's. A failure
+    // ("barBeat with duplicate tick index.", or the player's) leaves the
+    // previous table in place.
+    void LoadBarsBeats();
     // Replaces the held events with fresh ones and returns them.
     std::vector<std::unique_ptr<cmn::VandEvent>>& GetChangeLogPanelEvents();
 
@@ -45,8 +51,7 @@ public:
     std::vector<std::unique_ptr<cmn::VandEvent>> changeLogPanelEvents;
     std::vector<cmn::VandEvent*> markers;
     std::map<unsigned, int> markerRows;
-    // The song's bar and beat tables join with the timeline, which builds
-    // them from Interface::GetBarsBeats (LoadBarsBeats).
+    std::shared_ptr<BarsBeatsEventSequence> barsBeats;
     bool oscEnabled = true;
 };
 

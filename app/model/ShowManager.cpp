@@ -1,4 +1,4 @@
-#include "app/ShowManager.h"
+#include "app/model/ShowManager.h"
 
 #include <QQuickView>
 #include <QQmlEngine>
