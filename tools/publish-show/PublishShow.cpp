@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
+#include "kit/File.h"
+#include "kit/Json.h"
 #include "vand_networking_http/Sha256.h"
 
 namespace vand::publish {
@@ -19,37 +19,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + file.string());
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Written beside the target and renamed over it, so the server never serves
-// half a list.
-void WriteText(const fs::path& file, const std::string& text) {
-  fs::path part = file;
-  part += ".part";
-  {
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) throw std::runtime_error("cannot write " + part.string());
-  }
-  fs::rename(part, file);
-}
-
 std::string Identifier(const fs::path& showFolder) {
-  const std::string text = ReadText(showFolder / "identity.json");
+  constexpr std::uintmax_t kMaxIdentityBytes = 1024 * 1024;
+  const std::string text = kit::ReadWholeFile(showFolder / "identity.json", kMaxIdentityBytes);
   rapidjson::Document doc;
-  doc.Parse(text.c_str());
-  if (doc.HasParseError() || !doc.IsObject() || !doc.HasMember("identifier") || !doc["identifier"].IsString() ||
-      doc["identifier"].GetStringLength() == 0) {
-    throw std::runtime_error(showFolder.string() + "/identity.json names no show identifier");
+  std::string identifier;
+  try {
+    kit::json::Parse(doc, text);
+    identifier = kit::json::Text(doc, "identifier", {}, kit::json::kRequired, kMaxIdentityBytes);
+  } catch (const kit::json::Error&) {
+    // Told below, as no identifier.
   }
-  return doc["identifier"].GetString();
+  if (identifier.empty()) throw std::runtime_error(showFolder.string() + "/identity.json names no show identifier");
+  return identifier;
 }
 
 std::string Lower(std::string text) {
@@ -166,8 +148,9 @@ Published PublishShow(const fs::path& showFolder, const fs::path& serverRoot) {
   }
   list.EndArray();
   index.EndArray();
-  WriteText(show / "files.json", std::string(files.GetString(), files.GetSize()) + "\n");
-  WriteText(show / "logs" / "index.json", std::string(logs.GetString(), logs.GetSize()) + "\n");
+  // Written whole and renamed into place, so the server never serves half a list.
+  kit::WriteFileAtomically(show / "files.json", std::string(files.GetString(), files.GetSize()) + "\n");
+  kit::WriteFileAtomically(show / "logs" / "index.json", std::string(logs.GetString(), logs.GetSize()) + "\n");
   return result;
 }
 
