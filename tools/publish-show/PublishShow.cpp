@@ -5,10 +5,11 @@
 #include <rapidjson/stringbuffer.h>
 
 #include <algorithm>
-#include <chrono>
 #include <stdexcept>
 #include <system_error>
 
+#include "ServerJson.h"
+#include "ShowFiles.h"
 #include "kit/File.h"
 #include "kit/Json.h"
 #include "vand_networking_http/Sha256.h"
@@ -16,6 +17,7 @@
 namespace vand::publish {
 
 namespace fs = std::filesystem;
+namespace detail = vand::networking::detail;
 
 namespace {
 
@@ -34,14 +36,8 @@ std::string Identifier(const fs::path& showFolder) {
   return identifier;
 }
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
-
 std::string KindOf(const std::string& relative) {
-  const std::string name = Lower(fs::path(relative).filename().string());
-  const std::string ext = Lower(fs::path(relative).extension().string());
+  const std::string ext = detail::LowerAscii(fs::path(relative).extension().string());
   if (relative == "show.json") return "SHOW";
   if (relative == "identity.json") return "IDENTITY";
   if (ext == ".logdata") return "LOG";
@@ -65,11 +61,6 @@ std::pair<unsigned, unsigned> LogVersion(const std::string& name) {
   } catch (const std::exception&) {
     return {0, 0};
   }
-}
-
-std::uint32_t ModifiedSeconds(const fs::path& file) {
-  const auto sys = std::chrono::file_clock::to_sys(fs::last_write_time(file));
-  return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count());
 }
 
 }  // namespace
@@ -98,10 +89,8 @@ Published PublishShow(const fs::path& showFolder, const fs::path& serverRoot) {
 
   rapidjson::StringBuffer files;
   rapidjson::PrettyWriter<rapidjson::StringBuffer> list(files);
-  rapidjson::StringBuffer logs;
-  rapidjson::PrettyWriter<rapidjson::StringBuffer> index(logs);
+  std::vector<detail::LogIndexEntry> index;
   list.StartArray();
-  index.StartArray();
   for (const auto& entry : entries) {
     const std::string relative = entry.lexically_relative(showFolder).generic_string();
     const std::string kind = KindOf(relative);
@@ -132,25 +121,14 @@ Published PublishShow(const fs::path& showFolder, const fs::path& serverRoot) {
 
     if (kind == "LOG" && relative.find('/') == std::string::npos) {
       fs::copy_file(entry, show / "logs" / entry.filename(), fs::copy_options::overwrite_existing);
-      index.StartObject();
-      index.Key("major");
-      index.Uint(major);
-      index.Key("minor");
-      index.Uint(minor);
-      index.Key("modified");
-      index.Uint(ModifiedSeconds(entry));
-      index.Key("file");
-      index.String(entry.filename().string().c_str());
-      index.Key("sha256");
-      index.String(sha.c_str());
-      index.EndObject();
+      index.push_back({static_cast<std::uint8_t>(major), static_cast<std::uint8_t>(minor),
+                       detail::ModifiedSeconds(entry), entry.filename().string(), sha});
     }
   }
   list.EndArray();
-  index.EndArray();
   // Written whole and renamed into place, so the server never serves half a list.
   kit::WriteFileAtomically(show / "files.json", std::string(files.GetString(), files.GetSize()) + "\n");
-  kit::WriteFileAtomically(show / "logs" / "index.json", std::string(logs.GetString(), logs.GetSize()) + "\n");
+  kit::WriteFileAtomically(show / "logs" / "index.json", detail::WriteLogIndex(index));
   return result;
 }
 

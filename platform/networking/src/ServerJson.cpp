@@ -4,9 +4,6 @@
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
 
-#include <algorithm>
-#include <set>
-
 #include "Http.h"
 #include "ShowFiles.h"
 #include "kit/Json.h"
@@ -46,15 +43,6 @@ std::string Text(const rapidjson::Value& object, const char* name) {
   return json::Text(object, name, {}, json::kRequired, kMaxJsonBytes);
 }
 
-void ToLower(std::string& text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
-}
-
-bool IsLowerHex64(const std::string& text) {
-  return text.size() == 64 &&
-         std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-}
-
 std::string Entry(std::size_t index) { return "entry " + std::to_string(index + 1); }
 
 }  // namespace
@@ -85,7 +73,7 @@ std::string ParseFileList(std::string_view text, ShowFileList& files) {
         })) {
       return "The file list's " + Entry(i) + " has a version out of range.";
     }
-    ToLower(file.sha256);
+    file.sha256 = LowerAscii(std::move(file.sha256));
     parsed.push_back(std::move(file));
   }
   if (std::string why = CheckFileList(parsed); !why.empty()) return why;
@@ -112,11 +100,11 @@ std::string ParseLogIndex(std::string_view text, std::vector<LogIndexEntry>& ent
         })) {
       return "The change-log index's " + Entry(i) + " is incomplete.";
     }
-    ToLower(entry.sha256);
+    entry.sha256 = LowerAscii(std::move(entry.sha256));
     if (!CheckShowPath(entry.file).empty() || entry.file.find('/') != std::string::npos) {
       return "The change-log index's " + Entry(i) + " names an unsafe file.";
     }
-    if (!IsLowerHex64(entry.sha256)) return "The change-log index's " + Entry(i) + " has no valid SHA-256.";
+    if (!IsHexDigest(entry.sha256)) return "The change-log index's " + Entry(i) + " has no valid SHA-256.";
     parsed.push_back(std::move(entry));
   }
   entries = std::move(parsed);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <set>
 #include <stdexcept>
@@ -41,12 +42,6 @@ std::vector<std::string_view> Segments(std::string_view path) {
     parts.push_back(path.substr(start, slash - start));
     start = slash + 1;
   }
-}
-
-bool IsHexDigest(std::string_view text) {
-  return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-         });
 }
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
@@ -91,6 +86,16 @@ std::string SystemError(const std::string& what, const fs::path& file, int error
 }
 
 }  // namespace
+
+bool IsHexDigest(std::string_view text) {
+  return text.size() == 64 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+std::string LowerAscii(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+  return text;
+}
 
 std::string CheckShowPath(std::string_view path) {
   if (path.empty()) return "an empty path";
@@ -258,6 +263,15 @@ std::int64_t ModificationStamp(const fs::path& file) {
   const auto time = fs::last_write_time(file, error);
   if (error) return 0;
   return std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+}
+
+std::uint32_t ModifiedSeconds(const fs::path& file) {
+  std::error_code error;
+  const auto time = fs::last_write_time(file, error);
+  if (error) return 0;
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(time).time_since_epoch());
+  return static_cast<std::uint32_t>(std::clamp<std::int64_t>(seconds.count(), 0, UINT32_MAX));
 }
 
 bool HoldsFile(const fs::path& showFolder, const ShowFile& file, DownloadRecord& record, bool& changed) {
