@@ -1,6 +1,5 @@
 #include "PublishShow.h"
 
-#include <rapidjson/document.h>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
 
@@ -8,10 +7,10 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "CL/ChangeLog.h"
 #include "ServerJson.h"
 #include "ShowFiles.h"
 #include "kit/File.h"
-#include "kit/Json.h"
 #include "vand_networking_http/Sha256.h"
 
 namespace vand::publish {
@@ -22,16 +21,7 @@ namespace detail = vand::networking::detail;
 namespace {
 
 std::string Identifier(const fs::path& showFolder) {
-  constexpr std::uintmax_t kMaxIdentityBytes = 1024 * 1024;
-  const std::string text = kit::ReadWholeFile(showFolder / "identity.json", kMaxIdentityBytes);
-  rapidjson::Document doc;
-  std::string identifier;
-  try {
-    kit::json::Parse(doc, text);
-    identifier = kit::json::Text(doc, "identifier", {}, kit::json::kRequired, kMaxIdentityBytes);
-  } catch (const kit::json::Error&) {
-    // Told below, as no identifier.
-  }
+  const std::string identifier = CL::ChangeLog::ReadShowIdentifier(showFolder / "identity.json");
   if (identifier.empty()) throw std::runtime_error(showFolder.string() + "/identity.json names no show identifier");
   return identifier;
 }
