@@ -97,12 +97,8 @@ MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand
 
         SetViewProperty(rootObject_, "cornerLogoSource", factory_->cornerLogoUrl);
 
-        const QString version = QStringLiteral("%1.%2.%3")
-                                    .arg(factory_->versionMajor)
-                                    .arg(factory_->versionMinor)
-                                    .arg(factory_->versionPatch);
         aboutWindow_ = std::make_unique<AboutWindowController>(
-            ObjectProperty(rootObject_, "aboutWindow"), engine_, version, factory_->aboutLogoUrl,
+            ObjectProperty(rootObject_, "aboutWindow"), engine_, factory_->VersionString(), factory_->aboutLogoUrl,
             QStringLiteral(":/qt/qml/com/tarnwick/") + factory_->folderName
                 + QStringLiteral("2_ui/resources/text/acknowledgements.txt"),
             factory_->BuildIdentifier());

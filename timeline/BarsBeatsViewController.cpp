@@ -8,6 +8,7 @@
 #include "app/model/EditModel.h"
 #include "app/model/ShowManager.h"
 #include "timeline/BarsBeatsEventSequence.h"
+#include "ui/ViewProperty.h"
 #include "vand_player_core/Interface.h"
 
 namespace vand::qt {
@@ -235,7 +236,7 @@ BarsBeatsViewController::~BarsBeatsViewController()
 
 void BarsBeatsViewController::WriteRegion(const char* name, const QVariant& value)
 {
-    WriteViewProperty(barsRegion_, name, value);
+    SetViewProperty(barsRegion_, name, value, ViewPropertyReport::Once);
 }
 
 void BarsBeatsViewController::Layout()
@@ -294,7 +295,7 @@ void BarsBeatsViewController::Layout()
     const auto pixels = [this](long long ticks) { return QVariant(static_cast<int>(ticks / ticksPerBasePixel_)); };
     WriteRegion("audioFadeRegionWidth", pixels(fadeWidth));
     WriteRegion("audioFadeRegionPos", pixels(fadePos));
-    WriteViewProperty(fadeBox_, "z", z - 1);
+    SetViewProperty(fadeBox_, "z", z - 1, ViewPropertyReport::Once);
     WriteRegion("audioOutRegionWidth", pixels(outWidth));
     WriteRegion("audioOutRegionPos", pixels(outPos));
     WriteRegion("audioInRegionWidth", pixels(startTick));

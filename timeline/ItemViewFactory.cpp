@@ -1,11 +1,9 @@
 #include "timeline/ItemViewFactory.h"
 
-#include <QMetaProperty>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
-#include <QSet>
 #include <cmath>
 
 #include "kit/Log.h"
@@ -16,24 +14,6 @@ int ViewInt(double value)
 {
     // QVariant's conversion of a real to int rounds to the nearest.
     return qRound(value);
-}
-
-bool WriteViewProperty(QObject* view, const char* name, const QVariant& value)
-{
-    if (!view)
-        return false;
-    if (view->metaObject()->indexOfProperty(name) < 0) {
-        static QSet<QByteArray> reported;
-        const QByteArray key = QByteArray(view->metaObject()->className()) + '.' + name;
-        if (!reported.contains(key)) {
-            reported.insert(key);
-            kit::Log(kit::LogLevel::Warning, "timeline",
-                     "The view " + key.toStdString() + " has no such property; it is not written.");
-        }
-        return false;
-    }
-    view->setProperty(name, value);
-    return true;
 }
 
 LabelWidths::LabelWidths(int pixelSize)

@@ -28,10 +28,6 @@ namespace vand::qt {
 // What a view reads back as an int from a real property (x, width).
 int ViewInt(double value);
 
-// Writes a view property by name. A name the view does not declare is
-// reported once per name and not written. Returns whether it was written.
-bool WriteViewProperty(QObject* view, const char* name, const QVariant& value);
-
 // Advance widths of texts in one pixel size of the application font, measured
 // once per text.
 class LabelWidths

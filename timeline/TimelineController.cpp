@@ -17,6 +17,7 @@
 #include "timeline/BarsBeatsEventSequence.h"
 #include "timeline/BarsBeatsViewController.h"
 #include "timeline/ItemViewFactory.h"
+#include "ui/ViewProperty.h"
 #include "vand_player_core/Interface.h"
 
 namespace vand::qt {
@@ -298,12 +299,12 @@ void TimelineController::BuildItems()
 void TimelineController::WriteViewScale(double scale)
 {
     viewScale_ = scale;
-    WriteViewProperty(rootObject_, "viewScale", scale);
+    SetViewProperty(rootObject_, "viewScale", scale, ViewPropertyReport::Once);
 }
 
 void TimelineController::SetBaseWidth(unsigned ticks)
 {
-    WriteViewProperty(rootObject_, "baseWidth", Truncated(ticks / kTicksPerBasePixel + 200.0));
+    SetViewProperty(rootObject_, "baseWidth", Truncated(ticks / kTicksPerBasePixel + 200.0), ViewPropertyReport::Once);
 }
 
 int TimelineController::GetViewStartTick() const
@@ -368,7 +369,7 @@ void TimelineController::ViewScaleChanged_(double val, bool)
         for (VandEventController* item : Items())
             item->ApplyViewScale(val);
         UpdateLabelVisibility();
-        WriteViewProperty(playheadItem_, "viewScale", val);
+        SetViewProperty(playheadItem_, "viewScale", val, ViewPropertyReport::Once);
         if (barsView_)
             barsView_->SetViewScale(val, false);
         emit SetViewStart_(GetViewStartTick() / 25);
@@ -380,7 +381,7 @@ void TimelineController::SetPlayheadTick(int tick)
 {
     if (!playheadItem_)
         return;
-    WriteViewProperty(playheadItem_, "basePos", Truncated((tick - 8) / kTicksPerBasePixel));
+    SetViewProperty(playheadItem_, "basePos", Truncated((tick - 8) / kTicksPerBasePixel), ViewPropertyReport::Once);
     if (tick < GetViewStartTick() || tick > GetViewEndTick())
         emit SetViewStart_(tick / 25);
 }

@@ -5,6 +5,7 @@
 
 #include "timeline/ItemViewFactory.h"
 #include "timeline/RegionColours.h"
+#include "ui/ViewProperty.h"
 
 namespace vand::qt {
 
@@ -120,7 +121,7 @@ void VandEventController::DropView()
 void VandEventController::WriteView(const char* name, const QVariant& value)
 {
     if (view_)
-        WriteViewProperty(view_, name, value);
+        SetViewProperty(view_, name, value, ViewPropertyReport::Once);
 }
 
 void VandEventController::ApplyViewScale(double scale)

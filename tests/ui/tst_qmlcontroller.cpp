@@ -176,6 +176,44 @@ private slots:
         QVERIFY(!vand::qt::SetViewProperty(nullptr, name.constData(), value));
     }
 
+    // Writes repeated on every scroll or zoom would flood the log: reported
+    // once per view class and name, and still never set.
+    void repeatedFailedWriteIsReportedOnce_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("misspelt") << QByteArray("flaggOnce") << QVariant(true) << "No property \"flaggOnce\"";
+        QTest::newRow("refused value") << QByteArray("parent") << QVariant(QStringLiteral("text"))
+                                       << "The property \"parent\"";
+    }
+    void repeatedFailedWriteIsReportedOnce()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QVariant, value);
+        QFETCH(QString, logged);
+        QmlController first(&engine, QUrl("qrc:/fixtures/FlagItem.qml"), nullptr, true);
+        QmlController second(&engine, QUrl("qrc:/fixtures/FlagItem.qml"), nullptr, true);
+        QVERIFY(first.GetQmlObject() && second.GetQmlObject());
+        QStringList lines;
+        kit::SetLogSink([&lines](kit::LogLevel, std::string_view, std::string_view text) {
+            lines << QString::fromUtf8(text.data(), qsizetype(text.size()));
+        });
+        using vand::qt::ViewPropertyReport;
+        bool anySet = false;
+        for (QObject* view : {first.GetQmlObject(), second.GetQmlObject(), first.GetQmlObject()})
+            anySet |= vand::qt::SetViewProperty(view, name.constData(), value, ViewPropertyReport::Once);
+        const int onceLines = int(lines.size());
+        anySet |= vand::qt::SetViewProperty(first.GetQmlObject(), name.constData(), value);
+        kit::SetLogSink({});
+        QVERIFY(!anySet);
+        QVERIFY(first.GetQmlObject()->dynamicPropertyNames().isEmpty());
+        QCOMPARE(onceLines, 1);
+        QCOMPARE(lines.size(), 2); // reporting every time still does
+        for (const QString& line : lines)
+            QVERIFY2(line.startsWith(logged), qPrintable(line));
+    }
+
 private:
     QQmlEngine engine;
 };

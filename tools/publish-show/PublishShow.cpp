@@ -1,65 +1,33 @@
 #include "PublishShow.h"
 
-#include <rapidjson/document.h>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
 
 #include <algorithm>
-#include <chrono>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
+#include "CL/ChangeLog.h"
+#include "ServerJson.h"
+#include "ShowFiles.h"
+#include "kit/File.h"
 #include "vand_networking_http/Sha256.h"
 
 namespace vand::publish {
 
 namespace fs = std::filesystem;
+namespace detail = vand::networking::detail;
 
 namespace {
 
-std::string ReadText(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + file.string());
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Written beside the target and renamed over it, so the server never serves
-// half a list.
-void WriteText(const fs::path& file, const std::string& text) {
-  fs::path part = file;
-  part += ".part";
-  {
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) throw std::runtime_error("cannot write " + part.string());
-  }
-  fs::rename(part, file);
-}
-
 std::string Identifier(const fs::path& showFolder) {
-  const std::string text = ReadText(showFolder / "identity.json");
-  rapidjson::Document doc;
-  doc.Parse(text.c_str());
-  if (doc.HasParseError() || !doc.IsObject() || !doc.HasMember("identifier") || !doc["identifier"].IsString() ||
-      doc["identifier"].GetStringLength() == 0) {
-    throw std::runtime_error(showFolder.string() + "/identity.json names no show identifier");
-  }
-  return doc["identifier"].GetString();
-}
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
+  const std::string identifier = CL::ChangeLog::ReadShowIdentifier(showFolder / "identity.json");
+  if (identifier.empty()) throw std::runtime_error(showFolder.string() + "/identity.json names no show identifier");
+  return identifier;
 }
 
 std::string KindOf(const std::string& relative) {
-  const std::string name = Lower(fs::path(relative).filename().string());
-  const std::string ext = Lower(fs::path(relative).extension().string());
+  const std::string ext = detail::LowerAscii(fs::path(relative).extension().string());
   if (relative == "show.json") return "SHOW";
   if (relative == "identity.json") return "IDENTITY";
   if (ext == ".logdata") return "LOG";
@@ -83,11 +51,6 @@ std::pair<unsigned, unsigned> LogVersion(const std::string& name) {
   } catch (const std::exception&) {
     return {0, 0};
   }
-}
-
-std::uint32_t ModifiedSeconds(const fs::path& file) {
-  const auto sys = std::chrono::file_clock::to_sys(fs::last_write_time(file));
-  return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count());
 }
 
 }  // namespace
@@ -116,10 +79,8 @@ Published PublishShow(const fs::path& showFolder, const fs::path& serverRoot) {
 
   rapidjson::StringBuffer files;
   rapidjson::PrettyWriter<rapidjson::StringBuffer> list(files);
-  rapidjson::StringBuffer logs;
-  rapidjson::PrettyWriter<rapidjson::StringBuffer> index(logs);
+  std::vector<detail::LogIndexEntry> index;
   list.StartArray();
-  index.StartArray();
   for (const auto& entry : entries) {
     const std::string relative = entry.lexically_relative(showFolder).generic_string();
     const std::string kind = KindOf(relative);
@@ -150,24 +111,14 @@ Published PublishShow(const fs::path& showFolder, const fs::path& serverRoot) {
 
     if (kind == "LOG" && relative.find('/') == std::string::npos) {
       fs::copy_file(entry, show / "logs" / entry.filename(), fs::copy_options::overwrite_existing);
-      index.StartObject();
-      index.Key("major");
-      index.Uint(major);
-      index.Key("minor");
-      index.Uint(minor);
-      index.Key("modified");
-      index.Uint(ModifiedSeconds(entry));
-      index.Key("file");
-      index.String(entry.filename().string().c_str());
-      index.Key("sha256");
-      index.String(sha.c_str());
-      index.EndObject();
+      index.push_back({static_cast<std::uint8_t>(major), static_cast<std::uint8_t>(minor),
+                       detail::ModifiedSeconds(entry), entry.filename().string(), sha});
     }
   }
   list.EndArray();
-  index.EndArray();
-  WriteText(show / "files.json", std::string(files.GetString(), files.GetSize()) + "\n");
-  WriteText(show / "logs" / "index.json", std::string(logs.GetString(), logs.GetSize()) + "\n");
+  // Written whole and renamed into place, so the server never serves half a list.
+  kit::WriteFileAtomically(show / "files.json", std::string(files.GetString(), files.GetSize()) + "\n");
+  kit::WriteFileAtomically(show / "logs" / "index.json", detail::WriteLogIndex(index));
   return result;
 }
 

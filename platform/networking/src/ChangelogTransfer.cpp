@@ -1,15 +1,13 @@
 #include "vand_networking_http/ChangelogTransfer.h"
 
-#include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
 #include "Http.h"
 #include "ServerJson.h"
 #include "ShowFiles.h"
+#include "kit/File.h"
 #include "kit/Log.h"
 #include "vand_networking_http/NetworkApiInterface.h"
 #include "vand_networking_http/Sha256.h"
@@ -25,11 +23,6 @@ constexpr std::int64_t kMaxChangelogBytes = 16 * 1024 * 1024;
 
 void LogUploadFailure(const std::string& text) {
   kit::Log(kit::LogLevel::Warning, "networking", "Change log upload: " + text);
-}
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
-  return text;
 }
 
 // The change log to upload: a bare name in the show folder, or a path that
@@ -48,22 +41,13 @@ bool ResolveChangelog(const std::string& fileName, const fs::path& showFolder, f
   return detail::CheckShowPath(name).empty() && detail::CheckLocalPlace(showFolder, name) == detail::Place::RegularFile;
 }
 
-std::uint32_t ModifiedSeconds(const fs::path& file) {
-  std::error_code error;
-  const auto time = fs::last_write_time(file, error);
-  if (error) return 0;
-  const auto seconds =
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(time).time_since_epoch());
-  return static_cast<std::uint32_t>(std::clamp<std::int64_t>(seconds.count(), 0, UINT32_MAX));
-}
-
 }  // namespace
 
 VANDDownloader::VANDDownloader() = default;
 
 void VANDDownloader::Download(const std::string& link, const std::string& destination, const std::string& sha256) {
   if (!detail::IsHttpUrl(link)) throw std::runtime_error("The change log's link is not an http or https address.");
-  const std::string expected = Lower(sha256);
+  const std::string expected = detail::LowerAscii(sha256);
   const fs::path target = fs::u8path(destination);
   const fs::path part = fs::path(target).concat(".part");
   try {
@@ -116,15 +100,10 @@ bool UploadChangelog(const std::string& fileName, std::uint8_t major, std::uint8
     LogUploadFailure("\"" + fileName + "\" is not a file of the show folder.");
     return false;
   }
-  std::error_code error;
-  const auto size = fs::file_size(file, error);
-  if (error || size > static_cast<std::uintmax_t>(kMaxChangelogBytes)) {
-    LogUploadFailure("\"" + file.string() + "\" cannot be read.");
-    return false;
-  }
-  std::string bytes(size, '\0');
-  std::ifstream in(file, std::ios::binary);
-  if (!in.read(bytes.data(), static_cast<std::streamsize>(size))) {
+  std::string bytes;
+  try {
+    bytes = kit::ReadWholeFile(file, kMaxChangelogBytes);
+  } catch (const std::runtime_error&) {
     LogUploadFailure("\"" + file.string() + "\" cannot be read.");
     return false;
   }
@@ -159,7 +138,7 @@ bool UploadChangelog(const std::string& fileName, std::uint8_t major, std::uint8
     LogUploadFailure("the server did not take \"" + name + "\" (status " + std::to_string(put.status) + ").");
     return false;
   }
-  index.push_back({major, minor, ModifiedSeconds(file), name, Sha256Hex(bytes)});
+  index.push_back({major, minor, detail::ModifiedSeconds(file), name, Sha256Hex(bytes)});
   const detail::HttpResponse putIndex = http.Put(logs + "index.json", detail::WriteLogIndex(index), "application/json");
   if (!putIndex.Completed() || putIndex.status < 200 || putIndex.status > 299) {
     LogUploadFailure("the server did not take its new index (status " + std::to_string(putIndex.status) + ").");

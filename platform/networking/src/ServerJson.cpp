@@ -4,11 +4,9 @@
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
 
-#include <algorithm>
-#include <set>
-
 #include "Http.h"
 #include "ShowFiles.h"
+#include "kit/Json.h"
 
 namespace vand::networking::detail {
 
@@ -17,38 +15,32 @@ namespace {
 constexpr std::uint64_t kMaxFileSize = std::uint64_t(1) << 46;  // 64 TiB: sums stay far from overflow
 constexpr std::size_t kMaxMessageBytes = 1024;
 
+namespace json = kit::json;
+
 bool ParseDocument(std::string_view text, rapidjson::Document& doc) {
   if (text.size() > kMaxJsonBytes) return false;
-  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag>(text.data(), text.size());
-  return !doc.HasParseError();
-}
-
-const rapidjson::Value* Member(const rapidjson::Value& object, const char* name) {
-  const auto it = object.FindMember(name);
-  return it == object.MemberEnd() ? nullptr : &it->value;
-}
-
-bool ReadText(const rapidjson::Value& object, const char* name, std::string& out) {
-  const auto* value = Member(object, name);
-  if (!value || !value->IsString()) return false;
-  out.assign(value->GetString(), value->GetStringLength());
+  try {
+    json::Parse(doc, text);
+  } catch (const json::Error&) {
+    return false;
+  }
   return true;
 }
 
-bool ReadUnsigned(const rapidjson::Value& object, const char* name, std::uint64_t max, std::uint64_t& out) {
-  const auto* value = Member(object, name);
-  if (!value || !value->IsUint64() || value->GetUint64() > max) return false;
-  out = value->GetUint64();
+// Runs the getters in `read`: false when one of them fails.
+template <class Read>
+bool Reads(Read read) {
+  try {
+    read();
+  } catch (const json::Error&) {
+    return false;
+  }
   return true;
 }
 
-void ToLower(std::string& text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
-}
-
-bool IsLowerHex64(const std::string& text) {
-  return text.size() == 64 &&
-         std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+// A required text member; the document's size bounds its length.
+std::string Text(const rapidjson::Value& object, const char* name) {
+  return json::Text(object, name, {}, json::kRequired, kMaxJsonBytes);
 }
 
 std::string Entry(std::size_t index) { return "entry " + std::to_string(index + 1); }
@@ -66,22 +58,22 @@ std::string ParseFileList(std::string_view text, ShowFileList& files) {
     const auto& item = doc[i];
     if (!item.IsObject()) return "The file list's " + Entry(i) + " is not an object.";
     ShowFile file;
-    std::uint64_t size = 0, major = 0, minor = 0;
-    if (!ReadText(item, "path", file.path) || !ReadText(item, "kind", file.kind) ||
-        !ReadText(item, "sha256", file.sha256) || !ReadUnsigned(item, "size", kMaxFileSize, size)) {
+    if (!Reads([&] {
+          file.path = Text(item, "path");
+          file.kind = Text(item, "kind");
+          file.sha256 = Text(item, "sha256");
+          file.size = static_cast<std::uint64_t>(json::Integer(item, "size", {}, 0, kMaxFileSize, json::kRequired));
+        })) {
       return "The file list's " + Entry(i) + " lacks its path, kind, size or SHA-256.";
     }
     // Versions are optional for files other than change logs.
-    if (Member(item, "major") && !ReadUnsigned(item, "major", 255, major)) {
+    if (!Reads([&] {
+          file.major = static_cast<int>(json::Integer(item, "major", {}, 0, 255, 0));
+          file.minor = static_cast<int>(json::Integer(item, "minor", {}, 0, 255, 0));
+        })) {
       return "The file list's " + Entry(i) + " has a version out of range.";
     }
-    if (Member(item, "minor") && !ReadUnsigned(item, "minor", 255, minor)) {
-      return "The file list's " + Entry(i) + " has a version out of range.";
-    }
-    ToLower(file.sha256);
-    file.size = size;
-    file.major = static_cast<int>(major);
-    file.minor = static_cast<int>(minor);
+    file.sha256 = LowerAscii(std::move(file.sha256));
     parsed.push_back(std::move(file));
   }
   if (std::string why = CheckFileList(parsed); !why.empty()) return why;
@@ -98,20 +90,21 @@ std::string ParseLogIndex(std::string_view text, std::vector<LogIndexEntry>& ent
   for (rapidjson::SizeType i = 0; i < doc.Size(); ++i) {
     const auto& item = doc[i];
     LogIndexEntry entry;
-    std::uint64_t major = 0, minor = 0, modified = 0;
-    if (!item.IsObject() || !ReadUnsigned(item, "major", 255, major) || !ReadUnsigned(item, "minor", 255, minor) ||
-        !ReadUnsigned(item, "modified", UINT32_MAX, modified) || !ReadText(item, "file", entry.file) ||
-        !ReadText(item, "sha256", entry.sha256)) {
+    if (!item.IsObject() || !Reads([&] {
+          entry.major = static_cast<std::uint8_t>(json::Integer(item, "major", {}, 0, 255, json::kRequired));
+          entry.minor = static_cast<std::uint8_t>(json::Integer(item, "minor", {}, 0, 255, json::kRequired));
+          entry.modified =
+              static_cast<std::uint32_t>(json::Integer(item, "modified", {}, 0, UINT32_MAX, json::kRequired));
+          entry.file = Text(item, "file");
+          entry.sha256 = Text(item, "sha256");
+        })) {
       return "The change-log index's " + Entry(i) + " is incomplete.";
     }
-    ToLower(entry.sha256);
+    entry.sha256 = LowerAscii(std::move(entry.sha256));
     if (!CheckShowPath(entry.file).empty() || entry.file.find('/') != std::string::npos) {
       return "The change-log index's " + Entry(i) + " names an unsafe file.";
     }
-    if (!IsLowerHex64(entry.sha256)) return "The change-log index's " + Entry(i) + " has no valid SHA-256.";
-    entry.major = static_cast<std::uint8_t>(major);
-    entry.minor = static_cast<std::uint8_t>(minor);
-    entry.modified = static_cast<std::uint32_t>(modified);
+    if (!IsHexDigest(entry.sha256)) return "The change-log index's " + Entry(i) + " has no valid SHA-256.";
     parsed.push_back(std::move(entry));
   }
   entries = std::move(parsed);
@@ -145,10 +138,10 @@ std::string ParseServerConfig(std::string_view text, ServerConfig& config) {
   rapidjson::Document doc;
   if (!ParseDocument(text, doc) || !doc.IsObject()) return "it is not a JSON object";
   ServerConfig parsed;
-  if (!ReadText(doc, "apiBase", parsed.apiBase) || !IsHttpUrl(parsed.apiBase)) {
+  if (!Reads([&] { parsed.apiBase = Text(doc, "apiBase"); }) || !IsHttpUrl(parsed.apiBase)) {
     return "\"apiBase\" is not an http or https address";
   }
-  if (Member(doc, "caFile") && !Member(doc, "caFile")->IsNull() && !ReadText(doc, "caFile", parsed.caFile)) {
+  if (!Reads([&] { parsed.caFile = json::Text(doc, "caFile", {}, "", kMaxJsonBytes); })) {
     return "\"caFile\" is not a text";
   }
   if (parsed.apiBase.back() != '/') parsed.apiBase.push_back('/');
@@ -160,7 +153,7 @@ std::string ErrorMessageOf(std::string_view body) {
   rapidjson::Document doc;
   if (body.size() > kMaxMessageBytes * 4 || !ParseDocument(body, doc) || !doc.IsObject()) return {};
   std::string message;
-  if (!ReadText(doc, "message", message) || message.size() > kMaxMessageBytes) return {};
+  if (!Reads([&] { message = json::Text(doc, "message", {}, json::kRequired, kMaxMessageBytes); })) return {};
   return message;
 }
 

@@ -9,12 +9,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <stdexcept>
 #include <system_error>
 
+#include "kit/File.h"
+#include "kit/Json.h"
 #include "kit/Log.h"
 #include "vand_networking_http/Sha256.h"
 
@@ -40,12 +42,6 @@ std::vector<std::string_view> Segments(std::string_view path) {
     parts.push_back(path.substr(start, slash - start));
     start = slash + 1;
   }
-}
-
-bool IsHexDigest(std::string_view text) {
-  return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-         });
 }
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
@@ -90,6 +86,16 @@ std::string SystemError(const std::string& what, const fs::path& file, int error
 }
 
 }  // namespace
+
+bool IsHexDigest(std::string_view text) {
+  return text.size() == 64 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+std::string LowerAscii(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+  return text;
+}
 
 std::string CheckShowPath(std::string_view path) {
   if (path.empty()) return "an empty path";
@@ -204,31 +210,27 @@ void RenameInto(const fs::path& from, const fs::path& to) {
 }
 
 DownloadRecord ReadRecord(const fs::path& showFolder) {
+  namespace json = kit::json;
   DownloadRecord record;
-  const fs::path file = showFolder / fs::u8path(kRecordFile);
-  std::error_code error;
-  const auto size = fs::file_size(file, error);
-  if (error || size > kMaxRecordBytes) return record;
-  std::ifstream in(file, std::ios::binary);
-  std::string text(size, '\0');
-  if (!in.read(text.data(), static_cast<std::streamsize>(size))) return record;
   rapidjson::Document doc;
-  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag>(text.data(), text.size());
-  if (doc.HasParseError() || !doc.IsObject()) return record;
-  const auto files = doc.FindMember("files");
-  if (files == doc.MemberEnd() || !files->value.IsObject()) return record;
-  for (const auto& member : files->value.GetObject()) {
-    const auto& value = member.value;
-    if (!value.IsObject()) continue;
-    const auto size = value.FindMember("size");
-    const auto modified = value.FindMember("modified");
-    const auto sha = value.FindMember("sha256");
-    if (size == value.MemberEnd() || !size->value.IsUint64() || modified == value.MemberEnd() ||
-        !modified->value.IsInt64() || sha == value.MemberEnd() || !sha->value.IsString()) {
-      continue;
+  try {
+    json::Parse(doc, kit::ReadWholeFile(showFolder / fs::u8path(kRecordFile), kMaxRecordBytes));
+  } catch (const std::runtime_error&) {
+    return record;
+  }
+  const json::Value* files = json::Find(doc, "files");
+  if (files == nullptr || !files->IsObject()) return record;
+  for (const auto& member : files->GetObject()) {
+    try {
+      const json::Value& value = member.value;
+      RecordEntry entry;
+      entry.size = static_cast<std::uint64_t>(json::Integer(value, "size", {}, 0, INT64_MAX, json::kRequired));
+      entry.modified = json::Integer(value, "modified", {}, INT64_MIN, INT64_MAX, json::kRequired);
+      entry.sha256 = json::Text(value, "sha256", {}, json::kRequired, kMaxRecordBytes);
+      record[std::string(member.name.GetString(), member.name.GetStringLength())] = std::move(entry);
+    } catch (const json::Error&) {
+      // An entry that cannot be read is checked again.
     }
-    record[std::string(member.name.GetString(), member.name.GetStringLength())] =
-        RecordEntry{size->value.GetUint64(), modified->value.GetInt64(), sha->value.GetString()};
   }
   return record;
 }
@@ -252,18 +254,8 @@ void WriteRecord(const fs::path& showFolder, const DownloadRecord& record) {
   }
   writer.EndObject();
   writer.EndObject();
-  const fs::path target = showFolder / fs::u8path(kRecordFile);
-  const fs::path part = fs::path(target).concat(".part");
-  try {
-    StagedFile file(part, 0);
-    file.Write(std::string_view(buffer.GetString(), buffer.GetSize()));
-    file.Close();
-    RenameInto(part, target);
-  } catch (...) {
-    std::error_code ignored;
-    fs::remove(part, ignored);
-    throw;
-  }
+  kit::WriteFileAtomically(showFolder / fs::u8path(kRecordFile),
+                           std::string_view(buffer.GetString(), buffer.GetSize()));
 }
 
 std::int64_t ModificationStamp(const fs::path& file) {
@@ -271,6 +263,15 @@ std::int64_t ModificationStamp(const fs::path& file) {
   const auto time = fs::last_write_time(file, error);
   if (error) return 0;
   return std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+}
+
+std::uint32_t ModifiedSeconds(const fs::path& file) {
+  std::error_code error;
+  const auto time = fs::last_write_time(file, error);
+  if (error) return 0;
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(time).time_since_epoch());
+  return static_cast<std::uint32_t>(std::clamp<std::int64_t>(seconds.count(), 0, UINT32_MAX));
 }
 
 bool HoldsFile(const fs::path& showFolder, const ShowFile& file, DownloadRecord& record, bool& changed) {

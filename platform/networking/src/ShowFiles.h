@@ -20,6 +20,11 @@ namespace vand::networking::detail {
 inline constexpr std::string_view kStagingFolder = ".incoming";
 inline constexpr std::string_view kRecordFile = ".download-record.json";
 
+// A SHA-256 as the server lists it once lowered: 64 hex digits, lowercase.
+bool IsHexDigest(std::string_view text);
+// `text` with its ASCII capitals lowered (SHA-256 texts are compared lowered).
+std::string LowerAscii(std::string text);
+
 // Empty when `path` is relative, '/'-separated, with no "..", "." or empty
 // segment, no backslash or NUL, and names nothing of our own; else why not.
 std::string CheckShowPath(std::string_view path);
@@ -76,6 +81,9 @@ DownloadRecord ReadRecord(const std::filesystem::path& showFolder);
 // Throws std::runtime_error; the old record stays when writing fails.
 void WriteRecord(const std::filesystem::path& showFolder, const DownloadRecord& record);
 std::int64_t ModificationStamp(const std::filesystem::path& file);
+// The modification time as the change-log index gives it: whole seconds since
+// the epoch, 0 when it cannot be read.
+std::uint32_t ModifiedSeconds(const std::filesystem::path& file);
 
 // Whether the file in the show folder holds exactly `file` (size, then the
 // record or the checksum). Adds what it learns to `record` and sets `changed`.
