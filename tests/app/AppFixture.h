@@ -1,9 +1,9 @@
 #pragma once
 
 // Fixtures for the application shell's tests: a data folder holding the small
-// demo show as the current show, a player engine on a manual clock whose
-// transport calls are recorded (and can be made to fail), and a product
-// factory that makes that engine.
+// demo show as the current show (and OSC settings on a free port), a player
+// engine on a manual clock whose transport calls are recorded (and can be made
+// to fail), and a product factory that makes that engine.
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -11,11 +11,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUdpSocket>
 #include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -26,6 +28,7 @@
 #include "DemoShow.h"
 #include "app/PelorinPlayerFactory.h"
 #include "cmn/ShowIdentity.h"
+#include "showcontrol/OscSettings.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 
@@ -45,6 +48,7 @@ struct EngineScript
     bool faded = false;
     bool stopped = true;
     bool seekResult = true;
+    std::optional<UInt32> tick; // the playhead; the engine's own when empty
     std::string tempoScaleWarnings;
     std::string modifiedClickEdits;
     unsigned fixedLoopCount = 0;
@@ -80,8 +84,9 @@ struct EngineScript
 class TestEngine : public vand::Pelorin2AudioInterface
 {
 public:
-    TestEngine(const std::string& show, const std::string& data, std::shared_ptr<EngineScript> script)
-        : vand::Pelorin2AudioInterface(show, data, nullptr, Options()), script_(std::move(script))
+    TestEngine(const std::string& show, const std::string& data, std::shared_ptr<EngineScript> script,
+               std::shared_ptr<vand::PlayerOscCallback> osc = nullptr)
+        : vand::Pelorin2AudioInterface(show, data, std::move(osc), Options()), script_(std::move(script))
     {
     }
 
@@ -118,6 +123,12 @@ public:
     bool GetIsPlaying() const override { return script_->playing; }
     bool GetIsPaused() const override { return script_->paused; }
     bool GetIsFaded() const override { return script_->faded; }
+    UInt32 GetTickIndex() const override
+    {
+        return script_->tick ? *script_->tick : vand::Pelorin2AudioInterface::GetTickIndex();
+    }
+    void Seek(UInt32 tick) override { script_->Record("Seek(" + std::to_string(tick) + ")"); }
+    void LoadSong(const std::string& song) override { script_->Record("LoadSong(" + song + ")"); }
     bool SeekToBar(const std::string& bar) override
     {
         script_->Record("SeekToBar(" + bar + ")");
@@ -140,6 +151,17 @@ public:
     void SetVolume(double gain, vand_audio::VolumeType type) override
     {
         script_->Record("SetVolume(" + Number(gain) + "," + std::to_string(int(type)) + ")");
+    }
+    void SetVolume(double gain) override { script_->Record("SetVolume(" + Number(gain) + ")"); }
+    void SetOscControlDefaultPort(std::uint16_t port) override
+    {
+        script_->Record("SetOscControlDefaultPort(" + std::to_string(port) + ")");
+        vand::Pelorin2AudioInterface::SetOscControlDefaultPort(port);
+    }
+    void DoOscProcessing(bool on) override
+    {
+        script_->Record(on ? "DoOscProcessing(true)" : "DoOscProcessing(false)");
+        vand::Pelorin2AudioInterface::DoOscProcessing(on);
     }
 
     std::string GetTempoScaleWarnings() const override { return script_->tempoScaleWarnings; }
@@ -172,21 +194,33 @@ public:
     std::shared_ptr<EngineScript> script = std::make_shared<EngineScript>();
     std::exception_ptr createError; // thrown by CreateAudioInterface when set
     int created = 0;
+    std::shared_ptr<vand::PlayerOscCallback> oscCallback; // the last one handed over
 
     std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
-                                                         std::shared_ptr<vand::PlayerOscCallback>) override
+                                                         std::shared_ptr<vand::PlayerOscCallback> osc) override
     {
         ++created;
+        oscCallback = osc;
         if (createError)
             std::rethrow_exception(createError);
-        auto engine = std::make_unique<TestEngine>(showFolder.toStdString(), DataFolderPath().toStdString(), script);
+        auto engine =
+            std::make_unique<TestEngine>(showFolder.toStdString(), DataFolderPath().toStdString(), script, osc);
         engine->ThrowIfThreadExceptions();
         return engine;
     }
 };
 
+// A UDP port that was free a moment ago (tests run in parallel: no fixed ports).
+inline quint16 FreeUdpPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::Any, 0, QUdpSocket::DontShareAddress);
+    return probe.localPort();
+}
+
 // A data folder (the standard data location of this process) holding the
-// small demo show as the current show.
+// small demo show as the current show, and OSC settings listening on a free
+// port (oscPort).
 class DataFolder
 {
 public:
@@ -201,10 +235,13 @@ public:
         vand::ShowIdentityService(data).SetCurrent(
             {vand::demo::kDemoIdentifier, vand::demo::kDemoShowName, vand::demo::kDemoOrganisation, "shows/demo"});
         vand::SetDefaultDataFolder(data);
+        oscPort = FreeUdpPort();
+        vand::osc::OscSettings(true, oscPort).Save((data / "osc_settings.vand").string());
     }
 
     fs::path data;
     fs::path show;
+    quint16 oscPort = 0;
 
 private:
     QTemporaryDir dir_;
