@@ -56,6 +56,12 @@ void VandPlayerOscCallback::SetDefaultPort(std::uint16_t port)
     defaultPort_.store(port);
 }
 
+std::size_t VandPlayerOscCallback::WaitingSends()
+{
+    std::lock_guard lock(queueMutex_);
+    return queue_.size();
+}
+
 void VandPlayerOscCallback::EnqueueEvent(const CL::Osc& osc, unsigned delayMs)
 {
     emit enqueueOscCommand(osc, delayMs);

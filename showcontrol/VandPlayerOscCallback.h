@@ -26,6 +26,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -65,6 +66,8 @@ public:
     void ExecuteHeldEvent(const CL::Osc& osc, unsigned delayMs);
 
     std::uint16_t DefaultPort() const { return defaultPort_.load(); }
+    // Sends waiting for their deadline (any thread).
+    std::size_t WaitingSends();
 
     virtual void SetPlayer(std::shared_ptr<Interface> player);
     virtual void ReleasePlayer();

@@ -124,6 +124,8 @@ private slots:
 
         QTest::newRow("int, float, string") << "/x 1 2.5 \"hello world\"" << "/x ifs 1 2.500000 \"hello world\"";
         QTest::newRow("big number and word") << "/cue/7/go 4294967296 go" << "/cue/7/go fs 4294967296.000000 \"go\"";
+        // liblo drops a message without a type-tag string.
+        QTest::newRow("address only") << "/cue/1/go" << "/cue/1/go";
     }
     void oscdumpPrintsClientPackets()
     {
