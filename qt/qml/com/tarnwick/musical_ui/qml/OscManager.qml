@@ -78,7 +78,7 @@ Window {
 
     Item {
         id: content
-        objectName: "content"
+        objectName: "managerContent"
         x: 16
         y: 16
         width: root.width - 32
@@ -130,7 +130,7 @@ Window {
                         }
                         RecessedTextInput {
                             id: portField
-                            objectName: "portField"
+                            objectName: "listenPortField"
                             Layout.preferredWidth: 75
                             backgroundColor: root.portInvalid ? "#7a2e2e" : theme.light_background_color
                             onTextEdited: root.portInvalid = false
@@ -190,6 +190,8 @@ Window {
                         objectName: "networkList"
                         rowHeight: 35
                         currentIndex: -1
+                        // A new model selects its first row; the dialog opens with none.
+                        onModelChanged: currentIndex = -1
                         Layout.fillWidth: true
                         Layout.preferredHeight: 200
                     }
@@ -219,7 +221,7 @@ Window {
             }
 
             StandardEditButtons {
-                objectName: "editButtons"
+                objectName: "managerButtons"
                 Layout.fillWidth: true
                 Layout.preferredHeight: 35
                 onOkayClicked: root.okay()
