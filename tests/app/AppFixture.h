@@ -49,6 +49,8 @@ struct EngineScript
     bool stopped = true;
     bool seekResult = true;
     std::optional<UInt32> tick; // the playhead; the engine's own when empty
+    std::optional<std::string> currentSong; // the engine's own when empty
+    CL::NetworkPathVectorT networks; // answer GetNetwork when not empty
     std::string tempoScaleWarnings;
     std::string modifiedClickEdits;
     unsigned fixedLoopCount = 0;
@@ -126,6 +128,20 @@ public:
     UInt32 GetTickIndex() const override
     {
         return script_->tick ? *script_->tick : vand::Pelorin2AudioInterface::GetTickIndex();
+    }
+    std::string GetCurrentSongNumber() const override
+    {
+        return script_->currentSong ? *script_->currentSong : vand::Pelorin2AudioInterface::GetCurrentSongNumber();
+    }
+    const CL::NetworkPath& GetNetwork(const std::string& id) const override
+    {
+        if (script_->networks.empty())
+            return vand::Pelorin2AudioInterface::GetNetwork(id);
+        for (const CL::NetworkPath& n : script_->networks) {
+            if (n.NetworkId() == id)
+                return n;
+        }
+        throw std::out_of_range("Unknown network id: " + id);
     }
     void Seek(UInt32 tick) override { script_->Record("Seek(" + std::to_string(tick) + ")"); }
     void LoadSong(const std::string& song) override { script_->Record("LoadSong(" + song + ")"); }
