@@ -68,7 +68,10 @@ void MusicalMainController::StartOscServer()
         connect(handler.get(), &H::FadeRequested, this, [this](float ms) { Fade_(static_cast<int>(ms)); });
         connect(handler.get(), &H::FadeToRequested, this,
                 [this](float ms, float level, bool) { FadeTo_(static_cast<int>(ms), level); });
-        connect(handler.get(), qOverload<>(&H::Notification), this, &MusicalMainController::FlashOscNotice);
+        // Queued: the lamp lights once the command has reached the engine, so
+        // the view never delays a cue.
+        connect(handler.get(), qOverload<>(&H::Notification), this, &MusicalMainController::FlashOscNotice,
+                Qt::QueuedConnection);
         connect(handler.get(), &H::RequestPlayQueudOscEvents, this, &MusicalMainController::PlayQueuedOscCommands);
         oscServer_ = std::make_unique<vand::osc::OscServer>(static_cast<quint16>(port), std::move(handler));
         player_->SetOscControlDefaultPort(static_cast<std::uint16_t>(port));

@@ -125,19 +125,22 @@ void VandOscCallbacks::EventCommand(const std::string& show, const std::string& 
         return;
     // The current song's own events: the editor's selection may still name
     // the previous song right after a song change.
+    const CL::SongLog* songLog = player_->GetSongLog();
+    if (!songLog)
+        return;
     bool found = false;
     unsigned start = 0;
     unsigned end = 0;
     {
+        // Song logs change on this thread only; the lock keeps out the
+        // sound-effect calls of other threads while the records are read.
         std::lock_guard lock(CL::ActiveChangeLogMutex());
-        if (const CL::SongLog* songLog = player_->GetSongLog()) {
-            for (const cmn::VandEvent* event : songLog->GetAllEvents()) {
-                if (event->EventId() == eventId) {
-                    start = event->start();
-                    end = event->end();
-                    found = true;
-                    break;
-                }
+        for (const cmn::VandEvent* event : songLog->GetAllEvents()) {
+            if (event->EventId() == eventId) {
+                start = event->start();
+                end = event->end();
+                found = true;
+                break;
             }
         }
     }

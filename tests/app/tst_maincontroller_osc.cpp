@@ -257,6 +257,7 @@ private slots:
         vand::test::StreamCapture errors(std::cerr);
         desk.writeDatagram(QByteArray("/vand/play\0\0,i", 14), QHostAddress::LocalHost, folder->oscPort);
         QTRY_VERIFY_WITH_TIMEOUT(!errors.text().empty(), kWaitMs);
+        Deliver();
         QCOMPARE(LampColor(), QColor("dimgray"));
         QVERIFY(Calls().filter("Play").isEmpty());
     }
