@@ -9,14 +9,11 @@
 //      the incoming-OSC lamp's share of the time spent on the datagrams.
 // Run with 2>/dev/null: each malformed datagram writes a line to stderr.
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QQmlApplicationEngine>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QUdpSocket>
 
 #include <algorithm>
@@ -25,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -33,6 +31,7 @@
 #include <vector>
 
 #include "DemoShow.h"
+#include "UdpBench.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
 #include "app/PelorinPlayerFactory.h"
@@ -44,6 +43,11 @@
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 
 namespace {
+
+using vand::bench::FreePort;
+using vand::bench::Loopback;
+using vand::bench::Percentiles;
+using vand::bench::Summarise;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -92,22 +96,6 @@ public:
     }
 };
 
-quint16 FreePort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::Any, 0, QUdpSocket::DontShareAddress);
-    return probe.localPort();
-}
-
-sockaddr_in Loopback(quint16 port)
-{
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return to;
-}
-
 // liblo's bytes for the cue; ours when oscsend is missing.
 QByteArray CuePacket()
 {
@@ -120,38 +108,6 @@ QByteArray CuePacket()
     }
     std::printf("   (oscsend missing: using our own bytes)\n");
     return vand::osc::BuildOscPacket(QStringLiteral("/vand/play"));
-}
-
-long RcvbufErrors()
-{
-    QFile snmp(QStringLiteral("/proc/net/snmp"));
-    if (!snmp.open(QIODevice::ReadOnly))
-        return -1;
-    QList<QByteArray> names;
-    while (!snmp.atEnd()) {
-        const QList<QByteArray> fields = snmp.readLine().simplified().split(' ');
-        if (fields.value(0) != "Udp:")
-            continue;
-        if (names.isEmpty()) {
-            names = fields;
-            continue;
-        }
-        const int at = names.indexOf("RcvbufErrors");
-        return at < 0 ? -1 : fields.value(at).toLong();
-    }
-    return -1;
-}
-
-struct Percentiles
-{
-    double p50, p99, max;
-};
-
-Percentiles Summarise(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const auto at = [&](double q) { return values[std::min(values.size() - 1, std::size_t(q * values.size()))]; };
-    return {at(0.50), at(0.99), values.back()};
 }
 
 // Runs `body` on a thread of its own while the GUI thread runs its loop;
@@ -232,53 +188,13 @@ void BenchFlood(quint16 port, const QByteArray& cue, vand::qt::MusicalMainContro
             reported.fetch_add(1);
     });
 
-    QElapsedTimer sinceTick;
-    qint64 longestGapUs = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGapUs = std::max(longestGapUs, sinceTick.nsecsElapsed() / 1000);
-        sinceTick.restart();
-    });
-
     const int stopsBefore = g_stops.load();
-    const long dropsBefore = RcvbufErrors();
-    int validSent = 0;
-    sinceTick.start();
-    ticker.start();
-    const auto t0 = Clock::now();
-    std::atomic<bool> sent{false};
-    std::thread sender([&] {
-        const int socket = ::socket(AF_INET, SOCK_DGRAM, 0);
-        const sockaddr_in to = Loopback(port);
-        for (int i = 0; i < count; ++i) {
-            const QByteArray& packet = i % 4 == 3 ? malformed : cue;
-            validSent += i % 4 == 3 ? 0 : 1;
-            ::sendto(socket, packet.constData(), std::size_t(packet.size()), 0, reinterpret_cast<const sockaddr*>(&to),
-                     sizeof to);
-        }
-        ::close(socket);
-        sent = true;
-    });
-    int lastSeen = -1;
-    auto quietSince = Clock::now();
-    while (true) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        const int now = g_stops.load() - stopsBefore + reported.load();
-        if (now != lastSeen) {
-            lastSeen = now;
-            quietSince = Clock::now();
-        }
-        if (now >= count || (sent && Clock::now() - quietSince > std::chrono::milliseconds(300)))
-            break;
-    }
-    sender.join();
-    const double busyMs = std::chrono::duration<double, std::milli>(quietSince - t0).count();
-    ticker.stop();
+    const vand::bench::FloodResult r = vand::bench::Flood(
+        port, count, [&](int i) -> const QByteArray& { return i % 4 == 3 ? malformed : cue; },
+        [&] { return g_stops.load() - stopsBefore + reported.load(); });
     kit::SetLogSink({});
-    const long drops = RcvbufErrors() - dropsBefore;
     const int executed = g_stops.load() - stopsBefore;
+    const int validSent = count - count / 4;
 
     // The lamp alone, as often as the flood lit it.
     const auto l0 = Clock::now();
@@ -289,11 +205,11 @@ void BenchFlood(quint16 port, const QByteArray& cue, vand::qt::MusicalMainContro
     std::printf("\n2. flood of %d datagrams from another thread, 1 in 4 malformed:\n", count);
     std::printf("   valid sent %d, executed %d, malformed reported %d, kernel drops %ld (sent - drops - executed - "
                 "reported = %ld)\n",
-                validSent, executed, reported.load(), drops, long(count) - drops - executed - reported.load());
-    std::printf("   handled within %.0f ms; longest 1 ms timer gap %.2f ms (target < 50)\n", busyMs,
-                longestGapUs / 1000.0);
+                validSent, executed, reported.load(), r.drops, long(count) - r.drops - executed - reported.load());
+    std::printf("   handled within %.0f ms; longest 1 ms timer gap %.2f ms (target < 50)\n", r.busyMs,
+                r.longestGapMs);
     std::printf("   lamp: %.1f ms for %d flashes, %.0f%% of the flood's time\n", lampMs, executed + reported.load(),
-                100.0 * lampMs / busyMs);
+                100.0 * lampMs / r.busyMs);
 }
 
 } // namespace

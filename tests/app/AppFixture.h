@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QUdpSocket>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -29,6 +28,7 @@
 #include "app/PelorinPlayerFactory.h"
 #include "cmn/ShowIdentity.h"
 #include "showcontrol/OscSettings.h"
+#include "tests/showcontrol/UdpPorts.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 
@@ -226,14 +226,6 @@ public:
     }
 };
 
-// A UDP port that was free a moment ago (tests run in parallel: no fixed ports).
-inline quint16 FreeUdpPort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::Any, 0, QUdpSocket::DontShareAddress);
-    return probe.localPort();
-}
-
 // A data folder (the standard data location of this process) holding the
 // small demo show as the current show, and OSC settings listening on a free
 // port (oscPort).
@@ -251,7 +243,7 @@ public:
         vand::ShowIdentityService(data).SetCurrent(
             {vand::demo::kDemoIdentifier, vand::demo::kDemoShowName, vand::demo::kDemoOrganisation, "shows/demo"});
         vand::SetDefaultDataFolder(data);
-        oscPort = FreeUdpPort();
+        oscPort = vand::test::FreeUdpPort();
         vand::osc::OscSettings(true, oscPort).Save((data / "osc_settings.vand").string());
     }
 

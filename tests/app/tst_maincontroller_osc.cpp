@@ -19,6 +19,8 @@
 #include "AppFixture.h"
 #include "QmlWarningGuard.h"
 #include "StreamCapture.h"
+#include "tests/showcontrol/OscReceiver.h"
+#include "tests/showcontrol/UdpPorts.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/EditModel.h"
 #include "app/MusicalMainController.h"
@@ -37,41 +39,17 @@ using notify::PlayerEvent;
 using vand::osc::OscSettings;
 using vand::qt::MusicalMainController;
 
+using vand::test::OscReceiver;
+
 namespace {
 
 constexpr int kWaitMs = 10000;
 
 using Held = std::list<std::pair<std::string, std::string>>;
 
-// A UDP receiver on 127.0.0.1 keeping the addresses of what it gets.
-class Receiver
-{
-public:
-    Receiver() { socket.bind(QHostAddress::LocalHost, 0); }
-    quint16 port() const { return socket.localPort(); }
-    QStringList addresses()
-    {
-        while (socket.hasPendingDatagrams()) {
-            QByteArray datagram(socket.pendingDatagramSize(), Qt::Uninitialized);
-            socket.readDatagram(datagram.data(), datagram.size());
-            got << QString::fromStdString(
-                vand::osc::DecodeOscMessage(datagram.constData(), std::size_t(datagram.size())).address);
-        }
-        return got;
-    }
-    QUdpSocket socket;
-    QStringList got;
-};
-
 CL::Osc Cue(const std::string& id, const std::string& message)
 {
     return CL::Osc(0, id, CL::OscProperties(message, "NETWORK0"));
-}
-
-bool PortIsFree(quint16 port)
-{
-    QUdpSocket probe;
-    return probe.bind(QHostAddress::Any, port, QUdpSocket::DontShareAddress);
 }
 
 } // namespace
@@ -181,7 +159,7 @@ private slots:
         QVERIFY(factory->oscCallback);
         QCOMPARE(factory->oscCallback, std::static_pointer_cast<vand::PlayerOscCallback>(controller->GetOscSender()));
         Destroy();
-        QVERIFY(PortIsFree(folder->oscPort));
+        QVERIFY(vand::test::UdpPortIsFree(folder->oscPort));
     }
 
     void incomingOscOffStartsNoServer()
@@ -190,7 +168,7 @@ private slots:
         Build();
         QVERIFY(!controller->GetOscServer());
         QCOMPARE(Calls().filter("Osc"), QStringList{"DoOscProcessing(false)"});
-        QVERIFY(PortIsFree(folder->oscPort));
+        QVERIFY(vand::test::UdpPortIsFree(folder->oscPort));
         QCOMPARE(controller->GetMessageDialog(), nullptr);
     }
 
@@ -279,7 +257,7 @@ private slots:
         QFETCH(QString, heldIn);
         QFETCH(QString, playingIn);
         QFETCH(bool, sent);
-        Receiver destination;
+        OscReceiver destination;
         factory->script->networks = {CL::NetworkPath("NETWORK0", "Desk", "127.0.0.1", destination.port(), 0)};
         Build();
         factory->script->playing = false;
@@ -326,7 +304,7 @@ private slots:
     // While playing a command goes to the sender at once, keeping its delay.
     void commandsWhilePlayingAreNotHeld()
     {
-        Receiver destination;
+        OscReceiver destination;
         factory->script->networks = {CL::NetworkPath("NETWORK0", "Desk", "127.0.0.1", destination.port(), 0)};
         Build();
         factory->script->playing = true;
@@ -351,7 +329,7 @@ private slots:
     void playbackStartedSendsHeldCommands()
     {
         QFETCH(QString, start);
-        Receiver destination;
+        OscReceiver destination;
         factory->script->networks = {CL::NetworkPath("NETWORK0", "Desk", "127.0.0.1", destination.port(), 0)};
         Build();
         Sender().EnqueueEvent(Cue("S1", "/held"), 0);
@@ -413,7 +391,7 @@ private slots:
     // The outgoing lamp turns gold for a send that left, not for one refused.
     void outgoingLampFollowsSendsThatLeft()
     {
-        Receiver destination;
+        OscReceiver destination;
         factory->script->networks = {CL::NetworkPath("NETWORK0", "Desk", "127.0.0.1", destination.port(), 0),
                                      CL::NetworkPath("BAD", "Desk", "no address", destination.port(), 0)};
         Build();
@@ -444,7 +422,7 @@ private slots:
         QObject* view = manager->GetQmlObject();
         QVERIFY(view->property("visible").toBool());
         QCOMPARE(view->property("oscListenPortString").toString(), QString::number(folder->oscPort));
-        const quint16 newPort = app_test::FreeUdpPort();
+        const quint16 newPort = vand::test::FreeUdpPort();
         QVERIFY(view->property("oscListenPortString").isValid());
         view->setProperty("oscListenPortString", QString::number(newPort));
         manager->onCreateNetwork_("10.0.0.9", 9000, "udp", "Lights");
@@ -466,7 +444,7 @@ private slots:
                                        "DoOscProcessing(true)"}));
         QCOMPARE(QString::fromStdString(out.text()), "****Closing port " + QString::number(folder->oscPort)
                                                          + "\n****Opening port " + QString::number(newPort) + "\n");
-        QVERIFY(PortIsFree(folder->oscPort));
+        QVERIFY(vand::test::UdpPortIsFree(folder->oscPort));
         QCOMPARE(Sender().DefaultPort(), newPort);
         QVERIFY(!view->property("visible").toBool());
         Calls();
@@ -484,7 +462,7 @@ private slots:
         controller->GetOscManager()->onOkayClicked_();
         QVERIFY(!controller->GetOscServer());
         QCOMPARE(Calls(), (QStringList{"LoadNewChangeLog", "DoOscProcessing(false)"}));
-        QVERIFY(PortIsFree(folder->oscPort));
+        QVERIFY(vand::test::UdpPortIsFree(folder->oscPort));
     }
 
     // A settings file that cannot be written is reported; the destinations
@@ -495,7 +473,7 @@ private slots:
         QVERIFY(QFile::remove(SettingsPath()));
         QVERIFY(QDir().mkdir(SettingsPath()));
         const auto restore = qScopeGuard([&] { QDir().rmdir(SettingsPath()); });
-        const quint16 newPort = app_test::FreeUdpPort();
+        const quint16 newPort = vand::test::FreeUdpPort();
         CL::NetworkPathVectorT networks{CL::NetworkPath("N", "Desk", "10.0.0.1", 7000, 1)};
         controller->onOscSettingsUpdated_(OscSettings(true, newPort), networks);
         QVERIFY(controller->GetMessageDialog());
@@ -504,7 +482,7 @@ private slots:
         QVERIFY(dialog->property("text").toString().startsWith("Failed to save osc settings to "));
         QCOMPARE(controller->GetOscSettings(), OscSettings(true, newPort));
         QVERIFY(controller->GetOscServer());
-        QVERIFY(PortIsFree(folder->oscPort));
+        QVERIFY(vand::test::UdpPortIsFree(folder->oscPort));
         QCOMPARE(controller->GetPlayer()->GetChangeLogEditor()->GetChangeLog().GetNetworks(), networks);
     }
 

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "OscReceiver.h"
 #include "UdpPorts.h"
 #include "kit/Log.h"
 #include "showcontrol/OscMessage.h"
@@ -24,6 +25,8 @@
 
 using app_test::EngineScript;
 using vand::VandPlayerOscCallback;
+
+using vand::test::OscReceiver;
 
 namespace {
 
@@ -80,27 +83,6 @@ public:
 private:
     std::mutex mutex_;
     QStringList lines_;
-};
-
-// A UDP receiver on a free port of 127.0.0.1 that keeps the addresses of
-// the messages it gets, in arrival order.
-class Receiver
-{
-public:
-    Receiver() { socket.bind(QHostAddress::LocalHost, 0); }
-    quint16 port() const { return socket.localPort(); }
-    QStringList addresses()
-    {
-        while (socket.hasPendingDatagrams()) {
-            QByteArray datagram(socket.pendingDatagramSize(), Qt::Uninitialized);
-            socket.readDatagram(datagram.data(), datagram.size());
-            got << QString::fromStdString(
-                vand::osc::DecodeOscMessage(datagram.constData(), std::size_t(datagram.size())).address);
-        }
-        return got;
-    }
-    QUdpSocket socket;
-    QStringList got;
 };
 
 } // namespace
@@ -176,7 +158,7 @@ private slots:
     {
         QFETCH(QString, networkId);
         QFETCH(QString, reason);
-        Receiver fallback;
+        OscReceiver fallback;
         VandPlayerOscCallback sender(fallback.port());
         sender.SetPlayer(Player(vand::test::FreeUdpPort()));
         LogLines log;
@@ -190,8 +172,8 @@ private slots:
     // follows the listen port.
     void withoutAPlayerEverythingGoesToTheDefaultPort()
     {
-        Receiver first;
-        Receiver second;
+        OscReceiver first;
+        OscReceiver second;
         VandPlayerOscCallback sender(first.port());
         script->playing = false;
         sender.ExecuteEvent(Event("/cue/3/go"), 0);
@@ -220,7 +202,7 @@ private slots:
         QFETCH(bool, playing);
         QFETCH(QString, message);
         QFETCH(QString, ip);
-        Receiver receiver;
+        OscReceiver receiver;
         VandPlayerOscCallback sender(vand::test::FreeUdpPort());
         auto player = Player(receiver.port(), ip.toStdString());
         sender.SetPlayer(player);
@@ -259,7 +241,7 @@ private slots:
     {
         QFETCH(QList<int>, delays);
         QFETCH(QStringList, order);
-        Receiver receiver;
+        OscReceiver receiver;
         VandPlayerOscCallback sender(vand::test::FreeUdpPort());
         sender.SetPlayer(Player(receiver.port()));
         for (int i = 0; i < delays.size(); ++i)
@@ -271,7 +253,7 @@ private slots:
     // Held commands are sent although the engine does not report playing yet.
     void heldCommandsSkipThePlayingTest()
     {
-        Receiver receiver;
+        OscReceiver receiver;
         VandPlayerOscCallback sender(vand::test::FreeUdpPort());
         sender.SetPlayer(Player(receiver.port()));
         script->playing = false;
@@ -283,7 +265,7 @@ private slots:
     // test out) and sends nothing.
     void destructionDropsWaitingSends()
     {
-        Receiver receiver;
+        OscReceiver receiver;
         {
             VandPlayerOscCallback sender(vand::test::FreeUdpPort());
             sender.SetPlayer(Player(receiver.port()));
@@ -297,7 +279,7 @@ private slots:
     // engine being shut down is never asked again.
     void releasedSenderSendsNothing()
     {
-        Receiver receiver;
+        OscReceiver receiver;
         VandPlayerOscCallback sender(receiver.port());
         auto player = Player(receiver.port());
         sender.SetPlayer(player);
@@ -315,7 +297,7 @@ private slots:
     // player (run under ThreadSanitizer to see races).
     void playerSwapsRaceWithSends()
     {
-        Receiver receiver;
+        OscReceiver receiver;
         auto sender = std::make_shared<VandPlayerOscCallback>(receiver.port());
         std::vector<std::shared_ptr<Interface>> players{Player(receiver.port()), Player(receiver.port())};
         std::atomic<bool> go{false};
