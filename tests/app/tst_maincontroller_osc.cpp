@@ -486,6 +486,18 @@ private slots:
         QCOMPARE(controller->GetPlayer()->GetChangeLogEditor()->GetChangeLog().GetNetworks(), networks);
     }
 
+    // A port outside 1 to 65535 is refused, not taken as its low 16 bits.
+    void listenPortOutsideTheRangeIsAServerError()
+    {
+        Build();
+        CL::NetworkPathVectorT networks;
+        controller->onOscSettingsUpdated_(OscSettings(true, 65536 + folder->oscPort), networks);
+        QVERIFY(!controller->GetOscServer());
+        QVERIFY(vand::test::UdpPortIsFree(folder->oscPort));
+        QObject* dialog = controller->GetMessageDialog()->GetQmlObject();
+        QCOMPARE(dialog->property("title").toString(), QStringLiteral("OSC Server Error"));
+    }
+
     // The saved choice to refuse incoming OSC survives a new show load.
     void reloadKeepsIncomingOscOff()
     {
