@@ -70,6 +70,8 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
         switch (static_cast<PlayerEvent>(id)) {
         case PlayerEvent::PlaybackStarted:
             emit PlayStarted();
+            // Also a start from inside the engine (a MIDI command).
+            PlayQueuedOscCommands();
             break;
         case PlayerEvent::PlaybackStopped:
             emit Stopped();

@@ -1,5 +1,6 @@
 // Transport and navigation: the window's, the menu's and show control's
-// commands become calls on the player engine.
+// commands become calls on the player engine. Starting playback sends the
+// held OSC commands; moving elsewhere drops them.
 
 #include <QMetaObject>
 #include <QVariant>
@@ -51,7 +52,7 @@ void MusicalMainController::Play_()
         if (!player_)
             return;
         player_->Play();
-        // Joins with show control: PlayQueuedOscCommands().
+        PlayQueuedOscCommands();
     });
 }
 
@@ -72,7 +73,7 @@ void MusicalMainController::PauseToggle_(bool fadeCompleted)
             player_->Pause(fadeCompleted);
         } else {
             player_->Play();
-            // Joins with show control: PlayQueuedOscCommands().
+            PlayQueuedOscCommands();
         }
     });
 }
@@ -127,7 +128,7 @@ void MusicalMainController::ContinueFlow_()
         if (!player_)
             return;
         player_->FlowControlExit();
-        // Joins with show control: PlayQueuedOscCommands().
+        PlayQueuedOscCommands();
     });
 }
 
@@ -137,7 +138,7 @@ void MusicalMainController::ContinuePlay_()
         if (!player_)
             return;
         player_->Continue();
-        // Joins with show control: PlayQueuedOscCommands().
+        PlayQueuedOscCommands();
     });
 }
 
@@ -146,7 +147,7 @@ void MusicalMainController::NextSong_()
     Guarded(kPlaybackErrorTitle, [this] {
         if (!player_)
             return;
-        // Joins with show control: onClearOscQueue() first.
+        onClearOscQueue();
         player_->NextSong();
     });
 }
@@ -156,7 +157,7 @@ void MusicalMainController::PrevSong_()
     Guarded(kPlaybackErrorTitle, [this] {
         if (!player_)
             return;
-        // Joins with show control: onClearOscQueue() first.
+        onClearOscQueue();
         player_->PrevSong();
     });
 }
@@ -166,7 +167,7 @@ void MusicalMainController::JumpToBar_(QString barNum)
     Guarded(kPlaybackErrorTitle, [this, &barNum] {
         if (!player_)
             return;
-        // Joins with show control: onClearOscQueue() first.
+        onClearOscQueue();
         const bool found = player_->SeekToBar(barNum.toUtf8().toStdString());
         emit JumpToBarResult(found);
     });

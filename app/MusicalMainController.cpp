@@ -19,6 +19,9 @@
 #include "kit/Log.h"
 #include "showcontrol/MidiManagerController.h"
 #include "timeline/TimelineController.h"
+#include "showcontrol/OscManagerController.h"
+#include "showcontrol/OscServer.h"
+#include "showcontrol/VandPlayerOscCallback.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
 #include "ui/ViewProperty.h"
@@ -110,12 +113,15 @@ MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand
         wiring_.exchange(true);
         ConnectView();
 
-        // Joins with show control: the saved OSC settings are loaded here and
-        // the OSC server starts, once.
+        // The OSC server starts once here, with the saved settings.
+        const QString oscSettingsPath = GetOscSettingsPath();
+        if (QFileInfo::exists(oscSettingsPath))
+            oscSettings_.Load(oscSettingsPath.toStdString());
+        StartOscServer();
 
         SetViewProperty(rootObject_, "oscEnable", factory_->oscEnabled);
 
-        // Joins with show control: the timed OSC sender is wired here.
+        ConnectOscSender();
 
         ApplyAudioSettings();
     } catch (...) {
@@ -132,6 +138,9 @@ MusicalMainController::~MusicalMainController()
         std::lock_guard lock(lifeGuard_->mutex);
         lifeGuard_->self = nullptr;
     }
+    // Nothing more goes out while the show is torn down.
+    if (oscSender_)
+        oscSender_->ReleasePlayer();
     try {
         if (player_ && !player_->IsStopped())
             player_->Stop();
@@ -212,8 +221,11 @@ void MusicalMainController::LoadShow_()
 
 void MusicalMainController::LoadShow()
 {
-    // Joins with show control: the OSC manager and the OSC server are deleted here.
-
+    oscManager_.reset();
+    oscServer_.reset();
+    // The timed OSC sender lets go of its player before that engine shuts down.
+    if (oscSender_)
+        oscSender_->ReleasePlayer();
     if (showManager_)
         showManager_->ReleasePlayer();
 
@@ -235,22 +247,30 @@ void MusicalMainController::LoadShow()
     timelineController_.reset();
     editModel_.reset();
     showManager_.reset();
-    // Joins with show control and the score view: the timed OSC sender lets go
-    // of its player, then it and the score view are dropped.
+    // Joins with the score view: it is dropped here.
+    oscSender_.reset();
     if (player_)
         player_->Shutdown();
     player_.reset();
 
-    // Joins with show control: a new timed OSC sender, whose callback goes to
-    // the engine below.
-    player_ = factory_->CreateAudioInterface(QString::fromStdString(showFolder_), nullptr);
+    // The saved "allow incoming OSC" choice is kept across loads; with the
+    // product's OSC switch off nothing of OSC starts anyway.
+    if (factory_->oscEnabled) {
+        oscSender_ = std::make_shared<vand::VandPlayerOscCallback>(static_cast<std::uint16_t>(oscSettings_.oscListenPort));
+        ConnectOscSender();
+    }
+    player_ = factory_->CreateAudioInterface(QString::fromStdString(showFolder_), oscSender_);
 
     showManager_ = std::make_shared<vand::ShowManager>(player_);
+    if (oscSender_)
+        oscSender_->SetPlayer(player_);
 
     editModel_ = std::make_shared<EditModel>(showManager_, factory_->oscEnabled);
     timelineController_ = std::make_unique<TimelineController>(
         ObjectProperty(rootObject_, "timelineControl"), engine_, player_, showManager_, editModel_,
         factory_->timelineFadeRegion, factory_->oscEnabled);
+    connect(timelineController_.get(), &TimelineController::timelineClicked, this,
+            &MusicalMainController::onClearOscQueue);
     // Joins with the edit controller: it is made here on the window's
     // "editPanelControl" with the edit model.
 
@@ -258,7 +278,10 @@ void MusicalMainController::LoadShow()
     SetViewProperty(rootObject_, "title",
                     factory_->displayName + QStringLiteral(" - ") + showName_ + QStringLiteral(" - ") + organisation);
 
-    // Joins with show control: the OSC server restarts here after start-up.
+    // At start-up the constructor starts the server, once the saved OSC
+    // settings are loaded.
+    if (wiring_.load())
+        StartOscServer();
 
     if (factory_->showAlbumArt)
         LoadAlbumArt();
@@ -296,10 +319,13 @@ void MusicalMainController::ConnectView()
     connect(window, SIGNAL(nextSong()), this, SLOT(NextSong_()), unique);
     connect(window, SIGNAL(prevSong()), this, SLOT(PrevSong_()), unique);
     connect(window, SIGNAL(jumpToBar(QString)), this, SLOT(JumpToBar_(QString)), unique);
-    // Joins with the audio and OSC managers and change logs: the menu's
-    // audioManagerClicked, getLatestChangelogClicked and oscManagerClicked,
-    // the attacca update, and the window's changelogManagerOpened and
-    // outputPathsOpened.
+    // Joins with the audio manager and change logs: the menu's
+    // audioManagerClicked and getLatestChangelogClicked, the attacca update,
+    // and the window's changelogManagerOpened and outputPathsOpened.
+    if (menuController_ && factory_->oscEnabled) {
+        connect(menuController_.get(), &ResponsiveMenuController::oscManagerClicked, this,
+                &MusicalMainController::ShowOscManager_, unique);
+    }
     connect(this, SIGNAL(PlayStarted()), window, SIGNAL(playStarted()), unique);
     connect(this, SIGNAL(Stopped()), window, SIGNAL(stopped()), unique);
     connect(this, SIGNAL(Paused()), window, SIGNAL(paused()), unique);
@@ -322,13 +348,18 @@ void MusicalMainController::ConnectView()
         connect(menu, &M::StopRequested, this, &C::Stop_, unique);
         connect(menu, &M::PlayPauseRequested, this, &C::PauseToggleSlot_, unique);
         connect(menu, &M::ContinuePlayRequested, this, &C::ContinuePlay_, unique);
-        // Joins with show control: each of the jump and seek requests below is
-        // also connected, after its seek, to onClearOscQueue.
+        // Each jump and seek request first seeks, then drops the held OSC
+        // commands.
         connect(menu, &M::JumpToBarStartRequested, this, &C::JumpToBarStartRequested, unique);
+        connect(menu, &M::JumpToBarStartRequested, this, &C::onClearOscQueue, unique);
         connect(menu, &M::SeekNextMarkerRequested, this, &C::SeekNextMarkerRequested_, unique);
+        connect(menu, &M::SeekNextMarkerRequested, this, &C::onClearOscQueue, unique);
         connect(menu, &M::SeekPrevMarkerRequested, this, &C::SeekPrevMarkerRequested_, unique);
+        connect(menu, &M::SeekPrevMarkerRequested, this, &C::onClearOscQueue, unique);
         connect(menu, &M::SeekNextBarRequested, this, &C::SeekNextBarRequested_, unique);
+        connect(menu, &M::SeekNextBarRequested, this, &C::onClearOscQueue, unique);
         connect(menu, &M::SeekPrevBarRequested, this, &C::SeekPrevBarRequested_, unique);
+        connect(menu, &M::SeekPrevBarRequested, this, &C::onClearOscQueue, unique);
         connect(menu, &M::ZoomInRequested, this, &C::ZoomInRequested_, unique);
         connect(menu, &M::ZoomOutRequested, this, &C::ZoomOutRequested_, unique);
         connect(menu, &M::midiCommandsClicked, this, &C::ShowMidiManager_, unique);

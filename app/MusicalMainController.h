@@ -2,12 +2,17 @@
 
 #include <QString>
 #include <atomic>
+#include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
 
+#include "CL/Events.h"
+#include "CL/Properties.h"
 #include "notify/EventObserver.h"
+#include "showcontrol/OscSettings.h"
 #include "ui/QmlController.h"
 
 class Interface;
@@ -18,7 +23,12 @@ class AppSettings;
 class PlayerFactory;
 class ShowIdentityService;
 class ShowManager;
+class VandPlayerOscCallback;
 } // namespace vand
+
+namespace vand::osc {
+class OscServer;
+} // namespace vand::osc
 
 namespace vand::qt {
 
@@ -26,6 +36,7 @@ class AboutWindowController;
 class DialogController;
 class EditModel;
 class MidiManagerController;
+class OscManagerController;
 class ResponsiveMenuController;
 class TimelineController;
 
@@ -57,6 +68,8 @@ public:
     void HandlePlayerEvent(int id, int value, const QString& text);
     void SetContinueHighlight(bool on);
     void FlashMidiNotice();
+    void FlashOscNotice();
+    void FlashOscOutgoingNotice();
 
     std::shared_ptr<Interface> GetPlayer() const { return player_; }
     std::shared_ptr<vand::ShowManager> GetShowManager() const { return showManager_; }
@@ -69,6 +82,13 @@ public:
     MidiManagerController* GetMidiManager() const { return midiManager_.get(); }
     const std::string& GetShowFolder() const { return showFolder_; }
     const QString& GetShowName() const { return showName_; }
+    const vand::osc::OscSettings& GetOscSettings() const { return oscSettings_; }
+    vand::osc::OscServer* GetOscServer() const { return oscServer_.get(); }
+    std::shared_ptr<vand::VandPlayerOscCallback> GetOscSender() const { return oscSender_; }
+    OscManagerController* GetOscManager() const { return oscManager_.get(); }
+    // The OSC commands held while the player is not playing, oldest first, as
+    // (song, event id).
+    std::list<std::pair<std::string, std::string>> GetPendingOscCommands() const;
 
     // The newest "*.logdata" version in the show folder; (0, 0) and false
     // when there is none.
@@ -117,8 +137,23 @@ public slots:
     void onSaveButton();
 
     void ShowMidiManager_();
+    void ShowOscManager_();
+    void onOscSettingsUpdated_(vand::osc::OscSettings newSettings, CL::NetworkPathVectorT& newNetworks);
+    // Sends the command now while playing, else holds it for the current song.
+    void onEnqueueOscCommand(CL::Osc osc, uint32_t delay);
+    void onClearOscQueue();
+    // Sends the held commands of the current song and drops the others.
+    void PlayQueuedOscCommands();
 
 private:
+    // An OSC command held while the player is not playing.
+    struct PendingOscCommand
+    {
+        CL::Osc osc;
+        unsigned delay = 0;
+        std::string song; // current when it was held; empty when none was
+    };
+
     // Guards the callbacks that the engine runs on its threads against a
     // controller being destroyed.
     struct LifeGuard
@@ -129,6 +164,10 @@ private:
 
     void LoadShow();
     void LoadAlbumArt();
+    // (Re)starts the OSC server from the OSC settings; a failure is shown as
+    // "OSC Server Error" and leaves no server.
+    void StartOscServer();
+    void ConnectOscSender();
     void ApplyAudioSettings();
     std::function<void()> FadeCompletion(bool gotoNextSong, bool stopAfter);
     // Invokes the timeline's zoom function by name.
@@ -143,7 +182,7 @@ private:
     std::unique_ptr<DialogController> messageDialog_;
     std::shared_ptr<Interface> player_;
     std::shared_ptr<vand::ShowManager> showManager_;
-    // Joins with show control: the OSC server.
+    std::unique_ptr<vand::osc::OscServer> oscServer_;
     // Joins with change logs: the change-log manager.
     std::shared_ptr<vand::ShowIdentityService> showIdentity_;
     // Joins with output paths: the output-path manager.
@@ -152,6 +191,7 @@ private:
     // the OSC manager.
     std::unique_ptr<MidiManagerController> midiManager_;
     std::unique_ptr<QObject> mixerController_;
+    std::unique_ptr<OscManagerController> oscManager_;
     std::unique_ptr<ResponsiveMenuController> menuController_;
     // Joins with the score view.
     std::unique_ptr<TimelineController> timelineController_;
@@ -159,10 +199,11 @@ private:
     std::string showFolder_;
     std::string dataFolder_;
     notify::EventObserver eventObserver_;
-    // Joins with show control: the OSC settings and the timed OSC sender.
+    vand::osc::OscSettings oscSettings_;
+    std::shared_ptr<vand::VandPlayerOscCallback> oscSender_;
     std::shared_ptr<vand::AppSettings> appSettings_;
     QString showName_;
-    // Joins with show control: the OSC commands held while not playing.
+    std::list<PendingOscCommand> pendingOsc_;
 };
 
 // Runs action; a failure is shown in the message dialog under title, so no

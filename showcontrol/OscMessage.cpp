@@ -293,10 +293,10 @@ QByteArray BuildOscPacket(const QString& message)
     QByteArray packet;
     packet.reserve(address.size() * 3 + tags.size() + arguments.size() + 8);
     AppendPadded(packet, address.toUtf8());
-    if (tags.size() > 1) {
-        AppendPadded(packet, tags);
-        packet.append(arguments);
-    }
+    // The type-tag string is written also without arguments (",": OSC 1.0
+    // requires it, and receivers such as liblo drop a message without it).
+    AppendPadded(packet, tags);
+    packet.append(arguments);
     return packet;
 }
 

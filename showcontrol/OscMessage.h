@@ -120,7 +120,7 @@ OscMessage DecodeOscMessage(const char* data, std::size_t length, std::size_t* c
 // arguments separated by blanks; double quotes make a string of what they
 // enclose; an unquoted word is an int32 when it is a 32-bit decimal integer,
 // else a float32 when it parses as a float, else a string. Without
-// arguments the packet is the address alone. Never fails; the empty text
+// arguments the type-tag string is "," alone. Never fails; the empty text
 // gives an empty packet.
 QByteArray BuildOscPacket(const QString& message);
 

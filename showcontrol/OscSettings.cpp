@@ -8,10 +8,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QSaveFile>
 
 #include <cmath>
 #include <stdexcept>
+
+#include "showcontrol/FileReplace.h"
 
 namespace vand::osc {
 
@@ -81,21 +82,11 @@ void OscSettings::Save(const std::string& path) const
     if (!QDir().mkpath(folder))
         throw std::runtime_error("Failed to create path for saving osc settings: " + folder.toStdString());
 
-    const auto fail = [&fileName](const QString& reason) {
-        throw std::runtime_error("Failed to save osc settings to " + fileName.toStdString() + ": "
-                                 + reason.toStdString());
-    };
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(file.errorString());
-    const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
-    // QSaveFile::commit does not notice a short write while flushing its
-    // buffer, so the content is flushed and checked here; an uncommitted
-    // file is discarded and the old one stays.
-    if (file.write(json) != json.size() || !file.flush())
-        fail(QStringLiteral("the file could not be written completely (is the disk full?)"));
-    if (!file.commit())
-        fail(file.errorString());
+    try {
+        ReplaceFileContent(fileName, QJsonDocument(root).toJson(QJsonDocument::Indented));
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error("Failed to save osc settings to " + fileName.toStdString() + ": " + e.what());
+    }
 }
 
 } // namespace vand::osc

@@ -7,14 +7,13 @@
 //      and the longest gap between ticks of a 1 ms timer on the GUI thread.
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QTimer>
 #include <QUdpSocket>
 
 #include "showcontrol/OscCommand.h"
 #include "showcontrol/OscMessage.h"
 #include "showcontrol/OscProcInterface.h"
+#include "UdpBench.h"
 #include "showcontrol/OscServer.h"
 
 #include <algorithm>
@@ -31,6 +30,11 @@
 #include <vector>
 
 namespace {
+
+using vand::bench::FreePort;
+using vand::bench::Loopback;
+using vand::bench::Percentiles;
+using vand::bench::Summarise;
 
 using Clock = std::chrono::steady_clock;
 
@@ -108,34 +112,6 @@ int UdpSender()
     return ::socket(AF_INET, SOCK_DGRAM, 0);
 }
 
-sockaddr_in Loopback(quint16 port)
-{
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return to;
-}
-
-quint16 FreePort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::Any, 0, QUdpSocket::DontShareAddress);
-    return probe.localPort();
-}
-
-struct Percentiles
-{
-    double p50, p99, max;
-};
-
-Percentiles Summarise(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const auto at = [&](double q) { return values[std::min(values.size() - 1, std::size_t(q * values.size()))]; };
-    return {at(0.50), at(0.99), values.back()};
-}
-
 void BenchLatency()
 {
     constexpr int count = 10000;
@@ -185,76 +161,13 @@ void BenchLatency()
     std::printf("   p99 ratio ours/bare: %.2f\n", o.p99 / b.p99);
 }
 
-long RcvbufErrors()
-{
-    QFile snmp(QStringLiteral("/proc/net/snmp"));
-    if (!snmp.open(QIODevice::ReadOnly))
-        return -1;
-    QList<QByteArray> names;
-    while (!snmp.atEnd()) {
-        const QList<QByteArray> fields = snmp.readLine().simplified().split(' ');
-        if (fields.value(0) != "Udp:")
-            continue;
-        if (names.isEmpty()) {
-            names = fields;
-            continue;
-        }
-        const int at = names.indexOf("RcvbufErrors");
-        return at < 0 ? -1 : fields.value(at).toLong();
-    }
-    return -1;
-}
-
-// Sends `count` datagrams to the port from another thread as fast as the
-// kernel takes them while the GUI thread runs its loop with a 1 ms timer.
 void Burst(const char* label, quint16 port, const std::function<int()>& received, int count)
 {
     const QByteArray packet = vand::osc::BuildOscPacket("/vand/song/3/play");
-    const long dropsBefore = RcvbufErrors();
-    std::atomic<bool> sent{false};
-
-    QElapsedTimer sinceTick;
-    qint64 longestGapUs = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGapUs = std::max(longestGapUs, sinceTick.nsecsElapsed() / 1000);
-        sinceTick.restart();
-    });
-    sinceTick.start();
-    ticker.start();
-
-    const auto t0 = Clock::now();
-    std::thread sender([&] {
-        const int socket = UdpSender();
-        const sockaddr_in to = Loopback(port);
-        for (int i = 0; i < count; ++i)
-            ::sendto(socket, packet.constData(), std::size_t(packet.size()), 0,
-                     reinterpret_cast<const sockaddr*>(&to), sizeof to);
-        ::close(socket);
-        sent = true;
-    });
-
-    // Runs until everything arrived, or nothing more came for 300 ms after the sender finished.
-    int lastSeen = -1;
-    auto quietSince = Clock::now();
-    while (true) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        const int now = received();
-        if (now != lastSeen) {
-            lastSeen = now;
-            quietSince = Clock::now();
-        }
-        if (now >= count || (sent && Clock::now() - quietSince > std::chrono::milliseconds(300)))
-            break;
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    sender.join();
-    ticker.stop();
-    const long dropsAfter = RcvbufErrors();
+    const vand::bench::FloodResult r =
+        vand::bench::Flood(port, count, [&](int) -> const QByteArray& { return packet; }, received);
     std::printf("   %-44s dispatched %5d/%d   dropped %5ld   longest tick gap %6.2f ms   (%.0f ms)\n", label,
-                received(), count, dropsAfter - dropsBefore, longestGapUs / 1000.0, seconds * 1000);
+                received(), count, r.drops, r.longestGapMs, r.busyMs);
 }
 
 void BenchBurst()

@@ -1,9 +1,10 @@
 #pragma once
 
 // Fixtures for the application shell's tests: a data folder holding the small
-// demo show as the current show, a player engine on a manual clock whose
-// transport and MIDI calls are recorded (and can be made to fail), a MIDI
-// source fed by hand, and a product factory that makes that engine.
+// demo show as the current show (and OSC settings on a free port), a player
+// engine on a manual clock whose transport and MIDI calls are recorded (and
+// can be made to fail), a MIDI source fed by hand, and a product factory that
+// makes that engine.
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -27,6 +29,8 @@
 #include "app/PelorinPlayerFactory.h"
 #include "cmn/ShowIdentity.h"
 #include "vand_pelorin/MidiBackend.h"
+#include "showcontrol/OscSettings.h"
+#include "../showcontrol/UdpPorts.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 
@@ -88,6 +92,9 @@ struct EngineScript
     bool faded = false;
     bool stopped = true;
     bool seekResult = true;
+    std::optional<UInt32> tick; // the playhead; the engine's own when empty
+    std::optional<std::string> currentSong; // the engine's own when empty
+    CL::NetworkPathVectorT networks; // answer GetNetwork when not empty
     std::string tempoScaleWarnings;
     std::string modifiedClickEdits;
     unsigned fixedLoopCount = 0;
@@ -126,8 +133,10 @@ struct EngineScript
 class TestEngine : public vand::Pelorin2AudioInterface
 {
 public:
-    TestEngine(const std::string& show, const std::string& data, std::shared_ptr<EngineScript> script)
-        : vand::Pelorin2AudioInterface(show, data, nullptr, Options(*script)), script_(std::move(script))
+// demo show as the current show (and OSC settings on a free port), a player
+// engine on a manual clock whose transport and MIDI calls are recorded (and
+// can be made to fail), a MIDI source fed by hand, and a product factory that
+// makes that engine.
     {
     }
 
@@ -164,6 +173,26 @@ public:
     bool GetIsPlaying() const override { return script_->playing; }
     bool GetIsPaused() const override { return script_->paused; }
     bool GetIsFaded() const override { return script_->faded; }
+    UInt32 GetTickIndex() const override
+    {
+        return script_->tick ? *script_->tick : vand::Pelorin2AudioInterface::GetTickIndex();
+    }
+    std::string GetCurrentSongNumber() const override
+    {
+        return script_->currentSong ? *script_->currentSong : vand::Pelorin2AudioInterface::GetCurrentSongNumber();
+    }
+    const CL::NetworkPath& GetNetwork(const std::string& id) const override
+    {
+        if (script_->networks.empty())
+            return vand::Pelorin2AudioInterface::GetNetwork(id);
+        for (const CL::NetworkPath& n : script_->networks) {
+            if (n.NetworkId() == id)
+                return n;
+        }
+        throw std::out_of_range("Unknown network id: " + id);
+    }
+    void Seek(UInt32 tick) override { script_->Record("Seek(" + std::to_string(tick) + ")"); }
+    void LoadSong(const std::string& song) override { script_->Record("LoadSong(" + song + ")"); }
     bool SeekToBar(const std::string& bar) override
     {
         script_->Record("SeekToBar(" + bar + ")");
@@ -186,6 +215,17 @@ public:
     void SetVolume(double gain, vand_audio::VolumeType type) override
     {
         script_->Record("SetVolume(" + Number(gain) + "," + std::to_string(int(type)) + ")");
+    }
+    void SetVolume(double gain) override { script_->Record("SetVolume(" + Number(gain) + ")"); }
+    void SetOscControlDefaultPort(std::uint16_t port) override
+    {
+        script_->Record("SetOscControlDefaultPort(" + std::to_string(port) + ")");
+        vand::Pelorin2AudioInterface::SetOscControlDefaultPort(port);
+    }
+    void DoOscProcessing(bool on) override
+    {
+        script_->Record(on ? "DoOscProcessing(true)" : "DoOscProcessing(false)");
+        vand::Pelorin2AudioInterface::DoOscProcessing(on);
     }
 
     void LearnMidiCommand(unsigned char cmd) override
@@ -236,21 +276,25 @@ public:
     std::shared_ptr<EngineScript> script = std::make_shared<EngineScript>();
     std::exception_ptr createError; // thrown by CreateAudioInterface when set
     int created = 0;
+    std::shared_ptr<vand::PlayerOscCallback> oscCallback; // the last one handed over
 
     std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
-                                                         std::shared_ptr<vand::PlayerOscCallback>) override
+                                                         std::shared_ptr<vand::PlayerOscCallback> osc) override
     {
         ++created;
+        oscCallback = osc;
         if (createError)
             std::rethrow_exception(createError);
-        auto engine = std::make_unique<TestEngine>(showFolder.toStdString(), DataFolderPath().toStdString(), script);
+        auto engine =
+            std::make_unique<TestEngine>(showFolder.toStdString(), DataFolderPath().toStdString(), script, osc);
         engine->ThrowIfThreadExceptions();
         return engine;
     }
 };
 
 // A data folder (the standard data location of this process) holding the
-// small demo show as the current show.
+// small demo show as the current show, and OSC settings listening on a free
+// port (oscPort).
 class DataFolder
 {
 public:
@@ -265,10 +309,13 @@ public:
         vand::ShowIdentityService(data).SetCurrent(
             {vand::demo::kDemoIdentifier, vand::demo::kDemoShowName, vand::demo::kDemoOrganisation, "shows/demo"});
         vand::SetDefaultDataFolder(data);
+        oscPort = vand::test::FreeUdpPort();
+        vand::osc::OscSettings(true, oscPort).Save((data / "osc_settings.vand").string());
     }
 
     fs::path data;
     fs::path show;
+    quint16 oscPort = 0;
 
 private:
     QTemporaryDir dir_;
