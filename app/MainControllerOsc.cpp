@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/EditModel.h"
+#include "app/model/EditModel.h"
 #include "app/MusicalMainController.h"
 #include "app/PlayerFactory.h"
 #include "kit/Log.h"

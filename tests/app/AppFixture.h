@@ -133,10 +133,9 @@ struct EngineScript
 class TestEngine : public vand::Pelorin2AudioInterface
 {
 public:
-// demo show as the current show (and OSC settings on a free port), a player
-// engine on a manual clock whose transport and MIDI calls are recorded (and
-// can be made to fail), a MIDI source fed by hand, and a product factory that
-// makes that engine.
+    TestEngine(const std::string& show, const std::string& data, std::shared_ptr<EngineScript> script,
+               std::shared_ptr<vand::PlayerOscCallback> osc = nullptr)
+        : vand::Pelorin2AudioInterface(show, data, std::move(osc), Options(*script)), script_(std::move(script))
     {
     }
 

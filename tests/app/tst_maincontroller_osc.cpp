@@ -22,7 +22,7 @@
 #include "../showcontrol/OscReceiver.h"
 #include "../showcontrol/UdpPorts.h"
 #include "app/AppQmlEngineSetup.h"
-#include "app/EditModel.h"
+#include "app/model/EditModel.h"
 #include "app/MusicalMainController.h"
 #include "app/ResponsiveMenuController.h"
 #include "notify/EventObserver.h"
