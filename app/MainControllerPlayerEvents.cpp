@@ -9,6 +9,7 @@
 #include "app/MusicalMainController.h"
 #include "app/PlayerFactory.h"
 #include "kit/Log.h"
+#include "show/ScoreViewController.h"
 #include "ui/ViewProperty.h"
 
 namespace vand::qt {
@@ -114,7 +115,8 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
             // Joins with the edit controller: UpdatePassedMarker(value).
             break;
         case PlayerEvent::PageNum:
-            // Joins with the score view: SetCurrentPage(value).
+            if (scoreController_)
+                scoreController_->SetCurrentPage(value);
             break;
         case PlayerEvent::Playhead:
             // Joins with the timeline: SetPlayheadTick(value).

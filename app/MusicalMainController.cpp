@@ -17,6 +17,7 @@
 #include "app/ShowManager.h"
 #include "cmn/ShowIdentity.h"
 #include "kit/Log.h"
+#include "show/ScoreViewController.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
 #include "ui/ViewProperty.h"
@@ -234,8 +235,10 @@ void MusicalMainController::LoadShow()
     // dropped here (the edit controller's connections first).
     editModel_.reset();
     showManager_.reset();
-    // Joins with show control and the score view: the timed OSC sender lets go
-    // of its player, then it and the score view are dropped.
+    // Joins with show control: the timed OSC sender lets go of its player,
+    // then it is dropped.
+    // The score view's controller lets go of the player before it shuts down.
+    scoreController_.reset();
     if (player_)
         player_->Shutdown();
     player_.reset();
@@ -259,8 +262,10 @@ void MusicalMainController::LoadShow()
     if (factory_->showAlbumArt)
         LoadAlbumArt();
 
-    // Joins with the score view: its controller is made on "scoreControl" and
-    // loads the score here.
+    scoreController_ = std::make_unique<ScoreViewController>(ObjectProperty(rootObject_, "scoreControl"), player_,
+                                                             showIdentity_, engine_);
+    connect(scoreController_.get(), &QmlController::error, this, &MusicalMainController::onError);
+    scoreController_->LoadScore();
 
     ConnectView();
 }

@@ -26,6 +26,7 @@ class AboutWindowController;
 class DialogController;
 class EditModel;
 class ResponsiveMenuController;
+class ScoreViewController;
 
 // The hub of the application: builds the main window, follows the player
 // engine's events, loads the show, turns the window's and the menu's commands
@@ -146,7 +147,8 @@ private:
     // MIDI and OSC managers.
     std::unique_ptr<QObject> mixerController_;
     std::unique_ptr<ResponsiveMenuController> menuController_;
-    // Joins with the score view and the timeline.
+    std::unique_ptr<ScoreViewController> scoreController_;
+    // Joins with the timeline.
     std::shared_ptr<EditModel> editModel_;
     std::string showFolder_;
     std::string dataFolder_;
