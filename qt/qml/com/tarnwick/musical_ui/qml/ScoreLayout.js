@@ -37,11 +37,12 @@ function centreOffset(areaWidth, contentWidth) {
 }
 
 // The scroll position after a zoom that changed the content's width from
-// oldWidth to newWidth, keeping the point at the area's centre there.
+// oldWidth to newWidth, keeping the point at the area's centre there. Content
+// narrower than the area sits centred in it, unscrolled.
 function zoomedContentX(contentX, areaWidth, oldWidth, newWidth) {
     if (newWidth <= areaWidth)
         return 0;
-    const centre = (contentX + areaWidth / 2) / Math.max(1, oldWidth);
+    const centre = (contentX + areaWidth / 2 - centreOffset(areaWidth, oldWidth)) / Math.max(1, oldWidth);
     const x = centre * newWidth - areaWidth / 2;
     return Math.min(Math.max(x, 0), newWidth - areaWidth);
 }

@@ -26,8 +26,6 @@ Item {
 
     readonly property int pageCount: imageList ? imageList.length : 0
     readonly property bool hasPages: pageCount > 0
-    readonly property int leftIndex: ScoreLayout.leftIndex(currentIndex, twoUpMode)
-    readonly property int rightIndex: ScoreLayout.rightIndex(currentIndex)
     readonly property real zoom: zoomSlider.value
     readonly property real pageWidth: baseWidth * zoom
     // Painted width over width of the left page's image: the part of the
@@ -38,6 +36,18 @@ Item {
     }
 
     signal pageChanged(int value)
+
+    // The handlers below read the state through these functions: a binding
+    // on it may not be brought up to date yet while a change is handled.
+    function listLength() {
+        return imageList ? imageList.length : 0;
+    }
+    function leftIndex() {
+        return ScoreLayout.leftIndex(currentIndex, twoUpMode);
+    }
+    function rightIndex() {
+        return ScoreLayout.rightIndex(currentIndex);
+    }
 
     // The list entry at index, or "" when there is none.
     function entryAt(index) {
@@ -62,17 +72,17 @@ Item {
     }
 
     function showPrevious() {
-        if (!hasPages)
+        if (listLength() === 0)
             return;
         const step = twoUpMode ? 2 : 1;
         pageChanged(pageNumberAt(Math.max(0, currentIndex - step)));
     }
 
     function showNext() {
-        if (!hasPages)
+        if (listLength() === 0)
             return;
         const step = twoUpMode ? 2 : 1;
-        pageChanged(pageNumberAt(Math.min(pageCount - 1, currentIndex + step)));
+        pageChanged(pageNumberAt(Math.min(listLength() - 1, currentIndex + step)));
     }
 
     // The page prompt's entry: a page number the list holds turns the view
@@ -89,24 +99,24 @@ Item {
     // Shows the current spread's left page (and, in double-page mode, its
     // right page) at once; called after a new list is set.
     function updateImages() {
-        const index = leftIndex;
+        const index = leftIndex();
         if (twoUpMode && index < 0)
             leftSlot.currentImage = "";
         const initial = entryAt(index);
         if (initial !== "")
             leftSlot.showAtOnce(initial);
         if (twoUpMode)
-            rightSlot.showAtOnce(entryAt(rightIndex));
+            rightSlot.showAtOnce(entryAt(rightIndex()));
     }
 
     onCurrentIndexChanged: {
-        const left = leftIndex;
+        const left = leftIndex();
         if (twoUpMode && left < 0)
             leftSlot.currentImage = "";
         leftSlot.turnTo(entryAt(left));
         if (twoUpMode) {
-            const right = rightIndex;
-            if (right >= pageCount)
+            const right = rightIndex();
+            if (right >= listLength())
                 rightSlot.currentImage = "";
             rightSlot.turnTo(entryAt(right));
         }
@@ -121,10 +131,10 @@ Item {
     }
 
     onImageListChanged: {
-        if (hasPages && leftSlot.currentImage === "")
-            leftSlot.showAtOnce(entryAt(leftIndex));
-        if (twoUpMode && pageCount > rightIndex && rightSlot.currentImage === "")
-            rightSlot.showAtOnce(entryAt(rightIndex));
+        if (listLength() > 0 && leftSlot.currentImage === "")
+            leftSlot.showAtOnce(entryAt(leftIndex()));
+        if (twoUpMode && listLength() > rightIndex() && rightSlot.currentImage === "")
+            rightSlot.showAtOnce(entryAt(rightIndex()));
     }
 
     // One page slot: the shown image, and above it the back image that loads
@@ -241,7 +251,7 @@ Item {
                         imageWidth: root.pageWidth
                         imageHeight: root.baseHeight * root.zoom
                         imageAlignment: root.twoUpMode ? Image.AlignRight : Image.AlignHCenter
-                        Component.onCompleted: showAtOnce(root.entryAt(root.leftIndex))
+                        Component.onCompleted: showAtOnce(root.entryAt(root.leftIndex()))
                     }
 
                     PageSlot {
@@ -253,7 +263,7 @@ Item {
                         imageWidth: root.pageWidth
                         imageHeight: root.baseHeight * root.zoom
                         imageAlignment: Image.AlignLeft
-                        Component.onCompleted: showAtOnce(root.entryAt(root.rightIndex))
+                        Component.onCompleted: showAtOnce(root.entryAt(root.rightIndex()))
                     }
                 }
             }
