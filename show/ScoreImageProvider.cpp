@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QQmlEngine>
+#include <QQuickTextureFactory>
+#include <QQuickWindow>
 #include <atomic>
 
 namespace vand::qt {
@@ -12,6 +14,20 @@ const QString kProviderId = QStringLiteral("score");
 
 // Process-wide: Qt Quick's pixmap cache is shared by every engine.
 std::atomic<quint64> lastGeneration{0};
+
+// A decoded page, made into a texture outside the atlas.
+class PageTextureFactory : public QQuickTextureFactory
+{
+public:
+    explicit PageTextureFactory(QImage image) : image_(std::move(image)) {}
+    QSGTexture* createTexture(QQuickWindow* window) const override { return window->createTextureFromImage(image_); }
+    QSize textureSize() const override { return image_.size(); }
+    int textureByteCount() const override { return int(image_.sizeInBytes()); }
+    QImage image() const override { return image_; }
+
+private:
+    QImage image_;
+};
 
 } // namespace
 
@@ -51,12 +67,12 @@ QString ScorePageUrl(quint64 generation, int index)
 }
 
 ScoreImageProvider::ScoreImageProvider()
-    : QQuickImageProvider(QQuickImageProvider::Image, QQmlImageProviderBase::ForceAsynchronousImageLoading),
+    : QQuickImageProvider(QQuickImageProvider::Texture, QQmlImageProviderBase::ForceAsynchronousImageLoading),
       store_(std::make_shared<ScorePageStore>())
 {
 }
 
-QImage ScoreImageProvider::requestImage(const QString& id, QSize* size, const QSize&)
+QQuickTextureFactory* ScoreImageProvider::requestTexture(const QString& id, QSize* size, const QSize&)
 {
     const qsizetype slash = id.indexOf(QLatin1Char('/'));
     bool generationOk = false;
@@ -73,7 +89,7 @@ QImage ScoreImageProvider::requestImage(const QString& id, QSize* size, const QS
     }
     if (size)
         *size = image.size();
-    return image;
+    return image.isNull() ? nullptr : new PageTextureFactory(std::move(image));
 }
 
 void RegisterScoreImageProvider(QQmlEngine& engine)

@@ -6,11 +6,17 @@
 // earlier one's images in Qt Quick's pixmap cache; each page is held once, as
 // its PNG bytes, and decoded only when Qt Quick asks for it.
 //
+// Pages are served as textures of their own, never in Qt Quick's texture
+// atlas: Qt 6.4 takes a mipmapped image out of the atlas by copying a region
+// that a freed page may still fill, so the view would go on showing an
+// earlier page.
+//
 // Threads: the store may be used from any thread; its lock guards only the
-// table and is never held while a page is decoded. requestImage runs on Qt
+// table and is never held while a page is decoded. requestTexture runs on Qt
 // Quick's image thread; RegisterScoreImageProvider and ScorePageStoreOf on the
 // GUI thread.
 
+#include <QImage>
 #include <QQuickImageProvider>
 #include <QString>
 #include <QtGlobal>
@@ -47,9 +53,9 @@ class ScoreImageProvider : public QQuickImageProvider
 public:
     ScoreImageProvider();
     const std::shared_ptr<ScorePageStore>& Store() const { return store_; }
-    // A null image (Qt Quick reports it) for an id that names no page or
-    // bytes that are not a PNG image.
-    QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
+    // Null (Qt Quick reports it) for an id that names no page or bytes that
+    // are not a PNG image.
+    QQuickTextureFactory* requestTexture(const QString& id, QSize* size, const QSize& requestedSize) override;
 
 private:
     std::shared_ptr<ScorePageStore> store_;

@@ -2,6 +2,7 @@
 #include <QImage>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QQuickTextureFactory>
 #include <QQuickWindow>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -406,7 +407,7 @@ private slots:
     {
         vand::demo::WriteScorePackage(show / "score.score", vand::demo::DemoShowDefinition());
         QQuickWindow window;
-        window.resize(800, 900);
+        window.resize(1366, 768);
         MakeController(kViewUrl);
         auto* item = qobject_cast<QQuickItem*>(View());
         QVERIFY(item);
@@ -424,15 +425,21 @@ private slots:
         QTRY_COMPARE(shown->property("status").toInt(), 1); // Image.Ready
         QCOMPARE(shown->property("sourceSize").toSize(), QSize(595, 842));
 
+        const auto renderedPage = [&] {
+            const QRectF box = shown->mapRectToScene(QRectF(0, 0, shown->width(), shown->height()));
+            return window.grabWindow().copy(box.toAlignedRect());
+        };
+        const QImage first = renderedPage();
         controller->SetCurrentPage(2);
         QTRY_COMPARE(View()->property("currentImage1").toString(), urls[1]);
         QTRY_COMPARE(shown->property("status").toInt(), 1);
+        QTRY_VERIFY(renderedPage() != first);
         QCOMPARE(item->findChild<QObject*>("pageText")->property("text").toString(), QStringLiteral("Page 2 of 9"));
         QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
         view.reset();
     }
 
-    // Ids that name no page give a null image, which Qt Quick reports.
+    // Ids that name no page give no texture, which Qt Quick reports.
     void providerAnswersOnlyPublishedPages_data()
     {
         QTest::addColumn<QString>("id");
@@ -459,9 +466,10 @@ private slots:
         const quint64 generation = provider.Store()->Publish(pages);
         id.replace("%g", QString::number(generation)).replace("%w", QString::number(withdrawn));
         QSize reported(-1, -1);
-        const QImage image = provider.requestImage(id, &reported, QSize());
-        QCOMPARE(image.isNull(), size.isEmpty());
-        QCOMPARE(image.size(), size);
+        const std::unique_ptr<QQuickTextureFactory> texture(provider.requestTexture(id, &reported, QSize()));
+        QCOMPARE(texture == nullptr, size.isEmpty());
+        if (texture)
+            QCOMPARE(texture->image().size(), size);
         QCOMPARE(reported, size);
     }
 };
