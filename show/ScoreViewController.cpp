@@ -119,6 +119,15 @@ void ScoreViewController::SetCurrentPage(int page)
 
 void ScoreViewController::currentPageChanged_(int page)
 {
+    try {
+        TurnPlayerTo(page);
+    } catch (...) {
+        // Only the log's own allocations can get here; nothing leaves the slot.
+    }
+}
+
+void ScoreViewController::TurnPlayerTo(int page)
+{
     if (!player_ || page == 0 || pageIndex_.count(page) == 0)
         return;
     const std::string pageText = std::to_string(page);
@@ -133,7 +142,9 @@ void ScoreViewController::currentPageChanged_(int page)
         return;
     }
 
+    // Found: pause, move, and play on whatever happened to the move.
     std::string failure;
+    const auto note = [&failure](const char* what) { failure += (failure.empty() ? "" : "; ") + std::string(what); };
     bool wasPlaying = false;
     try {
         wasPlaying = player_->GetIsPlaying();
@@ -144,17 +155,17 @@ void ScoreViewController::currentPageChanged_(int page)
         else
             player_->LoadSongAtTime(place.first, place.second);
     } catch (const std::exception& e) {
-        failure = e.what();
+        note(e.what());
     } catch (...) {
-        failure = "unknown error";
+        note("unknown error");
     }
     if (wasPlaying) {
         try {
             player_->Play();
         } catch (const std::exception& e) {
-            failure += (failure.empty() ? "" : "; ") + std::string(e.what());
+            note(e.what());
         } catch (...) {
-            failure += (failure.empty() ? "" : "; ") + std::string("unknown error");
+            note("unknown error");
         }
     }
     if (!failure.empty())

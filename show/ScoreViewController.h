@@ -52,6 +52,7 @@ public slots:
 
 private:
     void ShowPages(const QStringList& urls);
+    void TurnPlayerTo(int page);
 
     std::shared_ptr<Interface> player_;
     std::shared_ptr<vand::ShowIdentityService> identity_;
