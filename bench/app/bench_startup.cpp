@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "DemoShow.h"
+#include "Resident.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/Launcher.h"
 #include "app/MusicalMainController.h"
@@ -43,6 +44,7 @@
 #include "notify/EventObserver.h"
 
 namespace fs = std::filesystem;
+using vand::bench::ResidentKb;
 
 namespace {
 
@@ -50,17 +52,6 @@ long long NowNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-long ResidentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return -1;
 }
 
 std::atomic<long long> songLoadedNs{0};

@@ -11,9 +11,6 @@
 //   rss          resident memory after the first page and after each pass
 // Run it on the platform to measure (e.g. xcb under Xvfb, or offscreen).
 
-#include <archive.h>
-#include <archive_entry.h>
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -30,13 +27,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "Resident.h"
+#include "TarWriter.h"
 #include "app/AppQmlEngineSetup.h"
 #include "cmn/ShowIdentity.h"
 #include "kit/File.h"
@@ -45,21 +43,11 @@
 #include "ui/QmlController.h"
 
 namespace fs = std::filesystem;
+using vand::bench::ResidentKb;
 
 namespace {
 
 const QUrl kViewUrl("qrc:/qt/qml/com/tarnwick/musical_ui/qml/ScoreView.qml");
-
-long ResidentKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return -1;
-}
 
 // One A4 page at 150 dpi: a title, twelve staves of notes with lyrics, the
 // page number.
@@ -127,28 +115,10 @@ std::string WritePackage(int pages)
     for (auto& t : threads)
         t.join();
 
-    std::string out;
-    archive* a = archive_write_new();
-    archive_write_set_format_ustar(a);
-    auto append = [](archive*, void* user, const void* data, size_t size) -> la_ssize_t {
-        static_cast<std::string*>(user)->append(static_cast<const char*>(data), size);
-        return static_cast<la_ssize_t>(size);
-    };
-    archive_write_open(a, &out, nullptr, append, nullptr);
-    for (int i = 0; i < pages; ++i) {
-        archive_entry* entry = archive_entry_new();
-        const std::string name = "page" + std::to_string(i + 1) + ".png";
-        archive_entry_set_pathname(entry, name.c_str());
-        archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, pngs[std::size_t(i)].size());
-        archive_write_header(a, entry);
-        archive_write_data(a, pngs[std::size_t(i)].constData(), std::size_t(pngs[std::size_t(i)].size()));
-        archive_entry_free(entry);
-    }
-    archive_write_close(a);
-    archive_write_free(a);
-    return out;
+    std::vector<vand::tools::TarEntry> entries;
+    for (int i = 0; i < pages; ++i)
+        entries.push_back({"page" + std::to_string(i + 1) + ".png", pngs[std::size_t(i)].toStdString()});
+    return vand::tools::WriteTar(entries);
 }
 
 double Percentile(std::vector<double> values, double p)

@@ -2,15 +2,13 @@
 // be in page order and within its limits, and the pages, packed again as a
 // plain tar, must read back the same.
 
-#include <archive.h>
-#include <archive_entry.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "TarWriter.h"
 #include "kit/Log.h"
 #include "show/ScorePackage.h"
 
@@ -19,31 +17,9 @@ namespace {
 const vand::show::ScorePackageLimits kLimits{std::uint64_t(1) << 20, std::uint64_t(4) << 20};
 
 std::string Pack(const std::vector<vand::show::ScorePage>& pages) {
-  std::string out;
-  archive* a = archive_write_new();
-  archive_write_set_format_ustar(a);
-  auto append = [](archive*, void* user, const void* data, size_t size) -> la_ssize_t {
-    static_cast<std::string*>(user)->append(static_cast<const char*>(data), size);
-    return static_cast<la_ssize_t>(size);
-  };
-  if (archive_write_open(a, &out, nullptr, append, nullptr) != ARCHIVE_OK) std::abort();
-  for (const auto& page : pages) {
-    archive_entry* entry = archive_entry_new();
-    const std::string name = "p" + std::to_string(page.number) + ".png";
-    archive_entry_set_pathname(entry, name.c_str());
-    archive_entry_set_filetype(entry, AE_IFREG);
-    archive_entry_set_perm(entry, 0644);
-    archive_entry_set_size(entry, static_cast<la_int64_t>(page.png.size()));
-    if (archive_write_header(a, entry) != ARCHIVE_OK) std::abort();
-    if (!page.png.empty() &&
-        archive_write_data(a, page.png.data(), page.png.size()) != static_cast<la_ssize_t>(page.png.size())) {
-      std::abort();
-    }
-    archive_entry_free(entry);
-  }
-  archive_write_close(a);
-  archive_write_free(a);
-  return out;
+  std::vector<vand::tools::TarEntry> entries;
+  for (const auto& page : pages) entries.push_back({"p" + std::to_string(page.number) + ".png", page.png});
+  return vand::tools::WriteTar(entries);
 }
 
 }  // namespace

@@ -12,13 +12,13 @@
 #include "kit/Log.h"
 #include "show/ScorePackage.h"
 
-using score_test::Compression;
-using score_test::Entry;
+using score_test::TarEntry;
+using score_test::TarFilter;
 using vand::show::ReadScorePackage;
 using vand::show::ScorePackageLimits;
 
-Q_DECLARE_METATYPE(Compression)
-Q_DECLARE_METATYPE(std::vector<Entry>)
+Q_DECLARE_METATYPE(TarFilter)
+Q_DECLARE_METATYPE(std::vector<TarEntry>)
 Q_DECLARE_METATYPE(ScorePackageLimits)
 
 namespace {
@@ -46,7 +46,7 @@ QList<int> Numbers(const std::vector<vand::show::ScorePage>& pages)
     return numbers;
 }
 
-QStringList Names(const std::vector<vand::show::ScorePage>& pages, const std::vector<Entry>& entries)
+QStringList Names(const std::vector<vand::show::ScorePage>& pages, const std::vector<TarEntry>& entries)
 {
     // Each test page's bytes name it.
     QStringList names;
@@ -69,38 +69,38 @@ class TestScorePackage : public QObject
 private slots:
     void readsThePageImagesInPageOrder_data()
     {
-        QTest::addColumn<std::vector<Entry>>("entries");
-        QTest::addColumn<Compression>("compression");
+        QTest::addColumn<std::vector<TarEntry>>("entries");
+        QTest::addColumn<TarFilter>("filter");
         QTest::addColumn<QStringList>("expected");
 
         const auto pages = score_test::Pages;
         QTest::newRow("archive order 3, 1, 2")
-            << pages({"3.png", "1.png", "2.png"}) << Compression::None << QStringList{"1.png", "2.png", "3.png"};
-        QTest::newRow("gzip") << pages({"page3.png", "page1.png", "page2.png"}) << Compression::Gzip
+            << pages({"3.png", "1.png", "2.png"}) << TarFilter::None << QStringList{"1.png", "2.png", "3.png"};
+        QTest::newRow("gzip") << pages({"page3.png", "page1.png", "page2.png"}) << TarFilter::Gzip
                               << QStringList{"page1.png", "page2.png", "page3.png"};
-        QTest::newRow("xz") << pages({"page3.png", "page1.png", "page2.png"}) << Compression::Xz
+        QTest::newRow("xz") << pages({"page3.png", "page1.png", "page2.png"}) << TarFilter::Xz
                             << QStringList{"page1.png", "page2.png", "page3.png"};
 
-        std::vector<Entry> skipped = pages({"._1.png", "pages/._1.png", ".x.png", "notes.txt", "page1.PNG",
+        std::vector<TarEntry> skipped = pages({"._1.png", "pages/._1.png", ".x.png", "notes.txt", "page1.PNG",
                                             "pages/2.png", "png", "pages/.png"});
-        skipped.push_back({"pages/", "", AE_IFDIR});
-        skipped.push_back({"link3.png", "", AE_IFLNK});
-        QTest::newRow("only page images") << skipped << Compression::None << QStringList{"pages/2.png"};
+        skipped.push_back({"pages/", "", TarEntry::Type::Directory});
+        skipped.push_back({"link3.png", "", TarEntry::Type::Symlink});
+        QTest::newRow("only page images") << skipped << TarFilter::None << QStringList{"pages/2.png"};
 
         // Equal numbers keep their archive order.
-        QTest::newRow("two pages 5") << pages({"6.png", "a/5.png", "4.png", "b/05.png"}) << Compression::None
+        QTest::newRow("two pages 5") << pages({"6.png", "a/5.png", "4.png", "b/05.png"}) << TarFilter::None
                                      << QStringList{"4.png", "a/5.png", "b/05.png", "6.png"};
-        QTest::newRow("cover page 0 first") << pages({"page1.png", "cover.png", "page2.png"}) << Compression::Gzip
+        QTest::newRow("cover page 0 first") << pages({"page1.png", "cover.png", "page2.png"}) << TarFilter::Gzip
                                             << QStringList{"cover.png", "page1.png", "page2.png"};
-        QTest::newRow("no pages") << pages({"readme.txt"}) << Compression::None << QStringList{};
+        QTest::newRow("no pages") << pages({"readme.txt"}) << TarFilter::None << QStringList{};
     }
     void readsThePageImagesInPageOrder()
     {
-        QFETCH(std::vector<Entry>, entries);
-        QFETCH(Compression, compression);
+        QFETCH(std::vector<TarEntry>, entries);
+        QFETCH(TarFilter, filter);
         QFETCH(QStringList, expected);
         Warnings warnings;
-        const auto pages = ReadScorePackage(score_test::WriteTar(entries, compression));
+        const auto pages = ReadScorePackage(score_test::WriteTar(entries, filter));
         // The names say which entry's bytes each page holds: unchanged.
         QCOMPARE(Names(pages, entries), expected);
         for (std::size_t i = 0; i < pages.size(); ++i)
@@ -144,9 +144,9 @@ private slots:
         QFETCH(ScorePackageLimits, limits);
         QFETCH(QList<int>, expected);
         QFETCH(QStringList, warnings);
-        const std::vector<Entry> entries{
+        const std::vector<TarEntry> entries{
             {"1.png", std::string(200, '1')}, {"2.png", std::string(700, '2')}, {"3.png", std::string(200, '3')}};
-        std::string tar = score_test::WriteTar(entries, damage == "gzip" ? Compression::Gzip : Compression::None);
+        std::string tar = score_test::WriteTar(entries, damage == "gzip" ? TarFilter::Gzip : TarFilter::None);
         const std::size_t second = score_test::DataOffset(entries, 1);
         if (damage == "truncate") {
             tar.resize(second + 100);
@@ -171,7 +171,7 @@ private slots:
         QTest::newRow("random bytes") << random << "Failed to open in-memory archive: Unrecognized archive format";
         QTest::newRow("0 bytes") << QByteArray() << "Failed to open in-memory archive: ";
         QByteArray gzipTail = QByteArray::fromStdString(
-            score_test::WriteTar(score_test::Pages({"1.png"}), Compression::Gzip)).left(30);
+            score_test::WriteTar(score_test::Pages({"1.png"}), TarFilter::Gzip)).left(30);
         QTest::newRow("cut gzip stream") << gzipTail << "Failed to open in-memory archive: truncated gzip input";
     }
     void packagesThatCannotBeReadGiveNoPages()
