@@ -17,18 +17,14 @@ function(vand_add_test)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;${T_ENV}")
 endfunction()
 
-# vand_add_qml_test(NAME name DIR dir [LIBS ...] [SOURCES ...] [ENGINE_HOOK function])
+# vand_add_qml_test(NAME name DIR dir [LIBS ...] [SOURCES ...])
 # A Qt Quick Test run over the tst_*.qml files of DIR. The runner prepares its
-# engine with the project's QML modules (static plug-ins) and import path,
-# then calls ENGINE_HOOK (void function(QQmlEngine&), defined in SOURCES).
+# engine with the project's QML modules (static plug-ins) and import path.
 function(vand_add_qml_test)
-  cmake_parse_arguments(T "" "NAME;DIR;TIMEOUT;ENGINE_HOOK" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;DIR;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${PROJECT_SOURCE_DIR}/tests/support/qmltestmain.cpp ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE Qt6::QuickTest Qt6::Quick vand_test_support ${T_LIBS})
   target_compile_definitions(${T_NAME} PRIVATE VAND_QML_TEST_NAME="${T_NAME}")
-  if(T_ENGINE_HOOK)
-    target_compile_definitions(${T_NAME} PRIVATE VAND_QML_TEST_ENGINE_HOOK=${T_ENGINE_HOOK})
-  endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} -input ${T_DIR})
   if(NOT T_LABELS)
     set(T_LABELS qml)

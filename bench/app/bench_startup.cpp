@@ -28,14 +28,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "DemoShow.h"
-#include "Resident.h"
+#include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/Launcher.h"
 #include "app/MusicalMainController.h"
@@ -44,7 +43,6 @@
 #include "notify/EventObserver.h"
 
 namespace fs = std::filesystem;
-using vand::bench::ResidentKb;
 
 namespace {
 
@@ -88,7 +86,7 @@ int Child(int argc, char** argv)
         if (frameNs == 0 || songLoadedNs.load() == 0)
             return;
         std::printf("first_frame_ns=%lld show_loaded_ns=%lld rss_kb=%ld main_ns=%lld app_ns=%lld built_ns=%lld\n",
-                    frameNs, std::max(builtNs, songLoadedNs.load()), ResidentKb(), mainNs, appNs, builtNs);
+                    frameNs, std::max(builtNs, songLoadedNs.load()), vand::bench::ResidentKb(), mainNs, appNs, builtNs);
         std::fflush(stdout);
         QCoreApplication::exit(0);
     };

@@ -33,7 +33,7 @@
 #include <thread>
 #include <vector>
 
-#include "Resident.h"
+#include "ProcessMemory.h"
 #include "TarWriter.h"
 #include "app/AppQmlEngineSetup.h"
 #include "cmn/ShowIdentity.h"

@@ -13,7 +13,9 @@
 #include "ui/QmlEngineSetup.h"
 
 #ifdef VAND_QML_TEST_ENGINE_HOOK
-// A test's own additions to every engine (image providers, stand-ins).
+// A test's own additions to every engine (image providers, stand-ins): a
+// function of the test's sources, named by the compile definition
+// VAND_QML_TEST_ENGINE_HOOK.
 void VAND_QML_TEST_ENGINE_HOOK(QQmlEngine& engine);
 #endif
 

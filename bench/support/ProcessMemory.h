@@ -1,13 +1,11 @@
 #pragma once
 
-// Resident memory of this process, for the benchmarks' figures (Linux).
-
 #include <fstream>
 #include <string>
 
 namespace vand::bench {
 
-// VmRSS in KiB; -1 when /proc does not tell.
+// Resident memory of this process in KiB (VmRSS); -1 when unknown.
 inline long ResidentKb()
 {
     std::ifstream status("/proc/self/status");
