@@ -5,7 +5,8 @@ class QQmlEngine;
 namespace vand::qt {
 
 // Prepares an engine for the application: everything PrepareQmlEngine does,
-// and the application's own view module (com.tarnwick.musical_ui).
+// the application's own view module (com.tarnwick.musical_ui) and the score
+// pages' image provider ("image://score/...").
 void PrepareAppQmlEngine(QQmlEngine& engine);
 
 } // namespace vand::qt

@@ -9,6 +9,7 @@
 #include "app/MusicalMainController.h"
 #include "app/PlayerFactory.h"
 #include "kit/Log.h"
+#include "show/ScoreViewController.h"
 #include "ui/ViewProperty.h"
 #include "timeline/TimelineController.h"
 
@@ -117,7 +118,8 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
             // Joins with the edit controller: UpdatePassedMarker(value).
             break;
         case PlayerEvent::PageNum:
-            // Joins with the score view: SetCurrentPage(value).
+            if (scoreController_)
+                scoreController_->SetCurrentPage(value);
             break;
         case PlayerEvent::Playhead:
             if (timelineController_)

@@ -22,6 +22,7 @@
 #include "showcontrol/OscManagerController.h"
 #include "showcontrol/OscServer.h"
 #include "showcontrol/VandPlayerOscCallback.h"
+#include "show/ScoreViewController.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
 #include "ui/ViewProperty.h"
@@ -247,7 +248,8 @@ void MusicalMainController::LoadShow()
     timelineController_.reset();
     editModel_.reset();
     showManager_.reset();
-    // Joins with the score view: it is dropped here.
+    // The score view's controller lets go of the player before it shuts down.
+    scoreController_.reset();
     oscSender_.reset();
     if (player_)
         player_->Shutdown();
@@ -286,8 +288,10 @@ void MusicalMainController::LoadShow()
     if (factory_->showAlbumArt)
         LoadAlbumArt();
 
-    // Joins with the score view: its controller is made on "scoreControl" and
-    // loads the score here.
+    scoreController_ = std::make_unique<ScoreViewController>(ObjectProperty(rootObject_, "scoreControl"), player_,
+                                                             showIdentity_, engine_);
+    connect(scoreController_.get(), &QmlController::error, this, &MusicalMainController::onError);
+    scoreController_->LoadScore();
 
     ConnectView();
 }

@@ -39,6 +39,7 @@ class MidiManagerController;
 class OscManagerController;
 class ResponsiveMenuController;
 class TimelineController;
+class ScoreViewController;
 
 // The hub of the application: builds the main window, follows the player
 // engine's events, loads the show, turns the window's and the menu's commands
@@ -193,7 +194,7 @@ private:
     std::unique_ptr<QObject> mixerController_;
     std::unique_ptr<OscManagerController> oscManager_;
     std::unique_ptr<ResponsiveMenuController> menuController_;
-    // Joins with the score view.
+    std::unique_ptr<ScoreViewController> scoreController_;
     std::unique_ptr<TimelineController> timelineController_;
     std::shared_ptr<EditModel> editModel_;
     std::string showFolder_;

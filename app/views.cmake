@@ -1,5 +1,6 @@
 # The main window's view side: the in-window menu's controller and the
-# engine preparation that brings in the application's view module.
+# engine preparation that brings in the application's view module and the
+# score image provider.
 add_library(app_views STATIC
   ${CMAKE_CURRENT_LIST_DIR}/AppQmlEngineSetup.h
   ${CMAKE_CURRENT_LIST_DIR}/AppQmlEngineSetup.cpp
@@ -8,4 +9,4 @@ add_library(app_views STATIC
 vand_publish_headers(app_views)
 target_link_libraries(app_views
   PUBLIC ui Qt6::Core Qt6::Qml Qt6::Quick
-  PRIVATE musical_ui_qmlplugin vand_ui_qmlplugin vand_images)
+  PRIVATE show_score musical_ui_qmlplugin vand_ui_qmlplugin vand_images)

@@ -109,6 +109,7 @@ private slots:
         factory = std::make_unique<TestFactory>();
         QFile::remove(QString::fromStdString((folder->data / "general_settings.vand").string()));
         QFile::remove(QString::fromStdString((folder->show / "AlbumArtwork.jpg").string()));
+        QFile::remove(QString::fromStdString((folder->show / "score.score").string()));
     }
 
     void cleanup()
@@ -656,6 +657,30 @@ private slots:
         QCOMPARE(saved.count(), 0);
         QCOMPARE(DialogText(*controller, "title"), QStringLiteral("Save Failed"));
         QVERIFY(!Calls().contains(QStringLiteral("LoadNewChangeLog")));
+    }
+
+    // The score view gets the show's pages at start and again at each show
+    // load, and the engine's page events turn it.
+    void scoreViewFollowsPageEventsAcrossShowLoads()
+    {
+        vand::demo::WriteScorePackage(folder->show / "score.score", vand::demo::DemoShowDefinition());
+        Build();
+        QObject* score = window->property("scoreControl").value<QObject*>();
+        QVERIFY(score);
+        const QStringList first = score->property("imageListModel").toStringList();
+        QCOMPARE(first.size(), 9);
+        PublishFromEngineThread({{PlayerEvent::PageNum, 3, ""}});
+        Deliver();
+        QCOMPARE(score->property("currentIndex").toInt(), 2);
+
+        controller->LoadShow_();
+        QCOMPARE(controller->GetMessageDialog(), nullptr);
+        const QStringList second = score->property("imageListModel").toStringList();
+        QCOMPARE(second.size(), 9);
+        QVERIFY(second != first);
+        PublishFromEngineThread({{PlayerEvent::PageNum, 5, ""}});
+        Deliver();
+        QCOMPARE(score->property("currentIndex").toInt(), 4);
     }
 
     void reloadReplacesTheShowAndKeepsOneWiring()

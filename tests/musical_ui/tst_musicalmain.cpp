@@ -55,6 +55,8 @@ private:
 
     QObject* timeline() { return window->property("timelineControl").value<QObject*>(); }
     QObject* playControl() { return window->findChild<QObject*>("playControl"); }
+    // The window's jump-to-bar prompt: the score view holds another one.
+    QObject* jumpToBar() { return window->findChild<QObject*>("jumpToBar"); }
 
 private slots:
     void initTestCase() { vand::qt::PrepareAppQmlEngine(engine); }
@@ -356,8 +358,8 @@ private slots:
         QVERIFY(QObject::connect(window, SIGNAL(jumpToBar(QString)), &answer, SLOT(JumpToBar_(QString))));
         QVERIFY(QObject::connect(&answer, SIGNAL(JumpToBarResult(bool)), window, SIGNAL(jumpToBarResult(bool))));
 
-        QObject* popup = window->findChild<QObject*>("jumpToBarPopup");
-        QObject* field = window->findChild<QObject*>("barField");
+        QObject* popup = jumpToBar()->findChild<QObject*>("jumpToBarPopup");
+        QObject* field = jumpToBar()->findChild<QObject*>("barField");
         QVERIFY(popup && field);
         QVERIFY(QMetaObject::invokeMethod(window, "startJumpToBar"));
         QTRY_VERIFY(popup->property("opened").toBool());
@@ -366,7 +368,7 @@ private slots:
         QTest::keyClick(quickWindow, '1');
         QTest::keyClick(quickWindow, '2');
         if (pressOk) {
-            auto* ok = childItem(window, "okButton");
+            auto* ok = childItem(jumpToBar(), "okButton");
             QVERIFY(ok);
             QTest::mouseClick(quickWindow, Qt::LeftButton, {},
                               ok->mapToScene(QPointF(ok->width() / 2, ok->height() / 2)).toPoint());
@@ -406,7 +408,7 @@ private slots:
     {
         auto* quickWindow = qobject_cast<QQuickWindow*>(window);
         QVERIFY(QTest::qWaitForWindowExposed(quickWindow));
-        QObject* popup = window->findChild<QObject*>("jumpToBarPopup");
+        QObject* popup = jumpToBar()->findChild<QObject*>("jumpToBarPopup");
         QTest::keyClick(quickWindow, Qt::Key_B, Qt::ControlModifier);
         QTRY_VERIFY(popup->property("opened").toBool());
     }
@@ -415,7 +417,7 @@ private slots:
     {
         auto* quickWindow = qobject_cast<QQuickWindow*>(window);
         QVERIFY(QTest::qWaitForWindowExposed(quickWindow));
-        QObject* popup = window->findChild<QObject*>("jumpToBarPopup");
+        QObject* popup = jumpToBar()->findChild<QObject*>("jumpToBarPopup");
         auto* digits = childItem(window, "measureDigits");
         QVERIFY(digits);
         QTest::mouseClick(quickWindow, Qt::LeftButton, {},
@@ -436,7 +438,7 @@ private slots:
         QCOMPARE(zoomIn.count(), 2);
 
         // Still so after the jump-to-bar popup has come and gone.
-        QObject* popup = window->findChild<QObject*>("jumpToBarPopup");
+        QObject* popup = jumpToBar()->findChild<QObject*>("jumpToBarPopup");
         QVERIFY(QMetaObject::invokeMethod(window, "startJumpToBar"));
         QTRY_VERIFY(popup->property("opened").toBool());
         QTest::keyClick(quickWindow, Qt::Key_Plus, Qt::KeypadModifier);

@@ -12,6 +12,13 @@
 
 #include "ui/QmlEngineSetup.h"
 
+#ifdef VAND_QML_TEST_ENGINE_HOOK
+// A test's own additions to every engine (image providers, stand-ins): a
+// function of the test's sources, named by the compile definition
+// VAND_QML_TEST_ENGINE_HOOK.
+void VAND_QML_TEST_ENGINE_HOOK(QQmlEngine& engine);
+#endif
+
 class VandQmlTestSetup : public QObject
 {
     Q_OBJECT
@@ -19,6 +26,9 @@ public slots:
     void qmlEngineAvailable(QQmlEngine* engine)
     {
         vand::qt::PrepareQmlEngine(*engine);
+#ifdef VAND_QML_TEST_ENGINE_HOOK
+        VAND_QML_TEST_ENGINE_HOOK(*engine);
+#endif
         connect(engine, &QQmlEngine::warnings, this, &VandQmlTestSetup::FailOnWarnings);
     }
 

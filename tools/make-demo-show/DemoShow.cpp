@@ -17,11 +17,10 @@
 #include <QPainter>
 #include <QString>
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <sndfile.h>
 
 #include "CL/Events.h"
+#include "TarWriter.h"
 #include "kit/File.h"
 #include "engine/SongGrid.h"
 
@@ -401,53 +400,22 @@ void WriteShowFolder(const fs::path& folder, ShowDefinition show, const AudioSty
 }
 
 void WriteScorePackage(const fs::path& file, const ShowDefinition& show) {
-  struct Page {
-    unsigned number;
-    QByteArray png;
-  };
-  std::vector<Page> pages;
+  std::vector<vand::tools::TarEntry> pages;
   for (const auto& song : show.songs) {
     SongGrid grid = BuildSongGrid(song);
     for (std::size_t i = 0; i < song.pages.size(); ++i) {
       UInt32 to = i + 1 < song.pages.size() ? song.pages[i + 1].tick : grid.length + 1;
-      pages.push_back({song.pages[i].page, Png(ScorePage(show, song, grid, song.pages[i].page, song.pages[i].tick, to))});
+      char name[32];
+      std::snprintf(name, sizeof(name), "page%02u.png", song.pages[i].page);
+      pages.push_back(
+          {name, Png(ScorePage(show, song, grid, song.pages[i].page, song.pages[i].tick, to)).toStdString()});
     }
   }
-  std::string packed;
-  archive* a = archive_write_new();
-  archive_write_set_format_ustar(a);
-  auto append = [](archive*, void* user, const void* data, std::size_t size) -> la_ssize_t {
-    static_cast<std::string*>(user)->append(static_cast<const char*>(data), size);
-    return static_cast<la_ssize_t>(size);
-  };
-  if (archive_write_open(a, &packed, nullptr, append, nullptr) != ARCHIVE_OK) {
-    std::string why = archive_error_string(a) ? archive_error_string(a) : "unknown error";
-    archive_write_free(a);
-    throw std::runtime_error("cannot pack " + file.string() + ": " + why);
+  try {
+    WriteFileAtomically(file, vand::tools::WriteTar(pages));
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error("cannot pack " + file.string() + ": " + e.what());
   }
-  for (const auto& page : pages) {
-    char name[32];
-    std::snprintf(name, sizeof(name), "page%02u.png", page.number);
-    archive_entry* entry = archive_entry_new();
-    archive_entry_set_pathname(entry, name);
-    archive_entry_set_size(entry, page.png.size());
-    archive_entry_set_filetype(entry, AE_IFREG);
-    archive_entry_set_perm(entry, 0644);
-    archive_entry_set_mtime(entry, 1767225600, 0);
-    bool ok = archive_write_header(a, entry) == ARCHIVE_OK &&
-              archive_write_data(a, page.png.constData(), static_cast<std::size_t>(page.png.size())) == page.png.size();
-    archive_entry_free(entry);
-    if (!ok) {
-      archive_write_free(a);
-      throw std::runtime_error("cannot pack " + file.string());
-    }
-  }
-  if (archive_write_close(a) != ARCHIVE_OK) {
-    archive_write_free(a);
-    throw std::runtime_error("cannot pack " + file.string());
-  }
-  archive_write_free(a);
-  WriteFileAtomically(file, packed);
 }
 
 void WriteAlbumArtwork(const fs::path& file, const std::string& showName) {

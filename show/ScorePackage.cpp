@@ -1,0 +1,199 @@
+#include "show/ScorePackage.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <string>
+
+#include "kit/Log.h"
+
+namespace vand::show {
+
+namespace {
+
+void Warn(const std::string& text)
+{
+    kit::Log(kit::LogLevel::Warning, "score", text);
+}
+
+std::string ErrorText(archive* handle)
+{
+    const char* text = archive_error_string(handle);
+    return text ? text : "unknown error";
+}
+
+std::string Mebibytes(std::uint64_t bytes)
+{
+    return std::to_string(bytes >> 20) + " MiB";
+}
+
+void WarnEntryTooLarge(const std::string& name, std::uint64_t limit)
+{
+    Warn("Score page " + name + " is larger than " + Mebibytes(limit) + "; it is left out.");
+}
+
+void WarnPackageTooLarge(const std::string& name, std::uint64_t limit)
+{
+    Warn("The score pages pass " + Mebibytes(limit) + " at " + name + "; the pages from there on are left out.");
+}
+
+struct HandleFree
+{
+    void operator()(archive* handle) const { archive_read_free(handle); }
+};
+using Handle = std::unique_ptr<archive, HandleFree>;
+
+// A read handle open on the bytes, tar with every filter; null (and a
+// warning) when it cannot be had.
+Handle OpenScorePackage(std::string_view bytes)
+{
+    Handle handle(archive_read_new());
+    if (!handle) {
+        Warn("Failed to open in-memory archive: out of memory");
+        return nullptr;
+    }
+    if (archive_read_support_format_tar(handle.get()) != ARCHIVE_OK) {
+        Warn("Failed to add TAR Support.");
+        return nullptr;
+    }
+    if (archive_read_support_filter_all(handle.get()) != ARCHIVE_OK) {
+        Warn("Failed to add ALL Support.");
+        return nullptr;
+    }
+    if (archive_read_open_memory(handle.get(), bytes.data(), bytes.size()) != ARCHIVE_OK) {
+        Warn("Failed to open in-memory archive: " + ErrorText(handle.get()));
+        return nullptr;
+    }
+    return handle;
+}
+
+enum class EntryRead { Whole, TooLarge, Dropped, Fatal };
+
+// Appends the current entry's data to out; more than limit bytes of it is
+// TooLarge.
+EntryRead ReadEntryData(archive* handle, std::uint64_t limit, std::string& out)
+{
+    const void* block = nullptr;
+    size_t size = 0;
+    la_int64_t offset = 0;
+    int result = ARCHIVE_OK;
+    while ((result = archive_read_data_block(handle, &block, &size, &offset)) == ARCHIVE_OK) {
+        if (size > limit - out.size())
+            return EntryRead::TooLarge;
+        out.append(static_cast<const char*>(block), size);
+    }
+    if (result == ARCHIVE_EOF)
+        return EntryRead::Whole;
+    return result == ARCHIVE_FATAL ? EntryRead::Fatal : EntryRead::Dropped;
+}
+
+} // namespace
+
+bool IsPageImageName(std::string_view path)
+{
+    constexpr std::string_view kExtension = ".png";
+    if (path.size() < kExtension.size() || path.substr(path.size() - kExtension.size()) != kExtension)
+        return false;
+    const std::size_t slash = path.find_last_of('/');
+    const std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    return base.front() != '.';
+}
+
+int PageNumberFromName(std::string_view path)
+{
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isWord = [&](char c) {
+        return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    };
+    // The final extension: a dot followed by one or more word characters up
+    // to the end.
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string_view::npos || dot + 1 == path.size())
+        return 0;
+    if (!std::all_of(path.begin() + dot + 1, path.end(), isWord))
+        return 0;
+    std::size_t first = dot;
+    while (first > 0 && isDigit(path[first - 1]))
+        --first;
+    if (first == dot)
+        return 0;
+    long long number = 0;
+    for (std::size_t i = first; i < dot; ++i) {
+        number = number * 10 + (path[i] - '0');
+        if (number > INT_MAX)
+            return 0;
+    }
+    return static_cast<int>(number);
+}
+
+std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePackageLimits& limits)
+{
+    std::vector<ScorePage> pages;
+    if (bytes.size() > limits.maxPackageBytes) {
+        Warn("The score package is larger than " + Mebibytes(limits.maxPackageBytes) + "; it is not read.");
+        return pages;
+    }
+    const Handle handle = OpenScorePackage(bytes);
+    if (!handle)
+        return pages;
+
+    std::uint64_t kept = 0;
+    archive_entry* entry = nullptr;
+    int header = ARCHIVE_OK;
+    while ((header = archive_read_next_header(handle.get(), &entry)) == ARCHIVE_OK) {
+        const char* path = archive_entry_pathname(entry);
+        if (!path || archive_entry_filetype(entry) != AE_IFREG || !IsPageImageName(path))
+            continue;
+        const std::string name(path);
+        const bool sized = archive_entry_size_is_set(entry);
+        const la_int64_t declared = archive_entry_size(entry);
+        if (sized && (declared < 0 || std::uint64_t(declared) > limits.maxEntryBytes)) {
+            WarnEntryTooLarge(name, limits.maxEntryBytes);
+            continue;
+        }
+        const std::uint64_t room = std::min(limits.maxEntryBytes, limits.maxPackageBytes - kept);
+        if (sized && std::uint64_t(declared) > room) {
+            WarnPackageTooLarge(name, limits.maxPackageBytes);
+            break;
+        }
+
+        ScorePage page;
+        page.number = PageNumberFromName(name);
+        if (sized)
+            page.png.reserve(static_cast<std::size_t>(declared));
+        const EntryRead read = ReadEntryData(handle.get(), room, page.png);
+        if (read == EntryRead::TooLarge && room < limits.maxEntryBytes) {
+            WarnPackageTooLarge(name, limits.maxPackageBytes);
+            break;
+        }
+        if (read == EntryRead::TooLarge) {
+            WarnEntryTooLarge(name, limits.maxEntryBytes);
+            continue;
+        }
+        if (read != EntryRead::Whole) {
+            Warn("Score page " + name + " could not be read (" + ErrorText(handle.get()) + "); it is left out.");
+            if (read == EntryRead::Fatal)
+                break;
+            continue;
+        }
+        if (sized && page.png.size() != std::uint64_t(declared)) {
+            Warn("Score page " + name + " ends short of its size; it is left out.");
+            continue;
+        }
+        kept += page.png.size();
+        pages.push_back(std::move(page));
+    }
+    // A header that cannot be read ends the package; the pages so far count.
+    if (header != ARCHIVE_OK && header != ARCHIVE_EOF)
+        Warn("The score package cannot be read past " + std::to_string(pages.size())
+             + " pages: " + ErrorText(handle.get()));
+
+    std::stable_sort(pages.begin(), pages.end(),
+                     [](const ScorePage& a, const ScorePage& b) { return a.number < b.number; });
+    return pages;
+}
+
+} // namespace vand::show
