@@ -90,6 +90,8 @@ Rectangle {
                         id: titleArea
                         anchors.fill: parent
                         hoverEnabled: true
+                        // Only watches the pointer: clicks go through.
+                        acceptedButtons: Qt.NoButton
                     }
 
                     VandToolTip {

@@ -66,6 +66,7 @@ MixerSection {
 
             RowLayout {
                 id: headingRow
+                objectName: "headingLayout"
                 anchors.left: parent.left
                 anchors.right: parent.right
                 anchors.leftMargin: control.mainMargin
@@ -79,6 +80,7 @@ MixerSection {
                     Text {
                         required property string modelData
                         required property int index
+                        objectName: "heading" + index
                         Layout.preferredWidth: MixerColumns.width(index, headingRow.width)
                         Layout.fillWidth: MixerColumns.stretch[index] > 0
                         Layout.alignment: Qt.AlignVCenter
@@ -104,6 +106,7 @@ MixerSection {
 
                 Repeater {
                     id: tracksRepeater
+                    objectName: "tracksRepeater"
 
                     MixerTrack {
                         id: track

@@ -37,6 +37,7 @@ Item {
 
     RowLayout {
         id: row
+        objectName: "trackLayout"
         width: parent.width
         spacing: MixerColumns.spacing
 
@@ -81,6 +82,8 @@ Item {
                 id: nameArea
                 anchors.fill: parent
                 hoverEnabled: true
+                // Only watches the pointer: clicks go through.
+                acceptedButtons: Qt.NoButton
             }
 
             VandToolTip {

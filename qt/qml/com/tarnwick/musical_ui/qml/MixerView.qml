@@ -83,6 +83,8 @@ Item {
                                 id: clickVolumeLabelArea
                                 anchors.fill: parent
                                 hoverEnabled: true
+                                // Only watches the pointer: clicks go through.
+                                acceptedButtons: Qt.NoButton
                             }
 
                             VandToolTip {
@@ -202,6 +204,7 @@ Item {
 
                 Repeater {
                     id: groupsRepeater
+                    objectName: "groupsRepeater"
 
                     MixerSectionInstruments {
                         Layout.fillWidth: true
