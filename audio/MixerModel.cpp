@@ -2,35 +2,15 @@
 
 namespace vand::qt {
 
-MixerModel::MixerModel(QObject* parent) : QAbstractListModel(parent) {}
+MixerModel::MixerModel(QObject* parent) : OwnedRowsModel(parent) {}
 
 MixerModel::~MixerModel() = default;
-
-int MixerModel::rowCount(const QModelIndex& parent) const
-{
-    if (parent.isValid())
-        return 0;
-    return static_cast<int>(sections_.size());
-}
-
-bool MixerModel::IsUsable(const QModelIndex& index) const
-{
-    return index.row() >= 0 && index.column() >= 0 && index.model() == this
-        && index.row() < static_cast<int>(sections_.size());
-}
-
-MixerSectionItem* MixerModel::SectionAt(int row) const
-{
-    if (row < 0 || row >= static_cast<int>(sections_.size()))
-        return nullptr;
-    return sections_[static_cast<size_t>(row)].get();
-}
 
 QVariant MixerModel::data(const QModelIndex& index, int role) const
 {
     if (!IsUsable(index))
         return {};
-    const MixerSectionItem& section = *sections_[static_cast<size_t>(index.row())];
+    const MixerSectionItem& section = *At(index.row());
     switch (role) {
     case NameRole:
         return section.name;
@@ -51,7 +31,7 @@ bool MixerModel::setData(const QModelIndex& index, const QVariant& value, int ro
 {
     if (!IsUsable(index))
         return false;
-    MixerSectionItem& section = *sections_[static_cast<size_t>(index.row())];
+    MixerSectionItem& section = *At(index.row());
     switch (role) {
     case NameRole:
         section.name = value.toString();
@@ -84,26 +64,12 @@ QHash<int, QByteArray> MixerModel::roleNames() const
 
 int MixerModel::AddSection(std::unique_ptr<MixerSectionItem> section)
 {
-    if (!section)
-        return -1;
-    const int row = static_cast<int>(sections_.size());
-    section->setParent(this);
-    beginInsertRows(QModelIndex(), row, row);
-    sections_.push_back(std::move(section));
-    endInsertRows();
-    return row;
+    return Append(std::move(section));
 }
 
 void MixerModel::ResetSections(std::vector<std::unique_ptr<MixerSectionItem>> sections)
 {
-    std::erase(sections, nullptr);
-    for (auto& section : sections)
-        section->setParent(this);
-    beginResetModel();
-    sections_.swap(sections);
-    endResetModel();
-    // `sections` now holds the old groups, deleted here with their tracks,
-    // after the views have dropped their delegates.
+    Replace(std::move(sections));
 }
 
 } // namespace vand::qt

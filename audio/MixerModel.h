@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAbstractListModel>
 #include <QByteArray>
 #include <QHash>
 #include <QVariant>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "audio/MixerSectionItem.h"
+#include "audio/OwnedRowsModel.h"
 
 namespace vand::qt {
 
@@ -16,7 +16,7 @@ namespace vand::qt {
 // request signal that names the group by its row; carrying it out is a mixer
 // controller's business. The stored value is never compared with the new
 // one. GUI thread.
-class MixerModel : public QAbstractListModel
+class MixerModel : public OwnedRowsModel<MixerSectionItem>
 {
     Q_OBJECT
 public:
@@ -31,8 +31,6 @@ public:
     explicit MixerModel(QObject* parent = nullptr);
     ~MixerModel() override;
 
-    // Rows of the list; an index with a parent has none.
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     QHash<int, QByteArray> roleNames() const override;
@@ -43,16 +41,11 @@ public:
     // Replaces every group (a model reset); the old ones are deleted.
     void ResetSections(std::vector<std::unique_ptr<MixerSectionItem>> sections);
     // The group of a row, or null.
-    MixerSectionItem* SectionAt(int row) const;
+    MixerSectionItem* SectionAt(int row) const { return At(row); }
 
 signals:
     void muteSectionRequested(int index, bool value);
     void soloSectionRequested(int index, bool value);
-
-private:
-    bool IsUsable(const QModelIndex& index) const;
-
-    std::vector<std::unique_ptr<MixerSectionItem>> sections_;
 };
 
 } // namespace vand::qt

@@ -4,38 +4,18 @@
 
 namespace vand::qt {
 
-MixerTracksModel::MixerTracksModel(QObject* parent) : QAbstractListModel(parent)
+MixerTracksModel::MixerTracksModel(QObject* parent) : OwnedRowsModel(parent)
 {
     qRegisterMetaType<const MixerTracksModel*>("const vand::qt::MixerTracksModel*");
 }
 
 MixerTracksModel::~MixerTracksModel() = default;
 
-int MixerTracksModel::rowCount(const QModelIndex& parent) const
-{
-    if (parent.isValid())
-        return 0;
-    return static_cast<int>(tracks_.size());
-}
-
-bool MixerTracksModel::IsUsable(const QModelIndex& index) const
-{
-    return index.row() >= 0 && index.column() >= 0 && index.model() == this
-        && index.row() < static_cast<int>(tracks_.size());
-}
-
-MixerTrackItem* MixerTracksModel::TrackAt(int row) const
-{
-    if (row < 0 || row >= static_cast<int>(tracks_.size()))
-        return nullptr;
-    return tracks_[static_cast<size_t>(row)].get();
-}
-
 QVariant MixerTracksModel::data(const QModelIndex& index, int role) const
 {
     if (!IsUsable(index))
         return {};
-    const MixerTrackItem& track = *tracks_[static_cast<size_t>(index.row())];
+    const MixerTrackItem& track = *At(index.row());
     switch (role) {
     case IsMutedRole:
         return track.isMuted;
@@ -64,7 +44,7 @@ bool MixerTracksModel::setData(const QModelIndex& index, const QVariant& value, 
 {
     if (!IsUsable(index))
         return false;
-    MixerTrackItem& track = *tracks_[static_cast<size_t>(index.row())];
+    MixerTrackItem& track = *At(index.row());
     switch (role) {
     case IsMutedRole:
         track.isMuted = value.toBool();
@@ -121,26 +101,12 @@ QHash<int, QByteArray> MixerTracksModel::roleNames() const
 
 int MixerTracksModel::AddTrack(std::unique_ptr<MixerTrackItem> track)
 {
-    if (!track)
-        return -1;
-    const int row = static_cast<int>(tracks_.size());
-    track->setParent(this);
-    beginInsertRows(QModelIndex(), row, row);
-    tracks_.push_back(std::move(track));
-    endInsertRows();
-    return row;
+    return Append(std::move(track));
 }
 
 void MixerTracksModel::ResetTracks(std::vector<std::unique_ptr<MixerTrackItem>> tracks)
 {
-    std::erase(tracks, nullptr);
-    for (auto& track : tracks)
-        track->setParent(this);
-    beginResetModel();
-    tracks_.swap(tracks);
-    endResetModel();
-    // `tracks` now holds the old rows, deleted here, after the views have
-    // dropped their delegates.
+    Replace(std::move(tracks));
 }
 
 bool MixerTracksModel::SetInstrumentModel(int row, std::unique_ptr<StringValueListModel> model)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAbstractListModel>
 #include <QByteArray>
 #include <QHash>
 #include <QVariant>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "audio/MixerTrackItem.h"
+#include "audio/OwnedRowsModel.h"
 
 namespace vand::qt {
 
@@ -16,7 +16,7 @@ namespace vand::qt {
 // carried out through a request signal that names the track by its trackId;
 // carrying it out is a mixer controller's business. The stored value is never
 // compared with the new one: writing the same value asks again. GUI thread.
-class MixerTracksModel : public QAbstractListModel
+class MixerTracksModel : public OwnedRowsModel<MixerTrackItem>
 {
     Q_OBJECT
 public:
@@ -35,8 +35,6 @@ public:
     explicit MixerTracksModel(QObject* parent = nullptr);
     ~MixerTracksModel() override;
 
-    // Rows of the list; an index with a parent has none.
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     QHash<int, QByteArray> roleNames() const override;
@@ -50,7 +48,7 @@ public:
     // choices are deleted after views have let go. False for a bad row.
     bool SetInstrumentModel(int row, std::unique_ptr<StringValueListModel> model);
     // The track of a row, or null.
-    MixerTrackItem* TrackAt(int row) const;
+    MixerTrackItem* TrackAt(int row) const { return At(row); }
 
 signals:
     void instrumentTrackRequested(int trackId, int instrumentValue);
@@ -58,11 +56,6 @@ signals:
     void panTrackRequested(int trackId, double value);
     void soloTrackRequested(int trackId, bool value);
     void volumeTrackRequested(int trackId, double linearValue);
-
-private:
-    bool IsUsable(const QModelIndex& index) const;
-
-    std::vector<std::unique_ptr<MixerTrackItem>> tracks_;
 };
 
 } // namespace vand::qt

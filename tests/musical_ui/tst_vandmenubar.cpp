@@ -2,7 +2,6 @@
 #include <QMetaMethod>
 #include <QPair>
 #include <QPointer>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QSignalSpy>
@@ -10,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "MenuFixture.h"
 #include "QmlWarningGuard.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/ResponsiveMenuController.h"
@@ -89,15 +89,6 @@ private:
     std::unique_ptr<QQuickWindow> window;
     std::unique_ptr<QObject> menu;
 
-    std::unique_ptr<QObject> makeMenu()
-    {
-        QQmlComponent component(&engine, QUrl("qrc:/fixtures/MenuStandIn.qml"));
-        std::unique_ptr<QObject> made(component.create());
-        if (!made)
-            qWarning() << component.errors();
-        return made;
-    }
-
     // The menu controller over the stand-in menu, owning a bar for the window.
     std::unique_ptr<ResponsiveMenuController> makeController(bool showAudioManager = true, bool oscEnabled = true)
     {
@@ -115,24 +106,13 @@ private:
         return Bar(c)->findChild<QObject*>(QString::fromLatin1(name));
     }
 
-    static QStringList ControllerSignals()
-    {
-        QStringList names;
-        const QMetaObject& mo = ResponsiveMenuController::staticMetaObject;
-        for (int i = mo.methodOffset(); i < mo.methodCount(); ++i) {
-            if (mo.method(i).methodType() == QMetaMethod::Signal)
-                names << QString::fromLatin1(mo.method(i).name());
-        }
-        return names;
-    }
-
 private slots:
     void initTestCase() { vand::qt::PrepareAppQmlEngine(engine); }
 
     void init()
     {
         window = std::make_unique<QQuickWindow>();
-        menu = makeMenu();
+        menu = menu_test::MakeMenuStandIn(engine);
         QVERIFY(menu);
         Messages::said.clear();
     }
@@ -195,7 +175,7 @@ private slots:
         auto c = makeController();
         QVERIFY(c);
         std::map<QString, std::unique_ptr<QSignalSpy>> spies;
-        for (const QString& name : ControllerSignals()) {
+        for (const QString& name : menu_test::ControllerSignals()) {
             const QByteArray sig = "2" + name.toLatin1() + "()";
             spies[name] = std::make_unique<QSignalSpy>(c.get(), sig.constData());
         }
