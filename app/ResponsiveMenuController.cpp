@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QVariant>
 
+#include "app/VandMenuBarController.h"
 #include "ui/ViewProperty.h"
 
 namespace vand::qt {
@@ -16,6 +17,8 @@ struct Relay
 {
     const char* menuSignal;
     const char* controllerSignal;
+    // The receiver is a slot of the controller, not a signal.
+    bool toSlot = false;
 };
 
 constexpr Relay kRelays[] = {
@@ -40,6 +43,33 @@ constexpr Relay kRelays[] = {
     {"selectAll", "selectAllRequested"},
 };
 
+// The platform menu bar's signals and the controller signals they are
+// relayed to, in the order they are connected (after the in-window menu's).
+constexpr Relay kMenuBarRelays[] = {
+    {"midiCommandsClicked", "midiCommandsClicked"},
+    {"oscManagerClicked", "oscManagerClicked"},
+    {"audioManagerClicked", "audioManagerClicked"},
+    {"aboutClicked", "AboutClicked_", true},
+    {"undoClicked", "UndoRequested"},
+    {"redoClicked", "RedoRequested"},
+    {"deleteClicked", "DeleteRequested"},
+    {"playPauseClicked", "PlayPauseRequested"},
+    {"stopClicked", "StopRequested"},
+    {"continuePlayClicked", "ContinuePlayRequested"},
+    {"jumpToBarClicked", "JumpToBarStartRequested"},
+    {"nextMarkerClicked", "SeekNextMarkerRequested"},
+    {"prevMarkerClicked", "SeekPrevMarkerRequested"},
+    {"nextBarClicked", "SeekNextBarRequested"},
+    {"prevBarClicked", "SeekPrevBarRequested"},
+    {"viewPastLogsClicked", "ViewPastLogsRequested"},
+    {"zoomInClicked", "ZoomInRequested"},
+    {"zoomOutClicked", "ZoomOutRequested"},
+    {"getLatestLogClicked", "getLatestChangelogClicked"},
+    {"saveClicked", "saveRequested"},
+    {"shareClicked", "shareRequested"},
+    {"selectAllClicked", "selectAllRequested"},
+};
+
 // The string form that QObject::connect takes for a signal without arguments
 // (what the SIGNAL macro produces).
 QByteArray SignalSignature(const char* name)
@@ -57,34 +87,67 @@ QByteArray SlotSignature(const char* name)
 ResponsiveMenuController::ResponsiveMenuController(bool showAudioManager, const QString& appName,
                                                    QObject* menuItem, QQmlEngine* engine,
                                                    bool oscEnabled)
-    : QmlController(menuItem, engine), appName_(appName)
+    : ResponsiveMenuController(showAudioManager, appName, menuItem, engine, oscEnabled, nullptr)
 {
-    if (!rootObject_)
-        return;
+}
 
-    SetViewProperty(rootObject_, "showAudioManager", showAudioManager);
-    SetViewProperty(rootObject_, "oscEnabled", oscEnabled);
-    SetViewProperty(rootObject_, "appName", appName_);
+ResponsiveMenuController::ResponsiveMenuController(bool showAudioManager, const QString& appName,
+                                                   QObject* menuItem, QQmlEngine* engine, bool oscEnabled,
+                                                   std::unique_ptr<VandMenuBarController> menuBar)
+    : QmlController(menuItem, engine), menuBar_(std::move(menuBar)), appName_(appName)
+{
+    if (rootObject_) {
+        SetViewProperty(rootObject_, "showAudioManager", showAudioManager);
+        SetViewProperty(rootObject_, "oscEnabled", oscEnabled);
+        SetViewProperty(rootObject_, "appName", appName_);
 
-    connect(rootObject_, SignalSignature("aboutClicked").constData(), this,
-            SlotSignature("AboutClicked_").constData());
-    for (const Relay& relay : kRelays) {
-        connect(rootObject_, SignalSignature(relay.menuSignal).constData(), this,
-                SignalSignature(relay.controllerSignal).constData());
+        connect(rootObject_, SignalSignature("aboutClicked").constData(), this,
+                SlotSignature("AboutClicked_").constData());
+        for (const Relay& relay : kRelays) {
+            connect(rootObject_, SignalSignature(relay.menuSignal).constData(), this,
+                    SignalSignature(relay.controllerSignal).constData());
+        }
     }
+    ConnectMenuBar(showAudioManager, oscEnabled);
 }
 
 ResponsiveMenuController::~ResponsiveMenuController() = default;
 
+void ResponsiveMenuController::ConnectMenuBar(bool showAudioManager, bool oscEnabled)
+{
+    QObject* bar = menuBar_ ? menuBar_->GetQmlObject() : nullptr;
+    if (!bar)
+        return;
+    // The bar shows the product's name and switches like the in-window menu.
+    SetViewProperty(bar, "showAudioManager", showAudioManager);
+    SetViewProperty(bar, "oscEnabled", oscEnabled);
+    SetViewProperty(bar, "appName", appName_);
+
+    for (const Relay& relay : kMenuBarRelays) {
+        const QByteArray receiver = relay.toSlot ? SlotSignature(relay.controllerSignal)
+                                                 : SignalSignature(relay.controllerSignal);
+        connect(bar, SignalSignature(relay.menuSignal).constData(), this, receiver.constData());
+    }
+    // The output paths open through the main window, as from the in-window
+    // menu.
+    if (rootObject_) {
+        connect(bar, SignalSignature("outputPathsClicked").constData(), rootObject_,
+                SignalSignature("outputPaths").constData());
+    }
+}
+
 void ResponsiveMenuController::UpdateUndoRedoState(bool canUndo, bool canRedo, bool canSave,
                                                    bool canShare)
 {
-    if (!rootObject_)
-        return;
-    SetViewProperty(rootObject_, "canUndo", canUndo);
-    SetViewProperty(rootObject_, "canRedo", canRedo);
-    SetViewProperty(rootObject_, "canSave", canSave);
-    SetViewProperty(rootObject_, "canShare", canShare);
+    // The platform menu bar first, then the in-window menu.
+    for (QObject* menu : {menuBar_ ? menuBar_->GetQmlObject() : nullptr, rootObject_.data()}) {
+        if (!menu)
+            continue;
+        SetViewProperty(menu, "canUndo", canUndo);
+        SetViewProperty(menu, "canRedo", canRedo);
+        SetViewProperty(menu, "canSave", canSave);
+        SetViewProperty(menu, "canShare", canShare);
+    }
 }
 
 void ResponsiveMenuController::AboutClicked_()

@@ -14,6 +14,7 @@
 #include "app/model/EditModel.h"
 #include "app/Launcher.h"
 #include "app/MusicalMainController.h"
+#include "app/VandMenuBarController.h"
 #include "ui/DialogController.h"
 #include "ui/InputDialogController.h"
 
@@ -172,6 +173,33 @@ private slots:
         QCOMPARE(ExitCodeOf([&] { AsWindow(MainWindow())->close(); }), 0);
         QCOMPARE(launcher->GetQuitPrompt(), nullptr);
         // The window refused to close by itself.
+        QVERIFY(MainWindow()->property("visible").toBool());
+    }
+
+    // The platform menu bar's Quit closes the window like the in-window
+    // menu, so unsaved edits are asked about before the program ends.
+    void menuBarQuitAsksAboutUnsavedEdits_data()
+    {
+        QTest::addColumn<bool>("unsaved");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("unsaved edits: the prompt") << true << kNoExit;
+        QTest::newRow("nothing unsaved: quits") << false << 0;
+    }
+    void menuBarQuitAsksAboutUnsavedEdits()
+    {
+        QFETCH(bool, unsaved);
+        QFETCH(int, exitCode);
+        Launch();
+        launcher->GetMainController()->GetEditModel()->needsSave = unsaved;
+        vand::qt::VandMenuBarController bar(&engine, MainWindow());
+        QObject* quit = bar.GetQmlObject() ? bar.GetQmlObject()->findChild<QObject*>("quitItem") : nullptr;
+        QVERIFY(quit);
+        QCOMPARE(quit->property("text").toString(), QStringLiteral("Quit Application"));
+
+        QCOMPARE(ExitCodeOf([&] { QMetaObject::invokeMethod(quit, "triggered"); }), exitCode);
+        QCOMPARE(launcher->GetQuitPrompt() != nullptr, unsaved);
+        if (unsaved)
+            QVERIFY(launcher->GetQuitPrompt()->GetQmlObject()->property("visible").toBool());
         QVERIFY(MainWindow()->property("visible").toBool());
     }
 

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "AppFixture.h"
+#include "MixerFixture.h"
 #include "QmlWarningGuard.h"
 #include "StreamCapture.h"
 #include "app/AppQmlEngineSetup.h"
@@ -20,11 +21,13 @@
 #include "app/model/EditModel.h"
 #include "app/MusicalMainController.h"
 #include "app/ResponsiveMenuController.h"
+#include "audio/MixerController.h"
 #include "notify/EventObserver.h"
 #include "showcontrol/MidiManagerCommandController.h"
 #include "showcontrol/MidiManagerController.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
+#include "ui/ViewProperty.h"
 #include "app/model/ShowManager.h"
 
 using app_test::DataFolder;
@@ -34,6 +37,55 @@ using notify::PlayerEvent;
 namespace fs = std::filesystem;
 
 namespace {
+
+// What a product that switches the mixer on would return: a mixer controller
+// that gives the view a group model of its own (the fixture).
+class FixtureMixerController : public vand::qt::MixerController
+{
+public:
+    FixtureMixerController(QObject* view, QQmlEngine* engine) : MixerController(view, engine)
+    {
+        vand::qt::SetViewProperty(view, "mixerModel", QVariant::fromValue<QObject*>(mixer.get()));
+    }
+    ~FixtureMixerController() override
+    {
+        // The view lets go of the model unless a newer controller's is shown.
+        QObject* view = GetQmlObject();
+        if (view && view->property("mixerModel").value<QObject*>() == mixer.get())
+            vand::qt::SetViewProperty(view, "mixerModel", QVariant::fromValue<QObject*>(nullptr));
+    }
+
+    std::unique_ptr<vand::qt::MixerModel> mixer = mixer_test::MakeFixtureMixer();
+};
+
+// The product's identity with the mixer switch as given, and a mixer hook
+// that records what it is handed.
+class MixerFactory : public TestFactory
+{
+public:
+    struct Call
+    {
+        QObject* item;
+        QQmlEngine* engine;
+        vand::AppSettings* settings;
+        Interface* player;
+    };
+
+    explicit MixerFactory(bool on) { showMixer = on; }
+
+    std::unique_ptr<QObject> CreateMixerController(QObject* item, QQmlEngine* engine,
+                                                   std::shared_ptr<vand::AppSettings> settings,
+                                                   std::shared_ptr<Interface> player) override
+    {
+        calls.push_back({item, engine, settings.get(), player.get()});
+        auto made = std::make_unique<FixtureMixerController>(item, engine);
+        controllers << made.get();
+        return made;
+    }
+
+    std::vector<Call> calls;
+    QList<QPointer<FixtureMixerController>> controllers;
+};
 
 // Raises player events from a thread of its own, as the engine does, and
 // waits until they are posted (not applied).
@@ -732,6 +784,66 @@ private slots:
         };
         QCOMPARE(labels("markersBar"), (QStringList{" Intro", " Letter A", " Letter B"}));
         QCOMPARE(labels("tempoMarkersBar"), (QStringList{"", " 120.00", " 96.00"})); // "": the tempo scaling
+    }
+
+    // With the mixer switched on, each loaded song asks the product's hook
+    // for a mixer controller over the window's mixer view, which replaces
+    // (and so deletes) the one before; with it off the hook is never asked.
+    void mixerHookRunsPerSongWhenSwitchedOn_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("mixer on") << true;
+        QTest::newRow("mixer off, as in this product") << false;
+    }
+    void mixerHookRunsPerSongWhenSwitchedOn()
+    {
+        QFETCH(bool, on);
+        auto* mixerFactory = new MixerFactory(on);
+        factory.reset(mixerFactory);
+        Build();
+        Deliver();
+        QCOMPARE(window->property("showMixer").toBool(), on);
+        auto* view = window->property("mixerControl").value<QObject*>();
+        QVERIFY(view);
+        QObject* groups = view->findChild<QObject*>(QStringLiteral("groupsRepeater"));
+        QVERIFY(groups);
+        const size_t before = mixerFactory->calls.size();
+
+        vand::test::QmlWarningGuard guard;
+        PublishFromEngineThread({{PlayerEvent::SongLoaded, 0, "1"}});
+        Deliver();
+        if (!on) {
+            QCOMPARE(mixerFactory->calls.size(), before);
+            QCOMPARE(groups->property("count").toInt(), 0);
+            QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
+            return;
+        }
+        QCOMPARE(mixerFactory->calls.size(), before + 1);
+        const MixerFactory::Call& call = mixerFactory->calls.back();
+        QCOMPARE(call.item, view);
+        QCOMPARE(call.engine, static_cast<QQmlEngine*>(&engine));
+        QCOMPARE(call.settings, controller->GetAppSettings().get());
+        QCOMPARE(call.player, controller->GetPlayer().get());
+        QPointer<FixtureMixerController> first = mixerFactory->controllers.back();
+        QVERIFY(first);
+        QCOMPARE(first->GetQmlObject(), view);
+        QCOMPARE(view->property("mixerModel").value<QObject*>(), first->mixer.get());
+        QCOMPARE(groups->property("count").toInt(), 2);
+
+        PublishFromEngineThread({{PlayerEvent::SongLoaded, 0, "2"}});
+        Deliver();
+        QCOMPARE(mixerFactory->calls.size(), before + 2);
+        QVERIFY(first.isNull());
+        QPointer<FixtureMixerController> second = mixerFactory->controllers.back();
+        QVERIFY(second);
+        QCOMPARE(view->property("mixerModel").value<QObject*>(), second->mixer.get());
+        QCOMPARE(groups->property("count").toInt(), 2);
+        QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
+
+        // The controller wraps the view; it goes with the main controller and
+        // the view stays until the window goes.
+        Destroy();
+        QVERIFY(second.isNull());
     }
 
     // The menu opens the MIDI manager on the settings as the file holds them

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <memory>
 
+#include "MenuFixture.h"
 #include "QmlWarningGuard.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/ResponsiveMenuController.h"
@@ -17,26 +18,7 @@ class TestResponsiveMenuController : public QObject
 private:
     QQmlEngine engine;
 
-    std::unique_ptr<QObject> makeMenu()
-    {
-        QQmlComponent component(&engine, QUrl("qrc:/fixtures/MenuStandIn.qml"));
-        std::unique_ptr<QObject> menu(component.create());
-        if (!menu)
-            qWarning() << component.errors();
-        return menu;
-    }
-
-    // Every signal the controller declares itself, by name.
-    static QStringList controllerSignals()
-    {
-        QStringList names;
-        const QMetaObject& mo = ResponsiveMenuController::staticMetaObject;
-        for (int i = mo.methodOffset(); i < mo.methodCount(); ++i) {
-            if (mo.method(i).methodType() == QMetaMethod::Signal)
-                names << QString::fromLatin1(mo.method(i).name());
-        }
-        return names;
-    }
+    std::unique_ptr<QObject> makeMenu() { return menu_test::MakeMenuStandIn(engine); }
 
 private slots:
     void initTestCase() { vand::qt::PrepareAppQmlEngine(engine); }
@@ -104,7 +86,7 @@ private slots:
         ResponsiveMenuController c(true, "Pelorin", menu.get(), &engine, true);
 
         std::map<QString, std::unique_ptr<QSignalSpy>> spies;
-        for (const QString& name : controllerSignals()) {
+        for (const QString& name : menu_test::ControllerSignals()) {
             const QByteArray sig = "2" + name.toLatin1() + "()";
             spies[name] = std::make_unique<QSignalSpy>(&c, sig.constData());
             QVERIFY(spies[name]->isValid());

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Qt5Compat.GraphicalEffects
 import com.tarnwick.vand_ui
+import "Support.js" as Support
 
 // The application menu inside the main window: an icon that opens File, Edit,
 // Player, View, Tools and Help. Every entry and shortcut raises one of the
@@ -62,7 +63,7 @@ Item {
         return String(shortcut).replace(/cmd/gi, "Ctrl");
     }
 
-    readonly property string supportCenterUrl: "https://www.tarnwick.com/support"
+    readonly property string supportCenterUrl: Support.supportCenterUrl
 
     Image {
         id: icon
