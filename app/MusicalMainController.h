@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -23,6 +24,7 @@ class ShowManager;
 namespace vand::qt {
 
 class AboutWindowController;
+class ChangelogManagerController;
 class DialogController;
 class EditModel;
 class MidiManagerController;
@@ -69,10 +71,21 @@ public:
     MidiManagerController* GetMidiManager() const { return midiManager_.get(); }
     const std::string& GetShowFolder() const { return showFolder_; }
     const QString& GetShowName() const { return showName_; }
+    ChangelogManagerController* GetChangelogManager() const { return changelogManager_.get(); }
 
-    // The newest "*.logdata" version in the show folder; (0, 0) and false
-    // when there is none.
+    // The version of the newest change-log file in the show folder (names
+    // read by CL::ChangeLog::VersionOfLogFileName); (0, 0) and false when
+    // there is none. Throws std::filesystem::filesystem_error when the folder
+    // cannot be read.
     bool GetNewestLocalLogVersion(unsigned char& major, unsigned char& minor) const;
+    // The file name of that newest file (a later directory entry wins on
+    // equal versions); empty when there is none. Throws as above.
+    QString FindNewestLocalLogFile() const;
+    // Sets the file's modification time to now; false when it does not exist
+    // or cannot be changed.
+    static bool TouchFile(const QString& path);
+    // Loads the current song again on the show's player.
+    void ReloadCurrentSong();
 
 signals:
     void PlayStarted();
@@ -114,7 +127,13 @@ public slots:
     void ZoomInRequested_();
     void ZoomOutRequested_();
 
+    void GetLatestLogClicked_();
+    void ShowChangelogManager_();
+    void ChangelogLocalSelected_(int index);
+    void ChangelogServerSelected_(int index);
+    void ChangelogManagerClosing_();
     void onSaveButton();
+    void onSaveAndUploadButton();
 
     void ShowMidiManager_();
 
@@ -133,6 +152,14 @@ private:
     std::function<void()> FadeCompletion(bool gotoNextSong, bool stopAfter);
     // Invokes the timeline's zoom function by name.
     void ZoomTimeline(const char* function);
+    std::filesystem::path NewestLocalLogPath() const;
+    // Saves the next minor version locally and returns it ("2.4"). Throws.
+    std::string SaveNextMinorVersion();
+    void SaveAndShare();
+    void FetchLatestLog();
+    // Lets go of the change-log manager at once; the controller and its
+    // window are deleted by a queued call.
+    void DropChangelogManager();
     template <typename Action>
     void Guarded(const char* title, Action&& action);
 
@@ -144,7 +171,7 @@ private:
     std::shared_ptr<Interface> player_;
     std::shared_ptr<vand::ShowManager> showManager_;
     // Joins with show control: the OSC server.
-    // Joins with change logs: the change-log manager.
+    std::shared_ptr<ChangelogManagerController> changelogManager_;
     std::shared_ptr<vand::ShowIdentityService> showIdentity_;
     // Joins with output paths: the output-path manager.
     std::unique_ptr<AboutWindowController> aboutWindow_;
