@@ -282,6 +282,9 @@ void MusicalMainController::ChangelogServerSelected_(int index)
     } catch (const std::exception& e) {
         onError(std::string(kDownloadFailed) + e.what(), kDownloadErrorTitle);
         return;
+    } catch (...) {
+        onError(std::string(kDownloadFailed) + "Unknown error.", kDownloadErrorTitle);
+        return;
     }
     if (name.empty()) {
         kit::Log(kit::LogLevel::Error, "shell", "Server file does not exist.");

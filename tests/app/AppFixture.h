@@ -256,7 +256,6 @@ class DataFolder
 public:
     DataFolder()
     {
-        qputenv("XDG_DATA_HOME", QByteArray(dir_.path().toUtf8()));
         data = fs::path(dir_.path().toStdString()) / "pelorin";
         show = data / "shows" / "demo";
         vand::demo::DemoOptions options;
@@ -264,6 +263,13 @@ public:
         vand::demo::WriteDemoShow(show, options);
         vand::ShowIdentityService(data).SetCurrent(
             {vand::demo::kDemoIdentifier, vand::demo::kDemoShowName, vand::demo::kDemoOrganisation, "shows/demo"});
+        Activate();
+    }
+
+    // Makes this folder the process's data folder again (after another one).
+    void Activate() const
+    {
+        qputenv("XDG_DATA_HOME", QByteArray(dir_.path().toUtf8()));
         vand::SetDefaultDataFolder(data);
     }
 

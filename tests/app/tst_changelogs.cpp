@@ -10,7 +10,6 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -23,6 +22,7 @@
 #include "app/MusicalMainController.h"
 #include "app/ResponsiveMenuController.h"
 #include "app/model/ShowManager.h"
+#include "kit/File.h"
 #include "kit/Log.h"
 #include "show/ChangelogManagerController.h"
 #include "ui/DialogController.h"
@@ -38,16 +38,13 @@ namespace {
 
 const char* kLog10 = "Demo Show-1.0.logdata";
 
+// Larger than any file the tests read.
+constexpr std::uintmax_t kMaxBytes = 1u << 20;
+
 void WriteFile(const fs::path& file, const std::string& bytes)
 {
     fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    kit::WriteFileAtomically(file, bytes);
 }
 
 // A change log of the demo show at a version.
@@ -93,29 +90,7 @@ void RemoveLogFiles(const fs::path& folder)
 
 // A member of the cast: a data folder of its own holding the small demo show
 // (with its change log 1.0) as the current show.
-struct CastMember
-{
-    CastMember()
-    {
-        data = fs::path(dir.path().toStdString()) / "pelorin";
-        show = data / "shows" / "demo";
-        vand::demo::DemoOptions options;
-        options.small = true;
-        vand::demo::WriteDemoShow(show, options);
-        vand::ShowIdentityService(data).SetCurrent(
-            {vand::demo::kDemoIdentifier, vand::demo::kDemoShowName, vand::demo::kDemoOrganisation, "shows/demo"});
-    }
-    // Makes this folder the process's data folder (the standard location).
-    void Activate() const
-    {
-        qputenv("XDG_DATA_HOME", QByteArray(dir.path().toUtf8()));
-        vand::SetDefaultDataFolder(data);
-    }
-
-    QTemporaryDir dir;
-    fs::path data;
-    fs::path show;
-};
+using CastMember = app_test::DataFolder;
 
 // The recording engine, except that change logs are really saved and loaded.
 class ChangeLogEngine : public app_test::TestEngine
@@ -123,7 +98,8 @@ class ChangeLogEngine : public app_test::TestEngine
 public:
     ChangeLogEngine(const std::string& show, const std::string& data, std::shared_ptr<app_test::EngineScript> script,
                     std::function<void()> beforeSave)
-        : TestEngine(show, data, std::move(script)), beforeSave_(std::move(beforeSave))
+        : TestEngine(show, data, std::move(script))
+        , beforeSave_(std::move(beforeSave))
     {
     }
     std::string SaveChangelog(unsigned major, unsigned minor) override
@@ -158,11 +134,11 @@ public:
                                                          std::shared_ptr<vand::PlayerOscCallback>) override
     {
         ++created;
-        auto engine = std::make_unique<ChangeLogEngine>(showFolder.toStdString(), DataFolderPath().toStdString(),
-                                                        script, [this] {
-                                                            if (beforeSave)
-                                                                beforeSave();
-                                                        });
+        auto engine =
+            std::make_unique<ChangeLogEngine>(showFolder.toStdString(), DataFolderPath().toStdString(), script, [this] {
+                if (beforeSave)
+                    beforeSave();
+            });
         engine->ThrowIfThreadExceptions();
         return engine;
     }
@@ -315,13 +291,15 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("newest"); // version; empty: none
         QTest::addColumn<QString>("saved");
-        QTest::newRow("no log") << QStringList() << "" << "Demo Show-0.1.logdata";
+        QTest::newRow("no log") << QStringList() << ""
+                                << "Demo Show-0.1.logdata";
         QTest::newRow("numbers, not text") << QStringList{"Demo Show-2.3.logdata", "Demo Show-2.10.logdata"} << "2.10"
                                            << "Demo Show-2.11.logdata";
         QTest::newRow("names without a version are ignored")
-            << QStringList{"nodash.logdata", "Demo.Show-7-x.logdata", "Demo Show-300.1.logdata",
+            << QStringList{"nodash.logdata",          "Demo.Show-7-x.logdata", "Demo Show-300.1.logdata",
                            "Demo Show-1.256.logdata", "Demo Show-9.9.LOGDATA", "Demo Show-1.1.logdata"}
-            << "1.1" << "Demo Show-1.2.logdata";
+            << "1.1"
+            << "Demo Show-1.2.logdata";
         QTest::newRow("only a version above 255") << QStringList{"Demo Show-300.1.logdata"} << ""
                                                   << "Demo Show-0.1.logdata";
     }
@@ -383,15 +361,15 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
         const QString shared = "Your edits are now available in Dravel and Pelorin.";
-        QTest::newRow("majors 1, 4 and 2") << QStringList{"1.0", "4.0", "2.3"} << false << true
-                                           << "Demo Show-5.0.logdata" << QStringList{"1.0", "2.3", "4.0", "5.0"}
-                                           << "Share Complete" << shared;
+        QTest::newRow("majors 1, 4 and 2")
+            << QStringList{"1.0", "4.0", "2.3"} << false << true << "Demo Show-5.0.logdata"
+            << QStringList{"1.0", "2.3", "4.0", "5.0"} << "Share Complete" << shared;
         QTest::newRow("as published") << QStringList{"published"} << false << true << "Demo Show-2.0.logdata"
                                       << QStringList{"1.0", "2.0"} << "Share Complete" << shared;
-        QTest::newRow("empty list") << QStringList() << false << true << "Demo Show-1.0.logdata"
-                                    << QStringList{"1.0"} << "Share Complete" << shared;
-        QTest::newRow("top major 255") << QStringList{"3.0", "255.1"} << false << true << "" << QStringList{"255.1", "3.0"}
-                                       << "Save and Share Failed"
+        QTest::newRow("empty list") << QStringList() << false << true << "Demo Show-1.0.logdata" << QStringList{"1.0"}
+                                    << "Share Complete" << shared;
+        QTest::newRow("top major 255") << QStringList{"3.0", "255.1"} << false << true << ""
+                                       << QStringList{"255.1", "3.0"} << "Save and Share Failed"
                                        << "The show server already holds version 255, the highest version that can "
                                           "be shared. Nothing was saved.";
         QTest::newRow("server stopped") << QStringList{"published"} << true << true << "Demo Show-1.1.logdata"
@@ -441,9 +419,9 @@ private slots:
         QCOMPARE(ServerVersions(*server), stopped ? QStringList{"1.0"} : after);
         if (title == QLatin1String("Share Complete")) {
             // What the server holds is the saved file.
-            const std::string local = ReadFile(first->show / saved.toStdString());
+            const std::string local = kit::ReadWholeFile(first->show / saved.toStdString(), kMaxBytes);
             const std::string remote =
-                ReadFile(server->Root() / "shows" / "demo" / "logs" / saved.toStdString());
+                kit::ReadWholeFile(server->Root() / "shows" / "demo" / "logs" / saved.toStdString(), kMaxBytes);
             QCOMPARE(vand::networking::Sha256Hex(remote), vand::networking::Sha256Hex(local));
         }
     }
@@ -471,7 +449,8 @@ private slots:
         QCOMPARE(DialogText(b, "title"), QStringLiteral("Save and Share Failed"));
         QCOMPARE(ServerVersions(*server), (QStringList{"1.0", "2.0"}));
         const fs::path serverLogs = server->Root() / "shows" / "demo" / "logs";
-        QCOMPARE(ReadFile(serverLogs / "Demo Show-2.0.logdata"), ReadFile(first->show / "Demo Show-2.0.logdata"));
+        QCOMPARE(kit::ReadWholeFile(serverLogs / "Demo Show-2.0.logdata", kMaxBytes),
+                 kit::ReadWholeFile(first->show / "Demo Show-2.0.logdata", kMaxBytes));
         QVERIFY(fs::exists(second->show / "Demo Show-2.0.logdata"));
 
         b.onSaveAndUploadButton();
@@ -487,24 +466,27 @@ private slots:
         QTest::addColumn<bool>("stopped");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("loaded"); // the engine's version afterwards
+        QTest::addColumn<QString>("loaded");    // the engine's version afterwards
         QTest::addColumn<QStringList>("files"); // the folder's log files afterwards
         const QString failed = "Log failed to download. ";
-        const QString unsafe = failed + "Get Latest Log Version Failed. The change-log index's entry 2 names an unsafe file.";
+        const QString unsafe =
+            failed + "Get Latest Log Version Failed. The change-log index's entry 2 names an unsafe file.";
         QTest::newRow("the latest") << QStringList{"1.0=" + QString(kLog10), "2.0=Demo Show-2.0.logdata"}
                                     << QStringList() << false << "Download successful"
-                                    << "Log version 2.0 has been downloaded." << "2.0"
-                                    << QStringList{kLog10, "Demo Show-2.0.logdata"};
+                                    << "Log version 2.0 has been downloaded."
+                                    << "2.0" << QStringList{kLog10, "Demo Show-2.0.logdata"};
         QTest::newRow("a newer local version is loaded")
             << QStringList{"2.0=Demo Show-2.0.logdata"} << QStringList{"Demo Show-3.1.logdata@3.1"} << false
-            << "Download successful" << "Log version 2.0 has been downloaded." << "3.1"
-            << QStringList{kLog10, "Demo Show-2.0.logdata", "Demo Show-3.1.logdata"};
+            << "Download successful"
+            << "Log version 2.0 has been downloaded."
+            << "3.1" << QStringList{kLog10, "Demo Show-2.0.logdata", "Demo Show-3.1.logdata"};
         QTest::newRow("server stopped") << QStringList{"published"} << QStringList() << true << "Download Error"
-                                        << failed + "Get Latest Log Version Failed. " << "1.0" << QStringList{kLog10};
+                                        << failed + "Get Latest Log Version Failed. "
+                                        << "1.0" << QStringList{kLog10};
         QTest::newRow("no log on the server")
             << QStringList() << QStringList() << false << "Download Error"
-            << failed + "Get Latest Log Version Failed. The show server holds no change log of this show." << "1.0"
-            << QStringList{kLog10};
+            << failed + "Get Latest Log Version Failed. The show server holds no change log of this show."
+            << "1.0" << QStringList{kLog10};
         QTest::newRow("parent folder") << QStringList{"1.0", "2.0=../x.logdata"} << QStringList() << false
                                        << "Download Error" << unsafe << "1.0" << QStringList{kLog10};
         QTest::newRow("absolute") << QStringList{"1.0", "2.0=/tmp/x.logdata"} << QStringList() << false
@@ -513,13 +495,14 @@ private slots:
                                     << "Download Error" << unsafe << "1.0" << QStringList{kLog10};
         QTest::newRow("not a change-log name")
             << QStringList{"1.0", "2.0=x.txt"} << QStringList() << false << "Download Error"
-            << failed + "The show server named the change log of version 2.0 \"x.txt\", which is not a change-log "
-                        "file name."
+            << failed
+                   + "The show server named the change log of version 2.0 \"x.txt\", which is not a change-log "
+                     "file name."
             << "1.0" << QStringList{kLog10};
         QTest::newRow("bad checksum") << QStringList{"1.0", "2.0=Demo Show-2.0.logdata!"}
                                       << QStringList{"Demo Show-2.0.logdata"} << false << "Download Error"
-                                      << failed + "The downloaded change log does not match its checksum." << "1.0"
-                                      << QStringList{kLog10, "Demo Show-2.0.logdata"};
+                                      << failed + "The downloaded change log does not match its checksum."
+                                      << "1.0" << QStringList{kLog10, "Demo Show-2.0.logdata"};
     }
 
     void fetch()
@@ -538,7 +521,7 @@ private slots:
         for (const QString& entry : local)
             WriteLocal(second->show, entry);
         const fs::path old = second->show / "Demo Show-2.0.logdata";
-        const std::string oldBytes = fs::exists(old) ? ReadFile(old) : std::string();
+        const std::string oldBytes = fs::exists(old) ? kit::ReadWholeFile(old, kMaxBytes) : std::string();
         if (stopped)
             server->Stop();
 
@@ -548,7 +531,7 @@ private slots:
         QCOMPARE(LoadedVersion(controller), loaded);
         QCOMPARE(LogFiles(second->show), files);
         if (title == QLatin1String("Download Error") && !oldBytes.empty())
-            QCOMPARE(ReadFile(old), oldBytes);
+            QCOMPARE(kit::ReadWholeFile(old, kMaxBytes), oldBytes);
         QVERIFY(!fs::exists("/tmp/x.logdata"));
     }
 
@@ -557,10 +540,12 @@ private slots:
         QTest::addColumn<QStringList>("local");
         QTest::addColumn<QString>("version"); // the row chosen
         QTest::addColumn<QString>("file");    // what is loaded
-        QTest::newRow("1.1 next to 11.1") << QStringList{"Demo Show-11.1.logdata@11.1", "Demo Show-1.1.logdata@1.1"}
-                                          << "1.1" << "Demo Show-1.1.logdata";
-        QTest::newRow("11.1 next to 1.1") << QStringList{"Demo Show-11.1.logdata@11.1", "Demo Show-1.1.logdata@1.1"}
-                                          << "11.1" << "Demo Show-11.1.logdata";
+        QTest::newRow("1.1 next to 11.1")
+            << QStringList{"Demo Show-11.1.logdata@11.1", "Demo Show-1.1.logdata@1.1"} << "1.1"
+            << "Demo Show-1.1.logdata";
+        QTest::newRow("11.1 next to 1.1")
+            << QStringList{"Demo Show-11.1.logdata@11.1", "Demo Show-1.1.logdata@1.1"} << "11.1"
+            << "Demo Show-11.1.logdata";
         QTest::newRow("content disagrees with the name")
             << QStringList{"Demo Show-5.5.logdata@7.0", "Demo Show-7.0.logdata@5.5"} << "7.0"
             << "Demo Show-5.5.logdata";
@@ -596,7 +581,8 @@ private slots:
         QPointer<QObject> managerObject(manager);
         QObject* list = window->findChild<QObject*>(QStringLiteral("localList"));
         QVERIFY(list->setProperty("index", row));
-        QVERIFY(QMetaObject::invokeMethod(window->findChild<QObject*>(QStringLiteral("loadSelectedButton")), "clicked"));
+        QVERIFY(
+            QMetaObject::invokeMethod(window->findChild<QObject*>(QStringLiteral("loadSelectedButton")), "clicked"));
         QCOMPARE(LoadedFile(controller), file);
         QCOMPARE(attacca.count(), 1);
         QCOMPARE(controller.GetChangelogManager(), nullptr);
@@ -607,6 +593,37 @@ private slots:
         QVERIFY(!managerObject);
         QVERIFY(!watched);
         QCOMPARE(guard.warnings(), QStringList());
+    }
+
+    // A file that no longer reads: the loaded version stays, and so does the
+    // window, with the reason in a dialog.
+    void managerKeepsTheLoadedVersionWhenAFileFails()
+    {
+        StartServer();
+        MusicalMainController& controller = First();
+        WriteLocal(first->show, "Demo Show-1.1.logdata@1.1");
+        controller.ShowChangelogManager_();
+        ChangelogManagerController* manager = controller.GetChangelogManager();
+        QVERIFY(manager);
+        QCOMPARE(manager->GetLocalModel()->GetVersionString(1), QStringLiteral("1.1"));
+        WriteFile(first->show / "Demo Show-1.1.logdata", "no longer a change log");
+        controller.ChangelogLocalSelected_(1);
+        QCOMPARE(DialogText(controller, "title"), QStringLiteral("Event Log Manager"));
+        QCOMPARE(LoadedVersion(controller), QStringLiteral("1.0"));
+        QCOMPARE(controller.GetChangelogManager(), manager);
+    }
+
+    // Without a current show the window cannot be filled: it goes, and the
+    // reason is shown.
+    void managerFailureIsReported()
+    {
+        StartServer();
+        MusicalMainController& controller = First();
+        fs::remove(first->data / "current_show.json");
+        controller.ShowChangelogManager_();
+        QCOMPARE(controller.GetChangelogManager(), nullptr);
+        QCOMPARE(DialogText(controller, "title"), QStringLiteral("Event Log Manager"));
+        Settle();
     }
 
     void managerClosesWithItsWindow()
@@ -639,7 +656,8 @@ private slots:
 
         MusicalMainController& b = Second();
         WriteLocal(second->show, "Old copy-2.0.logdata@2.0");
-        fs::last_write_time(second->show / "Old copy-2.0.logdata", fs::file_time_type::clock::now() - std::chrono::hours(1));
+        fs::last_write_time(second->show / "Old copy-2.0.logdata",
+                            fs::file_time_type::clock::now() - std::chrono::hours(1));
         b.ShowChangelogManager_();
         ChangelogManagerController* manager = b.GetChangelogManager();
         QVERIFY(manager);
@@ -651,7 +669,8 @@ private slots:
         QCOMPARE(LoadedFile(b), QStringLiteral("Demo Show-2.0.logdata"));
         QCOMPARE(LoadedVersion(b), QStringLiteral("2.0"));
         QCOMPARE(LogFiles(second->show), (QStringList{kLog10, "Demo Show-2.0.logdata"}));
-        QCOMPARE(ReadFile(second->show / "Demo Show-2.0.logdata"), ReadFile(first->show / "Demo Show-2.0.logdata"));
+        QCOMPARE(kit::ReadWholeFile(second->show / "Demo Show-2.0.logdata", kMaxBytes),
+                 kit::ReadWholeFile(first->show / "Demo Show-2.0.logdata", kMaxBytes));
         QCOMPARE(attacca.count(), 1);
         QCOMPARE(b.GetChangelogManager(), nullptr);
         Settle();
@@ -666,11 +685,12 @@ private slots:
     {
         QTest::addColumn<QStringList>("index"); // after the window opened
         QTest::addColumn<bool>("fileGone");
-        QTest::addColumn<QString>("title");     // of the dialog; empty: none
+        QTest::addColumn<QString>("title"); // of the dialog; empty: none
         QTest::addColumn<QString>("logLine");
         QTest::newRow("gone from the index") << QStringList{"1.0=" + QString(kLog10)} << false << ""
                                              << "Server file does not exist.";
-        QTest::newRow("its file gone") << QStringList() << true << "Download Error" << "";
+        QTest::newRow("its file gone") << QStringList() << true << "Download Error"
+                                       << "";
     }
 
     // The window stays open, and the loaded version with it.
@@ -710,11 +730,16 @@ private slots:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("title"); // of the dialog; "manager": the manager opens
-        QTest::newRow("edit bar share") << "editBar shareButton" << "Share Complete";
-        QTest::newRow("menu share") << "menu shareClicked" << "Share Complete";
-        QTest::newRow("menu latest log") << "menu getLatestLogClicked" << "Download successful";
-        QTest::newRow("menu past logs") << "menu changelogManagerOpened" << "manager";
-        QTest::newRow("menu view past logs") << "controller ViewPastLogsRequested" << "manager";
+        QTest::newRow("edit bar share") << "editBar shareButton"
+                                        << "Share Complete";
+        QTest::newRow("menu share") << "menu shareClicked"
+                                    << "Share Complete";
+        QTest::newRow("menu latest log") << "menu getLatestLogClicked"
+                                         << "Download successful";
+        QTest::newRow("menu past logs") << "menu changelogManagerOpened"
+                                        << "manager";
+        QTest::newRow("menu view past logs") << "controller ViewPastLogsRequested"
+                                             << "manager";
     }
 
     // Each command runs once, also after the show was loaded again.
@@ -739,8 +764,8 @@ private slots:
             QVERIFY(controller.GetChangelogManager());
         } else {
             QCOMPARE(DialogText(controller, "title"), title);
-            const QStringList expected = title == QLatin1String("Share Complete") ? QStringList{"1.0", "2.0"}
-                                                                                   : QStringList{"1.0"};
+            const QStringList expected =
+                title == QLatin1String("Share Complete") ? QStringList{"1.0", "2.0"} : QStringList{"1.0"};
             QCOMPARE(ServerVersions(*server), expected);
         }
     }

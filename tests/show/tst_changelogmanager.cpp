@@ -10,7 +10,6 @@
 #include <QtQml/qqmlextensionplugin.h>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <mutex>
 #include <set>
@@ -22,6 +21,7 @@
 #include "ShowServer.h"
 #include "StreamCapture.h"
 #include "cmn/ShowIdentity.h"
+#include "kit/File.h"
 #include "kit/Log.h"
 #include "show/ChangelogFiles.h"
 #include "show/ChangelogListModel.h"
@@ -40,16 +40,13 @@ namespace {
 
 const vand::ShowIdentity kShow{"t", "T", "Org", "shows/t"};
 
+// Larger than any file the tests read.
+constexpr std::uintmax_t kMaxBytes = 1u << 20;
+
 void WriteFile(const fs::path& file, const std::string& bytes)
 {
     fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    kit::WriteFileAtomically(file, bytes);
 }
 
 CL::ChangeLog Log(unsigned major, unsigned minor, std::uint32_t modified, const std::string& show = "t")
@@ -137,9 +134,8 @@ class LogLines
 public:
     LogLines()
     {
-        kit::SetLogSink([this](kit::LogLevel, std::string_view, std::string_view text) {
-            lines_.push_back(std::string(text));
-        });
+        kit::SetLogSink(
+            [this](kit::LogLevel, std::string_view, std::string_view text) { lines_.push_back(std::string(text)); });
     }
     ~LogLines() { kit::SetLogSink({}); }
     const std::vector<std::string>& lines() const { return lines_; }
@@ -322,7 +318,8 @@ private slots:
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QString>("out");
         QTest::newRow("sorted") << QByteArray() << false << QStringList{"1.0", "2.1", "3.0", "10.0"} << "";
-        QTest::newRow("bad request") << QByteArray("400") << false << QStringList() << "Networking Issue: API_BAD_REQUEST\n";
+        QTest::newRow("bad request") << QByteArray("400") << false << QStringList()
+                                     << "Networking Issue: API_BAD_REQUEST\n";
         QTest::newRow("unauthorized") << QByteArray("401") << false << QStringList()
                                       << "Networking Issue: API_UNAUTHORIZED\n";
         QTest::newRow("forbidden") << QByteArray("403") << false << QStringList()
@@ -364,18 +361,25 @@ private slots:
     void downloadServerLog_data()
     {
         QTest::addColumn<QString>("version");
-        QTest::addColumn<QString>("file");  // what the index names
+        QTest::addColumn<QString>("file"); // what the index names
         QTest::addColumn<bool>("badSum");
         QTest::addColumn<bool>("stopped");
         QTest::addColumn<QString>("result"); // returned name; "throws"
-        QTest::newRow("listed version") << "2.1" << "T-2.1.logdata" << false << false << "T-2.1.logdata";
-        QTest::newRow("unknown version") << "4.0" << "T-2.1.logdata" << false << false << "";
+        QTest::newRow("listed version") << "2.1"
+                                        << "T-2.1.logdata" << false << false << "T-2.1.logdata";
+        QTest::newRow("unknown version") << "4.0"
+                                         << "T-2.1.logdata" << false << false << "";
         // 256.0 narrowed to 8 bits would be 0.0, which the server has.
-        QTest::newRow("beyond 8 bits") << "256.0" << "T-2.1.logdata" << false << false << "";
-        QTest::newRow("server stopped") << "2.1" << "T-2.1.logdata" << false << true << "";
-        QTest::newRow("not a change-log name") << "2.1" << "x.txt" << false << false << "throws";
-        QTest::newRow("hidden name") << "2.1" << ".T-2.1.logdata" << false << false << "throws";
-        QTest::newRow("bad checksum") << "2.1" << "T-2.1.logdata" << true << false << "throws";
+        QTest::newRow("beyond 8 bits") << "256.0"
+                                       << "T-2.1.logdata" << false << false << "";
+        QTest::newRow("server stopped") << "2.1"
+                                        << "T-2.1.logdata" << false << true << "";
+        QTest::newRow("not a change-log name") << "2.1"
+                                               << "x.txt" << false << false << "throws";
+        QTest::newRow("hidden name") << "2.1"
+                                     << ".T-2.1.logdata" << false << false << "throws";
+        QTest::newRow("bad checksum") << "2.1"
+                                      << "T-2.1.logdata" << true << false << "throws";
     }
 
     // The old local file stays unless the new one arrived whole; nothing else
@@ -411,10 +415,10 @@ private slots:
         if (result.isEmpty())
             QCOMPARE(capture.text(), std::string("Link was not successfully received.\n"));
         if (result == QLatin1String("T-2.1.logdata")) {
-            QCOMPARE(ReadFile(folder.show / "T-2.1.logdata"), bytes);
+            QCOMPARE(kit::ReadWholeFile(folder.show / "T-2.1.logdata", kMaxBytes), bytes);
             QCOMPARE(capture.text(), server.ApiBase() + "shows/t/logs/T-2.1.logdata\n");
         } else {
-            QCOMPARE(ReadFile(folder.show / "T-2.1.logdata"), std::string("old"));
+            QCOMPARE(kit::ReadWholeFile(folder.show / "T-2.1.logdata", kMaxBytes), std::string("old"));
         }
     }
 
@@ -437,9 +441,8 @@ private slots:
         QTest::newRow("other versions stay")
             << "show" << QStringList{"Show-1.2.logdata@100", "Show-1.3.logdata@200", "Show-11.2.logdata@50"}
             << QStringList{"Show-1.2.logdata", "Show-1.3.logdata", "Show-11.2.logdata"};
-        QTest::newRow("no dash is never pruned")
-            << "show" << QStringList{"notes.logdata@100", "other.logdata@200"}
-            << QStringList{"notes.logdata", "other.logdata"};
+        QTest::newRow("no dash is never pruned") << "show" << QStringList{"notes.logdata@100", "other.logdata@200"}
+                                                 << QStringList{"notes.logdata", "other.logdata"};
         QTest::newRow("upper-case extension is never pruned")
             << "show" << QStringList{"Show-1.2.LOGDATA@100", "Copy-1.2.logdata@200"}
             << QStringList{"Copy-1.2.logdata", "Show-1.2.LOGDATA"};
