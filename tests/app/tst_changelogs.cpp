@@ -595,10 +595,20 @@ private slots:
         QCOMPARE(guard.warnings(), QStringList());
     }
 
-    // A file that no longer reads: the loaded version stays, and so does the
-    // window, with the reason in a dialog.
-    void managerKeepsTheLoadedVersionWhenAFileFails()
+    void managerKeepsTheLoadedVersion_data()
     {
+        QTest::addColumn<bool>("gone");
+        QTest::addColumn<QString>("title"); // of the dialog; empty: none
+        QTest::newRow("the file no longer reads") << false << "Event Log Manager";
+        QTest::newRow("the file has gone") << true << "";
+    }
+
+    // Choosing a row whose file changed since the list was read: the loaded
+    // version stays, and so does the window.
+    void managerKeepsTheLoadedVersion()
+    {
+        QFETCH(bool, gone);
+        QFETCH(QString, title);
         StartServer();
         MusicalMainController& controller = First();
         WriteLocal(first->show, "Demo Show-1.1.logdata@1.1");
@@ -606,11 +616,42 @@ private slots:
         ChangelogManagerController* manager = controller.GetChangelogManager();
         QVERIFY(manager);
         QCOMPARE(manager->GetLocalModel()->GetVersionString(1), QStringLiteral("1.1"));
-        WriteFile(first->show / "Demo Show-1.1.logdata", "no longer a change log");
+        const fs::path file = first->show / "Demo Show-1.1.logdata";
+        if (gone)
+            fs::remove(file);
+        else
+            WriteFile(file, "no longer a change log");
         controller.ChangelogLocalSelected_(1);
-        QCOMPARE(DialogText(controller, "title"), QStringLiteral("Event Log Manager"));
+        QCOMPARE(controller.GetMessageDialog() ? DialogText(controller, "title") : QString(), title);
         QCOMPARE(LoadedVersion(controller), QStringLiteral("1.0"));
         QCOMPARE(controller.GetChangelogManager(), manager);
+    }
+
+    void touchFile_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("touched");
+        QTest::newRow("a file") << "file" << true;
+        QTest::newRow("no file") << "missing" << false;
+        QTest::newRow("a folder") << "folder" << false;
+    }
+
+    void touchFile()
+    {
+        QFETCH(QString, what);
+        QFETCH(bool, touched);
+        QTemporaryDir dir;
+        const fs::path path = fs::path(dir.path().toStdString()) / "x.logdata";
+        if (what == QLatin1String("file")) {
+            WriteFile(path, "x");
+            fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(24));
+        } else if (what == QLatin1String("folder")) {
+            fs::create_directory(path);
+        }
+        const auto before = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+        QCOMPARE(MusicalMainController::TouchFile(QString::fromStdString(path.string())), touched);
+        if (touched)
+            QVERIFY(fs::last_write_time(path) > before);
     }
 
     // Without a current show the window cannot be filled: it goes, and the
