@@ -36,7 +36,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* kMainWindowUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/MusicalMain.qml";
-const char* kSaveErrorTitle = "Save Failed";
 const char* kLoadErrorTitle = "Loading Show Failed";
 const char* kMidiManagerErrorTitle = "MIDI Manager Error";
 
@@ -323,13 +322,18 @@ void MusicalMainController::ConnectView()
     connect(window, SIGNAL(nextSong()), this, SLOT(NextSong_()), unique);
     connect(window, SIGNAL(prevSong()), this, SLOT(PrevSong_()), unique);
     connect(window, SIGNAL(jumpToBar(QString)), this, SLOT(JumpToBar_(QString)), unique);
-    // Joins with the audio manager and change logs: the menu's
-    // audioManagerClicked and getLatestChangelogClicked, the attacca update,
-    // and the window's changelogManagerOpened and outputPathsOpened.
-    if (menuController_ && factory_->oscEnabled) {
-        connect(menuController_.get(), &ResponsiveMenuController::oscManagerClicked, this,
-                &MusicalMainController::ShowOscManager_, unique);
+    if (ResponsiveMenuController* menu = menuController_.get()) {
+        // Joins with the audio manager: audioManagerClicked.
+        connect(menu, &ResponsiveMenuController::getLatestChangelogClicked, this,
+                &MusicalMainController::GetLatestLogClicked_, unique);
+        if (factory_->oscEnabled)
+            connect(menu, &ResponsiveMenuController::oscManagerClicked, this, &MusicalMainController::ShowOscManager_,
+                    unique);
     }
+    // Joins with the edit controller: SignalAttaccaUpdate to its
+    // TriggerAttaccaUpdate.
+    connect(window, SIGNAL(changelogManagerOpened()), this, SLOT(ShowChangelogManager_()), unique);
+    // Joins with output paths: the window's outputPathsOpened.
     connect(this, SIGNAL(PlayStarted()), window, SIGNAL(playStarted()), unique);
     connect(this, SIGNAL(Stopped()), window, SIGNAL(stopped()), unique);
     connect(this, SIGNAL(Paused()), window, SIGNAL(paused()), unique);
@@ -340,7 +344,7 @@ void MusicalMainController::ConnectView()
     // button signals and the window's ten edit-button signals.
     if (QObject* editBar = window->findChild<QObject*>(QStringLiteral("editBar"))) {
         connect(editBar, SIGNAL(saveButton()), this, SLOT(onSaveButton()), unique);
-        // Joins with sharing: shareButton() to onSaveAndUploadButton().
+        connect(editBar, SIGNAL(shareButton()), this, SLOT(onSaveAndUploadButton()), unique);
     }
     connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SIGNAL(Closing()), unique);
     // Joins with the edit controller: undo, redo and delete, and the menu's
@@ -367,62 +371,11 @@ void MusicalMainController::ConnectView()
         connect(menu, &M::ZoomInRequested, this, &C::ZoomInRequested_, unique);
         connect(menu, &M::ZoomOutRequested, this, &C::ZoomOutRequested_, unique);
         connect(menu, &M::midiCommandsClicked, this, &C::ShowMidiManager_, unique);
-        // Joins with change logs: ViewPastLogsRequested.
+        connect(menu, &M::ViewPastLogsRequested, this, &C::ShowChangelogManager_, unique);
         connect(menu, &M::saveRequested, this, &C::onSaveButton, unique);
-        // Joins with sharing and the edit controller: shareRequested and
-        // selectAllRequested.
+        connect(menu, &M::shareRequested, this, &C::onSaveAndUploadButton, unique);
+        // Joins with the edit controller: selectAllRequested.
     }
-}
-
-bool MusicalMainController::GetNewestLocalLogVersion(unsigned char& major, unsigned char& minor) const
-{
-    major = 0;
-    minor = 0;
-    bool found = false;
-    const QDir folder(QString::fromStdString(showFolder_));
-    const QStringList names =
-        folder.entryList({QStringLiteral("*.logdata")}, QDir::Files, QDir::Name);
-    for (const QString& name : names) {
-        const qsizetype dash = name.lastIndexOf(QLatin1Char('-'));
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        if (dash < 0 || dash >= dot)
-            continue;
-        const QString part = name.mid(dash + 1, dot - dash - 1);
-        const qsizetype split = part.indexOf(QLatin1Char('.'));
-        if (split < 0)
-            continue;
-        const auto ma = static_cast<unsigned char>(part.left(split).toInt());
-        const auto mi = static_cast<unsigned char>(part.mid(split + 1).toInt());
-        if (ma > major || (ma == major && mi > minor)) {
-            major = ma;
-            minor = mi;
-        }
-        found = true;
-    }
-    return found;
-}
-
-void MusicalMainController::onSaveButton()
-{
-    Guarded(kSaveErrorTitle, [this] {
-        if (!player_ || !showManager_)
-            throw std::runtime_error("No show is loaded.");
-        unsigned char major = 0;
-        unsigned char minor = 0;
-        GetNewestLocalLogVersion(major, minor);
-        if (minor == 255) {
-            // The next minor number would wrap to 0 and overwrite a shared version.
-            throw std::runtime_error("Version " + std::to_string(major) + ".255 is the last local version of "
-                                     "this change log. Share your edits to start a new version.");
-        }
-        player_->SaveChangelog(major, minor + 1u);
-        player_->LoadNewChangeLog();
-        // Joins with the edit controller: ChangeLogSaved.
-        emit SaveCompleted();
-        onInformation("These changes are only saved locally and are NOT distributed to your cast. We always "
-                      "recommend sharing changes when possible.",
-                      "Save Complete");
-    });
 }
 
 void MusicalMainController::ShowMidiManager_()

@@ -3,6 +3,7 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <list>
 #include <memory>
@@ -33,6 +34,7 @@ class OscServer;
 namespace vand::qt {
 
 class AboutWindowController;
+class ChangelogManagerController;
 class DialogController;
 class EditModel;
 class MidiManagerController;
@@ -90,10 +92,21 @@ public:
     // The OSC commands held while the player is not playing, oldest first, as
     // (song, event id).
     std::list<std::pair<std::string, std::string>> GetPendingOscCommands() const;
+    ChangelogManagerController* GetChangelogManager() const { return changelogManager_.get(); }
 
-    // The newest "*.logdata" version in the show folder; (0, 0) and false
-    // when there is none.
+    // The version of the newest change-log file in the show folder (names
+    // read by CL::ChangeLog::VersionOfLogFileName); (0, 0) and false when
+    // there is none. Throws std::filesystem::filesystem_error when the folder
+    // cannot be read.
     bool GetNewestLocalLogVersion(unsigned char& major, unsigned char& minor) const;
+    // The file name of that newest file (a later directory entry wins on
+    // equal versions); empty when there is none. Throws as above.
+    QString FindNewestLocalLogFile() const;
+    // Sets the file's modification time to now; false when it does not exist
+    // or cannot be changed.
+    static bool TouchFile(const QString& path);
+    // Loads the current song again on the show's player.
+    void ReloadCurrentSong();
 
 signals:
     void PlayStarted();
@@ -135,7 +148,13 @@ public slots:
     void ZoomInRequested_();
     void ZoomOutRequested_();
 
+    void GetLatestLogClicked_();
+    void ShowChangelogManager_();
+    void ChangelogLocalSelected_(int index);
+    void ChangelogServerSelected_(int index);
+    void ChangelogManagerClosing_();
     void onSaveButton();
+    void onSaveAndUploadButton();
 
     void ShowMidiManager_();
     void ShowOscManager_();
@@ -173,6 +192,14 @@ private:
     std::function<void()> FadeCompletion(bool gotoNextSong, bool stopAfter);
     // Invokes the timeline's zoom function by name.
     void ZoomTimeline(const char* function);
+    std::filesystem::path NewestLocalLogPath() const;
+    // Saves the next minor version locally and returns it ("2.4"). Throws.
+    std::string SaveNextMinorVersion();
+    void SaveAndShare();
+    void FetchLatestLog();
+    // Lets go of the change-log manager at once; the controller and its
+    // window are deleted by a queued call.
+    void DropChangelogManager();
     template <typename Action>
     void Guarded(const char* title, Action&& action);
 
@@ -184,7 +211,7 @@ private:
     std::shared_ptr<Interface> player_;
     std::shared_ptr<vand::ShowManager> showManager_;
     std::unique_ptr<vand::osc::OscServer> oscServer_;
-    // Joins with change logs: the change-log manager.
+    std::shared_ptr<ChangelogManagerController> changelogManager_;
     std::shared_ptr<vand::ShowIdentityService> showIdentity_;
     // Joins with output paths: the output-path manager.
     std::unique_ptr<AboutWindowController> aboutWindow_;

@@ -299,7 +299,6 @@ class DataFolder
 public:
     DataFolder()
     {
-        qputenv("XDG_DATA_HOME", QByteArray(dir_.path().toUtf8()));
         data = fs::path(dir_.path().toStdString()) / "pelorin";
         show = data / "shows" / "demo";
         vand::demo::DemoOptions options;
@@ -307,9 +306,16 @@ public:
         vand::demo::WriteDemoShow(show, options);
         vand::ShowIdentityService(data).SetCurrent(
             {vand::demo::kDemoIdentifier, vand::demo::kDemoShowName, vand::demo::kDemoOrganisation, "shows/demo"});
-        vand::SetDefaultDataFolder(data);
         oscPort = vand::test::FreeUdpPort();
         vand::osc::OscSettings(true, oscPort).Save((data / "osc_settings.vand").string());
+        Activate();
+    }
+
+    // Makes this folder the process's data folder again (after another one).
+    void Activate() const
+    {
+        qputenv("XDG_DATA_HOME", QByteArray(dir_.path().toUtf8()));
+        vand::SetDefaultDataFolder(data);
     }
 
     fs::path data;

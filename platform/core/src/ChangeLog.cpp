@@ -115,20 +115,34 @@ std::string ChangeLog::VersionTextOfFileName(const std::string& fileName) {
   return fileName.substr(dash + 1, dot - dash - 1);
 }
 
+std::optional<cmn::FileVersion> ChangeLog::VersionOfLogFileName(const std::string& fileName) {
+  constexpr std::string_view kExtension = ".logdata";
+  if (fileName.size() < kExtension.size() ||
+      fileName.compare(fileName.size() - kExtension.size(), kExtension.size(), kExtension) != 0) {
+    return std::nullopt;
+  }
+  return cmn::FileVersion::Parse(VersionTextOfFileName(fileName));
+}
+
 std::filesystem::path ChangeLog::FindNewestLogFile(const std::filesystem::path& folder) {
+  std::error_code ignored;
+  return FindNewestLogFile(folder, ignored);
+}
+
+std::filesystem::path ChangeLog::FindNewestLogFile(const std::filesystem::path& folder, std::error_code& error) {
   std::filesystem::path best;
   cmn::FileVersion bestVersion;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() < 8 || name.compare(name.size() - 8, 8, ".logdata") != 0) continue;
-    if (name.find('-') == std::string::npos) continue;
-    const cmn::FileVersion v(VersionTextOfFileName(name));
-    if (v >= bestVersion) {
-      bestVersion = v;
+  error.clear();
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code typeError;
+    if (!it->is_regular_file(typeError)) continue;
+    const auto version = VersionOfLogFileName(it->path().filename().string());
+    if (version && *version >= bestVersion) {
+      bestVersion = *version;
       best = it->path();
     }
   }
+  if (error) return {};
   return best;
 }
 

@@ -42,10 +42,13 @@ void VANDVersion::SetWithString(const std::string& text) {
 }
 
 FileVersion::FileVersion(const std::string& text) {
-  if (const auto v = ParseVersion(text, 0xFF)) {
-    major = static_cast<UInt8>(v->first);
-    minor = static_cast<UInt8>(v->second);
-  }
+  if (const auto v = Parse(text)) *this = *v;
+}
+
+std::optional<FileVersion> FileVersion::Parse(const std::string& text) {
+  const auto v = ParseVersion(text, 0xFF);
+  if (!v) return std::nullopt;
+  return FileVersion(static_cast<UInt8>(v->first), static_cast<UInt8>(v->second));
 }
 
 std::string FileVersion::GetAsString() const {

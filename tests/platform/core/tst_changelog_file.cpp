@@ -407,6 +407,44 @@ class TestChangeLogFile : public QObject {
     }
     QCOMPARE(CL::ChangeLog::FindNewestLogFile(folder).filename().string(), std::string("Show-2.10.logdata"));
     QVERIFY(CL::ChangeLog::FindNewestLogFile(folder / "none").empty());
+    std::error_code error;
+    QVERIFY(CL::ChangeLog::FindNewestLogFile(folder / "none", error).empty());
+    QVERIFY(error);
+  }
+
+  void logFileVersions_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("version");  // empty: no version
+    QTest::newRow("plain") << "Show-3.1.logdata" << "3.1";
+    QTest::newRow("dash in the show name") << "My-Show-2.10.logdata" << "2.10";
+    QTest::newRow("highest") << "Show-255.255.logdata" << "255.255";
+    QTest::newRow("major above 255") << "Show-300.1.logdata" << "";
+    QTest::newRow("minor above 255") << "Show-1.256.logdata" << "";
+    QTest::newRow("no dash") << "Show3.1.logdata" << "";
+    QTest::newRow("no minor") << "Show-3.logdata" << "";
+    QTest::newRow("letters") << "Show-x.y.logdata" << "";
+    QTest::newRow("sign") << "Show-+1.2.logdata" << "";
+    QTest::newRow("upper-case extension") << "Show-1.2.LOGDATA" << "";
+    QTest::newRow("other extension") << "Show-1.2.txt" << "";
+  }
+
+  // One reading of a file name for every caller: a name that does not carry a
+  // version in range is no version at all (not 0.0, which would compete).
+  void logFileVersions() {
+    QFETCH(QString, name);
+    QFETCH(QString, version);
+    const auto parsed = CL::ChangeLog::VersionOfLogFileName(name.toStdString());
+    QCOMPARE(parsed ? QString::fromStdString(parsed->GetAsString()) : QString(), version);
+  }
+
+  void newestFileSkipsWhatCarriesNoVersion() {
+    QTemporaryDir dir;
+    const fs::path folder = dir.path().toStdString();
+    WriteText(folder / "Show-300.1.logdata", "{}");
+    fs::create_directory(folder / "Show-9.9.logdata");
+    QVERIFY(CL::ChangeLog::FindNewestLogFile(folder).empty());
+    WriteText(folder / "Show-0.0.logdata", "{}");
+    QCOMPARE(CL::ChangeLog::FindNewestLogFile(folder).filename().string(), std::string("Show-0.0.logdata"));
   }
 
   void copiesAreDeep() {

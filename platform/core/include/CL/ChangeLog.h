@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "CL/Events.h"
@@ -107,9 +109,16 @@ class ChangeLog {
   static std::string MakeFileName(const std::string& showName, const cmn::VANDVersion& version);
   // The text between the last '-' and the last '.' of a file name ("" if none).
   static std::string VersionTextOfFileName(const std::string& fileName);
-  // The *.logdata file of the folder with the highest cmn::FileVersion (a later
-  // directory entry wins on equal versions); empty when there is none.
+  // The version that a change-log file name carries: a name ending in
+  // ".logdata" (exact case) whose version text is "M.m" with both numbers at
+  // most 255. Nothing for any other name, so no name can pose as version 0.0.
+  static std::optional<cmn::FileVersion> VersionOfLogFileName(const std::string& fileName);
+  // The regular *.logdata file of the folder with the highest version by
+  // VersionOfLogFileName (a later directory entry wins on equal versions);
+  // empty when there is none. The first form treats a folder that cannot be
+  // read as empty; the second reports why through `error` and returns empty.
   static std::filesystem::path FindNewestLogFile(const std::filesystem::path& folder);
+  static std::filesystem::path FindNewestLogFile(const std::filesystem::path& folder, std::error_code& error);
   // The showIdentifier of an identity.json; "" when the file does not exist.
   // Throws std::runtime_error when it exists but cannot be read.
   static std::string ReadShowIdentifier(const std::filesystem::path& identityFile);

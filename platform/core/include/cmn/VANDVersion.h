@@ -1,6 +1,7 @@
 #pragma once
 
 #include <compare>
+#include <optional>
 #include <string>
 
 #include "cmn/Types.h"
@@ -34,6 +35,10 @@ class FileVersion {
   FileVersion() = default;
   explicit FileVersion(const std::string& text);
   FileVersion(UInt8 ma, UInt8 mi) : major{ma}, minor{mi} {}
+
+  // The version of "M.m" (two runs of decimal digits, each at most 255);
+  // nothing for any other text.
+  static std::optional<FileVersion> Parse(const std::string& text);
 
   UInt8 major{0};
   UInt8 minor{0};
