@@ -7,11 +7,17 @@
 #include <mutex>
 #include <string>
 
+#include "cmn/Types.h"
+#include "edit/SelectionRecords.h"
 #include "notify/EventObserver.h"
 #include "ui/QmlController.h"
 
 class Interface;
 class QQmlApplicationEngine;
+
+namespace cmn {
+class VandEvent;
+}
 
 namespace vand {
 class AppSettings;
@@ -24,6 +30,7 @@ namespace vand::qt {
 
 class AboutWindowController;
 class DialogController;
+class EditController;
 class EditModel;
 class MidiManagerController;
 class ResponsiveMenuController;
@@ -65,6 +72,7 @@ public:
     DialogController* GetMessageDialog() const { return messageDialog_.get(); }
     ResponsiveMenuController* GetMenuController() const { return menuController_.get(); }
     TimelineController* GetTimelineController() const { return timelineController_.get(); }
+    EditController* GetEditController() const { return editController_.get(); }
     AboutWindowController* GetAboutWindow() const { return aboutWindow_.get(); }
     MidiManagerController* GetMidiManager() const { return midiManager_.get(); }
     const std::string& GetShowFolder() const { return showFolder_; }
@@ -116,7 +124,18 @@ public slots:
 
     void onSaveButton();
 
+    void onVandEditDragged(const cmn::VandEvent* vandEvent, int start, int end, bool adjustLeft, bool adjustRight);
+    void onVandEditSelectedExternally(const cmn::VandEvent* vandEvent);
+    void onEventItemChanged(EventInfoItem item);
+    void onMarkerItemChanged(MarkerInfoItem item);
+    void onSelectAllRequested_();
+
     void ShowMidiManager_();
+    void onAttaccaStageChanged(std::string songNum, UInt8 state);
+
+private slots:
+    // Save follows the change log's flags again after a Share press.
+    void RestoreSaveButton_();
 
 private:
     // Guards the callbacks that the engine runs on its threads against a
@@ -134,7 +153,7 @@ private:
     // Invokes the timeline's zoom function by name.
     void ZoomTimeline(const char* function);
     template <typename Action>
-    void Guarded(const char* title, Action&& action);
+    bool Guarded(const char* title, Action&& action);
 
     std::atomic<bool> wiring_{false};
     // Outlives the event observer, whose callbacks read it.
@@ -148,8 +167,9 @@ private:
     std::shared_ptr<vand::ShowIdentityService> showIdentity_;
     // Joins with output paths: the output-path manager.
     std::unique_ptr<AboutWindowController> aboutWindow_;
-    // Joins with the audio manager, the edit tools, the edit controller and
-    // the OSC manager.
+    // Joins with the audio manager and the edit tools.
+    std::unique_ptr<EditController> editController_;
+    // Joins with the edit tools and the OSC manager.
     std::unique_ptr<MidiManagerController> midiManager_;
     std::unique_ptr<QObject> mixerController_;
     std::unique_ptr<ResponsiveMenuController> menuController_;
@@ -166,17 +186,19 @@ private:
 };
 
 // Runs action; a failure is shown in the message dialog under title, so no
-// exception leaves a slot.
+// exception leaves a slot. True when the action completed.
 template <typename Action>
-void MusicalMainController::Guarded(const char* title, Action&& action)
+bool MusicalMainController::Guarded(const char* title, Action&& action)
 {
     try {
         action();
+        return true;
     } catch (const std::exception& e) {
         onError(e.what(), title);
     } catch (...) {
         onError("Unknown error.", title);
     }
+    return false;
 }
 
 } // namespace vand::qt
