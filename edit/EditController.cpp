@@ -100,6 +100,10 @@ EditController::EditController(QQmlEngine* engine, std::shared_ptr<vand::ShowMan
 EditController::~EditController()
 {
     notify::callbackDispatcher.RemoveCallbacksForTarget(this);
+    // Nothing relayed from a part while it goes.
+    for (QObject* part : {static_cast<QObject*>(toolbar_.get()), static_cast<QObject*>(eventList_.get()),
+                          static_cast<QObject*>(markerList_.get()), static_cast<QObject*>(songList_.get())})
+        disconnect(part, nullptr, this, nullptr);
     toolbar_.reset();
     eventList_.reset();
     markerList_.reset();

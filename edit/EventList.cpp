@@ -99,9 +99,12 @@ EventListController::EventListController(QObject* view, EditModel* editModel)
 
 EventListController::~EventListController()
 {
-    // The view outlives this controller: it must not show a deleted model.
-    if (rootObject_)
+    // The view outlives this controller: it must not show a deleted model,
+    // and what it reports while it lets go of the rows reaches no one.
+    if (rootObject_) {
+        disconnect(rootObject_, nullptr, this, nullptr);
         rootObject_->setProperty("model", QVariant());
+    }
 }
 
 void EventListController::Refresh()

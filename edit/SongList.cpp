@@ -122,9 +122,12 @@ SongListController::SongListController(QQuickItem* view, Interface* player)
 
 SongListController::~SongListController()
 {
-    // The view outlives this controller: it must not show a deleted model.
-    if (rootObject_)
+    // The view outlives this controller: it must not show a deleted model,
+    // and what it reports while it lets go of the rows reaches no one.
+    if (rootObject_) {
+        disconnect(rootObject_, nullptr, this, nullptr);
         rootObject_->setProperty("model", QVariant());
+    }
 }
 
 void SongListController::ItemClicked_(int index)

@@ -38,6 +38,7 @@
 
 #include "CL/ChangeLog.h"
 #include "DemoShow.h"
+#include "PatternShow.h"
 #include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/model/EditModel.h"
@@ -49,40 +50,15 @@
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 
 namespace fs = std::filesystem;
+using vand::bench::NowMs;
+using vand::bench::Stats;
+using vand::bench::Summarise;
 
 namespace {
 
-double NowMs()
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-// One pattern: 4/4 at 120 bpm with a 3/4 bar every 8 bars and the tempo
-// alternating every 32 bars.
-vand::player::SongDefinition PatternSong(const std::string& number, int bars)
-{
-    vand::player::SongDefinition s;
-    s.number = number;
-    s.name = "Pattern " + number;
-    s.audio = "audio/" + number + ".wav";
-    s.startTick = 1000;
-    s.barCount = bars;
-    for (int bar = 1; bar <= bars; bar += 32)
-        s.tempos.push_back({std::to_string(bar), (bar / 32) % 2 ? 132.0 : 120.0});
-    for (int bar = 1; bar <= bars; bar += 8) {
-        s.meters.push_back({std::to_string(bar), 4, 4});
-        if (bar + 7 <= bars)
-            s.meters.push_back({std::to_string(bar + 7), 3, 4});
-    }
-    s.keys = {{"1", -3, 0}};
-    return s;
-}
-
 void AddPatternEdits(CL::SongLog& log, int bars)
 {
-    // Bar starts: one bar of 4/4 at the song's tempo is about 2000 ticks; the
-    // edits only need to lie inside the song.
-    const auto tick = [](int bar) { return static_cast<UInt32>(1000 + (bar - 1) * 1900); };
+    const auto tick = vand::bench::PatternBarTick;
     for (int bar = 1; bar <= bars; bar += 16)
         log.Add(CL::Marker(tick(bar), "M" + std::to_string(bar), "E" + std::to_string(bar)));
     int n = 0;
@@ -97,23 +73,6 @@ void AddPatternEdits(CL::SongLog& log, int bars)
     }
     for (int bar = 3; bar <= bars; bar += 25)
         log.Add(CL::Osc(tick(bar), "S" + std::to_string(bar), CL::OscProperties("/cue/go", "N")));
-}
-
-struct Stats
-{
-    double median = 0, p95 = 0, max = 0;
-};
-
-Stats Summarise(std::vector<double> v)
-{
-    Stats s;
-    if (v.empty())
-        return s;
-    std::sort(v.begin(), v.end());
-    s.median = v[v.size() / 2];
-    s.p95 = v[std::min(v.size() - 1, static_cast<std::size_t>(v.size() * 0.95))];
-    s.max = v.back();
-    return s;
 }
 
 int CountItems(QQuickItem* item)
@@ -336,29 +295,10 @@ private:
 
 void WriteShow(const fs::path& folder)
 {
-    vand::player::ShowDefinition show;
-    show.identifier = "bench";
-    show.showName = "Bench Show";
-    // Short silent audio: written for two-bar songs, then the full songs.
-    show.songs = {PatternSong("1", 2), PatternSong("2", 2)};
-    vand::demo::AudioStyle style;
-    style.format = vand::demo::AudioStyle::Format::Wav;
-    style.sampleRate = 8000;
-    style.channels = 1;
-    style.silent = true;
-    style.tailMs = 0;
-    vand::demo::WriteShowFolder(folder / "show", show, style);
-    show.songs = {PatternSong("1", 6000), PatternSong("2", 300)};
-    vand::demo::WriteShowFolder(folder / "full", show, style);
-    fs::copy_file(folder / "full" / "show.json", folder / "show" / "show.json", fs::copy_options::overwrite_existing);
-    fs::remove_all(folder / "full");
-    CL::ChangeLog log;
-    log.SetVersion(cmn::VANDVersion(1, 0));
-    log.SetShowIdentifier(show.identifier);
-    AddPatternEdits(log.GetOrCreateSongLog("1"), 6000);
-    AddPatternEdits(log.GetOrCreateSongLog("2"), 300);
-    log.SaveToFile(folder / "show" / CL::ChangeLog::MakeFileName(show.showName, log.GetVersion()));
-    fs::create_directories(folder / "data");
+    vand::bench::WritePatternShow(folder, {{"1", 6000}, {"2", 300}}, [](CL::ChangeLog& log) {
+        AddPatternEdits(log.GetOrCreateSongLog("1"), 6000);
+        AddPatternEdits(log.GetOrCreateSongLog("2"), 300);
+    });
 }
 
 } // namespace

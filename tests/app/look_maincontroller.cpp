@@ -1,6 +1,9 @@
-// A picture of the main window on the demo show with playback under way, for
-// looking at it, not a check of pixels: writes main_controller_window.png
-// into the working folder. Labelled "look"; the test script leaves it out.
+// Pictures of the main window on the demo show, for looking at them, not a
+// check of pixels, written into the working folder: main_controller_window.png
+// with playback under way, main_window_edit_mode.png with the edit panel's
+// lists filled and an event selected (on the timeline and in its list).
+// Labelled "look"; the test script leaves it out. Under Xvfb
+// (QT_QPA_PLATFORM=xcb) the graphical effects are drawn too.
 #include <QCoreApplication>
 #include <QDir>
 #include <QQmlApplicationEngine>
@@ -15,6 +18,10 @@
 #include "Grab.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
+#include "app/model/ShowManager.h"
+#include "CL/Editor.h"
+#include "edit/EditController.h"
+#include "timeline/TimelineController.h"
 #include "notify/EventObserver.h"
 
 using notify::PlayerEvent;
@@ -45,6 +52,29 @@ private slots:
         QCoreApplication::sendPostedEvents();
         QCOMPARE(window->property("measure").toString(), QStringLiteral("0005"));
         QVERIFY(vand::test::GrabToPng(window, QDir::current().filePath(QStringLiteral("main_controller_window.png"))));
+
+        controller.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void lookAtEditMode()
+    {
+        app_test::DataFolder folder;
+        QQmlApplicationEngine engine;
+        vand::qt::PrepareAppQmlEngine(engine);
+        app_test::TestFactory factory;
+        auto controller = std::make_unique<vand::qt::MusicalMainController>(&engine, &factory);
+        QObject* window = controller->GetQmlObject();
+        QVERIFY(window);
+        factory.script->clock->Pump();
+        QCoreApplication::sendPostedEvents();
+
+        // The repeat, chosen on the timeline: its row becomes current.
+        const auto events = controller->GetShowManager()->GetEditor()->GetEventsByEventId();
+        emit controller->GetTimelineController()->EditSelectedSignal(events.at("A5"));
+        controller->GetTimelineController()->SelectEvent(vand::qt::EventInfoItem::FromEvent(*events.at("A5")));
+        controller->GetEditController()->UpdatePassedMarker(int(events.at("E1")->abs_time()));
+        QVERIFY(vand::test::GrabToPng(window, QDir::current().filePath(QStringLiteral("main_window_edit_mode.png"))));
 
         controller.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -396,6 +396,23 @@ private slots:
         }
     }
 
+    // The lists let go of their rows while the controller goes: nothing may
+    // reach a half-destroyed controller or whoever listens to it.
+    void goingAwayReportsNothing()
+    {
+        EditFixture f;
+        f.edit->onVandEditSelectedExternally(f.Event("A5"));
+        f.edit->onVandMarkerSelectedExternally(f.model->markers[1]);
+        int reports = 0;
+        connect(f.edit.get(), &EditController::EventItemChangedSignal, this, [&] { ++reports; });
+        connect(f.edit.get(), &EditController::MarkerItemChangedSignal, this, [&] { ++reports; });
+        Publications rows(notify::names::EVT_MARKER_PANEL_SELECTED);
+        f.edit.reset();
+        QCOMPARE(reports, 0);
+        QCOMPARE(rows.count, 0);
+        QCOMPARE(f.View("markerListControl")->property("model"), QVariant());
+    }
+
     void toolbarFlags_data()
     {
         QTest::addColumn<QStringList>("steps");
