@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "CL/Editor.h"
-#include "EditFailure.h"
+#include "EditSupport.h"
 #include "app/model/EditModel.h"
 #include "app/model/ShowManager.h"
 #include "cmn/EventCodes.h"
@@ -31,12 +31,26 @@ constexpr int kUndoSuspensionMs = 100;
 
 QQuickItem* PanelPart(QObject* panel, const char* name)
 {
-    if (!panel)
+    return ViewPart(panel, name, "The edit panel");
+}
+
+cmn::VandEvent* Raw(const std::unique_ptr<cmn::VandEvent>& event)
+{
+    return event.get();
+}
+cmn::VandEvent* Raw(cmn::VandEvent* event)
+{
+    return event;
+}
+
+// The event at the row a list published; null for no row or one past the end.
+template <typename Events>
+cmn::VandEvent* EventAtRow(const Events& events, const void* data)
+{
+    const int row = data ? *static_cast<const int*>(data) : -1;
+    if (row < 0 || static_cast<std::size_t>(row) >= events.size())
         return nullptr;
-    auto* item = panel->property(name).value<QQuickItem*>();
-    if (!item)
-        kit::Log(kit::LogLevel::Error, "edit", std::string("The edit panel has no \"") + name + "\".");
-    return item;
+    return Raw(events[static_cast<std::size_t>(row)]);
 }
 
 // Runs a dispatcher callback; nothing may leave it into the publisher.
@@ -129,22 +143,14 @@ void EditController::Subscribe()
         });
     });
     dispatcher.AddCallback(this, notify::names::EVT_CHANGE_LOG_PANEL_SELECTED, [this](void* data) {
-        Answer("Selecting an event row", [this, data] {
-            const int row = data ? *static_cast<const int*>(data) : -1;
-            std::lock_guard lock(editLock_);
-            const auto& events = editModel_->changeLogPanelEvents;
-            if (row >= 0 && static_cast<std::size_t>(row) < events.size())
-                editModel_->SetSelectedEvent(events[static_cast<std::size_t>(row)].get());
-        });
+        std::lock_guard lock(editLock_);
+        if (cmn::VandEvent* event = EventAtRow(editModel_->changeLogPanelEvents, data))
+            editModel_->SetSelectedEvent(event);
     });
     dispatcher.AddCallback(this, notify::names::EVT_MARKER_PANEL_SELECTED, [this](void* data) {
-        Answer("Selecting a marker row", [this, data] {
-            const int row = data ? *static_cast<const int*>(data) : -1;
-            std::lock_guard lock(editLock_);
-            const auto& markers = editModel_->markers;
-            if (row >= 0 && static_cast<std::size_t>(row) < markers.size())
-                editModel_->SetSelectedEvent(markers[static_cast<std::size_t>(row)]);
-        });
+        std::lock_guard lock(editLock_);
+        if (cmn::VandEvent* event = EventAtRow(editModel_->markers, data))
+            editModel_->SetSelectedEvent(event);
     });
 }
 

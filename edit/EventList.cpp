@@ -3,6 +3,7 @@
 #include <QSignalBlocker>
 #include <stdexcept>
 
+#include "RowVector.h"
 #include "app/model/EditModel.h"
 #include "cmn/EventCodes.h"
 #include "cmn/VandEvent.h"
@@ -30,9 +31,10 @@ QString EventListModel::TypeText(UInt8 code)
 
 QVariant EventListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() < 0 || index.row() >= rowCount())
+    const EventInfoItem* found = RowOf(rows_, index);
+    if (!found)
         return {};
-    const EventInfoItem& row = rows_[static_cast<std::size_t>(index.row())];
+    const EventInfoItem& row = *found;
     // Called by the view: an engine failure shows as an empty cell.
     const auto barText = [this](UInt32 tick) {
         try {
@@ -69,18 +71,12 @@ void EventListModel::SetItems(std::vector<EventInfoItem> rows)
 
 EventInfoItem EventListModel::GetItem(int row) const
 {
-    if (row < 0 || row >= rowCount())
-        return {};
-    return rows_[static_cast<std::size_t>(row)];
+    return RowAt(rows_, row);
 }
 
 int EventListModel::FindItem(const EventInfoItem& item) const
 {
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        if (rows_[i] == item)
-            return static_cast<int>(i);
-    }
-    return -1;
+    return FindRow(rows_, item);
 }
 
 EventListController::EventListController(QObject* view, EditModel* editModel)

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "CL/Events.h"
+#include "RowVector.h"
 #include "app/model/EditModel.h"
 #include "cmn/VandEvent.h"
 #include "notify/CallbackDispatcher.h"
@@ -21,9 +22,10 @@ int MarkerListModel::rowCount(const QModelIndex&) const
 
 QVariant MarkerListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() < 0 || index.row() >= rowCount())
+    const MarkerInfoItem* found = RowOf(rows_, index);
+    if (!found)
         return {};
-    const MarkerInfoItem& row = rows_[static_cast<std::size_t>(index.row())];
+    const MarkerInfoItem& row = *found;
     switch (role) {
     case NameRole:
         return QString::fromStdString(row.name);
@@ -59,18 +61,12 @@ void MarkerListModel::SortByPosition()
 
 MarkerInfoItem MarkerListModel::GetItem(int row) const
 {
-    if (row < 0 || row >= rowCount())
-        return {};
-    return rows_[static_cast<std::size_t>(row)];
+    return RowAt(rows_, row);
 }
 
 int MarkerListModel::FindItem(const MarkerInfoItem& item) const
 {
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        if (rows_[i] == item)
-            return static_cast<int>(i);
-    }
-    return -1;
+    return FindRow(rows_, item);
 }
 
 int MarkerListModel::GetPassedIndex(UInt32 tick) const

@@ -4,7 +4,8 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "EditFailure.h"
+#include "EditSupport.h"
+#include "RowVector.h"
 #include "kit/Log.h"
 #include "ui/ViewProperty.h"
 #include "vand_player_core/Interface.h"
@@ -34,9 +35,10 @@ QVariant SongListModel::StatusText(unsigned char attacca)
 
 QVariant SongListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() < 0 || index.row() >= rowCount())
+    const SongListEntry* found = RowOf(rows_, index);
+    if (!found)
         return {};
-    const SongListEntry& row = rows_[static_cast<std::size_t>(index.row())];
+    const SongListEntry& row = *found;
     switch (role) {
     case SongNumberRole:
         return QString::fromStdString(row.songNumber);
@@ -92,16 +94,12 @@ int SongListModel::RowOfSong(const std::string& songNumber) const
 
 std::string SongListModel::SongNumberAt(int row) const
 {
-    if (row < 0 || row >= rowCount())
-        return {};
-    return rows_[static_cast<std::size_t>(row)].songNumber;
+    return RowAt(rows_, row).songNumber;
 }
 
 unsigned char SongListModel::AttaccaAt(int row) const
 {
-    if (row < 0 || row >= rowCount())
-        return 0;
-    return rows_[static_cast<std::size_t>(row)].attacca;
+    return RowAt(rows_, row).attacca;
 }
 
 SongListController::SongListController(QQuickItem* view, Interface* player)

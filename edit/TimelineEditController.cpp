@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "CL/Editor.h"
+#include "EditSupport.h"
 #include "app/model/EditModel.h"
 #include "app/model/ShowManager.h"
 #include "kit/Log.h"
@@ -15,12 +16,7 @@ namespace {
 
 QQuickItem* Button(QObject* bar, const char* name)
 {
-    if (!bar)
-        return nullptr;
-    auto* item = bar->property(name).value<QQuickItem*>();
-    if (!item)
-        kit::Log(kit::LogLevel::Error, "edit", std::string("The edit toolbar has no \"") + name + "\".");
-    return item;
+    return ViewPart(bar, name, "The edit toolbar");
 }
 
 void SetEnabled(QQuickItem* item, bool enabled)

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "CL/Editor.h"
+#include "FrameWatch.h"
 #include "PatternShow.h"
 #include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
@@ -81,17 +82,6 @@ void AddEdits(CL::SongLog& log)
         log.Add(CL::Caesura(tick(bar), Id("N", bar), 0));
 }
 
-QQuickItem* Find(QQuickItem* root, const QString& name)
-{
-    for (QQuickItem* child : root->childItems()) {
-        if (child->objectName() == name)
-            return child;
-        if (QQuickItem* found = Find(child, name))
-            return found;
-    }
-    return nullptr;
-}
-
 class Bench
 {
 public:
@@ -128,8 +118,7 @@ public:
         edit_ = std::make_unique<vand::qt::EditController>(&qml_, manager_, model_, engine_, panel_, *timeline_, true);
         edit_->SetCurrentSong("1");
         Wire();
-        QObject::connect(window_.get(), &QQuickWindow::frameSwapped, window_.get(),
-                         [this] { swaps_.push_back(NowMs()); });
+        watch_ = std::make_unique<vand::bench::FrameWatch>(window_.get());
     }
 
     ~Bench()
@@ -171,9 +160,9 @@ public:
             emit timeline_->EditDraggedSignal(region, start, end, false, false);
             WaitFrames(2);
 
-            eventRows.push_back(Measure([&] { ClickRow("eventListControl", "eventRow", round % 8); }));
+            eventRows.push_back(Measure([&] { ClickRow("eventListControl", "eventListView", round % 8); }));
             WaitFrames(2);
-            markerRows.push_back(Measure([&] { ClickRow("markerListControl", "markerRow", round % 8); }));
+            markerRows.push_back(Measure([&] { ClickRow("markerListControl", "markerListView", round % 8); }));
             WaitFrames(2);
         }
         Report("delete", deletes);
@@ -212,42 +201,20 @@ private:
                          });
     }
 
-    void ClickRow(const char* list, const char* prefix, int row)
+    void ClickRow(const char* list, const char* listView, int row)
     {
-        QQuickItem* view = panel_->property(list).value<QQuickItem*>();
-        QQuickItem* delegate = Find(view, QString::fromLatin1(prefix) + QString::number(row));
+        QQuickItem* view = panel_->property(list).value<QQuickItem*>()->findChild<QQuickItem*>(listView);
+        QQuickItem* delegate = nullptr;
+        if (view)
+            QMetaObject::invokeMethod(view, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, delegate), Q_ARG(int, row));
         if (!delegate)
-            throw std::runtime_error(std::string("no row ") + prefix + std::to_string(row));
+            throw std::runtime_error(std::string("no row ") + std::to_string(row) + " in " + listView);
         QTest::mouseClick(window_.get(), Qt::LeftButton, {},
                           delegate->mapToScene(QPointF(delegate->width() / 2, delegate->height() / 2)).toPoint());
     }
 
-    static void Spin()
-    {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    void WaitFrames(int n)
-    {
-        const std::size_t target = swaps_.size() + static_cast<std::size_t>(n);
-        while (swaps_.size() < target) {
-            window_->update();
-            Spin();
-        }
-    }
-
-    // From the call to the next swapped frame.
-    double Measure(const std::function<void()>& action)
-    {
-        const std::size_t seen = swaps_.size();
-        const double before = NowMs();
-        action();
-        window_->update();
-        while (swaps_.size() == seen)
-            Spin();
-        return swaps_.back() - before;
-    }
+    void WaitFrames(int n) { watch_->WaitFrames(n); }
+    double Measure(const std::function<void()>& action) { return watch_->TimeToNextFrame(action); }
 
     static void Report(const char* what, const std::vector<double>& times)
     {
@@ -265,7 +232,7 @@ private:
     QQuickItem* panel_ = nullptr;
     std::unique_ptr<vand::qt::TimelineController> timeline_;
     std::unique_ptr<vand::qt::EditController> edit_;
-    std::vector<double> swaps_;
+    std::unique_ptr<vand::bench::FrameWatch> watch_;
 };
 
 } // namespace

@@ -38,6 +38,7 @@
 
 #include "CL/ChangeLog.h"
 #include "DemoShow.h"
+#include "FrameWatch.h"
 #include "PatternShow.h"
 #include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
@@ -114,26 +115,21 @@ public:
         flick_ = timeline_->findChild<QQuickItem*>(QStringLiteral("timelineFlickable"));
         controller_ = std::make_unique<vand::qt::TimelineController>(timeline_, &qml_, engine_, manager_, model_,
                                                                       true, true);
-        // Queued from the render thread where there is one.
-        QObject::connect(window_.get(), &QQuickWindow::frameSwapped, window_.get(), [this] {
-            swaps_.push_back(NowMs());
-            if (onSwap_)
-                onSwap_();
-        });
+        watch_ = std::make_unique<vand::bench::FrameWatch>(window_.get());
     }
 
     void Run()
     {
-        WaitFrames(3);
+        watch_->WaitFrames(3);
         const double before = NowMs();
-        const std::size_t seen = swaps_.size();
+        const std::size_t seen = watch_->swaps.size();
         controller_->SetCurrentSong(song_);
         const double switched = NowMs() - before;
         window_->update();
-        while (swaps_.size() == seen)
-            Spin();
-        const double firstFrame = swaps_.back() - before;
-        WaitFrames(2);
+        while (watch_->swaps.size() == seen)
+            vand::bench::FrameWatch::Spin();
+        const double firstFrame = watch_->swaps.back() - before;
+        watch_->WaitFrames(2);
         Print("switch", QString("first frame %1 ms (SetCurrentSong %2 ms)")
                             .arg(firstFrame, 0, 'f', 1)
                             .arg(switched, 0, 'f', 1));
@@ -147,7 +143,7 @@ public:
             for (bool middle : {false, true}) {
                 timeline_->setProperty("viewScale", zoom);
                 QMetaObject::invokeMethod(timeline_, "setViewStart", Q_ARG(int, middle ? width / 2 : 0));
-                WaitFrames(2);
+                watch_->WaitFrames(2);
                 Print("items", QString("zoom %1 %2: %3 items under the timeline, %4 TimeBars, %5 item views")
                                    .arg(zoom)
                                    .arg(middle ? "middle" : "start ")
@@ -159,14 +155,14 @@ public:
 
         timeline_->setProperty("viewScale", 1.0);
         QMetaObject::invokeMethod(timeline_, "setViewStart", Q_ARG(int, 0));
-        WaitFrames(2);
+        watch_->WaitFrames(2);
         Frames("scroll", [this](int) { flick_->setProperty("contentX", flick_->property("contentX").toDouble() + 25); });
         Frames("jump", [this, width](int i) {
             QMetaObject::invokeMethod(timeline_, "setViewStart", Q_ARG(int, (i * 7919) % std::max(1, width - 1000)));
         });
         QMetaObject::invokeMethod(timeline_, "setViewStart", Q_ARG(int, width / 3));
         timeline_->setProperty("viewScale", 0.15);
-        WaitFrames(2);
+        watch_->WaitFrames(2);
         ZoomFrames();
     }
 
@@ -177,23 +173,6 @@ private:
         std::fflush(stdout);
     }
 
-    // One turn of an event loop, deferred deletions included (the views that
-    // leave the reach are deleted later).
-    static void Spin()
-    {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    void WaitFrames(int n)
-    {
-        const std::size_t target = swaps_.size() + static_cast<std::size_t>(n);
-        while (swaps_.size() < target) {
-            window_->update();
-            Spin();
-        }
-    }
-
     // Applies step(i) after every swapped frame and records the intervals.
     void Frames(const char* what, std::function<void(int)> step)
     {
@@ -201,8 +180,8 @@ private:
         int i = 0;
         double last = 0;
         auto running = std::make_shared<bool>(true);
-        onSwap_ = [&] {
-            const double now = swaps_.back();
+        watch_->onSwap = [&] {
+            const double now = watch_->swaps.back();
             if (i > 0)
                 intervals.push_back(now - last);
             last = now;
@@ -216,9 +195,9 @@ private:
         };
         window_->update();
         while (i <= frames_)
-            Spin();
+            vand::bench::FrameWatch::Spin();
         *running = false;
-        onSwap_ = nullptr;
+        watch_->onSwap = nullptr;
         Report(what, intervals);
     }
 
@@ -227,10 +206,10 @@ private:
         std::vector<double> intervals;
         double last = 0;
         bool recording = false;
-        onSwap_ = [&] {
+        watch_->onSwap = [&] {
             if (recording)
-                intervals.push_back(swaps_.back() - last);
-            last = swaps_.back();
+                intervals.push_back(watch_->swaps.back() - last);
+            last = watch_->swaps.back();
             recording = true;
         };
         for (int round = 0; round < std::max(1, frames_ / 30); ++round) {
@@ -241,10 +220,10 @@ private:
             const double until = NowMs() + 320;
             while (NowMs() < until) {
                 window_->update();
-                Spin();
+                vand::bench::FrameWatch::Spin();
             }
         }
-        onSwap_ = nullptr;
+        watch_->onSwap = nullptr;
         Report("zoom", intervals);
     }
 
@@ -289,8 +268,7 @@ private:
     QQuickItem* timeline_ = nullptr;
     QQuickItem* flick_ = nullptr;
     std::unique_ptr<vand::qt::TimelineController> controller_;
-    std::vector<double> swaps_;
-    std::function<void()> onSwap_;
+    std::unique_ptr<vand::bench::FrameWatch> watch_;
 };
 
 void WriteShow(const fs::path& folder)

@@ -29,17 +29,33 @@ using notify::PlayerEvent;
 class LookMainController : public QObject
 {
     Q_OBJECT
+private:
+    std::unique_ptr<app_test::DataFolder> folder;
+    QQmlApplicationEngine engine;
+    app_test::TestFactory factory;
+    std::unique_ptr<vand::qt::MusicalMainController> controller;
+    QObject* window = nullptr;
+
 private slots:
+    void initTestCase() { vand::qt::PrepareAppQmlEngine(engine); }
+
+    void init()
+    {
+        folder = std::make_unique<app_test::DataFolder>();
+        controller = std::make_unique<vand::qt::MusicalMainController>(&engine, &factory);
+        window = controller->GetQmlObject();
+        QVERIFY(window);
+    }
+
+    void cleanup()
+    {
+        controller.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        folder.reset();
+    }
+
     void lookAtTheWindow()
     {
-        app_test::DataFolder folder;
-        QQmlApplicationEngine engine;
-        vand::qt::PrepareAppQmlEngine(engine);
-        app_test::TestFactory factory;
-        auto controller = std::make_unique<vand::qt::MusicalMainController>(&engine, &factory);
-        QObject* window = controller->GetQmlObject();
-        QVERIFY(window);
-
         const std::vector<std::tuple<PlayerEvent, int, std::string>> events = {
             {PlayerEvent::SongTitle, 0, "Overture"}, {PlayerEvent::BarBeat, 0, "0005.02"},
             {PlayerEvent::Key, 0, "D major"},        {PlayerEvent::Tempo, 0, "120"},
@@ -52,20 +68,10 @@ private slots:
         QCoreApplication::sendPostedEvents();
         QCOMPARE(window->property("measure").toString(), QStringLiteral("0005"));
         QVERIFY(vand::test::GrabToPng(window, QDir::current().filePath(QStringLiteral("main_controller_window.png"))));
-
-        controller.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void lookAtEditMode()
     {
-        app_test::DataFolder folder;
-        QQmlApplicationEngine engine;
-        vand::qt::PrepareAppQmlEngine(engine);
-        app_test::TestFactory factory;
-        auto controller = std::make_unique<vand::qt::MusicalMainController>(&engine, &factory);
-        QObject* window = controller->GetQmlObject();
-        QVERIFY(window);
         factory.script->clock->Pump();
         QCoreApplication::sendPostedEvents();
 
@@ -75,9 +81,6 @@ private slots:
         controller->GetTimelineController()->SelectEvent(vand::qt::EventInfoItem::FromEvent(*events.at("A5")));
         controller->GetEditController()->UpdatePassedMarker(int(events.at("E1")->abs_time()));
         QVERIFY(vand::test::GrabToPng(window, QDir::current().filePath(QStringLiteral("main_window_edit_mode.png"))));
-
-        controller.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };
 

@@ -15,6 +15,7 @@
 #include <set>
 
 #include "AppFixture.h"
+#include "ListRows.h"
 #include "CL/ChangeLog.h"
 #include "CL/Editor.h"
 #include "app/AppQmlEngineSetup.h"
@@ -49,19 +50,6 @@ public:
         return engine;
     }
 };
-
-QQuickItem* Find(QQuickItem* root, const QString& name)
-{
-    if (!root)
-        return nullptr;
-    for (QQuickItem* child : root->childItems()) {
-        if (child->objectName() == name)
-            return child;
-        if (QQuickItem* found = Find(child, name))
-            return found;
-    }
-    return nullptr;
-}
 
 // The bar number of an engine bar text ("5:2+167" -> 5).
 int BarOf(const std::string& text)
@@ -114,7 +102,12 @@ private:
         QTest::mouseClick(window, Qt::LeftButton, {}, item->mapToScene(QPointF(item->width() / 2, 6)).toPoint());
         Deliver();
     }
-    void ClickButton(const char* name) { Click(Find(Part("editBarControl"), QString::fromLatin1(name))); }
+    void ClickButton(const char* name) { Click(Part("editBarControl")->findChild<QQuickItem*>(name)); }
+    QQuickItem* Row(const char* list, int row) const
+    {
+        return vand::test::ListRow(Part((QByteArray(list) + "Control").constData()), QString::fromLatin1(list) + "View",
+                                   row);
+    }
     CL::Editor& Editor() const { return *controller->GetShowManager()->GetEditor(); }
     const cmn::VandEvent* Event(const std::string& id) const
     {
@@ -133,7 +126,7 @@ private:
     }
     void LoadBarcarolle()
     {
-        Click(Find(Part("songListControl"), QStringLiteral("songRow2")));
+        Click(Row("songList", 2));
         QCOMPARE(controller->GetEditModel()->song, std::string("3"));
     }
 
@@ -167,7 +160,7 @@ private slots:
         QCOMPARE(cutStart, oldStart - 3000);
 
         // Delete the song's marker from its row; undo; redo.
-        Click(Find(Part("markerListControl"), QStringLiteral("markerRow0")));
+        Click(Row("markerList", 0));
         ClickButton("edit_delete");
         QVERIFY(!Event("E1"));
         ClickButton("undo");
@@ -176,7 +169,7 @@ private slots:
         QVERIFY(!Event("E1"));
 
         // The Barcarolle continues into the March.
-        Click(Find(Find(Part("songListControl"), QStringLiteral("songRow2")), QStringLiteral("stateArea")));
+        Click(Row("songList", 2)->findChild<QQuickItem*>(QStringLiteral("stateArea")));
         QCOMPARE(int(player->GetAttacca("3")), 1);
         QVERIFY(controller->HasUnsavedEdits());
 

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "AppFixture.h"
+#include "ListRows.h"
 #include "CL/Editor.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/DragClamp.h"
@@ -38,21 +39,6 @@ using vand::qt::MusicalMainController;
 using vand::qt::TimelineController;
 
 namespace {
-
-// An item below root by object name, through the visual children (list
-// delegates have no QObject parent).
-QQuickItem* Find(QQuickItem* root, const QString& name)
-{
-    if (!root)
-        return nullptr;
-    for (QQuickItem* child : root->childItems()) {
-        if (child->objectName() == name)
-            return child;
-        if (QQuickItem* found = Find(child, name))
-            return found;
-    }
-    return nullptr;
-}
 
 QPoint Centre(QQuickItem* item, QPointF offset = {})
 {
@@ -98,7 +84,12 @@ private:
         QVERIFY(item);
         QTest::mouseClick(window, Qt::LeftButton, {}, Centre(item, offset));
     }
-    QQuickItem* Row(const char* list, const QString& name) { return Find(PanelPart(list), name); }
+    // The row's delegate of a list of the panel ("eventList", "markerList", "songList").
+    QQuickItem* Row(const char* list, int row) const
+    {
+        return vand::test::ListRow(PanelPart((QByteArray(list) + "Control").constData()),
+                                   QString::fromLatin1(list) + "View", row);
+    }
     // The timeline item of a change-log event.
     vand::qt::VandEventController* Item(const std::string& id) const
     {
@@ -163,11 +154,11 @@ private slots:
     void eventRowSelectsTheTimelineItem()
     {
         const int row = Edit()->GetEventList()->GetModel()->FindItem(vand::qt::EventInfoItem::FromEvent(*Event("A5")));
-        Click(Row("markerListControl", QStringLiteral("markerRow1")));
+        Click(Row("markerList", 1));
         QSignalSpy rows(Edit(), &EditController::EventItemChangedSignal);
         QSignalSpy echoes(Timeline(), &TimelineController::EditSelectedSignal);
 
-        Click(Row("eventListControl", QStringLiteral("eventRow%1").arg(row)));
+        Click(Row("eventList", row));
 
         QVERIFY(Item("A5")->IsSelected());
         QVERIFY(!Item("N9")->IsSelected());
@@ -214,7 +205,7 @@ private slots:
     void markerRowSeeksAndMovesThePlayhead()
     {
         const UInt32 tick = Event("E9")->abs_time();
-        Click(Row("markerListControl", QStringLiteral("markerRow2")));
+        Click(Row("markerList", 2));
         factory->script->clock->Pump();
         QCoreApplication::sendPostedEvents();
         QCOMPARE(controller->GetPlayer()->GetTickIndex(), tick);
@@ -332,8 +323,7 @@ private slots:
         QFETCH(bool, refused);
         if (refused)
             factory->script->failing.insert("SetAttacca");
-        QQuickItem* row = Row("songListControl", QStringLiteral("songRow1"));
-        Click(Find(row, QStringLiteral("stateArea")));
+        Click(Row("songList", 1)->findChild<QQuickItem*>(QStringLiteral("stateArea")));
 
         QCOMPARE(factory->script->Take(), QStringList{"SetAttacca(2,1)"});
         QCOMPARE(int(controller->GetPlayer()->GetAttacca("2")), refused ? 0 : 1);

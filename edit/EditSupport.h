@@ -1,12 +1,16 @@
 #pragma once
 
-// How edit mode reports a failure that must not leave a slot: through the
-// controller's `error` signal (the main window shows it), with a prefix
-// before the exception's text.
+// What the edit-mode controllers share: how a failure that must not leave a
+// slot is reported (through the controller's `error` signal, which the main
+// window shows, a prefix before the exception's text), and how a controller
+// finds the parts of its view.
 
+#include <QObject>
+#include <QQuickItem>
 #include <exception>
 #include <string>
 
+#include "kit/Log.h"
 #include "ui/QmlController.h"
 
 namespace vand::qt {
@@ -28,6 +32,18 @@ bool ReportFailure(QmlController* controller, const char* title, Action&& action
         emit controller->error(prefix + "Unknown error.", title);
     }
     return false;
+}
+
+// The item a view exposes under a property name; a missing one is logged
+// (naming the view as `owner`) and null.
+inline QQuickItem* ViewPart(QObject* view, const char* name, const char* owner)
+{
+    if (!view)
+        return nullptr;
+    auto* item = view->property(name).value<QQuickItem*>();
+    if (!item)
+        kit::Log(kit::LogLevel::Error, "edit", std::string(owner) + " has no \"" + name + "\".");
+    return item;
 }
 
 } // namespace vand::qt
