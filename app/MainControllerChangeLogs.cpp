@@ -1,6 +1,8 @@
 // The main controller's change-log commands: save, share, fetch the latest
 // version, and the change-log manager window.
 #include "app/MusicalMainController.h"
+#include "edit/EditController.h"
+#include "edit/TimelineEditController.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -122,19 +124,32 @@ std::string MusicalMainController::SaveNextMinorVersion()
 
 void MusicalMainController::onSaveButton()
 {
-    Guarded(kSaveErrorTitle, [this] {
+    const bool saved = Guarded(kSaveErrorTitle, [this] {
         SaveNextMinorVersion();
-        // Joins with the edit controller: ChangeLogSaved.
+        if (editController_)
+            editController_->ChangeLogSaved();
         emit SaveCompleted();
         onInformation("These changes are only saved locally and are NOT distributed to your cast. We always "
                       "recommend sharing changes when possible.",
                       "Save Complete");
+    });
+    if (!saved)
+        RestoreSaveButton_();
+}
+
+void MusicalMainController::RestoreSaveButton_()
+{
+    Guarded(kSaveErrorTitle, [this] {
+        if (editController_)
+            editController_->GetToolbar()->UpdateButtonStates();
     });
 }
 
 void MusicalMainController::onSaveAndUploadButton()
 {
     Guarded(kShareFailedTitle, [this] { SaveAndShare(); });
+    // Save follows the change log's flags again, whatever became of the share.
+    RestoreSaveButton_();
 }
 
 void MusicalMainController::SaveAndShare()
@@ -154,7 +169,8 @@ void MusicalMainController::SaveAndShare()
                     kServerErrorTitle);
             return;
         }
-        // Joins with the edit controller: ChangeLogSaved.
+        if (editController_)
+            editController_->ChangeLogSaved();
         onError(std::string(kNoServerList) + " Your edits were saved locally as version " + saved + ".",
                 kServerErrorTitle);
         return;
@@ -187,12 +203,14 @@ void MusicalMainController::SaveAndShare()
         kit::Log(kit::LogLevel::Warning, "shell", std::string("Sharing the change log failed: ") + e.what());
     }
     if (!uploaded) {
-        // Joins with the edit controller: ChangeLogSaved (saved, so quitting
-        // does not ask again; Share stays enabled).
+        // Saved, so quitting does not ask again; Share stays enabled.
+        if (editController_)
+            editController_->ChangeLogSaved();
         onError("The edits failed to upload. Upload returned an error.", kShareFailedTitle);
         return;
     }
-    // Joins with the edit controller: ChangeLogSavedAndUploaded.
+    if (editController_)
+        editController_->ChangeLogSavedAndUploaded();
     TouchFile(QString::fromStdString(fileName));
     onInformation("Your edits are now available in Dravel and Pelorin.", "Share Complete");
 }
@@ -230,7 +248,10 @@ void MusicalMainController::FetchLatestLog()
         throw std::runtime_error("The show folder holds no change log with a version.");
     showManager_->SetChangelogFilename(newest.toStdString());
     ReloadCurrentSong();
-    // Joins with the edit controller: ChangeLogSaved, then UpdateLogVersionText.
+    if (editController_) {
+        editController_->ChangeLogSaved();
+        editController_->UpdateLogVersionText();
+    }
 }
 
 void MusicalMainController::ShowChangelogManager_()

@@ -9,6 +9,7 @@
 
 #include "app/model/EditModel.h"
 #include "app/MusicalMainController.h"
+#include "edit/EditController.h"
 #include "app/PlayerFactory.h"
 #include "kit/Log.h"
 #include "showcontrol/OscManagerController.h"
@@ -191,12 +192,15 @@ void MusicalMainController::onOscSettingsUpdated_(vand::osc::OscSettings newSett
         if (!editor)
             throw std::runtime_error("The change log cannot be edited: the network destinations were not kept.");
         editor->UpdateNetworks(newNetworks);
-        // Joins with the edit controller: ReloadChangeLog, then RefreshAfterEdit
-        // with no codes, do this.
-        player_->LoadNewChangeLog();
-        if (editModel_) {
-            editModel_->needsSave = true;
-            editModel_->needsUpload = true;
+        if (editController_) {
+            editController_->ReloadChangeLog();
+            editController_->RefreshAfterEdit({});
+        } else {
+            player_->LoadNewChangeLog();
+            if (editModel_) {
+                editModel_->needsSave = true;
+                editModel_->needsUpload = true;
+            }
         }
     } catch (const std::exception& e) {
         note(e);

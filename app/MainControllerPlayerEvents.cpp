@@ -3,11 +3,13 @@
 
 #include <QMetaObject>
 #include <QVariant>
+#include <exception>
 #include <string>
 
 #include "app/AppSettings.h"
 #include "app/MusicalMainController.h"
 #include "app/PlayerFactory.h"
+#include "edit/EditController.h"
 #include "kit/Log.h"
 #include "show/ScoreViewController.h"
 #include "ui/ViewProperty.h"
@@ -115,7 +117,8 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
             SetViewProperty(window, "measure", text.left(4));
             break;
         case PlayerEvent::Marker:
-            // Joins with the edit controller: UpdatePassedMarker(value).
+            if (editController_)
+                editController_->UpdatePassedMarker(value);
             break;
         case PlayerEvent::PageNum:
             if (scoreController_)
@@ -128,16 +131,25 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
         case PlayerEvent::SongTitle:
             SetViewProperty(window, "songTitle", text);
             break;
-        case PlayerEvent::SongLoaded:
-            if (timelineController_)
-                timelineController_->SetCurrentSong(text.toStdString());
-            // Joins with the edit controller: SetCurrentSong with the song
-            // number in text.
+        case PlayerEvent::SongLoaded: {
+            // The lists follow the song even when the timeline cannot.
+            std::exception_ptr timelineFailure;
+            try {
+                if (timelineController_)
+                    timelineController_->SetCurrentSong(text.toStdString());
+            } catch (...) {
+                timelineFailure = std::current_exception();
+            }
+            if (editController_)
+                editController_->SetCurrentSong(text.toStdString());
+            if (timelineFailure)
+                std::rethrow_exception(timelineFailure);
             if (factory_ && factory_->showMixer) {
                 if (QObject* mixer = window->property("mixerControl").value<QObject*>())
                     mixerController_ = factory_->CreateMixerController(mixer, engine_, appSettings_, player_);
             }
             break;
+        }
         case PlayerEvent::LearnedMIDICommand:
             emit MidiLearned((value >> 16) & 0xFF, (value >> 8) & 0xF0, (value >> 8) & 0x0F, value & 0xFF);
             break;

@@ -6,16 +6,24 @@
 #include <QSettings>
 #include <QUrl>
 #include <QVariant>
+#include <QMetaObject>
+#include <QQuickItem>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 #include "app/AppSettings.h"
+#include "app/DragClamp.h"
 #include "app/model/EditModel.h"
 #include "app/PathText.h"
 #include "app/PlayerFactory.h"
 #include "app/ResponsiveMenuController.h"
 #include "app/model/ShowManager.h"
+#include "cmn/EventCodes.h"
 #include "cmn/ShowIdentity.h"
+#include "cmn/VandEvent.h"
+#include "edit/EditController.h"
+#include "edit/TimelineEditController.h"
 #include "kit/Log.h"
 #include "showcontrol/MidiManagerController.h"
 #include "timeline/TimelineController.h"
@@ -38,6 +46,8 @@ namespace fs = std::filesystem;
 const char* kMainWindowUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/MusicalMain.qml";
 const char* kLoadErrorTitle = "Loading Show Failed";
 const char* kMidiManagerErrorTitle = "MIDI Manager Error";
+const char* kEditFailedTitle = "Edit Failed";
+const char* kAttaccaErrorTitle = "Attacca Not Changed";
 
 QVariantMap MainWindowProperties(const vand::PlayerFactory* factory)
 {
@@ -149,6 +159,8 @@ MusicalMainController::~MusicalMainController()
     } catch (...) {
         kit::Log(kit::LogLevel::Error, "shell", "Stopping the player failed");
     }
+    // The edit controller holds the timeline, so it goes first.
+    editController_.reset();
     timelineController_.reset();
     // Joins with the edit tools: the caesura tool and the marker tool are
     // deleted first.
@@ -178,7 +190,7 @@ void MusicalMainController::onError(std::string message, std::string title)
 bool MusicalMainController::HasUnsavedEdits() const
 {
     // The edit controller keeps this model's flag current.
-    return editModel_ && editModel_->needsSave;
+    return editController_ && editModel_ && editModel_->needsSave;
 }
 
 QString MusicalMainController::GetDataFolder() const
@@ -242,8 +254,11 @@ void MusicalMainController::LoadShow()
 
     // Tear down the previous show.
     mixerController_.reset();
-    // Joins with output paths and the edit controller: they are dropped here
-    // (the edit controller's connections first).
+    // Joins with output paths: the output-path manager is dropped here.
+    if (editController_) {
+        disconnect(this, nullptr, editController_.get(), nullptr);
+        editController_.reset();
+    }
     timelineController_.reset();
     editModel_.reset();
     showManager_.reset();
@@ -272,8 +287,21 @@ void MusicalMainController::LoadShow()
         factory_->timelineFadeRegion, factory_->oscEnabled);
     connect(timelineController_.get(), &TimelineController::timelineClicked, this,
             &MusicalMainController::onClearOscQueue);
-    // Joins with the edit controller: it is made here on the window's
-    // "editPanelControl" with the edit model.
+    TimelineController* timeline = timelineController_.get();
+    connect(timeline, SIGNAL(EditSelectedSignal(const cmn::VandEvent*)), this,
+            SLOT(onVandEditSelectedExternally(const cmn::VandEvent*)));
+    connect(timeline, SIGNAL(EditDraggedSignal(const cmn::VandEvent*, int, int, bool, bool)), this,
+            SLOT(onVandEditDragged(const cmn::VandEvent*, int, int, bool, bool)));
+
+    editController_ = std::make_unique<EditController>(
+        engine_, showManager_, editModel_, player_,
+        qobject_cast<QQuickItem*>(ObjectProperty(rootObject_, "editPanelControl")), *timeline,
+        factory_->oscEnabled);
+    EditController* edit = editController_.get();
+    connect(edit, SIGNAL(EventItemChangedSignal(EventInfoItem)), this, SLOT(onEventItemChanged(EventInfoItem)));
+    connect(edit, SIGNAL(MarkerItemChangedSignal(MarkerInfoItem)), this, SLOT(onMarkerItemChanged(MarkerInfoItem)));
+    connect(edit, &QmlController::information, this, &MusicalMainController::onInformation);
+    connect(edit, &QmlController::error, this, &MusicalMainController::onError);
 
     // Joins with output paths: the output-path manager is made here.
     SetViewProperty(rootObject_, "title",
@@ -330,8 +358,9 @@ void MusicalMainController::ConnectView()
             connect(menu, &ResponsiveMenuController::oscManagerClicked, this, &MusicalMainController::ShowOscManager_,
                     unique);
     }
-    // Joins with the edit controller: SignalAttaccaUpdate to its
-    // TriggerAttaccaUpdate.
+    EditController* edit = editController_.get();
+    if (edit)
+        connect(this, SIGNAL(SignalAttaccaUpdate()), edit, SLOT(TriggerAttaccaUpdate()), unique);
     connect(window, SIGNAL(changelogManagerOpened()), this, SLOT(ShowChangelogManager_()), unique);
     // Joins with output paths: the window's outputPathsOpened.
     connect(this, SIGNAL(PlayStarted()), window, SIGNAL(playStarted()), unique);
@@ -340,19 +369,28 @@ void MusicalMainController::ConnectView()
     connect(this, SIGNAL(Fading()), window, SIGNAL(fading()), unique);
     connect(this, SIGNAL(JumpToBarResult(bool)), window, SIGNAL(jumpToBarResult(bool)), unique);
     connect(this, &MusicalMainController::FadeComplete, this, &MusicalMainController::FadeComplete_, unique);
-    // Joins with the edit controller and the edit tools: its attacca and edit
-    // button signals and the window's ten edit-button signals.
+    if (edit) {
+        connect(edit, SIGNAL(AttaccaStateChanged(std::string, UInt8)), this,
+                SLOT(onAttaccaStageChanged(std::string, UInt8)), unique);
+    }
+    // Joins with the edit tools: the edit controller's edit button signal and
+    // the window's ten edit-button signals.
     if (QObject* editBar = window->findChild<QObject*>(QStringLiteral("editBar"))) {
         connect(editBar, SIGNAL(saveButton()), this, SLOT(onSaveButton()), unique);
         connect(editBar, SIGNAL(shareButton()), this, SLOT(onSaveAndUploadButton()), unique);
     }
     connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SIGNAL(Closing()), unique);
-    // Joins with the edit controller: undo, redo and delete, and the menu's
-    // undo/redo state.
 
     if (ResponsiveMenuController* menu = menuController_.get()) {
         using M = ResponsiveMenuController;
         using C = MusicalMainController;
+        if (edit) {
+            using E = EditController;
+            connect(edit, &E::UpdateUndoRedoState, menu, &M::UpdateUndoRedoState, unique);
+            connect(menu, &M::UndoRequested, edit, &E::UndoRequested, unique);
+            connect(menu, &M::RedoRequested, edit, &E::RedoRequested, unique);
+            connect(menu, &M::DeleteRequested, edit, &E::DeleteRequested, unique);
+        }
         connect(menu, &M::StopRequested, this, &C::Stop_, unique);
         connect(menu, &M::PlayPauseRequested, this, &C::PauseToggleSlot_, unique);
         connect(menu, &M::ContinuePlayRequested, this, &C::ContinuePlay_, unique);
@@ -374,8 +412,94 @@ void MusicalMainController::ConnectView()
         connect(menu, &M::ViewPastLogsRequested, this, &C::ShowChangelogManager_, unique);
         connect(menu, &M::saveRequested, this, &C::onSaveButton, unique);
         connect(menu, &M::shareRequested, this, &C::onSaveAndUploadButton, unique);
-        // Joins with the edit controller: selectAllRequested.
+        connect(menu, &M::selectAllRequested, this, &C::onSelectAllRequested_, unique);
     }
+}
+
+void MusicalMainController::onAttaccaStageChanged(std::string songNum, UInt8 state)
+{
+    const bool stored = Guarded(kAttaccaErrorTitle, [&] {
+        if (!player_)
+            throw std::runtime_error("No show is loaded.");
+        player_->SetAttacca(songNum, state);
+        if (editController_)
+            editController_->SetChangeLogModified();
+    });
+    // The icons show what the player holds.
+    if (!stored && editController_)
+        editController_->TriggerAttaccaUpdate();
+}
+
+void MusicalMainController::onVandEditSelectedExternally(const cmn::VandEvent* vandEvent)
+{
+    if (!vandEvent || !editController_)
+        return;
+    if (vandEvent->code() == codes::kMarker) {
+        editController_->ClearEventSelection();
+        editController_->onVandMarkerSelectedExternally(vandEvent);
+    } else {
+        editController_->ClearMarkerSelection();
+        editController_->onVandEditSelectedExternally(vandEvent);
+    }
+}
+
+void MusicalMainController::onEventItemChanged(EventInfoItem item)
+{
+    Guarded(kEditFailedTitle, [&] {
+        if (timelineController_)
+            timelineController_->SelectEvent(item);
+        if (editController_)
+            editController_->ClearMarkerSelection();
+    });
+}
+
+void MusicalMainController::onMarkerItemChanged(MarkerInfoItem item)
+{
+    Guarded(kEditFailedTitle, [&] {
+        if (timelineController_)
+            timelineController_->SelectMarker(item);
+        if (editController_)
+            editController_->ClearEventSelection();
+    });
+}
+
+void MusicalMainController::onVandEditDragged(const cmn::VandEvent* vandEvent, int start, int end, bool adjustLeft,
+                                              bool adjustRight)
+{
+    if (!vandEvent || !editController_)
+        return;
+    std::optional<DragTicks> ticks;
+    Guarded(kEditFailedTitle, [&] {
+        if (!showManager_)
+            throw std::runtime_error("No show is loaded.");
+        const std::string song = showManager_->GetCurrentSongNumber();
+        ticks = ClampDrag(start, end, showManager_->GetSongStartTickIndex(song), showManager_->GetSongLength(song),
+                          adjustLeft, adjustRight);
+    });
+    if (!ticks)
+        return;
+    if (!FitsInTicks(*ticks)) {
+        onError("The edit could not be completed because: the event does not fit into the song.", kEditFailedTitle);
+        editController_->RestoreViews();
+        return;
+    }
+    if (editController_->onVandMoveEvent(*vandEvent, static_cast<UInt32>(ticks->start),
+                                         static_cast<UInt32>(ticks->end), adjustLeft, adjustRight)) {
+        Guarded(kEditFailedTitle, [this] { editController_->RefreshAfterEdit({}); });
+    }
+}
+
+void MusicalMainController::onSelectAllRequested_()
+{
+    Guarded(kEditFailedTitle, [this] {
+        if (!player_)
+            throw std::runtime_error("No show is loaded.");
+        const std::string song = player_->GetCurrentSongNumber();
+        const UInt32 start = player_->GetSongAudioStartTick(song);
+        const UInt32 end = player_->GetSongAudioEndTick(song);
+        QMetaObject::invokeMethod(rootObject_, "setSelectionStart", Q_ARG(QVariant, QVariant(start)));
+        QMetaObject::invokeMethod(rootObject_, "setSelectionEnd", Q_ARG(QVariant, QVariant(end)));
+    });
 }
 
 void MusicalMainController::ShowMidiManager_()

@@ -12,12 +12,18 @@
 
 #include "CL/Events.h"
 #include "CL/Properties.h"
+#include "cmn/Types.h"
+#include "edit/SelectionRecords.h"
 #include "notify/EventObserver.h"
 #include "showcontrol/OscSettings.h"
 #include "ui/QmlController.h"
 
 class Interface;
 class QQmlApplicationEngine;
+
+namespace cmn {
+class VandEvent;
+}
 
 namespace vand {
 class AppSettings;
@@ -36,6 +42,7 @@ namespace vand::qt {
 class AboutWindowController;
 class ChangelogManagerController;
 class DialogController;
+class EditController;
 class EditModel;
 class MidiManagerController;
 class OscManagerController;
@@ -81,6 +88,7 @@ public:
     DialogController* GetMessageDialog() const { return messageDialog_.get(); }
     ResponsiveMenuController* GetMenuController() const { return menuController_.get(); }
     TimelineController* GetTimelineController() const { return timelineController_.get(); }
+    EditController* GetEditController() const { return editController_.get(); }
     AboutWindowController* GetAboutWindow() const { return aboutWindow_.get(); }
     MidiManagerController* GetMidiManager() const { return midiManager_.get(); }
     const std::string& GetShowFolder() const { return showFolder_; }
@@ -156,6 +164,12 @@ public slots:
     void onSaveButton();
     void onSaveAndUploadButton();
 
+    void onVandEditDragged(const cmn::VandEvent* vandEvent, int start, int end, bool adjustLeft, bool adjustRight);
+    void onVandEditSelectedExternally(const cmn::VandEvent* vandEvent);
+    void onEventItemChanged(EventInfoItem item);
+    void onMarkerItemChanged(MarkerInfoItem item);
+    void onSelectAllRequested_();
+
     void ShowMidiManager_();
     void ShowOscManager_();
     void onOscSettingsUpdated_(vand::osc::OscSettings newSettings, CL::NetworkPathVectorT& newNetworks);
@@ -164,6 +178,11 @@ public slots:
     void onClearOscQueue();
     // Sends the held commands of the current song and drops the others.
     void PlayQueuedOscCommands();
+    void onAttaccaStageChanged(std::string songNum, UInt8 state);
+
+private slots:
+    // Save follows the change log's flags again after a Share press.
+    void RestoreSaveButton_();
 
 private:
     // An OSC command held while the player is not playing.
@@ -201,7 +220,7 @@ private:
     // window are deleted by a queued call.
     void DropChangelogManager();
     template <typename Action>
-    void Guarded(const char* title, Action&& action);
+    bool Guarded(const char* title, Action&& action);
 
     std::atomic<bool> wiring_{false};
     // Outlives the event observer, whose callbacks read it.
@@ -215,8 +234,9 @@ private:
     std::shared_ptr<vand::ShowIdentityService> showIdentity_;
     // Joins with output paths: the output-path manager.
     std::unique_ptr<AboutWindowController> aboutWindow_;
-    // Joins with the audio manager, the edit tools, the edit controller and
-    // the OSC manager.
+    // Joins with the audio manager and the edit tools.
+    std::unique_ptr<EditController> editController_;
+    // Joins with the edit tools.
     std::unique_ptr<MidiManagerController> midiManager_;
     std::unique_ptr<QObject> mixerController_;
     std::unique_ptr<OscManagerController> oscManager_;
@@ -235,17 +255,19 @@ private:
 };
 
 // Runs action; a failure is shown in the message dialog under title, so no
-// exception leaves a slot.
+// exception leaves a slot. True when the action completed.
 template <typename Action>
-void MusicalMainController::Guarded(const char* title, Action&& action)
+bool MusicalMainController::Guarded(const char* title, Action&& action)
 {
     try {
         action();
+        return true;
     } catch (const std::exception& e) {
         onError(e.what(), title);
     } catch (...) {
         onError("Unknown error.", title);
     }
+    return false;
 }
 
 } // namespace vand::qt

@@ -1,5 +1,6 @@
 #include "app/model/EditModel.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "CL/Editor.h"
@@ -21,8 +22,21 @@ EditModel::EditModel(std::shared_ptr<vand::ShowManager> manager, bool osc)
     CL::Editor* editor = showManager->PauseAndGetEditor();
     if (!editor)
         throw std::runtime_error("The show has no change log.");
-    needsUpload = editor->GetVersion().minor != 0;
-    notify::callbackDispatcher.Notify(notify::names::editModelChangeLogNeedsUpload, &needsUpload);
+    SetNeedsUpload(editor->GetVersion().minor != 0);
+}
+
+void EditModel::SetNeedsSave(bool value)
+{
+    needsSave = value;
+    bool published = value;
+    notify::callbackDispatcher.Notify(notify::names::editModelChangeLogNeedsSave, &published);
+}
+
+void EditModel::SetNeedsUpload(bool value)
+{
+    needsUpload = value;
+    bool published = value;
+    notify::callbackDispatcher.Notify(notify::names::editModelChangeLogNeedsUpload, &published);
 }
 
 std::string EditModel::GetBarString(int tick) const
@@ -33,6 +47,8 @@ std::string EditModel::GetBarString(int tick) const
 std::vector<std::pair<cmn::VandEvent*, std::string>> EditModel::GetMarkers()
 {
     auto result = showManager->GetMarkers();
+    std::stable_sort(result.begin(), result.end(),
+                     [](const auto& a, const auto& b) { return a.first->abs_time() < b.first->abs_time(); });
     markers.clear();
     markerRows.clear();
     for (const auto& entry : result) {
@@ -58,10 +74,57 @@ void EditModel::LoadBarsBeats()
     barsBeats = std::make_shared<BarsBeatsEventSequence>(player->GetBarsBeats(song));
 }
 
-std::vector<std::unique_ptr<cmn::VandEvent>>& EditModel::GetChangeLogPanelEvents()
+std::vector<std::unique_ptr<cmn::VandEvent>>& EditModel::LoadChangeLogPanelEvents()
 {
     changeLogPanelEvents = showManager->GetChangeLogPanelEvents();
     return changeLogPanelEvents;
+}
+
+void EditModel::SetSelectedEvent(cmn::VandEvent* event)
+{
+    if (event == selectedEvent)
+        return;
+    const bool marker = event && std::find(markers.begin(), markers.end(), event) != markers.end();
+    if (IsPanelEvent(event) || marker) {
+        selectedEvent = event;
+        notify::callbackDispatcher.Notify(notify::names::editModelUpdatedSelectedVandEvent, nullptr);
+        return;
+    }
+    ClearSelection();
+}
+
+void EditModel::ClearSelection()
+{
+    if (!selectedEvent)
+        return;
+    selectedEvent = nullptr;
+    notify::callbackDispatcher.Notify(notify::names::editModelUpdatedSelectedVandEvent, nullptr);
+}
+
+bool EditModel::IsPanelEvent(const cmn::VandEvent* event) const
+{
+    if (!event)
+        return false;
+    if (event->code() == codes::kOsc && !oscEnabled)
+        return false;
+    return std::any_of(changeLogPanelEvents.begin(), changeLogPanelEvents.end(),
+                       [event](const auto& panelEvent) { return panelEvent && *panelEvent == *event; });
+}
+
+void EditModel::DeleteSelectedEvent()
+{
+    if (!selectedEvent)
+        return;
+    if (selectedEvent->code() == codes::kOsc && !oscEnabled)
+        return;
+    // The editor gets a copy: the selected event belongs to the panel or to
+    // the log that the deletion changes.
+    const std::shared_ptr<cmn::VandEvent> copy = CL::CopyVandEvent(*selectedEvent);
+    CL::Editor* editor = showManager->PauseAndGetEditor();
+    if (!editor)
+        throw std::runtime_error("The show has no change log.");
+    editor->DeleteEvent(copy);
+    ClearSelection();
 }
 
 } // namespace vand::qt

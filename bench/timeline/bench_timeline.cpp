@@ -38,6 +38,8 @@
 
 #include "CL/ChangeLog.h"
 #include "DemoShow.h"
+#include "FrameWatch.h"
+#include "PatternShow.h"
 #include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/model/EditModel.h"
@@ -49,40 +51,15 @@
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 
 namespace fs = std::filesystem;
+using vand::bench::NowMs;
+using vand::bench::Stats;
+using vand::bench::Summarise;
 
 namespace {
 
-double NowMs()
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-// One pattern: 4/4 at 120 bpm with a 3/4 bar every 8 bars and the tempo
-// alternating every 32 bars.
-vand::player::SongDefinition PatternSong(const std::string& number, int bars)
-{
-    vand::player::SongDefinition s;
-    s.number = number;
-    s.name = "Pattern " + number;
-    s.audio = "audio/" + number + ".wav";
-    s.startTick = 1000;
-    s.barCount = bars;
-    for (int bar = 1; bar <= bars; bar += 32)
-        s.tempos.push_back({std::to_string(bar), (bar / 32) % 2 ? 132.0 : 120.0});
-    for (int bar = 1; bar <= bars; bar += 8) {
-        s.meters.push_back({std::to_string(bar), 4, 4});
-        if (bar + 7 <= bars)
-            s.meters.push_back({std::to_string(bar + 7), 3, 4});
-    }
-    s.keys = {{"1", -3, 0}};
-    return s;
-}
-
 void AddPatternEdits(CL::SongLog& log, int bars)
 {
-    // Bar starts: one bar of 4/4 at the song's tempo is about 2000 ticks; the
-    // edits only need to lie inside the song.
-    const auto tick = [](int bar) { return static_cast<UInt32>(1000 + (bar - 1) * 1900); };
+    const auto tick = vand::bench::PatternBarTick;
     for (int bar = 1; bar <= bars; bar += 16)
         log.Add(CL::Marker(tick(bar), "M" + std::to_string(bar), "E" + std::to_string(bar)));
     int n = 0;
@@ -97,23 +74,6 @@ void AddPatternEdits(CL::SongLog& log, int bars)
     }
     for (int bar = 3; bar <= bars; bar += 25)
         log.Add(CL::Osc(tick(bar), "S" + std::to_string(bar), CL::OscProperties("/cue/go", "N")));
-}
-
-struct Stats
-{
-    double median = 0, p95 = 0, max = 0;
-};
-
-Stats Summarise(std::vector<double> v)
-{
-    Stats s;
-    if (v.empty())
-        return s;
-    std::sort(v.begin(), v.end());
-    s.median = v[v.size() / 2];
-    s.p95 = v[std::min(v.size() - 1, static_cast<std::size_t>(v.size() * 0.95))];
-    s.max = v.back();
-    return s;
 }
 
 int CountItems(QQuickItem* item)
@@ -155,26 +115,21 @@ public:
         flick_ = timeline_->findChild<QQuickItem*>(QStringLiteral("timelineFlickable"));
         controller_ = std::make_unique<vand::qt::TimelineController>(timeline_, &qml_, engine_, manager_, model_,
                                                                       true, true);
-        // Queued from the render thread where there is one.
-        QObject::connect(window_.get(), &QQuickWindow::frameSwapped, window_.get(), [this] {
-            swaps_.push_back(NowMs());
-            if (onSwap_)
-                onSwap_();
-        });
+        watch_ = std::make_unique<vand::bench::FrameWatch>(window_.get());
     }
 
     void Run()
     {
-        WaitFrames(3);
+        watch_->WaitFrames(3);
         const double before = NowMs();
-        const std::size_t seen = swaps_.size();
+        const std::size_t seen = watch_->swaps.size();
         controller_->SetCurrentSong(song_);
         const double switched = NowMs() - before;
         window_->update();
-        while (swaps_.size() == seen)
-            Spin();
-        const double firstFrame = swaps_.back() - before;
-        WaitFrames(2);
+        while (watch_->swaps.size() == seen)
+            vand::bench::FrameWatch::Spin();
+        const double firstFrame = watch_->swaps.back() - before;
+        watch_->WaitFrames(2);
         Print("switch", QString("first frame %1 ms (SetCurrentSong %2 ms)")
                             .arg(firstFrame, 0, 'f', 1)
                             .arg(switched, 0, 'f', 1));
@@ -188,7 +143,7 @@ public:
             for (bool middle : {false, true}) {
                 timeline_->setProperty("viewScale", zoom);
                 QMetaObject::invokeMethod(timeline_, "setViewStart", Q_ARG(int, middle ? width / 2 : 0));
-                WaitFrames(2);
+                watch_->WaitFrames(2);
                 Print("items", QString("zoom %1 %2: %3 items under the timeline, %4 TimeBars, %5 item views")
                                    .arg(zoom)
                                    .arg(middle ? "middle" : "start ")
@@ -200,14 +155,14 @@ public:
 
         timeline_->setProperty("viewScale", 1.0);
         QMetaObject::invokeMethod(timeline_, "setViewStart", Q_ARG(int, 0));
-        WaitFrames(2);
+        watch_->WaitFrames(2);
         Frames("scroll", [this](int) { flick_->setProperty("contentX", flick_->property("contentX").toDouble() + 25); });
         Frames("jump", [this, width](int i) {
             QMetaObject::invokeMethod(timeline_, "setViewStart", Q_ARG(int, (i * 7919) % std::max(1, width - 1000)));
         });
         QMetaObject::invokeMethod(timeline_, "setViewStart", Q_ARG(int, width / 3));
         timeline_->setProperty("viewScale", 0.15);
-        WaitFrames(2);
+        watch_->WaitFrames(2);
         ZoomFrames();
     }
 
@@ -218,23 +173,6 @@ private:
         std::fflush(stdout);
     }
 
-    // One turn of an event loop, deferred deletions included (the views that
-    // leave the reach are deleted later).
-    static void Spin()
-    {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    void WaitFrames(int n)
-    {
-        const std::size_t target = swaps_.size() + static_cast<std::size_t>(n);
-        while (swaps_.size() < target) {
-            window_->update();
-            Spin();
-        }
-    }
-
     // Applies step(i) after every swapped frame and records the intervals.
     void Frames(const char* what, std::function<void(int)> step)
     {
@@ -242,8 +180,8 @@ private:
         int i = 0;
         double last = 0;
         auto running = std::make_shared<bool>(true);
-        onSwap_ = [&] {
-            const double now = swaps_.back();
+        watch_->onSwap = [&] {
+            const double now = watch_->swaps.back();
             if (i > 0)
                 intervals.push_back(now - last);
             last = now;
@@ -257,9 +195,9 @@ private:
         };
         window_->update();
         while (i <= frames_)
-            Spin();
+            vand::bench::FrameWatch::Spin();
         *running = false;
-        onSwap_ = nullptr;
+        watch_->onSwap = nullptr;
         Report(what, intervals);
     }
 
@@ -268,10 +206,10 @@ private:
         std::vector<double> intervals;
         double last = 0;
         bool recording = false;
-        onSwap_ = [&] {
+        watch_->onSwap = [&] {
             if (recording)
-                intervals.push_back(swaps_.back() - last);
-            last = swaps_.back();
+                intervals.push_back(watch_->swaps.back() - last);
+            last = watch_->swaps.back();
             recording = true;
         };
         for (int round = 0; round < std::max(1, frames_ / 30); ++round) {
@@ -282,10 +220,10 @@ private:
             const double until = NowMs() + 320;
             while (NowMs() < until) {
                 window_->update();
-                Spin();
+                vand::bench::FrameWatch::Spin();
             }
         }
-        onSwap_ = nullptr;
+        watch_->onSwap = nullptr;
         Report("zoom", intervals);
     }
 
@@ -330,35 +268,15 @@ private:
     QQuickItem* timeline_ = nullptr;
     QQuickItem* flick_ = nullptr;
     std::unique_ptr<vand::qt::TimelineController> controller_;
-    std::vector<double> swaps_;
-    std::function<void()> onSwap_;
+    std::unique_ptr<vand::bench::FrameWatch> watch_;
 };
 
 void WriteShow(const fs::path& folder)
 {
-    vand::player::ShowDefinition show;
-    show.identifier = "bench";
-    show.showName = "Bench Show";
-    // Short silent audio: written for two-bar songs, then the full songs.
-    show.songs = {PatternSong("1", 2), PatternSong("2", 2)};
-    vand::demo::AudioStyle style;
-    style.format = vand::demo::AudioStyle::Format::Wav;
-    style.sampleRate = 8000;
-    style.channels = 1;
-    style.silent = true;
-    style.tailMs = 0;
-    vand::demo::WriteShowFolder(folder / "show", show, style);
-    show.songs = {PatternSong("1", 6000), PatternSong("2", 300)};
-    vand::demo::WriteShowFolder(folder / "full", show, style);
-    fs::copy_file(folder / "full" / "show.json", folder / "show" / "show.json", fs::copy_options::overwrite_existing);
-    fs::remove_all(folder / "full");
-    CL::ChangeLog log;
-    log.SetVersion(cmn::VANDVersion(1, 0));
-    log.SetShowIdentifier(show.identifier);
-    AddPatternEdits(log.GetOrCreateSongLog("1"), 6000);
-    AddPatternEdits(log.GetOrCreateSongLog("2"), 300);
-    log.SaveToFile(folder / "show" / CL::ChangeLog::MakeFileName(show.showName, log.GetVersion()));
-    fs::create_directories(folder / "data");
+    vand::bench::WritePatternShow(folder, {{"1", 6000}, {"2", 300}}, [](CL::ChangeLog& log) {
+        AddPatternEdits(log.GetOrCreateSongLog("1"), 6000);
+        AddPatternEdits(log.GetOrCreateSongLog("2"), 300);
+    });
 }
 
 } // namespace

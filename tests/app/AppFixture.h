@@ -102,6 +102,9 @@ struct EngineScript
     std::vector<std::function<void()>> fadeCompletions;
     // The MIDI inputs of the engines made from now on (none when null).
     std::shared_ptr<vand::player::MidiBackend> midi;
+    // The clock of the engine made last: tests pump it to apply queued
+    // commands (a song load) or advance it to play.
+    std::shared_ptr<vand::player::ManualClock> clock;
 
     void Record(const std::string& call)
     {
@@ -190,8 +193,16 @@ public:
         }
         throw std::out_of_range("Unknown network id: " + id);
     }
-    void Seek(UInt32 tick) override { script_->Record("Seek(" + std::to_string(tick) + ")"); }
-    void LoadSong(const std::string& song) override { script_->Record("LoadSong(" + song + ")"); }
+    void Seek(UInt32 tick) override
+    {
+        script_->Record("Seek(" + std::to_string(tick) + ")");
+        vand::Pelorin2AudioInterface::Seek(tick);
+    }
+    void LoadSong(const std::string& song) override
+    {
+        script_->Record("LoadSong(" + song + ")");
+        vand::Pelorin2AudioInterface::LoadSong(song);
+    }
     bool SeekToBar(const std::string& bar) override
     {
         script_->Record("SeekToBar(" + bar + ")");
@@ -209,6 +220,11 @@ public:
     }
     void LoadNewChangeLog() override { script_->Record("LoadNewChangeLog"); }
     void SetChangelogFilename(const std::string& name) override { script_->Record("SetChangelogFilename(" + name + ")"); }
+    void SetAttacca(const std::string& song, unsigned char state) override
+    {
+        script_->Record("SetAttacca(" + song + "," + std::to_string(state) + ")");
+        vand::Pelorin2AudioInterface::SetAttacca(song, state);
+    }
 
     void SetOutputDeviceUid(const char* uid) override { script_->Record(std::string("SetOutputDeviceUid(") + uid + ")"); }
     void SetVolume(double gain, vand_audio::VolumeType type) override
@@ -257,10 +273,11 @@ public:
     }
 
 private:
-    static vand::player::EngineOptions Options(const EngineScript& script)
+    static vand::player::EngineOptions Options(EngineScript& script)
     {
         vand::player::EngineOptions options;
-        options.clock = std::make_shared<vand::player::ManualClock>();
+        script.clock = std::make_shared<vand::player::ManualClock>();
+        options.clock = script.clock;
         options.midi = script.midi;
         return options;
     }

@@ -440,7 +440,8 @@ private slots:
         QCOMPARE(networks.back(), CL::NetworkPath("NETWORK1", "Lights", "10.0.0.9", 9000, 0));
         QVERIFY(controller->GetEditModel()->needsSave);
         QVERIFY(controller->GetEditModel()->needsUpload);
-        QCOMPARE(Calls(), (QStringList{"LoadNewChangeLog", "SetOscControlDefaultPort(" + QString::number(newPort) + ")",
+        QCOMPARE(Calls(), (QStringList{"LoadNewChangeLog", "Pause(false)", "LoadNewChangeLog",
+                                       "SetOscControlDefaultPort(" + QString::number(newPort) + ")",
                                        "DoOscProcessing(true)"}));
         QCOMPARE(QString::fromStdString(out.text()), "****Closing port " + QString::number(folder->oscPort)
                                                          + "\n****Opening port " + QString::number(newPort) + "\n");
@@ -461,7 +462,8 @@ private slots:
         Calls();
         controller->GetOscManager()->onOkayClicked_();
         QVERIFY(!controller->GetOscServer());
-        QCOMPARE(Calls(), (QStringList{"LoadNewChangeLog", "DoOscProcessing(false)"}));
+        // The edit controller reloads the change log, then refreshes after the edit.
+        QCOMPARE(Calls(), (QStringList{"LoadNewChangeLog", "Pause(false)", "LoadNewChangeLog", "DoOscProcessing(false)"}));
         QVERIFY(vand::test::UdpPortIsFree(folder->oscPort));
     }
 

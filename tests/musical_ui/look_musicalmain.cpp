@@ -84,7 +84,7 @@ private slots:
         QTRY_VERIFY(!mainMenu->property("visible").toBool());
 
         QVERIFY(QMetaObject::invokeMethod(window, "startJumpToBar"));
-        QObject* popup = window->findChild<QObject*>("jumpToBarPopup");
+        QObject* popup = window->findChild<QObject*>("jumpToBar")->findChild<QObject*>("jumpToBarPopup");
         QTRY_VERIFY(popup->property("opened").toBool());
         QVERIFY(vand::test::GrabToPng(window, QDir::current().filePath("musical_main_jump.png")));
     }
