@@ -98,7 +98,9 @@ void TstPlayerMidi::learnsTheNextAllowedMessage() {
   QCOMPARE(learned.size(), std::size_t(1));
   QCOMPARE(learned.at(0), (midi_commands::LearnedCommand{0x90, 3, 60}));
 
-  // Saved with the source's name, in the product's engine folder.
+  // Saved with the source's name, in the product's engine folder (by a worker,
+  // not the engine thread).
+  QVERIFY(engine.WaitUntilSettled(std::chrono::seconds(10)));
   std::ifstream in(f.dataFolder / "pelorin2" / "midi.json");
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   QVERIFY2(text.find("\"source\":\"Keyboard\"") != std::string::npos, text.c_str());
@@ -222,6 +224,7 @@ void TstPlayerMidi::brokenSettingsAreIgnored() {
   auto& engine = f.Start(nullptr, std::make_shared<FakeMidi>());
   QVERIFY(engine.GetLearnedCommands().empty());
   engine.SetMidiCommand(0, 0x90, 0, 60);  // and they are written anew
+  QVERIFY(engine.WaitUntilSettled(std::chrono::seconds(10)));
   auto settings = vand::player::ReadMidiSettings(f.dataFolder / "pelorin2" / "midi.json");
   QCOMPARE(settings.commands.size(), std::size_t(1));
 

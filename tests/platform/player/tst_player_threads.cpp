@@ -27,10 +27,13 @@ bool WaitFor(Pred pred) {
   return true;
 }
 
-// An engine on the default clock (a real thread).
+// An engine on the silent null clock (a real thread).
 std::unique_ptr<vand::Pelorin2AudioInterface> RealEngine(const Fixture& f,
                                                          std::shared_ptr<vand::PlayerOscCallback> osc = nullptr) {
-  auto engine = std::make_unique<vand::Pelorin2AudioInterface>(f.showFolder.string(), f.dataFolder.string(), osc);
+  vand::player::EngineOptions options;
+  options.clock = std::make_shared<vand::player::NullClock>();
+  auto engine =
+      std::make_unique<vand::Pelorin2AudioInterface>(f.showFolder.string(), f.dataFolder.string(), osc, options);
   engine->ThrowIfThreadExceptions();
   return engine;
 }
