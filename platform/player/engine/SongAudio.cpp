@@ -215,7 +215,7 @@ void SongAudioCache::Keep(const std::vector<Source>& songs) {
     std::lock_guard lock(mutex_);
     std::vector<std::shared_ptr<SongAudio>> next;
     for (const auto& s : songs) {
-      auto same = [&](const std::shared_ptr<SongAudio>& a) { return a->Song() == s.song; };
+      auto same = [&](const std::shared_ptr<SongAudio>& a) { return a && a->Song() == s.song; };
       if (std::any_of(next.begin(), next.end(), same)) continue;
       auto it = std::find_if(kept_.begin(), kept_.end(), same);
       if (it != kept_.end() && (*it)->File() == s.file) {

@@ -21,6 +21,7 @@
 #include "DemoShow.h"
 #include "engine/ShowFile.h"
 #include "notify/EventObserver.h"
+#include "vand_pelorin/ManualAudioClock.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 #include "vand_player_core/PlayerOscCallback.h"
@@ -136,6 +137,22 @@ class RecordingOsc final : public vand::PlayerOscCallback {
   std::vector<OscCall> calls_;
 };
 
+// A change log (version 1.0) holding `events` in `song`.
+inline CL::ChangeLog LogFor(const std::string& song, std::vector<std::unique_ptr<cmn::VandEvent>> events) {
+  CL::ChangeLog log;
+  log.SetVersion(cmn::VANDVersion(1, 0));
+  CL::SongLog& s = log.GetOrCreateSongLog(song);
+  for (auto& e : events) s.Add(std::move(e));
+  return log;
+}
+
+template <class... T>
+std::vector<std::unique_ptr<cmn::VandEvent>> Events(T&&... e) {
+  std::vector<std::unique_ptr<cmn::VandEvent>> v;
+  (v.push_back(std::make_unique<std::decay_t<T>>(std::forward<T>(e))), ...);
+  return v;
+}
+
 // A song at 120 bpm in 4/4 from tick 0: bar n starts at (n - 1) * 2000, beats every 500.
 inline vand::player::SongDefinition SimpleSong(const std::string& number, int bars, const std::string& name = {}) {
   vand::player::SongDefinition s;
@@ -201,12 +218,27 @@ class Fixture {
     return *engine;
   }
 
+  // An engine that renders sound on the manual audio clock, which simulates
+  // a stream latency of `latencyFrames`.
+  vand::Pelorin2AudioInterface& StartWithSound(std::int64_t latencyFrames = 0) {
+    audioClock = std::make_shared<vand::player::ManualAudioClock>(latencyFrames);
+    vand::player::EngineOptions options;
+    options.clock = audioClock;
+    engine = std::make_unique<vand::Pelorin2AudioInterface>(showFolder.string(), dataFolder.string(), nullptr,
+                                                            options);
+    engine->ThrowIfThreadExceptions();
+    return *engine;
+  }
+
   void Advance(double ms) { clock->Advance(ms); }
-  void Pump() { clock->Pump(); }
+  void Pump() { clock ? clock->Pump() : audioClock->Pump(); }
+  // Sound clock: renders `ms` of output (interleaved stereo).
+  std::vector<float> Render(double ms) { return audioClock->Render(ms); }
 
   fs::path showFolder;
   fs::path dataFolder;
   std::shared_ptr<vand::player::ManualClock> clock;
+  std::shared_ptr<vand::player::ManualAudioClock> audioClock;
   std::unique_ptr<vand::Pelorin2AudioInterface> engine;
 
  private:

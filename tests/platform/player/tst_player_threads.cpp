@@ -89,6 +89,7 @@ class TstPlayerThreads : public QObject {
   void playsOnTheSilentClock();
   void oscCallbackReentersTheEngine();
   void queriesFromAnotherThreadWhilePlaying();
+  void volumeSetIsNotOverwritten();
   void stopFromFadeCompletionOnTheEngineThread();
   void startupFailures_data();
   void startupFailures();
@@ -161,6 +162,30 @@ void TstPlayerThreads::queriesFromAnotherThreadWhilePlaying() {
   stop.store(true);
   reader.join();
   QCOMPARE(bad.load(), 0);
+}
+
+// GetVolume right after SetVolume gives the new volume, even while the engine
+// thread publishes its state for other commands (it used to publish its older
+// volume over it until it reached the SetVolume command).
+void TstPlayerThreads::volumeSetIsNotOverwritten() {
+  Fixture f(SimpleShow({SimpleSong("1", 60)}));
+  auto engine = RealEngine(f);
+  engine->Play();
+  QVERIFY(WaitFor([&] { return engine->GetIsPlaying(); }));
+  std::atomic<bool> stop{false};
+  std::thread seeker([&] {
+    // Every command wakes the engine thread, which then publishes its state.
+    for (UInt32 tick = 0; !stop.load(); tick = (tick + 500) % 100000) engine->Seek(tick);
+  });
+  int stale = 0;
+  for (int i = 0; i < 3000; ++i) {
+    const double volume = (i % 100) / 100.0 + 0.005;
+    engine->SetVolume(volume);
+    if (engine->GetVolume() != volume) ++stale;
+  }
+  stop.store(true);
+  seeker.join();
+  QCOMPARE(stale, 0);
 }
 
 void TstPlayerThreads::stopFromFadeCompletionOnTheEngineThread() {
