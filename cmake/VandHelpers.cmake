@@ -1,3 +1,7 @@
+# Tests reach only the private sound server of scripts/start-audio (never a
+# desktop's own): without it an engine plays silently, and the audio tests fail.
+set(VAND_TEST_PULSE_SERVER "unix:${PROJECT_BINARY_DIR}/audio/runtime/pulse/native")
+
 # vand_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENV ...])
 # A Qt Test executable registered with CTest, run headless.
 function(vand_add_test)
@@ -14,7 +18,7 @@ function(vand_add_test)
   set_tests_properties(${T_NAME} PROPERTIES
     LABELS "${T_LABELS}"
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;${T_ENV}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;PULSE_SERVER=${VAND_TEST_PULSE_SERVER};${T_ENV}")
 endfunction()
 
 # vand_add_qml_test(NAME name DIR dir [LIBS ...] [SOURCES ...])
@@ -35,7 +39,7 @@ function(vand_add_qml_test)
   set_tests_properties(${T_NAME} PROPERTIES
     LABELS "${T_LABELS}"
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;PULSE_SERVER=${VAND_TEST_PULSE_SERVER}")
 endfunction()
 
 # vand_add_qml_module(TARGET target URI uri)

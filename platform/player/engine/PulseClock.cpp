@@ -4,11 +4,14 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
-#include <semaphore>
 #include <stdexcept>
 #include <vector>
 
+#include <cerrno>
+#include <ctime>
+
 #include <pthread.h>
+#include <semaphore.h>
 #include <sched.h>
 
 #include <pulse/pulseaudio.h>
@@ -20,10 +23,48 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 constexpr std::size_t kFrameBytes = 2 * sizeof(float);
+// How long a newly opened stream may wait for the server's first request.
+constexpr double kFirstRequestMs = 3000.0;
+// Latencies above this are taken for stale timing data.
+constexpr double kMaxLatencyMs = 500.0;
 
 std::int64_t NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now().time_since_epoch()).count();
 }
+
+// Wakes the engine thread. Release from any thread (the output thread too:
+// sem_post neither blocks nor allocates); Wait on the engine thread takes
+// every release made so far. (A POSIX semaphore: std::counting_semaphore's
+// timed wait in this libstdc++ can miss a release and sleep on.)
+class Wakeup {
+ public:
+  Wakeup() { sem_init(&sem_, 0, 0); }
+  ~Wakeup() { sem_destroy(&sem_); }
+  Wakeup(const Wakeup&) = delete;
+  Wakeup& operator=(const Wakeup&) = delete;
+
+  void Release() { sem_post(&sem_); }
+  // Waits for a release, at most `ms` (no limit when negative).
+  void Wait(double ms) {
+    if (ms < 0.0) {
+      while (sem_wait(&sem_) != 0 && errno == EINTR) {
+      }
+    } else {
+      timespec until{};
+      clock_gettime(CLOCK_MONOTONIC, &until);
+      const auto ns = static_cast<std::int64_t>(ms * 1e6) + until.tv_nsec;
+      until.tv_sec += static_cast<time_t>(ns / 1000000000);
+      until.tv_nsec = static_cast<long>(ns % 1000000000);
+      while (sem_clockwait(&sem_, CLOCK_MONOTONIC, &until) != 0 && errno == EINTR) {
+      }
+    }
+    while (sem_trywait(&sem_) == 0) {
+    }
+  }
+
+ private:
+  sem_t sem_;
+};
 
 // The output thread asks for a little real-time priority, as audio
 // programs do; where that is not allowed it runs as it is.
@@ -43,7 +84,7 @@ struct PulseClock::State {
   std::int64_t blockFrames = 480;
   std::int64_t targetFrames = 960;
 
-  std::counting_semaphore<> kick{0};
+  Wakeup kick;
   std::atomic<bool> stop{false};
 
   // The connection and the stream: changed under `control` (by the engine
@@ -58,11 +99,17 @@ struct PulseClock::State {
   std::atomic<bool> silent{false};
   std::atomic<bool> resume{false};  // SelectDevice reconnected while silent
 
-  // Set by the engine thread under the mainloop lock; read by the write callback.
+  // Set by the engine thread under the mainloop lock; read by the write
+  // callback, which renders only while it is false (the stream is paused on
+  // the server then).
   std::atomic<bool> corked{true};
   std::atomic<bool> failed{false};
   std::atomic<int> failure{0};  // a pa_error_code
   bool raised = false;           // output thread only
+  std::int64_t streamFrames = 0;  // frames written to the current stream (output thread)
+  // When the stream last started, and its frames written by then (set under the mainloop lock).
+  timeval startedAt{};
+  std::int64_t startFrames = 0;
 
   // Written by whoever renders (one at a time): frames rendered so far, the
   // stream's latency at that moment, and when. A sequence lock keeps the three
@@ -74,8 +121,11 @@ struct PulseClock::State {
   std::atomic<std::uint64_t> underruns{0};
   std::atomic<bool> lookForSound{false};
   std::atomic<std::int64_t> soundStartNs{0};
-  std::atomic<std::int64_t> soundStartLatencyUs{0};
   std::atomic<std::int64_t> uncorkedAtNs{0};
+  // The server asked for more since the stream opened. A sink that ran idle
+  // (a null sink renders two seconds ahead then) may hold a new stream back
+  // until it catches up, so the watchdog gives a new stream longer.
+  std::atomic<bool> flowing{false};
 
   // Engine thread.
   std::int64_t controlFrames = 0;  // frames the blocks reached
@@ -107,7 +157,11 @@ struct PulseClock::State {
   }
 
   // --- the output thread (libpulse's mainloop) ---
-  static void OnWrite(pa_stream* s, std::size_t bytes, void* self) { static_cast<State*>(self)->Write(s, bytes); }
+  static void OnWrite(pa_stream* s, std::size_t bytes, void* self) {
+    auto* st = static_cast<State*>(self);
+    if (!st->corked.load(std::memory_order_acquire)) st->flowing.store(true, std::memory_order_relaxed);
+    st->Write(s, bytes);
+  }
 
   void Write(pa_stream* s, std::size_t bytes) {
     if (corked.load(std::memory_order_acquire) || s != stream) return;
@@ -131,22 +185,36 @@ struct PulseClock::State {
           std::any_of(out, out + n * 2, [](float x) { return x != 0.0f; })) {
         lookForSound.store(false, std::memory_order_relaxed);
         soundStartNs.store(NowNs(), std::memory_order_relaxed);
-        pa_usec_t usec = 0;
-        int negative = 0;
-        if (pa_stream_get_latency(s, &usec, &negative) == 0) {
-          soundStartLatencyUs.store(negative ? 0 : static_cast<std::int64_t>(usec), std::memory_order_relaxed);
-        }
       }
       if (pa_stream_write(s, data, static_cast<std::size_t>(n) * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) break;
       frames += n;
       bytes -= static_cast<std::size_t>(n) * kFrameBytes;
     }
-    pa_usec_t usec = 0;
-    int negative = 0;
-    std::int64_t latency = latencyUs.load(std::memory_order_relaxed);
-    if (pa_stream_get_latency(s, &usec, &negative) == 0) latency = negative ? 0 : static_cast<std::int64_t>(usec);
-    Published(frames, latency);
-    kick.release();
+    streamFrames += frames - written.load(std::memory_order_relaxed);
+    Published(frames, LatencyUs(s));
+    kick.Release();
+  }
+
+  // How long what was written to this stream takes to be heard: the write
+  // position minus the server's read position (interpolated since its last
+  // report) plus the sink's own latency. (libpulse's interpolated latency
+  // reads zero on a null sink, so it is worked out here.)
+  // Until the server reports after a start, what was written since the start
+  // (the buffer was empty then) is taken as waiting.
+  std::int64_t LatencyUs(pa_stream* s) const {
+    const double perUsec = rate / 1e6;
+    const pa_timing_info* info = pa_stream_get_timing_info(s);
+    if (!info || info->read_index_corrupt || info->write_index_corrupt || info->read_index < 0 ||
+        pa_timeval_cmp(&info->timestamp, &startedAt) < 0) {
+      const auto waiting = static_cast<double>(std::min(streamFrames - startFrames, targetFrames));
+      return static_cast<std::int64_t>(waiting / perUsec);
+    }
+    double heard = static_cast<double>(info->read_index) / kFrameBytes - static_cast<double>(info->sink_usec) * perUsec;
+    if (info->playing) heard += static_cast<double>(pa_timeval_age(&info->timestamp)) * perUsec;
+    // libpulse keeps the write index up to date with every write.
+    const double lag = std::clamp(static_cast<double>(info->write_index) / kFrameBytes - heard, 0.0,
+                                  kMaxLatencyMs * 1000.0 * perUsec);
+    return static_cast<std::int64_t>(lag / perUsec);
   }
 
   static void OnUnderflow(pa_stream*, void* self) {
@@ -159,7 +227,7 @@ struct PulseClock::State {
     if (state == PA_STREAM_FAILED || (state == PA_STREAM_TERMINATED && s == st->stream)) {
       st->failure.store(pa_context_errno(pa_stream_get_context(s)));
       st->failed.store(true);
-      st->kick.release();
+      st->kick.Release();
     }
     pa_threaded_mainloop_signal(st->loop, 0);
   }
@@ -170,7 +238,7 @@ struct PulseClock::State {
     if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) {
       st->failure.store(pa_context_errno(c));
       st->failed.store(true);
-      st->kick.release();
+      st->kick.Release();
     }
     pa_threaded_mainloop_signal(st->loop, 0);
   }
@@ -273,7 +341,7 @@ struct PulseClock::State {
     return query.found;
   }
 
-  // A new stream on `name` (empty: the default sink), corked.
+  // A new stream on `name` (empty: the default sink), paused.
   bool OpenStream(const std::string& name, std::string& why) {
     pa_threaded_mainloop_lock(loop);
     CloseStreamLocked();
@@ -301,6 +369,9 @@ struct PulseClock::State {
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
                                                       PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_START_CORKED);
     corked.store(true);
+    flowing.store(false);
+    streamFrames = 0;
+    startFrames = 0;
     bool ok = pa_stream_connect_playback(stream, name.empty() ? nullptr : name.c_str(), &attr, flags, nullptr,
                                          nullptr) == 0;
     if (ok) {
@@ -385,8 +456,11 @@ struct PulseClock::State {
     } else {
       corked.store(false, std::memory_order_release);
       uncorkedAtNs.store(NowNs(), std::memory_order_relaxed);
+      pa_gettimeofday(&startedAt);
+      startFrames = streamFrames;
       lookForSound.store(true, std::memory_order_relaxed);
       if (pa_operation* op = pa_stream_cork(stream, 0, &State::OnCorked, this)) pa_operation_unref(op);
+      if (pa_operation* op = pa_stream_update_timing_info(stream, nullptr, nullptr)) pa_operation_unref(op);
     }
     pa_threaded_mainloop_unlock(loop);
   }
@@ -441,12 +515,10 @@ struct PulseClock::State {
           }
           const bool idle = sink->Idle();
           if (idle) {
-            kick.acquire();
+            kick.Wait(-1.0);
             last = SteadyClock::now();
           } else {
-            (void)kick.try_acquire_for(std::chrono::milliseconds(10));
-          }
-          while (kick.try_acquire()) {
+            kick.Wait(10.0);
           }
           if (stop.load()) return;
           const auto now = SteadyClock::now();
@@ -486,19 +558,14 @@ struct PulseClock::State {
         std::int64_t frames = 0, latency = 0, at = 0;
         Snapshot(frames, latency, at);
         const std::int64_t since = std::max(at, uncorkedAtNs.load(std::memory_order_relaxed));
-        if (!corked.load() && !idleNow && static_cast<double>(NowNs() - since) > settings.watchdogMs * 1e6) {
+        const double patienceMs = flowing.load() ? settings.watchdogMs : std::max(settings.watchdogMs, kFirstRequestMs);
+        if (!corked.load() && !idleNow && static_cast<double>(NowNs() - since) > patienceMs * 1e6) {
           GoSilent("the sound output stopped taking audio");
           last = SteadyClock::now();
           fraction = 0.0;
           continue;
         }
-        if (corked.load() && idleNow) {
-          kick.acquire();
-        } else {
-          (void)kick.try_acquire_for(std::chrono::duration<double, std::milli>(settings.watchdogMs / 4.0));
-        }
-        while (kick.try_acquire()) {
-        }
+        kick.Wait(corked.load() && idleNow ? -1.0 : settings.watchdogMs / 4.0);
         if (silent.load()) {
           last = SteadyClock::now();
           fraction = 0.0;
@@ -543,7 +610,7 @@ void PulseClock::Start(BlockSink& sink, int sampleRate) {
 void PulseClock::Stop() {
   if (!state_) return;
   state_->stop.store(true);
-  state_->kick.release();
+  state_->kick.Release();
   if (thread_.joinable()) {
     if (thread_.get_id() == std::this_thread::get_id()) {
       thread_.detach();  // it sees the stop when the current block returns
@@ -556,7 +623,7 @@ void PulseClock::Stop() {
 }
 
 void PulseClock::Wake() {
-  if (state_) state_->kick.release();
+  if (state_) state_->kick.Release();
 }
 
 std::int64_t PulseClock::LatencyFrames() const {
@@ -597,7 +664,7 @@ std::string PulseClock::SelectDevice(const std::string& id) {
     kit::Log(kit::LogLevel::Warning, "engine", "No sound output (" + why + "): playback goes on silently.");
   }
   if (reopened) st.resume.store(true);
-  st.kick.release();
+  st.kick.Release();
   return device;
 }
 
@@ -615,7 +682,6 @@ PulseClock::Stats PulseClock::GetStats() const {
   s.latencyMs = static_cast<double>(st.latencyUs.load()) / 1000.0;
   const std::int64_t ns = st.soundStartNs.load();
   s.soundStart = SteadyClock::time_point(std::chrono::nanoseconds(ns));
-  s.soundStartLatencyMs = static_cast<double>(st.soundStartLatencyUs.load()) / 1000.0;
   return s;
 }
 

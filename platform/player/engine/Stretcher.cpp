@@ -13,13 +13,21 @@ using RB = RubberBand::RubberBandStretcher;
 
 Stretcher::Stretcher(int sampleRate)
     : rb_(std::make_unique<RB>(static_cast<std::size_t>(sampleRate), 2,
-                               RB::OptionProcessRealTime | RB::OptionEngineFaster | RB::OptionThreadingNever |
-                                   RB::OptionPitchHighConsistency)),
+                               RB::OptionProcessRealTime | RB::OptionEngineFaster | RB::OptionThreadingNever)),
       inLeft_(kMaxProcess),
       inRight_(kMaxProcess),
       dropLeft_(kMaxProcess),
       dropRight_(kMaxProcess) {
   rb_->setMaxProcessSize(kMaxProcess);
+  // Rubber Band grows its buffers when the ratios first reach new extremes;
+  // it does so here, at the extremes the engine uses, and not while rendering.
+  for (double speed : {0.5, 2.0}) {
+    for (double halfSteps : {-6.0, 0.0, 6.0}) {
+      Start(nullptr, 0.0, speed, std::pow(2.0, halfSteps / 12.0));
+      Render(dropLeft_.data(), dropRight_.data(), kMaxProcess);
+    }
+  }
+  rb_->reset();
 }
 
 Stretcher::~Stretcher() = default;

@@ -9,6 +9,8 @@
 #include <QTest>
 
 #include "PlayerFixture.h"
+#include "kit/Log.h"
+#include "vand_pelorin/PulseClock.h"
 
 using namespace player_test;
 using namespace std::chrono_literals;
@@ -87,6 +89,7 @@ class TstPlayerThreads : public QObject {
 
  private slots:
   void playsOnTheSilentClock();
+  void playsSilentlyWithoutASoundServer();
   void oscCallbackReentersTheEngine();
   void queriesFromAnotherThreadWhilePlaying();
   void volumeSetIsNotOverwritten();
@@ -113,6 +116,42 @@ void TstPlayerThreads::playsOnTheSilentClock() {
   QVERIFY(WaitFor([&] { return engine->GetTickIndex() > paused; }));
   auto heads = EventRecorder::Values(rec.Snapshot(), PlayerEvent::Playhead);
   QVERIFY(std::is_sorted(heads.begin(), heads.end()));
+}
+
+// No sound server: the sound clock says so once and plays on silently in
+// real time; choosing a device finds none and changes nothing.
+void TstPlayerThreads::playsSilentlyWithoutASoundServer() {
+  Fixture f(SimpleShow({SimpleSong("1", 60)}));
+  std::vector<std::string> warnings;
+  std::mutex mutex;
+  kit::SetLogSink([&](kit::LogLevel level, std::string_view, std::string_view text) {
+    std::lock_guard lock(mutex);
+    if (level == kit::LogLevel::Warning) warnings.emplace_back(text);
+  });
+  vand::player::PulseClock::Settings settings;
+  settings.server = "unix:" + (f.dataFolder / "no-server" / "native").string();
+  auto clock = std::make_shared<vand::player::PulseClock>(settings);
+  vand::player::EngineOptions options;
+  options.clock = clock;
+  auto engine =
+      std::make_unique<vand::Pelorin2AudioInterface>(f.showFolder.string(), f.dataFolder.string(), nullptr, options);
+  engine->ThrowIfThreadExceptions();
+  QVERIFY(clock->GetStats().silent);
+  engine->Play();
+  QVERIFY(WaitFor([&] { return engine->GetTickIndex() >= 200; }));
+  QVERIFY(engine->GetIsPlaying());
+  {
+    std::lock_guard lock(mutex);
+    QCOMPARE(warnings.size(), std::size_t(1));
+    QVERIFY2(warnings[0].find("playback goes on silently") != std::string::npos, warnings[0].c_str());
+  }
+  engine->SetOutputDeviceUid("card");
+  QCOMPARE(engine->GetOutputDeviceUid(), std::string());
+  const UInt32 tick = engine->GetTickIndex();
+  QVERIFY(WaitFor([&] { return engine->GetTickIndex() > tick + 100; }));
+  engine.reset();
+  kit::SetLogSink({});
+  QCOMPARE(warnings.size(), std::size_t(2));  // the device could not be opened either
 }
 
 void TstPlayerThreads::oscCallbackReentersTheEngine() {

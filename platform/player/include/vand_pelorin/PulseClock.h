@@ -45,10 +45,8 @@ class PulseClock final : public OutputClock {
     std::uint64_t underruns = 0;
     std::int64_t framesWritten = 0;
     double latencyMs = 0.0;  // the stream's latency at the last write
-    // The first frame that was not silent, written after the stream last
-    // started, and the stream's latency then.
+    // When the first frame that was not silent was written after the stream last started.
     std::chrono::steady_clock::time_point soundStart{};
-    double soundStartLatencyMs = 0.0;
   };
 
   PulseClock();
