@@ -50,13 +50,13 @@ bool Stretched(double speed, int transpose) { return transpose != 0 || std::abs(
 }  // namespace
 
 Renderer::Renderer(int sampleRate)
-    : sampleRate_(sampleRate),
-      crossfadeFrames_(std::max<std::int64_t>(1, std::llround(sampleRate * kCrossfadeSeconds))),
+    : crossfadeFrames_(std::max<std::int64_t>(1, std::llround(sampleRate * kCrossfadeSeconds))),
       runOnFrames_(std::max<std::int64_t>(1, std::llround(sampleRate * kRunOnSeconds))),
       events_(kEventCapacity),
       trash_(kTrashCapacity),
       left_(kChunk),
       right_(kChunk) {
+  RenderFloatState floatState;  // the stretchers' first work runs here
   for (auto& s : stretchers_) s = std::make_unique<Stretcher>(sampleRate);
 }
 

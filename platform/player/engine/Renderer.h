@@ -94,7 +94,6 @@ class Renderer final : public RenderSource {
   void RenderVoice(Voice& voice, std::int64_t frames);
   float Envelope(Voice& voice);
 
-  const int sampleRate_;
   const std::int64_t crossfadeFrames_;
   const std::int64_t runOnFrames_;
   SpscRing<RenderEvent> events_;
