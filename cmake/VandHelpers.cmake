@@ -1,6 +1,8 @@
-# Tests reach only the private sound server of scripts/start-audio (never a
-# desktop's own): without it an engine plays silently, and the audio tests fail.
-set(VAND_TEST_PULSE_SERVER "unix:${PROJECT_BINARY_DIR}/audio/runtime/pulse/native")
+# The environment of every test: headless, the Basic style, and only the
+# private sound server of scripts/start-audio (never a desktop's own; without
+# it an engine plays silently, and the audio tests fail).
+set(VAND_TEST_ENVIRONMENT
+  "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;PULSE_SERVER=unix:${PROJECT_BINARY_DIR}/audio/runtime/pulse/native")
 
 # vand_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENV ...])
 # A Qt Test executable registered with CTest, run headless.
@@ -18,7 +20,7 @@ function(vand_add_test)
   set_tests_properties(${T_NAME} PROPERTIES
     LABELS "${T_LABELS}"
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;PULSE_SERVER=${VAND_TEST_PULSE_SERVER};${T_ENV}")
+    ENVIRONMENT "${VAND_TEST_ENVIRONMENT};${T_ENV}")
 endfunction()
 
 # vand_add_qml_test(NAME name DIR dir [LIBS ...] [SOURCES ...])
@@ -39,7 +41,7 @@ function(vand_add_qml_test)
   set_tests_properties(${T_NAME} PROPERTIES
     LABELS "${T_LABELS}"
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;PULSE_SERVER=${VAND_TEST_PULSE_SERVER}")
+    ENVIRONMENT "${VAND_TEST_ENVIRONMENT}")
 endfunction()
 
 # vand_add_qml_module(TARGET target URI uri)

@@ -165,7 +165,6 @@ class AudioInterface::Impl final : public BlockSink,
     }
     if (newPlan) transport->SetPlan(std::move(newPlan));
     transport->SetOscActive(oscProcessing.load() && osc != nullptr);
-    waitingForAudio = false;
     for (auto it = work.begin(); it != work.end(); ++it) {
       // Playback starts once its song is decoded far enough; the commands
       // after it wait with it, in order.
@@ -173,7 +172,6 @@ class AudioInterface::Impl final : public BlockSink,
           !audio->ReadyAt(transport->GetCursor().song, transport->GetCursor().tick)) {
         std::lock_guard lock(queueMutex);
         queue.insert(queue.begin(), std::make_move_iterator(it), std::make_move_iterator(work.end()));
-        waitingForAudio = true;
         break;
       }
       if (it->midi.empty()) {
@@ -541,7 +539,6 @@ class AudioInterface::Impl final : public BlockSink,
   std::unique_ptr<AudioPath> audio;
   std::int64_t controlFrame = 0;  // output frames the blocks have reached
   std::deque<std::pair<std::int64_t, OutItem>> pending;  // raised, waiting to be heard
-  bool waitingForAudio = false;
 
   // Last: its destructor runs what is queued while the rest is still there.
   BackgroundWorker worker;

@@ -14,9 +14,12 @@
 
 namespace player_test {
 
+// The rate the test shows play at (48 frames a tick at normal speed).
+inline constexpr int kRate = 48000;
+
 // Writes a 16-bit WAV file of `seconds` at `rate`: sample = signal(time in s, channel).
 inline void WriteSignal(const std::filesystem::path& file, double seconds, const std::function<double(double, int)>& signal,
-                        int rate = 48000, int channels = 1) {
+                        int rate = kRate, int channels = 1) {
   SF_INFO info{};
   info.samplerate = rate;
   info.channels = channels;

@@ -6,10 +6,12 @@
 // so everything the engine raises arrives synchronously while the test
 // advances the clock.
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <QString>
@@ -30,6 +32,20 @@ namespace player_test {
 
 namespace fs = std::filesystem;
 using notify::PlayerEvent;
+
+// Time given to what runs on other threads (engine threads, the sound server).
+inline constexpr auto kPatience = std::chrono::seconds(20);
+
+// Waits until `pred` holds (checking as fast as it can); false after kPatience.
+template <class Pred>
+bool WaitFor(Pred pred) {
+  const auto until = std::chrono::steady_clock::now() + kPatience;
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
 
 struct Event {
   int id = 0;

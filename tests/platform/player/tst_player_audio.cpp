@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <mutex>
-#include <thread>
 
 #include <QProcess>
 #include <QTest>
@@ -21,25 +20,12 @@
 
 using namespace player_test;
 using E = notify::PlayerEvent;
-using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int kRate = 48000;
-constexpr auto kPatience = 20s;
 // A null sink without a running input renders two seconds ahead; a stream
 // opened on it is taken up once that block has run out.
 constexpr double kSinkSettleMs = 2200.0;
-
-template <class Pred>
-bool WaitFor(Pred pred) {
-  const auto until = std::chrono::steady_clock::now() + kPatience;
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::yield();
-  }
-  return true;
-}
 
 // Records a sink's monitor at 48 kHz stereo float.
 class Recorder {
@@ -103,6 +89,29 @@ std::vector<float> Left(const std::vector<float>& stereo, double fromMs, double 
   return Channel(stereo, 0, std::llround(fromMs * kRate / 1000.0), std::llround(toMs * kRate / 1000.0));
 }
 
+// A show of one 16-bar song (32 s) holding a 440 Hz tone, and an engine on a
+// PulseAudio clock of its own, playing into `device`: decoded, and with the
+// sink `settle` (the one the device leads to) ready to take the stream.
+struct Player {
+  Fixture show{SimpleShow({SimpleSong("1", 16)})};
+  std::shared_ptr<vand::player::PulseClock> clock;
+  std::unique_ptr<vand::Pelorin2AudioInterface> engine;
+
+  Player(const std::string& device, const std::string& settle, vand::player::PulseClock::Settings settings = {}) {
+    WriteSignal(show.showFolder / "audio" / "1.wav", 34.0, Tone(440.0));
+    clock = std::make_shared<vand::player::PulseClock>(settings);
+    vand::player::EngineOptions options;
+    options.clock = clock;
+    engine = std::make_unique<vand::Pelorin2AudioInterface>(show.showFolder.string(), show.dataFolder.string(),
+                                                            nullptr, options);
+    engine->ThrowIfThreadExceptions();
+    engine->SetOutputDeviceUid(device.c_str());
+    ready = engine->WaitUntilSettled(kPatience);
+    Recorder(settle).Take(kSinkSettleMs);
+  }
+  bool ready = false;
+};
+
 }  // namespace
 
 class TstPlayerAudio : public QObject {
@@ -120,8 +129,6 @@ class TstPlayerAudio : public QObject {
   void idleStreamIsPaused();
 
  private:
-  // A show of one 16-bar song (32 s) holding a 440 Hz tone.
-  std::unique_ptr<Fixture> Show();
   std::string LoadSink(const std::string& name);
 
   std::vector<QString> modules_;
@@ -154,22 +161,13 @@ std::string TstPlayerAudio::LoadSink(const std::string& name) {
   return name;
 }
 
-std::unique_ptr<Fixture> TstPlayerAudio::Show() {
-  auto f = std::make_unique<Fixture>(SimpleShow({SimpleSong("1", 16)}));
-  WriteSignal(f->showFolder / "audio" / "1.wav", 34.0, Tone(440.0));
-  return f;
-}
-
 void TstPlayerAudio::playsThroughTheSink() {
-  auto f = Show();
-  vand::Pelorin2AudioInterface engine(f->showFolder.string(), f->dataFolder.string(), nullptr);
-  engine.ThrowIfThreadExceptions();
-  engine.SetOutputDeviceUid(sink_.c_str());
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
   QCOMPARE(engine.GetOutputDeviceUid(), sink_);
-  QVERIFY(engine.WaitUntilSettled(kPatience));
   Recorder recorder(sink_);
   QVERIFY2(recorder.Error().empty(), recorder.Error().c_str());
-  recorder.Take(kSinkSettleMs);
   engine.Play();
   auto heard = recorder.Take(1500);
   QCOMPARE(heard.size(), std::size_t(1500 * 96));
@@ -185,16 +183,10 @@ void TstPlayerAudio::playsThroughTheSink() {
 // The playhead advances at the speed of real time, and behind what was
 // rendered: it is the position heard.
 void TstPlayerAudio::playheadFollowsTheHeardAudio() {
-  auto f = Show();
-  auto clock = std::make_shared<vand::player::PulseClock>();
-  vand::player::EngineOptions options;
-  options.clock = clock;
-  vand::Pelorin2AudioInterface engine(f->showFolder.string(), f->dataFolder.string(), nullptr, options);
-  engine.ThrowIfThreadExceptions();
-  engine.SetOutputDeviceUid(sink_.c_str());
-  QVERIFY(engine.WaitUntilSettled(kPatience));
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
   Recorder recorder(sink_);
-  recorder.Take(kSinkSettleMs);
   engine.Play();
   recorder.Take(500);
   const auto t0 = std::chrono::steady_clock::now();
@@ -205,20 +197,17 @@ void TstPlayerAudio::playheadFollowsTheHeardAudio() {
   const double rate = (tick1 - tick0) / std::chrono::duration<double, std::milli>(t1 - t0).count();
   QVERIFY2(rate > 0.9 && rate < 1.1, qPrintable(QString("%1 ticks a millisecond").arg(rate)));
   // Rendered audio runs ahead of the playhead by the stream's latency.
-  const auto stats = clock->GetStats();
+  const auto stats = p.clock->GetStats();
   QVERIFY(!stats.silent);
   QVERIFY2(stats.latencyMs > 1.0 && stats.latencyMs < 100.0, qPrintable(QString::number(stats.latencyMs)));
 }
 
 void TstPlayerAudio::stopAndPlayAgainInOrder() {
-  auto f = Show();
   EventRecorder rec;
-  vand::Pelorin2AudioInterface engine(f->showFolder.string(), f->dataFolder.string(), nullptr);
-  engine.ThrowIfThreadExceptions();
-  engine.SetOutputDeviceUid(sink_.c_str());
-  QVERIFY(engine.WaitUntilSettled(kPatience));
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
   Recorder recorder(sink_);
-  recorder.Take(kSinkSettleMs);
   rec.Clear();
   engine.Play();
   auto first = recorder.Take(800);
@@ -254,18 +243,15 @@ void TstPlayerAudio::stopAndPlayAgainInOrder() {
 }
 
 void TstPlayerAudio::unknownDeviceFallsBackToTheDefault() {
-  auto f = Show();
   LogCapture log;
-  vand::Pelorin2AudioInterface engine(f->showFolder.string(), f->dataFolder.string(), nullptr);
-  engine.ThrowIfThreadExceptions();
-  engine.SetOutputDeviceUid("no-such-device");
+  Player p("no-such-device", "null");  // the daemon's default sink
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
   QCOMPARE(engine.GetOutputDeviceUid(), std::string());
   const auto lines = log.Lines();
   QCOMPARE(lines.size(), std::size_t(1));
   QVERIFY2(lines[0].find("no-such-device") != std::string::npos, lines[0].c_str());
-  QVERIFY(engine.WaitUntilSettled(kPatience));
-  Recorder recorder("null");  // the daemon's default sink
-  recorder.Take(kSinkSettleMs);
+  Recorder recorder("null");
   engine.Play();
   QVERIFY(Rms(Left(recorder.Take(1000), 500, 1000)) > 0.3);
 }
@@ -273,13 +259,10 @@ void TstPlayerAudio::unknownDeviceFallsBackToTheDefault() {
 // Switching the device while playing reopens the stream where playback is.
 void TstPlayerAudio::deviceSwitchKeepsThePosition() {
   const std::string other = LoadSink(sink_ + "_b");
-  auto f = Show();
-  vand::Pelorin2AudioInterface engine(f->showFolder.string(), f->dataFolder.string(), nullptr);
-  engine.ThrowIfThreadExceptions();
-  engine.SetOutputDeviceUid(sink_.c_str());
-  QVERIFY(engine.WaitUntilSettled(kPatience));
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
   Recorder first(sink_);
-  first.Take(kSinkSettleMs);
   engine.Play();
   first.Take(800);
   const UInt32 before = engine.GetTickIndex();
@@ -301,18 +284,13 @@ void TstPlayerAudio::deviceSwitchKeepsThePosition() {
 // the watchdog hands over to the silent clock at the same position.
 void TstPlayerAudio::stalledOutputFallsBackToSilence() {
   const std::string stalled = LoadSink(sink_ + "_stall");
-  auto f = Show();
   LogCapture log;
   vand::player::PulseClock::Settings settings;
   settings.watchdogMs = 300.0;
-  auto clock = std::make_shared<vand::player::PulseClock>(settings);
-  vand::player::EngineOptions options;
-  options.clock = clock;
-  vand::Pelorin2AudioInterface engine(f->showFolder.string(), f->dataFolder.string(), nullptr, options);
-  engine.ThrowIfThreadExceptions();
-  engine.SetOutputDeviceUid(stalled.c_str());
-  QVERIFY(engine.WaitUntilSettled(kPatience));
-  Recorder(stalled).Take(kSinkSettleMs);
+  Player p(stalled, stalled, settings);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  auto& clock = p.clock;
   engine.Play();
   QVERIFY(WaitFor([&] { return engine.GetTickIndex() > 300; }));
   Pactl({"suspend-sink", QString::fromStdString(stalled), "1"});
@@ -328,16 +306,11 @@ void TstPlayerAudio::stalledOutputFallsBackToSilence() {
 
 // Stopped, the stream is paused: nothing is rendered or written.
 void TstPlayerAudio::idleStreamIsPaused() {
-  auto f = Show();
-  auto clock = std::make_shared<vand::player::PulseClock>();
-  vand::player::EngineOptions options;
-  options.clock = clock;
-  vand::Pelorin2AudioInterface engine(f->showFolder.string(), f->dataFolder.string(), nullptr, options);
-  engine.ThrowIfThreadExceptions();
-  engine.SetOutputDeviceUid(sink_.c_str());
-  QVERIFY(engine.WaitUntilSettled(kPatience));
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  auto& clock = p.clock;
   Recorder recorder(sink_);
-  recorder.Take(kSinkSettleMs);
   engine.Play();
   recorder.Take(500);
   QVERIFY(clock->GetStats().framesWritten > 0);

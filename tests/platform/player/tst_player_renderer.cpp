@@ -35,10 +35,17 @@ void Free(void* p) noexcept {
 }  // namespace
 
 void* operator new(std::size_t n) { return Allocate(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  if (counting) ++heapCalls;
+  return std::malloc(std::max<std::size_t>(n, 1));
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
 void* operator new[](std::size_t n) { return Allocate(n); }
 void* operator new(std::size_t n, std::align_val_t a) { return Allocate(n, static_cast<std::size_t>(a)); }
 void* operator new[](std::size_t n, std::align_val_t a) { return Allocate(n, static_cast<std::size_t>(a)); }
 void operator delete(void* p) noexcept { Free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Free(p); }
 void operator delete[](void* p) noexcept { Free(p); }
 void operator delete(void* p, std::size_t) noexcept { Free(p); }
 void operator delete[](void* p, std::size_t) noexcept { Free(p); }
@@ -54,8 +61,6 @@ using vand::player::SongAudio;
 using vand::player::SongAudioCache;
 
 namespace {
-
-constexpr int kRate = 48000;
 
 RenderEvent Play(std::int64_t frame, std::shared_ptr<const SongAudio> audio, double position, double speed = 1.0,
                  int transpose = 0, RenderEvent::Entry entry = RenderEvent::Entry::Crossfade) {

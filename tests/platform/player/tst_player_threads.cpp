@@ -17,18 +17,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto kPatience = 10s;
-
-template <class Pred>
-bool WaitFor(Pred pred) {
-  const auto until = std::chrono::steady_clock::now() + kPatience;
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::yield();
-  }
-  return true;
-}
-
 // An engine on the silent null clock (a real thread).
 std::unique_ptr<vand::Pelorin2AudioInterface> RealEngine(const Fixture& f,
                                                          std::shared_ptr<vand::PlayerOscCallback> osc = nullptr) {
