@@ -5,7 +5,8 @@
 //                                     the same for one case, to run under callgrind (see callgrind-render)
 //   bench_audio cue [STARTS]          Play() to the first sound frame handed to the stream, plus the
 //                                     stream's latency while playing (needs PULSE_SERVER: scripts/start-audio)
-//   bench_audio underruns [SECONDS]   play that long on the sound server; underruns counted
+//   bench_audio underruns [SECONDS [TARGET_MS REQUEST_MS]]
+//                                     play that long on the sound server (buffer 20/5 ms); underruns counted
 //   bench_audio memory                resident size with the demo show, and while playing through a
 //                                     show of 12 songs
 //   bench_audio idle [SECONDS]        CPU of a stopped engine on the sound server
@@ -78,7 +79,8 @@ vand::player::SongDefinition Song(const std::string& number, int bars) {
 struct Show {
   QTemporaryDir dir;
   fs::path folder, data;
-  Show(int songs, int bars) {
+  // `wav`: 48 kHz WAV files (quick to write, for runs under callgrind).
+  Show(int songs, int bars, bool wav = false) {
     folder = fs::path(dir.path().toStdString()) / "show";
     data = fs::path(dir.path().toStdString()) / "data";
     fs::create_directories(data);
@@ -87,6 +89,10 @@ struct Show {
     def.showName = "Bench";
     for (int i = 1; i <= songs; ++i) def.songs.push_back(Song(std::to_string(i), bars));
     vand::demo::AudioStyle style;  // Ogg Vorbis, 44.1 kHz, stereo, music
+    if (wav) {
+      style.format = vand::demo::AudioStyle::Format::Wav;
+      style.sampleRate = 48000;
+    }
     vand::demo::WriteShowFolder(folder, def, style);
     CL::ChangeLog log;
     log.SetVersion(cmn::VANDVersion(1, 0));
@@ -135,7 +141,7 @@ int RenderBench(double seconds) {
 }
 
 int CallgrindBench(const std::string& which, double seconds) {
-  Show show(2, 100);
+  Show show(2, static_cast<int>(seconds / 2.0) + 3, true);
   const double cpu = RenderCost(show, which == "stretched" ? "2" : "1", seconds);
   std::printf("%s: %.0f s rendered (%.3f s of CPU)\n", which.c_str(), seconds, cpu);
   return 0;
@@ -181,11 +187,14 @@ int CueBench(int starts) {
   return 0;
 }
 
-int UnderrunBench(double seconds) {
+int UnderrunBench(double seconds, double targetMs, double requestMs) {
   if (!HaveServer()) return 2;
   const int bars = static_cast<int>(seconds / 2.0) + 5;
   Show show(1, bars);
-  auto clock = std::make_shared<vand::player::PulseClock>();
+  vand::player::PulseClock::Settings settings;
+  settings.targetMs = targetMs;
+  settings.requestMs = requestMs;
+  auto clock = std::make_shared<vand::player::PulseClock>(settings);
   auto engine = Engine(show, clock);
   std::this_thread::sleep_for(2500ms);
   const auto before = clock->GetStats();
@@ -266,7 +275,7 @@ int main(int argc, char** argv) {
   if (mode == "render") return RenderBench(number(2, 60.0));
   if (mode == "callgrind" && argc > 2) return CallgrindBench(argv[2], number(3, 10.0));
   if (mode == "cue") return CueBench(static_cast<int>(number(2, 20)));
-  if (mode == "underruns") return UnderrunBench(number(2, 60.0));
+  if (mode == "underruns") return UnderrunBench(number(2, 60.0), number(3, 20.0), number(4, 5.0));
   if (mode == "memory") return MemoryBench();
   if (mode == "idle") return IdleBench(number(2, 10.0));
   std::fprintf(stderr, "usage: bench_audio render|callgrind plain|stretched|cue|underruns|memory|idle [N]\n");

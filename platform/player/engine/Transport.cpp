@@ -210,6 +210,12 @@ void Transport::Publish() {
     std::lock_guard lock(shared_.songMutex);
     if (shared_.pendingLoads == 0) {
       shared_.song.store(cursor_.song);
+      // At rest the tick heard is the cursor's; it goes out before the state,
+      // so that a reader who sees the state sees its tick. While playing the
+      // engine publishes the tick heard.
+      if (state_ != TransportState::Playing) {
+        shared_.tick.store(static_cast<UInt32>(std::max(0.0, std::floor(cursor_.tick + kEpsilon))));
+      }
       shared_.state.store(static_cast<int>(state_));
     }
     if (shared_.pendingVolumes == 0) shared_.master.store(master_);

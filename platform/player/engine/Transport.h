@@ -97,7 +97,7 @@ struct Command {
 // What queries read, from any thread.
 struct TransportShared {
   std::atomic<int> state{static_cast<int>(TransportState::Stopped)};
-  std::atomic<UInt32> tick{0};  // the audible playhead, published by the engine
+  std::atomic<UInt32> tick{0};  // the audible playhead (see Transport::Publish)
   std::atomic<std::size_t> song{0};
   std::atomic<double> master{1.0};
   std::atomic<double> outputGain{1.0};
