@@ -1,3 +1,9 @@
+# The environment of every test: headless, the Basic style, and only the
+# private sound server of scripts/start-audio (never a desktop's own; without
+# it an engine plays silently, and the audio tests fail).
+set(VAND_TEST_ENVIRONMENT
+  "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;PULSE_SERVER=unix:${PROJECT_BINARY_DIR}/audio/runtime/pulse/native")
+
 # vand_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [ENV ...] [TIMEOUT s])
 # A Qt Test executable registered with CTest, run headless. Labels default to
 # "unit". A test labelled "threads" also runs under ThreadSanitizer
@@ -40,7 +46,7 @@ function(_vand_test_properties name default_labels default_timeout labels timeou
   set_tests_properties(${name} PROPERTIES
     LABELS "${labels}"
     TIMEOUT ${timeout}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QUICK_CONTROLS_STYLE=Basic;${env}")
+    ENVIRONMENT "${VAND_TEST_ENVIRONMENT};${env}")
 endfunction()
 
 # vand_add_qml_module(TARGET target URI uri)

@@ -71,6 +71,9 @@ private:
 
 void TestSfxDevices::initTestCase()
 {
+    const QByteArray failure = qgetenv("VAND_AUDIO_ERROR");
+    if (!failure.isEmpty())
+        QFAIL(qPrintable("The test sound server did not start: " + QString::fromUtf8(failure)));
     const QByteArray server = qgetenv("PULSE_SERVER");
     if (server.isEmpty())
         QFAIL("PULSE_SERVER is not set: the test sound server did not start (scripts/test starts it with "

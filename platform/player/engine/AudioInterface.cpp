@@ -10,6 +10,8 @@
 #include <stdexcept>
 
 #include "CL/ActiveChangeLog.h"
+#include "engine/AudioPath.h"
+#include "engine/BackgroundWorker.h"
 #include "engine/ClickGrid.h"
 #include "engine/MidiCommands.h"
 #include "engine/PlaybackPlan.h"
@@ -17,8 +19,10 @@
 #include "engine/Transport.h"
 #include "kit/Log.h"
 #include "notify/EventObserver.h"
+#include "kit/Log.h"
 #include "vand_pelorin/MidiBackend.h"
 #include "vand_pelorin/OutputClock.h"
+#include "vand_pelorin/PulseClock.h"
 
 namespace fs = std::filesystem;
 using namespace vand::player;
@@ -104,8 +108,12 @@ class AudioInterface::Impl final : public BlockSink,
     editor.SelectSongLogForEditing(show->songs[first].number);
     queue.push_back({Command{Command::Kind::Start}, {}});
 
-    clock = options.clock ? options.clock : std::make_shared<NullClock>();
+    clock = options.clock ? options.clock : std::make_shared<PulseClock>();
     midiBackend = options.midi;
+    std::weak_ptr<OutputClock> weakClock = clock;
+    audio = std::make_unique<AudioPath>(show, clock->Renders(), [weakClock] {
+      if (auto c = weakClock.lock()) c->Wake();
+    });
   }
 
   // Starts the engine thread (and waits up to 5 s for it), then opens the
@@ -145,6 +153,9 @@ class AudioInterface::Impl final : public BlockSink,
   }
 
   // --- the engine thread ---
+  // The control tick: applies the queued commands, advances the transport,
+  // tells the audio path where playback went, and delivers what the block
+  // raised once it is heard (command results at once).
   void RunBlock(std::int64_t frames) override {
     // Alive until the block ends, even when a callback destroys the engine.
     std::shared_ptr<Impl> self = weak_from_this().lock();
@@ -165,16 +176,71 @@ class AudioInterface::Impl final : public BlockSink,
     }
     if (newPlan) transport->SetPlan(std::move(newPlan));
     transport->SetOscActive(oscProcessing.load() && osc != nullptr);
-    for (auto& q : work) {
-      if (q.midi.empty()) {
-        transport->Apply(q.command);
+    for (auto it = work.begin(); it != work.end(); ++it) {
+      // Playback starts once its song is decoded far enough; the commands
+      // after it wait with it, in order.
+      if (MayStartPlayback(*it) && transport->State() != TransportState::Playing &&
+          !audio->ReadyAt(transport->GetCursor().song, transport->GetCursor().tick)) {
+        std::lock_guard lock(queueMutex);
+        queue.insert(queue.begin(), std::make_move_iterator(it), std::make_move_iterator(work.end()));
+        break;
+      }
+      if (it->midi.empty()) {
+        transport->Apply(it->command);
       } else {
-        HandleMidi(q.midi);
+        HandleMidi(it->midi);
       }
     }
-    transport->Advance(static_cast<double>(std::max<std::int64_t>(0, frames)) * 1000.0 / show->sampleRate);
+    const std::int64_t blockStart = controlFrame;
+    audio->Follow(transport->Trajectory(), static_cast<double>(blockStart));
+    transport->Trajectory().clear();
+    std::vector<OutItem> now;
+    now.swap(transport->Outbox());
+
+    frames = std::max<std::int64_t>(0, frames);
+    transport->Advance(static_cast<double>(frames) * 1000.0 / show->sampleRate);
+    audio->Follow(transport->Trajectory(), static_cast<double>(blockStart));
+    transport->Trajectory().clear();
+    controlFrame += frames;
+    audio->SetGain(blockStart, frames, shared.outputGain.load());
+    const std::size_t song = transport->GetCursor().song;
+    audio->Keep(song, transport->CurrentPlan()->NextPlayable(song));
+    audio->CollectGarbage();
+
+    const double heard = static_cast<double>(controlFrame - std::max<std::int64_t>(0, clock->LatencyFrames()));
+    shared.tick.store(static_cast<UInt32>(std::max(0.0, std::floor(audio->Playhead().At(heard).second + 1e-6))));
+
+    // What the commands raised goes out at once, after what is still waiting.
+    if (!now.empty()) {
+      Deliver(pending);
+      pending.clear();
+      Deliver(now);
+    }
+    for (auto& item : transport->Outbox()) pending.push_back({controlFrame, std::move(item)});
+    transport->Outbox().clear();
+    std::vector<OutItem> due;
+    while (!pending.empty() && static_cast<double>(pending.front().first) <= heard) {
+      due.push_back(std::move(pending.front().second));
+      pending.pop_front();
+    }
+    Deliver(due);
+  }
+
+  // The sink is idle when nothing plays, ramps, sounds or waits to be delivered.
+  bool Idle() const override {
+    return transport->State() != TransportState::Playing && !transport->Ramping() && pending.empty() &&
+           audio->Silent();
+  }
+
+  RenderSource* Source() override { return audio->Source(); }
+
+  static bool MayStartPlayback(const Queued& q) {
+    return !q.midi.empty() || q.command.kind == Command::Kind::Play || q.command.kind == Command::Kind::Continue;
+  }
+
+  void Deliver(std::deque<std::pair<std::int64_t, OutItem>>& items) {
     std::vector<OutItem> out;
-    out.swap(transport->Outbox());
+    for (auto& [frame, item] : items) out.push_back(std::move(item));
     Deliver(out);
   }
 
@@ -225,7 +291,6 @@ class AudioInterface::Impl final : public BlockSink,
 
     std::optional<std::pair<unsigned char, midi_commands::LearnedCommand>> learned;
     std::optional<unsigned char> matched;
-    MidiSettings snapshot;
     {
       std::lock_guard lock(midiMutex);
       if (learning && IsLearnable(*message)) {
@@ -233,13 +298,12 @@ class AudioInterface::Impl final : public BlockSink,
         learned = std::make_pair(*learning, l);
         midi.commands[*learning] = l;
         learning.reset();
-        snapshot = midi;
       } else if (!learning) {
         matched = MatchMidiCommand(midi.commands, *message);
       }
     }
     if (learned) {
-      SaveMidi(snapshot);
+      SaveMidi();
       Command answer{Command::Kind::Raise};
       answer.event = {notify::PlayerEvent::LearnedMIDICommand, LearnedEventValue(learned->first, learned->second), {}};
       transport->Apply(answer);
@@ -306,6 +370,7 @@ class AudioInterface::Impl final : public BlockSink,
       std::lock_guard lock(shared.songMutex);
       ++shared.pendingLoads;
       shared.song.store(song);
+      shared.state.store(static_cast<int>(TransportState::Stopped));
     }
     Command c{Command::Kind::Load};
     c.song = song;
@@ -387,13 +452,23 @@ class AudioInterface::Impl final : public BlockSink,
     connected = ok ? std::optional<std::size_t>(index) : std::nullopt;
   }
 
-  void SaveMidi(const MidiSettings& settings) {
-    std::lock_guard lock(midiSaveMutex);
-    try {
-      WriteMidiSettings(engineData / "midi.json", settings);
-    } catch (...) {
-      LogLine(kit::LogLevel::Error, "the MIDI settings were not saved" + Reason(std::current_exception(), ": "));
-    }
+  // Saves the MIDI settings on the worker (never on the engine thread); a
+  // save already queued writes the newest settings, so saves coalesce.
+  void SaveMidi() {
+    if (midiSaveQueued.exchange(true)) return;
+    worker.Post([this] {
+      midiSaveQueued.store(false);
+      MidiSettings snapshot;
+      {
+        std::lock_guard lock(midiMutex);
+        snapshot = midi;
+      }
+      try {
+        WriteMidiSettings(engineData / "midi.json", snapshot);
+      } catch (...) {
+        LogLine(kit::LogLevel::Error, "the MIDI settings were not saved" + Reason(std::current_exception(), ": "));
+      }
+    });
   }
 
   // One line on standard error, after the engine's prefix.
@@ -468,7 +543,15 @@ class AudioInterface::Impl final : public BlockSink,
   std::optional<unsigned char> learning;
   std::vector<MidiEndPoint> sources;
   std::optional<std::size_t> connected;
-  std::mutex midiSaveMutex;
+  std::atomic<bool> midiSaveQueued{false};
+
+  // Sound (engine thread).
+  std::unique_ptr<AudioPath> audio;
+  std::int64_t controlFrame = 0;  // output frames the blocks have reached
+  std::deque<std::pair<std::int64_t, OutItem>> pending;  // raised, waiting to be heard
+
+  // Last: its destructor runs what is queued while the rest is still there.
+  BackgroundWorker worker;
 };
 
 // ---------------------------------------------------------------------------
@@ -504,6 +587,16 @@ void AudioInterface::ThrowIfThreadExceptions() {
 }
 
 double AudioInterface::GetOutputGain() const { return impl_->shared.outputGain.load(); }
+
+bool AudioInterface::WaitUntilSettled(std::chrono::milliseconds timeout) {
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  auto left = [&] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+  };
+  return impl_->audio->WaitForDecoding(left()) && impl_->worker.WaitIdle(std::max(left(), std::chrono::milliseconds(0)));
+}
+
+std::size_t AudioInterface::SongsHeld() const { return impl_->audio->SongsHeld(); }
 
 void AudioInterface::Shutdown() {
   Impl& d = *impl_;
@@ -625,11 +718,13 @@ void AudioInterface::SeekLeft() { impl_->Enqueue(Command(Command::Kind::Previous
 
 void AudioInterface::LoadSong(const std::string& song) {
   const SongModel& s = impl_->show->SongOrThrow(song);
+  impl_->audio->Probe(s.index);
   impl_->EnqueueLoad(s.index, std::nullopt);
 }
 
 void AudioInterface::LoadSongAtTime(const std::string& song, UInt32 tick) {
   const SongModel& s = impl_->show->SongOrThrow(song);
+  impl_->audio->Probe(s.index);
   impl_->EnqueueLoad(s.index, tick);
 }
 
@@ -816,16 +911,24 @@ std::filesystem::path AudioInterface::GetShowDirectory() const { return impl_->s
 
 // --- output and volume ---
 
-void AudioInterface::SetOutputDeviceUid(const char* uid) { impl_->outputDeviceUid = uid ? uid : ""; }
+void AudioInterface::SetOutputDeviceUid(const char* uid) {
+  impl_->outputDeviceUid = impl_->clock->SelectDevice(uid ? uid : "");
+}
 std::string AudioInterface::GetOutputDeviceUid() const { return impl_->outputDeviceUid; }
 
 void AudioInterface::SetVolume(double gain, vand_audio::VolumeType type) {
   if (type != vand_audio::VolumeType::Main) return;
   if (!std::isfinite(gain)) return;
   gain = std::clamp(gain, 0.0, 4.0);
-  impl_->shared.master.store(gain);
+  {
+    // Published at once; the engine does not publish its older value over it.
+    std::lock_guard lock(impl_->shared.songMutex);
+    ++impl_->shared.pendingVolumes;
+    impl_->shared.master.store(gain);
+  }
   Command c(Command::Kind::SetVolume);
   c.level = gain;
+  c.countsPending = true;
   impl_->Enqueue(std::move(c));
 }
 
@@ -898,13 +1001,11 @@ void AudioInterface::LearnMidiCommand(unsigned char cmd) {
 void AudioInterface::SetMidiCommand(unsigned char cmd, unsigned char status, unsigned char channel,
                                     unsigned char note) {
   if (MidiCommandNames().count(cmd) == 0 || channel > 15 || note > 127) return;
-  MidiSettings snapshot;
   {
     std::lock_guard lock(impl_->midiMutex);
     impl_->midi.commands[cmd] = {static_cast<UInt8>(status & 0xF0), channel, note};
-    snapshot = impl_->midi;
   }
-  impl_->SaveMidi(snapshot);
+  impl_->SaveMidi();
 }
 
 std::vector<int> AudioInterface::GetAllowedCommandStatuses() const { return AllowedMidiStatuses(); }
@@ -952,14 +1053,12 @@ void AudioInterface::SetMidiSource(int index) {
     return;
   }
   d.OpenMidi(list, static_cast<std::size_t>(index));
-  MidiSettings snapshot;
   {
     std::lock_guard lock(d.midiMutex);
     if (!d.connected) return;
     d.midi.source = list[static_cast<std::size_t>(index)].GetSourceName();
-    snapshot = d.midi;
   }
-  d.SaveMidi(snapshot);
+  d.SaveMidi();
 }
 
 bool AudioInterface::HasMidiSource() const {

@@ -29,12 +29,24 @@ class MoveSink {
   virtual void OnOsc(const CL::Osc& osc, std::uint64_t pass, double atMs) = 0;
   virtual void OnFlowChanged() = 0;
   virtual void OnJump() = 0;
+  // The cursor runs on from here at `factor`, `atMs` into the move.
+  virtual void OnRun(double /*atMs*/, double /*factor*/) {}
 
  protected:
   ~MoveSink() = default;
 };
 
 enum class MoveStop { None, Hold, SongEnd };
+
+// Next tick above `tick` where the tempo factor or the transposition changes.
+double NextParameterBoundary(const SongPlan& plan, double tick) {
+  double next = plan.NextTempoBoundary(tick);
+  for (const auto& s : plan.transpositions) {
+    if (s.start > tick) next = std::min(next, static_cast<double>(s.start));
+    if (s.end > tick) next = std::min(next, static_cast<double>(s.end));
+  }
+  return next;
+}
 
 void JumpTo(const SongPlan& plan, Cursor& c, UInt32 tick, MoveSink& sink) {
   UInt32 target = plan.ResolveCuts(tick);
@@ -120,7 +132,8 @@ double Move(const SongPlan& plan, Cursor& c, double outMs, double endTick, MoveS
     const double remaining = outMs - used;
     if (remaining <= kEpsilon) return used;
     const double factor = plan.TempoFactorAt(c.tick);
-    double boundary = std::min(endTick, plan.NextTempoBoundary(c.tick));
+    sink.OnRun(used, factor);
+    double boundary = std::min(endTick, NextParameterBoundary(plan, c.tick));
     if (c.next < actions.size()) boundary = std::min(boundary, static_cast<double>(actions[c.next].tick));
     const double reach = c.tick + remaining * factor;
     if (reach >= boundary - kEpsilon) {
@@ -201,14 +214,48 @@ void Transport::Raise(PlayerEvent event, int value, std::string text) {
 void Transport::SetState(TransportState s) { state_ = s; }
 
 void Transport::Publish() {
-  shared_.state.store(static_cast<int>(state_));
-  shared_.tick.store(static_cast<UInt32>(std::max(0.0, std::floor(cursor_.tick + kEpsilon))));
   {
     std::lock_guard lock(shared_.songMutex);
-    if (shared_.pendingLoads == 0) shared_.song.store(cursor_.song);
+    if (shared_.pendingLoads == 0) {
+      shared_.song.store(cursor_.song);
+      // At rest the tick heard is the cursor's; it goes out before the state,
+      // so that a reader who sees the state sees its tick. While playing the
+      // engine publishes the tick heard.
+      if (state_ != TransportState::Playing) {
+        shared_.tick.store(static_cast<UInt32>(std::max(0.0, std::floor(cursor_.tick + kEpsilon))));
+      }
+      shared_.state.store(static_cast<int>(state_));
+    }
+    if (shared_.pendingVolumes == 0) shared_.master.store(master_);
   }
-  shared_.master.store(master_);
   shared_.outputGain.store(master_ * fadeGain_);
+}
+
+void Transport::Record(double atMs, bool command) {
+  TrajectoryPoint p;
+  p.atMs = atMs;
+  p.song = cursor_.song;
+  p.tick = cursor_.tick;
+  p.factor = Plan().TempoFactorAt(cursor_.tick);
+  p.transpose = Plan().TranspositionAt(cursor_.tick);
+  p.sounding = state_ == TransportState::Playing;
+  p.runOn = runOnPending_;
+  p.command = command;
+  runOnPending_ = false;
+  trajectory_.push_back(p);
+}
+
+void Transport::Replace(std::optional<Ramp>& running, Ramp ramp, std::function<void()> done) {
+  if (running) ramp.done = std::move(running->done);
+  if (done) ramp.done.push_back(std::move(done));
+  running = std::move(ramp);
+}
+
+void Transport::Complete(Ramp& ramp) {
+  for (auto& fn : ramp.done) {
+    if (fn) outbox_.emplace_back(OutCall{std::move(fn)});
+  }
+  ramp.done.clear();
 }
 
 void Transport::SetPlan(std::shared_ptr<const PlaybackPlan> plan) {
@@ -330,20 +377,23 @@ void Transport::Apply(Command& command) {
         if (command.done) outbox_.emplace_back(OutCall{std::move(command.done)});
         break;
       }
-      fade_ = Ramp{fadeGain_, 0.0, RampMs(command.seconds), 0.0, std::move(command.done)};
+      // A fade replacing a running one completes both when it ends.
+      Replace(fade_, Ramp{fadeGain_, 0.0, RampMs(command.seconds), 0.0, {}}, std::move(command.done));
       Raise(PlayerEvent::PlaybackFading);
       break;
     }
     case K::FadeTo: {
       double level = std::isfinite(command.level) ? std::clamp(command.level, 0.0, 4.0) : master_;
-      masterRamp_ = Ramp{master_, level, RampMs(command.seconds), 0.0, std::move(command.done)};
+      Replace(masterRamp_, Ramp{master_, level, RampMs(command.seconds), 0.0, {}}, std::move(command.done));
       sinceVolumeMs_ = 0.0;
       Raise(PlayerEvent::PlaybackFading);
       break;
     }
     case K::CancelFade:
-      // A fade-out stopped part-way gives the level back; a FadeTo level stays.
+      // A fade-out stopped part-way gives the level back; a FadeTo level stays
+      // where it got to, and the display hears of it.
       if (fade_) CancelFadeRamp();
+      if (masterRamp_) Raise(PlayerEvent::StatusVolume, static_cast<int>(std::lround(master_ * 1000.0)));
       masterRamp_.reset();
       if (state_ == TransportState::Faded) {
         fadeGain_ = 1.0;
@@ -352,7 +402,13 @@ void Transport::Apply(Command& command) {
       }
       break;
     case K::SetVolume:
+      // A volume set ends a running ramp: its work is done.
+      if (masterRamp_) Complete(*masterRamp_);
       masterRamp_.reset();
+      if (command.countsPending) {
+        std::lock_guard lock(shared_.songMutex);
+        if (shared_.pendingVolumes > 0) --shared_.pendingVolumes;
+      }
       master_ = std::isfinite(command.level) ? std::clamp(command.level, 0.0, 4.0) : master_;
       Raise(PlayerEvent::StatusVolume, static_cast<int>(std::lround(master_ * 1000.0)));
       break;
@@ -360,6 +416,7 @@ void Transport::Apply(Command& command) {
       outbox_.emplace_back(command.event);
       break;
   }
+  Record(0.0, true);
   Publish();
 }
 
@@ -608,7 +665,7 @@ void Transport::Advance(double outputMs) {
     if (x >= 1.0) {
       fadeGain_ = 0.0;
       SetState(TransportState::Faded);
-      if (fade_->done) outbox_.emplace_back(OutCall{std::move(fade_->done)});
+      Complete(*fade_);
       fade_.reset();
     }
   }
@@ -620,7 +677,7 @@ void Transport::Advance(double outputMs) {
     if (x >= 1.0) {
       master_ = masterRamp_->to;
       Raise(PlayerEvent::StatusVolume, static_cast<int>(std::lround(master_ * 1000.0)));
-      if (masterRamp_->done) outbox_.emplace_back(OutCall{std::move(masterRamp_->done)});
+      Complete(*masterRamp_);
       masterRamp_.reset();
     } else if (sinceVolumeMs_ >= kVolumePeriodMs) {
       sinceVolumeMs_ = 0.0;
@@ -641,6 +698,7 @@ void Transport::Advance(double outputMs) {
     }
   }
   if (state_ == TransportState::Playing && oscActive_) LookAhead();
+  Record(outputMs);
   Publish();
 }
 
@@ -656,6 +714,9 @@ void Transport::Run(double outputMs) {
     }
     void OnFlowChanged() override { t_.UpdateDisplay(false); }
     void OnJump() override { t_.repositioned_ = true; }
+    void OnRun(double atMs, double) override { t_.Record(base + atMs); }
+
+    double base = 0.0;  // output time of the block before this move
 
    private:
     Transport& t_;
@@ -664,9 +725,11 @@ void Transport::Run(double outputMs) {
   double remaining = outputMs;
   for (int songEnds = 0; songEnds < kMaxSongEndsPerBlock && state_ == TransportState::Playing; ++songEnds) {
     MoveStop stop = MoveStop::None;
+    sink.base = outputMs - remaining;
     remaining -= Move(Plan(), cursor_, remaining, EndTick(), sink, stop);
     if (stop == MoveStop::Hold) {
       SetState(TransportState::Held);
+      Record(outputMs - remaining);
       Raise(PlayerEvent::PlaybackPaused);
       Reposition(false, false, false);  // its markers are reached on release
       EnqueueOscAt(static_cast<UInt32>(cursor_.restTick));
@@ -674,6 +737,7 @@ void Transport::Run(double outputMs) {
     }
     if (stop != MoveStop::SongEnd) return;
     OnSongEnd();
+    if (state_ != TransportState::Playing) Record(outputMs - remaining);
     if (remaining <= kEpsilon) return;
   }
 }
@@ -686,6 +750,7 @@ void Transport::OnSongEnd() {
     const SongModel& s = *Plan().song;
     PlaceAtRest(s.startTick);
     cursor_.restTick = -1;  // arriving while playing: its events at the start apply
+    runOnPending_ = true;
     Raise(PlayerEvent::SongTitle, 0, s.name);
     Raise(PlayerEvent::SongLoaded, 0, s.number);
     Reposition(true);

@@ -45,6 +45,22 @@ struct OutCall {
 
 using OutItem = std::variant<OutEvent, OutOsc, OutCall>;
 
+// Where playback is at one moment of a block: from `atMs` of output time on,
+// the audio runs from `tick` of `song` at `factor` ticks per output
+// millisecond, transposed by `transpose` half steps (when `sounding`). The
+// audio path follows these points; consecutive points on one straight line
+// are one stretch of audio.
+struct TrajectoryPoint {
+  double atMs = 0.0;  // from the start of the block; commands apply at 0
+  std::size_t song = 0;
+  double tick = 0.0;
+  double factor = 1.0;
+  int transpose = 0;
+  bool sounding = false;
+  bool runOn = false;   // the song was entered by attacca: the previous one rings on
+  bool command = false;  // placed by a command rather than by playback
+};
+
 struct Command {
   enum class Kind {
     Start,  // first block: announce the current song and the volume
@@ -75,20 +91,22 @@ struct Command {
   double level = 0.0;
   std::function<void()> done;
   OutEvent event{notify::PlayerEvent::PlaybackStarted, 0, {}};
-  bool countsPending = false;  // a Load whose song the caller already published
+  bool countsPending = false;  // a Load or SetVolume whose value the caller already published
 };
 
 // What queries read, from any thread.
 struct TransportShared {
   std::atomic<int> state{static_cast<int>(TransportState::Stopped)};
-  std::atomic<UInt32> tick{0};
+  std::atomic<UInt32> tick{0};  // the audible playhead (see Transport::Publish)
   std::atomic<std::size_t> song{0};
   std::atomic<double> master{1.0};
   std::atomic<double> outputGain{1.0};
-  // A caller that queues a Load publishes its song at once and counts it here;
-  // the engine publishes its own song only when no such Load is waiting.
+  // A caller that queues a Load publishes its song (and the stopped state) at
+  // once and counts it here; the engine publishes its own song and state only
+  // when no such Load is waiting. Volumes set by callers likewise.
   std::mutex songMutex;
   int pendingLoads = 0;
+  int pendingVolumes = 0;
 };
 
 // Position of playback within a song's plan.
@@ -126,6 +144,10 @@ class Transport {
   void Advance(double outputMs);
 
   std::vector<OutItem>& Outbox() { return outbox_; }
+  // Where playback went since the last Take (see TrajectoryPoint).
+  std::vector<TrajectoryPoint>& Trajectory() { return trajectory_; }
+  // A fade or a volume ramp is running.
+  bool Ramping() const { return fade_.has_value() || masterRamp_.has_value(); }
   TransportState State() const { return state_; }
   const Cursor& GetCursor() const { return cursor_; }
   const std::shared_ptr<const PlaybackPlan>& CurrentPlan() const { return plan_; }
@@ -142,7 +164,8 @@ class Transport {
   };
   struct Ramp {
     double from = 1.0, to = 0.0, durationMs = 0.0, elapsedMs = 0.0;
-    std::function<void()> done;
+    // The ramp's completion, after those of the ramps it replaced.
+    std::vector<std::function<void()>> done;
   };
 
   const SongPlan& Plan() const { return plan_->songs[cursor_.song]; }
@@ -161,6 +184,10 @@ class Transport {
   void Seek(UInt32 tick);
   void Release();
   void CancelFadeRamp();
+  // Starts `ramp` in place of `running`, whose completions run when it ends.
+  void Replace(std::optional<Ramp>& running, Ramp ramp, std::function<void()> done);
+  void Complete(Ramp& ramp);
+  void Record(double atMs, bool command = false);
 
   // Places the cursor at rest at `tick` (flow cleared).
   void PlaceAtRest(UInt32 tick);
@@ -180,6 +207,8 @@ class Transport {
   Cursor cursor_;
   TransportState state_ = TransportState::Stopped;
   std::vector<OutItem> outbox_;
+  std::vector<TrajectoryPoint> trajectory_;
+  bool runOnPending_ = false;
   bool oscActive_ = false;
   // OSC events already handed out ahead of time: (id, tick, pass).
   std::set<std::tuple<std::string, UInt32, std::uint64_t>> oscSent_;

@@ -6,11 +6,13 @@
 // so everything the engine raises arrives synchronously while the test
 // advances the clock.
 
+#include <chrono>
 #include <filesystem>
 #include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <QString>
@@ -23,6 +25,7 @@
 #include "engine/ShowFile.h"
 #include "kit/Log.h"
 #include "notify/EventObserver.h"
+#include "vand_pelorin/ManualAudioClock.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 #include "vand_player_core/PlayerOscCallback.h"
@@ -31,6 +34,20 @@ namespace player_test {
 
 namespace fs = std::filesystem;
 using notify::PlayerEvent;
+
+// Time given to what runs on other threads (engine threads, the sound server).
+inline constexpr auto kPatience = std::chrono::seconds(20);
+
+// Waits until `pred` holds (checking as fast as it can); false after kPatience.
+template <class Pred>
+bool WaitFor(Pred pred) {
+  const auto until = std::chrono::steady_clock::now() + kPatience;
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
 
 struct Event {
   PlayerEvent event = PlayerEvent::PlaybackStarted;
@@ -118,16 +135,23 @@ class EventRecorder {
 class LogCapture {
  public:
   LogCapture() {
-    kit::SetLogSink([this](kit::LogLevel, std::string_view, std::string_view text) { lines_.emplace_back(text); });
+    kit::SetLogSink([this](kit::LogLevel, std::string_view, std::string_view text) {
+      std::lock_guard lock(mutex_);
+      lines_.emplace_back(text);
+    });
   }
   ~LogCapture() { kit::SetLogSink({}); }
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
 
-  // Called by the log under its lock: read only once the logging thread is done.
-  const std::vector<std::string>& Lines() const { return lines_; }
+  // The lines so far; the engine's threads may still be logging.
+  std::vector<std::string> Lines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+  }
 
  private:
+  mutable std::mutex mutex_;
   std::vector<std::string> lines_;
 };
 
@@ -170,6 +194,22 @@ class RecordingOsc final : public vand::PlayerOscCallback {
   std::mutex mutex_;
   std::vector<OscCall> calls_;
 };
+
+// A change log (version 1.0) holding `events` in `song`.
+inline CL::ChangeLog LogFor(const std::string& song, std::vector<std::unique_ptr<cmn::VandEvent>> events) {
+  CL::ChangeLog log;
+  log.SetVersion(cmn::VANDVersion(1, 0));
+  CL::SongLog& s = log.GetOrCreateSongLog(song);
+  for (auto& e : events) s.Add(std::move(e));
+  return log;
+}
+
+template <class... T>
+std::vector<std::unique_ptr<cmn::VandEvent>> Events(T&&... e) {
+  std::vector<std::unique_ptr<cmn::VandEvent>> v;
+  (v.push_back(std::make_unique<std::decay_t<T>>(std::forward<T>(e))), ...);
+  return v;
+}
 
 // A song at 120 bpm in 4/4 from tick 0: bar n starts at (n - 1) * 2000, beats every 500.
 inline vand::player::SongDefinition SimpleSong(const std::string& number, int bars, const std::string& name = {}) {
@@ -236,12 +276,27 @@ class Fixture {
     return *engine;
   }
 
+  // An engine that renders sound on the manual audio clock, which simulates
+  // a stream latency of `latencyFrames`.
+  vand::Pelorin2AudioInterface& StartWithSound(std::int64_t latencyFrames = 0) {
+    audioClock = std::make_shared<vand::player::ManualAudioClock>(latencyFrames);
+    vand::player::EngineOptions options;
+    options.clock = audioClock;
+    engine = std::make_unique<vand::Pelorin2AudioInterface>(showFolder.string(), dataFolder.string(), nullptr,
+                                                            options);
+    engine->ThrowIfThreadExceptions();
+    return *engine;
+  }
+
   void Advance(double ms) { clock->Advance(ms); }
-  void Pump() { clock->Pump(); }
+  void Pump() { clock ? clock->Pump() : audioClock->Pump(); }
+  // Sound clock: renders `ms` of output (interleaved stereo).
+  std::vector<float> Render(double ms) { return audioClock->Render(ms); }
 
   fs::path showFolder;
   fs::path dataFolder;
   std::shared_ptr<vand::player::ManualClock> clock;
+  std::shared_ptr<vand::player::ManualAudioClock> audioClock;
   std::unique_ptr<vand::Pelorin2AudioInterface> engine;
 
  private:

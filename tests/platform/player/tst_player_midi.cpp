@@ -110,7 +110,9 @@ void TstPlayerMidi::learnsTheNextAllowedMessage() {
   QCOMPARE(learned.size(), std::size_t(1));
   QCOMPARE(learned.at(0), (midi_commands::LearnedCommand{0x90, 3, 60}));
 
-  // Saved with the source's name, in the product's engine folder.
+  // Saved with the source's name, in the product's engine folder (by a worker,
+  // not the engine thread).
+  QVERIFY(engine.WaitUntilSettled(std::chrono::seconds(10)));
   std::ifstream in(f.dataFolder / "pelorin2" / "midi.json");
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   QVERIFY2(text.find("\"source\":\"Keyboard\"") != std::string::npos, text.c_str());
@@ -280,6 +282,7 @@ void TstPlayerMidi::brokenSettingsAreIgnored() {
   QCOMPARE(log.Lines().size(), std::size_t(1));
   QVERIFY2(log.Lines()[0].rfind("Ignoring the MIDI settings in ", 0) == 0, log.Lines()[0].c_str());
   engine.SetMidiCommand(0, 0x90, 0, 60);  // and they are written anew
+  QVERIFY(engine.WaitUntilSettled(std::chrono::seconds(10)));
   auto settings = vand::player::ReadMidiSettings(f.dataFolder / "pelorin2" / "midi.json");
   QCOMPARE(settings.commands.size(), std::size_t(1));
 
@@ -312,7 +315,10 @@ void TstPlayerMidi::backendFailuresAreLogged() {
   LogCapture log;
   if (failure == "list") QVERIFY(engine.GetMidiSources().empty());
   if (failure == "open") engine.SetMidiSource(1);
-  if (failure == "save") engine.SetMidiCommand(0, 0x90, 0, 60);
+  if (failure == "save") {
+    engine.SetMidiCommand(0, 0x90, 0, 60);
+    QVERIFY(engine.WaitUntilSettled(std::chrono::seconds(10)));  // saved by a worker
+  }
   QVERIFY(!engine.HasMidiSource());
   QCOMPARE(log.Lines().size(), std::size_t(1));
   QVERIFY2(QString::fromStdString(log.Lines()[0]).startsWith(line), log.Lines()[0].c_str());

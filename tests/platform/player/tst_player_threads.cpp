@@ -10,28 +10,21 @@
 
 #include "PlayerFixture.h"
 #include "engine/Transport.h"
+#include "kit/Log.h"
+#include "vand_pelorin/PulseClock.h"
 
 using namespace player_test;
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto kPatience = 10s;
-
-template <class Pred>
-bool WaitFor(Pred pred) {
-  const auto until = std::chrono::steady_clock::now() + kPatience;
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::yield();
-  }
-  return true;
-}
-
-// An engine on the default clock (a real thread).
+// An engine on the silent null clock (a real thread).
 std::unique_ptr<vand::Pelorin2AudioInterface> RealEngine(const Fixture& f,
                                                          std::shared_ptr<vand::PlayerOscCallback> osc = nullptr) {
-  auto engine = std::make_unique<vand::Pelorin2AudioInterface>(f.showFolder.string(), f.dataFolder.string(), osc);
+  vand::player::EngineOptions options;
+  options.clock = std::make_shared<vand::player::NullClock>();
+  auto engine =
+      std::make_unique<vand::Pelorin2AudioInterface>(f.showFolder.string(), f.dataFolder.string(), osc, options);
   engine->ThrowIfThreadExceptions();
   return engine;
 }
@@ -85,8 +78,10 @@ class TstPlayerThreads : public QObject {
 
  private slots:
   void playsOnTheSilentClock();
+  void playsSilentlyWithoutASoundServer();
   void oscCallbackReentersTheEngine();
   void queriesFromAnotherThreadWhilePlaying();
+  void volumeSetIsNotOverwritten();
   void stopFromFadeCompletionOnTheEngineThread();
   void startupFailures_data();
   void startupFailures();
@@ -110,6 +105,42 @@ void TstPlayerThreads::playsOnTheSilentClock() {
   QVERIFY(WaitFor([&] { return engine->GetTickIndex() > paused; }));
   auto heads = EventRecorder::Values(rec.Snapshot(), PlayerEvent::Playhead);
   QVERIFY(std::is_sorted(heads.begin(), heads.end()));
+}
+
+// No sound server: the sound clock says so once and plays on silently in
+// real time; choosing a device finds none and changes nothing.
+void TstPlayerThreads::playsSilentlyWithoutASoundServer() {
+  Fixture f(SimpleShow({SimpleSong("1", 60)}));
+  std::vector<std::string> warnings;
+  std::mutex mutex;
+  kit::SetLogSink([&](kit::LogLevel level, std::string_view, std::string_view text) {
+    std::lock_guard lock(mutex);
+    if (level == kit::LogLevel::Warning) warnings.emplace_back(text);
+  });
+  vand::player::PulseClock::Settings settings;
+  settings.server = "unix:" + (f.dataFolder / "no-server" / "native").string();
+  auto clock = std::make_shared<vand::player::PulseClock>(settings);
+  vand::player::EngineOptions options;
+  options.clock = clock;
+  auto engine =
+      std::make_unique<vand::Pelorin2AudioInterface>(f.showFolder.string(), f.dataFolder.string(), nullptr, options);
+  engine->ThrowIfThreadExceptions();
+  QVERIFY(clock->GetStats().silent);
+  engine->Play();
+  QVERIFY(WaitFor([&] { return engine->GetTickIndex() >= 200; }));
+  QVERIFY(engine->GetIsPlaying());
+  {
+    std::lock_guard lock(mutex);
+    QCOMPARE(warnings.size(), std::size_t(1));
+    QVERIFY2(warnings[0].find("playback goes on silently") != std::string::npos, warnings[0].c_str());
+  }
+  engine->SetOutputDeviceUid("card");
+  QCOMPARE(engine->GetOutputDeviceUid(), std::string());
+  const UInt32 tick = engine->GetTickIndex();
+  QVERIFY(WaitFor([&] { return engine->GetTickIndex() > tick + 100; }));
+  engine.reset();
+  kit::SetLogSink({});
+  QCOMPARE(warnings.size(), std::size_t(2));  // the device could not be opened either
 }
 
 void TstPlayerThreads::oscCallbackReentersTheEngine() {
@@ -159,6 +190,30 @@ void TstPlayerThreads::queriesFromAnotherThreadWhilePlaying() {
   stop.store(true);
   reader.join();
   QCOMPARE(bad.load(), 0);
+}
+
+// GetVolume right after SetVolume gives the new volume, even while the engine
+// thread publishes its state for other commands (it used to publish its older
+// volume over it until it reached the SetVolume command).
+void TstPlayerThreads::volumeSetIsNotOverwritten() {
+  Fixture f(SimpleShow({SimpleSong("1", 60)}));
+  auto engine = RealEngine(f);
+  engine->Play();
+  QVERIFY(WaitFor([&] { return engine->GetIsPlaying(); }));
+  std::atomic<bool> stop{false};
+  std::thread seeker([&] {
+    // Every command wakes the engine thread, which then publishes its state.
+    for (UInt32 tick = 0; !stop.load(); tick = (tick + 500) % 100000) engine->Seek(tick);
+  });
+  int stale = 0;
+  for (int i = 0; i < 3000; ++i) {
+    const double volume = (i % 100) / 100.0 + 0.005;
+    engine->SetVolume(volume);
+    if (engine->GetVolume() != volume) ++stale;
+  }
+  stop.store(true);
+  seeker.join();
+  QCOMPARE(stale, 0);
 }
 
 void TstPlayerThreads::stopFromFadeCompletionOnTheEngineThread() {

@@ -11,21 +11,6 @@ using E = notify::PlayerEvent;
 namespace {
 
 
-CL::ChangeLog LogFor(const std::string& song, std::vector<std::unique_ptr<cmn::VandEvent>> events) {
-  CL::ChangeLog log;
-  log.SetVersion(cmn::VANDVersion(1, 0));
-  CL::SongLog& s = log.GetOrCreateSongLog(song);
-  for (auto& e : events) s.Add(std::move(e));
-  return log;
-}
-
-template <class... T>
-std::vector<std::unique_ptr<cmn::VandEvent>> Events(T&&... e) {
-  std::vector<std::unique_ptr<cmn::VandEvent>> v;
-  (v.push_back(std::make_unique<std::decay_t<T>>(std::forward<T>(e))), ...);
-  return v;
-}
-
 }  // namespace
 
 class TstPlayerTransport : public QObject {
@@ -58,6 +43,9 @@ class TstPlayerTransport : public QObject {
   void runningFadeIsCancelled_data();
   void runningFadeIsCancelled();
   void fadeToRampsTheMaster();
+  void replacedRampCompletesOnce_data();
+  void replacedRampCompletesOnce();
+  void cancelFadeDuringFadeToReportsTheLevel();
   void stopFromFadeCompletion();
   void songChangesAndErrors();
   void tempoScaleSpeedsUpTheCursor();
@@ -642,6 +630,58 @@ void TstPlayerTransport::fadeToRampsTheMaster() {
   engine.SetVolume(-3.0);
   f.Pump();
   QCOMPARE(engine.GetVolume(), 0.0);
+}
+
+void TstPlayerTransport::replacedRampCompletesOnce_data() {
+  QTest::addColumn<QString>("kind");
+  QTest::newRow("Fade") << "Fade";
+  QTest::newRow("FadeTo") << "FadeTo";
+}
+
+// A second fade replacing a running one: the first one's completion still runs,
+// once, when the second one ends (just before the second's own). It used to be
+// dropped.
+void TstPlayerTransport::replacedRampCompletesOnce() {
+  QFETCH(QString, kind);
+  Fixture f(SimpleShow({SimpleSong("1", 8)}));
+  auto& engine = f.Start();
+  engine.Play();
+  f.Advance(100);
+  std::vector<int> done;
+  auto start = [&](int which, float seconds) {
+    auto fn = [&done, which] { done.push_back(which); };
+    if (kind == "Fade") engine.Fade(fn, seconds);
+    if (kind == "FadeTo") engine.FadeTo(fn, seconds, 0.5f);
+  };
+  start(1, 2.0f);
+  f.Advance(500);
+  start(2, 1.0f);
+  f.Advance(900);
+  QVERIFY(done.empty());
+  f.Advance(200);
+  QCOMPARE(done, (std::vector<int>{1, 2}));
+  f.Advance(3000);
+  QCOMPARE(done, (std::vector<int>{1, 2}));
+  QCOMPARE(engine.GetIsFaded(), kind == "Fade");
+}
+
+// CancelFade during a FadeTo keeps the level reached and reports it (it used
+// to leave the display at the last 50 ms report).
+void TstPlayerTransport::cancelFadeDuringFadeToReportsTheLevel() {
+  Fixture f(SimpleShow({SimpleSong("1", 4)}));
+  EventRecorder rec;
+  auto& engine = f.Start();
+  engine.FadeTo({}, 1.0f, 0.0f);
+  f.Advance(520);
+  rec.Clear();
+  engine.CancelFade();
+  f.Pump();
+  const double level = engine.GetVolume();
+  QVERIFY(level > 0.4 && level < 0.5);
+  QCOMPARE(EventRecorder::Values(rec.Take(), E::StatusVolume), std::vector<int>{int(std::lround(level * 1000.0))});
+  f.Advance(1000);
+  QCOMPARE(engine.GetVolume(), level);
+  QVERIFY(EventRecorder::Values(rec.Take(), E::StatusVolume).empty());
 }
 
 void TstPlayerTransport::stopFromFadeCompletion() {

@@ -4,16 +4,23 @@
 //
 // Threads, decided once:
 // - Calls come on the GUI thread unless Interface says otherwise.
-// - One engine thread runs the block loop, driven by an OutputClock (a silent
-//   null clock that consumes frames in real time, or a test's manual clock).
-//   Each block applies the queued commands in order, then advances playback.
+// - One engine thread runs the block loop, driven by an OutputClock (the
+//   PulseAudio clock, which falls back to silence without a sound server; a
+//   silent null clock; or a test's manual clock). Each block is a control
+//   tick: it applies the queued commands in order, advances playback, and
+//   publishes to the output thread what to render. The output thread renders
+//   only from what the blocks published (see engine/Renderer.h).
+// - Events a block raises while playing reach observers when the audio is
+//   heard (the stream's latency later); what a command raises goes out at once.
 // - Transport calls only queue a command (and update atomics where a query
 //   must see the change at once, e.g. LoadSong's current song); they never
 //   wait for the engine thread, so Stop from a fade completion cannot deadlock.
 // - The engine thread publishes events, OSC callbacks and fade completions
-//   after each block with no lock held, in the order it decided them.
+//   after each block with no lock held, in the order it decided them. Files
+//   are written on a worker thread; songs are decoded on another one.
 // - Queries read atomics or immutable snapshots (the show model, the plan).
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -27,7 +34,7 @@ class MidiBackend;
 class OutputClock;
 
 struct EngineOptions {
-  std::shared_ptr<OutputClock> clock;  // null: a NullClock (silent real-time output)
+  std::shared_ptr<OutputClock> clock;  // null: a PulseClock (sound, or silence without a server)
   std::shared_ptr<MidiBackend> midi;   // null: no MIDI inputs
   std::string dataSubfolder = "engine";  // the engine's files under the data folder
   std::string logPrefix = "engine";      // prefix of the engine's messages on standard error
@@ -46,6 +53,11 @@ class AudioInterface : public Interface {
 
   // Master gain times the fade gain: the level the output applies.
   double GetOutputGain() const;
+  // Tests and benchmarks: waits until the songs the engine keeps are decoded
+  // and its files are written. False after the timeout.
+  bool WaitUntilSettled(std::chrono::milliseconds timeout);
+  // Songs whose audio the engine holds (decoded or decoding).
+  std::size_t SongsHeld() const;
 
   // --- Interface ---
   void Shutdown() override;

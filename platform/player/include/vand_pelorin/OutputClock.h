@@ -6,8 +6,14 @@
 // that became due since the last call. The null clock does so from its own
 // thread every 10 ms in real time (silent output); the manual clock does so
 // only when a test advances it, on the test's thread, so tests step playback
-// by hand and never sleep. An audio sink can take the null clock's place.
-// Only one RunBlock call runs at a time.
+// by hand and never sleep. Only one RunBlock call runs at a time.
+//
+// A clock that plays sound (Renders() true: the PulseClock, the manual audio
+// clock of tests) also pulls samples from the sink's RenderSource, on its
+// output thread, a little behind the blocks: RunBlock is the control tick
+// (commands, flow, events), Render only turns what the ticks published into
+// samples. LatencyFrames tells the engine how far the sound heard lags behind
+// the frames the blocks have reached.
 
 #include <atomic>
 #include <condition_variable>
@@ -15,9 +21,21 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace vand::player {
+
+// The sound of the engine, pulled by the output thread.
+class RenderSource {
+ public:
+  // Writes `frames` interleaved stereo float frames. Never blocks, allocates,
+  // logs or touches files. One thread at a time.
+  virtual void Render(float* out, std::int64_t frames) = 0;
+
+ protected:
+  ~RenderSource() = default;
+};
 
 class BlockSink {
  public:
@@ -26,6 +44,11 @@ class BlockSink {
   // RunBlock threw, or the clock could not start. A running clock goes on
   // calling RunBlock afterwards; a clock that failed to start does not.
   virtual void OnClockFailure(std::exception_ptr error) = 0;
+  // The sound to render; null when the engine makes none.
+  virtual RenderSource* Source() { return nullptr; }
+  // Nothing sounds, ramps or waits to be delivered: a clock may sleep until
+  // Wake (and a sound clock may pause its stream). Called between blocks.
+  virtual bool Idle() const { return false; }
 
  protected:
   ~BlockSink() = default;
@@ -46,6 +69,12 @@ class OutputClock {
   virtual std::int64_t LatencyFrames() const { return 0; }
   // Output frames per block the clock aims at.
   virtual std::int64_t BlockFrames() const = 0;
+  // The clock pulls sound from the sink's RenderSource.
+  virtual bool Renders() const { return false; }
+  // Plays on the device with this id (empty: the default device) from now
+  // on; returns the id in use, empty when it is the default. A clock without
+  // devices takes any id. Not on the clock's threads.
+  virtual std::string SelectDevice(const std::string& id) { return id; }
 };
 
 // Silent output: consumes frames in real time, one block about every 10 ms.

@@ -34,6 +34,8 @@ COMPONENTS = [
          take=r"^(\*|src/.*|include/.*)$", skip=r"test",
          full=["LGPL-2.1"]),
     dict(name="libsamplerate", package="libsamplerate0", take=r"^\*$"),
+    dict(name="PulseAudio client library (libpulse)", package="libpulse0",
+         take=r"^(\*|src/pulse/.*|src/pulsecore/(poll|g711)\..*)$", skip=r"(modules|tests)"),
     dict(name="Rubber Band Library", package="librubberband2",
          take=r"^(\*|src/ext/.*)$",
          full=["GPL-2"]),

@@ -1,0 +1,76 @@
+#pragma once
+
+// Sound through the PulseAudio protocol (a PulseAudio server, or PipeWire's).
+//
+// Threads:
+// - libpulse's mainloop thread renders: when the stream asks for data, the
+//   sink's RenderSource fills it. Nothing else of ours runs there.
+// - The clock's own engine thread runs the blocks. After each write it keeps
+//   the blocks one block ahead of the frames written; commands (Wake) run at
+//   once. When the sink is idle the stream is paused (corked) and the thread
+//   sleeps until the next command: a stopped show costs nothing.
+// - SelectDevice and GetStats come from other threads (the GUI).
+//
+// Buffering: a 20 ms target with 5 ms requests, the latency adjusted by the
+// server. The frames heard are the frames written minus the stream's latency.
+//
+// Without a server, when the stream fails, or when it stops taking audio (a
+// watchdog), the clock goes on silently in real time at the same position,
+// with one warning; SelectDevice tries the server again.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "vand_pelorin/OutputClock.h"
+
+namespace vand::player {
+
+class PulseClock final : public OutputClock {
+ public:
+  struct Settings {
+    std::string server;  // empty: libpulse's choice (PULSE_SERVER, else the user's server)
+    std::string clientName = "pelorin2";
+    double targetMs = 20.0;     // buffer the server keeps filled
+    double requestMs = 5.0;     // smallest request
+    double watchdogMs = 500.0;  // a playing stream silent this long has stopped
+    double connectTimeoutMs = 3000.0;
+  };
+
+  struct Stats {
+    bool silent = false;  // the silent fallback runs
+    std::string device;   // the sink in use; empty: the server's default
+    std::uint64_t underruns = 0;
+    std::int64_t framesWritten = 0;
+    double latencyMs = 0.0;  // the stream's latency at the last write
+    // When the first frame that was not silent was written after the stream last started.
+    std::chrono::steady_clock::time_point soundStart{};
+  };
+
+  PulseClock();
+  explicit PulseClock(Settings settings);
+  ~PulseClock() override;
+
+  // Never throws for want of a server: the silent fallback starts instead.
+  void Start(BlockSink& sink, int sampleRate) override;
+  void Stop() override;
+  void Wake() override;
+  std::int64_t LatencyFrames() const override;
+  std::int64_t BlockFrames() const override;
+  bool Renders() const override { return true; }
+  // The sink whose name is `id` (an unknown one: the default, with a warning).
+  std::string SelectDevice(const std::string& id) override;
+
+  Stats GetStats() const;
+
+  struct State;
+
+ private:
+  Settings settings_;
+  std::shared_ptr<State> state_;
+  std::thread thread_;
+};
+
+}  // namespace vand::player

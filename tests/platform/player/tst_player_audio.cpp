@@ -1,0 +1,309 @@
+// The engine on a real sound server: the private PulseAudio daemon that
+// scripts/test starts (scripts/start-audio), reached through PULSE_SERVER.
+// The tests play into null sinks of their own and record their monitors.
+// Time passes for real here; every wait is for a condition or for recorded
+// audio, with generous bounds.
+
+#include <chrono>
+#include <mutex>
+
+#include <QProcess>
+#include <QTest>
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+
+#include "AudioFixture.h"
+#include "PlayerFixture.h"
+#include "kit/Log.h"
+#include "vand_pelorin/PulseClock.h"
+
+using namespace player_test;
+using E = notify::PlayerEvent;
+
+namespace {
+
+// A null sink without a running input renders two seconds ahead; a stream
+// opened on it is taken up once that block has run out.
+constexpr double kSinkSettleMs = 2200.0;
+
+// Records a sink's monitor at 48 kHz stereo float.
+class Recorder {
+ public:
+  explicit Recorder(const std::string& sink) {
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 2};
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.fragsize = 4 * 2 * 480;
+    const std::string source = sink + ".monitor";
+    int error = 0;
+    stream_ = pa_simple_new(nullptr, "tst_player_audio", PA_STREAM_RECORD, source.c_str(), "record", &spec, nullptr,
+                            &attr, &error);
+    if (!stream_) error_ = pa_strerror(error);
+  }
+  ~Recorder() {
+    if (stream_) pa_simple_free(stream_);
+  }
+  const std::string& Error() const { return error_; }
+  // The next `ms` of the monitor (blocks until recorded).
+  std::vector<float> Take(double ms) {
+    std::vector<float> out(static_cast<std::size_t>(std::llround(ms * kRate / 1000.0)) * 2);
+    int error = 0;
+    if (stream_ && pa_simple_read(stream_, out.data(), out.size() * sizeof(float), &error) < 0) out.clear();
+    return out;
+  }
+
+ private:
+  pa_simple* stream_ = nullptr;
+  std::string error_;
+};
+
+QString Pactl(const QStringList& arguments) {
+  QProcess p;
+  p.start("pactl", arguments);
+  p.waitForFinished(10000);
+  return QString::fromUtf8(p.readAllStandardOutput()).trimmed() + QString::fromUtf8(p.readAllStandardError()).trimmed();
+}
+
+// Collects the engine's log lines.
+std::vector<float> Left(const std::vector<float>& stereo, double fromMs, double toMs) {
+  return Channel(stereo, 0, std::llround(fromMs * kRate / 1000.0), std::llround(toMs * kRate / 1000.0));
+}
+
+// A show of one 16-bar song (32 s) holding a 440 Hz tone, and an engine on a
+// PulseAudio clock of its own, playing into `device`: decoded, and with the
+// sink `settle` (the one the device leads to) ready to take the stream.
+struct Player {
+  Fixture show{SimpleShow({SimpleSong("1", 16)})};
+  std::shared_ptr<vand::player::PulseClock> clock;
+  std::unique_ptr<vand::Pelorin2AudioInterface> engine;
+
+  Player(const std::string& device, const std::string& settle, vand::player::PulseClock::Settings settings = {}) {
+    WriteSignal(show.showFolder / "audio" / "1.wav", 34.0, Tone(440.0));
+    clock = std::make_shared<vand::player::PulseClock>(settings);
+    vand::player::EngineOptions options;
+    options.clock = clock;
+    engine = std::make_unique<vand::Pelorin2AudioInterface>(show.showFolder.string(), show.dataFolder.string(),
+                                                            nullptr, options);
+    engine->ThrowIfThreadExceptions();
+    engine->SetOutputDeviceUid(device.c_str());
+    ready = engine->WaitUntilSettled(kPatience);
+    Recorder(settle).Take(kSinkSettleMs);
+  }
+  bool ready = false;
+};
+
+}  // namespace
+
+class TstPlayerAudio : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void cleanupTestCase();
+  void playsThroughTheSink();
+  void playheadFollowsTheHeardAudio();
+  void stopAndPlayAgainInOrder();
+  void unknownDeviceFallsBackToTheDefault();
+  void deviceSwitchKeepsThePosition();
+  void stalledOutputFallsBackToSilence();
+  void idleStreamIsPaused();
+
+ private:
+  std::string LoadSink(const std::string& name);
+
+  std::vector<QString> modules_;
+  std::string sink_;
+};
+
+void TstPlayerAudio::initTestCase() {
+  const QByteArray failure = qgetenv("VAND_AUDIO_ERROR");
+  if (!failure.isEmpty()) QFAIL(qPrintable("The test sound server did not start: " + QString::fromUtf8(failure)));
+  const QByteArray server = qgetenv("PULSE_SERVER");
+  if (server.isEmpty()) {
+    QFAIL("PULSE_SERVER is not set: the audio tests run through scripts/test, which starts a private sound server.");
+  }
+  const QString info = Pactl({"info"});
+  if (!info.contains("Server Name")) {
+    QFAIL(qPrintable("The test sound server does not answer at " + QString::fromUtf8(server) + ": " + info));
+  }
+  sink_ = LoadSink("tst_player_audio_" + std::to_string(QCoreApplication::applicationPid()));
+}
+
+void TstPlayerAudio::cleanupTestCase() {
+  for (const auto& m : modules_) Pactl({"unload-module", m});
+}
+
+std::string TstPlayerAudio::LoadSink(const std::string& name) {
+  const QString module = Pactl({"load-module", "module-null-sink", "sink_name=" + QString::fromStdString(name)});
+  bool ok = false;
+  module.toInt(&ok);
+  if (ok) modules_.push_back(module);
+  return name;
+}
+
+void TstPlayerAudio::playsThroughTheSink() {
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  QCOMPARE(engine.GetOutputDeviceUid(), sink_);
+  Recorder recorder(sink_);
+  QVERIFY2(recorder.Error().empty(), recorder.Error().c_str());
+  engine.Play();
+  auto heard = recorder.Take(1500);
+  QCOMPARE(heard.size(), std::size_t(1500 * 96));
+  // The song's 440 Hz tone, at its level (a busy machine may drop a few
+  // milliseconds on the server's side, which costs a little level only).
+  auto tone = Left(heard, 500, 1500);
+  const double at440 = Amplitude(tone, 440.0, kRate);
+  QVERIFY2(at440 > 0.4, qPrintable(QString::number(at440)));
+  QVERIFY(Amplitude(tone, 220.0, kRate) < at440 / 10.0 && Amplitude(tone, 880.0, kRate) < at440 / 10.0);
+  QVERIFY(engine.GetIsPlaying());
+}
+
+// The playhead advances at the speed of real time, and behind what was
+// rendered: it is the position heard.
+void TstPlayerAudio::playheadFollowsTheHeardAudio() {
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  Recorder recorder(sink_);
+  engine.Play();
+  recorder.Take(500);
+  const auto t0 = std::chrono::steady_clock::now();
+  const UInt32 tick0 = engine.GetTickIndex();
+  recorder.Take(1000);
+  const auto t1 = std::chrono::steady_clock::now();
+  const UInt32 tick1 = engine.GetTickIndex();
+  const double rate = (tick1 - tick0) / std::chrono::duration<double, std::milli>(t1 - t0).count();
+  QVERIFY2(rate > 0.9 && rate < 1.1, qPrintable(QString("%1 ticks a millisecond").arg(rate)));
+  // Rendered audio runs ahead of the playhead by the stream's latency.
+  const auto stats = p.clock->GetStats();
+  QVERIFY(!stats.silent);
+  QVERIFY2(stats.latencyMs > 1.0 && stats.latencyMs < 100.0, qPrintable(QString::number(stats.latencyMs)));
+}
+
+void TstPlayerAudio::stopAndPlayAgainInOrder() {
+  EventRecorder rec;
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  Recorder recorder(sink_);
+  rec.Clear();
+  engine.Play();
+  auto first = recorder.Take(800);
+  engine.Stop();
+  auto between = recorder.Take(500);
+  engine.Play();
+  auto again = recorder.Take(800);
+  engine.Stop();
+  QVERIFY(WaitFor([&] { return engine.IsStopped(); }));
+
+  QVERIFY(Rms(Left(first, 300, 800)) > 0.3);
+  QVERIFY(Rms(Left(between, 200, 500)) < 1e-4);
+  QVERIFY(Rms(Left(again, 300, 800)) > 0.3);
+
+  // Started, playheads rising, stopped (back at the start), started, stopped.
+  std::vector<int> states;
+  int lastHead = -1;
+  bool rising = true;
+  for (const auto& e : rec.Take()) {
+    if (e.event == E::PlaybackStarted || e.event == E::PlaybackStopped) {
+      states.push_back(int(e.event));
+      lastHead = -1;
+    }
+    if (e.event == E::Playhead) {
+      if (states.size() % 2 == 1 && e.value < lastHead) rising = false;
+      lastHead = e.value;
+    }
+  }
+  QCOMPARE(states, (std::vector<int>{int(E::PlaybackStarted), int(E::PlaybackStopped), int(E::PlaybackStarted),
+                                     int(E::PlaybackStopped)}));
+  QVERIFY(rising);
+  QCOMPARE(engine.GetTickIndex(), 0u);
+}
+
+void TstPlayerAudio::unknownDeviceFallsBackToTheDefault() {
+  LogCapture log;
+  Player p("no-such-device", "null");  // the daemon's default sink
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  QCOMPARE(engine.GetOutputDeviceUid(), std::string());
+  const auto lines = log.Lines();
+  QCOMPARE(lines.size(), std::size_t(1));
+  QVERIFY2(lines[0].find("no-such-device") != std::string::npos, lines[0].c_str());
+  Recorder recorder("null");
+  engine.Play();
+  QVERIFY(Rms(Left(recorder.Take(1000), 500, 1000)) > 0.3);
+}
+
+// Switching the device while playing reopens the stream where playback is.
+void TstPlayerAudio::deviceSwitchKeepsThePosition() {
+  const std::string other = LoadSink(sink_ + "_b");
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  Recorder first(sink_);
+  engine.Play();
+  first.Take(800);
+  const UInt32 before = engine.GetTickIndex();
+  QVERIFY(before > 500);
+  Recorder second(other);
+  engine.SetOutputDeviceUid(other.c_str());
+  QCOMPARE(engine.GetOutputDeviceUid(), other);
+  const UInt32 after = engine.GetTickIndex();
+  QVERIFY2(after >= before && after < before + 300, qPrintable(QString("%1 then %2").arg(before).arg(after)));
+  // The new sink takes the stream up within its idle block; playback goes on
+  // from where it was.
+  auto heard = second.Take(kSinkSettleMs + 800);
+  QVERIFY(Rms(Left(heard, kSinkSettleMs, kSinkSettleMs + 800)) > 0.3);
+  QVERIFY(engine.GetTickIndex() > after + 500);
+  QVERIFY(engine.GetTickIndex() < after + kSinkSettleMs + 1200);
+}
+
+// A sink that stops taking audio (suspended) must not freeze the transport:
+// the watchdog hands over to the silent clock at the same position.
+void TstPlayerAudio::stalledOutputFallsBackToSilence() {
+  const std::string stalled = LoadSink(sink_ + "_stall");
+  LogCapture log;
+  vand::player::PulseClock::Settings settings;
+  settings.watchdogMs = 300.0;
+  Player p(stalled, stalled, settings);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  auto& clock = p.clock;
+  engine.Play();
+  QVERIFY(WaitFor([&] { return engine.GetTickIndex() > 300; }));
+  Pactl({"suspend-sink", QString::fromStdString(stalled), "1"});
+  QVERIFY(WaitFor([&] { return clock->GetStats().silent; }));
+  const UInt32 at = engine.GetTickIndex();
+  QVERIFY(WaitFor([&] { return engine.GetTickIndex() > at + 500; }));
+  QVERIFY(engine.GetIsPlaying());
+  const auto lines = log.Lines();
+  QCOMPARE(lines.size(), std::size_t(1));
+  QVERIFY2(lines[0].find("silently") != std::string::npos, lines[0].c_str());
+  Pactl({"suspend-sink", QString::fromStdString(stalled), "0"});
+}
+
+// Stopped, the stream is paused: nothing is rendered or written.
+void TstPlayerAudio::idleStreamIsPaused() {
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  auto& clock = p.clock;
+  Recorder recorder(sink_);
+  engine.Play();
+  recorder.Take(500);
+  QVERIFY(clock->GetStats().framesWritten > 0);
+  engine.Stop();
+  recorder.Take(300);  // the fade-out is heard, then the stream pauses
+  const auto written = clock->GetStats().framesWritten;
+  recorder.Take(500);
+  QCOMPARE(clock->GetStats().framesWritten, written);
+  engine.Play();
+  QVERIFY(Rms(Left(recorder.Take(600), 200, 600)) > 0.3);
+  QVERIFY(clock->GetStats().framesWritten > written);
+}
+
+QTEST_MAIN(TstPlayerAudio)
+#include "tst_player_audio.moc"
