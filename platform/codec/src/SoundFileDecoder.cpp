@@ -1,0 +1,138 @@
+#include "vand_audio/SoundFileDecoder.h"
+
+#include <fcntl.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace vand_audio {
+
+namespace {
+
+struct Memory {
+  const unsigned char* data = nullptr;
+  sf_count_t size = 0;
+  sf_count_t position = 0;
+};
+
+sf_count_t MemoryLength(void* user) { return static_cast<Memory*>(user)->size; }
+
+sf_count_t MemorySeek(sf_count_t offset, int whence, void* user) {
+  auto* m = static_cast<Memory*>(user);
+  sf_count_t base = 0;
+  switch (whence) {
+    case SEEK_SET: base = 0; break;
+    case SEEK_CUR: base = m->position; break;
+    case SEEK_END: base = m->size; break;
+    default: return -1;
+  }
+  if ((offset > 0 && base > m->size - offset) || base + offset < 0) return -1;
+  m->position = base + offset;
+  return m->position;
+}
+
+sf_count_t MemoryRead(void* out, sf_count_t count, void* user) {
+  auto* m = static_cast<Memory*>(user);
+  const sf_count_t n = std::clamp<sf_count_t>(m->size - m->position, 0, std::max<sf_count_t>(count, 0));
+  if (n > 0) std::memcpy(out, m->data + m->position, static_cast<std::size_t>(n));
+  m->position += n;
+  return n;
+}
+
+sf_count_t MemoryWrite(const void*, sf_count_t, void*) { return 0; }
+
+sf_count_t MemoryTell(void* user) { return static_cast<Memory*>(user)->position; }
+
+[[noreturn]] void ThrowOpenFailure(int sndfileError) {
+  const std::string reason = sf_error_number(sndfileError);
+  switch (sndfileError) {
+    case SF_ERR_UNSUPPORTED_ENCODING:
+      throw DecodeError(DecodeFailure::NotSupported, "The sound file's encoding is not supported: " + reason + ".");
+    case SF_ERR_SYSTEM:
+      throw DecodeError(DecodeFailure::Resource, "The sound file cannot be read: " + reason + ".");
+    default:
+      throw DecodeError(DecodeFailure::Format, "This is not a sound file that can be played: " + reason + ".");
+  }
+}
+
+}  // namespace
+
+struct SoundFileDecoder::State {
+  Memory memory;
+  SF_VIRTUAL_IO io{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
+  SF_INFO info{};
+  SNDFILE* file = nullptr;
+  ~State() {
+    if (file != nullptr) sf_close(file);
+  }
+};
+
+SoundFileDecoder::SoundFileDecoder(const std::filesystem::path& path, std::size_t maxPcmBytes)
+    : state_(std::make_unique<State>()), maxPcmBytes_(maxPcmBytes) {
+  // Not blocking: a named pipe must not stall the open.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int err = errno;
+    const std::string reason = std::strerror(err);
+    if (err == EACCES || err == EPERM) {
+      throw DecodeError(DecodeFailure::AccessDenied, "The sound file may not be read: " + reason + ".");
+    }
+    throw DecodeError(DecodeFailure::Resource, "The sound file cannot be opened: " + reason + ".");
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw DecodeError(DecodeFailure::Resource, "The sound file is not a regular file.");
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  state_->file = sf_open_fd(fd, SFM_READ, &state_->info, SF_TRUE);
+  if (state_->file == nullptr) ThrowOpenFailure(sf_error(nullptr));
+  Check_();
+}
+
+SoundFileDecoder::SoundFileDecoder(const unsigned char* data, std::size_t size, std::size_t maxPcmBytes)
+    : state_(std::make_unique<State>()), maxPcmBytes_(maxPcmBytes) {
+  if (data == nullptr || size > static_cast<std::size_t>(std::numeric_limits<sf_count_t>::max())) {
+    ThrowOpenFailure(SF_ERR_UNRECOGNISED_FORMAT);
+  }
+  state_->memory = Memory{data, static_cast<sf_count_t>(size)};
+  state_->file = sf_open_virtual(&state_->io, SFM_READ, &state_->info, &state_->memory);
+  if (state_->file == nullptr) ThrowOpenFailure(sf_error(nullptr));
+  Check_();
+}
+
+SoundFileDecoder::~SoundFileDecoder() = default;
+
+void SoundFileDecoder::Check_() {
+  CheckSoundLimits(state_->info.samplerate, state_->info.channels);
+  sampleRate_ = static_cast<std::uint32_t>(state_->info.samplerate);
+  channels_ = static_cast<std::uint16_t>(state_->info.channels);
+  // Float and double data read as 16-bit values are scaled from -1..1.
+  sf_command(state_->file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+}
+
+std::size_t SoundFileDecoder::Read(std::int16_t* out, std::size_t maxFrames) {
+  if (maxFrames == 0) return 0;
+  const sf_count_t want = static_cast<sf_count_t>(std::min<std::size_t>(maxFrames, 1u << 20));
+  const sf_count_t got = sf_readf_short(state_->file, out, want);
+  if (got < 0) ThrowOpenFailure(SF_ERR_MALFORMED_FILE);
+  if (got == 0) {
+    const int error = sf_error(state_->file);
+    if (error != SF_ERR_NO_ERROR) {
+      throw DecodeError(DecodeFailure::Format,
+                        std::string("The sound file is damaged: ") + sf_error_number(error) + ".");
+    }
+    return 0;
+  }
+  pcmBytes_ += static_cast<std::size_t>(got) * channels_ * sizeof(std::int16_t);
+  CheckPcmSize(pcmBytes_, maxPcmBytes_);
+  return static_cast<std::size_t>(got);
+}
+
+}  // namespace vand_audio

@@ -1,0 +1,67 @@
+#pragma once
+
+// Reader of the library's own effect files (".sfx", Ogg Vorbis data): loads
+// and decodes the whole file in the background into interleaved signed 16-bit
+// PCM.
+//
+// Threads: made and destroyed on any one thread; the load runs on Qt's global
+// thread pool and announces its end from there, with isReady() once every
+// field is final or loadFailed() when the file cannot be played. The accessors
+// take no lock and may be called from any thread: before isReady() they give
+// an empty range and zeros. The destructor waits for a running load.
+
+#include "sfx/SfxExport.h"
+#include "sfx/SfxFileInterface.h"
+
+#include <QAudioFormat>
+#include <QByteArray>
+#include <QFuture>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace vand::audio {
+
+class SFX_EXPORT PackagedVorbisFile : public QObject, public SfxFileInterface
+{
+    Q_OBJECT
+
+public:
+    // Starts the load and returns at once.
+    explicit PackagedVorbisFile(std::string path);
+    ~PackagedVorbisFile() override;
+
+    std::pair<const char*, const char*> Read() const override;
+    float Duration() const override;
+    unsigned int ChannelCount() const override;
+    double SampleRate() const override;
+    std::string Path() const override;
+    int BitsPerSample() const override;
+
+signals:
+    void isReady();
+    // Priority "error"; the message names the file and what is wrong with it
+    // ("SFX File Failed to Open: <path>" when it cannot be read).
+    void loadFailed(const QString& priority, const QString& message);
+
+private:
+    void LoadBuffer_();
+    std::tuple<std::vector<unsigned char>, double, unsigned int> ExtractAudioData_() const;
+    static std::vector<unsigned char> Decode_(const std::string& bytes, double& sampleRate, unsigned int& channels);
+
+    float duration_ = 0.0f;
+    std::string path_;
+    QByteArray buffer_;
+    QAudioFormat format_;
+    std::mutex loadMutex_;
+    std::atomic<bool> ready_{false};
+    std::atomic<bool> closing_{false};
+    QFuture<void> load_;
+};
+
+} // namespace vand::audio
