@@ -18,7 +18,7 @@ namespace vand::audio {
 namespace {
 
 // Frames decoded per buffer handed to the reader.
-constexpr std::size_t kFramesPerBuffer = 16384;
+constexpr std::size_t kFramesPerBuffer = 4096;
 
 QAudioDecoder::Error ErrorOf(vand_audio::DecodeFailure failure)
 {

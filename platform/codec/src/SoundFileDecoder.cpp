@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace vand_audio {
 
@@ -49,8 +51,15 @@ sf_count_t MemoryWrite(const void*, sf_count_t, void*) { return 0; }
 
 sf_count_t MemoryTell(void* user) { return static_cast<Memory*>(user)->position; }
 
+// libsndfile's text of an error, without its closing full stop.
+std::string ErrorText(int sndfileError) {
+  std::string text = sf_error_number(sndfileError);
+  while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
 [[noreturn]] void ThrowOpenFailure(int sndfileError) {
-  const std::string reason = sf_error_number(sndfileError);
+  const std::string reason = ErrorText(sndfileError);
   switch (sndfileError) {
     case SF_ERR_UNSUPPORTED_ENCODING:
       throw DecodeError(DecodeFailure::NotSupported, "The sound file's encoding is not supported: " + reason + ".");
@@ -68,6 +77,10 @@ struct SoundFileDecoder::State {
   SF_VIRTUAL_IO io{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
   SF_INFO info{};
   SNDFILE* file = nullptr;
+  // Float PCM: read as float and scaled here (libsndfile would hand its
+  // 16-bit values out unscaled or normalised to the file's peak).
+  bool floatData = false;
+  std::vector<float> scratch;
   ~State() {
     if (file != nullptr) sf_close(file);
   }
@@ -113,20 +126,30 @@ void SoundFileDecoder::Check_() {
   CheckSoundLimits(state_->info.samplerate, state_->info.channels);
   sampleRate_ = static_cast<std::uint32_t>(state_->info.samplerate);
   channels_ = static_cast<std::uint16_t>(state_->info.channels);
-  // Float and double data read as 16-bit values are scaled from -1..1.
-  sf_command(state_->file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+  const int subtype = state_->info.format & SF_FORMAT_SUBMASK;
+  state_->floatData = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
 }
 
 std::size_t SoundFileDecoder::Read(std::int16_t* out, std::size_t maxFrames) {
   if (maxFrames == 0) return 0;
   const sf_count_t want = static_cast<sf_count_t>(std::min<std::size_t>(maxFrames, 1u << 20));
-  const sf_count_t got = sf_readf_short(state_->file, out, want);
+  sf_count_t got = 0;
+  if (state_->floatData) {
+    state_->scratch.resize(static_cast<std::size_t>(want) * channels_);
+    got = sf_readf_float(state_->file, state_->scratch.data(), want);
+    for (sf_count_t i = 0; i < std::max<sf_count_t>(got, 0) * channels_; ++i) {
+      const float v = state_->scratch[static_cast<std::size_t>(i)] * 32767.0f;
+      out[i] = std::isnan(v) ? 0 : static_cast<std::int16_t>(std::lrintf(std::clamp(v, -32768.0f, 32767.0f)));
+    }
+  } else {
+    got = sf_readf_short(state_->file, out, want);
+  }
   if (got < 0) ThrowOpenFailure(SF_ERR_MALFORMED_FILE);
   if (got == 0) {
     const int error = sf_error(state_->file);
     if (error != SF_ERR_NO_ERROR) {
       throw DecodeError(DecodeFailure::Format,
-                        std::string("The sound file is damaged: ") + sf_error_number(error) + ".");
+                        "The sound file is damaged: " + ErrorText(error) + ".");
     }
     return 0;
   }
