@@ -45,7 +45,9 @@ bool SfxAudioStream::open(OpenMode mode)
         dataEnd_ = begin == nullptr ? nullptr : begin + (size - size % frameSize_);
         readPosition_ = dataBegin_;
     }
-    return QIODevice::open(mode);
+    // Unbuffered: no read-ahead, so that jumps, filters and progress act on
+    // what the sink takes next.
+    return QIODevice::open(mode | QIODevice::Unbuffered);
 }
 
 void SfxAudioStream::close()

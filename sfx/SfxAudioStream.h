@@ -36,7 +36,8 @@ public:
     ~SfxAudioStream() override;
 
     // ReadOnly alone; any other mode fails and leaves the stream closed. Binds
-    // the stream to the file's PCM, whole frames only.
+    // the stream to the file's PCM, whole frames only, and serves it
+    // unbuffered.
     bool open(OpenMode mode) override;
     void close() override;
     // Bytes left of the current pass; 0 once the last pass has been read.
