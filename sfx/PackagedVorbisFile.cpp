@@ -45,14 +45,19 @@ void PackagedVorbisFile::LoadBuffer_()
             duration_ = static_cast<float>(static_cast<double>(buffer_.size())
                                            / (static_cast<double>(channels) * sampleRate * 2.0));
             ready_ = true;
-            emit isReady();
+            QMetaObject::invokeMethod(this, &PackagedVorbisFile::isReady, Qt::QueuedConnection);
         } catch (const SfxException& e) {
-            emit loadFailed(QStringLiteral("error"), QString::fromUtf8(e.what()));
+            announceFailure_(QString::fromUtf8(e.what()));
         } catch (const std::exception& e) {
-            emit loadFailed(QStringLiteral("error"),
-                            QString::fromStdString(path_) + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+            announceFailure_(QString::fromStdString(path_) + QStringLiteral(": ") + QString::fromUtf8(e.what()));
         }
     });
+}
+
+void PackagedVorbisFile::announceFailure_(const QString& message)
+{
+    QMetaObject::invokeMethod(
+        this, [this, message] { emit loadFailed(QStringLiteral("error"), message); }, Qt::QueuedConnection);
 }
 
 std::tuple<std::vector<unsigned char>, double, unsigned int> PackagedVorbisFile::ExtractAudioData_() const

@@ -4,11 +4,13 @@
 // and decodes the whole file in the background into interleaved signed 16-bit
 // PCM.
 //
-// Threads: made and destroyed on any one thread; the load runs on Qt's global
-// thread pool and announces its end from there, with isReady() once every
-// field is final or loadFailed() when the file cannot be played. The accessors
-// take no lock and may be called from any thread: before isReady() they give
-// an empty range and zeros. The destructor waits for a running load.
+// Threads: lives on the thread that creates it, which must run a Qt event
+// loop. The load runs on Qt's global thread pool; its end is announced on the
+// reader's thread, through its event loop, so that connections made right
+// after construction see it: isReady() once every field is final, or
+// loadFailed() when the file cannot be played. The accessors take no lock and
+// may be called from any thread: until the load has stored everything they
+// give an empty range and zeros. The destructor waits for a running load.
 
 #include "sfx/SfxExport.h"
 #include "sfx/SfxFileInterface.h"
@@ -51,6 +53,7 @@ signals:
 
 private:
     void LoadBuffer_();
+    void announceFailure_(const QString& message);
     std::tuple<std::vector<unsigned char>, double, unsigned int> ExtractAudioData_() const;
     static std::vector<unsigned char> Decode_(const std::string& bytes, double& sampleRate, unsigned int& channels);
 

@@ -56,14 +56,27 @@ void SfxAudioStream::close()
     QIODevice::close();
 }
 
+qint64 SfxAudioStream::remainingBytes_() const
+{
+    if (dataBegin_ == nullptr)
+        return 0;
+    const qint64 length = dataEnd_ - dataBegin_;
+    const qint64 passes = remainingRepeats_ < 0 ? 1 : remainingRepeats_;
+    return (dataEnd_ - readPosition_) + passes * length + padding_;
+}
+
 qint64 SfxAudioStream::bytesAvailable() const
 {
-    qint64 left = 0;
-    {
-        std::lock_guard lock(positionLock_);
-        left = dataEnd_ - readPosition_;
-    }
-    return std::max<qint64>(0, left + QIODevice::bytesAvailable());
+    std::lock_guard lock(positionLock_);
+    return remainingBytes_();
+}
+
+qint64 SfxAudioStream::size() const
+{
+    std::lock_guard lock(positionLock_);
+    if (remainingRepeats_ < 0)
+        return 0;
+    return pos() + remainingBytes_();
 }
 
 bool SfxAudioStream::canReadLine() const { return false; }
@@ -88,7 +101,7 @@ qint64 SfxAudioStream::readData(char* data, qint64 maxSize)
     if (exhausted) {
         if (passesLeft)
             emit aboutToClose();
-        return -1;
+        return padWithSilence_(data, maxSize);
     }
     const qint64 n = FilterData_(data, maxSize, 0);
     {
@@ -105,6 +118,30 @@ qint64 SfxAudioStream::readData(char* data, qint64 maxSize)
 }
 
 qint64 SfxAudioStream::writeData(const char*, qint64) { return -1; }
+
+qint64 SfxAudioStream::padWithSilence_(char* data, qint64 maxSize)
+{
+    qint64 n = 0;
+    {
+        std::lock_guard lock(positionLock_);
+        if (padding_ <= 0)
+            return -1;
+        n = std::min(padding_, maxSize - maxSize % frameSize_);
+        padding_ -= n;
+    }
+    std::memset(data, 0, static_cast<std::size_t>(n));
+    return n;
+}
+
+void SfxAudioStream::setMinimumLength(qint64 bytes)
+{
+    std::lock_guard lock(positionLock_);
+    if (remainingRepeats_ < 0 || dataBegin_ == nullptr)
+        return;
+    const qint64 missing = bytes - remainingBytes_();
+    if (missing > 0)
+        padding_ += missing + (frameSize_ - missing % frameSize_) % frameSize_;
+}
 
 void SfxAudioStream::advanceStream(std::uint64_t count)
 {
@@ -176,6 +213,7 @@ void SfxAudioStream::resetStream()
             return;
         remainingRepeats_ = record_->repeats();
         readPosition_ = dataBegin_;
+        padding_ = 0;
     }
     if (isOpen())
         QIODevice::seek(0);

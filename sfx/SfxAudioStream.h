@@ -40,8 +40,14 @@ public:
     // unbuffered.
     bool open(OpenMode mode) override;
     void close() override;
-    // Bytes left of the current pass; 0 once the last pass has been read.
+    // Bytes still to come: the rest of this pass and every pass left (one
+    // for an endless effect); 0 once the last pass has been read. The device
+    // is unbuffered, so nothing else waits.
     qint64 bytesAvailable() const override;
+    // pos() and the bytes still to come; 0 (unknown) for an endless effect.
+    // The audio sink starts playing a sound shorter than its buffer only when
+    // it knows the size.
+    qint64 size() const override;
     bool canReadLine() const override;
 
     // Seconds still to play from the start of the current pass: the file's
@@ -51,8 +57,14 @@ public:
     // 0 to 1 over every pass of a finite effect; 0 for an endless one.
     double progress() const;
 
-    // Rewinds to the first pass with the record's current repeats.
+    // Rewinds to the first pass with the record's current repeats (and drops
+    // any silence still to come).
     void resetStream();
+    // After the last pass, silence until at least `bytes` (from now) have
+    // been handed out; nothing for an endless effect. The player makes a
+    // sound shorter than the sink's buffer that long, or the output would
+    // never start playing it.
+    void setMinimumLength(qint64 bytes);
 
 public slots:
     // Moves to the frame at `position` (clamped to 0..1) of the current pass.
@@ -69,6 +81,8 @@ protected:
 private:
     qint64 FilterData_(char* data, qint64 maxSize, qint64 offset);
     double progressLocked_() const;
+    qint64 remainingBytes_() const;
+    qint64 padWithSilence_(char* data, qint64 maxSize);
 
     int remainingRepeats_;
     const int repeatCount_;
@@ -81,6 +95,7 @@ private:
     const SfxFileInterface* file_;
     mutable std::mutex positionLock_;
     int frameSize_;
+    qint64 padding_ = 0; // bytes of silence still to hand out after the last pass
 };
 
 } // namespace vand::audio

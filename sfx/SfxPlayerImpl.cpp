@@ -5,10 +5,12 @@
 #include "sfx/UserAudioFile.h"
 
 #include <QAudioSink>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFuture>
 #include <QMediaDevices>
 #include <QThread>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -27,6 +29,8 @@ constexpr float kFadeFloor = 1e-4f;
 // A start position outside this open range plays from the beginning.
 constexpr double kMinStartPosition = 2.220446049250313e-16;
 constexpr double kMaxStartPosition = 0.9900000000000002;
+constexpr int kWatchdogMs = 250;
+constexpr qint64 kDrainGraceMs = 1000;
 
 class SleepingFadeClock : public SfxFadeClock
 {
@@ -94,17 +98,19 @@ SfxPlayerImpl::~SfxPlayerImpl()
     tasksOver_.wait(lock, [this] { return tasks_ == 0; });
 }
 
-void SfxPlayerImpl::BeginTask_()
+// Held by each piece of pool work from its hand-over to the end of the
+// work's life (run, or dropped unrun after a cancel).
+std::shared_ptr<void> SfxPlayerImpl::Task_()
 {
-    std::lock_guard lock(tasksLock_);
-    ++tasks_;
-}
-
-void SfxPlayerImpl::EndTask_()
-{
-    std::lock_guard lock(tasksLock_);
-    if (--tasks_ == 0)
-        tasksOver_.notify_all();
+    {
+        std::lock_guard lock(tasksLock_);
+        ++tasks_;
+    }
+    return std::shared_ptr<void>(nullptr, [this](void*) {
+        std::lock_guard lock(tasksLock_);
+        if (--tasks_ == 0)
+            tasksOver_.notify_all();
+    });
 }
 
 void SfxPlayerImpl::Play(double position)
@@ -116,14 +122,11 @@ void SfxPlayerImpl::Play(double position)
     }
     SfxFileInterface* file = file_;
     ++activeRuns_;
-    BeginTask_();
-    const bool started = playPool_->tryStart([this, position, record, file] {
+    const bool started = playPool_->tryStart([this, position, record, file, task = Task_()] {
         StartPlayer(position, record, file);
-        EndTask_();
     });
     if (!started) {
         --activeRuns_;
-        EndTask_();
         kit::Log(kit::LogLevel::Warning, "sfx",
                  "Sound effect " + record->name() + " was not played: every voice is busy.");
         emit playRefused(QString::fromStdString(record->eventId()));
@@ -235,10 +238,20 @@ void SfxPlayerImpl::PlayRun_(double position, const std::shared_ptr<Run>& run, S
 {
     // Destroyed in reverse: the run is closed to new work, the connections
     // go, work still queued for the run goes with its context, then the sink
-    // stops, before the stream it reads.
+    // stops (a sink destroyed while active may still be fed from its queued
+    // events), before the stream it reads.
     QEventLoop loop;
     SfxAudioStream stream(run->record, file);
-    std::unique_ptr<QAudioSink> sink;
+    struct StoppedSink
+    {
+        std::unique_ptr<QAudioSink> sink;
+        ~StoppedSink()
+        {
+            if (sink)
+                sink->stop();
+        }
+    } stopped;
+    std::unique_ptr<QAudioSink>& sink = stopped.sink;
     QObject context;
     struct Connections
     {
@@ -317,15 +330,13 @@ void SfxPlayerImpl::PlayRun_(double position, const std::shared_ptr<Run>& run, S
     connections.list.push_back(connect(
         this, &SfxPlayerImpl::cancelSfx, this,
         [this, weak](bool isUrgent) {
-            BeginTask_();
-            stopPool_->start([this, weak, isUrgent] {
+            stopPool_->start([this, weak, isUrgent, task = Task_()] {
                 if (auto r = weak.lock()) {
                     if (isUrgent)
                         Cut_(r);
                     else
                         FadeOut(r);
                 }
-                EndTask_();
             });
         },
         Qt::DirectConnection));
@@ -372,12 +383,31 @@ void SfxPlayerImpl::PlayRun_(double position, const std::shared_ptr<Run>& run, S
         r->End();
     });
 
+    // Should the sink never report the end of a drained stream, the run still
+    // ends once everything it buffered has had time to play.
+    QElapsedTimer drained;
+    QTimer watchdog;
+    connect(&watchdog, &QTimer::timeout, &context, [r, &drained, &format] {
+        if (!r->stream->atEnd())
+            return drained.invalidate();
+        if (!drained.isValid())
+            return drained.start();
+        const qint64 bufferMs = format.durationForBytes(static_cast<qint32>(r->sink->bufferSize())) / 1000;
+        if (drained.elapsed() > bufferMs + kDrainGraceMs) {
+            kit::Log(kit::LogLevel::Warning, "sfx",
+                     "Sound effect " + r->record->name() + ": the audio output did not finish; ended.");
+            r->End();
+        }
+    });
+    watchdog.start(kWatchdogMs);
+
     const bool fadeFromSilence = run->record->fadeIn() != 0 && run->record->fadeIn() < stream.duration() * 1000.0;
     const float level = fadeFromSilence ? 0.0f : run->record->volume();
     run->level = level;
     sink->setVolume(level);
     emit levelChanged(level);
     sink->start(&stream);
+    stream.setMinimumLength(sink->bufferSize());
     FadeIn(run);
     if (!run->ended)
         loop.exec();
@@ -426,13 +456,11 @@ void SfxPlayerImpl::StartFade_(const std::shared_ptr<Run>& run, float volume, un
         return;
     run->fade.cancel();
     run->stopping = stopAfterFade;
-    BeginTask_();
-    run->fade = QtConcurrent::run(
-        fadePool_.get(),
-        [this, weak = std::weak_ptr<Run>(run), volume, milliseconds, stopAfterFade](QPromise<void>& promise) {
-            FadeTo_(promise, weak, volume, milliseconds, stopAfterFade);
-            EndTask_();
-        });
+    run->fade = QtConcurrent::run(fadePool_.get(),
+                                  [this, weak = std::weak_ptr<Run>(run), volume, milliseconds, stopAfterFade,
+                                   task = Task_()](QPromise<void>& promise) {
+                                      FadeTo_(promise, weak, volume, milliseconds, stopAfterFade);
+                                  });
 }
 
 void SfxPlayerImpl::FadeTo_(QPromise<void>& promise, const std::weak_ptr<Run>& weak, float target,

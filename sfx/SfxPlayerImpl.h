@@ -132,8 +132,7 @@ private:
                  bool stopAfterFade);
     void StartFade_(const std::shared_ptr<Run>& run, float volume, unsigned int milliseconds, bool stopAfterFade);
     void SetLevel_(Run& run, float level);
-    void BeginTask_();
-    void EndTask_();
+    std::shared_ptr<void> Task_();
 
     std::atomic<std::uint16_t> activeRuns_{0};
     float duration_ = -1.0f;

@@ -86,6 +86,10 @@ private slots:
     void filterChain();
     void passes_data();
     void passes();
+    void sizeTellsWhatIsLeft_data();
+    void sizeTellsWhatIsLeft();
+    void minimumLengthPadsWithSilence_data();
+    void minimumLengthPadsWithSilence();
     void chunkAcrossAPassBoundary();
     void progressRisesOverEveryPass_data();
     void progressRisesOverEveryPass();
@@ -188,6 +192,75 @@ void TestSfxStream::passes()
     QVERIFY(stream.atEnd());
 }
 
+void TestSfxStream::sizeTellsWhatIsLeft_data()
+{
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<qint64>("atStart");
+    QTest::addColumn<qint64>("after1300");
+    QTest::newRow("once") << 0 << qint64(1000) << qint64(1000);
+    QTest::newRow("three passes") << 2 << qint64(3000) << qint64(3000);
+    QTest::newRow("endless: unknown") << -1 << qint64(0) << qint64(0);
+}
+
+// The sink sizes its start-up buffer by size(): for a finite effect it is
+// the read position plus everything still to come.
+void TestSfxStream::sizeTellsWhatIsLeft()
+{
+    QFETCH(int, repeats);
+    QFETCH(qint64, atStart);
+    QFETCH(qint64, after1300);
+    FakeFile file(counting(1000), 2);
+    SfxAudioStream stream(record(repeats), &file);
+    QVERIFY(stream.open(QIODevice::ReadOnly));
+    QCOMPARE(stream.size(), atStart);
+    readChunk(stream, 1300);
+    if (repeats == 0)
+        QCOMPARE(stream.size() - stream.pos(), qint64(0));
+    else
+        QCOMPARE(stream.size(), after1300);
+}
+
+void TestSfxStream::minimumLengthPadsWithSilence_data()
+{
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<qint64>("minimum");
+    QTest::addColumn<qint64>("silence");
+    QTest::newRow("short sound") << 0 << qint64(2500) << qint64(1500);
+    QTest::newRow("rounded to whole frames") << 0 << qint64(2501) << qint64(1504);
+    QTest::newRow("two passes") << 1 << qint64(2500) << qint64(500);
+    QTest::newRow("long enough") << 2 << qint64(2500) << qint64(0);
+    QTest::newRow("endless") << -1 << qint64(2500) << qint64(0);
+}
+
+// Silence follows the last pass until the minimum has been handed out; the
+// reads then end as before.
+void TestSfxStream::minimumLengthPadsWithSilence()
+{
+    QFETCH(int, repeats);
+    QFETCH(qint64, minimum);
+    QFETCH(qint64, silence);
+    const QByteArray pcm = counting(1000);
+    FakeFile file(pcm, 2);
+    SfxAudioStream stream(record(repeats), &file);
+    QVERIFY(stream.open(QIODevice::ReadOnly));
+    stream.setMinimumLength(minimum);
+    QByteArray all;
+    for (int call = 0; call < 40; ++call) {
+        qint64 got = 0;
+        all += readChunk(stream, 700, &got);
+        if (got < 0)
+            break;
+    }
+    if (repeats < 0) {
+        QCOMPARE(all.size(), 40 * 700);
+        return;
+    }
+    const qint64 sound = 1000 * (repeats + 1);
+    QCOMPARE(all.size(), sound + silence);
+    QCOMPARE(all.mid(sound), QByteArray(silence, 0));
+    QVERIFY(stream.atEnd());
+}
+
 // A read that crosses the end of a pass takes the rest of this pass and the
 // start of the next in one chunk.
 void TestSfxStream::chunkAcrossAPassBoundary()
@@ -238,12 +311,13 @@ void TestSfxStream::setPosition_data()
     const QByteArray pcm = counting(1002);
     // 1002 bytes hold 250 frames of four bytes: a pass is 1000 bytes.
     QTest::newRow("half way") << 0.5 << 0 << qint64(500) << pcm.mid(500, 8);
+    QTest::newRow("half way, a pass left") << 0.5 << 1 << qint64(1500) << pcm.mid(500, 8);
     QTest::newRow("below 0") << -3.0 << 0 << qint64(1000) << pcm.left(8);
     QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << 0 << qint64(1000) << pcm.left(8);
     QTest::newRow("past the end, last pass") << 7.0 << 0 << qint64(0) << QByteArray();
     // A jump to the end of a pass with passes left goes on with the next.
-    QTest::newRow("past the end, passes left") << 7.0 << 1 << qint64(0) << pcm.left(8);
-    QTest::newRow("end of an endless effect") << 1.0 << -1 << qint64(0) << pcm.left(8);
+    QTest::newRow("past the end, passes left") << 7.0 << 1 << qint64(1000) << pcm.left(8);
+    QTest::newRow("end of an endless effect") << 1.0 << -1 << qint64(1000) << pcm.left(8);
 }
 
 void TestSfxStream::setPosition()
