@@ -239,6 +239,17 @@ QVariant ActiveAudioListModel::data(const QModelIndex& index, int role) const
         return track.isPlaying();
     case IsPinnedRole:
         return track.isPinned();
+    // Roles whose values views take as pictures, fonts, colours, sizes or
+    // states: no text.
+    case Qt::DecorationRole:
+    case Qt::FontRole:
+    case Qt::TextAlignmentRole:
+    case Qt::BackgroundRole:
+    case Qt::ForegroundRole:
+    case Qt::CheckStateRole:
+    case Qt::SizeHintRole:
+    case Qt::InitialSortOrderRole:
+        return {};
     default:
         return QStringLiteral(R"({"id": %1, "name": "%2", "path": "%3", "volume": %4, "duration": %5, )"
                               R"("progress": %6, "isPlaying": %7, "isPinned": %8})")

@@ -120,6 +120,8 @@ public:
     bool resumeRemoval(quint64 id) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    // The track's value for roles 257 to 264; for the display role and every
+    // other text-like role a one-line JSON-like text of the whole row.
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
