@@ -206,6 +206,11 @@ void TestSfxCodec::soundFileRefused_data()
     QTest::newRow("not sound") << "text.wav" << std::string("just some words, no sound at all")
                                << DecodeFailure::Format;
     QTest::newRow("empty") << "empty.wav" << std::string() << DecodeFailure::Format;
+    const std::string ogg = fixtures::Sine(SoundFileFormat::OggVorbis, 44100, 2, 1.0);
+    QTest::newRow("truncated Ogg Vorbis") << "cut.ogg" << fixtures::Truncated(ogg, ogg.size() / 2)
+                                         << DecodeFailure::Format;
+    QTest::newRow("Ogg Vorbis at 4 kHz") << "low.ogg" << fixtures::WithIdentification(ogg, 2, 4000)
+                                         << DecodeFailure::NotSupported;
     QTest::newRow("4 kHz") << "low.wav" << fixtures::Sine(SoundFileFormat::Wav16, 4000, 1, 0.1)
                            << DecodeFailure::NotSupported;
     QTest::newRow("9 channels") << "wide.wav" << fixtures::Sine(SoundFileFormat::Wav16, 44100, 9, 0.1)

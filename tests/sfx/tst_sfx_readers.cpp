@@ -199,6 +199,9 @@ void TestSfxReaders::userFileRefused_data()
                                     << std::string("warning: Error decoding audio file: 2");
     QTest::newRow("missing") << "missing.wav" << std::string()
                              << std::string("warning: Error decoding audio file: 1");
+    const std::string ogg = fixtures::Sine(SoundFileFormat::OggVorbis, 44100, 2, 1.0);
+    QTest::newRow("truncated Ogg Vorbis") << "cut.ogg" << fixtures::Truncated(ogg, ogg.size() / 2)
+                                          << std::string("warning: Error decoding audio file: 2");
     QTest::newRow("192.1 kHz") << "fast.wav" << fixtures::Sine(SoundFileFormat::Wav16, 192001, 1, 0.01)
                                << std::string("warning: Error decoding audio file: 4");
 }

@@ -137,22 +137,33 @@ OggVorbisDecoder::OggVorbisDecoder(const unsigned char* data, std::int64_t size,
 OggVorbisDecoder::~OggVorbisDecoder() = default;
 
 std::vector<unsigned char> OggVorbisDecoder::Decode() {
+  constexpr std::size_t kFrames = 4096;
   std::vector<unsigned char> pcm;
-  constexpr int kBlock = 16 * 1024;
   for (;;) {
     const std::size_t at = pcm.size();
-    pcm.resize(at + kBlock);
-    int link = 0;
-    const long n = ov_read(&state_->file, reinterpret_cast<char*>(pcm.data() + at), kBlock, 0, 2, 1, &link);
-    if (n < 0) {
-      pcm.resize(at);
-      Damaged(n == OV_HOLE ? "its audio data is interrupted" : "its audio data cannot be decoded");
-    }
-    pcm.resize(at + static_cast<std::size_t>(n));
-    if (n == 0) break;
-    CheckPcmSize(pcm.size(), maxPcmBytes_);
+    pcm.resize(at + kFrames * channels_ * sizeof(std::int16_t));
+    const std::size_t frames = Read(reinterpret_cast<std::int16_t*>(pcm.data() + at), kFrames);
+    pcm.resize(at + frames * channels_ * sizeof(std::int16_t));
+    if (frames == 0) return pcm;
   }
-  return pcm;
+}
+
+std::size_t OggVorbisDecoder::Read(std::int16_t* out, std::size_t maxFrames) {
+  const std::size_t frameBytes = std::size_t{channels_} * sizeof(std::int16_t);
+  const std::size_t wanted = maxFrames * frameBytes;
+  std::size_t got = 0;
+  char* bytes = reinterpret_cast<char*>(out);
+  while (got < wanted) {
+    int link = 0;
+    const int ask = static_cast<int>(std::min<std::size_t>(wanted - got, 1 << 20));
+    const long n = ov_read(&state_->file, bytes + got, ask, 0, 2, 1, &link);
+    if (n < 0) Damaged(n == OV_HOLE ? "its audio data is interrupted" : "its audio data cannot be decoded");
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  pcmBytes_ += got;
+  CheckPcmSize(pcmBytes_, maxPcmBytes_);
+  return got / frameBytes;
 }
 
 }  // namespace vand_audio

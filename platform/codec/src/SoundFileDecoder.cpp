@@ -1,5 +1,7 @@
 #include "vand_audio/SoundFileDecoder.h"
 
+#include "vand_audio/OggVorbisDecoder.h"
+
 #include <fcntl.h>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -70,6 +72,19 @@ std::string ErrorText(int sndfileError) {
   }
 }
 
+// Ogg data goes to OggVorbisDecoder unless its first packet opens an Opus or
+// FLAC stream: it checks Vorbis data as strictly as the packaged effects',
+// and libsndfile's Vorbis reader leaks memory on damaged files.
+bool IsOggVorbis(const unsigned char* data, std::size_t size) {
+  if (size < 4 || std::memcmp(data, "OggS", 4) != 0) return false;
+  if (size < 27) return true;
+  const std::size_t packet = 27 + std::size_t{data[26]};
+  auto opens = [&](const char* magic, std::size_t length) {
+    return size >= packet + length && std::memcmp(data + packet, magic, length) == 0;
+  };
+  return !opens("OpusHead", 8) && !opens("\x7f" "FLAC", 5);
+}
+
 }  // namespace
 
 struct SoundFileDecoder::State {
@@ -77,6 +92,9 @@ struct SoundFileDecoder::State {
   SF_VIRTUAL_IO io{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
   SF_INFO info{};
   SNDFILE* file = nullptr;
+  // Ogg Vorbis instead of libsndfile, over `owned` or the caller's bytes.
+  std::string owned;
+  std::unique_ptr<OggVorbisDecoder> vorbis;
   // Float PCM: read as float and scaled here (libsndfile would hand its
   // 16-bit values out unscaled or normalised to the file's peak).
   bool floatData = false;
@@ -104,6 +122,12 @@ SoundFileDecoder::SoundFileDecoder(const std::filesystem::path& path, std::size_
     throw DecodeError(DecodeFailure::Resource, "The sound file is not a regular file.");
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  unsigned char head[64];
+  const ssize_t headBytes = ::pread(fd, head, sizeof head, 0);
+  if (headBytes > 0 && IsOggVorbis(head, static_cast<std::size_t>(headBytes))) {
+    ReadOggVorbis_(fd, static_cast<std::uintmax_t>(st.st_size));
+    return;
+  }
   state_->file = sf_open_fd(fd, SFM_READ, &state_->info, SF_TRUE);
   if (state_->file == nullptr) ThrowOpenFailure(sf_error(nullptr));
   Check_();
@@ -114,6 +138,10 @@ SoundFileDecoder::SoundFileDecoder(const unsigned char* data, std::size_t size, 
   if (data == nullptr || size > static_cast<std::size_t>(std::numeric_limits<sf_count_t>::max())) {
     ThrowOpenFailure(SF_ERR_UNRECOGNISED_FORMAT);
   }
+  if (IsOggVorbis(data, size)) {
+    OpenOggVorbis_(data, size);
+    return;
+  }
   state_->memory = Memory{data, static_cast<sf_count_t>(size)};
   state_->file = sf_open_virtual(&state_->io, SFM_READ, &state_->info, &state_->memory);
   if (state_->file == nullptr) ThrowOpenFailure(sf_error(nullptr));
@@ -121,6 +149,29 @@ SoundFileDecoder::SoundFileDecoder(const unsigned char* data, std::size_t size, 
 }
 
 SoundFileDecoder::~SoundFileDecoder() = default;
+
+void SoundFileDecoder::ReadOggVorbis_(int fd, std::uintmax_t size) {
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  if (size > maxPcmBytes_) CheckPcmSize(size, maxPcmBytes_);
+  state_->owned.resize(static_cast<std::size_t>(size));
+  std::size_t got = 0;
+  while (got < state_->owned.size()) {
+    const ssize_t n = ::pread(fd, state_->owned.data() + got, state_->owned.size() - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw DecodeError(DecodeFailure::Resource, "The sound file cannot be read whole.");
+    got += static_cast<std::size_t>(n);
+  }
+  OpenOggVorbis_(reinterpret_cast<const unsigned char*>(state_->owned.data()), state_->owned.size());
+}
+
+void SoundFileDecoder::OpenOggVorbis_(const unsigned char* data, std::size_t size) {
+  state_->vorbis = std::make_unique<OggVorbisDecoder>(data, static_cast<std::int64_t>(size), maxPcmBytes_);
+  sampleRate_ = state_->vorbis->SampleRate();
+  channels_ = state_->vorbis->Channels();
+}
 
 void SoundFileDecoder::Check_() {
   CheckSoundLimits(state_->info.samplerate, state_->info.channels);
@@ -132,6 +183,7 @@ void SoundFileDecoder::Check_() {
 
 std::size_t SoundFileDecoder::Read(std::int16_t* out, std::size_t maxFrames) {
   if (maxFrames == 0) return 0;
+  if (state_->vorbis) return state_->vorbis->Read(out, maxFrames);
   const sf_count_t want = static_cast<sf_count_t>(std::min<std::size_t>(maxFrames, 1u << 20));
   sf_count_t got = 0;
   if (state_->floatData) {

@@ -29,8 +29,12 @@ class OggVorbisDecoder {
 
   // The whole sound. The buffer grows as frames decode, whatever the headers
   // claim; a sound whose PCM would pass maxPcmBytes, or damaged audio data,
-  // throws DecodeError. Call once.
+  // throws DecodeError. Call once, instead of Read.
   std::vector<unsigned char> Decode();
+
+  // The next frames, up to `maxFrames` into `out` (room for maxFrames x
+  // Channels() samples); 0 at the end. Throws as Decode.
+  std::size_t Read(std::int16_t* out, std::size_t maxFrames);
 
   std::uint32_t SampleRate() const { return sampleRate_; }
   std::uint16_t Channels() const { return channels_; }
@@ -41,6 +45,7 @@ class OggVorbisDecoder {
   std::uint32_t sampleRate_ = 0;
   std::uint16_t channels_ = 0;
   std::size_t maxPcmBytes_;
+  std::size_t pcmBytes_ = 0;
 };
 
 }  // namespace vand_audio

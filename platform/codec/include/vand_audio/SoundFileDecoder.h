@@ -2,7 +2,8 @@
 
 // Decodes a sound file of any format libsndfile reads (WAV, AIFF, FLAC, Ogg,
 // MP3, ...) into interleaved signed 16-bit PCM, from a file or from memory.
-// Float data is scaled to the 16-bit range.
+// Float data is scaled to the 16-bit range. Ogg Vorbis goes through
+// OggVorbisDecoder, with its checks (damaged or truncated data is refused).
 //
 // Threads: a decoder may be opened on one thread and read on another, one
 // thread at a time.
@@ -42,6 +43,8 @@ class SoundFileDecoder {
  private:
   struct State;
   void Check_();
+  void ReadOggVorbis_(int fd, std::uintmax_t size);
+  void OpenOggVorbis_(const unsigned char* data, std::size_t size);
 
   std::unique_ptr<State> state_;
   std::uint32_t sampleRate_ = 0;
