@@ -18,7 +18,7 @@ constexpr std::uintmax_t kMaxFileBytes = vand_audio::kMaxPcmBytes;
 
 } // namespace
 
-PackagedVorbisFile::PackagedVorbisFile(std::string path) : path_(std::move(path))
+PackagedVorbisFile::PackagedVorbisFile(std::string path) : DecodedAudioFile(std::move(path))
 {
     LoadBuffer_();
 }
@@ -31,25 +31,19 @@ PackagedVorbisFile::~PackagedVorbisFile()
 
 void PackagedVorbisFile::LoadBuffer_()
 {
-    ready_ = false;
     load_ = QtConcurrent::run(QThreadPool::globalInstance(), [this] {
         std::lock_guard lock(loadMutex_);
         if (closing_)
             return;
         try {
-            auto [pcm, sampleRate, channels] = ExtractAudioData_();
-            buffer_.append(reinterpret_cast<const char*>(pcm.data()), static_cast<qsizetype>(pcm.size()));
-            format_.setSampleFormat(QAudioFormat::Int16);
-            format_.setChannelCount(static_cast<int>(channels));
-            format_.setSampleRate(static_cast<int>(sampleRate));
-            duration_ = static_cast<float>(static_cast<double>(buffer_.size())
-                                           / (static_cast<double>(channels) * sampleRate * 2.0));
-            ready_ = true;
+            const auto [pcm, sampleRate, channels] = ExtractAudioData_();
+            storeDecoded_(QByteArray(reinterpret_cast<const char*>(pcm.data()), static_cast<qsizetype>(pcm.size())),
+                          channels, static_cast<int>(sampleRate));
             QMetaObject::invokeMethod(this, &PackagedVorbisFile::isReady, Qt::QueuedConnection);
         } catch (const SfxException& e) {
             announceFailure_(QString::fromUtf8(e.what()));
         } catch (const std::exception& e) {
-            announceFailure_(QString::fromStdString(path_) + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+            announceFailure_(QString::fromStdString(Path()) + QStringLiteral(": ") + QString::fromUtf8(e.what()));
         }
     });
 }
@@ -64,9 +58,9 @@ std::tuple<std::vector<unsigned char>, double, unsigned int> PackagedVorbisFile:
 {
     std::string bytes;
     try {
-        bytes = kit::ReadWholeFile(path_, kMaxFileBytes);
+        bytes = kit::ReadWholeFile(Path(), kMaxFileBytes);
     } catch (const std::exception&) {
-        throw SfxException("SFX File Failed to Open: " + path_);
+        throw SfxException("SFX File Failed to Open: " + Path());
     }
     double sampleRate = 0.0;
     unsigned int channels = 0;
@@ -84,25 +78,5 @@ std::vector<unsigned char> PackagedVorbisFile::Decode_(const std::string& bytes,
     channels = decoder.Channels();
     return pcm;
 }
-
-std::pair<const char*, const char*> PackagedVorbisFile::Read() const
-{
-    if (!ready_)
-        return {nullptr, nullptr};
-    return {buffer_.constData(), buffer_.constData() + buffer_.size()};
-}
-
-float PackagedVorbisFile::Duration() const { return ready_ ? duration_ : 0.0f; }
-
-unsigned int PackagedVorbisFile::ChannelCount() const
-{
-    return ready_ ? static_cast<unsigned int>(format_.channelCount()) : 0u;
-}
-
-double PackagedVorbisFile::SampleRate() const { return ready_ ? format_.sampleRate() : 0.0; }
-
-std::string PackagedVorbisFile::Path() const { return path_; }
-
-int PackagedVorbisFile::BitsPerSample() const { return ready_ ? format_.bytesPerSample() * 8 : 0; }
 
 } // namespace vand::audio

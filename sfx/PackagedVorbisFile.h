@@ -12,13 +12,10 @@
 // may be called from any thread: until the load has stored everything they
 // give an empty range and zeros. The destructor waits for a running load.
 
+#include "sfx/DecodedAudioFile.h"
 #include "sfx/SfxExport.h"
-#include "sfx/SfxFileInterface.h"
 
-#include <QAudioFormat>
-#include <QByteArray>
 #include <QFuture>
-#include <QObject>
 #include <QString>
 
 #include <atomic>
@@ -29,27 +26,16 @@
 
 namespace vand::audio {
 
-class SFX_EXPORT PackagedVorbisFile : public QObject, public SfxFileInterface
+class SFX_EXPORT PackagedVorbisFile : public DecodedAudioFile
 {
     Q_OBJECT
 
 public:
-    // Starts the load and returns at once.
+    // Starts the load and returns at once. loadFailed has priority "error" and
+    // a message naming the file and what is wrong with it ("SFX File Failed
+    // to Open: <path>" when it cannot be read).
     explicit PackagedVorbisFile(std::string path);
     ~PackagedVorbisFile() override;
-
-    std::pair<const char*, const char*> Read() const override;
-    float Duration() const override;
-    unsigned int ChannelCount() const override;
-    double SampleRate() const override;
-    std::string Path() const override;
-    int BitsPerSample() const override;
-
-signals:
-    void isReady();
-    // Priority "error"; the message names the file and what is wrong with it
-    // ("SFX File Failed to Open: <path>" when it cannot be read).
-    void loadFailed(const QString& priority, const QString& message);
 
 private:
     void LoadBuffer_();
@@ -57,12 +43,7 @@ private:
     std::tuple<std::vector<unsigned char>, double, unsigned int> ExtractAudioData_() const;
     static std::vector<unsigned char> Decode_(const std::string& bytes, double& sampleRate, unsigned int& channels);
 
-    float duration_ = 0.0f;
-    std::string path_;
-    QByteArray buffer_;
-    QAudioFormat format_;
     std::mutex loadMutex_;
-    std::atomic<bool> ready_{false};
     std::atomic<bool> closing_{false};
     QFuture<void> load_;
 };

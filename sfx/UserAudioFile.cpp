@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace vand::audio {
@@ -69,12 +70,12 @@ struct UserAudioFile::Decoding
     QFuture<void> task;
 };
 
-UserAudioFile::UserAudioFile(std::string path) : path_(std::move(path))
+UserAudioFile::UserAudioFile(std::string path) : DecodedAudioFile(std::move(path))
 {
     try {
-        decoding_ = std::make_shared<Decoding>(LocalPath(path_));
+        decoding_ = std::make_shared<Decoding>(LocalPath(Path()));
     } catch (const vand_audio::DecodeError& e) {
-        LogFailure(path_, e.what());
+        LogFailure(Path(), e.what());
         throw vand::sfx::CustomAudioException("warning", ErrorMessage(ErrorOf(e.Failure())));
     }
 
@@ -97,7 +98,7 @@ UserAudioFile::UserAudioFile(std::string path) : path_(std::move(path))
             if (!decoding->stop)
                 QMetaObject::invokeMethod(this, &UserAudioFile::onFinished_, Qt::QueuedConnection);
         } catch (const vand_audio::DecodeError& e) {
-            LogFailure(path_, e.what());
+            LogFailure(Path(), e.what());
             const QAudioDecoder::Error error = ErrorOf(e.Failure());
             QMetaObject::invokeMethod(this, [this, error] { onError_(error); }, Qt::QueuedConnection);
         }
@@ -119,15 +120,8 @@ void UserAudioFile::onBufferReady_()
         std::lock_guard lock(decoding_->lock);
         buffers.swap(decoding_->buffers);
     }
-    if (buffers.empty())
-        return;
-    if (format_.sampleFormat() == QAudioFormat::Unknown) {
-        format_.setSampleFormat(QAudioFormat::Int16);
-        format_.setChannelCount(decoding_->decoder.Channels());
-        format_.setSampleRate(static_cast<int>(decoding_->decoder.SampleRate()));
-    }
     for (const QByteArray& buffer : buffers)
-        buffer_.append(buffer);
+        decoded_.append(buffer);
 }
 
 void UserAudioFile::onError_(QAudioDecoder::Error error)
@@ -138,34 +132,13 @@ void UserAudioFile::onError_(QAudioDecoder::Error error)
 void UserAudioFile::onFinished_()
 {
     onBufferReady_();
-    const double frameBytes = 2.0 * decoding_->decoder.Channels();
-    duration_ = static_cast<float>(buffer_.size() / frameBytes / decoding_->decoder.SampleRate());
-    ready_ = true;
+    storeDecoded_(std::exchange(decoded_, QByteArray()), decoding_->decoder.Channels(),
+                  static_cast<int>(decoding_->decoder.SampleRate()));
     kit::Log(kit::LogLevel::Debug, "sfx",
-             "Duration is: " + QString::number(duration_).toStdString() + " inside the UserAudioFile::onFinished_()");
+             "Duration is: " + QString::number(Duration()).toStdString() + " inside the UserAudioFile::onFinished_()");
     emit isReady();
 }
 
-std::pair<const char*, const char*> UserAudioFile::Read() const
-{
-    if (!ready_)
-        return {nullptr, nullptr};
-    return {buffer_.constData(), buffer_.constData() + buffer_.size()};
-}
-
-float UserAudioFile::Duration() const { return ready_ ? duration_ : 0.0f; }
-
-unsigned int UserAudioFile::ChannelCount() const
-{
-    return ready_ ? static_cast<unsigned int>(format_.channelCount()) : 0u;
-}
-
-double UserAudioFile::SampleRate() const { return ready_ ? format_.sampleRate() : 0.0; }
-
-std::string UserAudioFile::Path() const { return path_; }
-
-int UserAudioFile::BitsPerSample() const { return ready_ ? format_.bytesPerSample() * 8 : 0; }
-
-QAudioFormat UserAudioFile::Format() const { return ready_ ? format_ : QAudioFormat(); }
+QAudioFormat UserAudioFile::Format() const { return decodedFormat_(); }
 
 } // namespace vand::audio

@@ -10,22 +10,19 @@
 // thread; before that the accessors give an empty range, zeros and an unset
 // format. The destructor stops the decoding and waits for it.
 
+#include "sfx/DecodedAudioFile.h"
 #include "sfx/SfxExport.h"
-#include "sfx/SfxFileInterface.h"
 
 #include <QAudioDecoder>
 #include <QAudioFormat>
 #include <QByteArray>
-#include <QObject>
-#include <QString>
 
-#include <atomic>
 #include <memory>
 #include <string>
 
 namespace vand::audio {
 
-class SFX_EXPORT UserAudioFile : public QObject, public SfxFileInterface
+class SFX_EXPORT UserAudioFile : public DecodedAudioFile
 {
     Q_OBJECT
 
@@ -33,25 +30,14 @@ public:
     // `path` is a local path or a "file:" URL. Opens the file and starts
     // decoding; throws vand::sfx::CustomAudioException ("warning", "Error
     // decoding audio file: " and the QAudioDecoder::Error number) when the
-    // file cannot be opened or is no sound file that can be played.
+    // file cannot be opened or is no sound file that can be played. A failure
+    // after that is reported by loadFailed, with the same priority and
+    // message, and the reader never becomes ready.
     explicit UserAudioFile(std::string path);
     ~UserAudioFile() override;
 
-    std::pair<const char*, const char*> Read() const override;
-    float Duration() const override;
-    unsigned int ChannelCount() const override;
-    double SampleRate() const override;
-    std::string Path() const override;
-    int BitsPerSample() const override;
     // Int16 with the file's channels and rate, once ready.
     QAudioFormat Format() const;
-
-signals:
-    void isReady();
-    // A failure after the constructor returned: priority "warning", message
-    // "Error decoding audio file: " and the QAudioDecoder::Error number. The
-    // reader then never becomes ready.
-    void loadFailed(const QString& priority, const QString& message);
 
 private slots:
     void onBufferReady_();
@@ -61,11 +47,7 @@ private slots:
 private:
     struct Decoding;
 
-    float duration_ = 0.0f;
-    std::string path_;
-    QByteArray buffer_;
-    QAudioFormat format_;
-    std::atomic<bool> ready_{false};
+    QByteArray decoded_; // the PCM decoded so far
     std::shared_ptr<Decoding> decoding_;
 };
 

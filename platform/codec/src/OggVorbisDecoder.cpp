@@ -3,6 +3,8 @@
 #include <ogg/ogg.h>
 #include <vorbis/vorbisfile.h>
 
+#include "MemoryCursor.h"
+
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -58,44 +60,27 @@ void CheckPages(const unsigned char* data, std::int64_t size) {
   if (!anyPage || sync.fill > sync.returned || !open.empty()) Truncated();
 }
 
-struct Memory {
-  const unsigned char* data;
-  std::int64_t size;
-  std::int64_t position = 0;
-};
+using detail::MemoryCursor;
 
 std::size_t ReadMemory(void* out, std::size_t size, std::size_t count, void* source) {
-  auto* m = static_cast<Memory*>(source);
   if (size == 0) return 0;
-  const std::int64_t left = m->size - m->position;
-  const std::int64_t items = std::min<std::int64_t>(static_cast<std::int64_t>(count), left / static_cast<std::int64_t>(size));
+  auto* m = static_cast<MemoryCursor*>(source);
+  const std::int64_t items = std::min<std::int64_t>(static_cast<std::int64_t>(count),
+                                                    (m->size - m->position) / static_cast<std::int64_t>(size));
   if (items <= 0) return 0;
-  const std::int64_t bytes = items * static_cast<std::int64_t>(size);
-  std::memcpy(out, m->data + m->position, static_cast<std::size_t>(bytes));
-  m->position += bytes;
-  return static_cast<std::size_t>(items);
+  return static_cast<std::size_t>(m->Read(out, items * static_cast<std::int64_t>(size))) / size;
 }
 
 int SeekMemory(void* source, ogg_int64_t offset, int whence) {
-  auto* m = static_cast<Memory*>(source);
-  std::int64_t base = 0;
-  switch (whence) {
-    case SEEK_SET: base = 0; break;
-    case SEEK_CUR: base = m->position; break;
-    case SEEK_END: base = m->size; break;
-    default: return -1;
-  }
-  if ((offset > 0 && base > m->size - offset) || base + offset < 0) return -1;
-  m->position = base + offset;
-  return 0;
+  return static_cast<MemoryCursor*>(source)->Seek(offset, whence) ? 0 : -1;
 }
 
-long TellMemory(void* source) { return static_cast<long>(static_cast<Memory*>(source)->position); }
+long TellMemory(void* source) { return static_cast<long>(static_cast<MemoryCursor*>(source)->position); }
 
 }  // namespace
 
 struct OggVorbisDecoder::State {
-  Memory memory;
+  MemoryCursor memory;
   OggVorbis_File file{};
   bool opened = false;
   ~State() {
@@ -107,7 +92,7 @@ OggVorbisDecoder::OggVorbisDecoder(const unsigned char* data, std::int64_t size,
     : state_(std::make_unique<State>()), maxPcmBytes_(maxPcmBytes) {
   if (data == nullptr || size <= 0) NotVorbis();
   CheckPages(data, size);
-  state_->memory = Memory{data, size};
+  state_->memory = MemoryCursor{data, size};
   const ov_callbacks callbacks{ReadMemory, SeekMemory, nullptr, TellMemory};
   const int result = ov_open_callbacks(&state_->memory, &state_->file, nullptr, 0, callbacks);
   if (result < 0) {

@@ -1,6 +1,7 @@
 #include "vand_audio/SoundFileDecoder.h"
 
 #include "vand_audio/OggVorbisDecoder.h"
+#include "MemoryCursor.h"
 
 #include <fcntl.h>
 #include <sndfile.h>
@@ -19,39 +20,22 @@ namespace vand_audio {
 
 namespace {
 
-struct Memory {
-  const unsigned char* data = nullptr;
-  sf_count_t size = 0;
-  sf_count_t position = 0;
-};
+using detail::MemoryCursor;
 
-sf_count_t MemoryLength(void* user) { return static_cast<Memory*>(user)->size; }
+sf_count_t MemoryLength(void* user) { return static_cast<MemoryCursor*>(user)->size; }
 
 sf_count_t MemorySeek(sf_count_t offset, int whence, void* user) {
-  auto* m = static_cast<Memory*>(user);
-  sf_count_t base = 0;
-  switch (whence) {
-    case SEEK_SET: base = 0; break;
-    case SEEK_CUR: base = m->position; break;
-    case SEEK_END: base = m->size; break;
-    default: return -1;
-  }
-  if ((offset > 0 && base > m->size - offset) || base + offset < 0) return -1;
-  m->position = base + offset;
-  return m->position;
+  auto* m = static_cast<MemoryCursor*>(user);
+  return m->Seek(offset, whence) ? m->position : -1;
 }
 
 sf_count_t MemoryRead(void* out, sf_count_t count, void* user) {
-  auto* m = static_cast<Memory*>(user);
-  const sf_count_t n = std::clamp<sf_count_t>(m->size - m->position, 0, std::max<sf_count_t>(count, 0));
-  if (n > 0) std::memcpy(out, m->data + m->position, static_cast<std::size_t>(n));
-  m->position += n;
-  return n;
+  return static_cast<MemoryCursor*>(user)->Read(out, count);
 }
 
 sf_count_t MemoryWrite(const void*, sf_count_t, void*) { return 0; }
 
-sf_count_t MemoryTell(void* user) { return static_cast<Memory*>(user)->position; }
+sf_count_t MemoryTell(void* user) { return static_cast<MemoryCursor*>(user)->position; }
 
 // libsndfile's text of an error, without its closing full stop.
 std::string ErrorText(int sndfileError) {
@@ -88,7 +72,7 @@ bool IsOggVorbis(const unsigned char* data, std::size_t size) {
 }  // namespace
 
 struct SoundFileDecoder::State {
-  Memory memory;
+  MemoryCursor memory;
   SF_VIRTUAL_IO io{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
   SF_INFO info{};
   SNDFILE* file = nullptr;
@@ -142,7 +126,7 @@ SoundFileDecoder::SoundFileDecoder(const unsigned char* data, std::size_t size, 
     OpenOggVorbis_(data, size);
     return;
   }
-  state_->memory = Memory{data, static_cast<sf_count_t>(size)};
+  state_->memory = MemoryCursor{data, static_cast<std::int64_t>(size)};
   state_->file = sf_open_virtual(&state_->io, SFM_READ, &state_->info, &state_->memory);
   if (state_->file == nullptr) ThrowOpenFailure(sf_error(nullptr));
   Check_();
