@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <stdexcept>
 #include <vector>
 
 namespace vand::audio {
@@ -89,6 +90,8 @@ SfxPlayerImpl::SfxPlayerImpl(SfxDto record, std::shared_ptr<QThreadPool> playPoo
       fadePool_(std::move(fadePool)),
       clock_(std::make_shared<SleepingFadeClock>())
 {
+    if (!playPool_ || !stopPool_ || !fadePool_)
+        throw std::invalid_argument("A sound-effect player needs its play, stop and fade pools.");
 }
 
 SfxPlayerImpl::~SfxPlayerImpl()
@@ -290,8 +293,8 @@ void SfxPlayerImpl::PlayRun_(double position, const std::shared_ptr<Run>& run, S
         Qt::DirectConnection));
     if (position > kMinStartPosition && position < kMaxStartPosition)
         stream.setPosition(position);
-    // A file without PCM (not loaded, or empty) plays nothing.
-    if (stream.bytesAvailable() <= 0)
+    // No file, or one without PCM (not loaded, or empty): nothing to play.
+    if (file == nullptr || stream.bytesAvailable() <= 0)
         return;
 
     QAudioFormat format = QMediaDevices::defaultAudioOutput().preferredFormat();

@@ -52,7 +52,7 @@ class SFX_EXPORT SfxPlayerImpl : public QObject, public SfxPlayerInterface
 public:
     // Runs play on `playPool` (one thread per run, time-critical, at most as
     // many runs as it has threads), fades on `fadePool` and stop requests on
-    // `stopPool`.
+    // `stopPool`; std::invalid_argument when one is missing.
     SfxPlayerImpl(vand::audio::sfx::SfxDto record, std::shared_ptr<QThreadPool> playPool,
                   std::shared_ptr<QThreadPool> stopPool, std::shared_ptr<QThreadPool> fadePool,
                   QObject* parent = nullptr);
