@@ -10,7 +10,9 @@
 //
 // With an empty first corpus folder the target first writes its seeds there:
 // generated files and files damaged the ways the decoders must refuse.
-//   build-fuzz/fuzz/sfx/fuzz_effect_readers -max_total_time=60 /tmp/effect-corpus
+// -close_fd_mask=2 silences libmpg123, which reports every bad MPEG frame on
+// standard error (libFuzzer still reports what it finds).
+//   build-fuzz/fuzz/sfx/fuzz_effect_readers -max_total_time=60 -close_fd_mask=2 /tmp/effect-corpus
 
 #include <cstdint>
 #include <cstdlib>
