@@ -76,7 +76,11 @@ private:
     QString write(const QString& name, const std::string& bytes)
     {
         const QString path = dir_.filePath(name);
-        std::ofstream(path.toStdString(), std::ios::binary | std::ios::trunc) << bytes;
+        std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
+        out << bytes;
+        out.close();
+        if (!out)
+            qWarning("Cannot write the fixture %s (disk full?)", qPrintable(path));
         return path;
     }
 
