@@ -17,11 +17,11 @@
 #include <QPainter>
 #include <QString>
 
-#include <sndfile.h>
 
 #include "CL/Events.h"
 #include "TarWriter.h"
 #include "kit/File.h"
+#include "vand_audio/SoundFileEncoder.h"
 #include "engine/SongGrid.h"
 
 namespace fs = std::filesystem;
@@ -39,39 +39,6 @@ namespace vand::demo {
 namespace {
 
 using kit::WriteFileAtomically;
-
-// A file in memory for libsndfile's virtual I/O: encoders seek back to fix
-// their headers, so the whole file is built before it is written.
-struct MemoryFile {
-  std::string bytes;
-  sf_count_t pos = 0;
-
-  static MemoryFile& Of(void* user) { return *static_cast<MemoryFile*>(user); }
-  static sf_count_t Length(void* user) { return static_cast<sf_count_t>(Of(user).bytes.size()); }
-  static sf_count_t Seek(sf_count_t offset, int whence, void* user) {
-    MemoryFile& f = Of(user);
-    const sf_count_t base = whence == SEEK_CUR ? f.pos : whence == SEEK_END ? Length(user) : 0;
-    if (base + offset < 0) return -1;
-    f.pos = base + offset;
-    return f.pos;
-  }
-  static sf_count_t Read(void* ptr, sf_count_t count, void* user) {
-    MemoryFile& f = Of(user);
-    const sf_count_t n = std::clamp<sf_count_t>(Length(user) - f.pos, 0, count);
-    if (n > 0) std::memcpy(ptr, f.bytes.data() + f.pos, static_cast<std::size_t>(n));
-    f.pos += n;
-    return n;
-  }
-  static sf_count_t Write(const void* ptr, sf_count_t count, void* user) {
-    MemoryFile& f = Of(user);
-    const auto end = static_cast<std::size_t>(f.pos + count);
-    if (f.bytes.size() < end) f.bytes.resize(end);
-    std::memcpy(f.bytes.data() + f.pos, ptr, static_cast<std::size_t>(count));
-    f.pos += count;
-    return count;
-  }
-  static sf_count_t Tell(void* user) { return Of(user).pos; }
-};
 
 // Tick of the first beat of the bar with this ordinal number (its label unless relabelled).
 UInt32 BarTick(const SongDefinition& song, const SongGrid& grid, int ordinal) {
@@ -167,38 +134,23 @@ std::vector<float> Synthesise(const SongDefinition& def, const SongGrid& grid, c
 }
 
 void WriteAudio(const fs::path& file, const std::vector<float>& mono, const AudioStyle& style) {
-  SF_INFO info{};
-  info.samplerate = style.sampleRate;
-  info.channels = style.channels;
+  vand_audio::SoundFileFormat format = vand_audio::SoundFileFormat::Wav16;
   switch (style.format) {
-    case AudioStyle::Format::Ogg: info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; break;
-    case AudioStyle::Format::Flac: info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16; break;
-    case AudioStyle::Format::Wav: info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16; break;
+    case AudioStyle::Format::Ogg: format = vand_audio::SoundFileFormat::OggVorbis; break;
+    case AudioStyle::Format::Flac: format = vand_audio::SoundFileFormat::Flac; break;
+    case AudioStyle::Format::Wav: format = vand_audio::SoundFileFormat::Wav16; break;
   }
-  if (!sf_format_check(&info)) throw std::runtime_error("this libsndfile cannot write " + file.string());
-  SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read, &MemoryFile::Write, &MemoryFile::Tell};
-  MemoryFile encoded;
-  SNDFILE* sf = sf_open_virtual(&io, SFM_WRITE, &info, &encoded);
-  if (!sf) throw std::runtime_error("cannot encode " + file.string() + ": " + sf_strerror(nullptr));
-  if (style.format == AudioStyle::Format::Ogg) {
-    double quality = 0.2;
-    sf_command(sf, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof(quality));
+  const auto channels = static_cast<std::size_t>(style.channels);
+  std::vector<float> interleaved(mono.size() * channels);
+  for (std::size_t i = 0; i < mono.size(); ++i) {
+    for (std::size_t c = 0; c < channels; ++c) interleaved[i * channels + c] = mono[i];
   }
-  std::vector<float> interleaved;
-  const std::size_t chunk = 65536;
-  for (std::size_t pos = 0; pos < mono.size(); pos += chunk) {
-    const std::size_t n = std::min(chunk, mono.size() - pos);
-    interleaved.assign(n * static_cast<std::size_t>(style.channels), 0.0f);
-    for (std::size_t i = 0; i < n; ++i) {
-      for (int c = 0; c < style.channels; ++c) interleaved[i * static_cast<std::size_t>(style.channels) + c] = mono[pos + i];
-    }
-    if (sf_writef_float(sf, interleaved.data(), static_cast<sf_count_t>(n)) != static_cast<sf_count_t>(n)) {
-      sf_close(sf);
-      throw std::runtime_error("cannot encode " + file.string());
-    }
+  try {
+    WriteFileAtomically(file, vand_audio::EncodeSound(interleaved.data(), mono.size(), style.sampleRate,
+                                                      style.channels, format, 0.2));
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error(file.string() + ": " + e.what());
   }
-  if (sf_close(sf) != 0) throw std::runtime_error("cannot encode " + file.string());
-  WriteFileAtomically(file, encoded.bytes);
 }
 
 std::string Extension(AudioStyle::Format f) {
