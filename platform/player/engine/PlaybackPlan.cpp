@@ -69,23 +69,25 @@ UInt32 SongPlan::ResolveCuts(UInt32 tick) const {
   return tick;
 }
 
+bool SongPlan::Playable() const { return attacca != 2 && song->Playable(); }
+
 std::optional<std::size_t> PlaybackPlan::NextPlayable(std::size_t from) const {
   for (std::size_t i = from + 1; i < songs.size(); ++i) {
-    if (songs[i].attacca != 2) return i;
+    if (songs[i].Playable()) return i;
   }
   return std::nullopt;
 }
 
 std::optional<std::size_t> PlaybackPlan::PreviousPlayable(std::size_t from) const {
   for (std::size_t i = std::min(from, songs.size()); i-- > 0;) {
-    if (songs[i].attacca != 2) return i;
+    if (songs[i].Playable()) return i;
   }
   return std::nullopt;
 }
 
 std::optional<std::size_t> PlaybackPlan::FirstPlayable() const {
   for (std::size_t i = 0; i < songs.size(); ++i) {
-    if (songs[i].attacca != 2) return i;
+    if (songs[i].Playable()) return i;
   }
   return std::nullopt;
 }

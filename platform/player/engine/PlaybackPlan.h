@@ -70,6 +70,8 @@ struct SongPlan {
   int TranspositionAt(double tick) const;
   // Where a jump to `tick` lands: the end of any cut that contains it.
   UInt32 ResolveCuts(UInt32 tick) const;
+  // Neither skipped (attacca 2) nor without audio.
+  bool Playable() const;
 };
 
 struct PlaybackPlan {
@@ -77,7 +79,7 @@ struct PlaybackPlan {
   std::shared_ptr<const ShowModel> show;
   std::vector<SongPlan> songs;  // the show's song order
 
-  // The next / previous song after `from` whose attacca state is not 2.
+  // The next / previous song after `from` that is Playable.
   std::optional<std::size_t> NextPlayable(std::size_t from) const;
   std::optional<std::size_t> PreviousPlayable(std::size_t from) const;
   std::optional<std::size_t> FirstPlayable() const;

@@ -127,18 +127,20 @@ std::shared_ptr<const ShowModel> BuildShowModel(const ShowDefinition& definition
     song.number = def->number;
     song.name = def->name;
     song.audioFile = folder / std::filesystem::path(def->audio);
-    try {
-      song.audio = ReadAudioHeader(song.audioFile);
-    } catch (const std::exception& e) {
-      throw std::runtime_error(std::string("show.json: song ") + def->number + ": " + e.what());
-    }
     song.startTick = def->startTick;
     song.defaultAttacca = def->defaultAttacca;
     song.audioStart = def->audioOffsetTicks;
-    double durationMs = static_cast<double>(song.audio.frames) * 1000.0 / song.audio.sampleRate;
-    double end = std::ceil(song.audioStart + durationMs);
-    if (end > kMaxShowTick) throw std::runtime_error("show.json: song " + def->number + ": the audio is too long");
-    song.audioEnd = static_cast<UInt32>(end);
+    song.audioEnd = song.audioStart;
+    try {
+      const AudioHeader header = ReadAudioHeader(song.audioFile);
+      const double durationMs = static_cast<double>(header.frames) * 1000.0 / header.sampleRate;
+      const double end = std::ceil(song.audioStart + durationMs);
+      if (end > kMaxShowTick) throw std::runtime_error("the audio file " + song.audioFile.string() + " is too long");
+      song.audio = header;
+      song.audioEnd = static_cast<UInt32>(end);
+    } catch (const std::exception& e) {
+      song.audioError = e.what();
+    }
 
     SongGrid grid = BuildSongGrid(*def);
     song.length = grid.length;

@@ -37,6 +37,9 @@ struct SongModel {
   std::string name;
   std::filesystem::path audioFile;
   AudioHeader audio;
+  // Why the audio cannot be played (file missing, unreadable, too long);
+  // empty when it can. Such a song has no audio: audioEnd is audioStart.
+  std::string audioError;
   UInt32 audioStart = 0;  // tick of the first sample
   UInt32 audioEnd = 0;    // tick after the last sample
   UInt32 startTick = 0;
@@ -54,6 +57,7 @@ struct SongModel {
 
   // Where a seek may go: [audioStart, max(length, audioEnd)].
   UInt32 SeekLimit() const { return std::max(length, audioEnd); }
+  bool Playable() const { return audioError.empty(); }
 };
 
 struct PageLocation {
@@ -80,7 +84,9 @@ struct ShowModel {
   const SongModel& SongOrThrow(const std::string& number) const;  // std::invalid_argument
 };
 
-// Loads <folder>/show.json and the audio headers. Throws std::runtime_error.
+// Loads <folder>/show.json and the audio headers. Throws std::runtime_error
+// for a show.json that cannot be read; a song whose audio cannot be read is
+// kept, with its audioError.
 std::shared_ptr<const ShowModel> LoadShowModel(const std::filesystem::path& folder);
 
 // Builds the model from a parsed definition (audio headers read from `folder`).
