@@ -65,6 +65,12 @@ struct PageLocation {
   UInt32 tick = 0;
 };
 
+struct PagePlace {
+  std::size_t song = 0;
+  UInt32 tick = 0;
+  unsigned page = 0;
+};
+
 struct ShowModel {
   std::filesystem::path folder;
   std::string identifier;
@@ -72,9 +78,13 @@ struct ShowModel {
   int sampleRate = 48000;
   std::vector<SongModel> songs;  // in kit::NumericStringCompare order of their numbers
   std::map<unsigned, PageLocation> pages;
+  // The same pages in show order (song, tick), equal places by page number.
+  std::vector<PagePlace> pagesInOrder;
 
   // The page shown at a position: the last page starting at or before it in
-  // show order, else the show's first page; 0 for a show without pages.
+  // show order (of pages starting at one place, the highest number), else the
+  // show's first page (the lowest number at the first place); 0 for a show
+  // without pages. A binary search.
   unsigned PageAt(std::size_t song, UInt32 tick) const;
 
   // Index of the song with exactly this number.
