@@ -2,6 +2,7 @@
 // bad show folder gives the engine.
 
 #include <fstream>
+#include <functional>
 
 #include <QTest>
 
@@ -49,6 +50,7 @@ class TstPlayerShowFile : public QObject {
   void badShowFolders();
   void unreadableAudioLeavesTheSongListed_data();
   void unreadableAudioLeavesTheSongListed();
+  void showWithoutPlayableSongsStartsAndSaysWhy();
 };
 
 void TstPlayerShowFile::refusals_data() {
@@ -263,6 +265,26 @@ void TstPlayerShowFile::unreadableAudioLeavesTheSongListed() {
     QVERIFY(show->songs[i].Playable());
     QCOMPARE(show->songs[i].audioEnd, intact->songs[i].audioEnd);
   }
+}
+
+// With no song that can play, the show still opens; playing says why not.
+void TstPlayerShowFile::showWithoutPlayableSongsStartsAndSaysWhy() {
+  Fixture f(SimpleShow({SimpleSong("1", 2), SimpleSong("2", 2)}));
+  fs::remove(f.showFolder / "audio" / "1.wav");
+  fs::remove(f.showFolder / "audio" / "2.wav");
+  auto& engine = f.Start();
+  QCOMPARE(engine.GetSongNamesBySongNumber().size(), std::size_t(2));
+  QCOMPARE(engine.GetCurrentSongNumber(), std::string("1"));
+  for (auto play : {std::function<void()>([&] { engine.Play(); }), std::function<void()>([&] { engine.LoadSong("2"); })}) {
+    try {
+      play();
+      QFAIL("accepted");
+    } catch (const std::runtime_error& e) {
+      QVERIFY2(std::string(e.what()).find((f.showFolder / "audio").string()) != std::string::npos, e.what());
+    }
+  }
+  f.Advance(500);
+  QVERIFY(engine.IsStopped());
 }
 
 QTEST_MAIN(TstPlayerShowFile)
