@@ -9,9 +9,7 @@
 // caesura, the engine runs on the silent clock, which runs a block every 10 ms whatever the state,
 // and on the sound server's clock when PULSE_SERVER is set (scripts/start-audio).
 
-#include <sys/resource.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -19,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -31,6 +28,7 @@
 #include "CL/ChangeLog.h"
 #include "CL/Events.h"
 #include "DemoShow.h"
+#include "EngineBench.h"
 #include "engine/ShowModel.h"
 #include "notify/EventObserver.h"
 #include "vand_pelorin/OutputClock.h"
@@ -43,26 +41,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
+using vand::bench::NullOsc;
+using vand::bench::ProcessCpuSeconds;
+using vand::bench::ResidentMiB;
+using vand::bench::ThreadCpuSeconds;
+
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double ThreadCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return t.tv_sec + t.tv_nsec / 1e9;
-}
-
-double ProcessCpuSeconds() {
-  rusage r{};
-  getrusage(RUSAGE_SELF, &r);
-  return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
-
-double ResidentMiB() {
-  std::ifstream statm("/proc/self/statm");
-  long pages = 0, resident = 0;
-  statm >> pages >> resident;
-  return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 vand::player::SongDefinition Song(const std::string& number, int bars) {
   vand::player::SongDefinition s;
@@ -118,14 +102,6 @@ void WriteShow(std::size_t events, const fs::path& folder) {
   }
   log.SaveToFile(folder / CL::ChangeLog::MakeFileName("Bench", log.GetVersion()));
 }
-
-class NullOsc final : public vand::PlayerOscCallback {
- public:
-  void ExecuteEvent(const CL::Osc&, unsigned) override { ++calls; }
-  void EnqueueEvent(const CL::Osc&, unsigned) override { ++calls; }
-  void SetDefaultPort(std::uint16_t) override {}
-  std::atomic<long> calls{0};
-};
 
 // Receives every player event, as the application does.
 struct Listener {
