@@ -164,7 +164,8 @@ private slots:
         QTest::addColumn<QString>("saved");
         QTest::newRow("1.0 good, 1.1 cut off") << QStringList{"1.0:good", "1.1:cut"} << "1.0" << QStringList{"1.1"}
                                                << "1.2";
-        QTest::newRow("1.1 empty") << QStringList{"1.1:empty"} << "0.0" << QStringList{"1.1"} << "1.2";
+        QTest::newRow("1.0 good, 1.1 empty") << QStringList{"1.0:good", "1.1:empty"} << "1.0" << QStringList{"1.1"}
+                                             << "1.2";
         QTest::newRow("only a bad file") << QStringList{"2.0:garbage"} << "0.0" << QStringList{"2.0"} << "2.1";
         QTest::newRow("two bad above a good one") << QStringList{"1.0:good", "1.1:cut", "1.2:empty"} << "1.0"
                                                   << QStringList{"1.2", "1.1"} << "1.3";
