@@ -14,10 +14,10 @@
 #include "app/PathText.h"
 #include "app/PlayerFactory.h"
 #include "cmn/ShowIdentity.h"
+#include "vand_player_core/Interface.h"
 #include "kit/Log.h"
 #include "show/ShowDownloaderController.h"
 #include "ui/DialogController.h"
-#include "kit/Log.h"
 #include "ui/InputDialogController.h"
 #include "ui/ViewProperty.h"
 
@@ -77,6 +77,11 @@ void Launcher::ShowStartError(const std::exception& e)
         std::string("Loading show edits failed with the following error: ") + e.what()
         + ". \n\nBecause the error is related to log versioning, you may be able to fix this issue by "
           "downloading the latest version of the application from the VAND website.";
+    OpenStartDialog(text);
+}
+
+void Launcher::OpenStartDialog(const std::string& text)
+{
     startErrorDialog_ = std::make_unique<DialogController>(text, "Loading Edits Failed", 0, nullptr, engine_);
 }
 
@@ -145,6 +150,28 @@ void Launcher::LaunchMainController()
     connect(mainController_.get(), &MusicalMainController::SaveCompleted, this, &Launcher::CloseAfterSave);
     if (!updateNotice_.isEmpty())
         mainController_->ShowDialog(updateNotice_.toStdString(), "Files Were Updated", 2);
+    ReportUnreadableLogs();
+}
+
+void Launcher::ReportUnreadableLogs()
+{
+    const std::shared_ptr<Interface> player = mainController_->GetPlayer();
+    const std::vector<std::string> unreadable = player ? player->GetUnreadableChangeLogs() : std::vector<std::string>();
+    if (unreadable.empty())
+        return;
+    std::string text = "Loading show edits failed with the following error: ";
+    for (std::size_t i = 0; i < unreadable.size(); ++i)
+        text += (i > 0 ? "\n" : "") + unreadable[i];
+    text += "\n\n";
+    const fs::path loaded = fs::u8path(player->GetChangelogFilename());
+    if (loaded.empty())
+        text += "No version of the show's edits could be read, so the show starts without edits.";
+    else
+        text += "The edits of version " + player->GetLogVersion() + " (\"" + Utf8(loaded.filename())
+                + "\") were loaded instead.";
+    text += unreadable.size() == 1 ? " The file that could not be read is kept as it is."
+                                   : " The files that could not be read are kept as they are.";
+    OpenStartDialog(text);
 }
 
 void Launcher::LaunchPelorinMainController()

@@ -73,6 +73,10 @@ private:
     QObject* OpenQuitPrompt();
     // The "Loading Edits Failed" dialog for a change log of another version.
     void ShowStartError(const std::exception& e);
+    // The same dialog, beside the main window, when the show's newest change
+    // logs could not be read and an older version (or none) was loaded.
+    void ReportUnreadableLogs();
+    void OpenStartDialog(const std::string& text);
 
     std::unique_ptr<InputDialogController> quitPrompt_;
     bool closeAfterSave_ = false;

@@ -130,12 +130,15 @@ SongListController::~SongListController()
 
 void SongListController::ItemClicked_(int index)
 {
-    ReportFailure(this, kPlaybackErrorTitle, [&] {
+    const bool loaded = ReportFailure(this, kPlaybackErrorTitle, [&] {
         std::cout << "Index Changed: " << index << std::endl;
         const std::string song = model_->SongNumberAt(index);
         if (!song.empty() && song != player_->GetCurrentSongNumber())
             player_->LoadSong(song);
     });
+    // A song that cannot be loaded (its audio is missing) is not shown as the current one.
+    if (!loaded)
+        SelectLoadedSong(player_->GetCurrentSongNumber());
 }
 
 void SongListController::AttaccaStateChanged_(QString songNumber)

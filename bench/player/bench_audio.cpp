@@ -17,13 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <sys/resource.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -32,6 +29,7 @@
 #include "CL/ChangeLog.h"
 #include "CL/Events.h"
 #include "DemoShow.h"
+#include "EngineBench.h"
 #include "vand_pelorin/ManualAudioClock.h"
 #include "vand_pelorin/PulseClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
@@ -42,24 +40,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-double ThreadCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return t.tv_sec + t.tv_nsec / 1e9;
-}
-
-double ProcessCpuSeconds() {
-  rusage r{};
-  getrusage(RUSAGE_SELF, &r);
-  return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
-
-double ResidentMiB() {
-  std::ifstream statm("/proc/self/statm");
-  long pages = 0, resident = 0;
-  statm >> pages >> resident;
-  return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
+using vand::bench::ProcessCpuSeconds;
+using vand::bench::ResidentMiB;
+using vand::bench::ThreadCpuSeconds;
 
 vand::player::SongDefinition Song(const std::string& number, int bars) {
   vand::player::SongDefinition s;

@@ -12,13 +12,13 @@
 #include <thread>
 #include <vector>
 
-#include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include "CL/Events.h"
 #include "DemoShow.h"
+#include "EngineBench.h"
 #include "engine/PlaybackPlan.h"
 #include "engine/ShowModel.h"
 #include "notify/EventObserver.h"
@@ -30,13 +30,10 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+using vand::bench::NullOsc;
+using vand::bench::ProcessCpuSeconds;
 
-double CpuSeconds() {
-  rusage r{};
-  getrusage(RUSAGE_SELF, &r);
-  return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 vand::player::SongDefinition LongSong(const std::string& number) {
   vand::player::SongDefinition s;
@@ -78,14 +75,6 @@ CL::ChangeLog BusyLog(const vand::player::SongModel& song, const std::string& nu
   }
   return log;
 }
-
-class NullOsc final : public vand::PlayerOscCallback {
- public:
-  void ExecuteEvent(const CL::Osc&, unsigned) override { ++calls; }
-  void EnqueueEvent(const CL::Osc&, unsigned) override { ++calls; }
-  void SetDefaultPort(std::uint16_t) override {}
-  std::atomic<int> calls{0};
-};
 
 }  // namespace
 
@@ -194,7 +183,7 @@ int main(int argc, char** argv) {
       if (!engine.GetIsPlaying()) engine.Continue();  // past the holds
     }
     spent = Ms(Clock::now() - t0);
-    std::printf("stepped: %.0f s of playback in %.1f ms: %.3f ms per second of playback (%d OSC calls)\n", seconds,
+    std::printf("stepped: %.0f s of playback in %.1f ms: %.3f ms per second of playback (%ld OSC calls)\n", seconds,
                 spent, spent / seconds, osc->calls.load());
   }
   {
@@ -202,14 +191,14 @@ int main(int argc, char** argv) {
     options.clock = std::make_shared<vand::player::NullClock>();
     vand::Pelorin2AudioInterface engine(show.string(), data.string(), nullptr, options);
     engine.ThrowIfThreadExceptions();
-    const double idle0 = CpuSeconds();
+    const double idle0 = ProcessCpuSeconds();
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    const double idle = CpuSeconds() - idle0;
+    const double idle = ProcessCpuSeconds() - idle0;
     engine.Play();
-    const double cpu0 = CpuSeconds();
+    const double cpu0 = ProcessCpuSeconds();
     auto t0 = Clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(3));
-    const double cpu = CpuSeconds() - cpu0;
+    const double cpu = ProcessCpuSeconds() - cpu0;
     const double wall = Ms(Clock::now() - t0) / 1000.0;
     std::printf("silent clock in real time: %.2f ms CPU per second of playback (idle %.2f ms per second)\n",
                 cpu / wall * 1000.0, idle / 2.0 * 1000.0);

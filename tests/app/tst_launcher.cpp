@@ -4,7 +4,9 @@
 #include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTest>
+#include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -38,6 +40,12 @@ DownloadPlan PlanOf(std::vector<ShowFile> files)
     DownloadPlan plan;
     plan.files = std::move(files);
     return plan;
+}
+
+std::string ReadBytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 QWindow* AsWindow(QObject* object)
@@ -142,6 +150,91 @@ private slots:
         QVERIFY(launcher->GetStartErrorDialog());
         QCOMPARE(launcher->GetStartErrorDialog()->GetQmlObject()->property("title").toString(),
                  QStringLiteral("Loading Edits Failed"));
+    }
+
+    // Each row: the show folder's change logs ("version:kind", kind good,
+    // cut off, empty or garbage), the version the product's engine loads, and
+    // the files the start dialog names. Whatever loads, the main window opens
+    // and no file is changed; a save then goes above every file.
+    void unreadableNewestLogFallsBack_data()
+    {
+        QTest::addColumn<QStringList>("logs");
+        QTest::addColumn<QString>("loaded");
+        QTest::addColumn<QStringList>("named");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("1.0 good, 1.1 cut off") << QStringList{"1.0:good", "1.1:cut"} << "1.0" << QStringList{"1.1"}
+                                               << "1.2";
+        QTest::newRow("1.0 good, 1.1 empty") << QStringList{"1.0:good", "1.1:empty"} << "1.0" << QStringList{"1.1"}
+                                             << "1.2";
+        QTest::newRow("only a bad file") << QStringList{"2.0:garbage"} << "0.0" << QStringList{"2.0"} << "2.1";
+        QTest::newRow("two bad above a good one") << QStringList{"1.0:good", "1.1:cut", "1.2:empty"} << "1.0"
+                                                  << QStringList{"1.2", "1.1"} << "1.3";
+        QTest::newRow("1.0 good, 1.1 good") << QStringList{"1.0:good", "1.1:good"} << "1.1" << QStringList{}
+                                            << "1.2";
+    }
+
+    void unreadableNewestLogFallsBack()
+    {
+        QFETCH(QStringList, logs);
+        QFETCH(QString, loaded);
+        QFETCH(QStringList, named);
+        QFETCH(QString, saved);
+        DataFolder data; // this row's own show folder
+        auto name = [](const QString& version) { return "Demo Show-" + version.toStdString() + ".logdata"; };
+        const std::string good = ReadBytes(data.show / name("1.0"));
+        fs::remove(data.show / name("1.0"));
+        std::map<std::string, std::string> written;
+        for (const QString& entry : logs) {
+            const QString version = entry.section(':', 0, 0);
+            const QString kind = entry.section(':', 1);
+            std::string bytes = good;
+            const std::string field = "\"version\": \"1.0\"";
+            bytes.replace(bytes.find(field), field.size(), "\"version\": \"" + version.toStdString() + "\"");
+            if (kind == QLatin1String("cut"))
+                bytes.resize(bytes.size() / 2);
+            else if (kind == QLatin1String("empty"))
+                bytes.clear();
+            else if (kind == QLatin1String("garbage"))
+                bytes = "not a change log";
+            written[name(version)] = bytes;
+            std::ofstream(data.show / name(version), std::ios::binary) << bytes;
+        }
+
+        launcher = std::make_unique<Launcher>(&engine, std::make_unique<vand::qt::PelorinPlayerFactory>());
+        auto* main = launcher->GetMainController();
+        QVERIFY(main);
+        QVERIFY(MainWindow()->property("visible").toBool());
+        QCOMPARE(QString::fromStdString(main->GetPlayer()->GetLogVersion()), loaded);
+        if (named.isEmpty()) {
+            QCOMPARE(launcher->GetStartErrorDialog(), nullptr);
+        } else {
+            QVERIFY(launcher->GetStartErrorDialog());
+            QObject* dialog = launcher->GetStartErrorDialog()->GetQmlObject();
+            QCOMPARE(dialog->property("title").toString(), QStringLiteral("Loading Edits Failed"));
+            QVERIFY(dialog->property("visible").toBool());
+            const QString text = dialog->property("text").toString();
+            QVERIFY2(text.startsWith("Loading show edits failed with the following error: "), qPrintable(text));
+            qsizetype at = 0;
+            for (const QString& version : named) { // newest first
+                const qsizetype found = text.indexOf(QString::fromStdString(name(version)), at);
+                QVERIFY2(found > at, qPrintable(text));
+                at = found;
+            }
+            QVERIFY2(text.contains(loaded == QLatin1String("0.0")
+                                       ? QStringLiteral("so the show starts without edits")
+                                       : "The edits of version " + loaded + " (\"" + QString::fromStdString(name(loaded))
+                                             + "\") were loaded instead."),
+                     qPrintable(text));
+        }
+
+        main->onSaveButton();
+        QCOMPARE(main->GetMessageDialog()->GetQmlObject()->property("title").toString(), QStringLiteral("Save Complete"));
+        QVERIFY(fs::exists(data.show / name(saved)));
+        QCOMPARE(QString::fromStdString(main->GetPlayer()->GetLogVersion()), saved);
+        for (const auto& [file, bytes] : written)
+            QVERIFY2(ReadBytes(data.show / file) == bytes, file.c_str());
+        launcher.reset();
+        folder->Activate();
     }
 
     void otherStartErrorsAreFatal()

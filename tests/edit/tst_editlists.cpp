@@ -153,21 +153,40 @@ private slots:
     void songRowClickLoadsAnotherSong_data()
     {
         QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("audioMissing");
         QTest::addColumn<QString>("loaded");
-        QTest::newRow("the loaded song") << 0 << "1";
-        QTest::newRow("another song") << 2 << "3";
+        QTest::newRow("the loaded song") << 0 << false << "1";
+        QTest::newRow("another song") << 2 << false << "3";
+        // The failure is shown, and the row of the song still loaded is selected again.
+        QTest::newRow("a song whose audio is gone") << 2 << true << "1";
     }
 
     void songRowClickLoadsAnotherSong()
     {
         QFETCH(int, row);
+        QFETCH(bool, audioMissing);
         QFETCH(QString, loaded);
         EditFixture f;
+        if (audioMissing) {
+            for (const auto& file : std::filesystem::directory_iterator(f.folder.show / "audio")) {
+                if (file.path().filename().string().rfind("03", 0) == 0)
+                    std::filesystem::remove(file.path());
+            }
+        }
+        QSignalSpy errors(f.edit->GetSongList(), &vand::qt::QmlController::error);
         vand::test::StreamCapture out(std::cout);
+        f.View("songListControl")->setProperty("currentIndex", row); // as the view's click does
         f.edit->GetSongList()->ItemClicked_(row);
         f.script->clock->Pump();
         QCOMPARE(QString::fromStdString(f.engine->GetCurrentSongNumber()), loaded);
         QVERIFY(QString::fromStdString(out.text()).startsWith(QStringLiteral("Index Changed: %1\n").arg(row)));
+        QCOMPARE(errors.count(), audioMissing ? 1 : 0);
+        if (audioMissing) {
+            QCOMPARE(errors.at(0).at(1).value<std::string>(), std::string("Playback Error"));
+            const std::string message = errors.at(0).at(0).value<std::string>();
+            QVERIFY2(message.find("03") != std::string::npos, message.c_str()); // names the file
+        }
+        QCOMPARE(f.View("songListControl")->property("currentIndex").toInt(), loaded.toInt() - 1);
     }
 
     void stateIconStepsAndReports()

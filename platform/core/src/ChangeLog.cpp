@@ -130,20 +130,33 @@ std::filesystem::path ChangeLog::FindNewestLogFile(const std::filesystem::path& 
 }
 
 std::filesystem::path ChangeLog::FindNewestLogFile(const std::filesystem::path& folder, std::error_code& error) {
-  std::filesystem::path best;
-  cmn::FileVersion bestVersion;
+  const std::vector<std::filesystem::path> files = ListLogFiles(folder, error);
+  return files.empty() ? std::filesystem::path() : files.front();
+}
+
+std::vector<std::filesystem::path> ChangeLog::ListLogFiles(const std::filesystem::path& folder,
+                                                           std::error_code& error) {
+  struct Found {
+    cmn::FileVersion version;
+    std::filesystem::path file;
+  };
+  std::vector<Found> found;
   error.clear();
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) continue;
-    const auto version = VersionOfLogFileName(it->path().filename().string());
-    if (version && *version >= bestVersion) {
-      bestVersion = *version;
-      best = it->path();
+    if (const auto version = VersionOfLogFileName(it->path().filename().string())) {
+      found.push_back({*version, it->path()});
     }
   }
   if (error) return {};
-  return best;
+  // Newest first; of equal versions the later directory entry first.
+  std::reverse(found.begin(), found.end());
+  std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return b.version < a.version; });
+  std::vector<std::filesystem::path> files;
+  files.reserve(found.size());
+  for (auto& f : found) files.push_back(std::move(f.file));
+  return files;
 }
 
 bool operator==(const ChangeLog& a, const ChangeLog& b) {

@@ -444,15 +444,42 @@ ChangeLog ChangeLog::FromJson(const std::string& text, const std::string& expect
   }
 }
 
-ChangeLog::ChangeLog(const std::filesystem::path& logdata, const std::filesystem::path& identityFile) {
+namespace {
+
+ChangeLog ReadLogFile(const std::filesystem::path& logdata, const std::string& showId) {
   const std::string name = logdata.filename().string();
   std::string text;
   try {
-    text = kit::ReadWholeFile(logdata, kMaxFileBytes);
+    text = kit::ReadWholeFile(logdata, ChangeLog::kMaxFileBytes);
   } catch (const std::runtime_error& e) {
     throw std::runtime_error("The change log \"" + name + "\" cannot be read: " + e.what());
   }
-  *this = FromJson(text, identityFile.empty() ? std::string() : ReadShowIdentifier(identityFile), name);
+  return ChangeLog::FromJson(text, showId, name);
+}
+
+}  // namespace
+
+ChangeLog::ChangeLog(const std::filesystem::path& logdata, const std::filesystem::path& identityFile) {
+  *this = ReadLogFile(logdata, identityFile.empty() ? std::string() : ReadShowIdentifier(identityFile));
+}
+
+ReadableLog ChangeLog::LoadNewestReadable(const std::filesystem::path& folder,
+                                          const std::filesystem::path& identityFile) {
+  const std::string showId = identityFile.empty() ? std::string() : ReadShowIdentifier(identityFile);
+  std::error_code unlisted;
+  ReadableLog result;
+  for (const std::filesystem::path& file : ListLogFiles(folder, unlisted)) {
+    try {
+      result.log = ReadLogFile(file, showId);
+      result.file = file;
+      break;
+    } catch (const ChangeLogVersionError&) {
+      throw;
+    } catch (const std::exception& e) {
+      result.unreadable.push_back(e.what());
+    }
+  }
+  return result;
 }
 
 std::string ChangeLog::ReadShowIdentifier(const std::filesystem::path& identityFile) {

@@ -1,11 +1,14 @@
 #include "kit/File.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <climits>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -16,6 +19,25 @@ namespace kit {
 namespace {
 
 std::string ErrnoText(int err) { return std::generic_category().message(err); }
+
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
+// A run of 1 to 10 decimal digits without a leading zero (a number the name builder wrote).
+std::optional<long> Digits(std::string_view text) {
+  if (text.empty() || text.size() > 10 || (text.size() > 1 && text.front() == '0')) return std::nullopt;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+bool Running(long pid) {
+  // Signal 0 only asks: EPERM means it runs under another user.
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
+}
 
 void WriteAll(int fd, std::string_view bytes, const std::filesystem::path& tmp) {
   const char* p = bytes.data();
@@ -37,8 +59,7 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
   static std::atomic<unsigned> counter{0};
   const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
   const std::filesystem::path tmp =
-      folder / (target.filename().string() + "." + std::to_string(::getpid()) + "." +
-                std::to_string(counter.fetch_add(1)) + ".tmp");
+      folder / TemporaryFileName(target.filename().string(), static_cast<long>(::getpid()), counter.fetch_add(1));
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) {
     throw std::runtime_error("Cannot save \"" + target.string() + "\": " + ErrnoText(errno));
@@ -69,6 +90,36 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
     ::fsync(dirFd);
     ::close(dirFd);
   }
+}
+
+std::string TemporaryFileName(const std::string& targetName, long pid, unsigned counter) {
+  return targetName + "." + std::to_string(pid) + "." + std::to_string(counter) + std::string(kTemporarySuffix);
+}
+
+std::optional<long> TemporaryFileWriter(std::string_view name) {
+  if (name.size() <= kTemporarySuffix.size() || !name.ends_with(kTemporarySuffix)) return std::nullopt;
+  name.remove_suffix(kTemporarySuffix.size());
+  const auto counterDot = name.rfind('.');
+  if (counterDot == std::string_view::npos || !Digits(name.substr(counterDot + 1))) return std::nullopt;
+  name = name.substr(0, counterDot);
+  const auto pidDot = name.rfind('.');
+  if (pidDot == std::string_view::npos || pidDot == 0) return std::nullopt;  // the target's name is not empty
+  const std::optional<long> pid = Digits(name.substr(pidDot + 1));
+  if (!pid || *pid <= 0 || *pid > INT_MAX) return std::nullopt;
+  return pid;
+}
+
+std::vector<std::filesystem::path> RemoveStaleTemporaryFiles(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> removed;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::optional<long> writer = TemporaryFileWriter(it->path().filename().string());
+    std::error_code typeError;
+    if (!writer || !it->is_regular_file(typeError) || it->is_symlink(typeError) || Running(*writer)) continue;
+    std::error_code removeError;
+    if (std::filesystem::remove(it->path(), removeError)) removed.push_back(it->path());
+  }
+  return removed;
 }
 
 std::string ReadWholeFile(const std::filesystem::path& file, std::uintmax_t maxBytes) {

@@ -17,9 +17,9 @@
 #include "engine/PlaybackPlan.h"
 #include "engine/ShowModel.h"
 #include "engine/Transport.h"
+#include "kit/File.h"
 #include "kit/Log.h"
 #include "notify/EventObserver.h"
-#include "kit/Log.h"
 #include "vand_pelorin/MidiBackend.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin/PulseClock.h"
@@ -69,6 +69,20 @@ const TL::BarsBeats* Nearest(const std::vector<TL::BarsBeats>& grid, UInt32 tick
   return (tick - before->tick) <= (it->tick - tick) ? &*before : &*it;  // ties go to the earlier entry
 }
 
+// A log file that does not read (damaged, of a newer format, of another show)
+// may still be recovered: a save never replaces it.
+void RefuseToReplaceUnreadable(const fs::path& file, const fs::path& identityFile) {
+  std::error_code error;
+  if (!fs::exists(file, error)) return;
+  try {
+    (void)CL::ChangeLog(file, identityFile);
+  } catch (const std::exception& e) {
+    throw std::runtime_error("Cannot save \"" + file.filename().string() +
+                             "\": a change log of that name is already there and cannot be read, so it is kept. " +
+                             e.what());
+  }
+}
+
 }  // namespace
 
 class AudioInterface::Impl final : public BlockSink,
@@ -85,13 +99,22 @@ class AudioInterface::Impl final : public BlockSink,
       : options(std::move(opts)), osc(std::move(oscCallback)) {
     showFolder = fs::path(showFolderUtf8);
     dataFolder = fs::path(dataFolderUtf8);
+    for (const fs::path& left : kit::RemoveStaleTemporaryFiles(showFolder)) {
+      LogLine(kit::LogLevel::Info, "removed " + left.filename().string() + ", left by a save that did not finish");
+    }
     show = LoadShowModel(showFolder);
+    for (const SongModel& song : show->songs) {
+      if (!song.Playable()) LogLine(kit::LogLevel::Warning, "song " + song.number + " cannot be played: " + song.audioError);
+    }
     identityFile = showFolder / "identity.json";
 
-    fs::path newest = CL::ChangeLog::FindNewestLogFile(showFolder);
-    if (!newest.empty()) {
-      editor.LoadChangeLogFile(newest, identityFile);
-      activeLogFile = fs::absolute(newest);
+    // The newest log that reads; the newer ones that do not stay as they are.
+    CL::ReadableLog newest = CL::ChangeLog::LoadNewestReadable(showFolder, identityFile);
+    unreadableLogs = std::move(newest.unreadable);
+    for (const std::string& why : unreadableLogs) LogLine(kit::LogLevel::Warning, why);
+    if (!newest.file.empty()) {
+      editor.SetChangeLog(std::move(newest.log));
+      activeLogFile = fs::absolute(newest.file);
     }
     editor.SetSongInfoProvider(this);
     editor.MakeActive();
@@ -364,6 +387,15 @@ class AudioInterface::Impl final : public BlockSink,
     if (clock) clock->Wake();
   }
 
+  // The song, when its audio can be decoded; throws std::runtime_error naming
+  // the file otherwise (std::invalid_argument for an unknown song).
+  const SongModel& PlayableSongOrThrow(const std::string& number) const {
+    const SongModel& s = show->SongOrThrow(number);
+    if (!s.Playable()) throw std::runtime_error("Song " + s.number + " cannot be played: " + s.audioError);
+    audio->Probe(s.index);
+    return s;
+  }
+
   void EnqueueLoad(std::size_t song, std::optional<UInt32> tick) {
     if (shut.load()) return;
     {
@@ -508,6 +540,7 @@ class AudioInterface::Impl final : public BlockSink,
   std::shared_ptr<const PlaybackPlan> plan;
   std::uint64_t generation = 0;
   fs::path activeLogFile;
+  std::vector<std::string> unreadableLogs;  // at show load, newest first
   std::string tempoScaleWarnings, clickEditLog, fixedEventDescription;
   unsigned fixedEventCount = 0;
   std::string outputDeviceUid;
@@ -626,7 +659,12 @@ void AudioInterface::Shutdown() {
 
 // --- transport ---
 
-void AudioInterface::Play() { impl_->Enqueue(Command(Command::Kind::Play)); }
+void AudioInterface::Play() {
+  // Only when no song of the show can be played is the current one unplayable.
+  const SongModel& current = impl_->show->songs[impl_->shared.song.load()];
+  if (!current.Playable()) throw std::runtime_error("Song " + current.number + " cannot be played: " + current.audioError);
+  impl_->Enqueue(Command(Command::Kind::Play));
+}
 void AudioInterface::Pause(bool) { impl_->Enqueue(Command(Command::Kind::Pause)); }
 void AudioInterface::Stop() { impl_->Enqueue(Command(Command::Kind::Stop)); }
 void AudioInterface::Continue() { impl_->Enqueue(Command(Command::Kind::Continue)); }
@@ -717,14 +755,12 @@ void AudioInterface::SeekLeft() { impl_->Enqueue(Command(Command::Kind::Previous
 // --- songs ---
 
 void AudioInterface::LoadSong(const std::string& song) {
-  const SongModel& s = impl_->show->SongOrThrow(song);
-  impl_->audio->Probe(s.index);
+  const SongModel& s = impl_->PlayableSongOrThrow(song);
   impl_->EnqueueLoad(s.index, std::nullopt);
 }
 
 void AudioInterface::LoadSongAtTime(const std::string& song, UInt32 tick) {
-  const SongModel& s = impl_->show->SongOrThrow(song);
-  impl_->audio->Probe(s.index);
+  const SongModel& s = impl_->PlayableSongOrThrow(song);
   impl_->EnqueueLoad(s.index, tick);
 }
 
@@ -880,16 +916,17 @@ void AudioInterface::LoadNewChangeLog() { impl_->Rebuild(); }
 std::string AudioInterface::SaveChangelog(unsigned major, unsigned minor) {
   if (major > 0xFFFF || minor > 0xFFFF) throw std::invalid_argument("A change-log version must lie between 0 and 65535.");
   Impl& d = *impl_;
-  std::string fileName;
+  const cmn::VANDVersion version(static_cast<UInt16>(major), static_cast<UInt16>(minor));
+  const std::string fileName = CL::ChangeLog::MakeFileName(d.show->showName, version);
+  RefuseToReplaceUnreadable(d.showFolder / fileName, d.identityFile);
   {
     std::lock_guard lock(CL::ActiveChangeLogMutex());
     CL::ChangeLog& log = d.editor.GetChangeLog();
     const cmn::VANDVersion oldVersion = log.GetVersion();
     const UInt32 oldModified = log.GetModifiedTime();
-    log.SetVersion(cmn::VANDVersion(static_cast<UInt16>(major), static_cast<UInt16>(minor)));
+    log.SetVersion(version);
     log.SetModifiedTime(static_cast<UInt32>(std::time(nullptr)));
     if (log.GetShowIdentifier().empty()) log.SetShowIdentifier(d.show->identifier);
-    fileName = CL::ChangeLog::MakeFileName(d.show->showName, log.GetVersion());
     try {
       log.SaveToFile(d.showFolder / fileName);
     } catch (...) {
@@ -907,6 +944,7 @@ std::string AudioInterface::GetTempoScaleWarnings() const { return impl_->tempoS
 std::string AudioInterface::GetModifiedClickEditLog() const { return impl_->clickEditLog; }
 unsigned AudioInterface::GetInvertedLoopEventCount() const { return impl_->fixedEventCount; }
 std::string AudioInterface::GetInvertedLoopEventDescription() const { return impl_->fixedEventDescription; }
+std::vector<std::string> AudioInterface::GetUnreadableChangeLogs() const { return impl_->unreadableLogs; }
 std::filesystem::path AudioInterface::GetShowDirectory() const { return impl_->showFolder; }
 
 // --- output and volume ---

@@ -32,60 +32,80 @@ std::size_t SongPlan::FirstActionAt(double tick) const {
   return static_cast<std::size_t>(it - actions.begin());
 }
 
-double SongPlan::TempoFactorAt(double tick) const {
-  for (const auto& s : tempoScales) {
-    if (tick >= s.start && tick < s.end) return s.value;
-  }
-  return 1.0;
+namespace {
+
+// The segment of `segments` (disjoint, by start) that holds `tick`; null when none does.
+const Segment* SegmentAt(const std::vector<Segment>& segments, double tick) {
+  auto it = std::upper_bound(segments.begin(), segments.end(), tick,
+                             [](double t, const Segment& s) { return t < static_cast<double>(s.start); });
+  if (it == segments.begin()) return nullptr;
+  --it;
+  return tick < static_cast<double>(it->end) ? &*it : nullptr;
 }
 
-double SongPlan::NextTempoBoundary(double tick) const {
-  double next = std::numeric_limits<double>::infinity();
-  for (const auto& s : tempoScales) {
-    if (s.start > tick) next = std::min(next, static_cast<double>(s.start));
-    if (s.end > tick) next = std::min(next, static_cast<double>(s.end));
-  }
-  return next;
+// The first start or end of `segments` (disjoint, by start, so their ends
+// ascend too) above `tick`; infinity when there is none.
+double NextBoundary(const std::vector<Segment>& segments, double tick) {
+  auto it = std::upper_bound(segments.begin(), segments.end(), tick,
+                             [](double t, const Segment& s) { return t < static_cast<double>(s.end); });
+  if (it == segments.end()) return std::numeric_limits<double>::infinity();
+  return static_cast<double>(it->start) > tick ? it->start : it->end;
+}
+
+}  // namespace
+
+double SongPlan::TempoFactorAt(double tick) const {
+  const Segment* s = SegmentAt(tempoScales, tick);
+  return s ? s->value : 1.0;
+}
+
+double SongPlan::NextTempoBoundary(double tick) const { return NextBoundary(tempoScales, tick); }
+
+double SongPlan::NextParameterBoundary(double tick) const {
+  return std::min(NextBoundary(tempoScales, tick), NextBoundary(transpositions, tick));
 }
 
 int SongPlan::TranspositionAt(double tick) const {
-  for (const auto& s : transpositions) {
-    if (tick >= s.start && tick < s.end) return static_cast<int>(s.value);
-  }
-  return 0;
+  const Segment* s = SegmentAt(transpositions, tick);
+  return s ? static_cast<int>(s->value) : 0;
 }
 
 UInt32 SongPlan::ResolveCuts(UInt32 tick) const {
-  for (std::size_t guard = 0; guard <= cuts.size(); ++guard) {
-    bool moved = false;
-    for (const auto& c : cuts) {
-      if (tick >= c.start && tick < c.end) {
-        tick = c.end;
-        moved = true;
-      }
-    }
-    if (!moved) break;
+  // A cut may end where the next one starts: each step lands further on.
+  for (;;) {
+    auto it = std::upper_bound(cuts.begin(), cuts.end(), tick,
+                               [](UInt32 t, const FlowRegion& c) { return t < c.start; });
+    if (it == cuts.begin() || tick >= (it - 1)->end) return tick;
+    tick = (it - 1)->end;
   }
-  return tick;
 }
+
+std::pair<std::size_t, std::size_t> SongPlan::OscsAt(UInt32 tick) const {
+  auto first = std::lower_bound(oscs.begin(), oscs.end(), tick,
+                                [](const CL::Osc& o, UInt32 t) { return o.start() < t; });
+  auto last = std::upper_bound(first, oscs.end(), tick, [](UInt32 t, const CL::Osc& o) { return t < o.start(); });
+  return {static_cast<std::size_t>(first - oscs.begin()), static_cast<std::size_t>(last - oscs.begin())};
+}
+
+bool SongPlan::Playable() const { return attacca != 2 && song->Playable(); }
 
 std::optional<std::size_t> PlaybackPlan::NextPlayable(std::size_t from) const {
   for (std::size_t i = from + 1; i < songs.size(); ++i) {
-    if (songs[i].attacca != 2) return i;
+    if (songs[i].Playable()) return i;
   }
   return std::nullopt;
 }
 
 std::optional<std::size_t> PlaybackPlan::PreviousPlayable(std::size_t from) const {
   for (std::size_t i = std::min(from, songs.size()); i-- > 0;) {
-    if (songs[i].attacca != 2) return i;
+    if (songs[i].Playable()) return i;
   }
   return std::nullopt;
 }
 
 std::optional<std::size_t> PlaybackPlan::FirstPlayable() const {
   for (std::size_t i = 0; i < songs.size(); ++i) {
-    if (songs[i].attacca != 2) return i;
+    if (songs[i].Playable()) return i;
   }
   return std::nullopt;
 }
@@ -115,11 +135,12 @@ SongPlan CompileSongPlan(const SongModel& song, const CL::SongLog* log) {
     }
   }
   std::stable_sort(flow.begin(), flow.end(), [](const FlowRegion& a, const FlowRegion& b) { return a.start < b.start; });
+  // Every region kept so far starts at or before r, so r overlaps one of them
+  // exactly when it starts before the furthest end kept.
+  UInt32 keptEnd = 0;
   for (const auto& r : flow) {
-    bool clash = false;
-    for (const auto& kept : plan.regions) clash = clash || Overlaps(kept.start, kept.end, r.start, r.end);
-    for (const auto& kept : plan.cuts) clash = clash || Overlaps(kept.start, kept.end, r.start, r.end);
-    if (clash) continue;
+    if (r.start < keptEnd) continue;
+    keptEnd = r.end;
     if (r.kind == FlowRegion::Kind::Cut) {
       plan.cuts.push_back(r);
       plan.actions.push_back({r.start, ActionKind::CutStart, static_cast<std::uint32_t>(plan.cuts.size() - 1)});

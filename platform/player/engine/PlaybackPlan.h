@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CL/ChangeLog.h"
@@ -54,22 +55,30 @@ struct SongPlan {
   const SongModel* song = nullptr;
   UInt8 attacca = 0;
   std::vector<Action> actions;  // by tick, then kind
-  std::vector<FlowRegion> regions;
-  std::vector<FlowRegion> cuts;  // by start
-  std::vector<UInt32> markers;   // ascending
-  std::vector<CL::Osc> oscs;
+  // Regions and cuts are disjoint from each other (a later overlapping one is dropped).
+  std::vector<FlowRegion> regions;  // by start
+  std::vector<FlowRegion> cuts;     // by start
+  std::vector<UInt32> markers;      // ascending
+  std::vector<CL::Osc> oscs;        // by start
   std::vector<Segment> tempoScales;  // disjoint, by start
-  std::vector<Segment> transpositions;
+  std::vector<Segment> transpositions;  // disjoint, by start
   std::vector<TL::BarsBeats> clickGrid;
 
+  // The lookups run in every block: binary searches, whatever the log's size.
   // Index of the first action at or after `tick`.
   std::size_t FirstActionAt(double tick) const;
   double TempoFactorAt(double tick) const;
-  // Next tick above `tick` where the tempo factor changes (length when none).
+  // Next tick above `tick` where the tempo factor changes (infinity when none).
   double NextTempoBoundary(double tick) const;
+  // Next tick above `tick` where the tempo factor or the transposition changes.
+  double NextParameterBoundary(double tick) const;
   int TranspositionAt(double tick) const;
   // Where a jump to `tick` lands: the end of any cut that contains it.
   UInt32 ResolveCuts(UInt32 tick) const;
+  // The OSC events at exactly `tick`: indexes [first, second) into oscs.
+  std::pair<std::size_t, std::size_t> OscsAt(UInt32 tick) const;
+  // Neither skipped (attacca 2) nor without audio.
+  bool Playable() const;
 };
 
 struct PlaybackPlan {
@@ -77,7 +86,7 @@ struct PlaybackPlan {
   std::shared_ptr<const ShowModel> show;
   std::vector<SongPlan> songs;  // the show's song order
 
-  // The next / previous song after `from` whose attacca state is not 2.
+  // The next / previous song after `from` that is Playable.
   std::optional<std::size_t> NextPlayable(std::size_t from) const;
   std::optional<std::size_t> PreviousPlayable(std::size_t from) const;
   std::optional<std::size_t> FirstPlayable() const;

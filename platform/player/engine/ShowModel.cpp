@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cmath>
 #include <stdexcept>
+#include <tuple>
 
 #include <sndfile.h>
 
@@ -84,22 +85,13 @@ std::optional<std::size_t> ShowModel::FindLoosely(const std::string& number) con
 }
 
 unsigned ShowModel::PageAt(std::size_t song, UInt32 tick) const {
-  unsigned best = 0;
-  std::pair<std::size_t, UInt32> bestAt{0, 0};
-  unsigned first = 0;
-  std::pair<std::size_t, UInt32> firstAt{SIZE_MAX, 0};
-  for (const auto& [page, where] : pages) {
-    std::pair<std::size_t, UInt32> at{where.song, where.tick};
-    if (at < firstAt) {
-      firstAt = at;
-      first = page;
-    }
-    if (at <= std::make_pair(song, tick) && (best == 0 || at >= bestAt)) {
-      best = page;
-      bestAt = at;
-    }
-  }
-  return best != 0 ? best : first;
+  if (pagesInOrder.empty()) return 0;
+  const auto at = std::make_pair(song, tick);
+  auto it = std::upper_bound(pagesInOrder.begin(), pagesInOrder.end(), at,
+                             [](const std::pair<std::size_t, UInt32>& p, const PagePlace& place) {
+                               return p < std::make_pair(place.song, place.tick);
+                             });
+  return it == pagesInOrder.begin() ? pagesInOrder.front().page : (it - 1)->page;
 }
 
 const SongModel& ShowModel::SongOrThrow(const std::string& number) const {
@@ -127,18 +119,20 @@ std::shared_ptr<const ShowModel> BuildShowModel(const ShowDefinition& definition
     song.number = def->number;
     song.name = def->name;
     song.audioFile = folder / std::filesystem::path(def->audio);
-    try {
-      song.audio = ReadAudioHeader(song.audioFile);
-    } catch (const std::exception& e) {
-      throw std::runtime_error(std::string("show.json: song ") + def->number + ": " + e.what());
-    }
     song.startTick = def->startTick;
     song.defaultAttacca = def->defaultAttacca;
     song.audioStart = def->audioOffsetTicks;
-    double durationMs = static_cast<double>(song.audio.frames) * 1000.0 / song.audio.sampleRate;
-    double end = std::ceil(song.audioStart + durationMs);
-    if (end > kMaxShowTick) throw std::runtime_error("show.json: song " + def->number + ": the audio is too long");
-    song.audioEnd = static_cast<UInt32>(end);
+    song.audioEnd = song.audioStart;
+    try {
+      const AudioHeader header = ReadAudioHeader(song.audioFile);
+      const double durationMs = static_cast<double>(header.frames) * 1000.0 / header.sampleRate;
+      const double end = std::ceil(song.audioStart + durationMs);
+      if (end > kMaxShowTick) throw std::runtime_error("the audio file " + song.audioFile.string() + " is too long");
+      song.audio = header;
+      song.audioEnd = static_cast<UInt32>(end);
+    } catch (const std::exception& e) {
+      song.audioError = e.what();
+    }
 
     SongGrid grid = BuildSongGrid(*def);
     song.length = grid.length;
@@ -177,6 +171,10 @@ std::shared_ptr<const ShowModel> BuildShowModel(const ShowDefinition& definition
     for (const auto& p : song.pages) show->pages[p.page] = {song.index, p.tick};
     show->songs.push_back(std::move(song));
   }
+  for (const auto& [page, where] : show->pages) show->pagesInOrder.push_back({where.song, where.tick, page});
+  std::sort(show->pagesInOrder.begin(), show->pagesInOrder.end(), [](const PagePlace& a, const PagePlace& b) {
+    return std::tie(a.song, a.tick, a.page) < std::tie(b.song, b.tick, b.page);
+  });
   return show;
 }
 

@@ -37,6 +37,9 @@ struct SongModel {
   std::string name;
   std::filesystem::path audioFile;
   AudioHeader audio;
+  // Why the audio cannot be played (file missing, unreadable, too long);
+  // empty when it can. Such a song has no audio: audioEnd is audioStart.
+  std::string audioError;
   UInt32 audioStart = 0;  // tick of the first sample
   UInt32 audioEnd = 0;    // tick after the last sample
   UInt32 startTick = 0;
@@ -54,11 +57,18 @@ struct SongModel {
 
   // Where a seek may go: [audioStart, max(length, audioEnd)].
   UInt32 SeekLimit() const { return std::max(length, audioEnd); }
+  bool Playable() const { return audioError.empty(); }
 };
 
 struct PageLocation {
   std::size_t song = 0;
   UInt32 tick = 0;
+};
+
+struct PagePlace {
+  std::size_t song = 0;
+  UInt32 tick = 0;
+  unsigned page = 0;
 };
 
 struct ShowModel {
@@ -68,9 +78,13 @@ struct ShowModel {
   int sampleRate = 48000;
   std::vector<SongModel> songs;  // in kit::NumericStringCompare order of their numbers
   std::map<unsigned, PageLocation> pages;
+  // The same pages in show order (song, tick), equal places by page number.
+  std::vector<PagePlace> pagesInOrder;
 
   // The page shown at a position: the last page starting at or before it in
-  // show order, else the show's first page; 0 for a show without pages.
+  // show order (of pages starting at one place, the highest number), else the
+  // show's first page (the lowest number at the first place); 0 for a show
+  // without pages. A binary search.
   unsigned PageAt(std::size_t song, UInt32 tick) const;
 
   // Index of the song with exactly this number.
@@ -80,7 +94,9 @@ struct ShowModel {
   const SongModel& SongOrThrow(const std::string& number) const;  // std::invalid_argument
 };
 
-// Loads <folder>/show.json and the audio headers. Throws std::runtime_error.
+// Loads <folder>/show.json and the audio headers. Throws std::runtime_error
+// for a show.json that cannot be read; a song whose audio cannot be read is
+// kept, with its audioError.
 std::shared_ptr<const ShowModel> LoadShowModel(const std::filesystem::path& folder);
 
 // Builds the model from a parsed definition (audio headers read from `folder`).

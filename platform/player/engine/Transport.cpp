@@ -26,7 +26,8 @@ constexpr int kMaxSongEndsPerBlock = 1000;
 class MoveSink {
  public:
   virtual void OnMarker(UInt32 tick) = 0;
-  virtual void OnOsc(const CL::Osc& osc, std::uint64_t pass, double atMs) = 0;
+  // The plan's OSC event `index` is reached on `pass`, `atMs` into the move.
+  virtual void OnOsc(std::uint32_t index, std::uint64_t pass, double atMs) = 0;
   virtual void OnFlowChanged() = 0;
   virtual void OnJump() = 0;
   // The cursor runs on from here at `factor`, `atMs` into the move.
@@ -37,16 +38,6 @@ class MoveSink {
 };
 
 enum class MoveStop { None, Hold, SongEnd };
-
-// Next tick above `tick` where the tempo factor or the transposition changes.
-double NextParameterBoundary(const SongPlan& plan, double tick) {
-  double next = plan.NextTempoBoundary(tick);
-  for (const auto& s : plan.transpositions) {
-    if (s.start > tick) next = std::min(next, static_cast<double>(s.start));
-    if (s.end > tick) next = std::min(next, static_cast<double>(s.end));
-  }
-  return next;
-}
 
 void JumpTo(const SongPlan& plan, Cursor& c, UInt32 tick, MoveSink& sink) {
   UInt32 target = plan.ResolveCuts(tick);
@@ -119,7 +110,7 @@ double Move(const SongPlan& plan, Cursor& c, double outMs, double endTick, MoveS
           if (!(atRest && c.restAnnounced)) sink.OnMarker(a.tick);
           break;
         case ActionKind::Osc:
-          if (!(atRest && c.restOscQueued)) sink.OnOsc(plan.oscs[a.index], c.pass, used);
+          if (!(atRest && c.restOscQueued)) sink.OnOsc(a.index, c.pass, used);
           break;
       }
       if (jumped) break;
@@ -133,7 +124,7 @@ double Move(const SongPlan& plan, Cursor& c, double outMs, double endTick, MoveS
     if (remaining <= kEpsilon) return used;
     const double factor = plan.TempoFactorAt(c.tick);
     sink.OnRun(used, factor);
-    double boundary = std::min(endTick, NextParameterBoundary(plan, c.tick));
+    double boundary = std::min(endTick, plan.NextParameterBoundary(c.tick));
     if (c.next < actions.size()) boundary = std::min(boundary, static_cast<double>(actions[c.next].tick));
     const double reach = c.tick + remaining * factor;
     if (reach >= boundary - kEpsilon) {
@@ -154,15 +145,14 @@ double RampMs(double seconds) {
   return std::round(std::min(seconds, 3600.0) * 1e6) / 1e3;
 }
 
+// The last of `points` (ascending by tick) at or before `tick`; the first
+// when all lie after it; null when there are none.
 template <class Points, class Pred>
 auto LastAtOrBefore(const Points& points, double tick, Pred tickOf) -> decltype(&points.front()) {
   if (points.empty()) return nullptr;
-  auto found = &points.front();
-  for (const auto& p : points) {
-    if (static_cast<double>(tickOf(p)) > tick) break;
-    found = &p;
-  }
-  return found;
+  auto it = std::upper_bound(points.begin(), points.end(), tick,
+                             [&](double t, const auto& p) { return t < static_cast<double>(tickOf(p)); });
+  return it == points.begin() ? &points.front() : &*(it - 1);
 }
 
 }  // namespace
@@ -264,8 +254,18 @@ void Transport::SetPlan(std::shared_ptr<const PlaybackPlan> plan) {
   const bool processedHere = cursor_.next > old.FirstActionAt(cursor_.tick);
   std::optional<FlowRegion> region;
   if (cursor_.flowActive) region = old.regions[cursor_.flowRegion];
+  // OSC events handed out ahead of time, by what names them in any plan.
+  std::vector<std::tuple<std::string, UInt32, std::uint64_t>> sent;
+  for (const auto& [index, pass] : oscSent_) sent.emplace_back(old.oscs[index].EventId(), old.oscs[index].start(), pass);
   plan_ = std::move(plan);
   const SongPlan& now = Plan();
+  oscSent_.clear();
+  for (const auto& [id, start, pass] : sent) {
+    const auto [first, last] = now.OscsAt(start);
+    for (std::size_t i = first; i < last; ++i) {
+      if (now.oscs[i].EventId() == id) oscSent_.insert({static_cast<std::uint32_t>(i), pass});
+    }
+  }
   if (state_ != TransportState::Held && processedHere) {
     auto it = std::upper_bound(now.actions.begin(), now.actions.end(), cursor_.tick,
                                [](double t, const Action& a) { return t < static_cast<double>(a.tick); });
@@ -274,15 +274,19 @@ void Transport::SetPlan(std::shared_ptr<const PlaybackPlan> plan) {
     cursor_.next = now.FirstActionAt(cursor_.tick);
   }
   if (region) {
+    // The regions holding the cursor (ends count): the last starting at or
+    // before it, and the one before that when it ends just there.
+    auto after = std::upper_bound(now.regions.begin(), now.regions.end(), cursor_.tick,
+                                  [](double t, const FlowRegion& r) { return t < static_cast<double>(r.start); });
+    const auto last = static_cast<std::size_t>(after - now.regions.begin());
     bool kept = false;
-    for (std::size_t i = 0; i < now.regions.size(); ++i) {
+    for (std::size_t i = last > 2 ? last - 2 : 0; i < last && !kept; ++i) {
       const FlowRegion& r = now.regions[i];
       if (r.kind == region->kind && r.id == region->id && cursor_.tick >= r.start && cursor_.tick <= r.end) {
         cursor_.flowRegion = i;
         if (r.kind == FlowRegion::Kind::Repeat) cursor_.passesLeft = std::min(cursor_.passesLeft, r.count);
         if (r.kind == FlowRegion::Kind::Vamp && r.count != region->count) cursor_.passesLeft = r.count;
         kept = true;
-        break;
       }
     }
     if (!kept) LeaveFlow();
@@ -445,7 +449,7 @@ void Transport::Play() {
         class Quiet final : public MoveSink {
          public:
           void OnMarker(UInt32) override {}
-          void OnOsc(const CL::Osc&, std::uint64_t, double) override {}
+          void OnOsc(std::uint32_t, std::uint64_t, double) override {}
           void OnFlowChanged() override {}
           void OnJump() override {}
         } quiet;
@@ -567,9 +571,9 @@ void Transport::LeaveFlow() {
 void Transport::EnqueueOscAt(UInt32 tick) {
   if (!oscActive_) return;
   if (cursor_.restTick == static_cast<std::int64_t>(tick)) cursor_.restOscQueued = true;
-  for (const auto& osc : Plan().oscs) {
-    if (osc.start() == tick) outbox_.emplace_back(OutOsc{false, osc, 0});
-  }
+  const SongPlan& plan = Plan();
+  const auto [first, last] = plan.OscsAt(tick);
+  for (std::size_t i = first; i < last; ++i) outbox_.emplace_back(OutOsc{false, plan.oscs[i], 0});
 }
 
 Transport::Display Transport::Compute() const {
@@ -707,10 +711,9 @@ void Transport::Run(double outputMs) {
    public:
     explicit RealSink(Transport& t) : t_(t) {}
     void OnMarker(UInt32 tick) override { t_.Raise(PlayerEvent::Marker, static_cast<int>(tick)); }
-    void OnOsc(const CL::Osc& osc, std::uint64_t pass, double) override {
-      auto key = std::make_tuple(osc.EventId(), osc.start(), pass);
-      if (t_.oscSent_.erase(key) > 0) return;
-      if (t_.oscActive_) t_.outbox_.emplace_back(OutOsc{true, osc, 0});
+    void OnOsc(std::uint32_t index, std::uint64_t pass, double) override {
+      if (t_.oscSent_.erase({index, pass}) > 0) return;
+      if (t_.oscActive_) t_.outbox_.emplace_back(OutOsc{true, t_.Plan().oscs[index], 0});
     }
     void OnFlowChanged() override { t_.UpdateDisplay(false); }
     void OnJump() override { t_.repositioned_ = true; }
@@ -770,26 +773,29 @@ void Transport::OnSongEnd() {
 }
 
 void Transport::LookAhead() {
+  // Hands out each OSC event of the window once, when it first enters it.
   class DrySink final : public MoveSink {
    public:
-    std::vector<std::tuple<const CL::Osc*, std::uint64_t, double>> found;
+    explicit DrySink(Transport& t) : t_(t) {}
     void OnMarker(UInt32) override {}
-    void OnOsc(const CL::Osc& osc, std::uint64_t pass, double atMs) override { found.emplace_back(&osc, pass, atMs); }
+    void OnOsc(std::uint32_t index, std::uint64_t pass, double atMs) override {
+      if (!t_.oscSent_.insert({index, pass}).second) return;
+      t_.outbox_.emplace_back(
+          OutOsc{true, t_.Plan().oscs[index], static_cast<unsigned>(std::lround(std::max(0.0, atMs)))});
+    }
     void OnFlowChanged() override {}
     void OnJump() override {}
-  } dry;
+
+   private:
+    Transport& t_;
+  } dry(*this);
   // Passes the real cursor has left behind are done with.
   for (auto it = oscSent_.begin(); it != oscSent_.end();) {
-    it = std::get<2>(*it) < cursor_.pass ? oscSent_.erase(it) : std::next(it);
+    it = it->second < cursor_.pass ? oscSent_.erase(it) : std::next(it);
   }
   Cursor copy = cursor_;
   MoveStop stop = MoveStop::None;
   Move(Plan(), copy, kLookAheadMs, EndTick(), dry, stop);
-  for (const auto& [osc, pass, atMs] : dry.found) {
-    auto key = std::make_tuple(osc->EventId(), osc->start(), pass);
-    if (!oscSent_.insert(key).second) continue;
-    outbox_.emplace_back(OutOsc{true, *osc, static_cast<unsigned>(std::lround(std::max(0.0, atMs)))});
-  }
 }
 
 }  // namespace vand::player

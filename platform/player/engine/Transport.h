@@ -210,8 +210,8 @@ class Transport {
   std::vector<TrajectoryPoint> trajectory_;
   bool runOnPending_ = false;
   bool oscActive_ = false;
-  // OSC events already handed out ahead of time: (id, tick, pass).
-  std::set<std::tuple<std::string, UInt32, std::uint64_t>> oscSent_;
+  // OSC events already handed out ahead of time: (index into the plan's oscs, pass).
+  std::set<std::pair<std::uint32_t, std::uint64_t>> oscSent_;
   std::optional<Display> shown_;
   double sincePlayheadMs_ = 0.0;
   bool repositioned_ = false;

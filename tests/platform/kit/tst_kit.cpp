@@ -1,5 +1,8 @@
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -346,6 +349,78 @@ class TestKit : public QObject {
       return;
     }
     QCOMPARE(QString::fromStdString(got), expected);
+  }
+
+  // A pid that no process has: a child's, once it has ended.
+  static long EndedPid() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return child;
+  }
+
+  // Only names of the writer's own pattern carry a writer.
+  void temporaryFileNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("writer");  // 0: none
+    QTest::newRow("a log's") << "Show-1.1.logdata.4242.0.tmp" << 4242;
+    QTest::newRow("dots in the target") << "a.b.c.77.12.tmp" << 77;
+    QTest::newRow("no counter") << "Show-1.1.logdata.4242.tmp" << 0;
+    QTest::newRow("no target") << ".4242.0.tmp" << 0;
+    QTest::newRow("pid 0") << "x.0.0.tmp" << 0;
+    QTest::newRow("negative pid") << "x.-5.0.tmp" << 0;
+    QTest::newRow("negative counter") << "x.5.-1.tmp" << 0;
+    QTest::newRow("leading zero") << "x.0042.0.tmp" << 0;
+    QTest::newRow("pid beyond int") << "x.9999999999.0.tmp" << 0;
+    QTest::newRow("letters") << "x.42a.0.tmp" << 0;
+    QTest::newRow("other extension") << "x.42.0.TMP" << 0;
+    QTest::newRow("plain tmp") << "x.tmp" << 0;
+    QTest::newRow("a log") << "Show-1.1.logdata" << 0;
+  }
+
+  void temporaryFileNames() {
+    QFETCH(QString, name);
+    QFETCH(int, writer);
+    const std::optional<long> got = kit::TemporaryFileWriter(name.toStdString());
+    QCOMPARE(got.value_or(0), static_cast<long>(writer));
+    // The writer's own names read back.
+    QCOMPARE(kit::TemporaryFileWriter(kit::TemporaryFileName(name.toStdString(), 31337, 5)).value_or(0), 31337L);
+  }
+
+  // What an interrupted save left goes; the file of a running writer, any
+  // other name and anything that is not a regular file stay.
+  void staleTemporaryFilesAreRemoved() {
+    QTemporaryDir dir;
+    const fs::path folder = dir.path().toStdString();
+    const long ended = EndedPid();
+    const long running = static_cast<long>(getpid());
+    const std::string stale = kit::TemporaryFileName("Show-1.1.logdata", ended, 0);
+    const std::vector<std::string> kept = {
+        kit::TemporaryFileName("Show-1.1.logdata", running, 3),  // this process writes it
+        kit::TemporaryFileName("Show-1.1.logdata", 1, 0),         // init runs
+        "Show-1.1.logdata." + std::to_string(ended) + ".tmp",    // another pattern
+        "Show-1.1.logdata",
+        "notes.tmp",
+    };
+    for (const std::string& name : kept) std::ofstream(folder / name) << name;
+    std::ofstream(folder / stale) << "half a log";
+    const std::string staleFolder = kit::TemporaryFileName("sub", ended, 1);
+    fs::create_directory(folder / staleFolder);
+    const std::string staleLink = kit::TemporaryFileName("link", ended, 2);
+    fs::create_symlink(folder / "notes.tmp", folder / staleLink);
+
+    const std::vector<fs::path> removed = kit::RemoveStaleTemporaryFiles(folder);
+    QCOMPARE(removed, std::vector<fs::path>{folder / stale});
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::vector<std::string> expected = kept;
+    expected.push_back(staleFolder);
+    expected.push_back(staleLink);
+    std::sort(names.begin(), names.end());
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(names, expected);
+    QVERIFY(kit::RemoveStaleTemporaryFiles(folder / "missing").empty());
   }
 
   // Lines written piecewise by several threads come out whole.

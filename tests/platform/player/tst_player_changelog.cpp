@@ -1,9 +1,14 @@
 // The change log through the engine: saving, switching versions, load-time
 // warnings, edits reaching playback, and the editor's song knowledge.
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include <QTest>
+
+#include "kit/File.h"
 
 #include "PlayerFixture.h"
 
@@ -12,6 +17,11 @@ using namespace player_test;
 namespace {
 
 void WriteText(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
+
+std::string ReadText(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 std::string LogJson(const std::string& version, const std::string& events, const std::string& minReader = "1.0") {
   return R"({"format": "vand-logdata", "formatVersion": "1.0", "minReaderVersion": ")" + minReader +
@@ -32,6 +42,9 @@ class TstPlayerChangeLog : public QObject {
   void loadWarnings();
   void editsReachPlaybackOnLoadNewChangeLog();
   void editorKnowsTheSongs();
+  void saveNeverReplacesAnUnreadableLog_data();
+  void saveNeverReplacesAnUnreadableLog();
+  void leftoversOfInterruptedSavesGoAtLoad();
 };
 
 void TstPlayerChangeLog::saveWritesTheVersionedFile() {
@@ -181,6 +194,61 @@ void TstPlayerChangeLog::editorKnowsTheSongs() {
   QVERIFY_THROWS_EXCEPTION(CL::EditorError, editor->AddEvent(CL::Vamp(6000, 9000, "V4", 0)));  // past the end
   QVERIFY_THROWS_EXCEPTION(CL::EditorError, editor->AddEvent(CL::Click(0, 2000, "L1", 12)));  // not in 4/4
   editor->AddEvent(CL::Click(0, 2000, "L1", 4));
+}
+
+void TstPlayerChangeLog::saveNeverReplacesAnUnreadableLog_data() {
+  QTest::addColumn<QString>("there");  // what "Test Show-2.0.logdata" holds before the save
+  QTest::addColumn<bool>("replaced");
+  QTest::newRow("cut off") << QString::fromStdString(LogJson("2.0", "").substr(0, 60)) << false;
+  QTest::newRow("a newer format") << QString::fromStdString(LogJson("2.0", "", "9.0")) << false;
+  QTest::newRow("another show's") << QString::fromStdString(LogJson("2.0", "")).replace("\"test\"", "\"other\"")
+                                  << false;
+  QTest::newRow("a log that reads") << QString::fromStdString(LogJson("2.0", "")) << true;
+}
+
+// A log that does not read may still be recovered: a save of its version
+// fails, names it and leaves it as it is; a readable one is replaced.
+void TstPlayerChangeLog::saveNeverReplacesAnUnreadableLog() {
+  QFETCH(QString, there);
+  QFETCH(bool, replaced);
+  Fixture f(SimpleShow({SimpleSong("1", 4)}));
+  WriteText(f.showFolder / "Test Show-1.0.logdata", LogJson("1.0", ""));
+  const fs::path file = f.showFolder / "Test Show-2.0.logdata";
+  auto& engine = f.Start();
+  WriteText(file, there.toStdString());
+  CL::Editor* editor = engine.GetChangeLogEditor();
+  editor->SelectSongLogForEditing("1");
+  editor->AddEvent(CL::Marker(2000, "A", "E2"));
+  try {
+    QCOMPARE(engine.SaveChangelog(2, 0), std::string("Test Show-2.0.logdata"));
+    QVERIFY(replaced);
+  } catch (const std::runtime_error& e) {
+    QVERIFY2(!replaced, e.what());
+    QVERIFY2(std::string(e.what()).find("Test Show-2.0.logdata") != std::string::npos, e.what());
+  }
+  QCOMPARE(ReadText(file) == there.toStdString(), !replaced);
+  QCOMPARE(engine.GetLogVersion(), std::string(replaced ? "2.0" : "1.0"));
+}
+
+// At load the temporary file of a save whose process ended goes, with a
+// line; that of a running process and files of other names stay.
+void TstPlayerChangeLog::leftoversOfInterruptedSavesGoAtLoad() {
+  Fixture f(SimpleShow({SimpleSong("1", 4)}));
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  const std::string left = kit::TemporaryFileName("Test Show-1.1.logdata", child, 0);
+  const std::vector<std::string> kept = {kit::TemporaryFileName("Test Show-1.1.logdata", getpid(), 7),
+                                         "Test Show-1.1.logdata.tmp", "notes.txt"};
+  for (const auto& name : kept) WriteText(f.showFolder / name, "x");
+  WriteText(f.showFolder / left, LogJson("1.1", "").substr(0, 30));
+  LogCapture log;
+  f.Start();
+  QVERIFY(!fs::exists(f.showFolder / left));
+  for (const auto& name : kept) QVERIFY2(fs::exists(f.showFolder / name), name.c_str());
+  int lines = 0;
+  for (const auto& line : log.Lines()) lines += line.find(left) != std::string::npos;
+  QCOMPARE(lines, 1);
 }
 
 QTEST_MAIN(TstPlayerChangeLog)

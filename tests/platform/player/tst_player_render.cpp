@@ -59,6 +59,8 @@ class TstPlayerRender : public QObject {
   void decodesFormatsRatesAndChannels_data();
   void decodesFormatsRatesAndChannels();
   void undecodableSongIsReportedAndOthersPlay();
+  void songsWithoutAudioAreSkipped_data();
+  void songsWithoutAudioAreSkipped();
   void onlyTheCurrentAndNextSongsAreHeld();
 };
 
@@ -364,6 +366,88 @@ void TstPlayerRender::undecodableSongIsReportedAndOthersPlay() {
   auto out = f.Render(500);
   QVERIFY(engine.GetIsPlaying());
   QVERIFY(Rms(Span(out, 100, 500)) > 0.3);
+}
+
+void TstPlayerRender::songsWithoutAudioAreSkipped_data() {
+  QTest::addColumn<QString>("missing");
+  QTest::addColumn<QString>("damage");
+  QTest::newRow("song 3 deleted") << "3" << "delete";
+  QTest::newRow("song 3 not audio") << "3" << "garbage";
+  QTest::newRow("song 1 deleted") << "1" << "delete";
+}
+
+// Five songs (song 2 runs on into the next by attacca), one of them without
+// readable audio: the show loads with every song listed and one line for
+// that song; the others play; LoadSong of it names its file; attacca, Next
+// and Previous go past it.
+void TstPlayerRender::songsWithoutAudioAreSkipped() {
+  QFETCH(QString, missing);
+  QFETCH(QString, damage);
+  std::vector<vand::player::SongDefinition> songs;
+  for (int i = 1; i <= 5; ++i) songs.push_back(SimpleSong(std::to_string(i), 2));
+  songs[1].defaultAttacca = 1;
+  Fixture f(SimpleShow(songs));
+  auto hz = [](const std::string& song) { return 200.0 + 100.0 * std::stoi(song); };
+  for (int i = 1; i <= 5; ++i) WriteSignal(AudioOf(f, std::to_string(i)), 5.0, Tone(hz(std::to_string(i))));
+  const std::string bad = missing.toStdString();
+  const fs::path badFile = AudioOf(f, bad);
+  if (damage == "delete") fs::remove(badFile);
+  if (damage == "garbage") std::ofstream(badFile, std::ios::trunc) << "RIFF, then no wave at all";
+
+  LogCapture log;
+  auto& engine = f.StartWithSound();
+  QVERIFY(engine.WaitUntilSettled(kPatience));
+  std::vector<std::string> lines;
+  for (const auto& line : log.Lines()) {
+    if (line.find(badFile.string()) != std::string::npos) lines.push_back(line);
+  }
+  QCOMPARE(lines.size(), std::size_t(1));
+  QVERIFY2(lines[0].find("song " + bad + " cannot be played") != std::string::npos, lines[0].c_str());
+  QCOMPARE(engine.GetSongNamesBySongNumber().size(), std::size_t(5));
+  QCOMPARE(engine.GetCurrentSongNumber(), std::string(bad == "1" ? "2" : "1"));
+
+  try {
+    engine.LoadSong(bad);
+    QFAIL("LoadSong accepted a song without audio");
+  } catch (const std::runtime_error& e) {
+    QVERIFY2(std::string(e.what()).find(badFile.string()) != std::string::npos, e.what());
+  }
+  for (int i = 1; i <= 5; ++i) {
+    const std::string song = std::to_string(i);
+    if (song == bad) continue;
+    engine.LoadSong(song);
+    f.Pump();
+    QVERIFY(engine.WaitUntilSettled(kPatience));
+    engine.Play();
+    auto out = f.Render(400);
+    QVERIFY2(Amplitude(Span(out, 100, 400), hz(song), kRate) > 0.4, song.c_str());
+    engine.Stop();
+    f.Render(50);
+  }
+
+  const std::string afterTwo = bad == "3" ? "4" : "3";
+  engine.LoadSong("2");
+  f.Pump();
+  engine.NextSong();
+  f.Pump();
+  QCOMPARE(engine.GetCurrentSongNumber(), afterTwo);
+  engine.PrevSong();
+  f.Pump();
+  QCOMPARE(engine.GetCurrentSongNumber(), std::string("2"));
+  engine.PrevSong();
+  f.Pump();
+  QCOMPARE(engine.GetCurrentSongNumber(), std::string(bad == "1" ? "2" : "1"));
+
+  // Song 2 ends at 4 s and runs on into the next song that can play.
+  engine.LoadSong("2");
+  f.Pump();
+  QVERIFY(engine.WaitUntilSettled(kPatience));
+  engine.Seek(3500);
+  engine.Play();
+  auto out = f.Render(1000);
+  QCOMPARE(engine.GetCurrentSongNumber(), afterTwo);
+  QVERIFY(engine.GetIsPlaying());
+  QVERIFY(Amplitude(Span(out, 600, 1000), hz(afterTwo), kRate) > 0.4);
 }
 
 // Playing through a show keeps at most two songs decoded: the current one and

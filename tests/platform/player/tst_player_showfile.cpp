@@ -2,6 +2,7 @@
 // bad show folder gives the engine.
 
 #include <fstream>
+#include <functional>
 
 #include <QTest>
 
@@ -47,6 +48,9 @@ class TstPlayerShowFile : public QObject {
   void barLabels_data();
   void barLabels();
   void badShowFolders();
+  void unreadableAudioLeavesTheSongListed_data();
+  void unreadableAudioLeavesTheSongListed();
+  void showWithoutPlayableSongsStartsAndSaysWhy();
 };
 
 void TstPlayerShowFile::refusals_data() {
@@ -214,26 +218,73 @@ void TstPlayerShowFile::barLabels() {
 void TstPlayerShowFile::badShowFolders() {
   QTemporaryDir dir;
   const fs::path folder = dir.path().toStdString();
-  auto fails = [&](const std::string& needle) {
-    try {
-      vand::player::LoadShowModel(folder);
-    } catch (const std::runtime_error& e) {
-      return std::string(e.what()).find(needle) != std::string::npos ? std::string() : std::string(e.what());
-    }
-    return std::string("no error");
-  };
-  QCOMPARE(fails("show.json: cannot open"), std::string());
-
-  vand::demo::WriteShowFolder(folder, SimpleShow({SimpleSong("1", 2), SimpleSong("2", 2)}), SilentWav());
-  fs::remove(folder / "audio" / "2.wav");
-  QCOMPARE(fails("song 2: cannot read the audio file"), std::string());
-
-  std::ofstream(folder / "audio" / "2.wav") << "RIFF junk, not a wave file";
-  QCOMPARE(fails("song 2: cannot read the audio file"), std::string());
-
-  // The engine reports the same and starts nothing.
+  try {
+    vand::player::LoadShowModel(folder);
+    QFAIL("a folder without show.json loaded");
+  } catch (const std::runtime_error& e) {
+    QVERIFY2(std::string(e.what()).find("show.json: cannot open") != std::string::npos, e.what());
+  }
+  // So does the engine, which starts nothing.
   QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                            vand::Pelorin2AudioInterface(folder.string(), folder.string(), nullptr));
+}
+
+// A song whose audio cannot be read stays in the show, without audio, and
+// says why; its grid and the other songs are as they would be.
+void TstPlayerShowFile::unreadableAudioLeavesTheSongListed_data() {
+  QTest::addColumn<QString>("damage");
+  QTest::addColumn<QString>("reason");
+  QTest::newRow("deleted") << "delete" << "cannot read the audio file";
+  QTest::newRow("not audio") << "garbage" << "cannot read the audio file";
+  QTest::newRow("empty") << "empty" << "cannot read the audio file";
+}
+
+void TstPlayerShowFile::unreadableAudioLeavesTheSongListed() {
+  QFETCH(QString, damage);
+  QFETCH(QString, reason);
+  QTemporaryDir dir;
+  const fs::path folder = dir.path().toStdString();
+  vand::demo::WriteShowFolder(folder, SimpleShow({SimpleSong("1", 2), SimpleSong("2", 3), SimpleSong("3", 2)}),
+                              SilentWav());
+  const auto intact = vand::player::LoadShowModel(folder);
+  const fs::path file = folder / "audio" / "2.wav";
+  if (damage == "delete") fs::remove(file);
+  if (damage == "garbage") std::ofstream(file, std::ios::trunc) << "RIFF junk, not a wave file";
+  if (damage == "empty") std::ofstream(file, std::ios::trunc);
+
+  const auto show = vand::player::LoadShowModel(folder);
+  QCOMPARE(show->songs.size(), std::size_t(3));
+  const vand::player::SongModel& song = show->songs[1];
+  QVERIFY(!song.Playable());
+  QVERIFY2(song.audioError.find(reason.toStdString()) != std::string::npos, song.audioError.c_str());
+  QVERIFY2(song.audioError.find(file.string()) != std::string::npos, song.audioError.c_str());
+  QCOMPARE(song.audioEnd, song.audioStart);
+  QCOMPARE(song.length, intact->songs[1].length);
+  QCOMPARE(song.grid.size(), intact->songs[1].grid.size());
+  for (std::size_t i : {std::size_t(0), std::size_t(2)}) {
+    QVERIFY(show->songs[i].Playable());
+    QCOMPARE(show->songs[i].audioEnd, intact->songs[i].audioEnd);
+  }
+}
+
+// With no song that can play, the show still opens; playing says why not.
+void TstPlayerShowFile::showWithoutPlayableSongsStartsAndSaysWhy() {
+  Fixture f(SimpleShow({SimpleSong("1", 2), SimpleSong("2", 2)}));
+  fs::remove(f.showFolder / "audio" / "1.wav");
+  fs::remove(f.showFolder / "audio" / "2.wav");
+  auto& engine = f.Start();
+  QCOMPARE(engine.GetSongNamesBySongNumber().size(), std::size_t(2));
+  QCOMPARE(engine.GetCurrentSongNumber(), std::string("1"));
+  for (auto play : {std::function<void()>([&] { engine.Play(); }), std::function<void()>([&] { engine.LoadSong("2"); })}) {
+    try {
+      play();
+      QFAIL("accepted");
+    } catch (const std::runtime_error& e) {
+      QVERIFY2(std::string(e.what()).find((f.showFolder / "audio").string()) != std::string::npos, e.what());
+    }
+  }
+  f.Advance(500);
+  QVERIFY(engine.IsStopped());
 }
 
 QTEST_MAIN(TstPlayerShowFile)

@@ -33,6 +33,7 @@ class TstPlayerTransport : public QObject {
   void markersCrossedInOrder();
   void oscOncePerPassWithDelay();
   void oscDelayFollowsTempoScale();
+  void oscSentAheadOnceAcrossARebuild();
   void oscJumpedOverIsNotSent();
   void oscAtTheCueWhenSwitchedOnLater();
   void songEnd_data();
@@ -381,6 +382,26 @@ void TstPlayerTransport::oscDelayFollowsTempoScale() {
   QVERIFY(osc->Take().empty());
   f.Advance(10);
   QCOMPARE(osc->Take(), (std::vector<OscCall>{{true, "S1.3", 1000, 150}}));
+}
+
+// An edit that rebuilds the plan while an event is in the look-ahead window
+// (and moves it within the plan's list) does not send it again.
+void TstPlayerTransport::oscSentAheadOnceAcrossARebuild() {
+  auto log = LogFor("1", Events(CL::Osc(1000, "S2", CL::OscProperties("/x", "N"))));
+  Fixture f(SimpleShow({SimpleSong("1", 4)}), &log);
+  auto osc = std::make_shared<RecordingOsc>();
+  auto& engine = f.Start(osc);
+  engine.DoOscProcessing(true);
+  engine.Play();
+  f.Advance(900);
+  QCOMPARE(osc->Take(), (std::vector<OscCall>{{true, "S2", 1000, 150}}));
+  CL::Editor* editor = engine.GetChangeLogEditor();
+  editor->SelectSongLogForEditing("1");
+  editor->AddEvent(CL::Osc(500, "S1", CL::OscProperties("/y", "N")));  // now the plan's first
+  editor->AddEvent(CL::Osc(1000, "S3", CL::OscProperties("/z", "N")));
+  engine.LoadNewChangeLog();
+  f.Advance(500);
+  QCOMPARE(osc->Take(), (std::vector<OscCall>{{true, "S3", 1000, 90}}));  // the next block
 }
 
 void TstPlayerTransport::oscJumpedOverIsNotSent() {

@@ -29,6 +29,9 @@ struct LoadReport {
   }
 };
 
+class ChangeLog;
+struct ReadableLog;
+
 // A whole change log: version, modification time, network destinations,
 // output paths, show-level sound effects and the per-song logs. Copyable
 // (deep copy).
@@ -119,6 +122,17 @@ class ChangeLog {
   // read as empty; the second reports why through `error` and returns empty.
   static std::filesystem::path FindNewestLogFile(const std::filesystem::path& folder);
   static std::filesystem::path FindNewestLogFile(const std::filesystem::path& folder, std::error_code& error);
+  // Every regular *.logdata file of the folder that carries a version, the
+  // newest first (FindNewestLogFile's order); empty with `error` set when the
+  // folder cannot be read.
+  static std::vector<std::filesystem::path> ListLogFiles(const std::filesystem::path& folder,
+                                                         std::error_code& error);
+  // The newest log of the folder that reads (see ReadableLog); a folder that
+  // cannot be read holds none. Throws ChangeLogVersionError when a log of a
+  // newer format comes before one that reads, and std::runtime_error when the
+  // identity file exists but cannot be read. Writes nothing.
+  static ReadableLog LoadNewestReadable(const std::filesystem::path& folder,
+                                        const std::filesystem::path& identityFile);
   // The showIdentifier of an identity.json; "" when the file does not exist.
   // Throws std::runtime_error when it exists but cannot be read.
   static std::string ReadShowIdentifier(const std::filesystem::path& identityFile);
@@ -137,6 +151,14 @@ class ChangeLog {
   LoadReport report_;
   // Top-level JSON members this version does not know, written back as read.
   std::vector<std::pair<std::string, std::string>> unknownMembers_;
+};
+
+// The newest change log of a folder that reads, and the newer files that do
+// not (cut off, empty, not JSON, refused by the reader).
+struct ReadableLog {
+  ChangeLog log;                        // empty (version 0.0) when no file reads
+  std::filesystem::path file;           // the file read; empty when none
+  std::vector<std::string> unreadable;  // why each newer file did not read, naming it; newest first
 };
 
 // Same version and same modification time.

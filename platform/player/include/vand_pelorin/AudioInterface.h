@@ -122,6 +122,7 @@ class AudioInterface : public Interface {
   std::string GetModifiedClickEditLog() const override;
   unsigned GetInvertedLoopEventCount() const override;
   std::string GetInvertedLoopEventDescription() const override;
+  std::vector<std::string> GetUnreadableChangeLogs() const override;
   std::filesystem::path GetShowDirectory() const override;
 
   void SetOutputDeviceUid(const char* uid) override;
@@ -150,8 +151,10 @@ class AudioInterface : public Interface {
   unsigned char GetConnectedSourceIndex() const override;
 
  protected:
-  // Loads the show and its newest change log and starts the engine thread.
-  // Throws std::runtime_error (a bad show) or CL::ChangeLogVersionError.
+  // Removes what interrupted saves left in the show folder, loads the show
+  // (songs whose audio cannot be read stay listed, unplayable) and its newest
+  // change log that reads, and starts the engine thread. Throws
+  // std::runtime_error (show.json cannot be read) or CL::ChangeLogVersionError.
   AudioInterface(const std::string& showFolder, const std::string& dataFolder,
                  std::shared_ptr<vand::PlayerOscCallback> osc);
   AudioInterface(const std::string& showFolder, const std::string& dataFolder,

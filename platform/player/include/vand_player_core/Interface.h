@@ -115,6 +115,10 @@ class Interface {
   virtual std::string GetModifiedClickEditLog() const = 0;
   virtual unsigned GetInvertedLoopEventCount() const = 0;
   virtual std::string GetInvertedLoopEventDescription() const = 0;
+  // Why each change log newer than the one loaded with the show could not be
+  // read (one sentence each, naming its file; newest first). Empty when the
+  // newest log was read. Those files are never written over.
+  virtual std::vector<std::string> GetUnreadableChangeLogs() const = 0;
   virtual std::filesystem::path GetShowDirectory() const = 0;
 
   // --- output and volume ---
