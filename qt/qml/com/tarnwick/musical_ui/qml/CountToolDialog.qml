@@ -38,7 +38,7 @@ ToolDialog {
         return isFinite(number) ? Math.trunc(number) : NaN;
     }
 
-    function show(number) {
+    function showNumber(number) {
         spinBox.intValue = number;
         spinBox.value = numberText(number);
     }
@@ -47,7 +47,7 @@ ToolDialog {
         const number = readNumber(spinBox.value);
         if (isNaN(number)) {
             if (infiniteAtZero) {
-                show(0);
+                showNumber(0);
                 disableDecrementButton();
                 enableIncrementButton();
             } else {
@@ -56,15 +56,15 @@ ToolDialog {
             return;
         }
         if (number <= spinBox.from) {
-            show(spinBox.from);
+            showNumber(spinBox.from);
             disableDecrementButton();
             enableIncrementButton();
         } else if (number >= spinBox.to) {
-            show(spinBox.to);
+            showNumber(spinBox.to);
             enableDecrementButton();
             disableIncrementButton();
         } else {
-            show(number);
+            showNumber(number);
             enableDecrementButton();
             enableIncrementButton();
         }
@@ -72,9 +72,9 @@ ToolDialog {
 
     function incrementValue() {
         if (infiniteAtZero && spinBox.value === infinity)
-            show(1);
+            showNumber(1);
         else
-            show(Math.min(spinBox.intValue + 1, spinBox.to));
+            showNumber(Math.min(spinBox.intValue + 1, spinBox.to));
         if (spinBox.intValue === spinBox.to)
             disableIncrementButton();
         enableDecrementButton();
@@ -82,9 +82,9 @@ ToolDialog {
 
     function decrementValue() {
         if (infiniteAtZero && spinBox.value === "1") {
-            show(0);
+            showNumber(0);
         } else {
-            show(Math.max(spinBox.intValue - 1, spinBox.from));
+            showNumber(Math.max(spinBox.intValue - 1, spinBox.from));
         }
         if (spinBox.intValue === spinBox.from)
             disableDecrementButton();

@@ -81,7 +81,9 @@ EditTool {
             objectName: "extraColumn"
             spacing: 15
             visible: visibleChildren.length > 0
+            // A nested layout grows no wider than its widest item unless told.
             Layout.fillWidth: true
+            Layout.maximumWidth: mainColumn.width
         }
 
         StandardEditButtons {
