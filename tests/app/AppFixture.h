@@ -314,6 +314,26 @@ public:
     }
 };
 
+// The product's identity with its own engine on a manual clock, nothing
+// recorded: change logs are really written and read.
+class ClockFactory : public vand::qt::PelorinPlayerFactory
+{
+public:
+    std::shared_ptr<vand::player::ManualClock> clock;
+
+    std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
+                                                         std::shared_ptr<vand::PlayerOscCallback>) override
+    {
+        clock = std::make_shared<vand::player::ManualClock>();
+        vand::player::EngineOptions options;
+        options.clock = clock;
+        auto engine = std::make_unique<vand::Pelorin2AudioInterface>(
+            showFolder.toStdString(), DataFolderPath().toStdString(), nullptr, options);
+        engine->ThrowIfThreadExceptions();
+        return engine;
+    }
+};
+
 // A data folder (the standard data location of this process) holding the
 // small demo show as the current show, and OSC settings listening on a free
 // port (oscPort).

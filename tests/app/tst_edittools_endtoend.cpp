@@ -25,36 +25,13 @@
 namespace fs = std::filesystem;
 using vand::qt::MusicalMainController;
 
-namespace {
-
-// The product's engine on a manual clock, nothing recorded.
-class ClockFactory : public vand::qt::PelorinPlayerFactory
-{
-public:
-    std::shared_ptr<vand::player::ManualClock> clock;
-
-    std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
-                                                         std::shared_ptr<vand::PlayerOscCallback>) override
-    {
-        clock = std::make_shared<vand::player::ManualClock>();
-        vand::player::EngineOptions options;
-        options.clock = clock;
-        auto engine = std::make_unique<vand::Pelorin2AudioInterface>(
-            showFolder.toStdString(), DataFolderPath().toStdString(), nullptr, options);
-        engine->ThrowIfThreadExceptions();
-        return engine;
-    }
-};
-
-} // namespace
-
 class TestEditToolsEndToEnd : public QObject
 {
     Q_OBJECT
 private:
     app_test::DataFolder folder;
     QQmlApplicationEngine qml;
-    ClockFactory factory;
+    app_test::ClockFactory factory;
     std::unique_ptr<MusicalMainController> controller;
     QQuickWindow* window = nullptr;
 

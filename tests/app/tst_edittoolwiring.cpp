@@ -250,41 +250,53 @@ private slots:
 
     void closingLetsTheToolGo_data()
     {
+        QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("how");
-        QTest::addColumn<bool>("created");
-        QTest::newRow("OK") << "ok" << true;
-        QTest::newRow("Cancel") << "cancel" << false;
-        QTest::newRow("Escape") << "escape" << false;
-        QTest::newRow("title bar") << "close" << false;
+        for (const QString kind :
+             {"Caesura", "Click", "Cut", "Marker", "Osc", "Repeat", "Skip", "Tempo", "Transpose", "Vamp"}) {
+            for (const QString how : {"OK", "Cancel", "Escape", "title bar"})
+                QTest::addRow("%s, %s", qPrintable(kind), qPrintable(how)) << kind << how;
+        }
     }
     void closingLetsTheToolGo()
     {
+        QFETCH(QString, kind);
         QFETCH(QString, how);
-        QFETCH(bool, created);
-        QMetaObject::invokeMethod(window, "vampButtonPressed", Q_ARG(int, 3500), Q_ARG(int, 7500));
-        QPointer<EditToolController> tool = controller->GetVampTool();
-        QVERIFY(tool);
+        factory->hideClickToolNotice = true;
+        const bool point = kind == "Caesura" || kind == "Marker" || kind == "Osc";
+        const QByteArray pressed = (kind.toLower() + "ButtonPressed").toLatin1();
+        if (point)
+            QMetaObject::invokeMethod(window, pressed.constData(), Q_ARG(int, 3500));
+        else
+            QMetaObject::invokeMethod(window, pressed.constData(), Q_ARG(int, 3500), Q_ARG(int, 7500));
+        QPointer<EditToolController> tool = OpenTools().at(kind);
         QPointer<QObject> dialog = Dialog(tool);
         auto* dialogWindow = qobject_cast<QQuickWindow*>(dialog.data());
         QVERIFY(QTest::qWaitForWindowActive(dialogWindow));
-        QSignalSpy closing(tool.data(), SIGNAL(vampToolClosing()));
+        const QByteArray closingSignal =
+            kind == "Osc" ? QByteArray("2toolClosing()") : "2" + kind.toLower().toLatin1() + "ToolClosing()";
+        QSignalSpy closing(tool.data(), closingSignal.constData());
+        QSignalSpy updated(tool.data(), &EditToolController::valuesUpdated);
+        QSignalSpy failures(tool.data(), &EditToolController::error);
         const std::size_t before = Editor().GetEventsByEventId().size();
 
-        if (how == "ok")
+        if (how == "OK")
             QMetaObject::invokeMethod(Child(dialog, "buttonRow"), "okayClicked");
-        else if (how == "cancel")
+        else if (how == "Cancel")
             QMetaObject::invokeMethod(Child(dialog, "buttonRow"), "cancelClicked");
-        else if (how == "escape")
+        else if (how == "Escape")
             QTest::keyClick(dialogWindow, Qt::Key_Escape);
         else
             dialogWindow->close();
 
         QCOMPARE(closing.count(), 1);
-        QVERIFY(!controller->GetVampTool());
-        QCOMPARE(Editor().GetEventsByEventId().size(), before + (created ? 1 : 0));
+        QCOMPARE(updated.count() + failures.count(), 0);
+        QCOMPARE(OpenKinds(), QString());
+        QCOMPARE(MessageTitle(), QString());
+        QCOMPARE(Editor().GetEventsByEventId().size(), before + (how == "OK" ? 1 : 0));
         // Deleted once its closing signal has returned (a key press already
         // ran the event loop).
-        if (how != "escape")
+        if (how != "Escape")
             QVERIFY(tool);
         DeleteLater();
         QVERIFY(!tool);

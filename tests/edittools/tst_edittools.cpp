@@ -101,6 +101,25 @@ int ClickRow(const Dialog& dialog, int value)
     return static_cast<int>(dialog.Get("clickCountModel").toList().indexOf(QVariant(value)));
 }
 
+// Enters a tool's value as the user would: the caesura's shift, the click
+// value, the marker's text, the OSC command and its shift ("text@shift"),
+// the count dialogs' typed number; nothing for a cut or skip.
+void EnterValue(const Dialog& dialog, const QString& kind, const QString& value)
+{
+    if (kind == "Caesura") {
+        dialog.Set("inShift", value.toInt());
+    } else if (kind == "Click") {
+        dialog.Set("clickCountIndex", ClickRow(dialog, value.toInt()));
+    } else if (kind == "Marker") {
+        dialog.Set("strValue", value);
+    } else if (kind == "Osc") {
+        dialog.Set("strValue", value.section('@', 0, 0));
+        dialog.Set("inShift", value.section('@', 1).toInt());
+    } else if (kind != "Cut" && kind != "Skip") {
+        dialog.TypeCount(value);
+    }
+}
+
 } // namespace
 
 class TestEditTools : public QObject
@@ -245,42 +264,29 @@ private slots:
     void eachToolCreatesItsEvent_data()
     {
         QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected"); // "<code> <start> <end> <value>"
         // In bar 2 beat 1 (3000), out bar 3 beat 1 (4500).
-        QTest::newRow("caesura, shifted 100") << "Caesura" << "N 3100 0 -";
-        QTest::newRow("click of a quarter") << "Click" << "L 3000 4500 8";
-        QTest::newRow("cut") << "Cut" << "B 3000 4500 -";
-        QTest::newRow("marker") << "Marker" << "E 3000 0 Coda";
-        QTest::newRow("OSC, shifted 10") << "Osc" << "S 3010 0 /cue/9/go@NETWORK0";
-        QTest::newRow("repeat 3 times") << "Repeat" << "A 3000 4500 3";
-        QTest::newRow("skip") << "Skip" << "M 3000 4500 -";
-        QTest::newRow("tempo 75 %") << "Tempo" << "D 3000 4500 0.75";
-        QTest::newRow("transpose -2") << "Transpose" << "C 3000 4500 -2";
-        QTest::newRow("vamp 4 times") << "Vamp" << "@ 3000 4500 4";
+        QTest::newRow("caesura, shifted 100") << "Caesura" << "100" << "N 3100 0 -";
+        QTest::newRow("click of a quarter") << "Click" << "8" << "L 3000 4500 8";
+        QTest::newRow("cut") << "Cut" << "" << "B 3000 4500 -";
+        QTest::newRow("marker") << "Marker" << "Coda" << "E 3000 0 Coda";
+        QTest::newRow("OSC, shifted 10") << "Osc" << "/cue/9/go@10" << "S 3010 0 /cue/9/go@NETWORK0";
+        QTest::newRow("repeat 3 times") << "Repeat" << "3" << "A 3000 4500 3";
+        QTest::newRow("skip") << "Skip" << "" << "M 3000 4500 -";
+        QTest::newRow("tempo 75 %") << "Tempo" << "75" << "D 3000 4500 0.75";
+        QTest::newRow("transpose -2") << "Transpose" << "-2" << "C 3000 4500 -2";
+        QTest::newRow("vamp 4 times") << "Vamp" << "4" << "@ 3000 4500 4";
     }
     void eachToolCreatesItsEvent()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, value);
         QFETCH(QString, expected);
         auto f = Prelude();
         ToolPtr tool = OpenNew(*f, kind, Position(2, 1, 3000), Position(3, 1, 4500));
         const Dialog dialog(tool->GetQmlObject());
-        const std::map<QString, std::function<void()>> values{
-            {"Caesura", [&] { dialog.Set("inShift", 100); }},
-            {"Click", [&] { dialog.Set("clickCountIndex", ClickRow(dialog, 8)); }},
-            {"Marker", [&] { dialog.Set("strValue", "Coda"); }},
-            {"Osc",
-             [&] {
-                 dialog.Set("strValue", "/cue/9/go");
-                 dialog.Set("inShift", 10);
-             }},
-            {"Repeat", [&] { dialog.TypeCount("3"); }},
-            {"Tempo", [&] { dialog.TypeCount("75"); }},
-            {"Transpose", [&] { dialog.TypeCount("-2"); }},
-            {"Vamp", [&] { dialog.TypeCount("4"); }},
-        };
-        if (values.count(kind))
-            values.at(kind)();
+        EnterValue(dialog, kind, value);
         QSignalSpy updated(tool.get(), &EditToolController::valuesUpdated);
         QSignalSpy editErrors(f->edit.get(), &vand::qt::EditController::error);
         const QString id = dialog.Get("eventId").toString();
@@ -305,22 +311,24 @@ private slots:
     void eachToolChangesItsEvent_data()
     {
         QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected");
         // Each event starts at bar 2 beat 1 (3000), a range ends at bar 3 (4500).
-        QTest::newRow("caesura to bar 3, shifted 20") << "Caesura" << "N 4520 0 N1 -";
-        QTest::newRow("click to bar 4, an eighth") << "Click" << "L 3000 6500 L1 4";
-        QTest::newRow("cut to bar 4") << "Cut" << "B 3000 6500 B1 -";
-        QTest::newRow("marker to bar 3, renamed") << "Marker" << "E 4500 0 E1 Coda";
-        QTest::newRow("OSC to bar 3, shifted 5") << "Osc" << "S 4505 0 S1 /b@NETWORK0";
-        QTest::newRow("repeat to bar 4, 5 times") << "Repeat" << "A 3000 6500 A1 5";
-        QTest::newRow("skip to bar 4") << "Skip" << "M 3000 6500 M1 -";
-        QTest::newRow("tempo to bar 4, 75 %") << "Tempo" << "D 3000 6500 D1 0.75";
-        QTest::newRow("transpose to bar 4, -3") << "Transpose" << "C 3000 6500 C1 -3";
-        QTest::newRow("vamp to bar 4, 7 times") << "Vamp" << "@ 3000 6500 V1 7";
+        QTest::newRow("caesura to bar 3, shifted 20") << "Caesura" << "20" << "N 4520 0 N1 -";
+        QTest::newRow("click to bar 4, an eighth") << "Click" << "4" << "L 3000 6500 L1 4";
+        QTest::newRow("cut to bar 4") << "Cut" << "" << "B 3000 6500 B1 -";
+        QTest::newRow("marker to bar 3, renamed") << "Marker" << "Coda" << "E 4500 0 E1 Coda";
+        QTest::newRow("OSC to bar 3, shifted 5") << "Osc" << "/b@5" << "S 4505 0 S1 /b@NETWORK0";
+        QTest::newRow("repeat to bar 4, 5 times") << "Repeat" << "5" << "A 3000 6500 A1 5";
+        QTest::newRow("skip to bar 4") << "Skip" << "" << "M 3000 6500 M1 -";
+        QTest::newRow("tempo to bar 4, 75 %") << "Tempo" << "75" << "D 3000 6500 D1 0.75";
+        QTest::newRow("transpose to bar 4, -3") << "Transpose" << "-3" << "C 3000 6500 C1 -3";
+        QTest::newRow("vamp to bar 4, 7 times") << "Vamp" << "7" << "@ 3000 6500 V1 7";
     }
     void eachToolChangesItsEvent()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, value);
         QFETCH(QString, expected);
         auto f = Prelude();
         CL::Editor& editor = f->Editor();
@@ -348,22 +356,7 @@ private slots:
             dialog.PickPosition(true, 2, 0);
         else
             dialog.PickPosition(false, 3, 0);
-        const std::map<QString, std::function<void()>> values{
-            {"Caesura", [&] { dialog.Set("inShift", 20); }},
-            {"Click", [&] { dialog.Set("clickCountIndex", ClickRow(dialog, 4)); }},
-            {"Marker", [&] { dialog.Set("strValue", "Coda"); }},
-            {"Osc",
-             [&] {
-                 dialog.Set("strValue", "/b");
-                 dialog.Set("inShift", 5);
-             }},
-            {"Repeat", [&] { dialog.TypeCount("5"); }},
-            {"Tempo", [&] { dialog.TypeCount("75"); }},
-            {"Transpose", [&] { dialog.TypeCount("-3"); }},
-            {"Vamp", [&] { dialog.TypeCount("7"); }},
-        };
-        if (values.count(kind))
-            values.at(kind)();
+        EnterValue(dialog, kind, value);
         QSignalSpy updated(tool.get(), &EditToolController::valuesUpdated);
         QSignalSpy toolErrors(tool.get(), &EditToolController::error);
         QSignalSpy editErrors(f->edit.get(), &vand::qt::EditController::error);
