@@ -316,6 +316,19 @@ private slots:
         QVERIFY(controller->HasUnsavedEdits());
     }
 
+    // The lists are rebuilt while the dialog is open (as a song cue or an
+    // attacca step may do): the tool changes the event it opened on.
+    void listsRebuiltUnderAnOpenDialog()
+    {
+        emit controller->GetEditController()->EditButtonSignal(ListedEvent("A5"));
+        QObject* dialog = Dialog(controller->GetRepeatTool());
+        controller->GetEditController()->RestoreViews();
+        dialog->setProperty("value", "3");
+        QMetaObject::invokeMethod(Child(dialog, "buttonRow"), "okayClicked");
+        QCOMPARE(MessageTitle(), QString());
+        QCOMPARE(Editor().GetEventsByEventId().at("A5")->int_value(), 3);
+    }
+
     void toolFailuresAreShown()
     {
         QMetaObject::invokeMethod(window, "vampButtonPressed", Q_ARG(int, 3500), Q_ARG(int, 7500));
