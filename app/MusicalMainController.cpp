@@ -24,6 +24,12 @@
 #include "cmn/VandEvent.h"
 #include "edit/EditController.h"
 #include "edit/TimelineEditController.h"
+#include "edittools/CaesuraToolController.h"
+#include "edittools/ClickToolController.h"
+#include "edittools/CountToolControllers.h"
+#include "edittools/MarkerToolController.h"
+#include "edittools/OscToolController.h"
+#include "edittools/RangeToolControllers.h"
 #include "kit/Log.h"
 #include "showcontrol/MidiManagerController.h"
 #include "timeline/TimelineController.h"
@@ -162,8 +168,8 @@ MusicalMainController::~MusicalMainController()
     // The edit controller holds the timeline, so it goes first.
     editController_.reset();
     timelineController_.reset();
-    // Joins with the edit tools: the caesura tool and the marker tool are
-    // deleted first.
+    caesuraTool_.reset();
+    markerTool_.reset();
     // The remaining members go in the reverse of their declaration order.
 }
 
@@ -373,8 +379,22 @@ void MusicalMainController::ConnectView()
         connect(edit, SIGNAL(AttaccaStateChanged(std::string, UInt8)), this,
                 SLOT(onAttaccaStageChanged(std::string, UInt8)), unique);
     }
-    // Joins with the edit tools: the edit controller's edit button signal and
-    // the window's ten edit-button signals.
+    if (edit)
+        connect(edit, SIGNAL(EditButtonSignal(cmn::VandEvent*)), this, SLOT(onEditButton(cmn::VandEvent*)), unique);
+    if (TimelineController* timeline = timelineController_.get())
+        connect(timeline, &TimelineController::EditDoubleClickedSignal, this, &MusicalMainController::onEditDoubleClicked,
+                unique);
+    connect(window, SIGNAL(caesuraButtonPressed(int)), this, SLOT(onCaesuraButton(int)), unique);
+    connect(window, SIGNAL(markerButtonPressed(int)), this, SLOT(onMarkerButton(int)), unique);
+    connect(window, SIGNAL(skipButtonPressed(int,int)), this, SLOT(onSkipButton(int,int)), unique);
+    connect(window, SIGNAL(vampButtonPressed(int,int)), this, SLOT(onVampButton(int,int)), unique);
+    connect(window, SIGNAL(cutButtonPressed(int,int)), this, SLOT(onCutButton(int,int)), unique);
+    connect(window, SIGNAL(transposeButtonPressed(int,int)), this, SLOT(onTransposeButton(int,int)), unique);
+    connect(window, SIGNAL(tempoButtonPressed(int,int)), this, SLOT(onTempoButton(int,int)), unique);
+    connect(window, SIGNAL(repeatButtonPressed(int,int)), this, SLOT(onRepeatButton(int,int)), unique);
+    connect(window, SIGNAL(clickButtonPressed(int,int)), this, SLOT(onClickButton(int,int)), unique);
+    if (factory_->oscEnabled)
+        connect(window, SIGNAL(oscButtonPressed(int)), this, SLOT(onOscButton(int)), unique);
     if (QObject* editBar = window->findChild<QObject*>(QStringLiteral("editBar"))) {
         connect(editBar, SIGNAL(saveButton()), this, SLOT(onSaveButton()), unique);
         connect(editBar, SIGNAL(shareButton()), this, SLOT(onSaveAndUploadButton()), unique);

@@ -12,6 +12,7 @@
 
 #include "CL/Events.h"
 #include "CL/Properties.h"
+#include "TL/BarsBeats.h"
 #include "cmn/Types.h"
 #include "edit/SelectionRecords.h"
 #include "notify/EventObserver.h"
@@ -40,15 +41,25 @@ class OscServer;
 namespace vand::qt {
 
 class AboutWindowController;
+class CaesuraToolController;
 class ChangelogManagerController;
+class ClickToolController;
+class CutToolController;
 class DialogController;
 class EditController;
 class EditModel;
+class MarkerToolController;
 class MidiManagerController;
 class OscManagerController;
+class OscToolController;
+class RepeatToolController;
 class ResponsiveMenuController;
+class SkipToolController;
+class TempoToolController;
 class TimelineController;
+class TransposeToolController;
 class ScoreViewController;
+class VampToolController;
 
 // The hub of the application: builds the main window, follows the player
 // engine's events, loads the show, turns the window's and the menu's commands
@@ -101,6 +112,17 @@ public:
     // (song, event id).
     std::list<std::pair<std::string, std::string>> GetPendingOscCommands() const;
     ChangelogManagerController* GetChangelogManager() const { return changelogManager_.get(); }
+    // The open edit tool of each kind; null when none is open.
+    CaesuraToolController* GetCaesuraTool() const { return caesuraTool_.get(); }
+    ClickToolController* GetClickTool() const { return clickTool_.get(); }
+    CutToolController* GetCutTool() const { return cutTool_.get(); }
+    MarkerToolController* GetMarkerTool() const { return markerTool_.get(); }
+    OscToolController* GetOscTool() const { return oscTool_.get(); }
+    RepeatToolController* GetRepeatTool() const { return repeatTool_.get(); }
+    SkipToolController* GetSkipTool() const { return skipTool_.get(); }
+    TempoToolController* GetTempoTool() const { return tempoTool_.get(); }
+    TransposeToolController* GetTransposeTool() const { return transposeTool_.get(); }
+    VampToolController* GetVampTool() const { return vampTool_.get(); }
 
     // The version of the newest change-log file in the show folder (names
     // read by CL::ChangeLog::VersionOfLogFileName); (0, 0) and false when
@@ -164,6 +186,48 @@ public slots:
     void onSaveButton();
     void onSaveAndUploadButton();
 
+    // The edit tools. A button slot opens the tool of its kind for a new event
+    // at a tick (the selection's start or the playhead) or over a range of
+    // ticks; an edit slot opens it on an existing event; a closing slot lets
+    // the tool go once its dialog has closed. Opening a tool replaces the
+    // open tool of its kind.
+    void onCaesuraButton(int startTick);
+    void onMarkerButton(int startTick);
+    void onOscButton(int startTick);
+    void onCutButton(int startTick, int endTick);
+    void onSkipButton(int startTick, int endTick);
+    void onClickButton(int startTick, int endTick);
+    void onRepeatButton(int startTick, int endTick);
+    void onTempoButton(int startTick, int endTick);
+    void onTransposeButton(int startTick, int endTick);
+    void onVampButton(int startTick, int endTick);
+    void onCaesuraEdit(cmn::VandEvent* vandEvent);
+    void onMarkerEdit(cmn::VandEvent* vandEvent);
+    void onOscEdit(cmn::VandEvent* vandEvent);
+    void onCutEdit(cmn::VandEvent* vandEvent);
+    void onSkipEdit(cmn::VandEvent* vandEvent);
+    void onClickEdit(cmn::VandEvent* vandEvent);
+    void onRepeatEdit(cmn::VandEvent* vandEvent);
+    void onTempoEdit(cmn::VandEvent* vandEvent);
+    void onTransposeEdit(cmn::VandEvent* vandEvent);
+    void onVampEdit(cmn::VandEvent* vandEvent);
+    void onCaesuraToolClosing();
+    void onMarkerToolClosing();
+    void onOscToolClosing();
+    void onCutToolClosing();
+    void onSkipToolClosing();
+    void onClickToolClosing();
+    void onRepeatToolClosing();
+    void onTempoToolClosing();
+    void onTransposeToolClosing();
+    void onVampToolClosing();
+    // Opens the tool of the event's kind on it; nothing for null or an event
+    // of another kind.
+    void onEditButton(cmn::VandEvent* vandEvent);
+    // onEditButton with the selected event.
+    void onEditDoubleClicked();
+    // A tool changed an event: the lists and the timeline follow.
+    void onEditValueUpdated();
     void onVandEditDragged(const cmn::VandEvent* vandEvent, int start, int end, bool adjustLeft, bool adjustRight);
     void onVandEditSelectedExternally(const cmn::VandEvent* vandEvent);
     void onEventItemChanged(EventInfoItem item);
@@ -221,6 +285,28 @@ private:
     void DropChangelogManager();
     template <typename Action>
     bool Guarded(const char* title, Action&& action);
+    // Makes the tool of a kind in its member (replacing the open one), opens
+    // it, then connects it: its requests, its closing signal, its errors and,
+    // with refresh, its valuesUpdated(). A tool whose opening throws is
+    // dropped and the exception goes on.
+    template <typename Tool, typename Open, typename ClosingSignal, typename ClosingSlot>
+    void OpenTool(std::unique_ptr<Tool>& member, Open&& open, ClosingSignal closing, ClosingSlot closingSlot,
+                  bool refresh);
+    // OpenTool for a range from startTick to endTick (the end converted
+    // first), by the tool's opening slot.
+    template <typename Tool, typename ClosingSignal, typename ClosingSlot>
+    void OpenRangeTool(std::unique_ptr<Tool>& member, void (Tool::*opening)(TL::BarsBeats, TL::BarsBeats),
+                       int startTick, int endTick, ClosingSignal closing, ClosingSlot closingSlot);
+    // OpenTool on an existing event, by the tool's edit-opening slot.
+    template <typename Tool, typename ClosingSignal, typename ClosingSlot>
+    void OpenEditTool(std::unique_ptr<Tool>& member, void (Tool::*opening)(cmn::VandEvent*), cmn::VandEvent* event,
+                      ClosingSignal closing, ClosingSlot closingSlot);
+    // Lets a closed tool go: out of its member, deleted once its closing
+    // signal has been delivered.
+    template <typename Tool>
+    void DropTool(std::unique_ptr<Tool>& member);
+    // The product's notice about the click tool, unless it is switched off.
+    void ShowClickToolNotice();
 
     std::atomic<bool> wiring_{false};
     // Outlives the event observer, whose callbacks read it.
@@ -234,15 +320,24 @@ private:
     std::shared_ptr<vand::ShowIdentityService> showIdentity_;
     // Joins with output paths: the output-path manager.
     std::unique_ptr<AboutWindowController> aboutWindow_;
-    // Joins with the audio manager and the edit tools.
+    // Joins with the audio manager.
+    std::unique_ptr<CaesuraToolController> caesuraTool_;
+    std::unique_ptr<ClickToolController> clickTool_;
+    std::unique_ptr<CutToolController> cutTool_;
     std::unique_ptr<EditController> editController_;
-    // Joins with the edit tools.
+    std::unique_ptr<MarkerToolController> markerTool_;
     std::unique_ptr<MidiManagerController> midiManager_;
     std::unique_ptr<QObject> mixerController_;
     std::unique_ptr<OscManagerController> oscManager_;
+    std::unique_ptr<OscToolController> oscTool_;
+    std::unique_ptr<RepeatToolController> repeatTool_;
     std::unique_ptr<ResponsiveMenuController> menuController_;
     std::unique_ptr<ScoreViewController> scoreController_;
+    std::unique_ptr<SkipToolController> skipTool_;
+    std::unique_ptr<TempoToolController> tempoTool_;
     std::unique_ptr<TimelineController> timelineController_;
+    std::unique_ptr<TransposeToolController> transposeTool_;
+    std::unique_ptr<VampToolController> vampTool_;
     std::shared_ptr<EditModel> editModel_;
     std::string showFolder_;
     std::string dataFolder_;

@@ -24,12 +24,16 @@ QString TranspositionText(int steps)
 
 QString TempoScaleText(float factor)
 {
-    const float percent = factor * 100.0f;
-    const float rounded = percent >= 0 ? percent + 0.5f : percent - 0.5f;
-    return QString::number(static_cast<int>(rounded)) + QLatin1Char('%');
+    return QString::number(TempoScalePercent(factor)) + QLatin1Char('%');
 }
 
 } // namespace
+
+int TempoScalePercent(float factor)
+{
+    const float percent = factor * 100.0f;
+    return static_cast<int>(percent >= 0 ? percent + 0.5f : percent - 0.5f);
+}
 
 EventInfoItem EventInfoItem::FromEvent(const cmn::VandEvent& event)
 {

@@ -55,6 +55,11 @@ struct MarkerInfoItem
     }
 };
 
+// The percentage a tempo factor is shown as: factor × 100 in single
+// precision, rounded half away from zero (1.25 gives 125, the float nearest
+// 0.53 gives 53).
+int TempoScalePercent(float factor);
+
 // Registers both records under their bare names ("EventInfoItem",
 // "MarkerInfoItem"), which the string-based connections carry. Idempotent.
 void RegisterSelectionRecordTypes();

@@ -95,6 +95,7 @@ struct EngineScript
     std::optional<UInt32> tick; // the playhead; the engine's own when empty
     std::optional<std::string> currentSong; // the engine's own when empty
     CL::NetworkPathVectorT networks; // answer GetNetwork when not empty
+    std::optional<std::vector<int>> clickValues; // answer GetClickValues when set
     std::string tempoScaleWarnings;
     std::string modifiedClickEdits;
     unsigned fixedLoopCount = 0;
@@ -192,6 +193,11 @@ public:
                 return n;
         }
         throw std::out_of_range("Unknown network id: " + id);
+    }
+    std::vector<int> GetClickValues(UInt32 start, UInt32 end) const override
+    {
+        script_->Record("GetClickValues(" + std::to_string(start) + "," + std::to_string(end) + ")");
+        return script_->clickValues ? *script_->clickValues : vand::Pelorin2AudioInterface::GetClickValues(start, end);
     }
     void Seek(UInt32 tick) override
     {
@@ -303,6 +309,26 @@ public:
             std::rethrow_exception(createError);
         auto engine =
             std::make_unique<TestEngine>(showFolder.toStdString(), DataFolderPath().toStdString(), script, osc);
+        engine->ThrowIfThreadExceptions();
+        return engine;
+    }
+};
+
+// The product's identity with its own engine on a manual clock, nothing
+// recorded: change logs are really written and read.
+class ClockFactory : public vand::qt::PelorinPlayerFactory
+{
+public:
+    std::shared_ptr<vand::player::ManualClock> clock;
+
+    std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
+                                                         std::shared_ptr<vand::PlayerOscCallback>) override
+    {
+        clock = std::make_shared<vand::player::ManualClock>();
+        vand::player::EngineOptions options;
+        options.clock = clock;
+        auto engine = std::make_unique<vand::Pelorin2AudioInterface>(
+            showFolder.toStdString(), DataFolderPath().toStdString(), nullptr, options);
         engine->ThrowIfThreadExceptions();
         return engine;
     }

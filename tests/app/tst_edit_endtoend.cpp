@@ -3,7 +3,10 @@
 // the cut, delete the marker, undo, redo, step the song's attacca state and
 // Save. The new local version holds exactly those edits, a restart shows
 // them, and playback follows them: the bar counter jumps at the moved cut and
-// the next song starts on its own.
+// the next song starts on its own. Then a vamp made through its dialog over
+// bars 2 and 3 of the Overture, count 2: it is in the change log, on the
+// timeline and in the event list, in the saved version after a restart, and
+// playback loops it as its count says, with the vamp reported.
 //
 // CTest runs it under Xvfb when xvfb-run is installed (otherwise offscreen).
 
@@ -23,6 +26,7 @@
 #include "app/model/EditModel.h"
 #include "app/model/ShowManager.h"
 #include "edit/EditController.h"
+#include "edittools/CountToolControllers.h"
 #include "timeline/TimelineController.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
@@ -32,24 +36,6 @@ using vand::qt::MusicalMainController;
 
 namespace {
 
-// The product's engine on a manual clock, nothing recorded.
-class ClockFactory : public vand::qt::PelorinPlayerFactory
-{
-public:
-    std::shared_ptr<vand::player::ManualClock> clock;
-
-    std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
-                                                         std::shared_ptr<vand::PlayerOscCallback>) override
-    {
-        clock = std::make_shared<vand::player::ManualClock>();
-        vand::player::EngineOptions options;
-        options.clock = clock;
-        auto engine = std::make_unique<vand::Pelorin2AudioInterface>(
-            showFolder.toStdString(), DataFolderPath().toStdString(), nullptr, options);
-        engine->ThrowIfThreadExceptions();
-        return engine;
-    }
-};
 
 // The bar number of an engine bar text ("5:2+167" -> 5).
 int BarOf(const std::string& text)
@@ -65,7 +51,7 @@ class TestEditEndToEnd : public QObject
 private:
     app_test::DataFolder folder;
     QQmlApplicationEngine qml;
-    ClockFactory factory;
+    app_test::ClockFactory factory;
     std::unique_ptr<MusicalMainController> controller;
     QQuickWindow* window = nullptr;
 
@@ -81,6 +67,8 @@ private:
     {
         controller.reset();
         QCoreApplication::sendPostedEvents();
+        // Twice: a deleted tool queues its dialog's deletion.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         window = nullptr;
     }
@@ -121,6 +109,15 @@ private:
         for (auto* item : controller->GetTimelineController()->Items()) {
             if (item->GetEvent() && item->GetEvent()->EventId() == id)
                 return qobject_cast<QQuickItem*>(item->GetQmlObject());
+        }
+        return nullptr;
+    }
+    // The Overture's vamp, the only one of its log.
+    const cmn::VandEvent* Vamp() const
+    {
+        for (const auto& [id, event] : Editor().GetEventsByEventId()) {
+            if (event->code() == '@')
+                return event;
         }
         return nullptr;
     }
@@ -232,6 +229,66 @@ private slots:
         QVERIFY(oldLast > lastSkipped);
         QMetaObject::invokeMethod(window, "stop");
         Deliver();
+    }
+
+    void vampFromItsDialogIsSavedAndPlayed()
+    {
+        Start();
+        // Bar 2 starts at 3500, bar 4 at 7500.
+        QMetaObject::invokeMethod(window, "vampButtonPressed", Q_ARG(int, 3500), Q_ARG(int, 7500));
+        QObject* dialog = controller->GetVampTool()->GetQmlObject();
+        QCOMPARE(dialog->property("value").toString(), QStringLiteral("\u221E"));
+        QMetaObject::invokeMethod(dialog->findChild<QObject*>("vampCountInput"), "incrementValue");
+        QMetaObject::invokeMethod(dialog->findChild<QObject*>("vampCountInput"), "incrementValue");
+        QCOMPARE(dialog->property("value").toString(), QStringLiteral("2"));
+        QMetaObject::invokeMethod(dialog->findChild<QObject*>("buttonRow"), "okayClicked");
+        Deliver();
+        QVERIFY(!controller->GetVampTool());
+
+        const cmn::VandEvent* vamp = Vamp();
+        QVERIFY(vamp);
+        const std::string id = vamp->EventId();
+        QCOMPARE(vamp->start(), 3500u);
+        QCOMPARE(vamp->end(), 7500u);
+        QCOMPARE(vamp->int_value(), 2);
+        bool drawn = false;
+        for (auto* item : controller->GetTimelineController()->Items())
+            drawn = drawn || (item->GetEvent() && item->GetEvent()->EventId() == id && item->GetQmlObject());
+        QVERIFY(drawn);
+        bool listed = false;
+        for (const auto& event : controller->GetEditModel()->changeLogPanelEvents)
+            listed = listed || event->EventId() == id;
+        QVERIFY(listed);
+
+        // Saved, then read back after a restart.
+        controller->onSaveButton();
+        QVERIFY(!controller->HasUnsavedEdits());
+        Stop();
+        Start();
+        vamp = Vamp();
+        QVERIFY(vamp);
+        QCOMPARE(vamp->EventId(), id);
+        QCOMPARE(vamp->int_value(), 2);
+
+        // Playback: bars 2 and 3 twice, the vamp reported, then on to bar 4.
+        QStringList measures;
+        bool vampReported = false;
+        QMetaObject::invokeMethod(window, "play");
+        Deliver();
+        for (int step = 0; step < 400 && !measures.contains("0005"); ++step) {
+            factory.clock->Advance(50);
+            QCoreApplication::sendPostedEvents();
+            const QString measure = window->property("measure").toString();
+            if (measures.isEmpty() || measures.last() != measure)
+                measures << measure;
+            vampReported = vampReported || window->property("highlightContinueButton").toBool();
+        }
+        QMetaObject::invokeMethod(window, "stop");
+        Deliver();
+        const QString played = measures.join(' ');
+        QVERIFY2(played.contains("0002 0003 0002 0003 0004"), qPrintable(played));
+        QVERIFY2(!played.contains("0002 0003 0002 0003 0002"), qPrintable(played));
+        QVERIFY(vampReported);
     }
 };
 

@@ -13,6 +13,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,8 +37,11 @@ namespace edit_test {
 class EditFixture
 {
 public:
-    explicit EditFixture(bool osc = true)
+    // prepareShow may rewrite the show folder before the engine reads it.
+    explicit EditFixture(bool osc = true, const std::function<void(const std::filesystem::path&)>& prepareShow = {})
     {
+        if (prepareShow)
+            prepareShow(folder.show);
         script = std::make_shared<app_test::EngineScript>();
         engine = std::make_shared<app_test::TestEngine>(folder.show.string(), folder.data.string(), script);
         engine->ThrowIfThreadExceptions();

@@ -37,6 +37,8 @@ Item {
     }
 
     onIntValueChanged: updateButtons()
+    // Focus given to the spin box goes on into its text field.
+    onActiveFocusChanged: if (activeFocus) field.forceActiveFocus()
 
     Component.onCompleted: {
         intValue = defaultValue === "∞" ? from : defaultValue;
