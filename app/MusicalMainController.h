@@ -40,12 +40,15 @@ class OscServer;
 namespace vand::qt {
 
 class AboutWindowController;
+class AudioManagerController;
 class ChangelogManagerController;
 class DialogController;
 class EditController;
 class EditModel;
 class MidiManagerController;
 class OscManagerController;
+class OutputDeviceMonitor;
+class OutputPathsManagerController;
 class ResponsiveMenuController;
 class TimelineController;
 class ScoreViewController;
@@ -101,6 +104,9 @@ public:
     // (song, event id).
     std::list<std::pair<std::string, std::string>> GetPendingOscCommands() const;
     ChangelogManagerController* GetChangelogManager() const { return changelogManager_.get(); }
+    AudioManagerController* GetAudioManager() const { return audioManager_.get(); }
+    OutputPathsManagerController* GetOutputPathsManager() const { return outputPathsManager_.get(); }
+    OutputDeviceMonitor* GetDeviceMonitor() const { return deviceMonitor_.get(); }
 
     // The version of the newest change-log file in the show folder (names
     // read by CL::ChangeLog::VersionOfLogFileName); (0, 0) and false when
@@ -180,6 +186,17 @@ public slots:
     void PlayQueuedOscCommands();
     void onAttaccaStageChanged(std::string songNum, UInt8 state);
 
+    void ShowAudioManager_();
+    // Applies the audio manager's device and volume and saves them as the
+    // defaults; a device that is not there is kept in the settings, and the
+    // show plays on through the default device.
+    void onAudioSettingsUpdated();
+    void ShowOutputPaths_();
+    // A new or changed path, or a removed one, goes to the engine; the change
+    // log then needs saving.
+    void onAddOutputhPath(CL::OutputPath path);
+    void onRemoveOutputhPath(CL::OutputPath path);
+
 private slots:
     // Save follows the change log's flags again after a Share press.
     void RestoreSaveButton_();
@@ -232,9 +249,10 @@ private:
     std::unique_ptr<vand::osc::OscServer> oscServer_;
     std::shared_ptr<ChangelogManagerController> changelogManager_;
     std::shared_ptr<vand::ShowIdentityService> showIdentity_;
-    // Joins with output paths: the output-path manager.
+    std::shared_ptr<OutputPathsManagerController> outputPathsManager_;
     std::unique_ptr<AboutWindowController> aboutWindow_;
-    // Joins with the audio manager and the edit tools.
+    std::unique_ptr<AudioManagerController> audioManager_;
+    // Joins with the edit tools.
     std::unique_ptr<EditController> editController_;
     // Joins with the edit tools.
     std::unique_ptr<MidiManagerController> midiManager_;
@@ -250,6 +268,8 @@ private:
     vand::osc::OscSettings oscSettings_;
     std::shared_ptr<vand::VandPlayerOscCallback> oscSender_;
     std::shared_ptr<vand::AppSettings> appSettings_;
+    // Goes before the player it watches.
+    std::unique_ptr<OutputDeviceMonitor> deviceMonitor_;
     QString showName_;
     std::list<PendingOscCommand> pendingOsc_;
 };
