@@ -193,7 +193,8 @@ Window {
             Layout.fillWidth: true
             Layout.preferredHeight: 100
             verticalAlignment: Text.AlignVCenter
-            font: theme.default_font
+            wrapMode: Text.WordWrap
+            font: theme.small_font
             color: theme.default_text_color
             text: "Output paths are used to name a location on the stage where a sound should be played.\nYou can then map that location to a physical speaker specific to the machine you run it on.\nThe named location will be available everywhere, but the output device must be selected on\neach machine you run.\nThat way, you can practice at different locations and still hear your music and sound effects."
         }
