@@ -78,11 +78,14 @@ private:
         return dialog && dialog->GetQmlObject() ? dialog->GetQmlObject()->property("title").toString() : QString();
     }
 
-    // Chooses the device in a new Audio Manager dialog and confirms.
-    void Choose(const std::string& deviceId)
+    // Chooses the device in the Audio Manager dialog (a new one unless the
+    // open one is meant) and confirms.
+    void Choose(const std::string& deviceId, bool newDialog = true)
     {
-        QVERIFY(QMetaObject::invokeMethod(controller->GetQmlObject()->property("menu").value<QObject*>(),
-                                          "audioManagerClicked"));
+        if (newDialog) {
+            QVERIFY(QMetaObject::invokeMethod(controller->GetQmlObject()->property("menu").value<QObject*>(),
+                                              "audioManagerClicked"));
+        }
         auto* manager = controller->GetAudioManager();
         QVERIFY(manager);
         int entry = -1;
@@ -149,6 +152,27 @@ private slots:
         // Kept for when it is back.
         QCOMPARE(QSettings(SettingsPath(), QSettings::IniFormat).value("defaultOutputDeviceString").toString(),
                  QStringLiteral("gone-card"));
+    }
+
+    // Chosen in a dialog opened while it was there, gone by OK: the choice is
+    // kept in the settings, the show plays through the default device.
+    void deviceGoneBeforeOkLeadsToTheDefault()
+    {
+        const std::string own = "tst_audio_endtoend_ok_" + std::to_string(QCoreApplication::applicationPid());
+        vand::test::OwnNullSink sink(QString::fromStdString(own));
+        QVERIFY(sink.Loaded());
+        QTRY_VERIFY_WITH_TIMEOUT(Listed(own), kPatienceMs);
+        Start();
+        QVERIFY(QMetaObject::invokeMethod(controller->GetQmlObject()->property("menu").value<QObject*>(),
+                                          "audioManagerClicked"));
+        sink.Unload();
+        QTRY_VERIFY_WITH_TIMEOUT(!Listed(own), kPatienceMs);
+        Choose(own, false);
+        QCOMPARE(controller->GetPlayer()->GetOutputDeviceUid(), std::string());
+        QCOMPARE(vand::test::SinksOfOurStreams(), QStringList{"null"});
+        QCOMPARE(DialogTitle(), QStringLiteral("Audio Device Not Available"));
+        QCOMPARE(QSettings(SettingsPath(), QSettings::IniFormat).value("defaultOutputDeviceString").toString(),
+                 QString::fromStdString(own));
     }
 
     void deviceUnloadedWhilePlayingLeadsToTheDefault()
