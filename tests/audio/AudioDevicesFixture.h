@@ -1,7 +1,8 @@
 #pragma once
 
-// What the tests of the audio devices and output paths share: the log lines
-// written while a test runs, and a folder that refuses changes.
+// What the tests of the audio devices and output paths share: whole-file
+// reads and writes, the log lines written while a test runs, and a folder
+// that refuses changes.
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +19,19 @@
 #include "kit/Log.h"
 
 namespace audio_test {
+
+inline QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// Replaces the file's content; false when it cannot be written.
+inline bool WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
 
 // The lines written through kit::Log while it lives ("area: text").
 class LogLines

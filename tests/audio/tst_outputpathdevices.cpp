@@ -16,20 +16,9 @@
 using vand::qt::OutputPathsManagerController;
 using PathMap = std::map<std::string, CL::OutputPath>;
 
+using audio_test::ReadAll;
+
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // What the reader throws, or "(read)".
 QString ReadFailure(const QString& path)
@@ -134,7 +123,7 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
-        WriteAll(File(), content);
+        QVERIFY(audio_test::WriteAll(File(), content));
         QCOMPARE(ReadFailureOnSmallStack(File()), message);
     }
 
@@ -165,7 +154,7 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, entries);
-        WriteAll(File(), content);
+        QVERIFY(audio_test::WriteAll(File(), content));
         QCOMPARE(Entries(OutputPathsManagerController::ReadOutputPathDevices(File().toStdString())), entries);
     }
 
@@ -191,7 +180,7 @@ private slots:
             const std::string id = idsAndDevices[i].toStdString();
             paths[id] = Path(id, idsAndDevices[i + 1].toStdString());
         }
-        WriteAll(File(), "old content, longer than what replaces it");
+        QVERIFY(audio_test::WriteAll(File(), "old content, longer than what replaces it"));
         QVERIFY(OutputPathsManagerController::WriteOutputPathDevices(File().toStdString(), paths));
         QCOMPARE(ReadAll(File()), bytes);
         // Nothing left beside it.
@@ -209,7 +198,7 @@ private slots:
     void failedWriteKeepsTheOldFile()
     {
         const QByteArray before = "{\"outputpaths\":[{\"id\":\"kept\",\"hwid\":\"null\"}]}";
-        WriteAll(File(), before);
+        QVERIFY(audio_test::WriteAll(File(), before));
         const PathMap paths{{"new", Path("new", "null2")}};
         {
             // The file system is full.

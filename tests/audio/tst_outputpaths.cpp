@@ -31,22 +31,11 @@ using PathMap = std::map<std::string, CL::OutputPath>;
 
 Q_DECLARE_METATYPE(PathMap)
 
+using audio_test::ReadAll;
+
 namespace {
 
 const QRegularExpression kPathId(QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$"));
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
 
 // The engine's paths of the given names, ids "p1", "p2", ...; their devices
 // are those of the machine that made them.
@@ -241,8 +230,8 @@ private slots:
     // file, never from the machine that made the paths.
     void rowsTakeDevicesFromThisMachinesFile()
     {
-        WriteAll(DeviceFile(), "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"null2\"},{\"id\":\"p3\",\"hwid\":"
-                               "\"gone-card\"},{\"id\":\"stale\",\"hwid\":\"null\"}]}");
+        QVERIFY(audio_test::WriteAll(DeviceFile(), "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"null2\"},{\"id\":\"p3\","
+                                                   "\"hwid\":\"gone-card\"},{\"id\":\"stale\",\"hwid\":\"null\"}]}"));
         Open(EnginePaths({"Left", "Right", "Mon (L)"}));
         QCOMPARE(Rows(), (QStringList{"Left|null2|Null Output", "Right||", "Mon (L)|gone-card|"}));
         QCOMPARE(window->property("currentIndex").toInt(), 0);
@@ -324,7 +313,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, expectedEntryOf);
         QFETCH(QString, afterOk);
-        WriteAll(DeviceFile(), "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"" + stored.toUtf8() + "\"}]}");
+        QVERIFY(audio_test::WriteAll(DeviceFile(), "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"" + stored.toUtf8() + "\"}]}"));
         Open(EnginePaths({"Left", "Right"}));
         // An entry left over from an earlier use of the tool.
         QVERIFY(Tool()->setProperty("pathDeviceIndex", EntryOf("null")));
@@ -414,7 +403,7 @@ private slots:
     void deleteLeavesTheFileUntilTheNextWrite()
     {
         const QByteArray before = "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"null\"},{\"id\":\"p2\",\"hwid\":\"\"}]}";
-        WriteAll(DeviceFile(), before);
+        QVERIFY(audio_test::WriteAll(DeviceFile(), before));
         Open(EnginePaths({"Left", "Right"}));
         QSignalSpy removed(manager.get(), &OutputPathsManagerController::RemoveOutputPathSignal);
         Click("deleteButton");
@@ -484,7 +473,7 @@ private slots:
     void unreadableFileIsSetAside()
     {
         QFETCH(QByteArray, content);
-        WriteAll(DeviceFile(), content);
+        QVERIFY(audio_test::WriteAll(DeviceFile(), content));
         audio_test::LogLines log;
         Open(EnginePaths({"Left"}));
 
@@ -509,7 +498,7 @@ private slots:
     void unreadableFileThatStaysIsNotOverwritten()
     {
         const QByteArray content = "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"null\"";
-        WriteAll(DeviceFile(), content);
+        QVERIFY(audio_test::WriteAll(DeviceFile(), content));
         audio_test::LockedFolder locked(show->path());
         QVERIFY(locked.Ok());
         audio_test::LogLines log;
@@ -540,7 +529,7 @@ private slots:
     void failedWriteIsReportedAndKeepsTheFile()
     {
         const QByteArray before = "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"null\"}]}";
-        WriteAll(DeviceFile(), before);
+        QVERIFY(audio_test::WriteAll(DeviceFile(), before));
         Open(EnginePaths({"Left"}));
         QSignalSpy errors(manager.get(), &vand::qt::QmlController::error);
         {
