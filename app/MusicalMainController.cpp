@@ -19,6 +19,9 @@
 #include "app/PlayerFactory.h"
 #include "app/ResponsiveMenuController.h"
 #include "app/model/ShowManager.h"
+#include "audio/AudioManagerController.h"
+#include "audio/OutputDeviceMonitor.h"
+#include "audio/OutputPathsManagerController.h"
 #include "cmn/EventCodes.h"
 #include "cmn/ShowIdentity.h"
 #include "cmn/VandEvent.h"
@@ -54,6 +57,7 @@ const char* kLoadErrorTitle = "Loading Show Failed";
 const char* kMidiManagerErrorTitle = "MIDI Manager Error";
 const char* kEditFailedTitle = "Edit Failed";
 const char* kAttaccaErrorTitle = "Attacca Not Changed";
+constexpr int kWarningKind = 1;
 
 QVariantMap MainWindowProperties(const vand::PlayerFactory* factory)
 {
@@ -138,6 +142,10 @@ MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand
         SetViewProperty(rootObject_, "oscEnable", factory_->oscEnabled);
 
         ConnectOscSender();
+
+        deviceMonitor_ = std::make_unique<OutputDeviceMonitor>([this] { return player_; });
+        connect(deviceMonitor_.get(), &OutputDeviceMonitor::warning, this,
+                [this](std::string message, std::string title) { ShowDialog(message, title, kWarningKind); });
 
         ApplyAudioSettings();
     } catch (...) {
@@ -224,8 +232,13 @@ void MusicalMainController::ApplyAudioSettings()
             return;
         appSettings_->Load();
         if (player_) {
-            player_->SetOutputDeviceUid(appSettings_->GetDefaultOutputDeviceString().toUtf8().constData());
+            const QByteArray device = appSettings_->GetDefaultOutputDeviceString().toUtf8();
+            player_->SetOutputDeviceUid(device.constData());
             player_->SetVolume(appSettings_->GetDefaultVolume(), vand_audio::VolumeType(1));
+            // A saved device that is gone is kept in the settings for when it
+            // is back; meanwhile the show plays through the default device.
+            if (deviceMonitor_)
+                deviceMonitor_->Check(device.toStdString());
         }
     } catch (const std::exception& e) {
         onError(e.what(), "Error Setting Audio");
@@ -260,7 +273,7 @@ void MusicalMainController::LoadShow()
 
     // Tear down the previous show.
     mixerController_.reset();
-    // Joins with output paths: the output-path manager is dropped here.
+    outputPathsManager_.reset();
     if (editController_) {
         disconnect(this, nullptr, editController_.get(), nullptr);
         editController_.reset();
@@ -309,7 +322,16 @@ void MusicalMainController::LoadShow()
     connect(edit, &QmlController::information, this, &MusicalMainController::onInformation);
     connect(edit, &QmlController::error, this, &MusicalMainController::onError);
 
-    // Joins with output paths: the output-path manager is made here.
+    outputPathsManager_ = std::make_shared<OutputPathsManagerController>(player_->GetOutputPathMap(), engine_,
+                                                                         rootObject_, showFolder_);
+    OutputPathsManagerController* paths = outputPathsManager_.get();
+    connect(paths, SIGNAL(AddOutputPathSignal(const CL::OutputPath&)), this,
+            SLOT(onAddOutputhPath(const CL::OutputPath&)));
+    connect(paths, SIGNAL(RemoveOutputPathSignal(const CL::OutputPath&)), this,
+            SLOT(onRemoveOutputhPath(const CL::OutputPath&)));
+    connect(paths, &QmlController::error, this, &MusicalMainController::onError);
+    paths->SetVisible(false);
+
     SetViewProperty(rootObject_, "title",
                     factory_->displayName + QStringLiteral(" - ") + showName_ + QStringLiteral(" - ") + organisation);
 
@@ -357,7 +379,8 @@ void MusicalMainController::ConnectView()
     connect(window, SIGNAL(prevSong()), this, SLOT(PrevSong_()), unique);
     connect(window, SIGNAL(jumpToBar(QString)), this, SLOT(JumpToBar_(QString)), unique);
     if (ResponsiveMenuController* menu = menuController_.get()) {
-        // Joins with the audio manager: audioManagerClicked.
+        connect(menu, &ResponsiveMenuController::audioManagerClicked, this, &MusicalMainController::ShowAudioManager_,
+                unique);
         connect(menu, &ResponsiveMenuController::getLatestChangelogClicked, this,
                 &MusicalMainController::GetLatestLogClicked_, unique);
         if (factory_->oscEnabled)
@@ -368,7 +391,7 @@ void MusicalMainController::ConnectView()
     if (edit)
         connect(this, SIGNAL(SignalAttaccaUpdate()), edit, SLOT(TriggerAttaccaUpdate()), unique);
     connect(window, SIGNAL(changelogManagerOpened()), this, SLOT(ShowChangelogManager_()), unique);
-    // Joins with output paths: the window's outputPathsOpened.
+    connect(window, SIGNAL(outputPathsOpened()), this, SLOT(ShowOutputPaths_()), unique);
     connect(this, SIGNAL(PlayStarted()), window, SIGNAL(playStarted()), unique);
     connect(this, SIGNAL(Stopped()), window, SIGNAL(stopped()), unique);
     connect(this, SIGNAL(Paused()), window, SIGNAL(paused()), unique);

@@ -41,6 +41,7 @@ class OscServer;
 namespace vand::qt {
 
 class AboutWindowController;
+class AudioManagerController;
 class CaesuraToolController;
 class ChangelogManagerController;
 class ClickToolController;
@@ -52,6 +53,8 @@ class MarkerToolController;
 class MidiManagerController;
 class OscManagerController;
 class OscToolController;
+class OutputDeviceMonitor;
+class OutputPathsManagerController;
 class RepeatToolController;
 class ResponsiveMenuController;
 class SkipToolController;
@@ -112,6 +115,9 @@ public:
     // (song, event id).
     std::list<std::pair<std::string, std::string>> GetPendingOscCommands() const;
     ChangelogManagerController* GetChangelogManager() const { return changelogManager_.get(); }
+    AudioManagerController* GetAudioManager() const { return audioManager_.get(); }
+    OutputPathsManagerController* GetOutputPathsManager() const { return outputPathsManager_.get(); }
+    OutputDeviceMonitor* GetDeviceMonitor() const { return deviceMonitor_.get(); }
     // The open edit tool of each kind; null when none is open.
     CaesuraToolController* GetCaesuraTool() const { return caesuraTool_.get(); }
     ClickToolController* GetClickTool() const { return clickTool_.get(); }
@@ -244,6 +250,17 @@ public slots:
     void PlayQueuedOscCommands();
     void onAttaccaStageChanged(std::string songNum, UInt8 state);
 
+    void ShowAudioManager_();
+    // Applies the audio manager's device and volume and saves them as the
+    // defaults; a device that is not there is kept in the settings, and the
+    // show plays on through the default device.
+    void onAudioSettingsUpdated();
+    void ShowOutputPaths_();
+    // A new or changed path, or a removed one, goes to the engine; the change
+    // log then needs saving.
+    void onAddOutputhPath(CL::OutputPath path);
+    void onRemoveOutputhPath(CL::OutputPath path);
+
 private slots:
     // Save follows the change log's flags again after a Share press.
     void RestoreSaveButton_();
@@ -318,9 +335,9 @@ private:
     std::unique_ptr<vand::osc::OscServer> oscServer_;
     std::shared_ptr<ChangelogManagerController> changelogManager_;
     std::shared_ptr<vand::ShowIdentityService> showIdentity_;
-    // Joins with output paths: the output-path manager.
+    std::shared_ptr<OutputPathsManagerController> outputPathsManager_;
     std::unique_ptr<AboutWindowController> aboutWindow_;
-    // Joins with the audio manager.
+    std::unique_ptr<AudioManagerController> audioManager_;
     std::unique_ptr<CaesuraToolController> caesuraTool_;
     std::unique_ptr<ClickToolController> clickTool_;
     std::unique_ptr<CutToolController> cutTool_;
@@ -345,6 +362,8 @@ private:
     vand::osc::OscSettings oscSettings_;
     std::shared_ptr<vand::VandPlayerOscCallback> oscSender_;
     std::shared_ptr<vand::AppSettings> appSettings_;
+    // Goes before the player it watches.
+    std::unique_ptr<OutputDeviceMonitor> deviceMonitor_;
     QString showName_;
     std::list<PendingOscCommand> pendingOsc_;
 };

@@ -19,4 +19,15 @@ inline double LinearGainOfPosition(float position)
     return std::pow(10.0, (25.0 * static_cast<double>(logarithm)) / 20.0);
 }
 
+// The slider position of a linear gain g, e^(20·log10(g)/25): 1 gives 1, 0
+// (and a negative or NaN gain) gives 0, which a slider raises to its
+// minimum; a gain above 1 gives a position above 1, which a slider lowers to
+// 1.
+inline double PositionOfLinearGain(double gain)
+{
+    if (!(gain > 0.0))
+        return 0.0;
+    return std::exp((20.0 * std::log10(gain)) / 25.0);
+}
+
 } // namespace vand::qt

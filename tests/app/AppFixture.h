@@ -96,6 +96,11 @@ struct EngineScript
     std::optional<std::string> currentSong; // the engine's own when empty
     CL::NetworkPathVectorT networks; // answer GetNetwork when not empty
     std::optional<std::vector<int>> clickValues; // answer GetClickValues when set
+    // The output device: what SetOutputDeviceUid last took, as
+    // GetOutputDeviceUid answers (which throws while failDeviceQuery is set).
+    std::string outputDevice;
+    bool failDeviceQuery = false;
+    std::optional<double> volume; // answers GetVolume; the engine's own when empty
     std::string tempoScaleWarnings;
     std::string modifiedClickEdits;
     unsigned fixedLoopCount = 0;
@@ -232,7 +237,23 @@ public:
         vand::Pelorin2AudioInterface::SetAttacca(song, state);
     }
 
-    void SetOutputDeviceUid(const char* uid) override { script_->Record(std::string("SetOutputDeviceUid(") + uid + ")"); }
+    void SetOutputDeviceUid(const char* uid) override
+    {
+        script_->Record(std::string("SetOutputDeviceUid(") + uid + ")");
+        std::lock_guard lock(script_->mutex);
+        script_->outputDevice = uid;
+    }
+    std::string GetOutputDeviceUid() const override
+    {
+        std::lock_guard lock(script_->mutex);
+        if (script_->failDeviceQuery)
+            throw std::runtime_error("engine refused GetOutputDeviceUid");
+        return script_->outputDevice;
+    }
+    double GetVolume() const override
+    {
+        return script_->volume ? *script_->volume : vand::Pelorin2AudioInterface::GetVolume();
+    }
     void SetVolume(double gain, vand_audio::VolumeType type) override
     {
         script_->Record("SetVolume(" + Number(gain) + "," + std::to_string(int(type)) + ")");

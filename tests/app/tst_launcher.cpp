@@ -94,7 +94,10 @@ private slots:
     {
         Capture errors(std::cerr);
         Launch();
-        QCOMPARE(errors.text(), std::string("Getting file list failed: No error message. Possible network failure."));
+        // A machine without a sound server lists no output device, and says so.
+        QString text = QString::fromStdString(errors.text());
+        text.remove(QStringLiteral("No audio output devices found.\n"));
+        QCOMPARE(text, QStringLiteral("Getting file list failed: No error message. Possible network failure."));
         QVERIFY(launcher->GetMainController());
         QVERIFY(MainWindow()->property("visible").toBool());
         QCOMPARE(MainWindow()->property("title").toString(),

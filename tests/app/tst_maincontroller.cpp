@@ -135,7 +135,10 @@ private:
         window = controller->GetQmlObject();
         QVERIFY(window);
         QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
-        QVERIFY2(errors.text().empty(), errors.text().c_str());
+        // A machine without a sound server lists no output device, and says so.
+        QString text = QString::fromStdString(errors.text());
+        text.remove(QStringLiteral("No audio output devices found.\n"));
+        QVERIFY2(text.isEmpty(), qPrintable(text));
     }
 
     void Destroy()
@@ -219,11 +222,16 @@ private slots:
         QTest::addColumn<bool>("file");
         QTest::addColumn<QString>("device");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("no settings file") << false << QString() << QStringList{};
-        QTest::newRow("saved device") << true << QStringLiteral("card-2")
-                                      << QStringList{"SetOutputDeviceUid(card-2)", "SetVolume(0.5,1)"};
+        QTest::addColumn<QString>("dialog");
+        QTest::newRow("no settings file") << false << QString() << QStringList{} << QString();
+        // A device that is not there: the show plays through the default one,
+        // and the user is told.
+        QTest::newRow("saved device not there")
+            << true << QStringLiteral("card-2")
+            << QStringList{"SetOutputDeviceUid(card-2)", "SetVolume(0.5,1)", "SetOutputDeviceUid()"}
+            << QStringLiteral("Audio Device Not Available");
         QTest::newRow("saved empty device: system default")
-            << true << QString() << QStringList{"SetOutputDeviceUid()", "SetVolume(0.5,1)"};
+            << true << QString() << QStringList{"SetOutputDeviceUid()", "SetVolume(0.5,1)"} << QString();
     }
 
     void savedAudioSettingsReachTheEngine()
@@ -231,6 +239,7 @@ private slots:
         QFETCH(bool, file);
         QFETCH(QString, device);
         QFETCH(QStringList, expected);
+        QFETCH(QString, dialog);
         const QString path = QString::fromStdString((folder->data / "general_settings.vand").string());
         if (file) {
             QSettings settings(path, QSettings::IniFormat);
@@ -245,7 +254,10 @@ private slots:
         }
         QCOMPARE(applied, expected);
         QVERIFY(controller->GetAppSettings());
-        QCOMPARE(controller->GetMessageDialog(), nullptr);
+        if (dialog.isEmpty())
+            QCOMPARE(controller->GetMessageDialog(), nullptr);
+        else
+            QCOMPARE(DialogText(*controller, "title"), dialog);
     }
 
     void playerEventsDriveTheWindow_data()

@@ -49,14 +49,15 @@ QByteArray pactl(const QStringList& arguments, bool* ok = nullptr)
 } // namespace
 
 // Lists the outputs of the private PulseAudio daemon that scripts/test starts
-// (PULSE_SERVER), whose one null sink Qt shows as id "null", "Null Output".
+// (PULSE_SERVER), whose null sinks Qt shows as ids "null" and "null2", both
+// "Null Output".
 class TestSfxDevices : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void listsTheNullSink();
+    void listsTheNullSinks();
     void followsQtsList();
     void stableBetweenCalls();
     void idOutlivesItsRecords();
@@ -66,7 +67,7 @@ private slots:
     void noSoundServerGivesEmptyList();
 
 private:
-    QString null2Module_;
+    QString ownModule_;
 };
 
 void TestSfxDevices::initTestCase()
@@ -84,14 +85,17 @@ void TestSfxDevices::initTestCase()
         QFAIL(qPrintable("No PulseAudio server answers at " + server + " (scripts/start-audio did not start it)"));
 }
 
-void TestSfxDevices::listsTheNullSink()
+// The server's two sinks, "null" and "null2", both "Null Output".
+void TestSfxDevices::listsTheNullSinks()
 {
     const std::vector<AudioDevice> devices = DeviceControlWin32().GetOutputDevices();
-    const AudioDevice* sink = find(devices, "null");
-    QVERIFY2(sink, qPrintable(narrowIds(devices).join(", ")));
-    QCOMPARE(sink->name, std::string("Null Output"));
-    QVERIFY(sink->id);
-    QCOMPARE(std::wcscmp(sink->id, L"null"), 0);
+    for (const char* id : {"null", "null2"}) {
+        const AudioDevice* sink = find(devices, id);
+        QVERIFY2(sink, qPrintable(narrowIds(devices).join(", ")));
+        QCOMPARE(sink->name, std::string("Null Output"));
+        QVERIFY(sink->id);
+        QCOMPARE(QString::fromWCharArray(sink->id), QString::fromLatin1(id));
+    }
 }
 
 void TestSfxDevices::followsQtsList()
@@ -130,18 +134,19 @@ void TestSfxDevices::idOutlivesItsRecords()
     QCOMPARE(QString::fromWCharArray(id), QString("null"));
 }
 
-// Every null sink is described "Null Output": a second one shows that records
-// are told apart by id, not name.
+// Every null sink is described "Null Output": one more, of this test's own,
+// shows that records are told apart by id, not name.
 void TestSfxDevices::sameNameKeptApartById()
 {
+    const QByteArray ownId = "tst_sfx_devices_" + QByteArray::number(QCoreApplication::applicationPid());
     bool ok = false;
-    null2Module_ = QString::fromUtf8(pactl({"load-module", "module-null-sink", "sink_name=null2"}, &ok));
-    QVERIFY2(ok, "pactl could not load a second null sink");
+    ownModule_ = QString::fromUtf8(pactl({"load-module", "module-null-sink", "sink_name=" + ownId}, &ok));
+    QVERIFY2(ok, "pactl could not load a null sink");
     // Qt 6.4's PulseAudio backend updates its list without emitting
     // QMediaDevices::audioOutputsChanged, so the test waits for the list.
-    const auto listed = [] {
+    const auto listed = [&ownId] {
         for (const QAudioDevice& output : QMediaDevices::audioOutputs()) {
-            if (output.id() == "null2")
+            if (output.id() == ownId)
                 return true;
         }
         return false;
@@ -150,19 +155,19 @@ void TestSfxDevices::sameNameKeptApartById()
 
     const std::vector<AudioDevice> list = DeviceControlWin32().GetOutputDevices();
     const AudioDevice* first = find(list, "null");
-    const AudioDevice* second = find(list, "null2");
+    const AudioDevice* second = find(list, ownId.constData());
     QVERIFY2(first && second, qPrintable(narrowIds(list).join(", ")));
     QCOMPARE(first->name, std::string("Null Output"));
     QCOMPARE(second->name, first->name);
     QVERIFY(first->id != second->id);
-    QCOMPARE(QString::fromWCharArray(second->id), QString("null2"));
+    QCOMPARE(QString::fromWCharArray(second->id), QString::fromLatin1(ownId));
 }
 
 void TestSfxDevices::cleanup()
 {
-    if (!null2Module_.isEmpty()) {
-        pactl({"unload-module", null2Module_});
-        null2Module_.clear();
+    if (!ownModule_.isEmpty()) {
+        pactl({"unload-module", ownModule_});
+        ownModule_.clear();
     }
 }
 

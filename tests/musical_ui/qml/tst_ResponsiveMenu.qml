@@ -56,6 +56,7 @@ Item {
             { text: "Zoom In Timeline", signal: "zoomIn", flag: "", label: "=", key: Qt.Key_Equal, modifiers: Qt.NoModifier },
             { text: "Zoom Out Timeline", signal: "zoomOut", flag: "", label: "-", key: Qt.Key_Minus, modifiers: Qt.NoModifier },
             { text: "Audio Manager...", signal: "audioManagerClicked", flag: "showAudioManager", label: "Shift+Ctrl+G", key: Qt.Key_G, modifiers: Qt.ControlModifier | Qt.ShiftModifier },
+            { text: "Output Paths...", signal: "outputPaths", flag: "", label: "", key: 0, modifiers: Qt.NoModifier },
             { text: "MIDI Manager...", signal: "midiCommandsClicked", flag: "", label: "Shift+Ctrl+M", key: Qt.Key_M, modifiers: Qt.ControlModifier | Qt.ShiftModifier },
             { text: "OSC Manager...", signal: "oscManagerClicked", flag: "oscEnabled", label: "Shift+Ctrl+O", key: Qt.Key_O, modifiers: Qt.ControlModifier | Qt.ShiftModifier },
             { text: "About Application...", signal: "aboutClicked", flag: "", label: "", key: 0, modifiers: Qt.NoModifier },

@@ -245,6 +245,10 @@ Item {
                 onTriggered: root.audioManagerClicked()
             }
             Action {
+                text: "Output Paths..."
+                onTriggered: root.outputPaths()
+            }
+            Action {
                 text: "MIDI Manager..."
                 shortcut: root.convertShortCutForPlatform("Shift+Cmd+M")
                 onTriggered: root.midiCommandsClicked()

@@ -1,0 +1,66 @@
+#include "audio/OutputDeviceMonitor.h"
+
+#include <stdexcept>
+
+#include "kit/Log.h"
+#include "ui/QmlController.h"
+#include "vand_player_core/Interface.h"
+
+namespace vand::qt {
+
+OutputDeviceMonitor::OutputDeviceMonitor(PlayerSource player, DeviceLister lister)
+    : player_(std::move(player)), lister_(std::move(lister))
+{
+    if (!lister_)
+        lister_ = [] { return vand::audio::DeviceControlWin32().GetOutputDevices(); };
+    timer_.setInterval(kPollIntervalMs);
+    connect(&timer_, &QTimer::timeout, this, &OutputDeviceMonitor::Poll);
+    timer_.start();
+}
+
+OutputDeviceMonitor::~OutputDeviceMonitor() = default;
+
+std::string OutputDeviceMonitor::WarningText(const std::string& deviceName)
+{
+    return "The output device \"" + deviceName
+        + "\" is not available. The show now plays through the system's default device. "
+          "Choose a device in Audio Manager.";
+}
+
+bool OutputDeviceMonitor::Check(const std::string& deviceId)
+{
+    if (deviceId.empty())
+        return true;
+    for (const vand::audio::AudioDevice& device : lister_()) {
+        if (device.narrowId == deviceId) {
+            knownId_ = device.narrowId;
+            knownName_ = device.name;
+            return true;
+        }
+    }
+    const std::string name = knownId_ == deviceId && !knownName_.empty() ? knownName_ : deviceId;
+    // Already playing through the default device (the server moved the
+    // stream there); the player follows without a stop.
+    if (std::shared_ptr<Interface> player = player_ ? player_() : nullptr)
+        player->SetOutputDeviceUid("");
+    emit warning(WarningText(name), kWarningTitle);
+    return false;
+}
+
+void OutputDeviceMonitor::Poll()
+{
+    try {
+        std::shared_ptr<Interface> player = player_ ? player_() : nullptr;
+        if (!player)
+            return;
+        const std::string current = player->GetOutputDeviceUid();
+        if (!current.empty())
+            Check(current);
+    } catch (const std::exception& e) {
+        kit::Log(kit::LogLevel::Error, "audio", std::string("Checking the output device failed: ") + e.what());
+    } catch (...) {
+        kit::Log(kit::LogLevel::Error, "audio", "Checking the output device failed.");
+    }
+}
+
+} // namespace vand::qt
