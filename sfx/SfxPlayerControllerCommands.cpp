@@ -295,12 +295,15 @@ void SfxPlayerControllerImpl::onStopSfx(qulonglong playerId, bool isUrgent)
 
 void SfxPlayerControllerImpl::onFadeRequested(qulonglong playerId, double volume, uint duration)
 {
-    guarded_("FadeTo", [&] {
-        SfxPlayerImpl& player = player_(playerId);
-        if (!IsLevel_(volume))
-            throw std::invalid_argument("The fade to " + std::to_string(volume) + " was refused: it is no level.");
-        player.FadeTo(static_cast<float>(volume), duration);
-    });
+    if (!IsLevel_(volume)) {
+        report_(QStringLiteral("warning"),
+                QStringLiteral("The fade of player %1 to %2 was refused: a level must be a real amount of at least 0.")
+                    .arg(playerId)
+                    .arg(volume),
+                QStringLiteral("FadeTo"));
+        return;
+    }
+    guarded_("FadeTo", [&] { player_(playerId).FadeTo(static_cast<float>(volume), duration); });
 }
 
 void SfxPlayerControllerImpl::restart(qulonglong playerId)
@@ -336,10 +339,17 @@ void SfxPlayerControllerImpl::onIsPinnedChanged(qulonglong playerId, bool isPinn
 {
     if (isPinned)
         return;
-    const auto it = players_.find(playerId);
-    if (it != players_.end() && (it->second.runs > 0 || it->second.waiting))
-        return;
-    activeAudio_->removeTrack(playerId);
+    // The list announces the change from inside its own write of the row, so
+    // the row goes once that write is over.
+    QMetaObject::invokeMethod(
+        this,
+        [this, playerId] {
+            const auto it = players_.find(playerId);
+            if (it != players_.end() && (it->second.runs > 0 || it->second.waiting))
+                return;
+            activeAudio_->removeTrack(playerId);
+        },
+        Qt::QueuedConnection);
 }
 
 // Row upkeep -------------------------------------------------------------------
