@@ -12,6 +12,7 @@
 
 #include "sfx/SfxDto.h"
 #include "sfx/SfxExport.h"
+#include "sfx/SfxFileInterface.h" // SfxException
 #include "sfx/SfxPlayerInterface.h"
 
 #include <memory>
