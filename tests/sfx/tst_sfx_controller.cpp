@@ -102,6 +102,7 @@ private slots:
     void playById_data();
     void playById();
     void pinnedRowOutlivesItsSound();
+    void playWithoutAFreeVoiceIsAWarning();
     void playByText_data();
     void playByText();
     void stopByText();
@@ -422,6 +423,24 @@ void TestSfxController::pinnedRowOutlivesItsSound()
     QVERIFY(list_->contains(id));
     setPinned(id, false);
     QTRY_VERIFY(!list_->contains(id));
+}
+
+// With every voice taken, a play is refused, said as a warning, and lists
+// nothing (as written the row was marked playing).
+void TestSfxController::playWithoutAFreeVoiceIsAWarning()
+{
+    std::vector<std::string> events;
+    for (int i = 0; i < 17; ++i)
+        events.push_back(addEvent("rain", "Rain " + std::to_string(i), -1));
+    reload();
+    for (int i = 0; i < 16; ++i)
+        QVERIFY(controller_->play(events[std::size_t(i)]) != 0);
+    QTRY_COMPARE_WITH_TIMEOUT(list_->rowCount(), 16, 10000);
+    QCOMPARE(controller_->play(events.back()), 0ull);
+    QCOMPARE(list_->rowCount(), 16);
+    QCOMPARE(errors_->count(), 1);
+    QCOMPARE(errors_->at(0).at(0).toString(), QString("warning"));
+    QCOMPARE(errors_->at(0).at(1).toString(), QString("The sound effect Rain 16 was not played: every voice is busy."));
 }
 
 void TestSfxController::playByText_data()
