@@ -22,15 +22,12 @@
 
 #include "AudioFixtures.h"
 #include "BenchClock.h"
-#include "CL/ActiveChangeLog.h"
-#include "CL/Editor.h"
-#include "DemoSfx.h"
 #include "ProcessMemory.h"
+#include "SfxShow.h"
 #include "sfx/ActiveAudioListModel.h"
 #include "sfx/SfxPlayer.h"
 #include "sfx/SfxPlayerControllerImpl.h"
 #include "sfx/SfxPlayerImpl.h"
-#include "sfx/SfxRepository.h"
 
 #include <atomic>
 #include <cstdio>
@@ -47,7 +44,6 @@ namespace {
 using vand::audio::SfxPlayer;
 using vand::audio::SfxPlayerControllerImpl;
 using vand::audio::SfxPlayerImpl;
-using vand::audio::SfxRepository;
 using vand::audio::sfx::SfxDto;
 using vand::bench::Clock;
 using vand::bench::ms;
@@ -73,9 +69,8 @@ struct Catalogue
 
     Catalogue()
     {
-        qputenv("XDG_DATA_HOME", dir.filePath("home").toUtf8());
-        qputenv("XDG_DATA_DIRS", dir.filePath("share").toUtf8());
-        const std::filesystem::path folder = vand::demo::WriteDemoSfx(dir.filePath("share").toStdString());
+        vand::test::InstallDemoCatalogue(dir);
+        const std::filesystem::path folder = dir.filePath("share/vand_data/sfx").toStdString();
         std::string fresh;
         for (int i = 0; i < kFreshEffects; ++i) {
             const std::string name = "fresh" + std::to_string(i);
@@ -89,50 +84,6 @@ struct Catalogue
             R"({"id": "knock", "name": "Knock", "path": "knock.sfx"}, {"id": "chime", "name": "Chime", )"
             R"("path": "chime.sfx"})"
             + fresh + R"(], "ambient": [{"id": "rain", "name": "Rain", "path": "ambient/rain.sfx"}]})"));
-    }
-};
-
-// The show's sound-effect events, kept in a real change log.
-struct Show
-{
-    CL::Editor editor;
-    SfxRepository* store = nullptr; // the controller's
-    SfxPlayerControllerImpl* controller = nullptr;
-
-    Show()
-    {
-        editor.MakeActive();
-        std::unique_ptr<SfxRepository> owned = std::make_unique<vand::audio::ChangeLogSfxRepository>(&editor);
-        store = owned.get();
-        controller = SfxPlayerControllerImpl::instance(owned);
-    }
-    std::string add(const std::string& effectId, int repeats = 0, float volume = 1.0f)
-    {
-        std::ostringstream quiet;
-        auto* previous = std::cout.rdbuf(quiet.rdbuf()); // the store writes a line per event
-        const std::string eventId = store->GenerateEventId();
-        store->Save(SfxDto::builder()
-                        .name(effectId)
-                        .effectId(effectId)
-                        .eventId(eventId)
-                        .repeats(repeats)
-                        .volume(volume)
-                        .type(effectId == "rain" ? vand::audio::SfxType::AMBIENT : vand::audio::SfxType::PRIMARY)
-                        .build());
-        std::cout.rdbuf(previous);
-        return eventId;
-    }
-    void clear()
-    {
-        std::ostringstream quiet;
-        auto* previous = std::cout.rdbuf(quiet.rdbuf());
-        for (const SfxDto& record : store->Get())
-            store->Delete(record.eventId());
-        std::cout.rdbuf(previous);
-        controller->stop(true);
-        controller->onSoundEffectsChanged();
-        const auto list = controller->getActiveAudioList();
-        runFor(10000, [&] { return list->rowCount() == 0; });
     }
 };
 
@@ -200,25 +151,25 @@ void printStats(const char* what, const std::vector<double>& timings, int asked)
                 s.max);
 }
 
-void latency(Show& show, int plays)
+void latency(vand::test::SfxShow& show, int plays)
 {
     const SfxDto knock = SfxDto::builder().name("probe").effectId("knock").eventId("bench.probe").build();
     // Loads the knock first, so that these plays find it ready.
-    served(clientPlays(show.controller, knock, 1));
-    printStats("play to first pulled frame, idle", served(clientPlays(show.controller, knock, plays)), plays);
+    served(clientPlays(show.Controller(), knock, 1));
+    printStats("play to first pulled frame, idle", served(clientPlays(show.Controller(), knock, plays)), plays);
 
     for (int i = 0; i < 15; ++i)
-        show.controller->play(show.add("rain", -1, 0.05f));
+        show.Controller()->play(show.Add("rain", "rain", -1, 0.05f));
     runFor(1000);
-    printStats("play to first pulled frame, beside 15 voices", served(clientPlays(show.controller, knock, plays)),
+    printStats("play to first pulled frame, beside 15 voices", served(clientPlays(show.Controller(), knock, plays)),
                plays);
-    show.clear();
+    show.Clear();
 
     std::vector<double> first, later;
     for (int i = 0; i < std::min(plays, kFreshEffects); ++i) {
         const std::string id = "fresh" + std::to_string(i);
         const std::vector<double> t =
-            served(clientPlays(show.controller, SfxDto::builder().name(id).effectId(id).eventId("bench." + id).build(), 2));
+            served(clientPlays(show.Controller(), SfxDto::builder().name(id).effectId(id).eventId("bench." + id).build(), 2));
         if (t.size() == 2) {
             first.push_back(t[0]);
             later.push_back(t[1]);
@@ -226,23 +177,23 @@ void latency(Show& show, int plays)
     }
     printStats("first play of an effect still loading", first, std::min(plays, kFreshEffects));
     printStats("second play of the same effect", later, std::min(plays, kFreshEffects));
-    show.clear();
+    show.Clear();
 }
 
-void busyController(Show& show, double seconds)
+void busyController(vand::test::SfxShow& show, double seconds)
 {
     std::vector<std::string> sounding;
     for (int i = 0; i < 500; ++i) {
         const char* effect = i % 3 == 0 ? "knock" : i % 3 == 1 ? "chime" : "bell";
-        const std::string eventId = show.add(i < 16 ? "bell" : effect, i < 16 ? 1000 : 0, 0.05f);
+        const std::string eventId = show.Add(i < 16 ? "bell" : effect, effect, i < 16 ? 1000 : 0, 0.05f);
         if (i < 16)
             sounding.push_back(eventId);
     }
-    show.controller->onSoundEffectsChanged();
-    const auto list = show.controller->getActiveAudioList();
-    runFor(5000, [&] { return show.controller->GetPlayer(sounding.back()).has_value(); });
+    show.Controller()->onSoundEffectsChanged();
+    const auto list = show.Controller()->getActiveAudioList();
+    runFor(5000, [&] { return show.Controller()->GetPlayer(sounding.back()).has_value(); });
     for (const std::string& eventId : sounding)
-        show.controller->play(eventId);
+        show.Controller()->play(eventId);
     runFor(10000, [&] { return list->rowCount() == 16; });
     runFor(1000);
     std::atomic<long> deliveries{0};
@@ -261,23 +212,19 @@ void busyController(Show& show, double seconds)
     QObject::disconnect(counting);
     std::printf("controller with 500 players, %d sounding, %.1f s: %.0f progress deliveries/s, thread busy %.2f %%\n",
                 list->rowCount(), wall, double(deliveries) / wall, 100.0 * cpu / wall);
-    show.clear();
+    show.Clear();
 }
 
-void growth(Show& show, const QString& wav, int rounds)
+void growth(vand::test::SfxShow& show, const QString& wav, int rounds)
 {
-    const std::string cue = show.add("bell");
-    const auto list = show.controller->getActiveAudioList();
+    const std::string cue = show.Add("bell", "cue");
+    const auto list = show.Controller()->getActiveAudioList();
     const auto round = [&](int i) {
         // A changed effect makes a new player and prunes the old one; the
         // custom player of the last round is pruned too.
-        show.store->Update(cue, SfxDto::builder()
-                                    .name("cue")
-                                    .effectId(i % 2 ? "knock" : "bell")
-                                    .eventId(cue)
-                                    .build());
-        show.controller->onSoundEffectsChanged();
-        show.controller->play(vand::audio::CustomAudioParameters::builder()
+        show.Update(cue, [i](SfxDto& record) { record.setEffectId(i % 2 ? "knock" : "bell"); });
+        show.Controller()->onSoundEffectsChanged();
+        show.Controller()->play(vand::audio::CustomAudioParameters::builder()
                                   .name("door")
                                   .file(wav)
                                   .volume(i % 2 ? 0.1 : 0.2)
@@ -297,7 +244,7 @@ void growth(Show& show, const QString& wav, int rounds)
     std::cout.rdbuf(previous);
     std::printf("after %d reloads and %d custom plays: threads %d -> %d, resident %ld -> %ld KiB\n", rounds, rounds,
                 threads0, threadCount(), rss0, vand::bench::ResidentKb());
-    show.clear();
+    show.Clear();
 }
 
 } // namespace
@@ -330,10 +277,9 @@ int main(int argc, char** argv)
         vand_audio::fixtures::Sine(vand_audio::SoundFileFormat::Wav16, 48000, 2, 0.2, 330.0, 0.3)));
     file.close();
 
-    Show show;
+    vand::test::SfxShow show;
     latency(show, plays);
     busyController(show, seconds);
     growth(show, wav, 100);
-    CL::SetActiveChangeLog(nullptr);
     return 0;
 }

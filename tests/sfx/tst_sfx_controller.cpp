@@ -7,18 +7,14 @@
 
 #include <cmath>
 #include <functional>
-#include <iostream>
 #include <limits>
 #include <map>
 #include <mutex>
 #include <set>
 
 #include "AudioFixtures.h"
-#include "CL/ActiveChangeLog.h"
-#include "CL/Editor.h"
-#include "DemoSfx.h"
+#include "SfxShow.h"
 #include "SinkMonitor.h"
-#include "StreamCapture.h"
 #include "kit/Log.h"
 #include "sfx/ActiveAudioListModel.h"
 #include "sfx/CustomAudioParameters.h"
@@ -115,23 +111,11 @@ private slots:
 private:
     std::string addEvent(const std::string& effectId, const std::string& name, int repeats = 0)
     {
-        vand::test::StreamCapture out(std::cout);
-        const std::string eventId = store_->GenerateEventId();
-        store_->Save(SfxDto::builder()
-                         .name(name)
-                         .effectId(effectId)
-                         .eventId(eventId)
-                         .repeats(repeats)
-                         .type(effectId == "rain" ? SfxType::AMBIENT : SfxType::PRIMARY)
-                         .build());
-        return eventId;
+        return show_->Add(effectId, name, repeats);
     }
     void updateEvent(const std::string& eventId, const std::function<void(SfxDto&)>& change)
     {
-        vand::test::StreamCapture out(std::cout);
-        SfxDto record = store_->GetById(eventId).value();
-        change(record);
-        store_->Update(eventId, record);
+        show_->Update(eventId, change);
     }
     SfxPlayerImpl* playerOf(const std::string& eventId)
     {
@@ -159,8 +143,7 @@ private:
     }
 
     QTemporaryDir dir_;
-    std::unique_ptr<CL::Editor> editor_;
-    SfxRepository* store_ = nullptr; // the controller's
+    std::unique_ptr<vand::test::SfxShow> show_;
     SfxPlayerControllerImpl* controller_ = nullptr;
     std::shared_ptr<ActiveAudioListModel> list_;
     std::unique_ptr<QAbstractItemModelTester> tester_;
@@ -170,21 +153,13 @@ private:
 
 void TestSfxController::initTestCase()
 {
-    if (qgetenv("PULSE_SERVER").isEmpty())
-        QFAIL("PULSE_SERVER is not set: the test sound server did not start (scripts/test starts it with "
-              "scripts/start-audio)");
-    qputenv("XDG_DATA_HOME", dir_.filePath("home").toUtf8());
-    qputenv("XDG_DATA_DIRS", dir_.filePath("share").toUtf8());
-    vand::demo::WriteDemoSfx(dir_.filePath("share").toStdString());
+    if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())
+        QFAIL(qPrintable(missing));
+    vand::test::InstallDemoCatalogue(dir_);
     log_ = std::make_unique<LogLines>();
-
-    editor_ = std::make_unique<CL::Editor>();
-    editor_->MakeActive();
-    std::unique_ptr<SfxRepository> store = std::make_unique<ChangeLogSfxRepository>(editor_.get());
-    store_ = store.get();
-    controller_ = SfxPlayerControllerImpl::instance(store);
-    QVERIFY(!store);
-    // A second call leaves its pointer alone.
+    show_ = std::make_unique<vand::test::SfxShow>();
+    controller_ = show_->Controller();
+    // A second call returns the same controller and leaves its pointer alone.
     std::unique_ptr<SfxRepository> other = std::make_unique<ChangeLogSfxRepository>(nullptr);
     QCOMPARE(SfxPlayerControllerImpl::instance(other), controller_);
     QVERIFY(other);
@@ -199,16 +174,7 @@ void TestSfxController::initTestCase()
 // empty.
 void TestSfxController::cleanup()
 {
-    controller_->stop(true);
-    for (int row = 0; row < list_->rowCount(); ++row)
-        list_->setData(list_->index(row), false, ActiveAudioListModel::IsPinnedRole);
-    {
-        vand::test::StreamCapture out(std::cout);
-        for (const SfxDto& record : store_->Get())
-            store_->Delete(record.eventId());
-    }
-    reload();
-    QTRY_COMPARE_WITH_TIMEOUT(list_->rowCount(), 0, 10000);
+    QVERIFY(show_->Clear());
     errors_->clear();
     log_->clear();
 }
@@ -217,7 +183,7 @@ void TestSfxController::cleanupTestCase()
 {
     tester_.reset();
     log_.reset();
-    CL::SetActiveChangeLog(nullptr);
+    show_.reset();
 }
 
 void TestSfxController::reloadMakesAPlayerPerEventAndAReaderPerEffect()
@@ -316,10 +282,7 @@ void TestSfxController::eventDeletedWhilePlaying()
     QVERIFY(id != 0);
     QTRY_VERIFY_WITH_TIMEOUT(list_->isPlaying(id), 10000);
     QPointer<SfxPlayerImpl> player = playerOf(a);
-    {
-        vand::test::StreamCapture out(std::cout);
-        store_->Delete(a);
-    }
+    show_->Delete(a);
     reload();
     QVERIFY(!playerOf(a));
     QTRY_VERIFY_WITH_TIMEOUT(!player, 10000);

@@ -5,7 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "DemoSfx.h"
+#include "SfxShow.h"
 #include "StreamCapture.h"
 #include "sfx/SfxManager.h"
 #include "sfx/SfxManifest.h"
@@ -116,9 +116,7 @@ private:
 
 void TestSfxLegacy::initTestCase()
 {
-    qputenv("XDG_DATA_HOME", dir_.filePath("home").toUtf8());
-    qputenv("XDG_DATA_DIRS", dir_.filePath("share").toUtf8());
-    vand::demo::WriteDemoSfx(dir_.filePath("share").toStdString());
+    vand::test::InstallDemoCatalogue(dir_);
 }
 
 void TestSfxLegacy::playFadesInWithOneFade_data()

@@ -6,27 +6,20 @@
 #include <atomic>
 #include <chrono>
 #include <future>
-#include <iostream>
 #include <memory>
 #include <thread>
 
-#include "CL/ActiveChangeLog.h"
-#include "CL/Editor.h"
-#include "DemoSfx.h"
+#include "SfxShow.h"
 #include "SinkMonitor.h"
-#include "StreamCapture.h"
 #include "sfx/ActiveAudioListModel.h"
 #include "sfx/SfxPlayer.h"
 #include "sfx/SfxPlayerConnectionMediator.h"
-#include "sfx/SfxPlayerController.h"
 #include "sfx/SfxPlayerControllerImpl.h"
 #include "sfx/SfxRepository.h"
 
-using vand::audio::ChangeLogSfxRepository;
 using vand::audio::SfxException;
 using vand::audio::SfxPlayer;
 using vand::audio::SfxPlayerConnectionMediator;
-using vand::audio::SfxPlayerController;
 using vand::audio::SfxPlayerControllerImpl;
 using vand::audio::SfxPlayerInterface;
 using vand::audio::SfxRepository;
@@ -97,8 +90,7 @@ private slots:
 
 private:
     QTemporaryDir dir_;
-    std::unique_ptr<CL::Editor> editor_;
-    SfxRepository* store_ = nullptr; // the controller's
+    std::unique_ptr<vand::test::SfxShow> show_;
     SfxPlayerControllerImpl* controller_ = nullptr;
     std::shared_ptr<ActiveAudioListModel> list_;
     std::unique_ptr<QAbstractItemModelTester> tester_;
@@ -106,24 +98,17 @@ private:
 
 void TestSfxMediation::initTestCase()
 {
-    if (qgetenv("PULSE_SERVER").isEmpty())
-        QFAIL("PULSE_SERVER is not set: the test sound server did not start (scripts/test starts it with "
-              "scripts/start-audio)");
-    qputenv("XDG_DATA_HOME", dir_.filePath("home").toUtf8());
-    qputenv("XDG_DATA_DIRS", dir_.filePath("share").toUtf8());
-    vand::demo::WriteDemoSfx(dir_.filePath("share").toStdString());
-    editor_ = std::make_unique<CL::Editor>();
-    editor_->MakeActive();
+    if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())
+        QFAIL(qPrintable(missing));
+    vand::test::InstallDemoCatalogue(dir_);
+    show_ = std::make_unique<vand::test::SfxShow>();
 }
 
 void TestSfxMediation::init()
 {
     if (controller_ || QTest::currentTestFunction() == QByteArray("facadeBeforeAnyController"))
         return;
-    std::unique_ptr<SfxRepository> store = std::make_unique<ChangeLogSfxRepository>(editor_.get());
-    store_ = store.get();
-    SfxPlayerController first(store);
-    controller_ = SfxPlayerControllerImpl::instance(store);
+    controller_ = show_->Controller();
     list_ = controller_->getActiveAudioList();
     tester_ = std::make_unique<QAbstractItemModelTester>(list_.get(),
                                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -132,22 +117,14 @@ void TestSfxMediation::init()
 void TestSfxMediation::cleanup()
 {
     SfxPlayerConnectionMediator::SetAnswerTimeLimit(std::chrono::seconds(5));
-    if (!controller_)
-        return;
-    controller_->stop(true);
-    {
-        vand::test::StreamCapture out(std::cout);
-        for (const SfxDto& record : store_->Get())
-            store_->Delete(record.eventId());
-    }
-    controller_->onSoundEffectsChanged();
-    QTRY_COMPARE_WITH_TIMEOUT(list_->rowCount(), 0, 10000);
+    if (controller_)
+        QVERIFY(show_->Clear());
 }
 
 void TestSfxMediation::cleanupTestCase()
 {
     tester_.reset();
-    CL::SetActiveChangeLog(nullptr);
+    show_.reset();
 }
 
 // Found on the client's own thread, before anything is queued.
@@ -275,12 +252,7 @@ void TestSfxMediation::waitUntilDoneStallsNoOtherClient()
 // heard on the null sink, with its row appearing, progressing and going.
 void TestSfxMediation::changeLogEffectPlaysThroughAClient()
 {
-    std::string eventId;
-    {
-        vand::test::StreamCapture out(std::cout);
-        eventId = store_->GenerateEventId();
-        store_->Save(SfxDto::builder().name("Church bell").effectId("bell").eventId(eventId).build());
-    }
+    const std::string eventId = show_->Add("bell", "Church bell");
     QSignalSpy inserted(list_.get(), &QAbstractItemModel::rowsInserted);
     QSignalSpy removed(list_.get(), &QAbstractItemModel::rowsRemoved);
     const std::set<int> before = vand::test::OurSinkInputs();

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "AudioFixtures.h"
-#include "DemoSfx.h"
+#include "SfxShow.h"
 #include "SinkMonitor.h"
 #include "kit/Log.h"
 #include "sfx/PackagedVorbisFile.h"
@@ -137,17 +137,13 @@ private:
 
 void TestSfxPlayer::initTestCase()
 {
-    if (qgetenv("PULSE_SERVER").isEmpty())
-        QFAIL("PULSE_SERVER is not set: the test sound server did not start (scripts/test starts it with "
-              "scripts/start-audio)");
+    if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())
+        QFAIL(qPrintable(missing));
     for (QThreadPool* pool : {playPool_.get(), fadePool_.get()}) {
         pool->setMaxThreadCount(16);
         pool->setThreadPriority(QThread::TimeCriticalPriority);
     }
-    // The catalogue is found where the library looks: the first data dir.
-    qputenv("XDG_DATA_HOME", dir_.filePath("home").toUtf8());
-    qputenv("XDG_DATA_DIRS", dir_.filePath("share").toUtf8());
-    vand::demo::WriteDemoSfx(dir_.filePath("share").toStdString());
+    vand::test::InstallDemoCatalogue(dir_);
     vand::sfx::SfxManifest manifest;
     auto load = [](const std::string& path) {
         auto file = std::make_unique<PackagedVorbisFile>(path);
