@@ -15,9 +15,7 @@
 #include <QUuid>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <limits>
 #include <mutex>
 #include <stdexcept>
 #include <utility>
