@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cmn/ShowIdentity.h"
+#include "vand_core/qt/MetaTypes.h" // vand::ShowIdentity in queued slots
 #include "vand_networking_http/NetworkApiInterface.h"
 
 class QQmlApplicationEngine;

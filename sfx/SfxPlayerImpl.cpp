@@ -51,6 +51,8 @@ SfxFadeClock::~SfxFadeClock() = default;
 struct SfxPlayerImpl::Run
 {
     std::shared_ptr<SfxDto> record;
+    // Stops and restarts requested before the run was started.
+    std::uint64_t stopsBefore = 0;
     std::mutex lock;
     bool alive = true; // under lock
     bool stopping = false; // under lock: a fade that ends the run is under way
@@ -96,6 +98,7 @@ SfxPlayerImpl::SfxPlayerImpl(SfxDto record, std::shared_ptr<QThreadPool> playPoo
 
 SfxPlayerImpl::~SfxPlayerImpl()
 {
+    ++stopRequests_;
     emit cancelSfx(true);
     std::unique_lock lock(tasksLock_);
     tasksOver_.wait(lock, [this] { return tasks_ == 0; });
@@ -124,9 +127,10 @@ void SfxPlayerImpl::Play(double position)
         record = std::make_shared<SfxDto>(*record_);
     }
     SfxFileInterface* file = file_;
+    const std::uint64_t stopsBefore = stopRequests_;
     ++activeRuns_;
-    const bool started = playPool_->tryStart([this, position, record, file, task = Task_()] {
-        StartPlayer(position, record, file);
+    const bool started = playPool_->tryStart([this, position, record, file, stopsBefore, task = Task_()] {
+        StartPlayer(position, record, file, stopsBefore);
     });
     if (!started) {
         --activeRuns_;
@@ -136,7 +140,11 @@ void SfxPlayerImpl::Play(double position)
     }
 }
 
-void SfxPlayerImpl::Stop(bool isUrgent) { emit cancelSfx(isUrgent); }
+void SfxPlayerImpl::Stop(bool isUrgent)
+{
+    ++stopRequests_;
+    emit cancelSfx(isUrgent);
+}
 
 void SfxPlayerImpl::Stop() { Stop(false); }
 
@@ -214,7 +222,11 @@ void SfxPlayerImpl::SetFile(SfxFileInterface* file)
         SetSfxPath(file->Path());
 }
 
-void SfxPlayerImpl::Restart() { emit restartRequested(); }
+void SfxPlayerImpl::Restart()
+{
+    ++stopRequests_;
+    emit restartRequested();
+}
 
 void SfxPlayerImpl::SetPosition(double position) { emit jumpToPosition(position); }
 
@@ -224,10 +236,12 @@ void SfxPlayerImpl::SetFadeClock(std::shared_ptr<SfxFadeClock> clock)
         clock_ = std::move(clock);
 }
 
-void SfxPlayerImpl::StartPlayer(double position, std::shared_ptr<SfxDto> record, SfxFileInterface* file)
+void SfxPlayerImpl::StartPlayer(double position, std::shared_ptr<SfxDto> record, SfxFileInterface* file,
+                                std::uint64_t stopsBefore)
 {
     auto run = std::make_shared<Run>();
     run->record = record;
+    run->stopsBefore = stopsBefore;
     try {
         PlayRun_(position, run, file);
     } catch (const std::exception& e) {
@@ -350,6 +364,10 @@ void SfxPlayerImpl::PlayRun_(double position, const std::shared_ptr<Run>& run, S
                 StartFade_(r, 0.0f, 0, true);
         },
         Qt::DirectConnection));
+    // A stop or restart given between Play and now found nothing to act on:
+    // this run ends before it is heard.
+    if (stopRequests_ != run->stopsBefore)
+        return;
 
     Run* r = run.get();
     connect(&stream, &SfxAudioStream::progressChanged, &context, [this, r](double p) {

@@ -63,7 +63,7 @@ public:
     // of the play pool busy the run is refused: playRefused.
     void Play(double position) override;
     // Non-urgent: fades out over the record's fade-out, then ends the runs.
-    // Urgent: ends them at once.
+    // Urgent: ends them at once. A run still being set up ends unheard.
     void Stop(bool isUrgent) override;
     void Stop() override;
     // Every run plays on the system's default output; throws SfxException "No
@@ -123,7 +123,8 @@ signals:
 private:
     struct Run;
 
-    void StartPlayer(double position, std::shared_ptr<vand::audio::sfx::SfxDto> record, SfxFileInterface* file);
+    void StartPlayer(double position, std::shared_ptr<vand::audio::sfx::SfxDto> record, SfxFileInterface* file,
+                     std::uint64_t stopsBefore);
     void PlayRun_(double position, const std::shared_ptr<Run>& run, SfxFileInterface* file);
     void Cut_(const std::shared_ptr<Run>& run);
     void FadeIn(const std::shared_ptr<Run>& run);
@@ -135,6 +136,9 @@ private:
     std::shared_ptr<void> Task_();
 
     std::atomic<std::uint16_t> activeRuns_{0};
+    // Stops and restarts requested so far; a run that finds more than when it
+    // was started has missed one and does not play.
+    std::atomic<std::uint64_t> stopRequests_{0};
     float duration_ = -1.0f;
     std::shared_ptr<vand::audio::sfx::SfxDto> record_;
     std::shared_ptr<QThreadPool> playPool_;

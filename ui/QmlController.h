@@ -6,6 +6,8 @@
 #include <QVariantMap>
 #include <string>
 
+#include "vand_core/qt/MetaTypes.h" // std::string, for the signals below
+
 class QQmlEngine;
 class QQuickCloseEvent; // private in Qt 6; only passed through as a pointer
 
@@ -57,5 +59,3 @@ protected:
 };
 
 } // namespace vand::qt
-
-Q_DECLARE_METATYPE(std::string)

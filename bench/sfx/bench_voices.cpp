@@ -13,19 +13,16 @@
 // With --voices 1 and a desktop's sound server the one voice can be heard.
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QThreadPool>
-#include <QTimer>
 
 #include "AudioFixtures.h"
+#include "BenchClock.h"
 #include "DemoSfx.h"
 #include "sfx/PackagedVorbisFile.h"
 #include "sfx/SfxAudioStream.h"
 #include "sfx/SfxManifest.h"
 #include "sfx/SfxPlayerImpl.h"
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -42,7 +39,12 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using vand::bench::Clock;
+using vand::bench::cpuSeconds;
+using vand::bench::ms;
+using vand::bench::runFor;
+using vand::bench::Stats;
+using vand::bench::statsOf;
 using vand::audio::PackagedVorbisFile;
 using vand::audio::SfxPlayerImpl;
 using vand::audio::sfx::SfxDto;
@@ -56,32 +58,6 @@ void countUnderflows(QtMsgType type, const QMessageLogContext& context, const QS
         ++g_qtUnderflows;
     if (g_previousHandler)
         g_previousHandler(type, context, text);
-}
-
-double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Runs the event loop for `milliseconds`, or until `done` holds (checked
-// every 5 ms, sleeping in between).
-void runFor(int milliseconds, const std::function<bool()>& done = {})
-{
-    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
-    if (Clock::now() >= end || (done && done()))
-        return;
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (Clock::now() >= end || (done && done()))
-            loop.quit();
-    });
-    tick.start(5);
-    loop.exec();
 }
 
 struct Pools
@@ -155,20 +131,6 @@ struct Voice
         player->Play(0.0);
     }
 };
-
-struct Stats
-{
-    double median = 0, p95 = 0, max = 0;
-};
-
-Stats statsOf(std::vector<double> values)
-{
-    if (values.empty())
-        return {};
-    std::sort(values.begin(), values.end());
-    const auto at = [&](double q) { return values[std::min(values.size() - 1, std::size_t(q * (values.size() - 1) + 0.5))]; };
-    return {at(0.5), at(0.95), values.back()};
-}
 
 struct Catalogue
 {

@@ -1,6 +1,7 @@
 # Checks the binary interface of libsfx.so:
 #   - its dynamic symbols define the exported classes, and nothing of the
-#     library's private classes or of the libraries it links (vand_core, kit);
+#     library's private classes (the device implementation, player proxies,
+#     internals) or of the libraries it links (vand_core, kit);
 #   - it needs the one shared libvand_core.so rather than a copy of its own.
 # Run as: cmake -DLIBRARY=<libsfx.so> -DNM=<nm> -DREADELF=<readelf> -P check_linking.cmake
 
@@ -26,7 +27,15 @@ foreach(expected
     "vand::sfx::SfxManifest::SfxManifest()"
     "vand::audio::AudioPathManager::GetDeviceIdFromPathId(int) const"
     "vand::AssetManager::GetAsset("
-    "typeinfo for vand::BadFileException")
+    "typeinfo for vand::BadFileException"
+    "vand::audio::SfxPlayer::SfxPlayer(vand::audio::sfx::SfxDto const&)"
+    "typeinfo for vand::audio::SfxPlayer"
+    "vand::audio::sfx::GetSfxPlayer(vand::audio::sfx::SfxDto const&)"
+    "vand::audio::SfxPlayerController::SfxPlayerController()"
+    "typeinfo for vand::audio::SfxPlayerController"
+    "vand::audio::SfxPlayerControllerImpl::instance("
+    "vand::audio::SfxPlayerConnectionMediator::instance()"
+    "vand::audio::SfxManager::AddPlayer(")
   string(FIND "${symbols}" "${expected}" at)
   if(at EQUAL -1)
     string(APPEND failures "  not exported: ${expected}\n")
@@ -38,6 +47,8 @@ endforeach()
 string(REPLACE "\n" ";" lines "${symbols}")
 foreach(line IN LISTS lines)
   if(line MATCHES "DeviceControlWin32Impl"
+     OR line MATCHES " [A-Za-z] ((typeinfo|typeinfo name|vtable) for )?vand::audio::SfxPlayerProxy"
+     OR line MATCHES "vand::audio::detail::"
      OR line MATCHES " [A-Za-z] ((typeinfo|typeinfo name|vtable|VTT|guard variable) for )?(CL|cmn|TL|notify|kit)::"
      OR line MATCHES "vand::sfx::detail::")
     string(APPEND failures "  must not be exported: ${line}\n")

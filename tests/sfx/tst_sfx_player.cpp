@@ -1,15 +1,9 @@
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
-
-#include <unistd.h>
 
 #include <cmath>
 #include <fstream>
@@ -18,7 +12,8 @@
 #include <vector>
 
 #include "AudioFixtures.h"
-#include "DemoSfx.h"
+#include "SfxShow.h"
+#include "SinkMonitor.h"
 #include "kit/Log.h"
 #include "sfx/PackagedVorbisFile.h"
 #include "sfx/SfxManifest.h"
@@ -31,6 +26,9 @@ using vand::audio::SfxFileInterface;
 using vand::audio::SfxPlayerImpl;
 using vand::audio::UserAudioFile;
 using vand::audio::sfx::SfxDto;
+using vand::test::Listen;
+using vand::test::NewSinkInput;
+using vand::test::OurSinkInputs;
 using vand_audio::SoundFileFormat;
 
 namespace {
@@ -88,56 +86,6 @@ private:
     std::vector<float> levels_;
 };
 
-// pactl's sink inputs of this process.
-std::set<int> ourSinkInputs()
-{
-    QProcess pactl;
-    pactl.start("pactl", {"--format=json", "list", "sink-inputs"});
-    if (!pactl.waitForFinished(10000))
-        return {};
-    std::set<int> ours;
-    const QString pid = QString::number(::getpid());
-    for (const QJsonValue& v : QJsonDocument::fromJson(pactl.readAllStandardOutput()).array()) {
-        const QJsonObject input = v.toObject();
-        if (input["properties"].toObject()["application.process.id"].toString() == pid)
-            ours.insert(input["index"].toInt());
-    }
-    return ours;
-}
-
-struct Loudness
-{
-    double first = 0.0; // RMS of the first channel, full scale 1
-    double second = 0.0;
-};
-
-// Records one sink input's own signal (not the sink's mix, which other tests
-// share) from the null sink's monitor.
-Loudness listen(int sinkInput, int frames)
-{
-    QProcess parec;
-    parec.start("parec", {QString("--monitor-stream=%1").arg(sinkInput), "--raw", "--format=s16le", "--channels=2",
-                          "--rate=44100", "--latency-msec=20"});
-    QByteArray bytes;
-    const qint64 wanted = qint64(frames) * 4;
-    while (bytes.size() < wanted && parec.waitForReadyRead(5000))
-        bytes += parec.readAllStandardOutput();
-    parec.kill();
-    parec.waitForFinished(5000);
-    Loudness l;
-    const auto* s = reinterpret_cast<const std::int16_t*>(bytes.constData());
-    const qint64 n = std::min(wanted, qint64(bytes.size())) / 4;
-    for (qint64 i = 0; i < n; ++i) {
-        l.first += double(s[2 * i]) * s[2 * i];
-        l.second += double(s[2 * i + 1]) * s[2 * i + 1];
-    }
-    if (n > 0) {
-        l.first = std::sqrt(l.first / n) / 32768.0;
-        l.second = std::sqrt(l.second / n) / 32768.0;
-    }
-    return l;
-}
-
 } // namespace
 
 // Players on the private PulseAudio daemon's null sink (scripts/test starts it).
@@ -161,6 +109,8 @@ private slots:
     void fadeToDuringFadeInPlaysOn();
     void stops_data();
     void stops();
+    void stopRightAfterPlay_data();
+    void stopRightAfterPlay();
     void settersReachTheNextRun();
     void sixteenVoicesThenARefusalThenAllFadeOut();
 
@@ -175,24 +125,6 @@ private:
     {
         return SfxDto::builder().name(eventId).eventId(eventId).repeats(repeats).build();
     }
-    // The sink input a player's new run opened.
-    int newSinkInput(const std::set<int>& before)
-    {
-        int found = -1;
-        [&] {
-            QTRY_VERIFY_WITH_TIMEOUT(
-                [&] {
-                    for (int index : ourSinkInputs()) {
-                        if (!before.count(index))
-                            found = index;
-                    }
-                    return found >= 0;
-                }(),
-                10000);
-        }();
-        return found;
-    }
-
     QTemporaryDir dir_;
     std::unique_ptr<PackagedVorbisFile> bell_;
     std::unique_ptr<PackagedVorbisFile> rain_;
@@ -205,17 +137,13 @@ private:
 
 void TestSfxPlayer::initTestCase()
 {
-    if (qgetenv("PULSE_SERVER").isEmpty())
-        QFAIL("PULSE_SERVER is not set: the test sound server did not start (scripts/test starts it with "
-              "scripts/start-audio)");
+    if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())
+        QFAIL(qPrintable(missing));
     for (QThreadPool* pool : {playPool_.get(), fadePool_.get()}) {
         pool->setMaxThreadCount(16);
         pool->setThreadPriority(QThread::TimeCriticalPriority);
     }
-    // The catalogue is found where the library looks: the first data dir.
-    qputenv("XDG_DATA_HOME", dir_.filePath("home").toUtf8());
-    qputenv("XDG_DATA_DIRS", dir_.filePath("share").toUtf8());
-    vand::demo::WriteDemoSfx(dir_.filePath("share").toStdString());
+    vand::test::InstallDemoCatalogue(dir_);
     vand::sfx::SfxManifest manifest;
     auto load = [](const std::string& path) {
         auto file = std::make_unique<PackagedVorbisFile>(path);
@@ -268,11 +196,11 @@ void TestSfxPlayer::playsAudibly()
     record.setPan(pan);
     auto p = player(record, reader);
     QSignalSpy finished(p.get(), &SfxPlayerImpl::sfxFinished);
-    const std::set<int> before = ourSinkInputs();
+    const std::set<int> before = OurSinkInputs();
     p->Play(0.0);
-    const int input = newSinkInput(before);
+    const int input = NewSinkInput(before);
     QVERIFY(input >= 0);
-    const Loudness heard = listen(input, 44100 / 2);
+    const vand::test::Loudness heard = Listen(input, 44100 / 2);
     QVERIFY2(heard.first > 0.05, qPrintable(QString::number(heard.first)));
     if (secondChannelHeard)
         QVERIFY2(heard.second > 0.05, qPrintable(QString::number(heard.second)));
@@ -448,7 +376,7 @@ void TestSfxPlayer::fadeToDuringFadeInPlaysOn()
     p->SetFadeClock(clock);
     Levels levels(*p);
     QSignalSpy finished(p.get(), &SfxPlayerImpl::sfxFinished);
-    const std::set<int> before = ourSinkInputs();
+    const std::set<int> before = OurSinkInputs();
     p->Play(0.0);
     clock->release(3);
     QTRY_COMPARE(levels.count(), 1 + 4);
@@ -459,8 +387,8 @@ void TestSfxPlayer::fadeToDuringFadeInPlaysOn()
     QTRY_COMPARE(clock->waits.load(), 4 + 3); // the cancelled fade-in stopped at its next step
     QVERIFY(!p->Done());
     QCOMPARE(finished.count(), 0);
-    const int input = newSinkInput(before);
-    const Loudness heard = listen(input, 44100);
+    const int input = NewSinkInput(before);
+    const vand::test::Loudness heard = Listen(input, 44100);
     QVERIFY2(heard.first > 0.01, qPrintable(QString::number(heard.first)));
     p->Stop(true);
     QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, 10000);
@@ -519,6 +447,38 @@ void TestSfxPlayer::stops()
     QCOMPARE(levels.last(), last);
     p.reset();
     QCOMPARE(finished.count(), 1);
+}
+
+void TestSfxPlayer::stopRightAfterPlay_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Stop()") << "stop";
+    QTest::newRow("Stop(true)") << "urgent";
+    QTest::newRow("Restart") << "restart";
+    QTest::newRow("destroyed") << "destroy";
+}
+
+// A stop given right after Play ends the endless run, also when it comes
+// before the run has set itself up (as written the request then found no run
+// listening and the sound played on for ever).
+void TestSfxPlayer::stopRightAfterPlay()
+{
+    QFETCH(QString, how);
+    auto p = player(effect("sfx.quick", -1), rain_.get());
+    QSignalSpy finished(p.get(), &SfxPlayerImpl::sfxFinished);
+    p->Play(0.0);
+    if (how == "stop")
+        p->Stop();
+    else if (how == "urgent")
+        p->Stop(true);
+    else if (how == "restart")
+        p->Restart();
+    else
+        p.reset(); // waits for the run to end
+    if (p) {
+        QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, 10000);
+        QVERIFY(p->Done());
+    }
 }
 
 // Volume, pan and reverb set during a run wait for the next run.

@@ -20,6 +20,7 @@ void RegisterQtMetaTypes() {
     qRegisterMetaType<cmn::VandEvent*>("cmn::VandEvent*");
     qRegisterMetaType<const cmn::VandEvent*>("const cmn::VandEvent*");
     qRegisterMetaType<vand::ShowIdentity>("vand::ShowIdentity");
+    qRegisterMetaType<std::string>("std::string");
     qRegisterMetaType<UInt8>("UInt8");
     qRegisterMetaType<UInt16>("UInt16");
     qRegisterMetaType<UInt32>("UInt32");

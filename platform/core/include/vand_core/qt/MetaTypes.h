@@ -1,9 +1,12 @@
 #pragma once
 
-// Qt meta-types of the core records. The only Qt header of vand_core; link
-// target vand_core_qt. (std::string is declared by ui/QmlController.h.)
+// Qt meta-types of the core records, and of std::string, which signals of
+// every layer carry. The only Qt header of vand_core; link target
+// vand_core_qt. Include this header rather than declaring std::string again.
 
 #include <QMetaType>
+
+#include <string>
 
 #include "CL/Events.h"
 #include "CL/Properties.h"
@@ -22,6 +25,7 @@ Q_DECLARE_METATYPE(TL::BarsBeats)
 Q_DECLARE_METATYPE(cmn::VandEvent*)
 Q_DECLARE_METATYPE(const cmn::VandEvent*)
 Q_DECLARE_METATYPE(vand::ShowIdentity)
+Q_DECLARE_METATYPE(std::string)
 // UInt8 and UInt32 are Qt's built-in uchar and uint; RegisterQtMetaTypes adds
 // their typedef names.
 
