@@ -379,7 +379,7 @@ Window {
                                         color: "gray"
                                         font.pixelSize: 12
                                         elide: Text.ElideRight
-                                        Layout.maximumWidth: instanceRow.width * 0.3
+                                        Layout.preferredWidth: instanceRow.width * 0.25
                                     }
 
                                     Text {
@@ -459,6 +459,7 @@ Window {
                 spacing: 10
                 Layout.preferredHeight: 50
                 Layout.preferredWidth: rightColumn.width
+                Layout.fillWidth: false
                 Layout.alignment: Qt.AlignRight
                 Layout.topMargin: 10
 

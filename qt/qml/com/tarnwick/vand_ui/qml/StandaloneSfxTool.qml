@@ -30,7 +30,8 @@ EditTool {
     property alias fadeIn: fadeInInput.text
     property alias fadeOut: fadeOutInput.text
     property alias loop: loopBox.checked
-    // Until the user types a name, the name follows the chosen effect.
+    // The name follows the chosen effect until the user types one (or a host
+    // writes one).
     property bool isNameDirty: false
     property int prefColumnWidth: 200
 
@@ -67,9 +68,15 @@ EditTool {
                     ? String(combo.currentValue) : "";
         }
 
+        // The effect's name as last written into the name field.
+        property string followedText: ""
+
+        // A name the host wrote stays as well as one the user typed.
         function followEffect() {
-            if (!root.isNameDirty)
-                nameInput.text = effectInput.displayText;
+            if (root.isNameDirty || (nameInput.text !== "" && nameInput.text !== internal.followedText))
+                return;
+            internal.followedText = effectInput.displayText;
+            nameInput.text = effectInput.displayText;
         }
 
         function accept() {

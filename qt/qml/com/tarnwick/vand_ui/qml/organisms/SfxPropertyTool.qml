@@ -36,7 +36,8 @@ EditTool {
     property alias fadeOut: fadeOutInput.text
     property alias commandIndex: commandInput.currentIndex
     property alias loop: loopBox.checked
-    // Until the user types a name, the name follows the chosen effect.
+    // The name follows the chosen effect until the user types one (or a host
+    // writes one).
     property bool isNameDirty: false
     property bool usesCustomAudioFile: true
     property int prefColumnWidth: 200
@@ -66,9 +67,15 @@ EditTool {
         // OK needs a chosen file while the dialog asks for one.
         readonly property bool canAccept: !root.usesCustomAudioFile || fileInput.value !== ""
 
+        // The effect's name as last written into the name field.
+        property string followedText: ""
+
+        // A name the host wrote stays as well as one the user typed.
         function followEffect() {
-            if (!root.isNameDirty)
-                nameInput.text = effectInput.displayText;
+            if (root.isNameDirty || (nameInput.text !== "" && nameInput.text !== internal.followedText))
+                return;
+            internal.followedText = effectInput.displayText;
+            nameInput.text = effectInput.displayText;
         }
 
         function accept() {
