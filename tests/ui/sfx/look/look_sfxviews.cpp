@@ -11,31 +11,15 @@
 // Under Xvfb (QT_QPA_PLATFORM=xcb) the graphical effects are drawn too.
 
 #include <QImage>
-#include <QPainter>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QTest>
 #include <memory>
 
+#include "Grab.h"
 #include "QmlWarningGuard.h"
 #include "ui/QmlEngineSetup.h"
-
-namespace {
-
-QImage WithTitle(QQuickWindow* window)
-{
-    const QImage content = window->grabWindow();
-    QImage framed(content.width(), content.height() + 28, QImage::Format_RGB32);
-    framed.fill(QColor("#3a3a3a"));
-    QPainter painter(&framed);
-    painter.setPen(Qt::white);
-    painter.drawText(QRect(8, 0, content.width() - 16, 28), Qt::AlignVCenter, window->title());
-    painter.drawImage(0, 28, content);
-    return framed;
-}
-
-} // namespace
 
 class LookSfxViews : public QObject
 {
@@ -57,7 +41,7 @@ private slots:
             QVERIFY2(window, name);
             QVERIFY2(QTest::qWaitForWindowExposed(window), name);
             QTest::qWait(50);
-            QVERIFY(WithTitle(window).save(QStringLiteral("%1.png").arg(name)));
+            QVERIFY(vand::test::GrabWithTitle(window).save(QStringLiteral("%1.png").arg(name)));
         }
         QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
     }
