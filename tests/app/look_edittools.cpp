@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "AppFixture.h"
+#include "Grab.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
 #include "app/model/EditModel.h"
@@ -35,19 +36,6 @@
 using vand::qt::EditToolController;
 
 namespace {
-
-// The window's picture under a strip holding its title.
-QImage WithTitle(QQuickWindow* window)
-{
-    const QImage content = window->grabWindow();
-    QImage framed(content.width(), content.height() + 28, QImage::Format_RGB32);
-    framed.fill(QColor("#3a3a3a"));
-    QPainter painter(&framed);
-    painter.setPen(Qt::white);
-    painter.drawText(QRect(8, 0, content.width() - 16, 28), Qt::AlignVCenter, window->title());
-    painter.drawImage(0, 28, content);
-    return framed;
-}
 
 // The pictures side by side in rows of five.
 QImage Sheet(const std::vector<QImage>& pictures)
@@ -115,7 +103,7 @@ private:
         if (!dialog || !QTest::qWaitForWindowExposed(dialog))
             return {};
         QTest::qWait(50);
-        const QImage picture = WithTitle(dialog);
+        const QImage picture = vand::test::GrabWithTitle(dialog);
         dialog->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return picture;
@@ -200,7 +188,7 @@ private slots:
         QObject* values = dialog->findChild<QObject*>(QStringLiteral("clickCountInput"));
         QMetaObject::invokeMethod(values->property("choices").value<QObject*>(), "open");
         QTest::qWait(200);
-        QVERIFY(WithTitle(dialog).save(QDir::current().filePath(QStringLiteral("click_values.png"))));
+        QVERIFY(vand::test::GrabWithTitle(dialog).save(QDir::current().filePath(QStringLiteral("click_values.png"))));
         dialog->close();
     }
 

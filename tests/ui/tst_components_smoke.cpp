@@ -126,6 +126,11 @@ private slots:
         QTest::newRow("FileDisplay empty") << "FileDisplay" << "width: 300; height: 80";
         QTest::newRow("PackageControl") << "PackageControl" << "toggleText: \"Advanced\"; toggled: true";
         QTest::newRow("RecessedTextArea") << "RecessedTextArea" << "width: 200; height: 60; text: \"one\\ntwo\"";
+        QTest::newRow("SfxPlayButton") << "SfxPlayButton" << "playing: true";
+        QTest::newRow("ActiveAudioList") << "ActiveAudioList" << "";
+        QTest::newRow("SfxManagerTool") << "SfxManagerTool" << "";
+        QTest::newRow("StandaloneSfxTool") << "StandaloneSfxTool" << "visible: true; isEdit: true";
+        QTest::newRow("SfxPropertyTool") << "SfxPropertyTool" << "visible: true; usesCustomAudioFile: false";
     }
 
     void components()
