@@ -1,4 +1,4 @@
-// Sixteen looping sounds in the active-audio list of sfx-host's window: how
+// Sixteen long sounds in the active-audio list of sfx-host's window: how
 // often the GUI thread writes a row's progress, how busy that thread is, and
 // the time between frames the window swaps while the rows move.
 //
@@ -46,17 +46,18 @@ int main(int argc, char* argv[])
         std::ostringstream quiet;
         std::streambuf* out = std::cout.rdbuf(quiet.rdbuf());
         vand::audio::ChangeLogSfxRepository store(&editor);
-        const char* effects[] = {"rain", "bell", "knock", "chime"};
+        // Finite repeats: an endless sound reports no progress.
+        const char* effects[] = {"bell", "knock", "chime"};
         for (int i = 0; i < kSounds; ++i) {
             const std::string id = store.GenerateEventId();
-            const std::string effect = effects[i % 4];
+            const std::string effect = effects[i % 3];
             store.Save(SfxDto::builder()
                            .eventId(id)
-                           .name("Loop " + std::to_string(i + 1))
+                           .name("Sound " + std::to_string(i + 1))
                            .effectId(effect)
-                           .repeats(-1)
+                           .repeats(500)
                            .volume(0.05f)
-                           .type(effect == "rain" ? vand::audio::SfxType::AMBIENT : vand::audio::SfxType::PRIMARY)
+                           .type(vand::audio::SfxType::PRIMARY)
                            .build());
             events.push_back(id);
         }
