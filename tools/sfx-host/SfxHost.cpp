@@ -98,7 +98,8 @@ SfxHost::SfxHost(CL::Editor& editor, QQmlEngine& engine, QObject* parent)
   Connect(manager_, SIGNAL(addSoundEffectInstanceClicked(QString)), this, SLOT(AddInstance_(QString)));
   Connect(manager_, SIGNAL(editSoundEffectInstanceClicked(QString)), this, SLOT(EditInstance_(QString)));
   Connect(manager_, SIGNAL(deleteSoundEffectInstanceClicked(QString)), this, SLOT(DeleteInstance_(QString)));
-  Connect(manager_, SIGNAL(requestClose()), manager_, SLOT(close()));
+  // Hidden, not closed: the window asks on its own closing too.
+  Connect(manager_, SIGNAL(requestClose()), manager_, SLOT(hide()));
   Connect(activeAudioWindow_, SIGNAL(setPosition(double, double)), this, SLOT(SetPosition_(double, double)));
   Connect(activeAudioWindow_, SIGNAL(playFileClicked()), this, SLOT(OpenCustomAudio()));
   Connect(activeAudioWindow_, SIGNAL(managerClicked()), this, SLOT(ShowManager()));

@@ -65,12 +65,16 @@ private slots:
   void refusedFileIsShown();
   void editKeepsWhatTheDialogDoesNotShow();
   void deleteRemovesTheEvent();
+  void closedManagerComesBack();
 
 private:
   // A stored instance, listed in the manager and ready to play.
   QString addInstance(const std::string& effectId, const std::string& name, int repeats = 0,
                       const std::string& outputPath = "");
   QQuickItem* instanceRow(const QString& eventId) const;
+  // The first row's delegate in the active-audio window (or a child of it),
+  // looked up afresh: the list may make it again.
+  QQuickItem* activeRow(const char* child = nullptr) const;
   void selectInstance(const QString& eventId);
   QString writeWav(const QString& name, double seconds);
   ActiveAudioListModel& activeAudio() { return *host_->Controller().getActiveAudioList(); }
@@ -162,6 +166,11 @@ QQuickItem* SfxHostTest::instanceRow(const QString& eventId) const {
   return row < 0 ? nullptr : vand::test::ListRow(manager_, QStringLiteral("instanceList"), row);
 }
 
+QQuickItem* SfxHostTest::activeRow(const char* child) const {
+  QQuickItem* row = vand::test::ListRow(host_->ActiveAudioWindow(), QStringLiteral("activeAudioList"), 0);
+  return child ? Find(row, child) : row;
+}
+
 // The first click after a modal dialog closes can reach the window before
 // it takes input again; the selection is what counts.
 void SfxHostTest::selectInstance(const QString& eventId) {
@@ -245,15 +254,14 @@ void SfxHostTest::playFromManagerSoundsAndEnds() {
   QVERIFY(!Enabled(manager_, "createButton"));
   QVERIFY(!Enabled(manager_, "editButton"));
   QVERIFY(!Enabled(manager_, "deleteButton"));
-  QQuickItem* row = nullptr;
-  QTRY_VERIFY((row = vand::test::ListRow(host_->ActiveAudioWindow(), QStringLiteral("activeAudioList"), 0)));
-  QCOMPARE(Find(row, "nameText")->property("text").toString(), QStringLiteral("Doorbell"));
+  QTRY_VERIFY(activeRow("nameText"));
+  QCOMPARE(activeRow("nameText")->property("text").toString(), QStringLiteral("Doorbell"));
   const int input = vand::test::NewSinkInput(before);
   QVERIFY(input >= 0);
   const vand::test::Loudness heard = vand::test::Listen(input, 44100 / 4);
   QVERIFY2(heard.first > 0.01, qPrintable(QString::number(heard.first)));
   QTRY_VERIFY(activeAudio().data(activeAudio().index(0), ActiveAudioListModel::ProgressRole).toDouble() > 0.1);
-  QVERIFY(Find(row, "timeText")->property("text").toString().endsWith(QStringLiteral("/ 0:02")));
+  QVERIFY(activeRow("timeText")->property("text").toString().endsWith(QStringLiteral("/ 0:02")));
 
   QTRY_COMPARE_WITH_TIMEOUT(activeAudio().rowCount(), 0, 10000);
   QTRY_VERIFY(Enabled(manager_, "createButton"));
@@ -271,10 +279,8 @@ void SfxHostTest::stopFromRowFreesTheManager() {
   Click(Find(instanceRow(id), "rowPlayArea"));
   QTRY_COMPARE_WITH_TIMEOUT(activeAudio().rowCount(), 1, 10000);
   QTRY_VERIFY(!Enabled(manager_, "createButton"));
-  QQuickItem* row = nullptr;
-  QTRY_VERIFY((row = vand::test::ListRow(host_->ActiveAudioWindow(), QStringLiteral("activeAudioList"), 0)));
-  QTRY_VERIFY(row->findChild<QQuickItem*>(QStringLiteral("playArea")));
-  Click(Find(row, "playArea"));
+  QTRY_VERIFY(activeRow("playArea"));
+  Click(activeRow("playArea"));
   QTRY_COMPARE_WITH_TIMEOUT(activeAudio().rowCount(), 0, 10000);
   QTRY_VERIFY(Enabled(manager_, "createButton"));
   QCOMPARE(manager_->property("playing").toList().size(), 0);
@@ -286,19 +292,17 @@ void SfxHostTest::pinnedRowOutlivesItsSound() {
   QTRY_VERIFY(instanceRow(id));
   Click(Find(instanceRow(id), "rowPlayArea"));
   QTRY_COMPARE_WITH_TIMEOUT(activeAudio().rowCount(), 1, 10000);
-  QQuickItem* row = nullptr;
-  QTRY_VERIFY((row = vand::test::ListRow(host_->ActiveAudioWindow(), QStringLiteral("activeAudioList"), 0)));
-  QTRY_VERIFY(Find(row, "pinArea"));
-  Click(Find(row, "pinArea"));
+  QTRY_VERIFY(activeRow("pinArea"));
+  Click(activeRow("pinArea"));
   QVERIFY(activeAudio().data(activeAudio().index(0), ActiveAudioListModel::IsPinnedRole).toBool());
-  QVERIFY(!Find(row, "pinOverlay")->isVisible());
+  QTRY_VERIFY(activeRow("pinOverlay") && !activeRow("pinOverlay")->isVisible());
 
   QTRY_VERIFY_WITH_TIMEOUT(
       !activeAudio().data(activeAudio().index(0), ActiveAudioListModel::IsPlayingRole).toBool(), 10000);
   QTRY_VERIFY(Enabled(manager_, "createButton"));
   QCOMPARE(activeAudio().rowCount(), 1);
 
-  Click(Find(row, "pinArea"));
+  Click(activeRow("pinArea"));
   QTRY_COMPARE_WITH_TIMEOUT(activeAudio().rowCount(), 0, 10000);
 }
 
@@ -309,9 +313,7 @@ void SfxHostTest::seekMovesThePlayer() {
   QTRY_VERIFY(instanceRow(id));
   Click(Find(instanceRow(id), "rowPlayArea"));
   QTRY_COMPARE_WITH_TIMEOUT(activeAudio().rowCount(), 1, 10000);
-  QQuickItem* row = nullptr;
-  QTRY_VERIFY((row = vand::test::ListRow(host_->ActiveAudioWindow(), QStringLiteral("activeAudioList"), 0)));
-  QTRY_VERIFY(Find(row, "seekArea"));
+  QTRY_VERIFY(activeRow("seekArea"));
   const auto progress = [this] {
     return activeAudio().data(activeAudio().index(0), ActiveAudioListModel::ProgressRole).toDouble();
   };
@@ -325,7 +327,7 @@ void SfxHostTest::seekMovesThePlayer() {
             if (roles.contains(ActiveAudioListModel::ProgressRole))
               after.push_back(activeAudio().data(from, ActiveAudioListModel::ProgressRole).toDouble());
           });
-  Click(Find(row, "seekArea"), 0.5);
+  Click(activeRow("seekArea"), 0.5);
   QTRY_VERIFY_WITH_TIMEOUT(!after.empty() && after.back() > 0.55, 5000);
   QVERIFY2(*std::min_element(after.begin(), after.end()) >= 0.5, qPrintable(QString::number(after.front())));
   QTRY_COMPARE_WITH_TIMEOUT(activeAudio().rowCount(), 0, 10000);
@@ -423,6 +425,20 @@ void SfxHostTest::deleteRemovesTheEvent() {
   QTRY_COMPARE(host_->Instances().rowCount(), 1);
   QCOMPARE(host_->Instances().RowOf(kept), 0);
   QCOMPARE(manager_->property("selectedSfxInstanceEventId").toString(), QString());
+}
+
+// Close hides the manager (its own closing asks again, so it must not close
+// it once more); the host's button brings it back.
+void SfxHostTest::closedManagerComesBack() {
+  Click(Find(manager_, "closeButton"));
+  QTRY_VERIFY(!host_->ManagerWindow()->isVisible());
+  QVERIFY(host_->ActiveAudioWindow()->isVisible());
+  Click(Find(host_->ActiveAudioWindow(), "managerButton"));
+  QTRY_VERIFY(host_->ManagerWindow()->isVisible());
+  host_->ManagerWindow()->close();
+  QTRY_VERIFY(!host_->ManagerWindow()->isVisible());
+  host_->ShowManager();
+  QTRY_VERIFY(host_->ManagerWindow()->isVisible());
 }
 
 QTEST_MAIN(SfxHostTest)
