@@ -82,9 +82,11 @@ int Child(int argc, char** argv)
         return 1;
     }
     long long frameNs = 0;
+    bool reported = false;
     auto finish = [&] {
-        if (frameNs == 0 || songLoadedNs.load() == 0)
+        if (reported || frameNs == 0 || songLoadedNs.load() == 0)
             return;
+        reported = true;
         std::printf("first_frame_ns=%lld show_loaded_ns=%lld rss_kb=%ld main_ns=%lld app_ns=%lld built_ns=%lld\n",
                     frameNs, std::max(builtNs, songLoadedNs.load()), vand::bench::ResidentKb(), mainNs, appNs, builtNs);
         std::fflush(stdout);
@@ -158,10 +160,14 @@ int main(int argc, char** argv)
         }
         long long frameNs = 0, loadedNs = 0, mainNs = 0, appNs = 0, builtNs = 0;
         long rss = 0;
+        // The application writes lines of its own before the result.
         const QByteArray out = child.readAllStandardOutput();
-        if (std::sscanf(out.constData(),
+        const qsizetype result = out.indexOf("first_frame_ns=");
+        if (result < 0
+            || std::sscanf(out.constData() + result,
                         "first_frame_ns=%lld show_loaded_ns=%lld rss_kb=%ld main_ns=%lld app_ns=%lld built_ns=%lld",
-                        &frameNs, &loadedNs, &rss, &mainNs, &appNs, &builtNs) != 6) {
+                           &frameNs, &loadedNs, &rss, &mainNs, &appNs, &builtNs)
+                   != 6) {
             std::cerr << "run " << run << ": unexpected output " << out.constData() << '\n';
             return 1;
         }

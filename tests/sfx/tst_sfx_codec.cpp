@@ -89,6 +89,8 @@ void TestSfxCodec::oggDecodes_data()
     QTest::newRow("stereo 44.1 kHz") << 44100 << 2 << 1.0;
     QTest::newRow("mono 48 kHz") << 48000 << 1 << 0.5;
     QTest::newRow("8 kHz, the lowest rate") << 8000 << 1 << 0.25;
+    // A whole song handed to the encoder at once once overflowed its stack.
+    QTest::newRow("four minutes in one call") << 44100 << 2 << 240.0;
 }
 
 // Rate, channels and length come back as encoded; the samples are the sine.

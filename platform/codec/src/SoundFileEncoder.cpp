@@ -64,7 +64,17 @@ std::string EncodeSound(const float* samples, std::size_t frames, int sampleRate
   if (format == SoundFileFormat::OggVorbis) {
     sf_command(sf, SFC_SET_VBR_ENCODING_QUALITY, &vorbisQuality, sizeof(vorbisQuality));
   }
-  const sf_count_t written = frames == 0 ? 0 : sf_writef_float(sf, samples, static_cast<sf_count_t>(frames));
+  // In blocks: libsndfile hands a whole write to libvorbis at once, whose
+  // analysis of minutes of audio in one call overflows the stack.
+  constexpr std::size_t kBlockFrames = 16384;
+  sf_count_t written = 0;
+  for (std::size_t at = 0; at < frames; at += kBlockFrames) {
+    const std::size_t count = std::min(kBlockFrames, frames - at);
+    const sf_count_t done = sf_writef_float(sf, samples + at * static_cast<std::size_t>(channels),
+                                            static_cast<sf_count_t>(count));
+    written += done;
+    if (done != static_cast<sf_count_t>(count)) break;
+  }
   const int closed = sf_close(sf);
   if (written != static_cast<sf_count_t>(frames) || closed != 0) {
     throw std::runtime_error("cannot encode the sound");
