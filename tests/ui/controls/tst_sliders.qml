@@ -151,6 +151,21 @@ Item {
             fuzzyCompare(dial.value, data.result, 1e-9);
         }
 
+        // A disabled dial dims its face to 0.3: a notch reaching behind the
+        // face showed through it as a bar across the knob.
+        function test_notch_stays_above_the_face_data() {
+            return [ { tag: "small", size: 25 }, { tag: "large", size: 40 } ];
+        }
+
+        function test_notch_stays_above_the_face(data) {
+            const [dial, moved] = make(dialComponent, { enabled: false, width: data.size, height: data.size });
+            const notch = findChild(dial, "notch");
+            const face = findChild(dial, "face");
+            verify(notch.visible);
+            verify(notch.y < face.y, "the stub shows above the face");
+            verify(notch.y + notch.height <= face.y + 2, "notch ends at " + (notch.y + notch.height) + ", face at " + face.y);
+        }
+
         function test_dial_turns_by_horizontal_drag() {
             const [dial, moved] = make(dialComponent);
             compare(dial.width, 25);

@@ -32,11 +32,12 @@ Dial {
         implicitWidth: 25
         implicitHeight: 25
 
-        // Behind the face; a stub half a pointer long shows above its top.
+        // A stub half a pointer long above the face, reaching just under its
+        // edge: the dimmed face of a disabled dial is translucent.
         Rectangle {
             objectName: "notch"
             width: 3
-            height: face.height
+            height: pointer.height / 2 + 2
             radius: 1
             color: "lime"
             x: face.x + (face.width - width) / 2
