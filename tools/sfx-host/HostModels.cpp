@@ -5,6 +5,20 @@
 
 namespace vand::sfxhost {
 
+namespace {
+
+// The row of the first entry whose `key` is the text; -1 when none.
+template <typename Entry>
+int RowWhere(const std::vector<Entry>& entries, QString Entry::*key, const QString& text) {
+  for (std::size_t row = 0; row < entries.size(); ++row) {
+    if (entries[row].*key == text)
+      return static_cast<int>(row);
+  }
+  return -1;
+}
+
+} // namespace
+
 CatalogueModel::CatalogueModel(const vand::sfx::SfxManifest& catalogue, QObject* parent)
     : QAbstractListModel(parent) {
   for (const auto& list : {catalogue.SoundEffects(), catalogue.AmbientEffects()}) {
@@ -38,13 +52,7 @@ QHash<int, QByteArray> CatalogueModel::roleNames() const {
   return {{SfxIdRole, "sfxid"}, {DisplayNameRole, "displayname"}};
 }
 
-int CatalogueModel::RowOf(const QString& effectId) const {
-  for (std::size_t row = 0; row < entries_.size(); ++row) {
-    if (entries_[row].id == effectId)
-      return static_cast<int>(row);
-  }
-  return -1;
-}
+int CatalogueModel::RowOf(const QString& effectId) const { return RowWhere(entries_, &Entry::id, effectId); }
 
 QString CatalogueModel::EffectIdAt(int row) const {
   if (row < 0 || row >= rowCount())
@@ -102,12 +110,6 @@ void InstancesModel::EffectReady(const QString& effectId) {
   }
 }
 
-int InstancesModel::RowOf(const QString& eventId) const {
-  for (std::size_t row = 0; row < entries_.size(); ++row) {
-    if (entries_[row].eventId == eventId)
-      return static_cast<int>(row);
-  }
-  return -1;
-}
+int InstancesModel::RowOf(const QString& eventId) const { return RowWhere(entries_, &Entry::eventId, eventId); }
 
 } // namespace vand::sfxhost
