@@ -78,7 +78,13 @@ SfxHost::SfxHost(CL::Editor& editor, QQmlEngine& engine, QObject* parent)
   const std::shared_ptr<vand::sfx::ActiveAudioListModel> activeAudio = controller_->getActiveAudioList();
   connect(activeAudio.get(), &QAbstractItemModel::rowsRemoved, this, &SfxHost::ScheduleFinishedCheck_);
   connect(activeAudio.get(), &QAbstractItemModel::modelReset, this, &SfxHost::ScheduleFinishedCheck_);
-  connect(activeAudio.get(), &QAbstractItemModel::dataChanged, this, &SfxHost::ScheduleFinishedCheck_);
+  // Progress is written many times a second; only a change of the playing
+  // state can end a play.
+  connect(activeAudio.get(), &QAbstractItemModel::dataChanged, this,
+          [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+            if (roles.isEmpty() || roles.contains(vand::sfx::ActiveAudioListModel::IsPlayingRole))
+              ScheduleFinishedCheck_();
+          });
 
   instances_.Fill(store_.Get(), catalogueFile_);
 
