@@ -306,8 +306,9 @@ void SfxHostTest::pinnedRowOutlivesItsSound() {
   QTRY_COMPARE_WITH_TIMEOUT(activeAudio().rowCount(), 0, 10000);
 }
 
-// A click on the row's middle area moves the player there: from then on the
-// player reports progress from the new place, never from where it was.
+// A click on the row's middle area moves the player there: it reports
+// progress from the new place. A report or two from before the move may still
+// be on its way; playing on from the old place would give dozens below 0.5.
 void SfxHostTest::seekMovesThePlayer() {
   const QString id = addInstance("bell", "Doorbell");
   QTRY_VERIFY(instanceRow(id));
@@ -318,7 +319,7 @@ void SfxHostTest::seekMovesThePlayer() {
     return activeAudio().data(activeAudio().index(0), ActiveAudioListModel::ProgressRole).toDouble();
   };
   QTRY_VERIFY(progress() > 0.0);
-  QVERIFY(progress() < 0.4);
+  QVERIFY(progress() < 0.2);
 
   std::vector<double> after;
   QObject context;
@@ -329,7 +330,8 @@ void SfxHostTest::seekMovesThePlayer() {
           });
   Click(activeRow("seekArea"), 0.5);
   QTRY_VERIFY_WITH_TIMEOUT(!after.empty() && after.back() > 0.55, 5000);
-  QVERIFY2(*std::min_element(after.begin(), after.end()) >= 0.5, qPrintable(QString::number(after.front())));
+  const auto behind = std::count_if(after.begin(), after.end(), [](double p) { return p < 0.5; });
+  QVERIFY2(behind < 10, qPrintable(QString::number(behind) + " reports from before the seek"));
   QTRY_COMPARE_WITH_TIMEOUT(activeAudio().rowCount(), 0, 10000);
 }
 
