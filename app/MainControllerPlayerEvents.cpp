@@ -14,6 +14,7 @@
 #include "show/ScoreViewController.h"
 #include "ui/ViewProperty.h"
 #include "timeline/TimelineController.h"
+#include "vand_player_core/Interface.h"
 
 namespace vand::qt {
 
@@ -95,6 +96,10 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
             else
                 SetViewProperty(window, "flowControlValue", QString());
             SetViewProperty(window, "flowControlBackgroundColor", FlowControlColor(label));
+            // Held at a caesura: the markers of the held tick are reached,
+            // though the engine reports them only when playback goes on.
+            if (editController_ && player_ && label.contains(QLatin1String("caesura"), Qt::CaseInsensitive))
+                editController_->UpdateHeldMarker(static_cast<int>(player_->GetTickIndex()));
             break;
         }
         case PlayerEvent::Key:
