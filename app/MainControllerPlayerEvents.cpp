@@ -12,8 +12,8 @@
 #include "edit/EditController.h"
 #include "kit/Log.h"
 #include "show/ScoreViewController.h"
-#include "ui/ViewProperty.h"
 #include "timeline/TimelineController.h"
+#include "ui/ViewProperty.h"
 #include "vand_player_core/Interface.h"
 
 namespace vand::qt {

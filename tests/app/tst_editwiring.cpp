@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "AppFixture.h"
-#include "ListRows.h"
 #include "CL/Editor.h"
 #include "CL/Events.h"
+#include "ListRows.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/DragClamp.h"
 #include "app/MusicalMainController.h"
@@ -225,8 +225,10 @@ private slots:
     {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("id");
-        QTest::newRow("event row") << "eventList" << "N9";
-        QTest::newRow("marker row") << "markerList" << "E9";
+        QTest::newRow("event row") << "eventList"
+                                   << "N9";
+        QTest::newRow("marker row") << "markerList"
+                                    << "E9";
     }
 
     void listRowBringsItsEventIntoView()
@@ -240,9 +242,9 @@ private slots:
         const int base = int(event->abs_time() / 25);
         QVERIFY2(base > timeline->property("viewEnd").toInt(), "the event starts out of view");
         const int row = list == "eventList"
-            ? Edit()->GetEventList()->GetModel()->FindItem(vand::qt::EventInfoItem::FromEvent(*event))
-            : Edit()->GetMarkerList()->GetModel()->FindItem(
-                  vand::qt::MarkerInfoItem::FromMarker(CL::Marker(*event)));
+                            ? Edit()->GetEventList()->GetModel()->FindItem(vand::qt::EventInfoItem::FromEvent(*event))
+                            : Edit()->GetMarkerList()->GetModel()->FindItem(
+                                vand::qt::MarkerInfoItem::FromMarker(CL::Marker(*event)));
         QVERIFY(row >= 0);
 
         Click(Row(list.toLatin1().constData(), row));
