@@ -331,6 +331,39 @@ Item {
             tryVerify(() => !combo.choices.visible);
         }
 
+        // The list lies where its dialog was: the dialog moving, going or
+        // losing the focus closes it.
+        function test_list_closes_with_its_window_data() {
+            return [
+                { tag: "window moved", change: "move" },
+                { tag: "another window active", change: "deactivate" },
+            ];
+        }
+
+        function test_list_closes_with_its_window(data) {
+            const combo = makeCombo({ model: rows(5) });
+            const win = combo.Window.window;
+            win.requestActivate();
+            tryVerify(() => win.active);
+            openList(combo);
+            if (data.change === "move") {
+                const x = win.x;
+                win.x = x + 10;
+                tryVerify(() => !combo.choices.visible);
+                win.x = x;
+            } else {
+                // A top-level window of its own, not one the dialog owns.
+                const other = createTemporaryObject(lowWindow, null, { y: 0 });
+                other.show();
+                other.requestActivate();
+                tryVerify(() => !combo.choices.visible);
+                other.close();
+                win.requestActivate();
+                tryVerify(() => win.active);
+            }
+            verify(!combo.listWindow.visible);
+        }
+
         function test_short_list_opens_below() {
             const combo = makeCombo({ model: ["a", "b"] });
             openList(combo);
