@@ -12,8 +12,9 @@
 #include "edit/EditController.h"
 #include "kit/Log.h"
 #include "show/ScoreViewController.h"
-#include "ui/ViewProperty.h"
 #include "timeline/TimelineController.h"
+#include "ui/ViewProperty.h"
+#include "vand_player_core/Interface.h"
 
 namespace vand::qt {
 
@@ -95,6 +96,10 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
             else
                 SetViewProperty(window, "flowControlValue", QString());
             SetViewProperty(window, "flowControlBackgroundColor", FlowControlColor(label));
+            // Held at a caesura: the markers of the held tick are reached,
+            // though the engine reports them only when playback goes on.
+            if (editController_ && player_ && label.contains(QLatin1String("caesura"), Qt::CaseInsensitive))
+                editController_->UpdateHeldMarker(static_cast<int>(player_->GetTickIndex()));
             break;
         }
         case PlayerEvent::Key:

@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <stdexcept>
 
+#include "audio/DeviceNames.h"
 #include "audio/VolumeTaper.h"
 #include "ui/ViewProperty.h"
 #include "vand_player_core/Interface.h"
@@ -44,7 +45,7 @@ AudioManagerController::AudioManagerController(QQmlEngine* engine, std::shared_p
     QStringList names{QStringLiteral("(default)")};
     int preselected = 0;
     for (size_t i = 0; i < devices_.size(); ++i) {
-        names << QString::fromStdString(devices_[i].name);
+        names << QString::fromStdString(DeviceDisplayName(devices_[i], devices_));
         if (devices_[i].narrowId == current)
             preselected = static_cast<int>(i) + 1;
     }

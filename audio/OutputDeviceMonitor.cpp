@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "audio/DeviceNames.h"
 #include "kit/Log.h"
 #include "ui/QmlController.h"
 #include "vand_player_core/Interface.h"
@@ -31,10 +32,11 @@ bool OutputDeviceMonitor::Check(const std::string& deviceId)
 {
     if (deviceId.empty())
         return true;
-    for (const vand::audio::AudioDevice& device : lister_()) {
+    const std::vector<vand::audio::AudioDevice> devices = lister_();
+    for (const vand::audio::AudioDevice& device : devices) {
         if (device.narrowId == deviceId) {
             knownId_ = device.narrowId;
-            knownName_ = device.name;
+            knownName_ = DeviceDisplayName(device, devices);
             return true;
         }
     }

@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "audio/DeviceNames.h"
 #include "cmn/ShowIdentity.h"
 #include "kit/Log.h"
 #include "ui/ViewProperty.h"
@@ -93,7 +94,7 @@ OutputPathsManagerController::OutputPathsManagerController(const std::map<std::s
     QStringList names{QString::fromLatin1(kDefaultDeviceEntry)};
     QStringList ids{QString()};
     for (const vand::audio::AudioDevice& device : devices_) {
-        names << QString::fromStdString(device.name);
+        names << QString::fromStdString(DeviceDisplayName(device, devices_));
         ids << QString::fromStdString(device.narrowId);
     }
     SetViewProperty(rootObject_, "deviceList", names);
@@ -122,7 +123,7 @@ std::string OutputPathsManagerController::DeviceNameForId(const std::string& dev
 {
     for (const vand::audio::AudioDevice& device : devices_) {
         if (device.narrowId == deviceId)
-            return device.name;
+            return DeviceDisplayName(device, devices_);
     }
     return {};
 }
@@ -130,7 +131,7 @@ std::string OutputPathsManagerController::DeviceNameForId(const std::string& dev
 std::string OutputPathsManagerController::DeviceIdForName(const std::string& deviceName) const
 {
     for (const vand::audio::AudioDevice& device : devices_) {
-        if (device.name == deviceName)
+        if (DeviceDisplayName(device, devices_) == deviceName)
             return device.narrowId;
     }
     return {};
@@ -160,7 +161,7 @@ bool OutputPathsManagerController::DeviceOfEntry(int entry, std::string& deviceI
         return false;
     const vand::audio::AudioDevice& device = devices_.at(static_cast<size_t>(entry - 1));
     deviceId = device.narrowId;
-    deviceName = device.name;
+    deviceName = DeviceDisplayName(device, devices_);
     return true;
 }
 

@@ -44,9 +44,10 @@ public:
     // it was read or missing.
     QString Notice() const { return notice_; }
 
-    // The name of the first device with this id; empty when none has.
+    // The shown name (DeviceDisplayName) of the first device with this id;
+    // empty when none has.
     std::string DeviceNameForId(const std::string& deviceId) const;
-    // The id of the first device with this name; empty when none has.
+    // The id of the first device shown under this name; empty when none is.
     std::string DeviceIdForName(const std::string& deviceName) const;
     // The name, or the name followed by a blank and one more than the highest
     // number that rows named "name" or "name <digits>" carry (a bare name

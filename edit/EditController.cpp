@@ -138,7 +138,12 @@ void EditController::Subscribe()
     });
     dispatcher.AddCallback(this, notify::names::editModelUpdatedSelectedVandEvent, [this](void*) {
         Answer("Following the selection", [this] {
-            timeline_->SuspendViewStartSync(kEditSuspensionMs);
+            // A cleared selection goes with a rebuild of the lists and the
+            // timeline, under which the view holds still. A chosen event is
+            // brought into view next (its row scrolls the timeline, a marker
+            // moves the playhead), which a suspension would drop.
+            if (!editModel_->selectedEvent)
+                timeline_->SuspendViewStartSync(kEditSuspensionMs);
             OnUpdatedSelectedVandEvent_();
         });
     });
@@ -256,6 +261,12 @@ void EditController::UpdatePassedMarker(int tick)
 {
     if (markerList_ && tick >= 0)
         markerList_->UpdatePassedTick(static_cast<UInt32>(tick));
+}
+
+void EditController::UpdateHeldMarker(int tick)
+{
+    if (markerList_ && tick >= 0)
+        markerList_->UpdateHeldTick(static_cast<UInt32>(tick));
 }
 
 void EditController::RefreshReported(std::vector<int> codes)

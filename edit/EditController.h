@@ -90,6 +90,8 @@ public:
     void UpdateLogVersionText();
     // The playhead passed a marker at tick.
     void UpdatePassedMarker(int tick);
+    // Playback holds at tick (a caesura): a marker there counts as passed.
+    void UpdateHeldMarker(int tick);
     // Rebuilds the lists and the timeline items as the change log is, without
     // reloading the engine or marking the log modified (after a refusal).
     // Failures are reported through `error`.

@@ -139,6 +139,13 @@ void MarkerListController::UpdatePassedTick(UInt32 tick)
     setPassedIndex(GetPassedIndex(tick));
 }
 
+void MarkerListController::UpdateHeldTick(UInt32 tick)
+{
+    const int row = GetPassedIndex(tick);
+    if (row >= 0 && model_->GetItem(row).position == tick)
+        UpdatePassedTick(tick);
+}
+
 void MarkerListController::setPassedIndex(int index)
 {
     if (index == passedIndex_)

@@ -70,6 +70,10 @@ public:
     int GetPassedIndex(UInt32 tick) const;
     // The playhead passed a marker at tick: shades the last row at or before it.
     void UpdatePassedTick(UInt32 tick);
+    // Playback holds at tick: a marker at that very tick is reached, though
+    // the engine reports it only when playback goes on, so its row is shaded
+    // now. A hold where no marker lies changes nothing.
+    void UpdateHeldTick(UInt32 tick);
 
     int passedIndex() const { return passedIndex_; }
     // Writes the view only when the row changes.

@@ -188,7 +188,20 @@ private slots:
         QObject* values = dialog->findChild<QObject*>(QStringLiteral("clickCountInput"));
         QMetaObject::invokeMethod(values->property("choices").value<QObject*>(), "open");
         QTest::qWait(200);
-        QVERIFY(vand::test::GrabWithTitle(dialog).save(QDir::current().filePath(QStringLiteral("click_values.png"))));
+        // The open list is a window of its own: drawn over the dialog where
+        // it lies.
+        auto* list = values->property("listWindow").value<QQuickWindow*>();
+        QVERIFY(list && list->isVisible());
+        const QImage framed = vand::test::GrabWithTitle(dialog);
+        const QPoint at = list->position() - dialog->position() + QPoint(0, framed.height() - dialog->height());
+        QImage picture(std::max(framed.width(), at.x() + list->width()),
+                       std::max(framed.height(), at.y() + list->height()), QImage::Format_RGB32);
+        picture.fill(Qt::black);
+        QPainter painter(&picture);
+        painter.drawImage(0, 0, framed);
+        painter.drawImage(at, list->grabWindow());
+        painter.end();
+        QVERIFY(picture.save(QDir::current().filePath(QStringLiteral("click_values.png"))));
         dialog->close();
     }
 

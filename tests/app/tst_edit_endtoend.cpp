@@ -6,7 +6,9 @@
 // the next song starts on its own. Then a vamp made through its dialog over
 // bars 2 and 3 of the Overture, count 2: it is in the change log, on the
 // timeline and in the event list, in the saved version after a restart, and
-// playback loops it as its count says, with the vamp reported.
+// playback loops it as its count says, with the vamp reported. And held at
+// the Overture's caesura on the bar of "Letter B", the marker list shades
+// that marker.
 //
 // CTest runs it under Xvfb when xvfb-run is installed (otherwise offscreen).
 
@@ -227,7 +229,7 @@ private slots:
                 QVERIFY2(measures.count(bar), qPrintable(QStringLiteral("bar %1 was not played").arg(bar)));
         }
         QVERIFY(oldLast > lastSkipped);
-        QMetaObject::invokeMethod(window, "stop");
+        QVERIFY(QMetaObject::invokeMethod(window, "stop"));
         Deliver();
     }
 
@@ -289,6 +291,42 @@ private slots:
         QVERIFY2(played.contains("0002 0003 0002 0003 0004"), qPrintable(played));
         QVERIFY2(!played.contains("0002 0003 0002 0003 0002"), qPrintable(played));
         QVERIFY(vampReported);
+    }
+
+    // Held at a caesura on a marker's bar, the marker list shades that
+    // marker at once, not the one before it until playback goes on.
+    void holdOnAMarkerShadesIt()
+    {
+        Start();
+        auto player = controller->GetPlayer();
+        const cmn::VandEvent* caesura = Event("N9");
+        QVERIFY(caesura);
+        const UInt32 held = caesura->abs_time();
+        QCOMPARE(Event("E9")->abs_time(), held);
+        QQuickItem* markers = Part("markerListControl");
+        player->Seek(held - 1000);
+        Deliver();
+        QCOMPARE(markers->property("passedIndex").toInt(), 1);
+
+        // Two beats before the caesura: playback holds there, well within
+        // the time given.
+        QMetaObject::invokeMethod(window, "play");
+        Deliver();
+        factory.clock->Advance(3000);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(window->property("flowControlLabel").toString(), QStringLiteral("Caesura"));
+        QCOMPARE(player->GetTickIndex(), held);
+        QCOMPARE(markers->property("passedIndex").toInt(), 2);
+
+        // Played on, the marker stays the one passed.
+        QVERIFY(QMetaObject::invokeMethod(window, "continueFlow"));
+        Deliver();
+        factory.clock->Advance(100);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(player->GetTickIndex() > held);
+        QCOMPARE(markers->property("passedIndex").toInt(), 2);
+        QVERIFY(QMetaObject::invokeMethod(window, "stop"));
+        Deliver();
     }
 };
 

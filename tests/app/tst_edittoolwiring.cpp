@@ -15,6 +15,7 @@
 
 #include "AppFixture.h"
 #include "CL/Editor.h"
+#include "QmlWarningGuard.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/AppSettings.h"
 #include "app/MusicalMainController.h"
@@ -44,6 +45,7 @@ private:
     std::unique_ptr<TestFactory> factory;
     std::unique_ptr<MusicalMainController> controller;
     QQuickWindow* window = nullptr;
+    std::unique_ptr<vand::test::QmlWarningGuard> qmlWarnings;
 
     CL::Editor& Editor() const { return *controller->GetShowManager()->GetEditor(); }
     vand::qt::EditModel* Model() const { return controller->GetEditModel().get(); }
@@ -120,6 +122,7 @@ private slots:
 
     void init()
     {
+        qmlWarnings = std::make_unique<vand::test::QmlWarningGuard>();
         factory = std::make_unique<TestFactory>();
         Start();
     }
@@ -131,6 +134,11 @@ private slots:
         DeleteLater();
         factory.reset();
         window = nullptr;
+        // Opening, using and closing the tools, and their going with the
+        // main window, leave nothing in the log.
+        const QStringList warnings = qmlWarnings->warnings();
+        qmlWarnings.reset();
+        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 
     void editButtonOpensTheEventsTool_data()

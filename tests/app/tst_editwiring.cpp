@@ -13,8 +13,9 @@
 #include <thread>
 
 #include "AppFixture.h"
-#include "ListRows.h"
 #include "CL/Editor.h"
+#include "CL/Events.h"
+#include "ListRows.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/DragClamp.h"
 #include "app/MusicalMainController.h"
@@ -214,6 +215,50 @@ private slots:
         QCOMPARE(Model()->selectedEvent, Event("E9"));
         QVERIFY(Item("E9")->IsSelected());
         QCOMPARE(DialogTitle(), QString());
+    }
+
+    // Choosing a row brings its event into the timeline's view, whatever the
+    // zoom: an event row scrolls the view to the event; a marker row moves
+    // the playhead to the marker and the view follows the playhead. The
+    // selection the row makes must not hold the view where it was.
+    void listRowBringsItsEventIntoView_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("id");
+        QTest::newRow("event row") << "eventList"
+                                   << "N9";
+        QTest::newRow("marker row") << "markerList"
+                                    << "E9";
+    }
+
+    void listRowBringsItsEventIntoView()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, id);
+        QObject* timeline = window->property("timelineControl").value<QObject*>();
+        timeline->setProperty("viewScale", 4.0);
+        QCOMPARE(timeline->property("viewStart").toInt(), 0);
+        const cmn::VandEvent* event = Event(id.toStdString());
+        const int base = int(event->abs_time() / 25);
+        QVERIFY2(base > timeline->property("viewEnd").toInt(), "the event starts out of view");
+        const int row = list == "eventList"
+                            ? Edit()->GetEventList()->GetModel()->FindItem(vand::qt::EventInfoItem::FromEvent(*event))
+                            : Edit()->GetMarkerList()->GetModel()->FindItem(
+                                vand::qt::MarkerInfoItem::FromMarker(CL::Marker(*event)));
+        QVERIFY(row >= 0);
+
+        Click(Row(list.toLatin1().constData(), row));
+        factory->script->clock->Pump();
+        QCoreApplication::sendPostedEvents();
+
+        QVERIFY(Model()->selectedEvent);
+        QCOMPARE(QString::fromStdString(Model()->selectedEvent->EventId()), id);
+        QCOMPARE(timeline->property("viewStart").toInt(), base);
+        QVERIFY(base <= timeline->property("viewEnd").toInt());
+        if (list == "markerList") {
+            QObject* playhead = timeline->property("playheadItem").value<QObject*>();
+            QCOMPARE(playhead->property("basePos").toInt(), int((event->abs_time() - 8) / 25));
+        }
     }
 
     void dragClamp_data()

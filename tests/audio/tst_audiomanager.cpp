@@ -102,11 +102,13 @@ private slots:
         QFETCH(QString, selected);
         script->outputDevice = current.toStdString();
         Open();
-        QStringList names{"(default)"};
-        for (const auto& device : manager->GetDevices())
-            names << QString::fromStdString(device.name);
-        QCOMPARE(window->property("outputDeviceModel").toStringList(), names);
+        const QStringList names = window->property("outputDeviceModel").toStringList();
+        QCOMPARE(names.size(), static_cast<qsizetype>(manager->GetDevices().size()) + 1);
+        QCOMPARE(names.value(0), QStringLiteral("(default)"));
         QVERIFY(EntryOf("null") > 0 && EntryOf("null2") > 0);
+        // The two devices of one description are told apart by their ids.
+        QCOMPARE(names.value(EntryOf("null")), QStringLiteral("Null Output (null)"));
+        QCOMPARE(names.value(EntryOf("null2")), QStringLiteral("Null Output (null2)"));
         QCOMPARE(window->property("outputDeviceIndex").toInt(), EntryOf(selected.toStdString()));
         // Nothing is stored before OK.
         QCOMPARE(manager->GetOutputDeviceUid(), QString());

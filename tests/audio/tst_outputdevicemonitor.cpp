@@ -98,6 +98,20 @@ private slots:
         QCOMPARE(script->Take(), QStringList{});
     }
 
+    // Of two devices of one description, the one that went away is named
+    // with its id.
+    void lostDeviceOfARepeatedNameIsToldApart()
+    {
+        devices = {AudioDevice(L"null", "Null Output", "null"), AudioDevice(L"null2", "Null Output", "null2")};
+        script->outputDevice = "null2";
+        monitor->Poll();
+        QCOMPARE(warnings->count(), 0);
+        devices.pop_back();
+        monitor->Poll();
+        QCOMPARE(warnings->count(), 1);
+        QVERIFY2(Warning(0).contains(QStringLiteral("\"Null Output (null2)\"")), qPrintable(Warning(0)));
+    }
+
     void checkOfADeviceAskedFor_data()
     {
         QTest::addColumn<QString>("device");

@@ -186,8 +186,9 @@ private slots:
         QCOMPARE(ids.value(0), QString());
         QCOMPARE(names.size(), static_cast<qsizetype>(manager->GetDevices().size()) + 1);
         QVERIFY(EntryOf("null") > 0 && EntryOf("null2") > 0);
-        QCOMPARE(names.value(EntryOf("null")), QStringLiteral("Null Output"));
-        QCOMPARE(names.value(EntryOf("null2")), QStringLiteral("Null Output"));
+        // The two devices of one description are told apart by their ids.
+        QCOMPARE(names.value(EntryOf("null")), QStringLiteral("Null Output (null)"));
+        QCOMPARE(names.value(EntryOf("null2")), QStringLiteral("Null Output (null2)"));
     }
 
     void uniqueNames_data()
@@ -233,7 +234,7 @@ private slots:
         QVERIFY(audio_test::WriteAll(DeviceFile(), "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"null2\"},{\"id\":\"p3\","
                                                    "\"hwid\":\"gone-card\"},{\"id\":\"stale\",\"hwid\":\"null\"}]}"));
         Open(EnginePaths({"Left", "Right", "Mon (L)"}));
-        QCOMPARE(Rows(), (QStringList{"Left|null2|Null Output", "Right||", "Mon (L)|gone-card|"}));
+        QCOMPARE(Rows(), (QStringList{"Left|null2|Null Output (null2)", "Right||", "Mon (L)|gone-card|"}));
         QCOMPARE(window->property("currentIndex").toInt(), 0);
         QCOMPARE(window->property("notice").toString(), QString());
 
@@ -251,9 +252,11 @@ private slots:
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("row");
         QTest::newRow("(default)") << QString() << "Stage||(default)";
-        QTest::newRow("first Null Output") << "null" << "Stage|null|Null Output";
+        QTest::newRow("first Null Output") << "null"
+                                           << "Stage|null|Null Output (null)";
         // The second of two devices of one name is chosen by its entry.
-        QTest::newRow("second Null Output") << "null2" << "Stage|null2|Null Output";
+        QTest::newRow("second Null Output") << "null2"
+                                            << "Stage|null2|Null Output (null2)";
     }
 
     void newPathGetsTheChosenDevice()
@@ -302,7 +305,9 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("expectedEntryOf"); // the device whose entry is selected; "-" for none
         QTest::addColumn<QString>("afterOk");
-        QTest::newRow("second Null Output") << "null2" << "null2" << "Renamed|null2|Null Output";
+        QTest::newRow("second Null Output") << "null2"
+                                            << "null2"
+                                            << "Renamed|null2|Null Output (null2)";
         QTest::newRow("default device") << "" << "" << "Renamed||(default)";
         // Not on this machine: nothing selected, and OK keeps the device.
         QTest::newRow("device not here") << "gone-card" << "-" << "Renamed|gone-card|";
@@ -357,9 +362,9 @@ private slots:
         QCOMPARE(create.count(), isEdit ? 0 : 1);
         QCOMPARE(change.count(), isEdit ? 1 : 0);
         const QList<QVariant> arguments = isEdit ? change.value(0) : create.value(0);
-        QCOMPARE(arguments.value(1).toString(), QStringLiteral("Null Output"));
-        const QStringList expected = isEdit ? QStringList{"Left|null2|Null Output"}
-                                            : QStringList{"Left||", "Left 2|null2|Null Output"};
+        QCOMPARE(arguments.value(1).toString(), QStringLiteral("Null Output (null2)"));
+        const QStringList expected = isEdit ? QStringList{"Left|null2|Null Output (null2)"}
+                                            : QStringList{"Left||", "Left 2|null2|Null Output (null2)"};
         QCOMPARE(Rows(), expected);
         QCOMPARE(Tool()->property("visible").toBool(), false);
         QCOMPARE(Tool()->property("title").toString(),
@@ -408,7 +413,7 @@ private slots:
         QSignalSpy removed(manager.get(), &OutputPathsManagerController::RemoveOutputPathSignal);
         Click("deleteButton");
         QCOMPARE(removed.count(), 1);
-        QCOMPARE(RowText(PathOf(removed, 0)), QStringLiteral("Left|null|Null Output"));
+        QCOMPARE(RowText(PathOf(removed, 0)), QStringLiteral("Left|null|Null Output (null)"));
         QCOMPARE(Rows(), QStringList{"Right||"});
         QCOMPARE(ReadAll(DeviceFile()), before);
 
@@ -509,7 +514,7 @@ private slots:
 
         QSignalSpy errors(manager.get(), &vand::qt::QmlController::error);
         NewPath("Right", EntryOf("null2"));
-        QCOMPARE(Rows(), (QStringList{"Left||", "Right|null2|Null Output"}));
+        QCOMPARE(Rows(), (QStringList{"Left||", "Right|null2|Null Output (null2)"}));
         QCOMPARE(ReadAll(DeviceFile()), content);
         QCOMPARE(errors.count(), 0);
     }
@@ -542,7 +547,7 @@ private slots:
         QVERIFY2(QString::fromStdString(errors.at(0).at(0).value<std::string>()).contains(DeviceFile()),
                  errors.at(0).at(0).value<std::string>().c_str());
         QCOMPARE(ReadAll(DeviceFile()), before);
-        QCOMPARE(Rows(), (QStringList{"Left|null|Null Output", "Right||(default)"}));
+        QCOMPARE(Rows(), (QStringList{"Left|null|Null Output (null)", "Right||(default)"}));
     }
 
     // A right click on a row selects it like a left click.

@@ -332,6 +332,32 @@ private slots:
         QCOMPARE(list->passedIndex(), 1);
     }
 
+    // Held at a tick: a marker on it is shaded at once; a hold where no
+    // marker lies leaves the row the playhead passed last.
+    void heldTickShadesItsMarker_data()
+    {
+        QTest::addColumn<int>("marker");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("shaded");
+        QTest::newRow("on Letter B") << 2 << 0 << 2;
+        QTest::newRow("on Intro") << 0 << 0 << 0;
+        QTest::newRow("just before Letter B") << 2 << -1 << 1;
+        QTest::newRow("just after Letter A") << 1 << 1 << 1;
+    }
+
+    void heldTickShadesItsMarker()
+    {
+        QFETCH(int, marker);
+        QFETCH(int, offset);
+        QFETCH(int, shaded);
+        EditFixture f;
+        QObject* view = f.View("markerListControl");
+        f.edit->UpdatePassedMarker(int(f.model->markers[1]->abs_time()));
+        QCOMPARE(view->property("passedIndex").toInt(), 1);
+        f.edit->UpdateHeldMarker(int(f.model->markers[static_cast<std::size_t>(marker)]->abs_time()) + offset);
+        QCOMPARE(view->property("passedIndex").toInt(), shaded);
+    }
+
     // The row passed last is worked out again when the rows change: a marker
     // added before it moves it down a row.
     void passedRowAfterARefresh()

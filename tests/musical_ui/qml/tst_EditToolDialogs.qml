@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Window
 import QtTest
 import com.tarnwick.vand_ui
 import com.tarnwick.musical_ui
@@ -22,6 +23,10 @@ Item {
     Component { id: vampTool; VampTool {} }
 
     Component { id: spyComponent; SignalSpy {} }
+
+    // The bars of a long song as a tool controller hands them over: role
+    // "bar" is the bar's label.
+    ListModel { id: longSong }
 
     TestCase {
         name: "EditToolDialogs"
@@ -219,6 +224,57 @@ Item {
         }
 
         // With no value offered the click dialog shows no icon and sends 0.
+        // Every dialog's bar list shows as many rows as half the screen
+        // holds, however low the dialog, lies under its box, and a bar far
+        // down the song is picked with the mouse.
+        function test_barListOfALongSong_data() {
+            return [
+                { tag: "caesura", component: caesuraTool },
+                { tag: "marker", component: markerTool },
+                { tag: "OSC", component: oscTool },
+                { tag: "click", component: clickTool },
+                { tag: "cut", component: cutTool },
+                { tag: "skip", component: skipTool },
+                { tag: "repeat", component: repeatTool },
+                { tag: "tempo", component: tempoTool },
+                { tag: "transpose", component: transposeTool },
+                { tag: "vamp", component: vampTool }
+            ];
+        }
+        function test_barListOfALongSong(data) {
+            if (longSong.count === 0) {
+                for (let bar = 1; bar <= 100; ++bar)
+                    longSong.append({ bar: String(bar) });
+            }
+            const dialog = open(data.component);
+            dialog.barModel = longSong;
+            dialog.show();
+            tryVerify(() => dialog.visible);
+            const combo = findChild(dialog, "inBarInput");
+            combo.currentIndex = 0;
+            combo.choices.open();
+            tryVerify(() => combo.choices.opened);
+            const rows = Math.floor(Screen.height / 2);
+            tryCompare(combo.choices, "height", rows);
+            verify(rows > dialog.height, "the list is higher than its dialog");
+            const win = combo.listWindow;
+            tryVerify(() => win && win.visible);
+            const box = combo.mapToGlobal(0, 0);
+            compare(win.x, Math.round(box.x));
+            compare(win.y, Math.round(box.y + combo.height - 1));
+            compare(win.height, rows);
+
+            const view = combo.choices.contentItem;
+            view.positionViewAtIndex(79, ListView.Center);
+            const row = view.itemAtIndex(79);
+            verify(row !== null);
+            mouseClick(row, 10, row.height / 2);
+            tryVerify(() => !combo.choices.visible);
+            compare(dialog.panel.inBar, "80");
+            verify(!win.visible);
+            dialog.close();
+        }
+
         function test_clickWithoutValues() {
             const dialog = open(clickTool);
             dialog.clickCountModel = [];

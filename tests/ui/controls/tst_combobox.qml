@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Window
 import QtTest
 import com.tarnwick.vand_ui
 
@@ -18,6 +19,38 @@ Item {
             width: 150
             model: ["alpha", "beta", "gamma", "delta"]
             currentIndex: 1
+        }
+    }
+
+    // A control of the window beside the combo box: counts the presses
+    // that reach it.
+    Rectangle {
+        id: pressTarget
+        property int presses: 0
+        x: 300
+        y: 250
+        width: 80
+        height: 40
+        MouseArea {
+            anchors.fill: parent
+            onPressed: pressTarget.presses++
+        }
+    }
+
+    // A window of its own near the bottom of the screen.
+    Component {
+        id: lowWindow
+        Window {
+            property alias combo: lowCombo
+            x: 0
+            width: 300
+            height: 60
+            CustomComboBox {
+                id: lowCombo
+                x: 10
+                y: 10
+                width: 150
+            }
         }
     }
 
@@ -182,26 +215,161 @@ Item {
             model.destroy();
         }
 
-        function test_list_stays_inside_the_window() {
+        function rows(n) {
             const many = [];
-            for (let i = 0; i < 30; ++i)
+            for (let i = 0; i < n; ++i)
                 many.push("row " + i);
-            const combo = makeCombo({ y: 200, model: many, currentIndex: 0 });
+            return many;
+        }
+
+        // The list's window covers the list where it lies relative to the
+        // control, on the screen.
+        function verifyListWindow(combo) {
+            const win = combo.listWindow;
+            verify(win !== null);
+            tryVerify(() => win.visible);
+            verify(win.flags & Qt.FramelessWindowHint);
+            verify(win !== combo.Window.window);
+            const corner = combo.mapToGlobal(0, combo.listY);
+            compare(win.x, Math.round(corner.x));
+            compare(win.y, Math.round(corner.y));
+            compare(combo.choices.width, win.width);
+            compare(combo.choices.height, win.height);
+            compare(combo.choices.contentItem.Window.window, win);
+        }
+
+        // A long list is as high as half the screen, whatever the height of
+        // the window that holds the control, and scrolls.
+        function test_long_list_reaches_beyond_its_window() {
+            const combo = makeCombo({ y: 200, model: rows(60), currentIndex: 0 });
             openList(combo);
             const popup = combo.choices;
-            tryVerify(() => popup.height > 100);
-            verify(popup.height <= top.height - 10);
-            const bottom = combo.mapToItem(null, 0, popup.y).y + popup.height;
-            compare(bottom, top.height - 6);
-            verify(combo.mapToItem(null, 0, popup.y).y >= 0);
+            tryCompare(popup, "height", Math.floor(Screen.height / 2));
+            verify(popup.height > top.height - combo.y);
+            verifyListWindow(combo);
+            const view = list(combo);
+            verify(view.contentHeight > view.height);
             keyClick(Qt.Key_Escape);
+            tryVerify(() => !combo.choices.visible);
+            verify(!combo.listWindow.visible);
+        }
+
+        function test_short_list_fits_its_rows() {
+            const combo = makeCombo({ model: ["a", "b", "c"] });
+            openList(combo);
+            tryCompare(combo.choices, "height", 3 * 40 + 2);
+            verifyListWindow(combo);
+            keyClick(Qt.Key_Escape);
+        }
+
+        // Where the control lies near the bottom of the screen: `below` is
+        // how far above the screen's bottom the control's top edge is.
+        function test_list_at_the_screen_floor_data() {
+            return [
+                { tag: "room below", below: 200, rows: 3, moved: false },
+                { tag: "runs off by less than the control", below: 140, rows: 3, moved: false },
+                { tag: "runs off by more than the control", below: 100, rows: 3, moved: true },
+                { tag: "half-screen list at the bottom", below: 40, rows: 60, moved: true },
+            ];
+        }
+
+        function test_list_at_the_screen_floor(data) {
+            const holder = createTemporaryObject(lowWindow, top, { y: Screen.virtualY + Screen.height - data.below - 10 });
+            verify(holder !== null);
+            holder.show();
+            tryVerify(() => holder.visible);
+            const combo = holder.combo;
+            combo.model = rows(data.rows);
+            combo.choices.open();
+            tryVerify(() => combo.choices.opened);
+            tryVerify(() => list(combo).count === combo.count);
+            const popup = combo.choices;
+            const height = Math.floor(Math.min(data.rows * 40 + 2, Screen.height / 2));
+            tryCompare(popup, "height", height);
+            const screenBottom = Screen.virtualY + Screen.height;
+            const corner = combo.mapToGlobal(0, 0);
+            if (data.moved) {
+                tryCompare(combo, "listY", combo.height - 1 - (corner.y + height - screenBottom) - 35);
+                compare(corner.y + combo.listY + popup.height, screenBottom - 6);
+            } else {
+                tryCompare(combo, "listY", combo.height - 1);
+            }
+            verifyListWindow(combo);
+            popup.close();
+            holder.close();
+        }
+
+        // A press elsewhere closes the list and still reaches what it hits;
+        // a press on the control closes it by the control's own toggle.
+        function test_press_outside_closes_and_goes_through() {
+            const combo = makeCombo({ model: rows(5), currentIndex: 0 });
+            openList(combo);
+            pressTarget.presses = 0;
+            mouseClick(pressTarget);
+            tryVerify(() => !combo.choices.visible);
+            compare(pressTarget.presses, 1);
+            compare(activatedSpy.count, 0);
+            verify(!combo.listWindow.visible);
+
+            mouseClick(combo);
+            tryVerify(() => combo.choices.opened);
+            mouseClick(combo);
+            tryVerify(() => !combo.choices.visible);
+            wait(0);
+            verify(!combo.choices.visible);
+            compare(combo.currentIndex, 0);
+        }
+
+        // Escape closes the list also where the control does not hold the
+        // focus.
+        function test_escape_closes_without_focus() {
+            const combo = makeCombo({ model: rows(5) });
+            combo.choices.open();
+            tryVerify(() => combo.choices.opened);
+            pressTarget.forceActiveFocus();
+            keyClick(Qt.Key_Escape);
+            tryVerify(() => !combo.choices.visible);
+        }
+
+        // The list lies where its dialog was: the dialog moving, going or
+        // losing the focus closes it.
+        function test_list_closes_with_its_window_data() {
+            return [
+                { tag: "window moved", change: "move" },
+                { tag: "another window active", change: "deactivate" },
+            ];
+        }
+
+        function test_list_closes_with_its_window(data) {
+            const combo = makeCombo({ model: rows(5) });
+            const win = combo.Window.window;
+            win.requestActivate();
+            tryVerify(() => win.active);
+            openList(combo);
+            if (data.change === "move") {
+                const x = win.x;
+                win.x = x + 10;
+                tryVerify(() => !combo.choices.visible);
+                win.x = x;
+            } else {
+                // A top-level window of its own, not one the dialog owns.
+                const other = createTemporaryObject(lowWindow, null, { y: 0 });
+                other.show();
+                other.requestActivate();
+                tryVerify(() => !combo.choices.visible);
+                other.close();
+                win.requestActivate();
+                tryVerify(() => win.active);
+            }
+            verify(!combo.listWindow.visible);
         }
 
         function test_short_list_opens_below() {
             const combo = makeCombo({ model: ["a", "b"] });
             openList(combo);
-            compare(combo.choices.y, combo.comboControl.height - 1);
+            compare(combo.listY, combo.comboControl.height - 1);
             compare(combo.choices.width, combo.width);
+            verifyListWindow(combo);
             keyClick(Qt.Key_Escape);
         }
 

@@ -5,8 +5,11 @@ import Qt5Compat.GraphicalEffects
 
 // The system's dark drop-down list. Its own key rules: Space opens and picks,
 // Enter/Return pick and report `activated` (or `enterPressed` while closed),
-// Up/Down only move inside the open list. The list is kept inside its window.
-// Reads `theme` from the document that places it.
+// Up/Down only move inside the open list. The list opens in a frameless
+// window of its own under the box, so it may reach beyond its dialog (up to
+// half the screen), and is moved up where it would run off the screen; a
+// press elsewhere in the dialog, Escape, or the dialog moving or losing the
+// focus closes it. Reads `theme` from the document that places it.
 Item {
     id: root
 
@@ -27,6 +30,14 @@ Item {
     property font font: theme.default_font
     property color default_bg_color: "#1b1b1b"
     property color default_popup_bg_color: Qt.lighter("#1b1b1b", 1.8)
+    // The window that shows the list; made at the first opening.
+    property Window listWindow: null
+    // Where the list lies: its top edge relative to the control (below it,
+    // or moved up at the bottom of the screen), its width and its height.
+    property real listY: control.height - 1
+    readonly property int listWidth: Math.ceil(Math.max(control.width, minimumPopupWidth))
+    readonly property int listHeight: Math.floor(Math.min(listView.contentHeight + choicesPopup.topPadding
+                                                          + choicesPopup.bottomPadding, Screen.height / 2))
 
     signal activated(int index)
     signal enterPressed()
@@ -102,24 +113,107 @@ Item {
         return modelData === undefined || modelData === null ? "" : String(modelData);
     }
 
-    // Places the list below the control, or moves it up so that it ends 6 px
-    // above the bottom of the window (the list cannot leave its window).
+    // The first of the application's screens whose rectangle holds the point
+    // (edges included), or null.
+    function determineScreen(point) {
+        const screens = Qt.application.screens;
+        for (let i = 0; i < screens.length; ++i) {
+            const s = screens[i];
+            if (point.x >= s.virtualX && point.x <= s.virtualX + s.width
+                    && point.y >= s.virtualY && point.y <= s.virtualY + s.height)
+                return s;
+        }
+        return null;
+    }
+
+    // Places the list below the control, or moves it up so that it does not
+    // run off the bottom of the screen the control is on.
     function checkScreenFloor() {
-        const win = root.Window.window;
-        if (!win)
+        if (!root.Window.window)
             return;
-        const corner = root.mapToItem(null, 0, 0);
-        const overlap = (corner.y + control.popup.height) - win.height;
+        const corner = root.mapToGlobal(0, 0);
+        const screen = determineScreen(corner);
+        if (!screen)
+            return;
+        const overlap = (corner.y + listHeight) - (screen.virtualY + screen.height);
         if (overlap > 0)
-            control.popup.y = control.height - 1 - overlap - 35;
+            listY = control.height - 1 - overlap - 35;
         else
-            control.popup.y = control.height - 1;
+            listY = control.height - 1;
+    }
+
+    // Puts the list's window where the list lies relative to the control and
+    // shows it.
+    function placeListWindow() {
+        if (!listWindow || !root.Window.window || !control.popup.visible)
+            return;
+        const corner = root.mapToGlobal(0, listY);
+        listWindow.x = Math.round(corner.x);
+        listWindow.y = Math.round(corner.y);
+        listWindow.visible = true;
+    }
+
+    function settleList() {
+        checkScreenFloor();
+        placeListWindow();
+    }
+
+    Component {
+        id: listWindowComponent
+
+        // A window of the tool-tip kind, which no platform makes the active
+        // window: the dialog keeps the keyboard focus, the control keeps the
+        // list open and its keys act on it.
+        Window {
+            objectName: "choicesWindow"
+            flags: Qt.ToolTip | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus
+            transientParent: root.Window.window
+            width: Math.max(1, root.listWidth)
+            height: Math.max(1, root.listHeight)
+            color: root.default_bg_color
+        }
     }
 
     implicitWidth: control.implicitWidth
     implicitHeight: control.implicitHeight
 
     Component.onCompleted: isCompleted = true
+    onListHeightChanged: if (choicesPopup.visible) settleList()
+
+    // A press anywhere else in the dialog closes the list and still reaches
+    // what lies under it; a press on the control is its own (it toggles).
+    MouseArea {
+        id: outsidePress
+        objectName: "outsidePress"
+        parent: root.Window.window ? root.Window.window.contentItem : root
+        anchors.fill: parent
+        z: 1000000
+        visible: choicesPopup.visible
+        acceptedButtons: Qt.AllButtons
+        onPressed: (mouse) => {
+            mouse.accepted = false;
+            const onControl = control.mapFromItem(outsidePress, mouse.x, mouse.y);
+            if (!control.contains(onControl))
+                control.popup.close();
+        }
+    }
+
+    Shortcut {
+        sequence: "Escape"
+        enabled: choicesPopup.visible
+        onActivated: control.popup.close()
+    }
+
+    Connections {
+        target: choicesPopup.visible ? root.Window.window : null
+        function onXChanged() { control.popup.close(); }
+        function onYChanged() { control.popup.close(); }
+        function onActiveChanged() {
+            if (!root.Window.window.active)
+                control.popup.close();
+        }
+        function onVisibleChanged() { control.popup.close(); }
+    }
 
     DropShadow {
         anchors.fill: control
@@ -268,24 +362,31 @@ Item {
             id: choicesPopup
             objectName: "choices"
 
-            readonly property real windowHeight: root.Window.window ? root.Window.window.height : Screen.height
-
+            // In its own window the list fills it; the window lies where
+            // the list belongs.
             x: 0
-            y: control.height - 1
-            width: Math.max(control.width, root.minimumPopupWidth)
-            height: Math.min(listView.contentHeight + topPadding + bottomPadding,
-                             Screen.height / 2, Math.max(0, windowHeight - 10))
+            y: root.listWindow ? 0 : root.listY
+            width: root.listWindow ? root.listWindow.width : root.listWidth
+            height: root.listWindow ? root.listWindow.height : root.listHeight
             padding: 1
 
             onAboutToShow: {
                 control.arrowSelection = false;
                 listView.currentIndex = Qt.binding(() => control.highlightedIndex);
-                root.checkScreenFloor();
+                root.settleList();
             }
-            // The rows exist only while the list is shown, so its height
-            // settles after opening.
-            onOpened: root.checkScreenFloor()
-            onHeightChanged: if (visible) root.checkScreenFloor()
+            onOpened: {
+                // The first opening makes the window and moves the list
+                // into it, where it opens again.
+                if (!root.listWindow) {
+                    root.listWindow = listWindowComponent.createObject(root);
+                    choicesPopup.parent = root.listWindow.contentItem;
+                }
+                // The rows exist only while the list is shown, so its height
+                // settles after opening.
+                Qt.callLater(root.settleList);
+            }
+            onClosed: if (root.listWindow) root.listWindow.visible = false
 
             background: Rectangle {
                 color: root.default_bg_color
