@@ -165,8 +165,8 @@ void TestSfxController::initTestCase()
     QVERIFY(other);
 
     list_ = controller_->getActiveAudioList();
-    tester_ = std::make_unique<QAbstractItemModelTester>(list_.get(),
-                                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
+    tester_ =
+        std::make_unique<QAbstractItemModelTester>(list_.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     errors_ = std::make_unique<QSignalSpy>(controller_, &SfxPlayerControllerImpl::soundEffectError);
 }
 
@@ -236,9 +236,10 @@ void TestSfxController::reloadAgainReplacesTheRecords()
     QCOMPARE(ready.count(), 0); // the bell's reader is kept
 }
 
-// The event's new effect gets a new player, the event follows it (as written
-// the map still named the old player, and pruning then erased the entry), and
-// the old player goes.
+// The event's new effect gets a new player, the event ids map names that new
+// player, and the old player goes. Were the map left naming the old player,
+// pruning would erase the entry and the event would have no player until the
+// next reload.
 void TestSfxController::reloadFollowsAnEffectChange()
 {
     const std::string a = addEvent("bell", "Cue");
@@ -256,8 +257,9 @@ void TestSfxController::reloadFollowsAnEffectChange()
     QCOMPARE(errors_->count(), 0);
 }
 
-// As written the first bad record stopped the load and the pruning, and the
-// error was dropped.
+// An event whose effect the catalogue lacks is skipped and reported; the
+// events after it still get their players and pruning still runs. Otherwise
+// one bad record would leave the rest of the show silent without a word.
 void TestSfxController::reloadSkipsAndReportsUnlistedEffects()
 {
     const std::string a = addEvent("bell", "Bell");
@@ -290,8 +292,9 @@ void TestSfxController::eventDeletedWhilePlaying()
     QCOMPARE(errors_->count(), 0);
 }
 
-// As written the load ran on a pool without waiting, so the lookup that
-// followed failed.
+// A play by text on a controller without players loads the repository first
+// and then finds the event; a load still running elsewhere would make that
+// lookup fail.
 void TestSfxController::playByTextOnAnEmptyControllerLoads()
 {
     QVERIFY(!controller_->GetPlayer(std::string("sfx.anything")));
@@ -303,8 +306,9 @@ void TestSfxController::playByTextOnAnEmptyControllerLoads()
     QCOMPARE(errors_->count(), 0);
 }
 
-// Played before its reader has loaded, an effect starts once it has (as
-// written the run played nothing and ended at once, listed as playing).
+// Played before its reader has loaded, an effect starts once it has; a run
+// started without PCM would play nothing and end at once while its row
+// claimed it played.
 void TestSfxController::firstPlayOfAFreshEffectIsHeard()
 {
     const std::string a = addEvent("chime", "Chime");
@@ -389,7 +393,7 @@ void TestSfxController::pinnedRowOutlivesItsSound()
 }
 
 // With every voice taken, a play is refused, said as a warning, and lists
-// nothing (as written the row was marked playing).
+// nothing: a row marked playing would show a sound that never sounds.
 void TestSfxController::playWithoutAFreeVoiceIsAWarning()
 {
     std::vector<std::string> events;
@@ -471,7 +475,8 @@ void TestSfxController::stopByText()
     controller_->stop("x");
     QCOMPARE(log_->count("Invalid request from OSC: cannot stop sound effect player with id x"), 1);
     QVERIFY(list_->isPlaying(id));
-    // A text literal is an id: as written it chose stop(bool).
+    // A text literal is an id text, not a bool: stop(bool) would stop every
+    // player.
     controller_->stop(std::to_string(id).c_str());
     QTRY_VERIFY_WITH_TIMEOUT(!list_->contains(id), 10000);
     QCOMPARE(errors_->count(), 0);
@@ -487,7 +492,8 @@ void TestSfxController::failuresAreReported_data()
     for (const char* call : {"FadeTo NaN level", "FadeTo negative level", "FadeTo negative time",
                              "FadeTo infinite time", "onFadeRequested negative level"})
         QTest::newRow(call) << call << "warning";
-    QTest::newRow("onSetVolume NaN") << "onSetVolume NaN" << "error";
+    QTest::newRow("onSetVolume NaN") << "onSetVolume NaN"
+                                     << "error";
 }
 
 // Unknown ids and refused values reach soundEffectError, never the caller or

@@ -37,7 +37,10 @@ namespace {
 class SteppedClock : public SfxFadeClock
 {
 public:
-    explicit SteppedClock(bool blocking) : blocking_(blocking) {}
+    explicit SteppedClock(bool blocking)
+        : blocking_(blocking)
+    {
+    }
     void WaitStep(unsigned int) override
     {
         ++waits;
@@ -189,7 +192,7 @@ void TestSfxPlayer::playsAudibly()
     QFETCH(QString, file);
     QFETCH(float, pan);
     QFETCH(bool, secondChannelHeard);
-    SfxFileInterface* reader = file == "bell" ? static_cast<SfxFileInterface*>(bell_.get())
+    SfxFileInterface* reader = file == "bell"  ? static_cast<SfxFileInterface*>(bell_.get())
                                : file == "wav" ? static_cast<SfxFileInterface*>(userWav_.get())
                                                : static_cast<SfxFileInterface*>(stereoSine_.get());
     SfxDto record = effect("sfx.audible", -1);
@@ -458,9 +461,9 @@ void TestSfxPlayer::stopRightAfterPlay_data()
     QTest::newRow("destroyed") << "destroy";
 }
 
-// A stop given right after Play ends the endless run, also when it comes
-// before the run has set itself up (as written the request then found no run
-// listening and the sound played on for ever).
+// A stop given right after Play ends the endless run, even before it has set
+// itself up; otherwise the request would find no run listening and the sound
+// would play on for ever.
 void TestSfxPlayer::stopRightAfterPlay()
 {
     QFETCH(QString, how);

@@ -168,7 +168,8 @@ void TestSfxRepository::idsMustBeText_data()
 }
 
 // An id that is not a std::string is refused with the same kind of error
-// whatever the log holds (as written Update failed only when it had events).
+// whatever the log holds; Update must not pass over a bad id silently when
+// the log has no events.
 void TestSfxRepository::idsMustBeText()
 {
     QFETCH(QString, operation);
@@ -185,8 +186,9 @@ void TestSfxRepository::idsMustBeText()
         else
             store_->Update(id, full("sfx.1"));
     });
-    QCOMPARE(thrown, QString("invalid_argument: ChangeLogSfxRepository::%1 requires a std::string for the event id")
-                         .arg(operation));
+    QCOMPARE(
+        thrown,
+        QString("invalid_argument: ChangeLogSfxRepository::%1 requires a std::string for the event id").arg(operation));
     QCOMPARE(store_->Get().size(), std::size_t(withEvents ? 1 : 0));
     if (withEvents)
         QCOMPARE(store_->Get().front().name(), std::string("Thunder"));
