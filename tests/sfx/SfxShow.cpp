@@ -22,7 +22,10 @@ namespace {
 class QuietOutput
 {
 public:
-    QuietOutput() : previous_(std::cout.rdbuf(sink_.rdbuf())) {}
+    QuietOutput()
+        : previous_(std::cout.rdbuf(sink_.rdbuf()))
+    {
+    }
     ~QuietOutput() { std::cout.rdbuf(previous_); }
 
 private:
@@ -48,12 +51,16 @@ QString SoundServerMissing()
 }
 
 SfxShow::SfxShow()
-    : owned_(std::make_unique<vand::audio::ChangeLogSfxRepository>(&editor_)), store_(owned_.get())
+    : owned_(std::make_unique<vand::audio::ChangeLogSfxRepository>(&editor_))
+    , store_(owned_.get())
 {
     editor_.MakeActive();
 }
 
-SfxShow::~SfxShow() { CL::SetActiveChangeLog(nullptr); }
+SfxShow::~SfxShow()
+{
+    CL::SetActiveChangeLog(nullptr);
+}
 
 vand::audio::SfxPlayerControllerImpl* SfxShow::Controller()
 {
@@ -62,7 +69,10 @@ vand::audio::SfxPlayerControllerImpl* SfxShow::Controller()
     return controller_;
 }
 
-vand::audio::SfxRepository& SfxShow::Store() { return *store_; }
+vand::audio::SfxRepository& SfxShow::Store()
+{
+    return *store_;
+}
 
 std::string SfxShow::Add(const std::string& effectId, const std::string& name, int repeats, float volume)
 {

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "AudioFixtures.h"
+#include "PlayerLevels.h"
 #include "SfxShow.h"
 #include "SinkMonitor.h"
 #include "kit/Log.h"
@@ -102,6 +103,13 @@ private slots:
     void playByText_data();
     void playByText();
     void stopByText();
+    void stopAll_data();
+    void stopAll();
+    void fadeToReachesTheLevel();
+    void setPositionMovesTheRun();
+    void restartPlaysAgainFromTheStart();
+    void preloadFile_data();
+    void preloadFile();
     void failuresAreReported_data();
     void failuresAreReported();
     void customAudioPlaysAndIsReused();
@@ -480,6 +488,154 @@ void TestSfxController::stopByText()
     controller_->stop(std::to_string(id).c_str());
     QTRY_VERIFY_WITH_TIMEOUT(!list_->contains(id), 10000);
     QCOMPARE(errors_->count(), 0);
+}
+
+void TestSfxController::stopAll_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("stop(true) cuts") << "urgent";
+    QTest::newRow("stop(false) fades out") << "fade-out";
+    QTest::newRow("stop() fades out") << "plain";
+}
+
+// Stopping everything ends every sound and empties the list: urgently at
+// once, otherwise each over its own fade-out.
+void TestSfxController::stopAll()
+{
+    QFETCH(QString, how);
+    const std::string a = addEvent("rain", "Rain", -1);
+    const std::string b = addEvent("knock", "Knock", -1);
+    for (const std::string& eventId : {a, b})
+        updateEvent(eventId, [](SfxDto& r) { r.setFadeOut(300); });
+    reload();
+    vand::test::Levels levels(*playerOf(a));
+    QSignalSpy sounding(playerOf(a), &SfxPlayerImpl::outputStarted);
+    const quint64 ida = controller_->play(a);
+    const quint64 idb = controller_->play(b);
+    // Sounding: a stop given before a run has set itself up ends it unheard.
+    QTRY_VERIFY_WITH_TIMEOUT(list_->isPlaying(ida) && list_->isPlaying(idb) && !sounding.isEmpty(), 10000);
+    const int before = levels.count();
+    if (how == "urgent")
+        controller_->stop(true);
+    else if (how == "fade-out")
+        controller_->stop(false);
+    else
+        controller_->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(list_->rowCount(), 0, 10000);
+    QVERIFY(controller_->Done(ida) && controller_->Done(idb));
+    const std::vector<float> all = levels.all();
+    const std::vector<float> after(all.begin() + before, all.end());
+    QVERIFY(!after.empty());
+    const bool faded = std::any_of(after.begin(), after.end(), [](float l) { return l > 0.001f && l < 0.9f; });
+    QCOMPARE(faded, how != "urgent");
+    QCOMPARE(errors_->count(), 0);
+}
+
+// FadeTo by event id fades the running sound to the level in steps.
+void TestSfxController::fadeToReachesTheLevel()
+{
+    const std::string a = addEvent("rain", "Rain", -1);
+    reload();
+    vand::test::Levels levels(*playerOf(a));
+    QSignalSpy sounding(playerOf(a), &SfxPlayerImpl::outputStarted);
+    const quint64 id = controller_->play(a);
+    // Sounding, its own fade-in given: a fade asked before would give way to
+    // it.
+    QTRY_VERIFY_WITH_TIMEOUT(list_->isPlaying(id) && !sounding.isEmpty(), 10000);
+    QCOMPARE(levels.last(), 1.0f);
+    controller_->FadeTo(a, 0.25f, 300.0f);
+    QTRY_VERIFY_WITH_TIMEOUT(std::fabs(levels.last() - 0.25f) < 1e-4f, 10000);
+    const std::vector<float> all = levels.all();
+    QCOMPARE(all.size(), std::size_t(1 + 10)); // ten steps of 30 ms
+    QVERIFY(std::is_sorted(all.rbegin(), all.rend()));
+    QVERIFY(list_->isPlaying(id));
+    QCOMPARE(errors_->count(), 0);
+}
+
+// SetPosition moves the running sound: it reports progress from there on.
+// Unknown players and positions that are no number change nothing.
+void TestSfxController::setPositionMovesTheRun()
+{
+    const std::string a = addEvent("bell", "Bell");
+    reload();
+    const quint64 id = controller_->play(a);
+    QTRY_VERIFY_WITH_TIMEOUT(list_->progress(id) > 0.0, 10000);
+    QVERIFY(list_->progress(id) < 0.5);
+    controller_->SetPosition(987654321, 0.5);
+    controller_->SetPosition(id, std::numeric_limits<double>::quiet_NaN());
+    controller_->SetPosition(id, 0.6);
+    QTRY_VERIFY_WITH_TIMEOUT(list_->progress(id) >= 0.6, 10000);
+    QVERIFY(list_->isPlaying(id));
+    QCOMPARE(errors_->count(), 0);
+}
+
+// A restart ends the run at once and plays a new one from the start; the row
+// stays, playing, through the old run's end.
+void TestSfxController::restartPlaysAgainFromTheStart()
+{
+    const std::string a = addEvent("bell", "Bell");
+    reload();
+    SfxPlayerImpl* player = playerOf(a);
+    QSignalSpy finished(player, &SfxPlayerImpl::sfxFinished);
+    const quint64 id = controller_->play(a);
+    QTRY_VERIFY_WITH_TIMEOUT(list_->progress(id) > 0.3, 10000);
+    QSignalSpy progress(player, &SfxPlayerImpl::progress);
+    controller_->restart(id);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty() && progress.last().at(0).toDouble() < 0.2, 10000);
+    QCOMPARE(list_->rowCount(), 1);
+    QVERIFY(list_->isPlaying(id));
+    QVERIFY(!controller_->Done(id));
+    QCOMPARE(errors_->count(), 0);
+}
+
+void TestSfxController::preloadFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("ready");
+    QTest::addColumn<QString>("priority");
+    QTest::addColumn<int>("errors");
+    QTest::newRow("catalogue effect file") << "catalogue" << true << "" << 0;
+    QTest::newRow("WAV file") << "wav" << true << "" << 0;
+    // A ".sfx" key is read as a packaged effect, whatever the file holds;
+    // its reader stays under the key, so the second call reads nothing.
+    QTest::newRow("WAV data under a .sfx name") << "wav.sfx" << false << "error" << 1;
+    // Nothing is kept for a user file that cannot be opened: each call tries.
+    QTest::newRow("missing user file") << "missing" << false << "warning" << 2;
+}
+
+// PreloadFile reads a key once: a packaged effect reader for ".sfx" keys, a
+// user file reader for any other; a failure is reported.
+void TestSfxController::preloadFile()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, ready);
+    QFETCH(QString, priority);
+    QFETCH(int, errors);
+    QString key;
+    if (file == "catalogue")
+        key = QString::fromStdString(vand::sfx::SfxManifest().path("chime").value());
+    else if (file == "wav")
+        key = writeWav("preload.wav", 0.5);
+    else if (file == "wav.sfx")
+        key = writeWav("preload-wav.sfx", 0.5);
+    else
+        key = dir_.filePath("missing.wav");
+    QSignalSpy readySpy(controller_, &SfxPlayerControllerImpl::sfxIsReady);
+    const auto readyFor = [&readySpy](const QString& k) {
+        return std::count_if(readySpy.cbegin(), readySpy.cend(),
+                             [&k](const QList<QVariant>& r) { return r.at(0) == k; });
+    };
+    controller_->PreloadFile(key.toStdString());
+    controller_->PreloadFile(key.toStdString()); // the key is taken: nothing more
+    // A later preload announces itself after the first one has.
+    const QString sentinel = writeWav("sentinel-" + file + ".wav", 0.1);
+    controller_->PreloadFile(sentinel.toStdString());
+    QTRY_COMPARE_WITH_TIMEOUT(readyFor(sentinel), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(readyFor(key), ready ? 1 : 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(errors_->count(), errors, 10000);
+    for (const QList<QVariant>& error : *errors_)
+        QCOMPARE(error.at(0).toString(), priority);
 }
 
 void TestSfxController::failuresAreReported_data()

@@ -1,5 +1,4 @@
 #include <QRegularExpression>
-#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,6 +9,7 @@
 #include <stdexcept>
 
 #include "SfxShow.h"
+#include "SteppedClock.h"
 #include "StreamCapture.h"
 #include "sfx/SfxManager.h"
 #include "sfx/SfxManifest.h"
@@ -18,12 +18,12 @@
 
 using vand::audio::AudioDevice;
 using vand::audio::AudioPath;
-using vand::audio::SfxFadeClock;
 using vand::audio::SfxManager;
 using vand::audio::SfxPlayerInterface;
 using vand::audio::SfxType;
 using vand::audio::SfxWorkerVolume;
 using vand::audio::sfx::SfxDto;
+using vand::test::SteppedClock;
 
 namespace {
 
@@ -109,31 +109,6 @@ private:
 
 const wchar_t kStageDevice[] = L"stage-device";
 
-// Fade steps without waiting; or, when blocking, one step per permit.
-class StepClock : public SfxFadeClock
-{
-public:
-    explicit StepClock(bool blocking = false)
-        : blocking_(blocking)
-    {
-    }
-    void WaitStep(unsigned int milliseconds) override
-    {
-        lastStep = int(milliseconds);
-        ++waits;
-        // A failed test must not leave a fade waiting for ever.
-        if (blocking_)
-            permits_.tryAcquire(1, 20000);
-    }
-    void release(int steps) { permits_.release(steps); }
-    std::atomic<int> waits{0};
-    std::atomic<int> lastStep{0};
-
-private:
-    bool blocking_;
-    QSemaphore permits_;
-};
-
 // The calls with each whole fade-in of a player written as one line,
 // "<name>: fade-in <n> steps": silence, Play, then n steps, each setting the
 // volume and the running level to i / n of 1. A fade that is not so stays as
@@ -194,7 +169,7 @@ private:
     std::unique_ptr<SfxManager> manager(int players)
     {
         calls_.clear();
-        clock_ = std::make_shared<StepClock>();
+        clock_ = std::make_shared<SteppedClock>();
         vand::test::StreamCapture out(std::cout);
         auto m = std::make_unique<SfxManager>();
         m->SetFadeClock(clock_);
@@ -210,7 +185,7 @@ private:
 
     QTemporaryDir dir_;
     Calls calls_;
-    std::shared_ptr<StepClock> clock_;
+    std::shared_ptr<SteppedClock> clock_;
 };
 
 void TestSfxLegacy::initTestCase()
@@ -257,7 +232,7 @@ void TestSfxLegacy::playFadesInFromSilence()
 void TestSfxLegacy::cancelledFadeTakesNoFurtherStep()
 {
     calls_.clear();
-    auto clock = std::make_shared<StepClock>(true);
+    auto clock = std::make_shared<SteppedClock>(true);
     std::recursive_timed_mutex lock;
     std::unique_ptr<SfxPlayerInterface> player = std::make_unique<Recorder>(calls_, "a", Effect("a"));
     SfxWorkerVolume fade(SfxWorkerVolume::kFadeIn, 1000, 0.0f, 1.0f, &player, 1.0f, &lock, clock);
@@ -277,7 +252,7 @@ void TestSfxLegacy::cancelledFadeTakesNoFurtherStep()
 void TestSfxLegacy::fadeOutStopsAtItsEnd()
 {
     calls_.clear();
-    auto clock = std::make_shared<StepClock>();
+    auto clock = std::make_shared<SteppedClock>();
     std::recursive_timed_mutex lock;
     std::unique_ptr<SfxPlayerInterface> player = std::make_unique<Recorder>(calls_, "a", Effect("a"));
     SfxWorkerVolume fade(-1, 60, 1.0f, 0.0f, &player, 0.75f, &lock, clock);

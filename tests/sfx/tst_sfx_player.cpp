@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "AudioFixtures.h"
+#include "PlayerLevels.h"
 #include "SfxShow.h"
 #include "SinkMonitor.h"
+#include "SteppedClock.h"
 #include "kit/Log.h"
 #include "sfx/PackagedVorbisFile.h"
 #include "sfx/SfxManifest.h"
@@ -26,70 +28,12 @@ using vand::audio::SfxFileInterface;
 using vand::audio::SfxPlayerImpl;
 using vand::audio::UserAudioFile;
 using vand::audio::sfx::SfxDto;
+using vand::test::Levels;
 using vand::test::Listen;
 using vand::test::NewSinkInput;
 using vand::test::OurSinkInputs;
+using vand::test::SteppedClock;
 using vand_audio::SoundFileFormat;
-
-namespace {
-
-// Fade steps without waiting, or one step per permit when blocking.
-class SteppedClock : public SfxFadeClock
-{
-public:
-    explicit SteppedClock(bool blocking)
-        : blocking_(blocking)
-    {
-    }
-    void WaitStep(unsigned int) override
-    {
-        ++waits;
-        // A failed test must not leave a fade waiting for ever.
-        if (blocking_)
-            permits_.tryAcquire(1, 20000);
-    }
-    void release(int steps) { permits_.release(steps); }
-    std::atomic<int> waits{0};
-
-private:
-    bool blocking_;
-    QSemaphore permits_;
-};
-
-// Every level a player's runs set, in order.
-class Levels
-{
-public:
-    explicit Levels(SfxPlayerImpl& player)
-        : connection_(QObject::connect(
-            &player, &SfxPlayerImpl::levelChanged, &player,
-            [this](float level) {
-                std::lock_guard lock(lock_);
-                levels_.push_back(level);
-            },
-            Qt::DirectConnection))
-    {
-    }
-    ~Levels() { QObject::disconnect(connection_); }
-    std::vector<float> all() const
-    {
-        std::lock_guard lock(lock_);
-        return levels_;
-    }
-    int count() const { return int(all().size()); }
-    float last() const
-    {
-        const auto l = all();
-        return l.empty() ? -1.0f : l.back();
-    }
-
-private:
-    QMetaObject::Connection connection_;
-    mutable std::mutex lock_;
-    std::vector<float> levels_;
-};
-
-} // namespace
 
 // Players on the private PulseAudio daemon's null sink (scripts/test starts it).
 class TestSfxPlayer : public QObject
