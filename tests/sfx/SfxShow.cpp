@@ -6,6 +6,7 @@
 #include "sfx/SfxPlayerControllerImpl.h"
 #include "sfx/SfxRepository.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,10 +45,23 @@ void InstallDemoCatalogue(const QTemporaryDir& dir)
 
 QString SoundServerMissing()
 {
+    const QByteArray failure = qgetenv("VAND_AUDIO_ERROR");
+    if (!failure.isEmpty())
+        return "The test sound server did not start: " + QString::fromUtf8(failure);
     if (!qgetenv("PULSE_SERVER").isEmpty())
         return {};
     return "PULSE_SERVER is not set: the test sound server did not start (scripts/test starts it with "
            "scripts/start-audio)";
+}
+
+QString SoundServerSilent()
+{
+    QProcess pactl;
+    pactl.start("pactl", {"info"});
+    if (pactl.waitForFinished(10000) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0)
+        return {};
+    return "No sound server answers at PULSE_SERVER=" + QString::fromUtf8(qgetenv("PULSE_SERVER"))
+           + ": these tests play on the private one (scripts/start-audio starts it)";
 }
 
 SfxShow::SfxShow()

@@ -161,8 +161,7 @@ private:
 
 void TestSfxController::initTestCase()
 {
-    if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())
-        QFAIL(qPrintable(missing));
+    VAND_REQUIRE_SOUND_SERVER();
     vand::test::InstallDemoCatalogue(dir_);
     log_ = std::make_unique<LogLines>();
     show_ = std::make_unique<vand::test::SfxShow>();

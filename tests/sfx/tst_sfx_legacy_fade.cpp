@@ -61,8 +61,7 @@ private:
 
 void TestSfxLegacyFade::initTestCase()
 {
-    if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())
-        QFAIL(qPrintable(missing));
+    VAND_REQUIRE_SOUND_SERVER();
     vand::test::InstallDemoCatalogue(dir_);
     show_ = std::make_unique<vand::test::SfxShow>();
     show_->Controller();

@@ -84,8 +84,7 @@ private:
 
 void TestSfxPlayer::initTestCase()
 {
-    if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())
-        QFAIL(qPrintable(missing));
+    VAND_REQUIRE_SOUND_SERVER();
     for (QThreadPool* pool : {playPool_.get(), fadePool_.get()}) {
         pool->setMaxThreadCount(16);
         pool->setThreadPriority(QThread::TimeCriticalPriority);

@@ -90,7 +90,7 @@ class SfxHostTest : public QObject {
 };
 
 void SfxHostTest::initTestCase() {
-  if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty()) QFAIL(qPrintable(missing));
+  VAND_REQUIRE_SOUND_SERVER();
   QVERIFY(dir_.isValid());
   vand::test::InstallDemoCatalogue(dir_);
   // One host for the run, as in the program: the process's controller
