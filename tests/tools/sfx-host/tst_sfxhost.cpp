@@ -11,8 +11,10 @@
 #include "ui/QmlEngineSetup.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QtQuickTest/quicktest.h>
 #include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -169,16 +171,13 @@ QQuickItem* SfxHostTest::activeRow(const char* child) const {
   return child ? Find(row, child) : row;
 }
 
-// The first click after a modal dialog closes can reach the window before
-// it takes input again; the selection is what counts.
+// One click, once no modal dialog blocks the window (its input would be
+// dropped) and the rows are laid out where the click lands.
 void SfxHostTest::selectInstance(const QString& eventId) {
   QTRY_VERIFY(instanceRow(eventId));
-  QQuickItem* area = Find(instanceRow(eventId), "instanceRowArea");
-  for (int attempt = 0; attempt < 20 && manager_->property("selectedSfxInstanceEventId").toString() != eventId;
-       ++attempt) {
-    Click(area);
-    QTest::qWait(50);
-  }
+  QTRY_VERIFY(!QGuiApplication::modalWindow());
+  QVERIFY(QQuickTest::qWaitForPolish(host_->ManagerWindow()));
+  Click(Find(instanceRow(eventId), "instanceRowArea"));
   QCOMPARE(manager_->property("selectedSfxInstanceEventId").toString(), eventId);
 }
 
