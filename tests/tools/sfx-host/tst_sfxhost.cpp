@@ -353,9 +353,11 @@ void SfxHostTest::seekMovesThePlayer() {
   QTRY_COMPARE_WITH_TIMEOUT(activeAudio().rowCount(), 0, 10000);
 }
 
-// A WAV chosen in the custom audio dialog plays under its own path.
+// A WAV chosen in the custom audio dialog plays under its own path. It is
+// long enough to be still sounding once its stream is found and recorded on
+// a busy machine.
 void SfxHostTest::fileOfOnesOwnPlays() {
-  const QString wav = writeWav(QStringLiteral("door slam.wav"), 1.0);
+  const QString wav = writeWav(QStringLiteral("door slam.wav"), 3.0);
   QVERIFY(!wav.isEmpty());
   Click(Find(host_->ActiveAudioWindow(), "playFileButton"));
   QObject* dialog = host_->CustomDialog();
