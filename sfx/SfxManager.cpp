@@ -2,6 +2,7 @@
 
 #include "sfx/CatalogueReader.h"
 #include "sfx/SfxPlayer.h"
+#include "sfx/SfxWorker.h"
 
 #include <iostream>
 #include <mutex>
@@ -11,32 +12,53 @@ namespace {
 
 constexpr int kNoPlayer = -1;
 constexpr int kAmbientFadeMs = 1000;
+// A fade-in rises from here to the managed player's volume.
+constexpr float kSilence = 0.0f;
 
 } // namespace
 
-// One player of the manager and the lock that serialises the calls into it.
+// One player of the manager, the lock that serialises the calls into it, and
+// the fade worker of its last fade.
 class ManagedSfxPlayer
 {
 public:
-    explicit ManagedSfxPlayer(std::unique_ptr<vand::audio::SfxPlayerInterface> player) : player_(std::move(player))
+    explicit ManagedSfxPlayer(std::unique_ptr<vand::audio::SfxPlayerInterface> player)
+        : player(std::move(player))
     {
+    }
+    ~ManagedSfxPlayer()
+    {
+        std::lock_guard lock(fadeLock);
+        EndFade();
     }
 
     // Runs `action` on the player under its lock.
-    template<class Action>
+    template <class Action>
     decltype(auto) With(Action&& action)
     {
-        std::lock_guard lock(lock_);
-        return action(*player_);
+        std::lock_guard lock(playerLock);
+        return action(*player);
     }
 
-    // The level a fade-in reaches and a stop leaves.
-    float Volume() const { return volume_; }
+    // Cancels the fade under way and waits for its thread; under fadeLock.
+    void EndFade()
+    {
+        if (!worker)
+            return;
+        worker->cancel();
+        if (worker->joinable())
+            worker->join();
+    }
 
-private:
-    std::recursive_mutex lock_;
-    std::unique_ptr<vand::audio::SfxPlayerInterface> player_;
-    const float volume_ = 1.0f;
+    // Guards the worker: starting, cancelling and joining it.
+    std::recursive_timed_mutex fadeLock;
+    // Guards the calls into the player; the fade worker takes it for each
+    // step.
+    std::recursive_timed_mutex playerLock;
+    std::unique_ptr<vand::audio::SfxPlayerInterface> player;
+    // The level a fade-in reaches and a stop leaves.
+    const float volume = 1.0f;
+    std::unique_ptr<vand::audio::SfxWorker> worker;
 };
 
 namespace vand::audio {
@@ -45,6 +67,7 @@ using vand::audio::sfx::SfxDto;
 using vand::audio::sfx::SfxVector;
 
 SfxManager::SfxManager()
+    : fadeClock_(SfxFadeClock::Sleeping())
 {
     try {
         readList_(SfxType::PRIMARY);
@@ -77,9 +100,15 @@ int SfxManager::AddPath(const AudioPath& path)
     return id;
 }
 
-int SfxManager::GetPathIdType(vand::core::DataVector name) { return pathIds_[name]; }
+int SfxManager::GetPathIdType(vand::core::DataVector name)
+{
+    return pathIds_[name];
+}
 
-const AudioPathManager& SfxManager::GetPathManager() const { return pathManager_; }
+const AudioPathManager& SfxManager::GetPathManager() const
+{
+    return pathManager_;
+}
 
 int SfxManager::AddPlayer(SfxDto sfx)
 {
@@ -141,20 +170,29 @@ void SfxManager::Play(int playerId, int fadeInMilliseconds)
     if (playerId == kNoPlayer)
         return;
     ManagedSfxPlayer& managed = player_(playerId);
-    managed.With([&](SfxPlayerInterface& player) {
-        player.Play(0.0);
-        if (fadeInMilliseconds > 0)
-            player.FadeTo(managed.Volume(), static_cast<unsigned int>(fadeInMilliseconds));
-    });
+    std::lock_guard fadeLock(managed.fadeLock);
+    managed.EndFade();
+    std::lock_guard playerLock(managed.playerLock);
+    if (fadeInMilliseconds > 0) {
+        managed.worker =
+            std::make_unique<SfxWorkerVolume>(SfxWorkerVolume::kFadeIn, fadeInMilliseconds, kSilence, managed.volume,
+                                              &managed.player, managed.volume, &managed.playerLock, fadeClock_);
+        managed.worker->start();
+    } else {
+        managed.player->Play(0.0);
+    }
 }
 
 void SfxManager::Stop(int playerId, int)
 {
     ManagedSfxPlayer& managed = player_(playerId);
+    // A fade still rising would otherwise set the stopped player's volume.
+    std::lock_guard fadeLock(managed.fadeLock);
+    managed.EndFade();
     managed.With([&managed](SfxPlayerInterface& player) {
         if (player.Done())
             return;
-        player.SetVolume(managed.Volume());
+        player.SetVolume(managed.volume);
         player.Stop();
     });
 }
@@ -213,8 +251,19 @@ void SfxManager::SetPlayerOutputPath(int playerId, int pathId)
 
 void SfxManager::WaitForAllToComplete()
 {
-    for (const auto& [id, managed] : players_)
+    for (const auto& [id, managed] : players_) {
+        {
+            std::lock_guard fadeLock(managed->fadeLock);
+            if (managed->worker && managed->worker->joinable())
+                managed->worker->join();
+        }
         managed->With([](SfxPlayerInterface& player) { player.WaitUntilDone(); });
+    }
+}
+
+void SfxManager::SetFadeClock(std::shared_ptr<SfxFadeClock> clock)
+{
+    fadeClock_ = clock ? std::move(clock) : SfxFadeClock::Sleeping();
 }
 
 } // namespace vand::audio

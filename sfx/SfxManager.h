@@ -4,14 +4,19 @@
 // and ambient lists, numbered players made through GetSfxPlayer, one ambient
 // effect at a time, and output paths. Nothing in the library uses it.
 //
-// Threads: driven from one thread; each player's calls are serialised by its
-// own lock, so WaitForAllToComplete on one thread holds up Play and Stop of
-// that player on another until it has ended.
+// Threads: driven from one thread, beside which only the fade workers run;
+// each player's calls are serialised by its own lock, so WaitForAllToComplete
+// on one thread holds up Play and Stop of that player on another until it has
+// ended. A fade worker calls its player from its own thread: with players of
+// the library's controller, drive the manager from a thread other than the
+// controller's, so that the workers' requests and the manager's reach the
+// controller in the order they were given.
 
 #include "cmn/DataVector.h"
 #include "sfx/AudioPath.h"
 #include "sfx/SfxDto.h"
 #include "sfx/SfxExport.h"
+#include "sfx/SfxFadeClock.h"
 #include "sfx/SfxPlayerInterface.h"
 #include "sfx/SfxVector.h"
 
@@ -55,11 +60,14 @@ public:
     // The ambient list, read again while it is empty.
     vand::audio::sfx::SfxVector& GetAmbientList();
 
-    // Plays from the start; with a fade-in the player then fades to its
-    // stored volume (1.0) over that time. Id -1 does nothing.
+    // Plays from the start. With a fade-in (above 0 ms) a worker thread
+    // starts the player silent and raises its level to the stored volume
+    // (1.0) in steps of 20 ms; otherwise it plays at once. A fade under way is
+    // cancelled first. Id -1 does nothing.
     void Play(int playerId, int fadeInMilliseconds);
-    // Stops a playing player (its own fade-out) and leaves its volume at the
-    // stored volume. The second argument is not used.
+    // Cancels a fade under way, then stops a playing player (its own
+    // fade-out) and leaves its volume at the stored volume. The second
+    // argument is not used.
     void Stop(int playerId, int unused);
     // Plays the player as the one ambient effect, fading it in over 1 s and
     // stopping the previous one; the current ambient again does nothing.
@@ -70,8 +78,12 @@ public:
     void StopPrimaryEffects();
     // Sends the player to the path's device; an unknown path changes nothing.
     void SetPlayerOutputPath(int playerId, int pathId);
-    // Waits until each player in turn has ended.
+    // Waits until each player in turn has ended: its fade first, then its
+    // sound.
     void WaitForAllToComplete();
+    // Replaces the wait between fade steps (20 ms sleeps); for tests. Takes
+    // effect from the next fade.
+    void SetFadeClock(std::shared_ptr<vand::audio::SfxFadeClock> clock);
 
 private:
     void readList_(vand::audio::SfxType type);
@@ -87,6 +99,7 @@ private:
     bool primaryLoaded_ = false;
     bool ambientRunning_ = false;
     std::map<vand::core::DataVector, int> pathIds_;
+    std::shared_ptr<vand::audio::SfxFadeClock> fadeClock_;
 };
 
 } // namespace vand::audio

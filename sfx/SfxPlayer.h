@@ -55,7 +55,8 @@ public:
     // Polls Done every 100 ms from the calling thread.
     void WaitUntilDone() override;
     bool PlaysSameSfx(const vand::audio::sfx::SfxDto& other) override;
-    // A copy of the controller's record, valid until the next call.
+    // A copy of the controller's record as it stood, unchanged for as long
+    // as this player lives.
     const vand::audio::sfx::SfxDto& SfxData() const override;
 
 private:

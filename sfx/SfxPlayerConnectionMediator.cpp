@@ -80,6 +80,7 @@ bool SfxPlayerConnectionMediator::registerSfxPlayerProxy(SfxPlayerProxy* proxy, 
     connect(proxy, &SfxPlayerProxy::setPan, controller, &Controller::onSetPan);
     connect(proxy, &SfxPlayerProxy::setSfxPath, controller, &Controller::onSetSfxPath);
     connect(proxy, &SfxPlayerProxy::done, controller, &Controller::onDone);
+    connect(proxy, &SfxPlayerProxy::waitUntilDone, controller, &Controller::onWaitUntilDone);
     connect(proxy, &SfxPlayerProxy::playsSameSfx, controller, &Controller::onPlaysSameSfx);
     connect(proxy, &SfxPlayerProxy::sfxData, controller, &Controller::onSfxData);
     connect(proxy, &SfxPlayerProxy::replaceSfxData, controller, &Controller::onReplaceSfxData);
@@ -88,7 +89,10 @@ bool SfxPlayerConnectionMediator::registerSfxPlayerProxy(SfxPlayerProxy* proxy, 
     return true;
 }
 
-void SfxPlayerConnectionMediator::onSoundEffectsChanged() { emit soundEffectsChanged(); }
+void SfxPlayerConnectionMediator::onSoundEffectsChanged()
+{
+    emit soundEffectsChanged();
+}
 
 void SfxPlayerConnectionMediator::onActiveSfxRepositoryRequested(std::promise<SfxRepository*>* promise)
 {
@@ -111,6 +115,9 @@ void SfxPlayerConnectionMediator::onPlayingSfx(qulonglong playerId, const QStrin
     emit playingSfx(playerId, eventId);
 }
 
-void SfxPlayerConnectionMediator::onSetPosition(qulonglong id, double position) { emit setPosition(id, position); }
+void SfxPlayerConnectionMediator::onSetPosition(qulonglong id, double position)
+{
+    emit setPosition(id, position);
+}
 
 } // namespace vand::audio

@@ -45,10 +45,11 @@ public:
 public slots:
     // Remembers the controller (forgetting any earlier one) and connects it.
     bool registerSfxPlayerController(vand::audio::SfxPlayerControllerImpl& controller);
-    // On the proxy's thread: connects the proxy's requests to the
-    // controller and asks the controller to make its player, which fulfils
-    // `playerCreated`. std::runtime_error "No sound effect player controller
-    // registered" when there is none.
+    // On the proxy's thread (its createSfxPlayerImpl is connected here
+    // directly): connects the proxy's requests to the controller and asks the
+    // controller to make its player, which fulfils `playerCreated`.
+    // std::runtime_error "No sound effect player controller registered" when
+    // there is none.
     bool registerSfxPlayerProxy(vand::audio::SfxPlayerProxy* proxy, qulonglong id,
                                 const vand::audio::sfx::SfxDto& sfx,
                                 std::shared_ptr<std::promise<void>> playerCreated);

@@ -38,7 +38,10 @@ bool IsEffectFileKey(const std::string& key)
     return key.size() > 3 && key.compare(key.size() - 4, 4, ".sfx") == 0;
 }
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 } // namespace
 
@@ -51,11 +54,11 @@ SfxPlayerControllerImpl* SfxPlayerControllerImpl::instance(std::unique_ptr<SfxRe
 }
 
 SfxPlayerControllerImpl::SfxPlayerControllerImpl(std::unique_ptr<SfxRepository> repository)
-    : playPool_(std::make_shared<QThreadPool>()),
-      fadePool_(std::make_shared<QThreadPool>()),
-      stopPool_(std::make_shared<QThreadPool>()),
-      activeAudio_(std::make_shared<ActiveAudioListModel>()),
-      repository_(std::move(repository))
+    : playPool_(std::make_shared<QThreadPool>())
+    , fadePool_(std::make_shared<QThreadPool>())
+    , stopPool_(std::make_shared<QThreadPool>())
+    , activeAudio_(std::make_shared<ActiveAudioListModel>())
+    , repository_(std::move(repository))
 {
     try {
         manifest_.emplace();
@@ -92,19 +95,25 @@ SfxPlayerControllerImpl::PlayerEntry& SfxPlayerControllerImpl::entry_(unsigned l
     return it->second;
 }
 
-SfxPlayerImpl& SfxPlayerControllerImpl::player_(unsigned long long playerId) { return *entry_(playerId).player; }
+SfxPlayerImpl& SfxPlayerControllerImpl::player_(unsigned long long playerId)
+{
+    return *entry_(playerId).player;
+}
 
 std::string SfxPlayerControllerImpl::NoPlayer_(unsigned long long playerId)
 {
     return "No sound effect player has id " + std::to_string(playerId) + ".";
 }
 
-bool SfxPlayerControllerImpl::IsLevel_(double value) { return std::isfinite(value) && value >= 0.0; }
+bool SfxPlayerControllerImpl::IsLevel_(double value)
+{
+    return std::isfinite(value) && value >= 0.0;
+}
 
 // Readers --------------------------------------------------------------------
 
-std::shared_ptr<SfxPlayerControllerImpl::FileEntry>
-SfxPlayerControllerImpl::watch_(const std::string& key, std::shared_ptr<DecodedAudioFile> reader)
+std::shared_ptr<SfxPlayerControllerImpl::FileEntry> SfxPlayerControllerImpl::watch_(
+    const std::string& key, std::shared_ptr<DecodedAudioFile> reader)
 {
     auto file = std::make_shared<FileEntry>();
     file->key = key;
@@ -112,10 +121,9 @@ SfxPlayerControllerImpl::watch_(const std::string& key, std::shared_ptr<DecodedA
     // Readers announce through this thread's event loop, so nothing is
     // missed by connecting now.
     const std::weak_ptr<FileEntry> weak = file;
-    connect(file->reader.get(), &DecodedAudioFile::isReady, this, [this, weak] {
-        if (const auto f = weak.lock())
-            fileReady_(*f);
-    });
+    std::erase_if(filesByReader_, [](const auto& named) { return named.second.expired(); });
+    filesByReader_[file->reader.get()] = weak;
+    connect(file->reader.get(), &DecodedAudioFile::isReady, this, &SfxPlayerControllerImpl::onIsReady);
     connect(file->reader.get(), &DecodedAudioFile::loadFailed, this,
             [this, weak](const QString& priority, const QString& message) {
                 if (const auto f = weak.lock())
@@ -126,7 +134,7 @@ SfxPlayerControllerImpl::watch_(const std::string& key, std::shared_ptr<DecodedA
 }
 
 std::shared_ptr<SfxPlayerControllerImpl::FileEntry> SfxPlayerControllerImpl::effectFile_(const std::string& key,
-                                                                                          const std::string& path)
+                                                                                         const std::string& path)
 {
     if (const auto it = files_.find(key); it != files_.end())
         return it->second;
@@ -147,6 +155,17 @@ std::shared_ptr<SfxPlayerControllerImpl::FileEntry> SfxPlayerControllerImpl::use
             }
         }
     }
+}
+
+void SfxPlayerControllerImpl::onIsReady()
+{
+    // Readers live on this thread and announce through its event loop, so
+    // the sender is alive here.
+    const auto named = filesByReader_.find(sender());
+    if (named == filesByReader_.end())
+        return;
+    if (const std::shared_ptr<FileEntry> file = named->second.lock())
+        guarded_("onIsReady", [&] { fileReady_(*file); });
 }
 
 void SfxPlayerControllerImpl::fileReady_(FileEntry& file)
@@ -286,8 +305,8 @@ void SfxPlayerControllerImpl::prunePlayers(const std::vector<SfxDto>& records)
         retire_(id, std::move(node.mapped()));
     }
     for (auto it = files_.begin(); it != files_.end();) {
-        const bool used = std::any_of(records.begin(), records.end(),
-                                      [&it](const SfxDto& r) { return r.effectId() == it->first; });
+        const bool used =
+            std::any_of(records.begin(), records.end(), [&it](const SfxDto& r) { return r.effectId() == it->first; });
         if (IsEffectFileKey(it->first) && !used)
             it = files_.erase(it); // players still playing it hold it
         else
@@ -358,8 +377,7 @@ void SfxPlayerControllerImpl::onPreloadCustomAudio(QString file)
     guarded_("preload", [&] { PreloadFile(file.toStdString()); });
 }
 
-void SfxPlayerControllerImpl::onSfxFileRequested(std::string effectId,
-                                                 std::promise<const SfxFileInterface*>& file)
+void SfxPlayerControllerImpl::onSfxFileRequested(std::string effectId, std::promise<const SfxFileInterface*>& file)
 {
     const auto it = files_.find(effectId);
     file.set_value(it == files_.end() ? nullptr : it->second->reader.get());
@@ -367,7 +385,10 @@ void SfxPlayerControllerImpl::onSfxFileRequested(std::string effectId,
 
 // Per-player operations --------------------------------------------------------
 
-float SfxPlayerControllerImpl::GetDuration(unsigned long long playerId) { return player_(playerId).GetDuration(); }
+float SfxPlayerControllerImpl::GetDuration(unsigned long long playerId)
+{
+    return player_(playerId).GetDuration();
+}
 
 void SfxPlayerControllerImpl::SetOutputDevice(unsigned long long playerId, const wchar_t* deviceId)
 {
@@ -382,14 +403,20 @@ void SfxPlayerControllerImpl::SetVolume(unsigned long long playerId, float volum
     player.SetVolume(volume);
 }
 
-float SfxPlayerControllerImpl::Volume(unsigned long long playerId) { return player_(playerId).Volume(); }
+float SfxPlayerControllerImpl::Volume(unsigned long long playerId)
+{
+    return player_(playerId).Volume();
+}
 
 void SfxPlayerControllerImpl::SetReverb(unsigned long long playerId, float reverb)
 {
     player_(playerId).SetReverb(reverb);
 }
 
-void SfxPlayerControllerImpl::SetPan(unsigned long long playerId, float pan) { player_(playerId).SetPan(pan); }
+void SfxPlayerControllerImpl::SetPan(unsigned long long playerId, float pan)
+{
+    player_(playerId).SetPan(pan);
+}
 
 void SfxPlayerControllerImpl::SetSfxPath(unsigned long long playerId, const std::string& path)
 {
@@ -437,7 +464,10 @@ std::optional<SfxPlayerInterface*> SfxPlayerControllerImpl::GetPlayer(unsigned l
     return it->second.player.get();
 }
 
-std::shared_ptr<ActiveAudioListModel> SfxPlayerControllerImpl::getActiveAudioList() { return activeAudio_; }
+std::shared_ptr<ActiveAudioListModel> SfxPlayerControllerImpl::getActiveAudioList()
+{
+    return activeAudio_;
+}
 
 void SfxPlayerControllerImpl::onGetDuration(qulonglong playerId, std::shared_ptr<std::promise<float>> answer)
 {
@@ -463,6 +493,11 @@ void SfxPlayerControllerImpl::onPlaysSameSfx(qulonglong playerId, SfxDto sfx,
 void SfxPlayerControllerImpl::onSfxData(qulonglong playerId, std::shared_ptr<std::promise<SfxDto>> answer)
 {
     answer_(answer, [&] { return SfxDto(player_(playerId).SfxData()); });
+}
+
+void SfxPlayerControllerImpl::onWaitUntilDone(qulonglong playerId)
+{
+    guarded_("WaitUntilDone", [&] { entry_(playerId); });
 }
 
 void SfxPlayerControllerImpl::onSetOutputDevice(qulonglong playerId, std::wstring deviceId)

@@ -95,6 +95,9 @@ public slots:
     void onActiveAudioListRequested(
         std::shared_ptr<std::promise<std::shared_ptr<vand::sfx::ActiveAudioListModel>>> promise);
     void onPreloadCustomAudio(QString file);
+    // A reader has loaded (its isReady): players waiting for it start, and
+    // sfxIsReady names its key.
+    void onIsReady();
     // The cached reader of the key, or null.
     void onSfxFileRequested(std::string effectId, std::promise<const vand::audio::SfxFileInterface*>& file);
 
@@ -104,6 +107,10 @@ public slots:
     void onPlaysSameSfx(qulonglong playerId, vand::audio::sfx::SfxDto sfx, std::shared_ptr<std::promise<bool>> answer);
     // A copy of the player's record.
     void onSfxData(qulonglong playerId, std::shared_ptr<std::promise<vand::audio::sfx::SfxDto>> answer);
+    // A client's WaitUntilDone has begun. The client polls Done from its own
+    // thread, so nothing waits here (a wait on this thread would hold up
+    // every other client); an unknown player is reported.
+    void onWaitUntilDone(qulonglong playerId);
 
     void onSetOutputDevice(qulonglong playerId, std::wstring deviceId);
     void onSetVolume(qulonglong playerId, float volume);
@@ -138,6 +145,16 @@ signals:
     void soundEffectError(QString priority, QString message, QString what);
     // A run of the player has started.
     void playingSfx(qulonglong playerId, QString eventId);
+    // Declared for clients that connect to them by name; the controller
+    // answers its queries through promises instead and emits none of these.
+    void sfxPlayerImplCreated(qulonglong playerId);
+    void duration(qulonglong playerId, float seconds);
+    void volume(qulonglong playerId, float volume);
+    void done(qulonglong playerId, bool done);
+    void playsSameSfx(qulonglong playerId, bool same);
+    void sfxData(qulonglong playerId, vand::audio::sfx::SfxDto sfx);
+    void initialize();
+    void restartRequest(QString& eventId);
 
 private:
     struct FileEntry;
@@ -169,9 +186,9 @@ private:
     // Levels and times from clients are refused when they are no real amount.
     static bool IsLevel_(double value);
     void report_(const QString& priority, const QString& message, const QString& what);
-    template<class Action>
+    template <class Action>
     void guarded_(const char* what, Action&& action);
-    template<class T, class Query>
+    template <class T, class Query>
     void answer_(const std::shared_ptr<std::promise<T>>& promise, Query&& query);
 
     std::unordered_map<std::string, std::shared_ptr<FileEntry>> files_;
@@ -186,6 +203,8 @@ private:
     // Players pruned while a run played: cut, and deleted when it has ended.
     std::map<unsigned long long, PlayerEntry> retiring_;
     std::unordered_map<const QObject*, unsigned long long> idsByPlayer_;
+    // The file entry of each reader, for onIsReady's sender.
+    std::unordered_map<const QObject*, std::weak_ptr<FileEntry>> filesByReader_;
 };
 
 } // namespace vand::audio

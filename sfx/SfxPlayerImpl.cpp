@@ -33,17 +33,12 @@ constexpr double kMaxStartPosition = 0.9900000000000002;
 constexpr int kWatchdogMs = 250;
 constexpr qint64 kDrainGraceMs = 1000;
 
-class SleepingFadeClock : public SfxFadeClock
+QString LevelText(float level)
 {
-public:
-    void WaitStep(unsigned int milliseconds) override { QThread::msleep(milliseconds); }
-};
-
-QString LevelText(float level) { return QString::number(level, 'g', 6); }
+    return QString::number(level, 'g', 6);
+}
 
 } // namespace
-
-SfxFadeClock::~SfxFadeClock() = default;
 
 // One run's state, shared with the fades and stops that act on it. The sink,
 // stream and loop live on the run's thread and are reached only through
@@ -54,9 +49,9 @@ struct SfxPlayerImpl::Run
     // Stops and restarts requested before the run was started.
     std::uint64_t stopsBefore = 0;
     std::mutex lock;
-    bool alive = true; // under lock
-    bool stopping = false; // under lock: a fade that ends the run is under way
-    QFuture<void> fade; // under lock: the fade in progress
+    bool alive = true;          // under lock
+    bool stopping = false;      // under lock: a fade that ends the run is under way
+    QFuture<void> fade;         // under lock: the fade in progress
     QObject* context = nullptr; // the run thread's target for queued work
     SfxAudioStream* stream = nullptr;
     std::atomic<float> level{0.0f};
@@ -66,7 +61,7 @@ struct SfxPlayerImpl::Run
     bool ended = false;
     bool outputStarted = false;
 
-    template<class Work>
+    template <class Work>
     void Post(Work work)
     {
         std::lock_guard guard(lock);
@@ -85,12 +80,12 @@ struct SfxPlayerImpl::Run
 SfxPlayerImpl::SfxPlayerImpl(SfxDto record, std::shared_ptr<QThreadPool> playPool,
                              std::shared_ptr<QThreadPool> stopPool, std::shared_ptr<QThreadPool> fadePool,
                              QObject* parent)
-    : QObject(parent),
-      record_(std::make_shared<SfxDto>(std::move(record))),
-      playPool_(std::move(playPool)),
-      stopPool_(std::move(stopPool)),
-      fadePool_(std::move(fadePool)),
-      clock_(std::make_shared<SleepingFadeClock>())
+    : QObject(parent)
+    , record_(std::make_shared<SfxDto>(std::move(record)))
+    , playPool_(std::move(playPool))
+    , stopPool_(std::move(stopPool))
+    , fadePool_(std::move(fadePool))
+    , clock_(SfxFadeClock::Sleeping())
 {
     if (!playPool_ || !stopPool_ || !fadePool_)
         throw std::invalid_argument("A sound-effect player needs its play, stop and fade pools.");
@@ -146,7 +141,10 @@ void SfxPlayerImpl::Stop(bool isUrgent)
     emit cancelSfx(isUrgent);
 }
 
-void SfxPlayerImpl::Stop() { Stop(false); }
+void SfxPlayerImpl::Stop()
+{
+    Stop(false);
+}
 
 void SfxPlayerImpl::SetOutputDevice(const wchar_t*)
 {
@@ -160,7 +158,10 @@ void SfxPlayerImpl::SetVolume(float volume)
     record_->setVolume(volume);
 }
 
-float SfxPlayerImpl::Volume() { return record_->volume(); }
+float SfxPlayerImpl::Volume()
+{
+    return record_->volume();
+}
 
 void SfxPlayerImpl::SetReverb(float reverb)
 {
@@ -198,11 +199,20 @@ void SfxPlayerImpl::ReplaceSfxData(const SfxDto& other)
     record_->setEffectIdIndex(other.effectIdIndex());
 }
 
-float SfxPlayerImpl::GetDuration() { return duration_; }
+float SfxPlayerImpl::GetDuration()
+{
+    return duration_;
+}
 
-void SfxPlayerImpl::FadeTo(float volume, unsigned int milliseconds) { emit fadeRequested(volume, milliseconds, false); }
+void SfxPlayerImpl::FadeTo(float volume, unsigned int milliseconds)
+{
+    emit fadeRequested(volume, milliseconds, false);
+}
 
-bool SfxPlayerImpl::Done() { return activeRuns_ == 0; }
+bool SfxPlayerImpl::Done()
+{
+    return activeRuns_ == 0;
+}
 
 void SfxPlayerImpl::WaitUntilDone()
 {
@@ -210,9 +220,15 @@ void SfxPlayerImpl::WaitUntilDone()
         QThread::msleep(100);
 }
 
-bool SfxPlayerImpl::PlaysSameSfx(const SfxDto& other) { return *record_ == other; }
+bool SfxPlayerImpl::PlaysSameSfx(const SfxDto& other)
+{
+    return *record_ == other;
+}
 
-const SfxDto& SfxPlayerImpl::SfxData() const { return *record_; }
+const SfxDto& SfxPlayerImpl::SfxData() const
+{
+    return *record_;
+}
 
 void SfxPlayerImpl::SetFile(SfxFileInterface* file)
 {
@@ -228,7 +244,10 @@ void SfxPlayerImpl::Restart()
     emit restartRequested();
 }
 
-void SfxPlayerImpl::SetPosition(double position) { emit jumpToPosition(position); }
+void SfxPlayerImpl::SetPosition(double position)
+{
+    emit jumpToPosition(position);
+}
 
 void SfxPlayerImpl::SetFadeClock(std::shared_ptr<SfxFadeClock> clock)
 {
@@ -477,11 +496,10 @@ void SfxPlayerImpl::StartFade_(const std::shared_ptr<Run>& run, float volume, un
         return;
     run->fade.cancel();
     run->stopping = stopAfterFade;
-    run->fade = QtConcurrent::run(fadePool_.get(),
-                                  [this, weak = std::weak_ptr<Run>(run), volume, milliseconds, stopAfterFade,
-                                   task = Task_()](QPromise<void>& promise) {
-                                      FadeTo_(promise, weak, volume, milliseconds, stopAfterFade);
-                                  });
+    run->fade = QtConcurrent::run(fadePool_.get(), [this, weak = std::weak_ptr<Run>(run), volume, milliseconds,
+                                                    stopAfterFade, task = Task_()](QPromise<void>& promise) {
+        FadeTo_(promise, weak, volume, milliseconds, stopAfterFade);
+    });
 }
 
 void SfxPlayerImpl::FadeTo_(QPromise<void>& promise, const std::weak_ptr<Run>& weak, float target,

@@ -17,6 +17,7 @@
 
 #include "sfx/SfxDto.h"
 #include "sfx/SfxExport.h"
+#include "sfx/SfxFadeClock.h"
 #include "sfx/SfxFileInterface.h"
 #include "sfx/SfxPlayerInterface.h"
 
@@ -34,16 +35,6 @@
 #include <string>
 
 namespace vand::audio {
-
-// The wait between two fade steps. Tests put a fake here to step fades by
-// hand.
-class SFX_EXPORT SfxFadeClock
-{
-public:
-    virtual ~SfxFadeClock();
-    // Blocks the fade's thread for one step of `milliseconds`.
-    virtual void WaitStep(unsigned int milliseconds) = 0;
-};
 
 class SFX_EXPORT SfxPlayerImpl : public QObject, public SfxPlayerInterface
 {

@@ -8,7 +8,8 @@
 // controller's thread waits for. The constructor and the queries block until
 // the controller's thread has answered, at most the mediator's answer time
 // limit; commands return at once and reach the controller in the order they
-// were given. WaitUntilDone polls Done from the calling thread.
+// were given. WaitUntilDone polls Done from the calling thread. SfxData may
+// be called from several threads at once.
 
 #include "sfx/SfxDto.h"
 #include "sfx/SfxMetaTypes.h"
@@ -16,9 +17,10 @@
 
 #include <QObject>
 
+#include <deque>
 #include <future>
 #include <memory>
-#include <optional>
+#include <mutex>
 #include <string>
 
 namespace vand::audio {
@@ -51,12 +53,18 @@ public:
     bool Done() override;
     void WaitUntilDone() override;
     bool PlaysSameSfx(const vand::audio::sfx::SfxDto& other) override;
-    // A copy of the controller's record, kept until the next call.
+    // A copy of the controller's record as it stood. A copy once handed out
+    // is never changed and lives as long as the proxy; answers equal in every
+    // field share one copy.
     const vand::audio::sfx::SfxDto& SfxData() const override;
 
     qulonglong id() const;
 
 signals:
+    // Emitted once, by the constructor; connected directly to the mediator,
+    // which connects this proxy and has the controller make its player.
+    void createSfxPlayerImpl(vand::audio::SfxPlayerProxy* proxy, qulonglong id, vand::audio::sfx::SfxDto sfx,
+                             std::shared_ptr<std::promise<void>> playerCreated);
     void playSfx(qulonglong id);
     void stopSfx(qulonglong id, bool isUrgent);
     void setOutputDevice(qulonglong id, std::wstring deviceId);
@@ -69,17 +77,21 @@ signals:
     void getDuration(qulonglong id, std::shared_ptr<std::promise<float>> answer);
     void fadeRequested(qulonglong id, double volume, uint duration);
     void done(qulonglong id, std::shared_ptr<std::promise<bool>> answer);
+    // WaitUntilDone has begun; the caller's own thread does the waiting.
+    void waitUntilDone(qulonglong id);
     void playsSameSfx(qulonglong id, vand::audio::sfx::SfxDto sfx, std::shared_ptr<std::promise<bool>> answer);
     void sfxData(qulonglong id, std::shared_ptr<std::promise<vand::audio::sfx::SfxDto>> answer);
 
 private:
     // Emits the question with a fresh promise that only the receivers hold
     // (so a request that is dropped breaks it) and waits for the answer.
-    template<class T, class Ask>
+    template <class T, class Ask>
     T ask_(const char* operation, Ask&& ask) const;
 
     const qulonglong id_;
-    mutable std::optional<vand::audio::sfx::SfxDto> data_;
+    // The copies SfxData handed out; a deque keeps them in place.
+    mutable std::mutex answersLock_;
+    mutable std::deque<vand::audio::sfx::SfxDto> answers_;
 };
 
 } // namespace vand::audio

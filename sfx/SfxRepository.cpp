@@ -38,7 +38,10 @@ CL::Sfx* FindFirst(CL::ChangeLog& log, const std::string& eventId)
 
 SfxRepository::~SfxRepository() = default;
 
-ChangeLogSfxRepository::ChangeLogSfxRepository(CL::Editor* editor) : editor_(editor) {}
+ChangeLogSfxRepository::ChangeLogSfxRepository(CL::Editor* editor)
+    : editor_(editor)
+{
+}
 ChangeLogSfxRepository::ChangeLogSfxRepository(const ChangeLogSfxRepository& other) = default;
 ChangeLogSfxRepository& ChangeLogSfxRepository::operator=(const ChangeLogSfxRepository& other) = default;
 ChangeLogSfxRepository::~ChangeLogSfxRepository() = default;
@@ -120,8 +123,16 @@ void ChangeLogSfxRepository::Update(std::any id, SfxDto record)
     const std::string& eventId = EventIdOf(id, "Update");
     CL::Editor& editor = Editor_();
     CL::ActiveChangeLogExclusive guard;
-    if (const CL::Sfx* event = FindFirst(guard.Get(), eventId))
-        editor.EditSoundEffectSFXPropertyValues(*event, MapToEvent(record).sfx_properties());
+    CL::Sfx* event = FindFirst(guard.Get(), eventId);
+    if (event == nullptr)
+        return;
+    const CL::Sfx changed = MapToEvent(record);
+    editor.EditSoundEffectSFXPropertyValues(*event, changed.sfx_properties());
+    // The editor changes the settings only; whether the effect is ambient is
+    // the event's code, written here in place under the same guard, so the
+    // event keeps its place in the log.
+    if (event->IsAmbient() != changed.IsAmbient())
+        *event = CL::Sfx(event->start(), event->EventId(), event->GetSfxProperties(), changed.IsAmbient());
 }
 
 void ChangeLogSfxRepository::Delete(std::any id)
@@ -133,8 +144,14 @@ void ChangeLogSfxRepository::Delete(std::any id)
         editor.DeleteEvent(*event);
 }
 
-std::string ChangeLogSfxRepository::GenerateEventId() { return "sfx." + Editor_().GetNextSfxEventIdSuffix(); }
+std::string ChangeLogSfxRepository::GenerateEventId()
+{
+    return "sfx." + Editor_().GetNextSfxEventIdSuffix();
+}
 
-std::string ChangeLogSfxRepository::PreviewEventId() { return "sfx." + Editor_().PreviewNextSfxEventId(); }
+std::string ChangeLogSfxRepository::PreviewEventId()
+{
+    return "sfx." + Editor_().PreviewNextSfxEventId();
+}
 
 } // namespace vand::audio

@@ -59,8 +59,9 @@ public:
     std::vector<vand::audio::sfx::SfxDto> Get() override;
     // std::invalid_argument when the id is not a std::string.
     std::optional<vand::audio::sfx::SfxDto> GetById(std::any id) override;
-    // Replaces the settings of the id's event (its ambient flag stays); no
-    // such event, no change. Writes "event id <id>" to standard output.
+    // Replaces the settings and the kind (ambient or not) of the id's event,
+    // which keeps its place in the log; no such event, no change. Writes
+    // "event id <id>" to standard output.
     // std::invalid_argument when the id is not a std::string.
     void Update(std::any id, vand::audio::sfx::SfxDto record) override;
     // std::invalid_argument when the id is not a std::string.

@@ -6,6 +6,7 @@
 #include "sfx/SfxPlayerControllerImpl.h"
 #include "sfx/SfxRepository.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,7 +23,10 @@ namespace {
 class QuietOutput
 {
 public:
-    QuietOutput() : previous_(std::cout.rdbuf(sink_.rdbuf())) {}
+    QuietOutput()
+        : previous_(std::cout.rdbuf(sink_.rdbuf()))
+    {
+    }
     ~QuietOutput() { std::cout.rdbuf(previous_); }
 
 private:
@@ -41,19 +45,36 @@ void InstallDemoCatalogue(const QTemporaryDir& dir)
 
 QString SoundServerMissing()
 {
+    const QByteArray failure = qgetenv("VAND_AUDIO_ERROR");
+    if (!failure.isEmpty())
+        return "The test sound server did not start: " + QString::fromUtf8(failure);
     if (!qgetenv("PULSE_SERVER").isEmpty())
         return {};
     return "PULSE_SERVER is not set: the test sound server did not start (scripts/test starts it with "
            "scripts/start-audio)";
 }
 
+QString SoundServerSilent()
+{
+    QProcess pactl;
+    pactl.start("pactl", {"info"});
+    if (pactl.waitForFinished(10000) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0)
+        return {};
+    return "No sound server answers at PULSE_SERVER=" + QString::fromUtf8(qgetenv("PULSE_SERVER"))
+           + ": these tests play on the private one (scripts/start-audio starts it)";
+}
+
 SfxShow::SfxShow()
-    : owned_(std::make_unique<vand::audio::ChangeLogSfxRepository>(&editor_)), store_(owned_.get())
+    : owned_(std::make_unique<vand::audio::ChangeLogSfxRepository>(&editor_))
+    , store_(owned_.get())
 {
     editor_.MakeActive();
 }
 
-SfxShow::~SfxShow() { CL::SetActiveChangeLog(nullptr); }
+SfxShow::~SfxShow()
+{
+    CL::SetActiveChangeLog(nullptr);
+}
 
 vand::audio::SfxPlayerControllerImpl* SfxShow::Controller()
 {
@@ -62,7 +83,10 @@ vand::audio::SfxPlayerControllerImpl* SfxShow::Controller()
     return controller_;
 }
 
-vand::audio::SfxRepository& SfxShow::Store() { return *store_; }
+vand::audio::SfxRepository& SfxShow::Store()
+{
+    return *store_;
+}
 
 std::string SfxShow::Add(const std::string& effectId, const std::string& name, int repeats, float volume)
 {

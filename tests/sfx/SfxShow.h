@@ -26,9 +26,26 @@ namespace vand::test {
 // under its "share" folder, the first data folder (XDG_DATA_DIRS).
 void InstallDemoCatalogue(const QTemporaryDir& dir);
 
-// Why the audio tests cannot run (the private sound server is not set up), or
-// an empty text.
+// Why the audio tests cannot run (the private sound server did not start or
+// is not set up), or an empty text.
 QString SoundServerMissing();
+// Why no sound server answers where PULSE_SERVER points, or an empty text.
+QString SoundServerSilent();
+
+} // namespace vand::test
+
+// In initTestCase of an audio test: fails when the private sound server did
+// not start or is not set up, skips with the reason when PULSE_SERVER names a
+// server that does not answer.
+#define VAND_REQUIRE_SOUND_SERVER()                                                                                    \
+    do {                                                                                                               \
+        if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())                              \
+            QFAIL(qPrintable(missing));                                                                                \
+        if (const QString silent = vand::test::SoundServerSilent(); !silent.isEmpty())                                 \
+            QSKIP(qPrintable(silent));                                                                                 \
+    } while (false)
+
+namespace vand::test {
 
 class SfxShow
 {

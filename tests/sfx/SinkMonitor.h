@@ -6,6 +6,7 @@
 // beside each other.
 
 #include <set>
+#include <vector>
 
 namespace vand::test {
 
@@ -25,5 +26,9 @@ struct Loudness
 // Records `frames` frames (44.1 kHz stereo) of one sink input's own signal
 // from the monitor.
 Loudness Listen(int sinkInput, int frames);
+
+// Records `windows` windows of `windowFrames` frames each, one after the
+// other, of one sink input's own signal; the loudness of each.
+std::vector<Loudness> ListenInWindows(int sinkInput, int windows, int windowFrames);
 
 } // namespace vand::test

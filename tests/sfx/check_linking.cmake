@@ -35,7 +35,9 @@ foreach(expected
     "typeinfo for vand::audio::SfxPlayerController"
     "vand::audio::SfxPlayerControllerImpl::instance("
     "vand::audio::SfxPlayerConnectionMediator::instance()"
-    "vand::audio::SfxManager::AddPlayer(")
+    "vand::audio::SfxManager::AddPlayer("
+    "typeinfo for vand::audio::SfxWorker"
+    "vand::audio::SfxWorkerVolume::SfxWorkerVolume(")
   string(FIND "${symbols}" "${expected}" at)
   if(at EQUAL -1)
     string(APPEND failures "  not exported: ${expected}\n")

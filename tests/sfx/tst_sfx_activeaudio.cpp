@@ -204,7 +204,7 @@ void TestSfxActiveAudio::displayText_data()
     QTest::addColumn<double>("progress");
     QTest::addColumn<bool>("pinned");
     QTest::addColumn<QString>("text");
-    QTest::newRow("the Part's row")
+    QTest::newRow("playing, unpinned, at the start")
         << 0.5 << 0.0 << false
         << R"({"id": 7, "name": "Bell", "path": "bell.sfx", "volume": 0.5, "duration": 2.25, "progress": 0, )"
            R"("isPlaying": 1, "isPinned": 0})";

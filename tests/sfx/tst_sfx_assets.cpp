@@ -44,8 +44,8 @@ QByteArray asset(const char* id, const char* filename)
 
 QByteArray manifest(const char* version, const QByteArray& assets, const char* filetype = "vand_assets")
 {
-    return QByteArray(R"({"filetype": ")") + filetype + R"(", "version": ")" + version + R"(", "assets": [)"
-           + assets + "]}";
+    return QByteArray(R"({"filetype": ")") + filetype + R"(", "version": ")" + version + R"(", "assets": [)" + assets
+           + "]}";
 }
 
 // Log lines of the library, caught through the one kit of the process.
@@ -187,8 +187,8 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("schema not JSON") << QByteArray("{\"type\": ") << QByteArray("not json either")
                                          << "Asset Manager Schema Document is not Valid";
-        QTest::newRow("manifest not JSON") << kSchema << QByteArray("{\"filetype\": ")
-                                           << "Asset Manager Failed Validation";
+        QTest::newRow("manifest not JSON")
+            << kSchema << QByteArray("{\"filetype\": ") << "Asset Manager Failed Validation";
         QTest::newRow("breaks the schema")
             << kSchema << QByteArray(R"({"filetype": "vand_assets", "version": "1.0"})")
             << "Asset Manager Failed Validation: Invalid schema: #\nInvalid keyword: required\nInvalid document: #\n";
@@ -215,10 +215,11 @@ private slots:
                                    << "Asset Manager manifest has no \"assets\" array";
         QTest::newRow("asset without name")
             << QByteArray("{}")
-            << QByteArray(R"({"filetype": "vand_assets", "version": "1.0", "assets": [{"type": "t", "id": "i", "group": "g", "filename": "a.bin"}]})")
+            << QByteArray(
+                   R"({"filetype": "vand_assets", "version": "1.0", "assets": [{"type": "t", "id": "i", "group": "g", "filename": "a.bin"}]})")
             << "Asset Manager asset 0 has no string \"name\"";
-        QTest::newRow("asset not an object") << QByteArray("{}") << manifest("1.0", "\"a.bin\"")
-                                             << "Asset Manager asset 0 has no string \"type\"";
+        QTest::newRow("asset not an object")
+            << QByteArray("{}") << manifest("1.0", "\"a.bin\"") << "Asset Manager asset 0 has no string \"type\"";
         QTest::newRow("top level array") << QByteArray("{}") << QByteArray("[]") << "Wrong File Type String";
     }
 

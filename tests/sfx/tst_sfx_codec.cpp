@@ -122,8 +122,8 @@ void TestSfxCodec::oggRefused_data()
     QTest::newRow("FLAC in Ogg's place") << fixtures::Sine(SoundFileFormat::Flac, 44100, 2, 0.1)
                                          << "This is not Ogg Vorbis data.";
     QTest::newRow("cut inside the headers") << fixtures::Truncated(ogg, 200) << "The Ogg Vorbis data is truncated.";
-    QTest::newRow("cut inside the audio") << fixtures::Truncated(ogg, ogg.size() * 2 / 3)
-                                          << "The Ogg Vorbis data is truncated.";
+    QTest::newRow("cut inside the audio")
+        << fixtures::Truncated(ogg, ogg.size() * 2 / 3) << "The Ogg Vorbis data is truncated.";
     QTest::newRow("a byte changed in the audio")
         << fixtures::Flipped(ogg, ogg.size() / 2) << damaged + "bytes outside any valid page.";
     QTest::newRow("rate 0") << fixtures::WithIdentification(ogg, 2, 0)
@@ -138,9 +138,8 @@ void TestSfxCodec::oggRefused_data()
         << fixtures::WithIdentification(ogg, 255, 44100) << damaged + "its Vorbis headers cannot be read.";
     QTest::newRow("comment claims 2 GB") << fixtures::WithCommentClaim(ogg, 0x7fffffffu)
                                          << damaged + "its Vorbis headers cannot be read.";
-    QTest::newRow("two streams of different rates")
-        << ogg + fixtures::Sine(SoundFileFormat::OggVorbis, 48000, 2, 0.2)
-        << "The Ogg Vorbis data changes its rate or channels midway.";
+    QTest::newRow("two streams of different rates") << ogg + fixtures::Sine(SoundFileFormat::OggVorbis, 48000, 2, 0.2)
+                                                    << "The Ogg Vorbis data changes its rate or channels midway.";
 }
 
 // Bad input is refused with its reason, never half-decoded.
@@ -155,8 +154,8 @@ void TestSfxCodec::oggOutputCap()
 {
     const std::size_t whole = decodeOgg(stereoOgg()).size();
     QCOMPARE(oggFailure(stereoOgg(), whole), QString("decoded"));
-    QCOMPARE(oggFailure(stereoOgg(), whole - 1), QString("The sound is too long: it decodes to more than %1 bytes.")
-                                                     .arg(whole - 1));
+    QCOMPARE(oggFailure(stereoOgg(), whole - 1),
+             QString("The sound is too long: it decodes to more than %1 bytes.").arg(whole - 1));
 }
 
 void TestSfxCodec::soundFileDecodes_data()
@@ -182,10 +181,9 @@ void TestSfxCodec::soundFileDecodes()
     std::ofstream(path.toStdString(), std::ios::binary) << bytes;
 
     for (const bool fromFile : {true, false}) {
-        auto decoder = fromFile
-                           ? std::make_unique<vand_audio::SoundFileDecoder>(path.toStdString())
-                           : std::make_unique<vand_audio::SoundFileDecoder>(
-                                 reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        auto decoder = fromFile ? std::make_unique<vand_audio::SoundFileDecoder>(path.toStdString())
+                                : std::make_unique<vand_audio::SoundFileDecoder>(
+                                    reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
         QCOMPARE(decoder->SampleRate(), std::uint32_t(rate));
         QCOMPARE(decoder->Channels(), std::uint16_t(channels));
         std::vector<std::int16_t> all;
@@ -209,8 +207,8 @@ void TestSfxCodec::soundFileRefused_data()
                                << DecodeFailure::Format;
     QTest::newRow("empty") << "empty.wav" << std::string() << DecodeFailure::Format;
     const std::string ogg = fixtures::Sine(SoundFileFormat::OggVorbis, 44100, 2, 1.0);
-    QTest::newRow("truncated Ogg Vorbis") << "cut.ogg" << fixtures::Truncated(ogg, ogg.size() / 2)
-                                         << DecodeFailure::Format;
+    QTest::newRow("truncated Ogg Vorbis")
+        << "cut.ogg" << fixtures::Truncated(ogg, ogg.size() / 2) << DecodeFailure::Format;
     QTest::newRow("Ogg Vorbis at 4 kHz") << "low.ogg" << fixtures::WithIdentification(ogg, 2, 4000)
                                          << DecodeFailure::NotSupported;
     QTest::newRow("4 kHz") << "low.wav" << fixtures::Sine(SoundFileFormat::Wav16, 4000, 1, 0.1)

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "AudioFixtures.h"
+#include "PlayerLevels.h"
 #include "SfxShow.h"
 #include "SinkMonitor.h"
 #include "kit/Log.h"
@@ -102,6 +103,13 @@ private slots:
     void playByText_data();
     void playByText();
     void stopByText();
+    void stopAll_data();
+    void stopAll();
+    void fadeToReachesTheLevel();
+    void setPositionMovesTheRun();
+    void restartPlaysAgainFromTheStart();
+    void preloadFile_data();
+    void preloadFile();
     void failuresAreReported_data();
     void failuresAreReported();
     void customAudioPlaysAndIsReused();
@@ -153,8 +161,7 @@ private:
 
 void TestSfxController::initTestCase()
 {
-    if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())
-        QFAIL(qPrintable(missing));
+    VAND_REQUIRE_SOUND_SERVER();
     vand::test::InstallDemoCatalogue(dir_);
     log_ = std::make_unique<LogLines>();
     show_ = std::make_unique<vand::test::SfxShow>();
@@ -165,8 +172,8 @@ void TestSfxController::initTestCase()
     QVERIFY(other);
 
     list_ = controller_->getActiveAudioList();
-    tester_ = std::make_unique<QAbstractItemModelTester>(list_.get(),
-                                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
+    tester_ =
+        std::make_unique<QAbstractItemModelTester>(list_.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     errors_ = std::make_unique<QSignalSpy>(controller_, &SfxPlayerControllerImpl::soundEffectError);
 }
 
@@ -236,9 +243,10 @@ void TestSfxController::reloadAgainReplacesTheRecords()
     QCOMPARE(ready.count(), 0); // the bell's reader is kept
 }
 
-// The event's new effect gets a new player, the event follows it (as written
-// the map still named the old player, and pruning then erased the entry), and
-// the old player goes.
+// The event's new effect gets a new player, the event ids map names that new
+// player, and the old player goes. Were the map left naming the old player,
+// pruning would erase the entry and the event would have no player until the
+// next reload.
 void TestSfxController::reloadFollowsAnEffectChange()
 {
     const std::string a = addEvent("bell", "Cue");
@@ -256,8 +264,9 @@ void TestSfxController::reloadFollowsAnEffectChange()
     QCOMPARE(errors_->count(), 0);
 }
 
-// As written the first bad record stopped the load and the pruning, and the
-// error was dropped.
+// An event whose effect the catalogue lacks is skipped and reported; the
+// events after it still get their players and pruning still runs. Otherwise
+// one bad record would leave the rest of the show silent without a word.
 void TestSfxController::reloadSkipsAndReportsUnlistedEffects()
 {
     const std::string a = addEvent("bell", "Bell");
@@ -290,8 +299,9 @@ void TestSfxController::eventDeletedWhilePlaying()
     QCOMPARE(errors_->count(), 0);
 }
 
-// As written the load ran on a pool without waiting, so the lookup that
-// followed failed.
+// A play by text on a controller without players loads the repository first
+// and then finds the event; a load still running elsewhere would make that
+// lookup fail.
 void TestSfxController::playByTextOnAnEmptyControllerLoads()
 {
     QVERIFY(!controller_->GetPlayer(std::string("sfx.anything")));
@@ -303,8 +313,9 @@ void TestSfxController::playByTextOnAnEmptyControllerLoads()
     QCOMPARE(errors_->count(), 0);
 }
 
-// Played before its reader has loaded, an effect starts once it has (as
-// written the run played nothing and ended at once, listed as playing).
+// Played before its reader has loaded, an effect starts once it has; a run
+// started without PCM would play nothing and end at once while its row
+// claimed it played.
 void TestSfxController::firstPlayOfAFreshEffectIsHeard()
 {
     const std::string a = addEvent("chime", "Chime");
@@ -389,7 +400,7 @@ void TestSfxController::pinnedRowOutlivesItsSound()
 }
 
 // With every voice taken, a play is refused, said as a warning, and lists
-// nothing (as written the row was marked playing).
+// nothing: a row marked playing would show a sound that never sounds.
 void TestSfxController::playWithoutAFreeVoiceIsAWarning()
 {
     std::vector<std::string> events;
@@ -471,10 +482,159 @@ void TestSfxController::stopByText()
     controller_->stop("x");
     QCOMPARE(log_->count("Invalid request from OSC: cannot stop sound effect player with id x"), 1);
     QVERIFY(list_->isPlaying(id));
-    // A text literal is an id: as written it chose stop(bool).
+    // A text literal is an id text, not a bool: stop(bool) would stop every
+    // player.
     controller_->stop(std::to_string(id).c_str());
     QTRY_VERIFY_WITH_TIMEOUT(!list_->contains(id), 10000);
     QCOMPARE(errors_->count(), 0);
+}
+
+void TestSfxController::stopAll_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("stop(true) cuts") << "urgent";
+    QTest::newRow("stop(false) fades out") << "fade-out";
+    QTest::newRow("stop() fades out") << "plain";
+}
+
+// Stopping everything ends every sound and empties the list: urgently at
+// once, otherwise each over its own fade-out.
+void TestSfxController::stopAll()
+{
+    QFETCH(QString, how);
+    const std::string a = addEvent("rain", "Rain", -1);
+    const std::string b = addEvent("knock", "Knock", -1);
+    for (const std::string& eventId : {a, b})
+        updateEvent(eventId, [](SfxDto& r) { r.setFadeOut(300); });
+    reload();
+    vand::test::Levels levels(*playerOf(a));
+    QSignalSpy sounding(playerOf(a), &SfxPlayerImpl::outputStarted);
+    const quint64 ida = controller_->play(a);
+    const quint64 idb = controller_->play(b);
+    // Sounding: a stop given before a run has set itself up ends it unheard.
+    QTRY_VERIFY_WITH_TIMEOUT(list_->isPlaying(ida) && list_->isPlaying(idb) && !sounding.isEmpty(), 10000);
+    const int before = levels.count();
+    if (how == "urgent")
+        controller_->stop(true);
+    else if (how == "fade-out")
+        controller_->stop(false);
+    else
+        controller_->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(list_->rowCount(), 0, 10000);
+    QVERIFY(controller_->Done(ida) && controller_->Done(idb));
+    const std::vector<float> all = levels.all();
+    const std::vector<float> after(all.begin() + before, all.end());
+    QVERIFY(!after.empty());
+    const bool faded = std::any_of(after.begin(), after.end(), [](float l) { return l > 0.001f && l < 0.9f; });
+    QCOMPARE(faded, how != "urgent");
+    QCOMPARE(errors_->count(), 0);
+}
+
+// FadeTo by event id fades the running sound to the level in steps.
+void TestSfxController::fadeToReachesTheLevel()
+{
+    const std::string a = addEvent("rain", "Rain", -1);
+    reload();
+    vand::test::Levels levels(*playerOf(a));
+    QSignalSpy sounding(playerOf(a), &SfxPlayerImpl::outputStarted);
+    const quint64 id = controller_->play(a);
+    // Sounding, its own fade-in given: a fade asked before would give way to
+    // it.
+    QTRY_VERIFY_WITH_TIMEOUT(list_->isPlaying(id) && !sounding.isEmpty(), 10000);
+    QCOMPARE(levels.last(), 1.0f);
+    controller_->FadeTo(a, 0.25f, 300.0f);
+    QTRY_VERIFY_WITH_TIMEOUT(std::fabs(levels.last() - 0.25f) < 1e-4f, 10000);
+    const std::vector<float> all = levels.all();
+    QCOMPARE(all.size(), std::size_t(1 + 10)); // ten steps of 30 ms
+    QVERIFY(std::is_sorted(all.rbegin(), all.rend()));
+    QVERIFY(list_->isPlaying(id));
+    QCOMPARE(errors_->count(), 0);
+}
+
+// SetPosition moves the running sound: it reports progress from there on.
+// Unknown players and positions that are no number change nothing.
+void TestSfxController::setPositionMovesTheRun()
+{
+    const std::string a = addEvent("bell", "Bell");
+    reload();
+    const quint64 id = controller_->play(a);
+    QTRY_VERIFY_WITH_TIMEOUT(list_->progress(id) > 0.0, 10000);
+    QVERIFY(list_->progress(id) < 0.5);
+    controller_->SetPosition(987654321, 0.5);
+    controller_->SetPosition(id, std::numeric_limits<double>::quiet_NaN());
+    controller_->SetPosition(id, 0.6);
+    QTRY_VERIFY_WITH_TIMEOUT(list_->progress(id) >= 0.6, 10000);
+    QVERIFY(list_->isPlaying(id));
+    QCOMPARE(errors_->count(), 0);
+}
+
+// A restart ends the run at once and plays a new one from the start; the row
+// stays, playing, through the old run's end.
+void TestSfxController::restartPlaysAgainFromTheStart()
+{
+    const std::string a = addEvent("bell", "Bell");
+    reload();
+    SfxPlayerImpl* player = playerOf(a);
+    QSignalSpy finished(player, &SfxPlayerImpl::sfxFinished);
+    const quint64 id = controller_->play(a);
+    QTRY_VERIFY_WITH_TIMEOUT(list_->progress(id) > 0.3, 10000);
+    QSignalSpy progress(player, &SfxPlayerImpl::progress);
+    controller_->restart(id);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty() && progress.last().at(0).toDouble() < 0.2, 10000);
+    QCOMPARE(list_->rowCount(), 1);
+    QVERIFY(list_->isPlaying(id));
+    QVERIFY(!controller_->Done(id));
+    QCOMPARE(errors_->count(), 0);
+}
+
+void TestSfxController::preloadFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("ready");
+    QTest::addColumn<QString>("priority");
+    QTest::addColumn<int>("errors");
+    QTest::newRow("catalogue effect file") << "catalogue" << true << "" << 0;
+    QTest::newRow("WAV file") << "wav" << true << "" << 0;
+    // A ".sfx" key is read as a packaged effect, whatever the file holds;
+    // its reader stays under the key, so the second call reads nothing.
+    QTest::newRow("WAV data under a .sfx name") << "wav.sfx" << false << "error" << 1;
+    // Nothing is kept for a user file that cannot be opened: each call tries.
+    QTest::newRow("missing user file") << "missing" << false << "warning" << 2;
+}
+
+// PreloadFile reads a key once: a packaged effect reader for ".sfx" keys, a
+// user file reader for any other; a failure is reported.
+void TestSfxController::preloadFile()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, ready);
+    QFETCH(QString, priority);
+    QFETCH(int, errors);
+    QString key;
+    if (file == "catalogue")
+        key = QString::fromStdString(vand::sfx::SfxManifest().path("chime").value());
+    else if (file == "wav")
+        key = writeWav("preload.wav", 0.5);
+    else if (file == "wav.sfx")
+        key = writeWav("preload-wav.sfx", 0.5);
+    else
+        key = dir_.filePath("missing.wav");
+    QSignalSpy readySpy(controller_, &SfxPlayerControllerImpl::sfxIsReady);
+    const auto readyFor = [&readySpy](const QString& k) {
+        return std::count_if(readySpy.cbegin(), readySpy.cend(),
+                             [&k](const QList<QVariant>& r) { return r.at(0) == k; });
+    };
+    controller_->PreloadFile(key.toStdString());
+    controller_->PreloadFile(key.toStdString()); // the key is taken: nothing more
+    // A later preload announces itself after the first one has.
+    const QString sentinel = writeWav("sentinel-" + file + ".wav", 0.1);
+    controller_->PreloadFile(sentinel.toStdString());
+    QTRY_COMPARE_WITH_TIMEOUT(readyFor(sentinel), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(readyFor(key), ready ? 1 : 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(errors_->count(), errors, 10000);
+    for (const QList<QVariant>& error : *errors_)
+        QCOMPARE(error.at(0).toString(), priority);
 }
 
 void TestSfxController::failuresAreReported_data()
@@ -487,7 +647,8 @@ void TestSfxController::failuresAreReported_data()
     for (const char* call : {"FadeTo NaN level", "FadeTo negative level", "FadeTo negative time",
                              "FadeTo infinite time", "onFadeRequested negative level"})
         QTest::newRow(call) << call << "warning";
-    QTest::newRow("onSetVolume NaN") << "onSetVolume NaN" << "error";
+    QTest::newRow("onSetVolume NaN") << "onSetVolume NaN"
+                                     << "error";
 }
 
 // Unknown ids and refused values reach soundEffectError, never the caller or

@@ -151,8 +151,8 @@ private slots:
     {
         writeFile("here.ogg", "h");
         writeManifest(manifest(R"({"version": "1.1"})",
-                               entry("gone", "Gone", R"(sub\\gone.ogg)") + "," + entry("here", "Here", "here.ogg")
-                                   + "," + entry("lost", "Lost", "lost.ogg"),
+                               entry("gone", "Gone", R"(sub\\gone.ogg)") + "," + entry("here", "Here", "here.ogg") + ","
+                                   + entry("lost", "Lost", "lost.ogg"),
                                ""));
         const QString expected = "runtime_error: " + kInstallFailed + "\tMissing: " + folder() + "/sub/gone.ogg\n"
                                  + "\tMissing: " + folder() + "/lost.ogg\n";
@@ -171,8 +171,8 @@ private slots:
     {
         writeFile("p.ogg", "p");
         writeFile("b.ogg", "b");
-        writeManifest(manifest(R"({"version": "1.1"})", entry("x", "Primary", "p.ogg"),
-                               entry("x", "Ambient", "b.ogg")));
+        writeManifest(
+            manifest(R"({"version": "1.1"})", entry("x", "Primary", "p.ogg"), entry("x", "Ambient", "b.ogg")));
         const SfxManifest m;
         QCOMPARE(m.type("x"), std::optional<SfxType>(SfxType::PRIMARY));
         QCOMPARE(m.path("x"), std::optional<std::string>((folder() + "/p.ogg").toStdString()));
@@ -185,27 +185,31 @@ private slots:
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("expected");
         const QByteArray one = entry("a", "A", "a.ogg");
-        QTest::newRow("not JSON") << QByteArray("{\"metadata\": ") << "runtime_error: Error parsing sound effects manifest";
+        QTest::newRow("not JSON") << QByteArray("{\"metadata\": ")
+                                  << "runtime_error: Error parsing sound effects manifest";
         QTest::newRow("empty file") << QByteArray() << "runtime_error: Error parsing sound effects manifest";
         QTest::newRow("no metadata") << QByteArray("{\"sfx\": [], \"ambient\": []}")
                                      << "runtime_error: No metadata available for sound effects";
         QTest::newRow("metadata not an object") << QByteArray("{\"metadata\": 3, \"sfx\": [], \"ambient\": []}")
                                                 << "runtime_error: No metadata available for sound effects";
-        QTest::newRow("top level array") << QByteArray("[1, 2]") << "runtime_error: No metadata available for sound effects";
+        QTest::newRow("top level array") << QByteArray("[1, 2]")
+                                         << "runtime_error: No metadata available for sound effects";
         QTest::newRow("no ambient") << manifest(R"({"version": "1.1"})", one, nullptr)
                                     << "runtime_error: No sound effects available";
         QTest::newRow("no sfx") << manifest(R"({"version": "1.1"})", nullptr, "")
                                 << "runtime_error: No sound effects available";
         QTest::newRow("sfx not an array") << QByteArray(R"({"metadata": {"version": "1.1"}, "sfx": {}, "ambient": []})")
                                           << "runtime_error: No sound effects available";
-        QTest::newRow("entry without path")
-            << manifest(R"({"version": "1.1"})", R"({"id": "a", "name": "A"})", "")
-            << "runtime_error: Invalid sound effects manifest: entry 0 of \"sfx\" needs the strings \"id\", \"name\" and \"path\"";
-        QTest::newRow("id not a string")
-            << manifest(R"({"version": "1.1"})", "", one + R"(, {"id": 7, "name": "A", "path": "a.ogg"})")
-            << "runtime_error: Invalid sound effects manifest: entry 1 of \"ambient\" needs the strings \"id\", \"name\" and \"path\"";
+        QTest::newRow("entry without path") << manifest(R"({"version": "1.1"})", R"({"id": "a", "name": "A"})", "")
+                                            << "runtime_error: Invalid sound effects manifest: entry 0 of \"sfx\" "
+                                               "needs the strings \"id\", \"name\" and \"path\"";
+        QTest::newRow("id not a string") << manifest(R"({"version": "1.1"})", "",
+                                                     one + R"(, {"id": 7, "name": "A", "path": "a.ogg"})")
+                                         << "runtime_error: Invalid sound effects manifest: entry 1 of \"ambient\" "
+                                            "needs the strings \"id\", \"name\" and \"path\"";
         QTest::newRow("entry not an object") << manifest(R"({"version": "1.1"})", "\"a.ogg\"", "")
-                                             << "runtime_error: Invalid sound effects manifest: entry 0 of \"sfx\" needs the strings \"id\", \"name\" and \"path\"";
+                                             << "runtime_error: Invalid sound effects manifest: entry 0 of \"sfx\" "
+                                                "needs the strings \"id\", \"name\" and \"path\"";
     }
 
     void refusedDocuments()
@@ -226,8 +230,10 @@ private slots:
         QTest::newRow("missing") << QByteArray(R"({"version": "1.1"})") << "";
         QTest::newRow("fewer than entries") << QByteArray(R"({"version": "1.1", "count": 1, "ambientCount": 1})") << "";
         QTest::newRow("not a number") << QByteArray(R"({"version": "1.1", "count": "7"})") << "";
-        QTest::newRow("-1") << QByteArray(R"({"version": "1.1", "count": -1})") << "invalid_argument: Size is too large";
-        QTest::newRow("-5") << QByteArray(R"({"version": "1.1", "count": -5})") << "invalid_argument: Size is too large";
+        QTest::newRow("-1") << QByteArray(R"({"version": "1.1", "count": -1})")
+                            << "invalid_argument: Size is too large";
+        QTest::newRow("-5") << QByteArray(R"({"version": "1.1", "count": -5})")
+                            << "invalid_argument: Size is too large";
         QTest::newRow("ambient -1") << QByteArray(R"({"version": "1.1", "ambientCount": -1})")
                                     << "invalid_argument: Size is too large";
     }

@@ -1,4 +1,5 @@
 #include <QAbstractItemModelTester>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <thread>
 
+#include "AudioFixtures.h"
 #include "SfxShow.h"
 #include "SinkMonitor.h"
 #include "sfx/ActiveAudioListModel.h"
@@ -29,7 +31,7 @@ using vand::sfx::ActiveAudioListModel;
 namespace {
 
 // Runs `work` on a thread of its own, as a client of the library.
-template<class Work>
+template <class Work>
 auto OnClient(Work work)
 {
     using Result = decltype(work());
@@ -40,11 +42,10 @@ auto OnClient(Work work)
 }
 
 // Waits for a client's result while this thread serves the controller.
-template<class T>
+template <class T>
 bool Served(std::future<T>& result, int ms = 10000)
 {
-    return QTest::qWaitFor([&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                           ms);
+    return QTest::qWaitFor([&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, ms);
 }
 
 SfxDto Effect(const std::string& effectId, const std::string& eventId, int repeats = 0)
@@ -82,7 +83,13 @@ private slots:
     void facadeBeforeAnyController();
     void facadesGetConsecutiveIds();
     void queriesFromAClientThread();
+    void sfxDataCopiesStayAsTheyWere();
+    void sfxDataFromTwoThreads();
+    void prunedPlayerFailsAtOnce_data();
     void prunedPlayerFailsAtOnce();
+    void preloadThroughTheMediator();
+    void controllerOffersItsNames_data();
+    void controllerOffersItsNames();
     void unansweredQueryGivesUp();
     void waitUntilDoneStallsNoOtherClient();
     void changeLogEffectPlaysThroughAClient();
@@ -98,8 +105,7 @@ private:
 
 void TestSfxMediation::initTestCase()
 {
-    if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())
-        QFAIL(qPrintable(missing));
+    VAND_REQUIRE_SOUND_SERVER();
     vand::test::InstallDemoCatalogue(dir_);
     show_ = std::make_unique<vand::test::SfxShow>();
 }
@@ -110,8 +116,8 @@ void TestSfxMediation::init()
         return;
     controller_ = show_->Controller();
     list_ = controller_->getActiveAudioList();
-    tester_ = std::make_unique<QAbstractItemModelTester>(list_.get(),
-                                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
+    tester_ =
+        std::make_unique<QAbstractItemModelTester>(list_.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
 }
 
 void TestSfxMediation::cleanup()
@@ -188,19 +194,156 @@ void TestSfxMediation::queriesFromAClientThread()
     QCOMPARE((*controller_->GetPlayer(std::string("sfx.q")))->Volume(), 0.3f);
 }
 
-// A player that a reload pruned is missing at once, not after the time limit.
+// A copy of the record once handed out stays as it was: a later answer, on
+// this thread or another, must not overwrite what an earlier caller holds.
+void TestSfxMediation::sfxDataCopiesStayAsTheyWere()
+{
+    auto answers = OnClient([] {
+        SfxPlayer player(Effect("bell", "sfx.copies"));
+        const SfxDto& first = player.SfxData();
+        player.SetVolume(0.3f);
+        const SfxDto& second = player.SfxData();
+        const SfxDto& third = player.SfxData();
+        return std::make_tuple(first.volume(), second.volume(), &first == &second, &second == &third, first.eventId());
+    });
+    QVERIFY(Served(answers));
+    const auto [first, second, firstIsSecond, secondIsThird, eventId] = answers.get();
+    QCOMPARE(first, 1.0f);
+    QCOMPARE(second, 0.3f);
+    QVERIFY(!firstIsSecond);
+    QVERIFY(secondIsThird); // equal answers share one copy
+    QCOMPARE(eventId, std::string("sfx.copies"));
+}
+
+// Two threads asking one player for its record at once each read a whole
+// record, one of those the controller held.
+void TestSfxMediation::sfxDataFromTwoThreads()
+{
+    auto player = std::make_shared<std::unique_ptr<SfxPlayer>>();
+    auto made = OnClient([player] {
+        *player = std::make_unique<SfxPlayer>(Effect("bell", "sfx.shared"));
+        return true;
+    });
+    QVERIFY(Served(made));
+    const auto reader = [player](float volume) {
+        return [player, volume] {
+            int whole = 0;
+            for (int i = 0; i < 100; ++i) {
+                (*player)->SetVolume(volume);
+                const SfxDto& record = (*player)->SfxData();
+                whole += record.eventId() == "sfx.shared" && (record.volume() == 0.25f || record.volume() == 0.75f);
+            }
+            return whole;
+        };
+    };
+    auto a = OnClient(reader(0.25f));
+    auto b = OnClient(reader(0.75f));
+    QVERIFY(Served(a));
+    QVERIFY(Served(b));
+    QCOMPARE(a.get(), 100);
+    QCOMPARE(b.get(), 100);
+    auto gone = OnClient([player] {
+        player->reset();
+        return true;
+    });
+    QVERIFY(Served(gone));
+}
+
+void TestSfxMediation::prunedPlayerFailsAtOnce_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("Volume") << "Volume";
+    QTest::newRow("WaitUntilDone") << "WaitUntilDone";
+}
+
+// A player that a reload pruned is missing at once, not after the time limit;
+// a wait for it is announced to the controller, which reports the unknown
+// player, while the client's own polling finds it gone.
 void TestSfxMediation::prunedPlayerFailsAtOnce()
 {
-    auto thrown = OnClient([] {
+    QFETCH(QString, operation);
+    QSignalSpy errors(controller_, &SfxPlayerControllerImpl::soundEffectError);
+    auto thrown = OnClient([waits = operation == "WaitUntilDone"] {
         SfxPlayer player(Effect("bell", "sfx.pruned"));
         SfxPlayerConnectionMediator::instance()->onSoundEffectsChanged();
-        return Thrown([&] { player.Volume(); });
+        return Thrown([&] {
+            if (waits)
+                player.WaitUntilDone();
+            else
+                player.Volume();
+        });
     });
     QVERIFY(Served(thrown));
     const std::string text = thrown.get();
+    const std::string asked = operation == "WaitUntilDone" ? "Done" : "Volume";
     QVERIFY2(text.rfind("SfxException: Sound effect player ", 0) == 0, text.c_str());
-    QVERIFY2(text.find(", Volume: No sound effect player has id ") != std::string::npos, text.c_str());
+    QVERIFY2(text.find(", " + asked + ": No sound effect player has id ") != std::string::npos, text.c_str());
     QVERIFY(!controller_->GetPlayer(std::string("sfx.pruned")));
+    if (operation == "WaitUntilDone") {
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(errors.at(0).at(1).toString().startsWith("No sound effect player has id "));
+        QCOMPARE(errors.at(0).at(2).toString(), QString("WaitUntilDone"));
+    } else {
+        QCOMPARE(errors.count(), 0);
+    }
+}
+
+// A client preloads its own file through the mediator: the controller reads
+// it once and the mediator relays that it is ready.
+void TestSfxMediation::preloadThroughTheMediator()
+{
+    const QString wav = dir_.filePath("preloaded.wav");
+    QFile file(wav);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const std::string bytes = vand_audio::fixtures::Sine(vand_audio::SoundFileFormat::Wav16, 48000, 2, 0.5, 330.0, 0.5);
+    file.write(bytes.data(), qint64(bytes.size()));
+    file.close();
+    QSignalSpy ready(SfxPlayerConnectionMediator::instance(), &SfxPlayerConnectionMediator::onSfxIsReady);
+    auto asked = OnClient([wav] {
+        emit SfxPlayerConnectionMediator::instance()->preloadCustomAudio(wav);
+        return true;
+    });
+    QVERIFY(Served(asked));
+    QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, 10000);
+    QCOMPARE(ready.at(0).at(0).toString(), wav);
+    auto again = OnClient([wav] {
+        emit SfxPlayerConnectionMediator::instance()->preloadCustomAudio(wav);
+        return true;
+    });
+    QVERIFY(Served(again));
+    // Once a player made after it is ready, the second request has been
+    // handled too, and it read nothing.
+    auto after = OnClient([] { return SfxPlayer(Effect("bell", "sfx.after")).Done(); });
+    QVERIFY(Served(after));
+    QCOMPARE(std::count_if(ready.cbegin(), ready.cend(), [&wav](const QList<QVariant>& r) { return r.at(0) == wav; }),
+             1);
+}
+
+void TestSfxMediation::controllerOffersItsNames_data()
+{
+    QTest::addColumn<bool>("isSignal");
+    QTest::addColumn<QByteArray>("signature");
+    for (const char* slot : {"onIsReady()", "onWaitUntilDone(qulonglong)",
+                             "createSfxPlayer(qulonglong,"
+                             "vand::audio::sfx::SfxDto,std::shared_ptr<std::promise<void>>)",
+                             "restart(qulonglong)"})
+        QTest::newRow(slot) << false << QByteArray(slot);
+    for (const char* signal :
+         {"sfxPlayerImplCreated(qulonglong)", "duration(qulonglong,float)", "volume(qulonglong,float)",
+          "done(qulonglong,bool)", "playsSameSfx(qulonglong,bool)", "sfxData(qulonglong,vand::audio::sfx::SfxDto)",
+          "initialize()", "restartRequest(QString&)", "sfxIsReady(QString)", "playingSfx(qulonglong,QString)"})
+        QTest::newRow(signal) << true << QByteArray(signal);
+}
+
+// A client that connects to the controller by signature finds each signal
+// and slot it names.
+void TestSfxMediation::controllerOffersItsNames()
+{
+    QFETCH(bool, isSignal);
+    QFETCH(QByteArray, signature);
+    const QMetaObject& meta = SfxPlayerControllerImpl::staticMetaObject;
+    const QByteArray normal = QMetaObject::normalizedSignature(signature);
+    QVERIFY2((isSignal ? meta.indexOfSignal(normal) : meta.indexOfSlot(normal)) >= 0, normal.constData());
 }
 
 // While the controller's thread is held up, a query gives up after the time

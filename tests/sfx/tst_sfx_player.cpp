@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "AudioFixtures.h"
+#include "PlayerLevels.h"
 #include "SfxShow.h"
 #include "SinkMonitor.h"
+#include "SteppedClock.h"
 #include "kit/Log.h"
 #include "sfx/PackagedVorbisFile.h"
 #include "sfx/SfxManifest.h"
@@ -26,67 +28,12 @@ using vand::audio::SfxFileInterface;
 using vand::audio::SfxPlayerImpl;
 using vand::audio::UserAudioFile;
 using vand::audio::sfx::SfxDto;
+using vand::test::Levels;
 using vand::test::Listen;
 using vand::test::NewSinkInput;
 using vand::test::OurSinkInputs;
+using vand::test::SteppedClock;
 using vand_audio::SoundFileFormat;
-
-namespace {
-
-// Fade steps without waiting, or one step per permit when blocking.
-class SteppedClock : public SfxFadeClock
-{
-public:
-    explicit SteppedClock(bool blocking) : blocking_(blocking) {}
-    void WaitStep(unsigned int) override
-    {
-        ++waits;
-        // A failed test must not leave a fade waiting for ever.
-        if (blocking_)
-            permits_.tryAcquire(1, 20000);
-    }
-    void release(int steps) { permits_.release(steps); }
-    std::atomic<int> waits{0};
-
-private:
-    bool blocking_;
-    QSemaphore permits_;
-};
-
-// Every level a player's runs set, in order.
-class Levels
-{
-public:
-    explicit Levels(SfxPlayerImpl& player)
-        : connection_(QObject::connect(
-            &player, &SfxPlayerImpl::levelChanged, &player,
-            [this](float level) {
-                std::lock_guard lock(lock_);
-                levels_.push_back(level);
-            },
-            Qt::DirectConnection))
-    {
-    }
-    ~Levels() { QObject::disconnect(connection_); }
-    std::vector<float> all() const
-    {
-        std::lock_guard lock(lock_);
-        return levels_;
-    }
-    int count() const { return int(all().size()); }
-    float last() const
-    {
-        const auto l = all();
-        return l.empty() ? -1.0f : l.back();
-    }
-
-private:
-    QMetaObject::Connection connection_;
-    mutable std::mutex lock_;
-    std::vector<float> levels_;
-};
-
-} // namespace
 
 // Players on the private PulseAudio daemon's null sink (scripts/test starts it).
 class TestSfxPlayer : public QObject
@@ -137,8 +84,7 @@ private:
 
 void TestSfxPlayer::initTestCase()
 {
-    if (const QString missing = vand::test::SoundServerMissing(); !missing.isEmpty())
-        QFAIL(qPrintable(missing));
+    VAND_REQUIRE_SOUND_SERVER();
     for (QThreadPool* pool : {playPool_.get(), fadePool_.get()}) {
         pool->setMaxThreadCount(16);
         pool->setThreadPriority(QThread::TimeCriticalPriority);
@@ -189,7 +135,7 @@ void TestSfxPlayer::playsAudibly()
     QFETCH(QString, file);
     QFETCH(float, pan);
     QFETCH(bool, secondChannelHeard);
-    SfxFileInterface* reader = file == "bell" ? static_cast<SfxFileInterface*>(bell_.get())
+    SfxFileInterface* reader = file == "bell"  ? static_cast<SfxFileInterface*>(bell_.get())
                                : file == "wav" ? static_cast<SfxFileInterface*>(userWav_.get())
                                                : static_cast<SfxFileInterface*>(stereoSine_.get());
     SfxDto record = effect("sfx.audible", -1);
@@ -458,9 +404,9 @@ void TestSfxPlayer::stopRightAfterPlay_data()
     QTest::newRow("destroyed") << "destroy";
 }
 
-// A stop given right after Play ends the endless run, also when it comes
-// before the run has set itself up (as written the request then found no run
-// listening and the sound played on for ever).
+// A stop given right after Play ends the endless run, even before it has set
+// itself up; otherwise the request would find no run listening and the sound
+// would play on for ever.
 void TestSfxPlayer::stopRightAfterPlay()
 {
     QFETCH(QString, how);

@@ -201,8 +201,7 @@ void TestSfxReaders::userFileRefused_data()
     QTest::addColumn<std::string>("thrown");
     QTest::newRow("unknown format") << "words.wav" << std::string("no sound in here")
                                     << std::string("warning: Error decoding audio file: 2");
-    QTest::newRow("missing") << "missing.wav" << std::string()
-                             << std::string("warning: Error decoding audio file: 1");
+    QTest::newRow("missing") << "missing.wav" << std::string() << std::string("warning: Error decoding audio file: 1");
     const std::string ogg = fixtures::Sine(SoundFileFormat::OggVorbis, 44100, 2, 1.0);
     QTest::newRow("truncated Ogg Vorbis") << "cut.ogg" << fixtures::Truncated(ogg, ogg.size() / 2)
                                           << std::string("warning: Error decoding audio file: 2");

@@ -194,7 +194,8 @@ void TestSfxRecords::ordering_data()
     const auto base = fullBuilder();
     QTest::newRow("event id ignored") << base.build() << fullBuilder().eventId("sfx.other").build()
                                       << std::partial_ordering::equivalent;
-    QTest::newRow("intervals ignored") << base.build() << fullBuilder().addActiveInterval(SongInterval("9", 0, 1)).build()
+    QTest::newRow("intervals ignored") << base.build()
+                                       << fullBuilder().addActiveInterval(SongInterval("9", 0, 1)).build()
                                        << std::partial_ordering::equivalent;
     QTest::newRow("name first") << fullBuilder().name("A").pan(0.9f).build() << fullBuilder().name("B").build()
                                 << std::partial_ordering::less;
@@ -206,8 +207,7 @@ void TestSfxRecords::ordering_data()
                                        << fullBuilder().effectIdIndex(9).build() << std::partial_ordering::greater;
     QTest::newRow("repeats signed") << fullBuilder().repeats(-1).build() << fullBuilder().repeats(0).build()
                                     << std::partial_ordering::less;
-    QTest::newRow("fade out") << fullBuilder().fadeOut(65535).build() << base.build()
-                              << std::partial_ordering::greater;
+    QTest::newRow("fade out") << fullBuilder().fadeOut(65535).build() << base.build() << std::partial_ordering::greater;
     QTest::newRow("pan last") << fullBuilder().pan(0.25f).build() << fullBuilder().pan(0.75f).build()
                               << std::partial_ordering::less;
 }
@@ -363,11 +363,8 @@ void TestSfxRecords::customAudioAssignmentKeepsNameAndCommand()
 
 void TestSfxRecords::customAudioMoveTakesEverything()
 {
-    CustomAudioParameters source = CustomAudioParameters::builder()
-                                       .name("Source")
-                                       .file("/music/a.wav")
-                                       .command(CustomAudioCommand::STOP)
-                                       .build();
+    CustomAudioParameters source =
+        CustomAudioParameters::builder().name("Source").file("/music/a.wav").command(CustomAudioCommand::STOP).build();
     CustomAudioParameters target = CustomAudioParameters::builder().name("Target").build();
     target = std::move(source);
     QCOMPARE(target.name(), QString("Source"));

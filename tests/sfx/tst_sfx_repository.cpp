@@ -67,6 +67,8 @@ private slots:
     void idsMustBeText();
     void firstOfEqualIds();
     void updateAndDeleteByTheGivenId();
+    void updateWritesTheKind_data();
+    void updateWritesTheKind();
     void eventIdLines();
     void withoutEditorOnlyReads();
 
@@ -168,7 +170,8 @@ void TestSfxRepository::idsMustBeText_data()
 }
 
 // An id that is not a std::string is refused with the same kind of error
-// whatever the log holds (as written Update failed only when it had events).
+// whatever the log holds; Update must not pass over a bad id silently when
+// the log has no events.
 void TestSfxRepository::idsMustBeText()
 {
     QFETCH(QString, operation);
@@ -185,8 +188,9 @@ void TestSfxRepository::idsMustBeText()
         else
             store_->Update(id, full("sfx.1"));
     });
-    QCOMPARE(thrown, QString("invalid_argument: ChangeLogSfxRepository::%1 requires a std::string for the event id")
-                         .arg(operation));
+    QCOMPARE(
+        thrown,
+        QString("invalid_argument: ChangeLogSfxRepository::%1 requires a std::string for the event id").arg(operation));
     QCOMPARE(store_->Get().size(), std::size_t(withEvents ? 1 : 0));
     if (withEvents)
         QCOMPARE(store_->Get().front().name(), std::string("Thunder"));
@@ -230,6 +234,45 @@ void TestSfxRepository::updateAndDeleteByTheGivenId()
     store_->Delete(std::string("sfx.2"));
     QVERIFY(!store_->GetById(std::string("sfx.2")).has_value());
     QVERIFY(store_->GetById(std::string("sfx.1")).has_value());
+}
+
+void TestSfxRepository::updateWritesTheKind_data()
+{
+    QTest::addColumn<SfxType>("saved");
+    QTest::addColumn<SfxType>("updated");
+    QTest::addColumn<SfxType>("readBack");
+    QTest::newRow("primary to ambient") << SfxType::PRIMARY << SfxType::AMBIENT << SfxType::AMBIENT;
+    QTest::newRow("ambient to primary") << SfxType::AMBIENT << SfxType::PRIMARY << SfxType::PRIMARY;
+    QTest::newRow("ambient stays") << SfxType::AMBIENT << SfxType::AMBIENT << SfxType::AMBIENT;
+    QTest::newRow("ambient to user provided") << SfxType::AMBIENT << SfxType::USER_PROVIDED << SfxType::PRIMARY;
+}
+
+// An instance edited to another kind reads back as that kind, with the new
+// settings, in its old place in the log; were the kind not written, an
+// effect made ambient would still play once as a primary one.
+void TestSfxRepository::updateWritesTheKind()
+{
+    QFETCH(SfxType, saved);
+    QFETCH(SfxType, updated);
+    QFETCH(SfxType, readBack);
+    vand::test::StreamCapture out(std::cout);
+    store_->Save(full("sfx.1", saved));
+    SfxDto before = full("sfx.2");
+    before.setName("After");
+    store_->Save(before);
+    SfxDto changed = full("sfx.1", updated);
+    changed.setName("Changed");
+    changed.setVolume(0.25f);
+    store_->Update(std::string("sfx.1"), changed);
+    const std::vector<SfxDto> all = store_->Get();
+    QCOMPARE(all.size(), std::size_t(2));
+    QCOMPARE(all.at(0).eventId(), std::string("sfx.1"));
+    QCOMPARE(all.at(0).type(), readBack);
+    QCOMPARE(all.at(0).name(), std::string("Changed"));
+    QCOMPARE(all.at(0).volume(), 0.25f);
+    QCOMPARE(all.at(0).repeats(), readBack == SfxType::AMBIENT ? -1 : 2);
+    QCOMPARE(all.at(1).name(), std::string("After"));
+    QCOMPARE(all.at(1).type(), SfxType::PRIMARY);
 }
 
 // Save and Update each write one "event id" line; nothing else writes.

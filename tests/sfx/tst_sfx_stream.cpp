@@ -23,7 +23,9 @@ class FakeFile : public vand::audio::SfxFileInterface
 {
 public:
     FakeFile(QByteArray pcm, unsigned int channels, float duration = 1.0f)
-        : pcm_(std::move(pcm)), channels_(channels), duration_(duration)
+        : pcm_(std::move(pcm))
+        , channels_(channels)
+        , duration_(duration)
     {
     }
     std::pair<const char*, const char*> Read() const override
@@ -401,16 +403,16 @@ void TestSfxStream::panFilter_data()
     QTest::addColumn<int>("channels");
     QTest::addColumn<std::vector<std::int16_t>>("in");
     QTest::addColumn<std::vector<std::int16_t>>("out");
-    QTest::newRow("0: first channel only") << 0.0f << 2 << std::vector<std::int16_t>{30000, 30000}
-                                           << std::vector<std::int16_t>{30000, 0};
-    QTest::newRow("1: other channels only") << 1.0f << 2 << std::vector<std::int16_t>{30000, -30000}
-                                            << std::vector<std::int16_t>{0, -30000};
+    QTest::newRow("0: first channel only")
+        << 0.0f << 2 << std::vector<std::int16_t>{30000, 30000} << std::vector<std::int16_t>{30000, 0};
+    QTest::newRow("1: other channels only")
+        << 1.0f << 2 << std::vector<std::int16_t>{30000, -30000} << std::vector<std::int16_t>{0, -30000};
     QTest::newRow("-0.2: clamped") << -0.2f << 2 << std::vector<std::int16_t>{30000, 30000}
                                    << std::vector<std::int16_t>{32767, -6000};
     QTest::newRow("1.2: clamped low") << 1.2f << 2 << std::vector<std::int16_t>{-30000, -30000}
                                       << std::vector<std::int16_t>{6000, -32768};
-    QTest::newRow("0.25 on three channels") << 0.25f << 3 << std::vector<std::int16_t>{1000, 1000, -1000}
-                                            << std::vector<std::int16_t>{750, 250, -250};
+    QTest::newRow("0.25 on three channels")
+        << 0.25f << 3 << std::vector<std::int16_t>{1000, 1000, -1000} << std::vector<std::int16_t>{750, 250, -250};
 }
 
 void TestSfxStream::panFilter()

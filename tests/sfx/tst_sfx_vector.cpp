@@ -34,7 +34,7 @@ QStringList entries(const SfxVector& v)
     return out;
 }
 
-template<typename Call>
+template <typename Call>
 QString thrown(Call call)
 {
     try {
@@ -156,12 +156,24 @@ void TestSfxVector::rangeErrors()
     const QStringList before = entries(v);
     const QString got = thrown([&] {
         switch (operation) {
-        case 0: (void)v.Get(3); break;
-        case 1: (void)v.GetPath(3); break;
-        case 2: v.SetPath(3, "/x"); break;
-        case 3: v.Remove(std::size_t{3}); break;
-        case 4: v.Resize(static_cast<std::size_t>(-1)); break;
-        case 5: v.Resize(static_cast<std::size_t>(static_cast<std::int64_t>(-5))); break;
+        case 0:
+            (void)v.Get(3);
+            break;
+        case 1:
+            (void)v.GetPath(3);
+            break;
+        case 2:
+            v.SetPath(3, "/x");
+            break;
+        case 3:
+            v.Remove(std::size_t{3});
+            break;
+        case 4:
+            v.Resize(static_cast<std::size_t>(-1));
+            break;
+        case 5:
+            v.Resize(static_cast<std::size_t>(static_cast<std::int64_t>(-5)));
+            break;
         }
     });
     QCOMPARE(got, expected);

@@ -2,11 +2,11 @@
 
 #include "CL/Editor.h"
 #include "InstanceMapping.h"
-#include "ui/QmlController.h"
-#include "ui/ViewProperty.h"
 #include "kit/Log.h"
 #include "sfx/ActiveAudioListModel.h"
 #include "sfx/SfxPlayerConnectionMediator.h"
+#include "ui/QmlController.h"
+#include "ui/ViewProperty.h"
 
 #include <QMetaObject>
 #include <QQmlEngine>
@@ -33,18 +33,17 @@ const char* kActiveAudioUrl = "qrc:/sfx-host/qml/HostWindow.qml";
 // The store writes a line to standard output for each event it writes; the
 // host logs it instead.
 class StoreOutput {
-public:
+ public:
   StoreOutput() : previous_(std::cout.rdbuf(captured_.rdbuf())) {}
   ~StoreOutput() {
     std::cout.rdbuf(previous_);
     std::string line;
-    while (std::getline(captured_, line))
-      kit::Log(kit::LogLevel::Info, "sfx-host", line);
+    while (std::getline(captured_, line)) kit::Log(kit::LogLevel::Info, "sfx-host", line);
   }
   StoreOutput(const StoreOutput&) = delete;
   StoreOutput& operator=(const StoreOutput&) = delete;
 
-private:
+ private:
   std::stringstream captured_;
   std::streambuf* previous_;
 };
@@ -61,7 +60,7 @@ void Connect(QObject* sender, const char* signal, QObject* receiver, const char*
     throw std::logic_error(std::string("The view does not offer ") + (signal + 1) + ".");
 }
 
-} // namespace
+}  // namespace
 
 SfxHost::SfxHost(CL::Editor& editor, QQmlEngine& engine, QObject* parent)
     : QObject(parent), engine_(engine), store_(&editor), catalogue_(catalogueFile_) {
@@ -88,12 +87,12 @@ SfxHost::SfxHost(CL::Editor& editor, QQmlEngine& engine, QObject* parent)
 
   instances_.Fill(store_.Get(), catalogueFile_);
 
-  activeAudioWindow_ = vand::qt::BuildQmlObject(&engine_, QUrl(QString::fromUtf8(kActiveAudioUrl)), nullptr,
-                                                {{"activeAudioModel", QVariant::fromValue<QObject*>(activeAudio.get())}});
-  manager_ = vand::qt::BuildQmlObject(
-      &engine_, QUrl(QString::fromUtf8(kManagerUrl)), nullptr,
-      {{"availableSoundEffectsModel", QVariant::fromValue<QObject*>(&catalogue_)},
-       {"soundEffectInstancesModel", QVariant::fromValue<QObject*>(&instances_)}});
+  activeAudioWindow_ =
+      vand::qt::BuildQmlObject(&engine_, QUrl(QString::fromUtf8(kActiveAudioUrl)), nullptr,
+                               {{"activeAudioModel", QVariant::fromValue<QObject*>(activeAudio.get())}});
+  manager_ = vand::qt::BuildQmlObject(&engine_, QUrl(QString::fromUtf8(kManagerUrl)), nullptr,
+                                      {{"availableSoundEffectsModel", QVariant::fromValue<QObject*>(&catalogue_)},
+                                       {"soundEffectInstancesModel", QVariant::fromValue<QObject*>(&instances_)}});
   if (!manager_ || !activeAudioWindow_)
     throw std::runtime_error("The sound-effect views could not be built; the log says why.");
   QQmlEngine::setObjectOwnership(manager_, QQmlEngine::CppOwnership);
@@ -143,8 +142,8 @@ void SfxHost::Guarded_(const QString& heading, const std::function<void()>& body
 void SfxHost::ShowMessage_(const QString& type, const QString& heading, const QString& text) {
   kit::Log(type == QLatin1String("ERROR") ? kit::LogLevel::Error : kit::LogLevel::Warning, "sfx-host",
            (heading + ": " + text).toStdString());
-  QObject* window = activeAudioWindow_ ? activeAudioWindow_->findChild<QObject*>(QStringLiteral("messageWindow"))
-                                       : nullptr;
+  QObject* window =
+      activeAudioWindow_ ? activeAudioWindow_->findChild<QObject*>(QStringLiteral("messageWindow")) : nullptr;
   if (window) {
     vand::qt::SetViewProperty(window, "type", type);
     vand::qt::SetViewProperty(window, "title", heading);
@@ -167,16 +166,20 @@ void SfxHost::SoundEffectError_(const QString& priority, const QString& message,
 
 // Manager requests ------------------------------------------------------------
 
+// The window records the play after this returns, so a play that fails is
+// reported ended once the window has recorded it.
 void SfxHost::PlaySfx_(const QString& eventId) {
+  bool started = false;
   Guarded_(tr("Sound Effect Not Played"), [&] {
     const unsigned long long playerId = controller_->play(eventId.toStdString());
-    if (playerId == 0) {
-      Finished_(eventId);
-      return;
-    }
+    if (playerId == 0) return;
     playing_[eventId] = playerId;
+    started = true;
     ScheduleFinishedCheck_();
   });
+  if (!started)
+    QMetaObject::invokeMethod(
+        this, [this, eventId] { Finished_(eventId); }, Qt::QueuedConnection);
 }
 
 void SfxHost::StopSfx_(const QString& eventId) {
@@ -195,8 +198,7 @@ void SfxHost::AddInstance_(const QString& effectId) {
 void SfxHost::EditInstance_(const QString& eventId) {
   Guarded_(tr("Instance Not Edited"), [&] {
     const std::optional<vand::audio::sfx::SfxDto> record = store_.GetById(eventId.toStdString());
-    if (!record)
-      throw std::invalid_argument("The show has no sound-effect instance " + eventId.toStdString() + ".");
+    if (!record) throw std::invalid_argument("The show has no sound-effect instance " + eventId.toStdString() + ".");
     const InstanceDialogValues values = DialogValuesOfRecord(*record);
     OpenInstanceDialog_(true, eventId);
     QObject* dialog = instanceDialog_;
@@ -227,8 +229,7 @@ void SfxHost::DeleteInstance_(const QString& eventId) {
 
 QObject* SfxHost::BuildDialog_(const char* url) {
   QObject* dialog = vand::qt::BuildQmlObject(&engine_, QUrl(QString::fromUtf8(url)), manager_);
-  if (!dialog)
-    throw std::runtime_error(std::string("The dialog ") + url + " could not be built; the log says why.");
+  if (!dialog) throw std::runtime_error(std::string("The dialog ") + url + " could not be built; the log says why.");
   QQmlEngine::setObjectOwnership(dialog, QQmlEngine::CppOwnership);
   // Nothing chooses an output path here: sounds play on the default output.
   vand::qt::SetViewProperty(dialog, "outputPathsModel", QVariantList());
@@ -262,8 +263,7 @@ void SfxHost::OpenCustomAudio() {
 }
 
 void SfxHost::DropDialog_(QPointer<QObject>& dialog) {
-  if (!dialog)
-    return;
+  if (!dialog) return;
   QObject* old = dialog;
   dialog = nullptr;
   old->disconnect(this);
@@ -279,8 +279,8 @@ void SfxHost::CustomDialogClosing_() { DropDialog_(customDialog_); }
 void SfxHost::CreateRequest_(const QString& name, const QString& outputPath, int, const QString& effectId, int,
                              double volume, double pan, int reverb, int fadeIn, int fadeOut, int repeats) {
   Guarded_(tr("Instance Not Created"), [&] {
-    const InstanceRequest request{name, outputPath, effectId, volume, pan, static_cast<double>(reverb),
-                                  fadeIn, fadeOut, repeats};
+    const InstanceRequest request{name,   outputPath, effectId, volume, pan, static_cast<double>(reverb),
+                                  fadeIn, fadeOut,    repeats};
     {
       StoreOutput output;
       const std::string eventId = store_.GenerateEventId();
@@ -295,10 +295,9 @@ void SfxHost::ChangeRequest_(const QString& name, const QString& outputPath, int
   Guarded_(tr("Instance Not Changed"), [&] {
     const QString eventId = sender() ? sender()->property("eventId").toString() : QString();
     const std::optional<vand::audio::sfx::SfxDto> stored = store_.GetById(eventId.toStdString());
-    if (!stored)
-      throw std::invalid_argument("The show has no sound-effect instance " + eventId.toStdString() + ".");
-    const InstanceRequest request{name, outputPath, effectId, volume, pan, static_cast<double>(reverb),
-                                  fadeIn, fadeOut, repeats};
+    if (!stored) throw std::invalid_argument("The show has no sound-effect instance " + eventId.toStdString() + ".");
+    const InstanceRequest request{name,   outputPath, effectId, volume, pan, static_cast<double>(reverb),
+                                  fadeIn, fadeOut,    repeats};
     {
       StoreOutput output;
       store_.Update(eventId.toStdString(),
@@ -308,8 +307,8 @@ void SfxHost::ChangeRequest_(const QString& name, const QString& outputPath, int
   });
 }
 
-void SfxHost::CustomEntry_(const QUrl& fileUrl, int commandIndex, double volume, double pan, int fadeIn,
-                           int fadeOut, bool loop) {
+void SfxHost::CustomEntry_(const QUrl& fileUrl, int commandIndex, double volume, double pan, int fadeIn, int fadeOut,
+                           bool loop) {
   Guarded_(tr("Custom Audio Not Played"), [&] {
     const vand::audio::CustomAudioParameters parameters =
         ParametersOfEntry({fileUrl, commandIndex, volume, pan, fadeIn, fadeOut, loop});
@@ -323,8 +322,7 @@ void SfxHost::CustomEntry_(const QUrl& fileUrl, int commandIndex, double volume,
 void SfxHost::SetPosition_(double playerId, double position) {
   Guarded_(tr("Sound Effect Not Moved"), [&] {
     const std::optional<unsigned long long> id = PlayerIdOf(playerId);
-    if (!id || !std::isfinite(position))
-      return;
+    if (!id || !std::isfinite(position)) return;
     controller_->SetPosition(*id, std::clamp(position, 0.0, 1.0));
   });
 }
@@ -338,8 +336,7 @@ void SfxHost::Reload() {
 // The end of a play -----------------------------------------------------------
 
 void SfxHost::ScheduleFinishedCheck_() {
-  if (checkQueued_ || playing_.empty())
-    return;
+  if (checkQueued_ || playing_.empty()) return;
   checkQueued_ = true;
   QMetaObject::invokeMethod(this, &SfxHost::CheckFinished_, Qt::QueuedConnection);
 }
@@ -347,19 +344,17 @@ void SfxHost::ScheduleFinishedCheck_() {
 void SfxHost::CheckFinished_() {
   checkQueued_ = false;
   Guarded_(tr("Sound Effect Error"), [&] {
-  std::vector<QString> finished;
-  for (const auto& [eventId, playerId] : playing_) {
-    bool done = true;
-    try {
-      done = controller_->Done(playerId);
-    } catch (const std::out_of_range&) {
-      // The player was pruned.
+    std::vector<QString> finished;
+    for (const auto& [eventId, playerId] : playing_) {
+      bool done = true;
+      try {
+        done = controller_->Done(playerId);
+      } catch (const std::out_of_range&) {
+        // The player was pruned.
+      }
+      if (done) finished.push_back(eventId);
     }
-    if (done)
-      finished.push_back(eventId);
-  }
-  for (const QString& eventId : finished)
-    Finished_(eventId);
+    for (const QString& eventId : finished) Finished_(eventId);
   });
 }
 
@@ -369,4 +364,4 @@ void SfxHost::Finished_(const QString& eventId) {
     kit::Log(kit::LogLevel::Error, "sfx-host", "The SFX manager window does not offer sfxFinished.");
 }
 
-} // namespace vand::sfxhost
+}  // namespace vand::sfxhost

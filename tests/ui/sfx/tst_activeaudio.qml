@@ -81,6 +81,9 @@ Item {
                 { tag: "600 s", seconds: 600, text: "10:00" },
                 { tag: "0 s", seconds: 0, text: "0:00" },
                 { tag: "59.99 s", seconds: 59.99, text: "0:59" },
+                { tag: "not a number", seconds: NaN, text: "0:00" },
+                { tag: "endless", seconds: Infinity, text: "0:00" },
+                { tag: "below 0", seconds: -5, text: "0:00" },
             ];
         }
 
@@ -94,6 +97,12 @@ Item {
                 { tag: "a quarter of 90 s", duration: 90, progress: 0.25, text: "0:22 / 1:30", played: 0.25 },
                 { tag: "the end of 90 s", duration: 90, progress: 1, text: "1:30 / 1:30", played: 1 },
                 { tag: "no duration", duration: 0, progress: 0.5, text: "0:00 / 0:00", played: 0.5 },
+                // What is no number never shows as "NaN:NaN".
+                { tag: "progress not a number", duration: 90, progress: NaN, text: "0:00 / 1:30", played: 0 },
+                { tag: "progress past the end", duration: 90, progress: 1.5, text: "1:30 / 1:30", played: 1 },
+                { tag: "progress below 0", duration: 90, progress: -0.5, text: "0:00 / 1:30", played: 0 },
+                { tag: "duration not a number", duration: NaN, progress: 0.5, text: "0:00 / 0:00", played: 0.5 },
+                { tag: "endless duration", duration: Infinity, progress: 0.5, text: "0:00 / 0:00", played: 0.5 },
             ];
         }
 

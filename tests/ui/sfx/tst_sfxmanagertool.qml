@@ -266,13 +266,32 @@ Item {
             compare(log, ["stop sfx.1", "edit sfx.1"]);
         }
 
-        function test_double_click_while_playing_edits_nothing() {
+        // While an instance started here plays, no way of editing it works;
+        // Space must refuse as Edit and a double click do.
+        function test_edit_while_playing_does_nothing_data() {
+            return [
+                { tag: "double click", how: "double click" },
+                { tag: "Space", how: "space" },
+                { tag: "Edit", how: "edit" },
+            ];
+        }
+
+        function test_edit_while_playing_does_nothing(data) {
             const tool = makeTool(1, instances(2));
             act(tool, "select");
             act(tool, "play");
+            const list = findChild(tool.contentItem, "instanceList");
+            list.forceActiveFocus();
+            verify(list.activeFocus);
             const log = record(tool);
-            mouseDoubleClickSequence(findChild(instanceRow(tool, 0), "instanceRowArea"));
+            if (data.how === "double click")
+                mouseDoubleClickSequence(findChild(instanceRow(tool, 0), "instanceRowArea"));
+            else if (data.how === "space")
+                keyClick(Qt.Key_Space);
+            else
+                mouseClick(button(tool, "editButton"));
             compare(log, []);
+            verify(tool.playingContains("sfx.0"));
         }
 
         function test_not_ready_row_swallows_clicks() {

@@ -156,6 +156,32 @@ Item {
             compare(closings.count, 1);
         }
 
+        // OK goes by the URL it announces, not by the path on show: a path
+        // written without a URL would announce the file control's folder.
+        function test_ok_goes_by_the_file_url_data() {
+            return [
+                { tag: "path shown, no file chosen", filename: "/tmp/bell.wav", fileUrl: "", accepted: false },
+                { tag: "URL set, no path shown", filename: "", fileUrl: "file:///tmp/bell.wav", accepted: true },
+                { tag: "URL of a folder", filename: "/tmp/", fileUrl: "file:///tmp/", accepted: false },
+                { tag: "URL that is no local file", filename: "", fileUrl: "qrc:/sounds/bell.wav", accepted: false },
+            ];
+        }
+
+        function test_ok_goes_by_the_file_url(data) {
+            const tool = makeTool();
+            show(tool);
+            if (data.filename !== "")
+                tool.filename = data.filename;
+            if (data.fileUrl !== "")
+                tool.fileUrl = data.fileUrl;
+            const updates = spy(tool, "updateCustomAudioEntry");
+            compare(item(tool, "okButton").enabled, data.accepted);
+            keyClick(Qt.Key_Return);
+            compare(updates.count, data.accepted ? 1 : 0);
+            if (data.accepted)
+                compare(String(updates.signalArguments[0][0]), data.fileUrl);
+        }
+
         function test_ok_without_a_file_for_a_library_effect() {
             const tool = makeTool({ usesCustomAudioFile: false, effectModel: effects });
             show(tool);

@@ -106,16 +106,6 @@ Window {
             root.playStateUpdated();
         }
 
-        // Space on the instance list edits the selected instance, stopping
-        // it first.
-        function editFromKeyboard() {
-            const eventId = root.selectedSfxInstanceEventId;
-            if (eventId === "")
-                return;
-            root.stopSfx(eventId);
-            root.editSoundEffectInstanceClicked(eventId);
-            root.playStateUpdated();
-        }
 
         function selectInstance(index, eventId) {
             if (eventId === root.selectedSfxInstanceEventId)
@@ -328,7 +318,9 @@ Window {
                                 root.playStateUpdated();
                             }
 
-                            Keys.onSpacePressed: actions.editFromKeyboard()
+                            // As Edit: nothing while an instance started here
+                            // plays.
+                            Keys.onSpacePressed: actions.edit()
 
                             delegate: Item {
                                 id: instanceRow

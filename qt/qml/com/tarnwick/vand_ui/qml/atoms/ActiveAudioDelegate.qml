@@ -19,8 +19,11 @@ Item {
     signal stopTrack(real playerId, bool isUrgent)
     signal setPosition(real playerId, real position)
 
-    // Seconds as "m:ss".
+    // Seconds as "m:ss"; what is no time (not a number, endless, below 0)
+    // shows as "0:00".
     function formatTime(time) {
+        if (!isFinite(time) || time < 0)
+            return "0:00";
         const minutes = Math.floor(time / 60);
         const secs = Math.floor(time % 60);
         return minutes + ":" + (secs < 10 ? "0" : "") + secs;
@@ -42,6 +45,10 @@ Item {
         readonly property string name: model.name
         readonly property real duration: model.duration
         readonly property real progress: model.progress
+        // The played fraction as shown: within 0 and 1, and 0 for what is no
+        // number.
+        readonly property real shownProgress: isFinite(row.progress) ? Math.max(0, Math.min(1, row.progress)) : 0
+        readonly property bool hasDuration: isFinite(row.duration) && row.duration > 0
         readonly property bool isPlaying: model.isPlaying
         readonly property bool isPinned: model.isPinned
         // The pointer rests on the pin of a pinned row: its image hints that
@@ -51,7 +58,7 @@ Item {
         // A click at x of the middle area: near either end it snaps to the
         // start or the end, otherwise it goes to that fraction.
         function seekAt(x) {
-            if (!(row.duration > 0) || middleArea.width <= 0)
+            if (!row.hasDuration || middleArea.width <= 0)
                 return;
             const fraction = x / middleArea.width;
             const time = fraction * row.duration;
@@ -117,7 +124,7 @@ Item {
         Rectangle {
             objectName: "playedPortion"
             height: parent.height
-            width: (isFinite(row.progress) ? Math.max(0, Math.min(1, row.progress)) : 0) * middleArea.width
+            width: row.shownProgress * middleArea.width
             color: "#10FFFFFF"
         }
 
@@ -143,8 +150,8 @@ Item {
                 objectName: "timeText"
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignHCenter
-                text: row.duration > 0
-                      ? root.formatTime(row.progress * row.duration) + " / " + root.formatTime(row.duration)
+                text: row.hasDuration
+                      ? root.formatTime(row.shownProgress * row.duration) + " / " + root.formatTime(row.duration)
                       : "0:00 / 0:00"
                 color: root.theme.default_text_color
                 font.pixelSize: root.theme.small_font.pixelSize

@@ -64,11 +64,17 @@ EditTool {
     QtObject {
         id: internal
 
-        // OK needs a chosen file while the dialog asks for one.
-        readonly property bool canAccept: !root.usesCustomAudioFile || fileInput.value !== ""
+        // OK needs a chosen file while the dialog asks for one: the URL it
+        // announces names a local file, not the file control's folder.
+        readonly property bool canAccept: !root.usesCustomAudioFile || internal.namesAFile(fileInput.fileUrl)
 
         // The effect's name as last written into the name field.
         property string followedText: ""
+
+        function namesAFile(fileUrl: url): bool {
+            const text = String(fileUrl);
+            return text.startsWith("file:") && !text.endsWith("/");
+        }
 
         // A name the host wrote stays as well as one the user typed.
         function followEffect() {
