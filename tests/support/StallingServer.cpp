@@ -95,9 +95,16 @@ bool Flush(int fd, std::string& pending)
 
 } // namespace
 
-StallingServer::StallingServer(Options options) : options_(std::move(options)) {}
+StallingServer::StallingServer(Options options)
+    : options_(std::move(options))
+    , holding_(options_.held)
+{
+}
 
-StallingServer::StallingServer() : StallingServer(Options{}) {}
+StallingServer::StallingServer()
+    : StallingServer(Options{})
+{
+}
 
 StallingServer::~StallingServer()
 {
@@ -138,7 +145,13 @@ std::string StallingServer::ApiBase() const
 
 void StallingServer::Release()
 {
-    released_ = true;
+    holding_ = false;
+    Wake();
+}
+
+void StallingServer::Hold()
+{
+    holding_ = true;
     Wake();
 }
 
@@ -154,13 +167,13 @@ void StallingServer::Serve()
 {
     std::list<Connection> open;
     while (!stop_.load()) {
-        const bool relaying = options_.mode == Mode::Relay && (!options_.held || released_.load());
+        const bool holding = holding_.load();
         auto now = Clock::now();
         int timeout = -1;
         std::vector<pollfd> fds{{listener_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
         std::vector<std::pair<Connection*, bool>> owners{{nullptr, false}, {nullptr, false}};
         for (Connection& c : open) {
-            if (options_.mode == Mode::Relay && relaying && c.upstream < 0) {
+            if (options_.mode == Mode::Relay && !holding && c.upstream < 0) {
                 c.upstream = ConnectUpstream(options_.upstream);
                 if (c.upstream < 0) {
                     c.Close();
@@ -168,7 +181,7 @@ void StallingServer::Serve()
                 }
             }
             // A held connection is not read: its request waits in the kernel.
-            const bool readClient = options_.mode != Mode::Relay || relaying;
+            const bool readClient = options_.mode != Mode::Relay || c.upstream >= 0;
             short clientEvents = readClient ? POLLIN : 0;
             if (!c.toClient.empty())
                 clientEvents |= POLLOUT;
@@ -180,7 +193,8 @@ void StallingServer::Serve()
             }
             if (options_.mode == Mode::Trickle && c.requested && c.sent < std::size_t(options_.answer.size())) {
                 const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(c.nextByte - now).count();
-                timeout = timeout < 0 ? int(std::max<long long>(wait, 0)) : std::min(timeout, int(std::max<long long>(wait, 0)));
+                timeout = timeout < 0 ? int(std::max<long long>(wait, 0))
+                                      : std::min(timeout, int(std::max<long long>(wait, 0)));
             }
         }
         ::poll(fds.data(), fds.size(), timeout);

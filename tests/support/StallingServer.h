@@ -48,8 +48,10 @@ public:
     std::string ApiBase() const;
     // Connections accepted so far.
     int Connections() const { return connections_.load(); }
-    // Relay: held connections and those still to come go through from now on.
+    // Relay: held connections and those still to come go through from now
+    // on; Hold holds the connections that come after it again.
     void Release();
+    void Hold();
 
 private:
     void Serve();
@@ -60,7 +62,7 @@ private:
     int listener_ = -1;
     int wake_[2] = {-1, -1};
     std::atomic<bool> stop_{false};
-    std::atomic<bool> released_{false};
+    std::atomic<bool> holding_{true};
     std::atomic<int> connections_{0};
     std::thread thread_;
 };
