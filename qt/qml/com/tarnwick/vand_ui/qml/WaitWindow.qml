@@ -52,6 +52,7 @@ Window {
                     objectName: "busyIndicator"
                     width: 40
                     height: 40
+                    palette.dark: theme.light_text_color
                     running: root.visible
                 }
 
