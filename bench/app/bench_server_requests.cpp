@@ -1,7 +1,8 @@
 // Server requests against a show server that accepts and never answers (run
 // on demand, offscreen): Share Edits and Download Latest Log are started from
 // the event loop of the main window on the small demo show, and run until
-// they end (at the request's deadline, 3 s here). Meanwhile:
+// they end (at the request's deadline, 3 s here); Share then saves locally,
+// which is also measured alone (Save Edits). Meanwhile:
 //   - a 1 ms timer on the GUI thread: the longest gap between its ticks
 //     (goal <= 50 ms);
 //   - a desk on another thread sends "/vand/stop" every 50 ms to the OSC
@@ -176,5 +177,7 @@ int main(int argc, char** argv)
     std::printf("Requests to a show server that never answers, the main window on the small demo show:\n");
     Print("Share Edits", Measure(controller, oscPort, [&] { controller.onSaveAndUploadButton(); }));
     Print("Download Latest Log", Measure(controller, oscPort, [&] { controller.GetLatestLogClicked_(); }));
+    // What Share does on its own when the list does not come: a local save.
+    Print("Save Edits (local)", Measure(controller, oscPort, [&] { controller.onSaveButton(); }));
     return 0;
 }

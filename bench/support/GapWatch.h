@@ -30,7 +30,13 @@ public:
         sinceTick_.start();
         ticker_.start();
     }
-    void Stop() { ticker_.stop(); }
+    // The time since the last tick counts too: a loop held to the end has
+    // not ticked at all.
+    void Stop()
+    {
+        ticker_.stop();
+        longestUs_ = std::max(longestUs_, sinceTick_.nsecsElapsed() / 1000);
+    }
     double LongestMs() const { return longestUs_ / 1000.0; }
 
 private:
