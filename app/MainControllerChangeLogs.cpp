@@ -73,6 +73,12 @@ struct LatestLog
     std::string error;
 };
 
+// Without a server nothing is asked: the answer is at hand.
+bool NoServer(const NetworkApiInterface& api)
+{
+    return api.GetServer().apiBase.empty();
+}
+
 void RemoveStaged(const fs::path& staged)
 {
     std::error_code ignored;
@@ -210,7 +216,7 @@ void MusicalMainController::StartShare()
             }
             return versions;
         },
-        std::move(handlers));
+        std::move(handlers), NoServer(api));
 }
 
 void MusicalMainController::ContinueShare(int status, unsigned top, const std::weak_ptr<Interface>& player)
@@ -281,7 +287,7 @@ void MusicalMainController::ContinueShare(int status, unsigned top, const std::w
                 return false;
             }
         },
-        std::move(handlers));
+        std::move(handlers), server.apiBase.empty());
     if (!started)
         FinishShare(false, fileName);
 }
@@ -379,7 +385,7 @@ void MusicalMainController::StartFetchLatestLog()
             }
             return latest;
         },
-        std::move(handlers));
+        std::move(handlers), NoServer(api));
 }
 
 void MusicalMainController::ShowChangelogManager_()

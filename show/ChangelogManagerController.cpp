@@ -203,7 +203,7 @@ void ChangelogManagerController::LoadServerLogs()
                 answer.logs = *result.GetValue();
             return answer;
         },
-        std::move(handlers));
+        std::move(handlers), server_.apiBase.empty());
 }
 
 bool ChangelogManagerController::DownloadServerLog(const std::string& version,
@@ -264,7 +264,7 @@ bool ChangelogManagerController::DownloadServerLog(const std::string& version,
             }
             return fetched;
         },
-        std::move(handlers));
+        std::move(handlers), server_.apiBase.empty());
 }
 
 void ChangelogManagerController::PruneLocalLogs()

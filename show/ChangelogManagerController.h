@@ -10,7 +10,8 @@
 // Threading: the controller lives on the GUI thread. Its server requests (the
 // version list, a version's file) run on a worker of its own behind a wait
 // window with Cancel; their answers come back queued, and only while the
-// controller lives. The load signals are emitted inside the window's button
+// controller lives. Without a server set up nothing is asked, and the
+// answer (none) comes at once. The load signals are emitted inside the window's button
 // handler: the owner must not delete the controller while they run (drop it
 // by a queued call).
 

@@ -52,8 +52,12 @@ public:
     // once. False, and nothing started, while other work runs. Throws
     // std::system_error when no thread can be started. An exception that
     // escapes the work is logged and ends the wait with no handler called.
+    // With `here`, for work that will not wait (no server to ask), the work
+    // runs on the calling thread and `done` follows at once, without the
+    // wait window.
     template <typename Result>
-    bool Start(const QString& text, std::function<Result(const CancelFlag&)> work, Handlers<Result> handlers);
+    bool Start(const QString& text, std::function<Result(const CancelFlag&)> work, Handlers<Result> handlers,
+               bool here = false);
 
     bool IsRunning() const { return current_ != nullptr; }
     // Ends the wait: the work's flag is set and its result will be dropped.
@@ -95,10 +99,17 @@ private:
 
 template <typename Result>
 bool BackgroundTask::Start(const QString& text, std::function<Result(const CancelFlag&)> work,
-                           Handlers<Result> handlers)
+                           Handlers<Result> handlers, bool here)
 {
     if (current_)
         return false;
+    if (here) {
+        const CancelFlag never{false};
+        Result result = work(never);
+        if (handlers.done)
+            handlers.done(std::move(result));
+        return true;
+    }
     auto job = std::make_shared<Job>();
     job->cancelled = std::move(handlers.cancelled);
     // Written by the worker before it marks the job ended, read after.

@@ -306,7 +306,7 @@ private slots:
         vand::test::StreamCapture out(std::cout);
         QSignalSpy read(&manager, &ChangelogManagerController::ServerLogsRead);
         manager.Show();
-        QVERIFY(read.wait(kWaitMs));
+        QVERIFY(!read.isEmpty() || read.wait(kWaitMs));
         QCOMPARE(Rows(*manager.GetLocalModel()), (QStringList{"1.1", "2.0", "7.0", "11.1"}));
         QCOMPARE(manager.GetLocalModel()->GetFile(2), folder.show / "Show-5.5.logdata");
         QCOMPARE(log.lines().size(), std::size_t(3));
@@ -363,7 +363,7 @@ private slots:
         vand::test::StreamCapture capture(std::cout);
         QSignalSpy read(&manager, &ChangelogManagerController::ServerLogsRead);
         manager.Show();
-        QVERIFY(read.wait(kWaitMs));
+        QVERIFY(!read.isEmpty() || read.wait(kWaitMs));
         QCOMPARE(Rows(*manager.GetServerModel()), rows);
         QCOMPARE(QString::fromStdString(capture.text()), out);
         if (!rows.isEmpty())
@@ -723,7 +723,7 @@ private slots:
             vand::test::StreamCapture out(std::cout); // no server: "Networking Issue: "
             QSignalSpy read(manager.get(), &ChangelogManagerController::ServerLogsRead);
             manager->Show();
-            QVERIFY(read.wait(kWaitMs));
+            QVERIFY(!read.isEmpty() || read.wait(kWaitMs));
         }
         QCOMPARE(Rows(*manager->GetLocalModel()), (QStringList{"1.1", "1.2"}));
         QVERIFY(window->isVisible());
