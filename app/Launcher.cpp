@@ -13,13 +13,15 @@
 #include "app/MusicalMainController.h"
 #include "app/PathText.h"
 #include "app/PlayerFactory.h"
+#include "app/StagedShowCheck.h"
 #include "cmn/ShowIdentity.h"
-#include "vand_player_core/Interface.h"
 #include "kit/Log.h"
 #include "show/ShowDownloaderController.h"
+#include "ui/BackgroundTask.h"
 #include "ui/DialogController.h"
 #include "ui/InputDialogController.h"
 #include "ui/ViewProperty.h"
+#include "vand_player_core/Interface.h"
 
 namespace vand::qt {
 
@@ -28,7 +30,9 @@ namespace fs = std::filesystem;
 } // namespace
 
 Launcher::Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFactory> factory, QObject* parent)
-    : QObject(parent), factory_(std::move(factory)), engine_(engine)
+    : QObject(parent)
+    , factory_(std::move(factory))
+    , engine_(engine)
 {
     if (!factory_)
         throw std::invalid_argument("The Launcher needs the product identity.");
@@ -42,7 +46,82 @@ Launcher::Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFa
     const vand::ShowIdentity identity = vand::DefaultShowIdentityService().CurrentIdentity();
     const std::string showFolder = Directories::GetShowDirectory();
 
-    vand::networking::DownloadPlan plan = CheckShowFiles(identity, showFolder);
+    const vand::networking::ServerConfig server = vand::networking::LoadServerConfig(dataFolder);
+    if (!server.apiBase.empty()) {
+        CheckShowFilesInBackground(server, identity, showFolder);
+        return;
+    }
+    // No server: nothing to ask, and the show on disk opens at once.
+    ReportFileListFailure({});
+    try {
+        StartWith({}, identity);
+    } catch (const CL::ChangeLogVersionError& e) {
+        ShowStartError(e);
+    }
+}
+
+void Launcher::CheckShowFilesInBackground(const vand::networking::ServerConfig& server,
+                                          const vand::ShowIdentity& identity, const std::string& showFolder)
+{
+    // What the worker answers: the request's failure, and the files still to
+    // fetch.
+    struct FileList
+    {
+        bool failed = false;
+        std::string message;
+        vand::networking::DownloadPlan plan;
+    };
+    fileListTask_ = std::make_unique<BackgroundTask>(engine_, nullptr, QStringLiteral("Show Server"));
+    BackgroundTask::Handlers<FileList> handlers;
+    handlers.done = [this, identity](FileList answer) {
+        if (answer.failed)
+            ReportFileListFailure(answer.message);
+        StartFromLoop(std::move(answer.plan), identity);
+    };
+    handlers.cancelled = [this, identity] {
+        ReportFileListFailure("Cancelled.");
+        StartFromLoop({}, identity);
+    };
+    fileListTask_->Start<FileList>(
+        QStringLiteral("Checking the show's files on the show server..."),
+        [server, identity, showFolder, productType = factory_->productType](const BackgroundTask::CancelFlag& cancel) {
+            vand::networking::NetworkApiInterface api(server);
+            api.SetShowIdentity(identity, productType);
+            api.SetCancelFlag(&cancel);
+            auto result = api.GetAllShowFiles();
+            FileList answer;
+            answer.failed = result.GetStatus() != vand::networking::NetworkApiInterface::API_SUCCESS;
+            answer.message = result.GetDisplayMessage();
+            if (result.HasValue())
+                answer.plan = api.ValidateDownloadPlan(api.GetDownloadPlan(*result.GetValue()), showFolder);
+            return answer;
+        },
+        std::move(handlers));
+}
+
+void Launcher::ReportFileListFailure(std::string message)
+{
+    if (message.empty())
+        message = "No error message. Possible network failure.";
+    // Written without a line end, where the log writes whole lines.
+    std::cerr << "Getting file list failed: " << message << std::flush;
+}
+
+void Launcher::StartFromLoop(vand::networking::DownloadPlan plan, const vand::ShowIdentity& identity)
+{
+    try {
+        StartWith(std::move(plan), identity);
+    } catch (const CL::ChangeLogVersionError& e) {
+        ShowStartError(e);
+    } catch (...) {
+        // Fatal: the application object writes the error log after the loop.
+        fatalError_ = std::current_exception();
+        QCoreApplication::exit(1);
+    }
+}
+
+void Launcher::StartWith(vand::networking::DownloadPlan plan, const vand::ShowIdentity& identity)
+{
     if (!plan.empty()) {
         downloader_ = std::make_unique<ShowDownloaderController>(engine_, nullptr, factory_->productType);
         // Queued: the completion comes from the worker, and the downloader is
@@ -53,6 +132,8 @@ Launcher::Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFa
                 Qt::QueuedConnection);
         connect(downloader_.get(), &ShowDownloaderController::Cancelled, this, &Launcher::DownloadAbandoned_,
                 Qt::QueuedConnection);
+        // A show that would not read never replaces the one on disk.
+        downloader_->SetStagedShowCheck(CheckStagedShow);
         updateNotice_ = UpdateNotice(plan);
         try {
             downloader_->Download(identity, std::make_unique<vand::networking::DownloadPlan>(std::move(plan)));
@@ -63,12 +144,7 @@ Launcher::Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFa
             updateNotice_.clear();
         }
     }
-
-    try {
-        LaunchMainController();
-    } catch (const CL::ChangeLogVersionError& e) {
-        ShowStartError(e);
-    }
+    LaunchMainController();
 }
 
 void Launcher::ShowStartError(const std::exception& e)
@@ -97,24 +173,6 @@ std::exception_ptr Launcher::TakeFatalError()
     std::exception_ptr error;
     std::swap(error, fatalError_);
     return error;
-}
-
-vand::networking::DownloadPlan Launcher::CheckShowFiles(const vand::ShowIdentity& identity,
-                                                        const std::string& showFolder)
-{
-    vand::networking::NetworkApiInterface api;
-    api.SetShowIdentity(identity, factory_->productType);
-    auto result = api.GetAllShowFiles();
-    if (result.GetStatus() != vand::networking::NetworkApiInterface::API_SUCCESS) {
-        std::string message = result.GetDisplayMessage();
-        if (message.empty())
-            message = "No error message. Possible network failure.";
-        // Written without a line end, where the log writes whole lines.
-        std::cerr << "Getting file list failed: " << message << std::flush;
-    }
-    if (!result.HasValue())
-        return {};
-    return api.ValidateDownloadPlan(api.GetDownloadPlan(*result.GetValue()), showFolder);
 }
 
 QString Launcher::UpdateNotice(const vand::networking::DownloadPlan& plan)
@@ -176,15 +234,7 @@ void Launcher::ReportUnreadableLogs()
 
 void Launcher::LaunchPelorinMainController()
 {
-    try {
-        LaunchMainController();
-    } catch (const CL::ChangeLogVersionError& e) {
-        ShowStartError(e);
-    } catch (...) {
-        // Fatal: the application object writes the error log after the loop.
-        fatalError_ = std::current_exception();
-        QCoreApplication::exit(1);
-    }
+    StartFromLoop({}, {});
 }
 
 void Launcher::DownloadCompleted_(vand::ShowIdentity identity)

@@ -18,6 +18,7 @@ class PlayerFactory;
 
 namespace vand::qt {
 
+class BackgroundTask;
 class DialogController;
 class InputDialogController;
 class MusicalMainController;
@@ -26,15 +27,22 @@ class ShowDownloaderController;
 // Decides once at start how the program comes up (show download or the main
 // window at once) and handles the end of the program: the main window's close
 // request comes here, and unsaved edits are asked about first.
+//
+// Threading: GUI thread. With a show server set up, the show's file list is
+// asked for on a worker behind a wait window with Cancel; the decision is
+// taken when the answer comes (within the request's deadline), so the main
+// window may open after the constructor has returned.
 class Launcher : public QObject
 {
     Q_OBJECT
 public:
-    Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFactory> factory,
-             QObject* parent = nullptr);
+    Launcher(QQmlApplicationEngine* engine, std::unique_ptr<vand::PlayerFactory> factory, QObject* parent = nullptr);
     ~Launcher() override;
 
     MusicalMainController* GetMainController() const { return mainController_.get(); }
+    // The start-up request for the show's file list and its wait window; null
+    // when no show server is set up.
+    BackgroundTask* GetFileListTask() const { return fileListTask_.get(); }
     ShowDownloaderController* GetDownloader() const { return downloader_.get(); }
     InputDialogController* GetQuitPrompt() const { return quitPrompt_.get(); }
     DialogController* GetStartErrorDialog() const { return startErrorDialog_.get(); }
@@ -69,8 +77,16 @@ protected:
 private:
     // Throws; the constructor and the slot report differently.
     void LaunchMainController();
-    vand::networking::DownloadPlan CheckShowFiles(const vand::ShowIdentity& identity,
-                                                   const std::string& showFolder);
+    // The show download when plan is not empty, else the main window.
+    // Throws as LaunchMainController.
+    void StartWith(vand::networking::DownloadPlan plan, const vand::ShowIdentity& identity);
+    // The file list, asked for on the worker; StartWith follows its answer.
+    void CheckShowFilesInBackground(const vand::networking::ServerConfig& server, const vand::ShowIdentity& identity,
+                                    const std::string& showFolder);
+    static void ReportFileListFailure(std::string message);
+    // StartWith from the event loop: a failure is reported as
+    // LaunchPelorinMainController reports it.
+    void StartFromLoop(vand::networking::DownloadPlan plan, const vand::ShowIdentity& identity);
     QObject* OpenQuitPrompt();
     // The "Loading Edits Failed" dialog for a change log of another version.
     void ShowStartError(const std::exception& e);
@@ -88,6 +104,8 @@ private:
     std::unique_ptr<vand::PlayerFactory> factory_;
     QQmlApplicationEngine* engine_ = nullptr;
     std::exception_ptr fatalError_;
+    // Last: it goes first, joining its worker before the rest.
+    std::unique_ptr<BackgroundTask> fileListTask_;
 };
 
 } // namespace vand::qt

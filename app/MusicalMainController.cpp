@@ -36,6 +36,7 @@
 #include "kit/Log.h"
 #include "showcontrol/MidiManagerController.h"
 #include "timeline/TimelineController.h"
+#include "ui/BackgroundTask.h"
 #include "showcontrol/OscManagerController.h"
 #include "showcontrol/OscServer.h"
 #include "showcontrol/VandPlayerOscCallback.h"
@@ -116,6 +117,8 @@ MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand
         SetViewProperty(rootObject_, "showMixer", factory_->showMixer);
         SetViewProperty(rootObject_, "showScore", factory_->showScore);
 
+        serverTask_ = std::make_unique<BackgroundTask>(engine_, rootObject_, QStringLiteral("Show Server"));
+
         LoadShow();
 
         SetViewProperty(rootObject_, "cornerLogoSource", factory_->cornerLogoUrl);
@@ -158,6 +161,8 @@ MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand
 
 MusicalMainController::~MusicalMainController()
 {
+    // A server request still running is cancelled; its answer never comes.
+    serverTask_.reset();
     {
         std::lock_guard lock(lifeGuard_->mutex);
         lifeGuard_->self = nullptr;

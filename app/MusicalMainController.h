@@ -42,6 +42,7 @@ namespace vand::qt {
 
 class AboutWindowController;
 class AudioManagerController;
+class BackgroundTask;
 class CaesuraToolController;
 class ChangelogManagerController;
 class ClickToolController;
@@ -63,6 +64,7 @@ class TimelineController;
 class TransposeToolController;
 class ScoreViewController;
 class VampToolController;
+struct ServerLogDownload;
 
 // The hub of the application: builds the main window, follows the player
 // engine's events, loads the show, turns the window's and the menu's commands
@@ -115,6 +117,9 @@ public:
     // (song, event id).
     std::list<std::pair<std::string, std::string>> GetPendingOscCommands() const;
     ChangelogManagerController* GetChangelogManager() const { return changelogManager_.get(); }
+    // The show-server requests of Share and Download Latest Log, with their
+    // wait window.
+    BackgroundTask* GetServerTask() const { return serverTask_.get(); }
     AudioManagerController* GetAudioManager() const { return audioManager_.get(); }
     OutputPathsManagerController* GetOutputPathsManager() const { return outputPathsManager_.get(); }
     OutputDeviceMonitor* GetDeviceMonitor() const { return deviceMonitor_.get(); }
@@ -295,8 +300,19 @@ private:
     std::filesystem::path NewestLocalLogPath() const;
     // Saves the next minor version locally and returns it ("2.4"). Throws.
     std::string SaveNextMinorVersion();
-    void SaveAndShare();
-    void FetchLatestLog();
+    // Share: asks the server for its versions on the worker, then saves the
+    // next major version and uploads it on the worker. Each step that comes
+    // back checks that the player it shares is still the loaded one.
+    void StartShare();
+    void ContinueShare(int status, unsigned top, const std::weak_ptr<Interface>& player);
+    void FinishShare(bool uploaded, const std::string& fileName);
+    // Download Latest Log: the requests and the transfer on the worker; what
+    // comes back is put in place and loaded if the same show folder is
+    // still loaded.
+    void StartFetchLatestLog();
+    // Loads the server's version that DownloadServerLog fetched.
+    void LoadFetchedServerLog(const ServerLogDownload& outcome,
+                              const std::weak_ptr<ChangelogManagerController>& manager);
     // Lets go of the change-log manager at once; the controller and its
     // window are deleted by a queued call.
     void DropChangelogManager();
@@ -366,6 +382,8 @@ private:
     std::unique_ptr<OutputDeviceMonitor> deviceMonitor_;
     QString showName_;
     std::list<PendingOscCommand> pendingOsc_;
+    // Last: it goes first, so no answer arrives while the rest goes.
+    std::unique_ptr<BackgroundTask> serverTask_;
 };
 
 // Runs action; a failure is shown in the message dialog under title, so no

@@ -14,6 +14,7 @@
 #include "kit/Log.h"
 #include "kit/Path.h"
 #include "show/ChangelogFiles.h"
+#include "ui/BackgroundTask.h"
 #include "ui/ViewProperty.h"
 
 namespace vand::qt {
@@ -48,18 +49,42 @@ std::uint32_t WrittenSeconds(const fs::path& file)
     return static_cast<std::uint32_t>(seconds);
 }
 
+// The server's answer to the version list.
+struct ServerLogList
+{
+    int status = NetworkApiInterface::API_NETWORK_ERROR;
+    vand::networking::ChangelogInfoList logs;
+};
+
+// The server's answer to one version: its link, and the file fetched.
+struct FetchedServerLog
+{
+    bool linked = false;
+    vand::networking::ChangelogFullInfo info;
+    fs::path staged;
+    std::string error;
+};
+
+void RemoveStaged(const FetchedServerLog& fetched)
+{
+    std::error_code ignored;
+    if (!fetched.staged.empty())
+        fs::remove(fetched.staged, ignored);
+}
+
 } // namespace
 
 ChangelogManagerController::ChangelogManagerController(QQmlEngine* engine,
                                                        std::shared_ptr<vand::ShowIdentityService> identity,
                                                        QObject* parent)
-    : QmlController(engine, kViewUrl, parent, true),
-      localModel_(std::make_unique<ChangelogListModel>()),
-      serverModel_(std::make_unique<ChangelogListModel>()),
-      identity_(Checked(identity)),
-      showFolder_(identity_->ShowFolder()),
-      identityFile_(identity_->IdentityFilePath()),
-      api_(vand::networking::LoadServerConfig(identity_->DataFolder()))
+    : QmlController(engine, kViewUrl, parent, true)
+    , localModel_(std::make_unique<ChangelogListModel>())
+    , serverModel_(std::make_unique<ChangelogListModel>())
+    , identity_(Checked(identity))
+    , showFolder_(identity_->ShowFolder())
+    , identityFile_(identity_->IdentityFilePath())
+    , server_(vand::networking::LoadServerConfig(identity_->DataFolder()))
+    , task_(std::make_unique<BackgroundTask>(engine, rootObject_, QStringLiteral("Event Log Manager")))
 {
     if (!rootObject_)
         return;
@@ -72,6 +97,8 @@ ChangelogManagerController::ChangelogManagerController(QQmlEngine* engine,
 
 ChangelogManagerController::~ChangelogManagerController()
 {
+    // No answer may arrive once the controller starts going.
+    task_.reset();
     if (!rootObject_)
         return;
     disconnect(rootObject_, nullptr, this, nullptr);
@@ -86,8 +113,18 @@ ChangelogManagerController::~ChangelogManagerController()
 void ChangelogManagerController::Show()
 {
     LoadLocalLogs();
-    LoadServerLogs();
     SetViewProperty(rootObject_, "visible", true);
+    LoadServerLogs();
+}
+
+bool ChangelogManagerController::IsBusy() const
+{
+    return task_->IsRunning();
+}
+
+void ChangelogManagerController::Cancel()
+{
+    task_->Cancel();
 }
 
 void ChangelogManagerController::RefreshLocalLogs()
@@ -130,65 +167,122 @@ void ChangelogManagerController::LoadLocalLogs()
 void ChangelogManagerController::LoadServerLogs()
 {
     serverModel_->Clear();
-    for (const auto& info : GetAvailableLogs_()) {
-        CL::ChangeLog log;
-        log.SetVersion(cmn::VANDVersion(info.major, info.minor));
-        log.SetModifiedTime(info.modified);
-        serverModel_->AddLog(log);
-    }
-    serverModel_->Sort();
-    serverModel_->RefreshAll();
-}
-
-vand::networking::ChangelogFullInfoList ChangelogManagerController::GetAvailableLogs_()
-{
-    api_.SetShowIdentity(identity_->CurrentIdentity(), 0);
-    auto result = api_.GetAvailableLogs();
-    vand::networking::ChangelogFullInfoList list;
-    if (result.GetStatus() == NetworkApiInterface::API_SUCCESS) {
-        if (const auto* logs = result.GetValue()) {
-            for (const auto& entry : *logs) {
-                vand::networking::ChangelogFullInfo info;
-                info.major = entry.major;
-                info.minor = entry.minor;
-                info.modified = entry.modified;
-                list.push_back(std::move(info));
+    const vand::ShowIdentity identity = identity_->CurrentIdentity();
+    BackgroundTask::Handlers<ServerLogList> handlers;
+    handlers.done = [this](ServerLogList answer) {
+        if (answer.status == NetworkApiInterface::API_SUCCESS) {
+            for (const auto& info : answer.logs) {
+                CL::ChangeLog log;
+                log.SetVersion(cmn::VANDVersion(info.major, info.minor));
+                log.SetModifiedTime(info.modified);
+                serverModel_->AddLog(log);
             }
+        } else {
+            std::cout << "Networking Issue: ";
+            if (answer.status == NetworkApiInterface::API_BAD_REQUEST)
+                std::cout << "API_BAD_REQUEST" << std::endl;
+            else if (answer.status == NetworkApiInterface::API_UNAUTHORIZED)
+                std::cout << "API_UNAUTHORIZED" << std::endl;
+            else
+                std::cout.flush();
         }
-        return list;
-    }
-    std::cout << "Networking Issue: ";
-    if (result.GetStatus() == NetworkApiInterface::API_BAD_REQUEST)
-        std::cout << "API_BAD_REQUEST" << std::endl;
-    else if (result.GetStatus() == NetworkApiInterface::API_UNAUTHORIZED)
-        std::cout << "API_UNAUTHORIZED" << std::endl;
-    else
-        std::cout.flush();
-    return list;
+        serverModel_->Sort();
+        serverModel_->RefreshAll();
+        emit ServerLogsRead();
+    };
+    task_->Start<ServerLogList>(
+        QStringLiteral("Reading the versions on the show server..."),
+        [server = server_, identity](const BackgroundTask::CancelFlag& cancel) {
+            NetworkApiInterface api(server);
+            api.SetShowIdentity(identity, 0);
+            api.SetCancelFlag(&cancel);
+            auto result = api.GetAvailableLogs();
+            ServerLogList answer;
+            answer.status = result.GetStatus();
+            if (answer.status == NetworkApiInterface::API_SUCCESS && result.HasValue())
+                answer.logs = *result.GetValue();
+            return answer;
+        },
+        std::move(handlers), server_.apiBase.empty());
 }
 
-std::string ChangelogManagerController::DownloadServerLog(const std::string& version)
+bool ChangelogManagerController::DownloadServerLog(const std::string& version,
+                                                   std::function<void(ServerLogDownload)> done)
 {
-    api_.SetShowIdentity(identity_->CurrentIdentity(), 0);
+    if (task_->IsRunning())
+        return false;
+    const vand::ShowIdentity identity = identity_->CurrentIdentity();
     cmn::VANDVersion wanted;
     wanted.SetWithString(version);
     // The server keeps 8-bit versions: a wider one is not there (and must not
     // be narrowed onto another).
-    if (wanted.major <= 255 && wanted.minor <= 255) {
-        auto reply = api_.GetChangelogLinkByVersion(static_cast<std::uint8_t>(wanted.major),
-                                                    static_cast<std::uint8_t>(wanted.minor));
-        if (reply.GetStatus() == NetworkApiInterface::API_SUCCESS && reply.HasValue()) {
-            std::cout << reply.GetValue()->link << std::endl;
-            return DownloadChangelogFile(*reply.GetValue(), showFolder_);
-        }
+    if (wanted.major > 255 || wanted.minor > 255) {
+        std::cout << "Link was not successfully received." << std::endl;
+        done({});
+        return true;
     }
-    std::cout << "Link was not successfully received." << std::endl;
-    return {};
+    const auto major = static_cast<std::uint8_t>(wanted.major);
+    const auto minor = static_cast<std::uint8_t>(wanted.minor);
+    BackgroundTask::Handlers<FetchedServerLog> handlers;
+    handlers.done = [this, done = std::move(done)](FetchedServerLog fetched) {
+        if (!fetched.linked) {
+            std::cout << "Link was not successfully received." << std::endl;
+            done({});
+            return;
+        }
+        std::cout << fetched.info.link << std::endl;
+        ServerLogDownload outcome;
+        if (fetched.error.empty()) {
+            try {
+                outcome.placed = PlaceFetchedChangelog(fetched.staged, fetched.info, showFolder_, identityFile_);
+            } catch (const std::exception& e) {
+                outcome.error = e.what();
+            }
+        } else {
+            outcome.error = fetched.error;
+        }
+        RemoveStaged(fetched);
+        done(std::move(outcome));
+    };
+    handlers.dropped = [](FetchedServerLog fetched) { RemoveStaged(fetched); };
+    return task_->Start<FetchedServerLog>(
+        QStringLiteral("Downloading version %1 from the show server...").arg(QString::fromStdString(version)),
+        [server = server_, identity, folder = showFolder_, major, minor](const BackgroundTask::CancelFlag& cancel) {
+            NetworkApiInterface api(server);
+            api.SetShowIdentity(identity, 0);
+            api.SetCancelFlag(&cancel);
+            auto reply = api.GetChangelogLinkByVersion(major, minor);
+            FetchedServerLog fetched;
+            if (reply.GetStatus() != NetworkApiInterface::API_SUCCESS || !reply.HasValue())
+                return fetched;
+            fetched.linked = true;
+            fetched.info = *reply.GetValue();
+            try {
+                fetched.staged = FetchChangelogFile(server, fetched.info, folder, &cancel);
+            } catch (const std::exception& e) {
+                fetched.error = e.what();
+            }
+            return fetched;
+        },
+        std::move(handlers), server_.apiBase.empty());
 }
 
 void ChangelogManagerController::PruneLocalLogs()
 {
-    std::map<std::string, std::pair<fs::path, std::uint32_t>> newest;
+    PruneLocalLogs({});
+}
+
+void ChangelogManagerController::PruneLocalLogs(const fs::path& keep)
+{
+    // Per key: the file kept so far, its time, and whether it is `keep`.
+    struct Kept
+    {
+        fs::path file;
+        std::uint32_t written = 0;
+        bool pinned = false;
+    };
+    std::map<std::string, Kept> newest;
+    std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(showFolder_)) {
         if (!IsLogPath(entry.path()) || !entry.is_regular_file())
             continue;
@@ -197,12 +291,13 @@ void ChangelogManagerController::PruneLocalLogs()
             continue;
         const std::string key = kit::path::splitext(parts.back()).first;
         const std::uint32_t written = WrittenSeconds(entry.path());
+        const bool pinned = !keep.empty() && fs::equivalent(entry.path(), keep, error);
         const auto found = newest.find(key);
         if (found == newest.end()) {
-            newest.emplace(key, std::make_pair(entry.path(), written));
-        } else if (written > found->second.second) {
-            fs::remove(found->second.first);
-            found->second = {entry.path(), written};
+            newest.emplace(key, Kept{entry.path(), written, pinned});
+        } else if (!found->second.pinned && (pinned || written > found->second.written)) {
+            fs::remove(found->second.file);
+            found->second = {entry.path(), written, pinned};
         } else {
             fs::remove(entry.path());
         }

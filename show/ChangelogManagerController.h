@@ -7,17 +7,22 @@
 // file, or fetches a server version first with DownloadServerLog and then
 // tidies the folder with PruneLocalLogs and RefreshLocalLogs.
 //
-// Threading: GUI thread only. The server requests and the download block it
-// (the client's time limits bound the wait). The load signals are emitted
-// inside the window's button handler: the owner must not delete the
-// controller while they run (drop it by a queued call).
+// Threading: the controller lives on the GUI thread. Its server requests (the
+// version list, a version's file) run on a worker of its own behind a wait
+// window with Cancel; their answers come back queued, and only while the
+// controller lives. Without a server set up nothing is asked, and the
+// answer (none) comes at once. The load signals are emitted inside the window's button
+// handler: the owner must not delete the controller while they run (drop it
+// by a queued call).
 
 #include <QObject>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "cmn/ShowIdentity.h"
+#include "show/ChangelogFiles.h"
 #include "show/ChangelogListModel.h"
 #include "ui/QmlController.h"
 #include "vand_networking_http/NetworkApiInterface.h"
@@ -25,6 +30,18 @@
 class QQmlEngine;
 
 namespace vand::qt {
+
+class BackgroundTask;
+
+// What became of DownloadServerLog.
+struct ServerLogDownload
+{
+    // The fetched version's file in the show folder; empty when the server
+    // has no such version or could not be asked (and error is empty too).
+    PlacedChangelog placed;
+    // Why the download failed, for the user; empty when it did not.
+    std::string error;
+};
 
 class ChangelogManagerController : public QmlController
 {
@@ -38,9 +55,10 @@ public:
     // Closes the window; the window's closing is not passed on then.
     ~ChangelogManagerController() override;
 
-    // Fills both lists and shows the window. A folder that cannot be read
-    // (std::filesystem::filesystem_error) or no current show
-    // (std::out_of_range) propagates.
+    // Fills the local list, shows the window and asks the server for its
+    // versions; the server list fills when the answer comes (ServerLogsRead).
+    // A folder that cannot be read (std::filesystem::filesystem_error) or no
+    // current show (std::out_of_range) propagates.
     void Show();
     // Reads the local list again.
     void RefreshLocalLogs();
@@ -49,35 +67,49 @@ public:
     // and removes the others. std::filesystem::filesystem_error propagates;
     // removals done before it stay done.
     void PruneLocalLogs();
-    // Fetches the server's version ("major.minor") into the show folder and
-    // returns its file name; empty, with "Link was not successfully
-    // received." on the standard output, when the server has no such
-    // version or cannot be asked. A name the server gives that is not a plain
-    // "*.logdata" name, and a failed transfer, throw std::runtime_error
-    // (nothing written); a text that is no version throws
-    // std::invalid_argument.
-    std::string DownloadServerLog(const std::string& version);
+    // Keeps, of the show folder's log files that share the text after the
+    // last "-" of their path, `keep` (when it is one of them) or else the one
+    // written last, and removes the others.
+    void PruneLocalLogs(const std::filesystem::path& keep);
+    // Fetches the server's version ("major.minor") into the show folder on
+    // the worker, puts it in place (PlaceFetchedChangelog: a local file of
+    // its name with other content is kept under another version) and hands
+    // the outcome to `done` on the GUI thread; "Link was not successfully
+    // received." goes to the standard output when the server has no such
+    // version or cannot be asked. Cancel drops the outcome (done is not
+    // called). A text that is no version throws std::invalid_argument at
+    // once; false when another request still runs.
+    bool DownloadServerLog(const std::string& version, std::function<void(ServerLogDownload)> done);
+    // Whether a server request runs; Cancel ends it (as the wait window's
+    // button does).
+    bool IsBusy() const;
+    void Cancel();
 
     ChangelogListModel* GetLocalModel() const { return localModel_.get(); }
     ChangelogListModel* GetServerModel() const { return serverModel_.get(); }
     const std::filesystem::path& GetShowFolder() const { return showFolder_; }
 
+    // The wait window of the server requests.
+    BackgroundTask* GetServerTask() const { return task_.get(); }
+
 signals:
     void ChangelogLocalSelected(int index);
     void ChangelogServerSelected(int index);
     void Closing();
+    // The server list holds the server's answer (empty when it failed).
+    void ServerLogsRead();
 
 public slots:
     void LoadSelectedLocal_(int index);
     void LoadSelectedServer_(int index);
-    // The server's versions without links; empty, with "Networking Issue: "
-    // on the standard output, when the server cannot be asked.
-    vand::networking::ChangelogFullInfoList GetAvailableLogs_();
 
 private:
     // Lists every readable "*.logdata" file of the show folder, sorted; a file
     // that cannot be read is skipped with one line on the log.
     void LoadLocalLogs();
+    // Asks the server for its versions on the worker; the list fills when
+    // they come ("Networking Issue: " on the standard output when the server
+    // cannot be asked).
     void LoadServerLogs();
 
     std::unique_ptr<ChangelogListModel> localModel_;
@@ -85,7 +117,9 @@ private:
     std::shared_ptr<vand::ShowIdentityService> identity_;
     std::filesystem::path showFolder_;
     std::filesystem::path identityFile_;
-    vand::networking::NetworkApiInterface api_;
+    vand::networking::ServerConfig server_;
+    // Last: it goes first, joining its worker before the rest.
+    std::unique_ptr<BackgroundTask> task_;
 };
 
 } // namespace vand::qt

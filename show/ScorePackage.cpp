@@ -14,10 +14,21 @@ namespace vand::show {
 
 namespace {
 
-void Warn(const std::string& text)
+// Where the reader's problems go: the log, or (for a check) the first one
+// kept as the answer.
+struct Problems
 {
-    kit::Log(kit::LogLevel::Warning, "score", text);
-}
+    std::string* first = nullptr;
+
+    void Warn(const std::string& text) const
+    {
+        if (!first) {
+            kit::Log(kit::LogLevel::Warning, "score", text);
+        } else if (first->empty()) {
+            *first = text;
+        }
+    }
+};
 
 std::string ErrorText(archive* handle)
 {
@@ -30,14 +41,15 @@ std::string Mebibytes(std::uint64_t bytes)
     return std::to_string(bytes >> 20) + " MiB";
 }
 
-void WarnEntryTooLarge(const std::string& name, std::uint64_t limit)
+void WarnEntryTooLarge(const Problems& problems, const std::string& name, std::uint64_t limit)
 {
-    Warn("Score page " + name + " is larger than " + Mebibytes(limit) + "; it is left out.");
+    problems.Warn("Score page " + name + " is larger than " + Mebibytes(limit) + "; it is left out.");
 }
 
-void WarnPackageTooLarge(const std::string& name, std::uint64_t limit)
+void WarnPackageTooLarge(const Problems& problems, const std::string& name, std::uint64_t limit)
 {
-    Warn("The score pages pass " + Mebibytes(limit) + " at " + name + "; the pages from there on are left out.");
+    problems.Warn("The score pages pass " + Mebibytes(limit) + " at " + name
+                  + "; the pages from there on are left out.");
 }
 
 struct HandleFree
@@ -48,23 +60,23 @@ using Handle = std::unique_ptr<archive, HandleFree>;
 
 // A read handle open on the bytes, tar with every filter; null (and a
 // warning) when it cannot be had.
-Handle OpenScorePackage(std::string_view bytes)
+Handle OpenScorePackage(std::string_view bytes, const Problems& problems)
 {
     Handle handle(archive_read_new());
     if (!handle) {
-        Warn("Failed to open in-memory archive: out of memory");
+        problems.Warn("Failed to open in-memory archive: out of memory");
         return nullptr;
     }
     if (archive_read_support_format_tar(handle.get()) != ARCHIVE_OK) {
-        Warn("Failed to add TAR Support.");
+        problems.Warn("Failed to add TAR Support.");
         return nullptr;
     }
     if (archive_read_support_filter_all(handle.get()) != ARCHIVE_OK) {
-        Warn("Failed to add ALL Support.");
+        problems.Warn("Failed to add ALL Support.");
         return nullptr;
     }
     if (archive_read_open_memory(handle.get(), bytes.data(), bytes.size()) != ARCHIVE_OK) {
-        Warn("Failed to open in-memory archive: " + ErrorText(handle.get()));
+        problems.Warn("Failed to open in-memory archive: " + ErrorText(handle.get()));
         return nullptr;
     }
     return handle;
@@ -129,14 +141,16 @@ int PageNumberFromName(std::string_view path)
     return static_cast<int>(number);
 }
 
-std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePackageLimits& limits)
+namespace {
+
+std::vector<ScorePage> ReadPages(std::string_view bytes, const ScorePackageLimits& limits, const Problems& problems)
 {
     std::vector<ScorePage> pages;
     if (bytes.size() > limits.maxPackageBytes) {
-        Warn("The score package is larger than " + Mebibytes(limits.maxPackageBytes) + "; it is not read.");
+        problems.Warn("The score package is larger than " + Mebibytes(limits.maxPackageBytes) + "; it is not read.");
         return pages;
     }
-    const Handle handle = OpenScorePackage(bytes);
+    const Handle handle = OpenScorePackage(bytes, problems);
     if (!handle)
         return pages;
 
@@ -151,12 +165,12 @@ std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePacka
         const bool sized = archive_entry_size_is_set(entry);
         const la_int64_t declared = archive_entry_size(entry);
         if (sized && (declared < 0 || std::uint64_t(declared) > limits.maxEntryBytes)) {
-            WarnEntryTooLarge(name, limits.maxEntryBytes);
+            WarnEntryTooLarge(problems, name, limits.maxEntryBytes);
             continue;
         }
         const std::uint64_t room = std::min(limits.maxEntryBytes, limits.maxPackageBytes - kept);
         if (sized && std::uint64_t(declared) > room) {
-            WarnPackageTooLarge(name, limits.maxPackageBytes);
+            WarnPackageTooLarge(problems, name, limits.maxPackageBytes);
             break;
         }
 
@@ -166,21 +180,22 @@ std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePacka
             page.png.reserve(static_cast<std::size_t>(declared));
         const EntryRead read = ReadEntryData(handle.get(), room, page.png);
         if (read == EntryRead::TooLarge && room < limits.maxEntryBytes) {
-            WarnPackageTooLarge(name, limits.maxPackageBytes);
+            WarnPackageTooLarge(problems, name, limits.maxPackageBytes);
             break;
         }
         if (read == EntryRead::TooLarge) {
-            WarnEntryTooLarge(name, limits.maxEntryBytes);
+            WarnEntryTooLarge(problems, name, limits.maxEntryBytes);
             continue;
         }
         if (read != EntryRead::Whole) {
-            Warn("Score page " + name + " could not be read (" + ErrorText(handle.get()) + "); it is left out.");
+            problems.Warn("Score page " + name + " could not be read (" + ErrorText(handle.get())
+                          + "); it is left out.");
             if (read == EntryRead::Fatal)
                 break;
             continue;
         }
         if (sized && page.png.size() != std::uint64_t(declared)) {
-            Warn("Score page " + name + " ends short of its size; it is left out.");
+            problems.Warn("Score page " + name + " ends short of its size; it is left out.");
             continue;
         }
         kept += page.png.size();
@@ -188,12 +203,26 @@ std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePacka
     }
     // A header that cannot be read ends the package; the pages so far count.
     if (header != ARCHIVE_OK && header != ARCHIVE_EOF)
-        Warn("The score package cannot be read past " + std::to_string(pages.size())
-             + " pages: " + ErrorText(handle.get()));
+        problems.Warn("The score package cannot be read past " + std::to_string(pages.size())
+                      + " pages: " + ErrorText(handle.get()));
 
     std::stable_sort(pages.begin(), pages.end(),
                      [](const ScorePage& a, const ScorePage& b) { return a.number < b.number; });
     return pages;
+}
+
+} // namespace
+
+std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePackageLimits& limits)
+{
+    return ReadPages(bytes, limits, Problems{});
+}
+
+std::string CheckScorePackage(std::string_view bytes, const ScorePackageLimits& limits)
+{
+    std::string first;
+    ReadPages(bytes, limits, Problems{&first});
+    return first;
 }
 
 } // namespace vand::show

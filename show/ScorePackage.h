@@ -46,4 +46,8 @@ int PageNumberFromName(std::string_view path);
 // reported as a warning through kit::Log.
 std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePackageLimits& limits = {});
 
+// Empty when ReadScorePackage would read the package whole (nothing left out,
+// nothing to warn about); else the first problem it would report.
+std::string CheckScorePackage(std::string_view bytes, const ScorePackageLimits& limits = {});
+
 } // namespace vand::show

@@ -14,11 +14,11 @@ const QUrl kViewUrl(QStringLiteral("qrc:/qt/qml/com/tarnwick/musical_ui/qml/Show
 
 } // namespace
 
-ShowDownloaderController::ShowDownloaderController(QQmlEngine* engine, QObject* parent,
-                                                   vand::ProductType productType, Clock clock)
-    : QmlController(engine, kViewUrl, parent, true),
-      productType_(productType),
-      clock_(clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now))
+ShowDownloaderController::ShowDownloaderController(QQmlEngine* engine, QObject* parent, vand::ProductType productType,
+                                                   Clock clock)
+    : QmlController(engine, kViewUrl, parent, true)
+    , productType_(productType)
+    , clock_(clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now))
 {
     vand::core::RegisterQtMetaTypes();
     lastForward_ = clock_();
@@ -30,9 +30,9 @@ ShowDownloaderController::ShowDownloaderController(QQmlEngine* engine, QObject* 
     connect(rootObject_, SIGNAL(closing(QQuickCloseEvent*)), this, SIGNAL(Closing()));
     connect(this, SIGNAL(statusChanged(QString)), rootObject_, SIGNAL(statusChanged(QString)));
     connect(this, SIGNAL(downloadError(QString)), rootObject_, SIGNAL(downloadError(QString)));
-    connect(this, SIGNAL(totalProgressChanged(double,double)), rootObject_,
-            SIGNAL(totalProgressChanged(double,double)));
-    connect(this, SIGNAL(progressChanged(double,double)), rootObject_, SIGNAL(progressChanged(double,double)));
+    connect(this, SIGNAL(totalProgressChanged(double, double)), rootObject_,
+            SIGNAL(totalProgressChanged(double, double)));
+    connect(this, SIGNAL(progressChanged(double, double)), rootObject_, SIGNAL(progressChanged(double, double)));
 }
 
 ShowDownloaderController::~ShowDownloaderController()
@@ -66,6 +66,11 @@ void ShowDownloaderController::Download(vand::ShowIdentity identity,
     worker_ = std::thread(&ShowDownloaderController::Work, std::move(parameters));
 }
 
+void ShowDownloaderController::SetStagedShowCheck(std::function<void(const vand::networking::StagedShow&)> check)
+{
+    checkStaged_ = std::move(check);
+}
+
 void ShowDownloaderController::Work(std::unique_ptr<WorkerParameters> parameters)
 {
     ShowDownloaderController* self = parameters->controller;
@@ -90,6 +95,7 @@ void ShowDownloaderController::RunDownload(WorkerParameters& parameters)
     };
     callbacks->total = [this](std::int64_t total) { SetOverallTotal(total); };
     callbacks->error = [this](const std::string& message) { ReportDownloadError(message); };
+    callbacks->checkStaged = checkStaged_;
 
     vand::ShowIdentity result;
     try {

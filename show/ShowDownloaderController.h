@@ -44,14 +44,17 @@ public:
     // Progress reaches the view at most once per this interval.
     static constexpr std::chrono::milliseconds kProgressInterval{100};
 
-    ShowDownloaderController(QQmlEngine* engine, QObject* parent, vand::ProductType productType,
-                             Clock clock = {});
+    ShowDownloaderController(QQmlEngine* engine, QObject* parent, vand::ProductType productType, Clock clock = {});
     ~ShowDownloaderController() override;
 
     // Starts the download of plan on the worker (after the previous worker has
     // ended) and returns at once. Throws std::system_error when no thread can
     // be started.
     void Download(vand::ShowIdentity identity, std::unique_ptr<vand::networking::DownloadPlan> plan);
+    // The check the staged show must pass before it replaces the show on
+    // disk (runs on the worker; see DownloadCallbacks::checkStaged). Set
+    // before Download.
+    void SetStagedShowCheck(std::function<void(const vand::networking::StagedShow&)> check);
 
     void SetStatus(const std::string& status);
     // Worker only: shows message in the error dialog and hides the window.
@@ -101,6 +104,7 @@ private:
     std::atomic<bool> cancel_{false};
     vand::ShowIdentity identity_;
     vand::ProductType productType_ = 0;
+    std::function<void(const vand::networking::StagedShow&)> checkStaged_;
     Clock clock_;
     std::chrono::steady_clock::time_point lastForward_;
     std::map<std::string, std::pair<std::int64_t, std::int64_t>> fileProgress_;

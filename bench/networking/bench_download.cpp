@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
 
   QQmlEngine engine;
   vand::qt::PrepareQmlEngine(engine);
-  NetworkApiInterface api(ServerConfig{server.ApiBase(), {}});
+  NetworkApiInterface api(ServerConfig{server.ApiBase(), {}, {}});
   api.SetShowIdentity({"b", "B", "Org", "shows/b"}, 1);
   auto files = api.GetAllShowFiles();
   if (!files.HasValue()) {

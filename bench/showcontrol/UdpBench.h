@@ -24,6 +24,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "GapWatch.h"
+
 namespace vand::bench {
 
 inline sockaddr_in Loopback(quint16 port)
@@ -91,18 +93,9 @@ inline FloodResult Flood(quint16 port, int count, const std::function<const QByt
 {
     using Clock = std::chrono::steady_clock;
     FloodResult result;
-    QElapsedTimer sinceTick;
-    qint64 longestGapUs = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGapUs = std::max(longestGapUs, sinceTick.nsecsElapsed() / 1000);
-        sinceTick.restart();
-    });
+    GapWatch gaps;
     const long dropsBefore = RcvbufErrors();
-    sinceTick.start();
-    ticker.start();
+    gaps.Start();
 
     const auto t0 = Clock::now();
     std::atomic<bool> sent{false};
@@ -111,8 +104,8 @@ inline FloodResult Flood(quint16 port, int count, const std::function<const QByt
         const sockaddr_in to = Loopback(port);
         for (int i = 0; i < count; ++i) {
             const QByteArray& packet = packetAt(i);
-            ::sendto(socket, packet.constData(), std::size_t(packet.size()), 0,
-                     reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            ::sendto(socket, packet.constData(), std::size_t(packet.size()), 0, reinterpret_cast<const sockaddr*>(&to),
+                     sizeof to);
         }
         ::close(socket);
         sent = true;
@@ -130,9 +123,9 @@ inline FloodResult Flood(quint16 port, int count, const std::function<const QByt
             break;
     }
     sender.join();
-    ticker.stop();
+    gaps.Stop();
     result.busyMs = std::chrono::duration<double, std::milli>(lastProgress - t0).count();
-    result.longestGapMs = longestGapUs / 1000.0;
+    result.longestGapMs = gaps.LongestMs();
     result.drops = RcvbufErrors() - dropsBefore;
     return result;
 }

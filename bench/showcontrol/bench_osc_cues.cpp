@@ -30,71 +30,28 @@
 #include <unistd.h>
 #include <vector>
 
-#include "DemoShow.h"
+#include "DemoData.h"
+#include "StampEngine.h"
 #include "UdpBench.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
 #include "app/PelorinPlayerFactory.h"
-#include "cmn/ShowIdentity.h"
 #include "kit/Log.h"
 #include "showcontrol/OscMessage.h"
-#include "showcontrol/OscSettings.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 
 namespace {
 
-using vand::bench::FreePort;
+using vand::bench::g_lastStop;
+using vand::bench::g_stops;
 using vand::bench::Loopback;
+using vand::bench::NowNs;
 using vand::bench::Percentiles;
 using vand::bench::Summarise;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-std::atomic<std::int64_t> g_lastStop{0};
-std::atomic<int> g_stops{0};
-
-std::int64_t Now()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
-}
-
-// The product's engine on a manual clock; Stop and Play only stamp.
-class StampEngine : public vand::Pelorin2AudioInterface
-{
-public:
-    StampEngine(const std::string& show, const std::string& data, std::shared_ptr<vand::PlayerOscCallback> osc)
-        : vand::Pelorin2AudioInterface(show, data, std::move(osc), Options())
-    {
-    }
-    void Stop() override
-    {
-        g_lastStop.store(Now());
-        g_stops.fetch_add(1);
-    }
-    void Play() override {}
-
-private:
-    static vand::player::EngineOptions Options()
-    {
-        vand::player::EngineOptions options;
-        options.clock = std::make_shared<vand::player::ManualClock>();
-        return options;
-    }
-};
-
-class StampFactory : public vand::qt::PelorinPlayerFactory
-{
-public:
-    std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
-                                                         std::shared_ptr<vand::PlayerOscCallback> osc) override
-    {
-        auto engine = std::make_unique<StampEngine>(showFolder.toStdString(), DataFolderPath().toStdString(), osc);
-        engine->ThrowIfThreadExceptions();
-        return engine;
-    }
-};
 
 // liblo's bytes for the cue; ours when oscsend is missing.
 QByteArray CuePacket()
@@ -136,7 +93,7 @@ void BenchLatency(quint16 port, const QByteArray& cue)
             QByteArray datagram(raw.pendingDatagramSize(), Qt::Uninitialized);
             raw.readDatagram(datagram.data(), datagram.size());
         }
-        rawRead.store(Now());
+        rawRead.store(NowNs());
     });
 
     std::vector<double> ours, bare;
@@ -150,12 +107,12 @@ void BenchLatency(quint16 port, const QByteArray& cue)
             std::atomic<std::int64_t>& stamp = mine ? g_lastStop : rawRead;
             stamp.store(0);
             const sockaddr_in& to = mine ? toOurs : toRaw;
-            const std::int64_t t0 = Now();
+            const std::int64_t t0 = NowNs();
             ::sendto(sender, cue.constData(), std::size_t(cue.size()), 0, reinterpret_cast<const sockaddr*>(&to),
                      sizeof to);
             std::int64_t arrived = 0;
             while ((arrived = stamp.load()) == 0) {
-                if (Now() - t0 > 2'000'000'000) {
+                if (NowNs() - t0 > 2'000'000'000) {
                     ++lost;
                     break;
                 }
@@ -206,8 +163,7 @@ void BenchFlood(quint16 port, const QByteArray& cue, vand::qt::MusicalMainContro
     std::printf("   valid sent %d, executed %d, malformed reported %d, kernel drops %ld (sent - drops - executed - "
                 "reported = %ld)\n",
                 validSent, executed, reported.load(), r.drops, long(count) - r.drops - executed - reported.load());
-    std::printf("   handled within %.0f ms; longest 1 ms timer gap %.2f ms (target < 50)\n", r.busyMs,
-                r.longestGapMs);
+    std::printf("   handled within %.0f ms; longest 1 ms timer gap %.2f ms (target < 50)\n", r.busyMs, r.longestGapMs);
     std::printf("   lamp: %.1f ms for %d flashes, %.0f%% of the flood's time\n", lampMs, executed + reported.load(),
                 100.0 * lampMs / r.busyMs);
 }
@@ -216,27 +172,18 @@ void BenchFlood(quint16 port, const QByteArray& cue, vand::qt::MusicalMainContro
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_QUICK_CONTROLS_STYLE", "Basic");
     QTemporaryDir home;
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    vand::bench::UseOffscreenHome(home.path());
     QGuiApplication application(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
-    const fs::path data = fs::path(home.path().toStdString()) / "pelorin";
-    vand::demo::DemoOptions options;
-    options.small = true;
-    vand::demo::WriteDemoShow(data / "shows" / "demo", options);
-    vand::ShowIdentityService(data).SetCurrent(
-        {vand::demo::kDemoIdentifier, vand::demo::kDemoShowName, vand::demo::kDemoOrganisation, "shows/demo"});
-    vand::SetDefaultDataFolder(data);
-    const quint16 port = FreePort();
-    vand::osc::OscSettings(true, port).Save((data / "osc_settings.vand").string());
+    const vand::bench::DemoData demo(home.path());
+    const quint16 port = demo.oscPort;
 
     const QByteArray cue = CuePacket();
     QQmlApplicationEngine engine;
     vand::qt::PrepareAppQmlEngine(engine);
-    StampFactory factory;
+    vand::bench::StampFactory factory;
     vand::qt::MusicalMainController controller(&engine, &factory);
     QCoreApplication::processEvents();
 

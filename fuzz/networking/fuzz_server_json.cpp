@@ -2,7 +2,8 @@
 // which arrive from the network. The first byte picks the document. Besides
 // "no crash": a file list that is accepted can be fetched whole (every path
 // stays in the show folder), an accepted index writes back to the same
-// entries, and an accepted server address is http or https.
+// entries, and an accepted server address is http or https with deadlines
+// of 1 ms to an hour.
 
 #include <cstddef>
 #include <cstdint>
@@ -46,6 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       ServerConfig config;
       if (!ParseServerConfig(text, config).empty()) break;
       if (!IsHttpUrl(config.apiBase) || config.apiBase.back() != '/') std::abort();
+      for (const auto deadline : {config.deadlines.api, config.deadlines.file}) {
+        if (deadline.count() < 1 || deadline.count() > 3600 * 1000) std::abort();
+      }
       break;
     }
   }

@@ -6,6 +6,7 @@
 #include <QQmlApplicationEngine>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUdpSocket>
 #include <QWindow>
 #include <chrono>
 #include <ctime>
@@ -17,6 +18,7 @@
 #include "AppFixture.h"
 #include "QmlWarningGuard.h"
 #include "ShowServer.h"
+#include "StallingServer.h"
 #include "StreamCapture.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
@@ -25,13 +27,17 @@
 #include "kit/File.h"
 #include "kit/Log.h"
 #include "show/ChangelogManagerController.h"
+#include "showcontrol/OscMessage.h"
+#include "ui/BackgroundTask.h"
 #include "ui/DialogController.h"
 #include "vand_networking_http/NetworkApiInterface.h"
 #include "vand_networking_http/Sha256.h"
 
+using vand::qt::BackgroundTask;
 using vand::qt::ChangelogManagerController;
 using vand::qt::MusicalMainController;
 using vand::test::ShowServer;
+using vand::test::StallingServer;
 namespace fs = std::filesystem;
 
 namespace {
@@ -40,6 +46,9 @@ const char* kLog10 = "Demo Show-1.0.logdata";
 
 // Larger than any file the tests read.
 constexpr std::uintmax_t kMaxBytes = 1u << 20;
+
+// Long enough for any answer of a local server.
+constexpr int kWaitMs = 20000;
 
 void WriteFile(const fs::path& file, const std::string& bytes)
 {
@@ -57,7 +66,8 @@ CL::ChangeLog DemoLog(unsigned major, unsigned minor)
     return log;
 }
 
-// "name" or "name@M.m": an empty file, or a demo change log of version M.m.
+// "name", "name@M.m" or "name@M.m~": an empty file, a demo change log of
+// version M.m, or one of that version holding other edits.
 void WriteLocal(const fs::path& show, const QString& entry)
 {
     const QStringList parts = entry.split('@');
@@ -66,8 +76,14 @@ void WriteLocal(const fs::path& show, const QString& entry)
         WriteFile(file, "{}");
         return;
     }
-    const QStringList version = parts[1].split('.');
-    DemoLog(version[0].toUInt(), version[1].toUInt()).SaveToFile(file);
+    QString text = parts[1];
+    const bool other = text.endsWith('~');
+    text.remove('~');
+    const QStringList version = text.split('.');
+    CL::ChangeLog log = DemoLog(version[0].toUInt(), version[1].toUInt());
+    if (other)
+        log.SetModifiedTime(1700000500);
+    log.SaveToFile(file);
 }
 
 QStringList LogFiles(const fs::path& folder)
@@ -147,7 +163,7 @@ public:
 // The server's change-log index: (major, minor, file) of each entry.
 QStringList ServerVersions(const ShowServer& server)
 {
-    vand::networking::NetworkApiInterface api(vand::networking::ServerConfig{server.ApiBase(), {}});
+    vand::networking::NetworkApiInterface api(vand::networking::ServerConfig{server.ApiBase(), {}, {}});
     api.SetShowIdentity({vand::demo::kDemoIdentifier, {}, {}, {}}, 0);
     auto logs = api.GetAvailableLogs();
     QStringList versions;
@@ -229,6 +245,13 @@ private:
     std::unique_ptr<CastMember> second;
     std::unique_ptr<ChangeLogFactory> secondFactory;
     std::unique_ptr<MusicalMainController> secondController;
+    // The show-control desk.
+    QUdpSocket desk;
+
+    void SendFromDesk(const CastMember& member, const QString& message)
+    {
+        desk.writeDatagram(vand::osc::BuildOscPacket(message), QHostAddress::LocalHost, member.oscPort);
+    }
 
     // Starts the server and publishes the demo show (with its log 1.0).
     void StartServer(ShowServer::Options options = {})
@@ -269,6 +292,51 @@ private:
     {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Starts a request to the show server as the user would: "share",
+    // "latest log", "past logs" (the manager opens and asks for the list) or
+    // "past log" (the open manager's row 1); returns the task that runs it.
+    static BackgroundTask* Request(MusicalMainController& controller, const QString& path)
+    {
+        if (path == QLatin1String("share"))
+            controller.onSaveAndUploadButton();
+        else if (path == QLatin1String("latest log"))
+            controller.GetLatestLogClicked_();
+        else if (path == QLatin1String("past logs"))
+            controller.ShowChangelogManager_();
+        else
+            controller.ChangelogServerSelected_(1);
+        return path.startsWith(QLatin1String("past")) ? controller.GetChangelogManager()->GetServerTask()
+                                                      : controller.GetServerTask();
+    }
+
+    // Waits until the engine has been called `call`, taking the calls as they
+    // come.
+    bool EngineCalled(ChangeLogFactory& factory, const QString& call, QStringList* calls = nullptr)
+    {
+        QStringList seen;
+        const bool called = QTest::qWaitFor(
+            [&] {
+                seen << factory.script->Take();
+                return seen.contains(call);
+            },
+            kWaitMs);
+        if (calls)
+            *calls = seen;
+        return called;
+    }
+
+    // Waits until the controller's server requests (and those of its open
+    // change-log manager) have come back.
+    static bool Answered(const MusicalMainController& controller)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                const auto* manager = controller.GetChangelogManager();
+                return !controller.GetServerTask()->IsRunning() && (!manager || !manager->IsBusy());
+            },
+            kWaitMs);
     }
 
 private slots:
@@ -402,6 +470,7 @@ private slots:
             server->Stop();
 
         controller.onSaveAndUploadButton();
+        QVERIFY(Answered(controller));
         QCOMPARE(DialogText(controller, "title"), title);
         QCOMPARE(DialogText(controller, "text"), text);
         if (saved.isEmpty()) {
@@ -441,9 +510,11 @@ private slots:
             raced = true;
             first->Activate();
             a.onSaveAndUploadButton();
+            QVERIFY(Answered(a));
             second->Activate();
         };
         b.onSaveAndUploadButton();
+        QVERIFY(Answered(b));
         QVERIFY(raced);
         QCOMPARE(DialogText(a, "title"), QStringLiteral("Share Complete"));
         QCOMPARE(DialogText(b, "title"), QStringLiteral("Save and Share Failed"));
@@ -454,6 +525,7 @@ private slots:
         QVERIFY(fs::exists(second->show / "Demo Show-2.0.logdata"));
 
         b.onSaveAndUploadButton();
+        QVERIFY(Answered(b));
         QCOMPARE(DialogText(b, "title"), QStringLiteral("Share Complete"));
         QCOMPARE(ServerVersions(*server), (QStringList{"1.0", "2.0", "3.0"}));
         QCOMPARE(LoadedFile(b), QStringLiteral("Demo Show-3.0.logdata"));
@@ -480,6 +552,14 @@ private slots:
             << "Download successful"
             << "Log version 2.0 has been downloaded."
             << "3.1" << QStringList{kLog10, "Demo Show-2.0.logdata", "Demo Show-3.1.logdata"};
+        // Guards against the fetch overwriting the member's own edits; the
+        // newest file is loaded, which is now theirs.
+        QTest::newRow("the member's own 2.0 is kept as 2.1")
+            << QStringList{"1.0=" + QString(kLog10), "2.0=Demo Show-2.0.logdata"}
+            << QStringList{"Demo Show-2.0.logdata@2.0~"} << false << "Download successful"
+            << "Log version 2.0 has been downloaded. Your own \"Demo Show-2.0.logdata\" held other edits; it is "
+               "kept as version 2.1 (\"Demo Show-2.1.logdata\")."
+            << "2.1" << QStringList{kLog10, "Demo Show-2.0.logdata", "Demo Show-2.1.logdata"};
         QTest::newRow("server stopped") << QStringList{"published"} << QStringList() << true << "Download Error"
                                         << failed + "Get Latest Log Version Failed. "
                                         << "1.0" << QStringList{kLog10};
@@ -526,6 +606,7 @@ private slots:
             server->Stop();
 
         controller.GetLatestLogClicked_();
+        QVERIFY(Answered(controller));
         QCOMPARE(DialogText(controller, "title"), title);
         QCOMPARE(DialogText(controller, "text"), text);
         QCOMPARE(LoadedVersion(controller), loaded);
@@ -533,6 +614,192 @@ private slots:
         if (title == QLatin1String("Download Error") && !oldBytes.empty())
             QCOMPARE(kit::ReadWholeFile(old, kMaxBytes), oldBytes);
         QVERIFY(!fs::exists("/tmp/x.logdata"));
+    }
+
+    void deskIsServedWhileTheServerHoldsARequest_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const char* path : {"share", "latest log", "past logs", "past log"})
+            QTest::newRow(path) << path;
+    }
+
+    // While the server holds a request the wait window offers Cancel, and the
+    // desk's OSC reaches the engine meanwhile (real UDP); Cancel ends the
+    // wait at once, the transfer stops and nothing changes (guards against a
+    // request that holds the event loop).
+    void deskIsServedWhileTheServerHoldsARequest()
+    {
+        QFETCH(QString, path);
+        StartServer();
+        WriteServerIndex(*server, {"1.0=" + QString(kLog10), "2.0=Demo Show-2.0.logdata"});
+        StallingServer::Options options;
+        options.mode = StallingServer::Mode::Relay;
+        options.upstream = server->Port();
+        options.held = path != QLatin1String("past log");
+        StallingServer relay(options);
+        QVERIFY(relay.Start());
+        MusicalMainController& controller = First();
+        vand::test::WriteServerJson(first->data, relay.ApiBase());
+        if (path == QLatin1String("past log")) {
+            controller.ShowChangelogManager_();
+            QVERIFY(Answered(controller));
+            QCOMPARE(controller.GetChangelogManager()->GetServerModel()->rowCount(), 2);
+            relay.Hold();
+        }
+        const QStringList files = LogFiles(first->show);
+        const int connections = relay.Connections();
+        firstFactory->script->Take();
+
+        BackgroundTask* task = Request(controller, path);
+        QVERIFY(task->IsRunning());
+        QObject* wait = task->GetQmlObject();
+        QVERIFY(wait && wait->property("visible").toBool());
+        QTRY_VERIFY(relay.Connections() > connections);
+        SendFromDesk(*first, "/vand/stop");
+        QVERIFY(EngineCalled(*firstFactory, "Stop"));
+        QVERIFY(task->IsRunning());
+
+        QSignalSpy discarded(task, &BackgroundTask::Discarded);
+        QVERIFY(QMetaObject::invokeMethod(wait->findChild<QObject*>(QStringLiteral("cancelButton")), "clicked"));
+        QVERIFY(!task->IsRunning());
+        QVERIFY(!wait->property("visible").toBool());
+        QVERIFY(discarded.wait(kWaitMs));
+        QCOMPARE(LogFiles(first->show), files);
+        QCOMPARE(LoadedVersion(controller), QStringLiteral("1.0"));
+        QCOMPARE(controller.GetMessageDialog(), nullptr);
+        QCOMPARE(ServerVersions(*server), (QStringList{"1.0", "2.0"}));
+    }
+
+    void stalledRequestEndsWithItsMessage_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("title"); // of the dialog; empty: none
+        QTest::addColumn<QString>("text");  // of the dialog, or what goes to the standard output
+        QTest::newRow("share") << "share"
+                               << "Server Error on Save"
+                               << "Failed to get current log on server. Check internet connectivity? Your edits "
+                                  "were saved locally as version 1.1.";
+        QTest::newRow("latest log") << "latest log"
+                                    << "Download Error"
+                                    << "Log failed to download. Get Latest Log Version Failed. The show server did "
+                                       "not finish answering within 0.3 s.";
+        QTest::newRow("past logs") << "past logs"
+                                   << ""
+                                   << "Networking Issue: ";
+    }
+
+    // A server that never answers: each request ends at its deadline as a
+    // failed request does, with its message.
+    void stalledRequestEndsWithItsMessage()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        StallingServer staller;
+        QVERIFY(staller.Start());
+        first = std::make_unique<CastMember>();
+        firstFactory = std::make_unique<ChangeLogFactory>();
+        first->Activate();
+        WriteFile(first->data / "server.json",
+                  "{\"apiBase\": \"" + staller.ApiBase() + "\", \"apiDeadlineMs\": 300, \"fileDeadlineMs\": 300}");
+        firstController = std::make_unique<MusicalMainController>(&engine, firstFactory.get());
+        MusicalMainController& controller = *firstController;
+        vand::test::StreamCapture out(std::cout);
+        BackgroundTask* task = Request(controller, path);
+        QVERIFY(task->IsRunning());
+        QVERIFY(Answered(controller));
+        QVERIFY(staller.Connections() >= 1);
+        if (title.isEmpty()) {
+            QCOMPARE(controller.GetMessageDialog(), nullptr);
+            QVERIFY2(QString::fromStdString(out.text()).endsWith(text), out.text().c_str());
+            QCOMPARE(controller.GetChangelogManager()->GetServerModel()->rowCount(), 0);
+        } else {
+            QCOMPARE(DialogText(controller, "title"), title);
+            QCOMPARE(DialogText(controller, "text"), text);
+        }
+    }
+
+    void answersAreCheckedAgainWhenTheyCome_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("meanwhile");    // "reload": the show is loaded again; else what the desk sends
+        QTest::addColumn<QString>("title");        // of the dialog afterwards; empty: none
+        QTest::addColumn<QString>("loaded");       // the engine's version afterwards
+        QTest::addColumn<QStringList>("versions"); // on the server afterwards
+        QTest::newRow("share, the show loaded again") << "share"
+                                                      << "reload"
+                                                      << "Save and Share Failed"
+                                                      << "1.0" << QStringList{"1.0", "2.0"};
+        QTest::newRow("latest log, another song loaded") << "latest log"
+                                                         << "/vand/song/2/play"
+                                                         << "Download successful"
+                                                         << "2.0" << QStringList{"1.0", "2.0"};
+        QTest::newRow("past log, the show loaded again") << "past log"
+                                                         << "reload"
+                                                         << ""
+                                                         << "2.0" << QStringList{"1.0", "2.0"};
+    }
+
+    // What changed while the server held the request (a song loaded from the
+    // desk, the show loaded again) is taken into account when the answer
+    // comes: a share of edits that were lost with the old player saves and
+    // shares nothing; a fetched version reloads the song current now, on the
+    // player loaded now.
+    void answersAreCheckedAgainWhenTheyCome()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, title);
+        QFETCH(QString, loaded);
+        QFETCH(QStringList, versions);
+        StartServer();
+        WriteServerIndex(*server, {"1.0=" + QString(kLog10), "2.0=Demo Show-2.0.logdata"});
+        StallingServer::Options options;
+        options.mode = StallingServer::Mode::Relay;
+        options.upstream = server->Port();
+        options.held = path != QLatin1String("past log");
+        StallingServer relay(options);
+        QVERIFY(relay.Start());
+        MusicalMainController& controller = First();
+        vand::test::WriteServerJson(first->data, relay.ApiBase());
+        if (path == QLatin1String("past log")) {
+            controller.ShowChangelogManager_();
+            QVERIFY(Answered(controller));
+            relay.Hold();
+        }
+        const QStringList files = LogFiles(first->show);
+        const int connections = relay.Connections();
+        BackgroundTask* task = Request(controller, path);
+        QTRY_VERIFY(relay.Connections() > connections);
+
+        firstFactory->script->Take();
+        if (meanwhile == QLatin1String("reload")) {
+            controller.LoadShow_();
+        } else {
+            SendFromDesk(*first, meanwhile);
+            QVERIFY(EngineCalled(*firstFactory, "LoadSong(2)"));
+            firstFactory->script->clock->Pump();
+            QCOMPARE(controller.GetShowManager()->GetCurrentSongNumber(), std::string("2"));
+        }
+        QVERIFY(task->IsRunning());
+        relay.Release();
+        QVERIFY(Answered(controller));
+
+        QCOMPARE(controller.GetMessageDialog() ? DialogText(controller, "title") : QString(), title);
+        QCOMPARE(LoadedVersion(controller), loaded);
+        QCOMPARE(ServerVersions(*server), versions);
+        const QStringList calls = firstFactory->script->Take();
+        if (path == QLatin1String("share")) {
+            QCOMPARE(DialogText(controller, "text"), QStringLiteral("The show was loaded again while the show server "
+                                                                    "was asked. Nothing was saved or shared."));
+            QCOMPARE(LogFiles(first->show), files);
+            QVERIFY(!calls.join(' ').contains("SaveChangelog"));
+        } else {
+            QCOMPARE(LoadedFile(controller), QStringLiteral("Demo Show-2.0.logdata"));
+            const QString song = meanwhile == QLatin1String("reload") ? "1" : "2";
+            QVERIFY2(calls.contains("LoadSong(" + song + ")"), qPrintable(calls.join(' ')));
+            QVERIFY2(!calls.contains(song == "1" ? "LoadSong(2)" : "LoadSong(1)"), qPrintable(calls.join(' ')));
+        }
     }
 
     void managerLoadsExactlyTheRowsFile_data()
@@ -566,6 +833,7 @@ private slots:
         QVERIFY(QMetaObject::invokeMethod(controller.GetQmlObject(), "changelogManagerOpened"));
         ChangelogManagerController* manager = controller.GetChangelogManager();
         QVERIFY(manager);
+        QVERIFY(Answered(controller));
         auto* window = qobject_cast<QWindow*>(manager->GetQmlObject());
         QVERIFY(window && window->isVisible());
         QCOMPARE(manager->GetServerModel()->GetVersionString(0), QStringLiteral("1.0"));
@@ -685,33 +953,67 @@ private slots:
         QCOMPARE(controller.GetMessageDialog(), nullptr);
     }
 
+    void secondMemberLoadsTheSharedVersion_data()
+    {
+        QTest::addColumn<QString>("local"); // a file of the second member (see WriteLocal)
+        QTest::addColumn<int>("age");       // its modification time, in hours before now
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("notice"); // the dialog's text; empty: none
+        QTest::newRow("an older copy of that version is pruned")
+            << "Old copy-2.0.logdata@2.0" << 1 << QStringList{kLog10, "Demo Show-2.0.logdata"} << "";
+        // Guards against pruning the file just loaded.
+        QTest::newRow("a newer copy of that version is pruned, never the chosen one")
+            << "Old copy-2.0.logdata@2.0" << -1 << QStringList{kLog10, "Demo Show-2.0.logdata"} << "";
+        // Guards against a fetch overwriting the member's own edits.
+        QTest::newRow("the member's own 2.0 is kept as 2.1")
+            << "Demo Show-2.0.logdata@2.0~" << 0
+            << QStringList{kLog10, "Demo Show-2.0.logdata", "Demo Show-2.1.logdata"}
+            << "Your own \"Demo Show-2.0.logdata\" held other edits than the server's version; it is kept as "
+               "version 2.1 (\"Demo Show-2.1.logdata\").";
+    }
+
     // The first member shares; the second lists the new version under the
-    // server's and loads it: downloaded into the show folder, older copies
+    // server's and loads it: downloaded into the show folder, other copies
     // of that version pruned, loaded, and the window goes.
     void secondMemberLoadsTheSharedVersion()
     {
+        QFETCH(QString, local);
+        QFETCH(int, age);
+        QFETCH(QStringList, files);
+        QFETCH(QString, notice);
         StartServer();
         MusicalMainController& a = First();
         a.onSaveAndUploadButton();
+        QVERIFY(Answered(a));
         QCOMPARE(DialogText(a, "title"), QStringLiteral("Share Complete"));
 
         MusicalMainController& b = Second();
-        WriteLocal(second->show, "Old copy-2.0.logdata@2.0");
-        fs::last_write_time(second->show / "Old copy-2.0.logdata",
-                            fs::file_time_type::clock::now() - std::chrono::hours(1));
+        WriteLocal(second->show, local);
+        const fs::path localFile = second->show / local.split('@')[0].toStdString();
+        const std::string localBytes = kit::ReadWholeFile(localFile, kMaxBytes);
+        fs::last_write_time(localFile, fs::file_time_type::clock::now() - std::chrono::hours(age));
         b.ShowChangelogManager_();
         ChangelogManagerController* manager = b.GetChangelogManager();
         QVERIFY(manager);
+        QVERIFY(Answered(b));
         QCOMPARE(manager->GetServerModel()->rowCount(), 2);
         QCOMPARE(manager->GetServerModel()->GetVersionString(1), QStringLiteral("2.0"));
         QSignalSpy attacca(&b, &MusicalMainController::SignalAttaccaUpdate);
         QPointer<QObject> window(manager->GetQmlObject());
         QVERIFY(QMetaObject::invokeMethod(window, "loadSelectedServer", Q_ARG(int, 1)));
+        QVERIFY(Answered(b));
         QCOMPARE(LoadedFile(b), QStringLiteral("Demo Show-2.0.logdata"));
         QCOMPARE(LoadedVersion(b), QStringLiteral("2.0"));
-        QCOMPARE(LogFiles(second->show), (QStringList{kLog10, "Demo Show-2.0.logdata"}));
+        QCOMPARE(LogFiles(second->show), files);
         QCOMPARE(kit::ReadWholeFile(second->show / "Demo Show-2.0.logdata", kMaxBytes),
                  kit::ReadWholeFile(first->show / "Demo Show-2.0.logdata", kMaxBytes));
+        if (files.contains("Demo Show-2.1.logdata")) {
+            // The member's edits, as version 2.1.
+            const CL::ChangeLog kept(second->show / "Demo Show-2.1.logdata", second->show / "identity.json");
+            QCOMPARE(QString::fromStdString(kept.GetVersion().GetAsString()), QStringLiteral("2.1"));
+            QCOMPARE(kept.GetModifiedTime(), CL::ChangeLog::FromJson(localBytes, {}, "local").GetModifiedTime());
+        }
+        QCOMPARE(b.GetMessageDialog() ? DialogText(b, "text") : QString(), notice);
         QCOMPARE(attacca.count(), 1);
         QCOMPARE(b.GetChangelogManager(), nullptr);
         Settle();
@@ -719,6 +1021,7 @@ private slots:
 
         // And the latest, fetched from the menu.
         b.GetLatestLogClicked_();
+        QVERIFY(Answered(b));
         QCOMPARE(DialogText(b, "text"), QStringLiteral("Log version 2.0 has been downloaded."));
     }
 
@@ -747,6 +1050,7 @@ private slots:
         controller.ShowChangelogManager_();
         ChangelogManagerController* manager = controller.GetChangelogManager();
         QVERIFY(manager);
+        QVERIFY(Answered(controller));
         QCOMPARE(manager->GetServerModel()->rowCount(), 2);
         if (!index.isEmpty())
             WriteServerIndex(*server, index);
@@ -757,6 +1061,7 @@ private slots:
         kit::SetLogSink([&](kit::LogLevel, std::string_view, std::string_view text) { lines.emplace_back(text); });
         vand::test::StreamCapture out(std::cout);
         controller.ChangelogServerSelected_(1);
+        QVERIFY(Answered(controller));
         kit::SetLogSink({});
         QCOMPARE(controller.GetChangelogManager(), manager);
         QVERIFY(qobject_cast<QWindow*>(manager->GetQmlObject())->isVisible());
@@ -801,6 +1106,7 @@ private slots:
             target = controller.GetMenuController();
         QVERIFY(target);
         QVERIFY(QMetaObject::invokeMethod(target, words[1].toLatin1().constData()));
+        QVERIFY(Answered(controller));
         if (title == QLatin1String("manager")) {
             QVERIFY(controller.GetChangelogManager());
         } else {

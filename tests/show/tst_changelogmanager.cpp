@@ -9,9 +9,12 @@
 #include <QWindow>
 #include <QtQml/qqmlextensionplugin.h>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "CL/ChangeLog.h"
 #include "QmlWarningGuard.h"
 #include "ShowServer.h"
+#include "StallingServer.h"
 #include "StreamCapture.h"
 #include "cmn/ShowIdentity.h"
 #include "kit/File.h"
@@ -26,6 +30,7 @@
 #include "show/ChangelogFiles.h"
 #include "show/ChangelogListModel.h"
 #include "show/ChangelogManagerController.h"
+#include "ui/BackgroundTask.h"
 #include "ui/QmlEngineSetup.h"
 #include "vand_networking_http/Sha256.h"
 
@@ -34,6 +39,7 @@ Q_IMPORT_QML_PLUGIN(com_tarnwick_musical_uiPlugin)
 using vand::qt::ChangelogListModel;
 using vand::qt::ChangelogManagerController;
 using vand::test::ShowServer;
+using vand::test::StallingServer;
 namespace fs = std::filesystem;
 
 namespace {
@@ -42,6 +48,9 @@ const vand::ShowIdentity kShow{"t", "T", "Org", "shows/t"};
 
 // Larger than any file the tests read.
 constexpr std::uintmax_t kMaxBytes = 1u << 20;
+
+// Long enough for any answer of a local server.
+constexpr int kWaitMs = 20000;
 
 void WriteFile(const fs::path& file, const std::string& bytes)
 {
@@ -295,7 +304,9 @@ private slots:
         ChangelogManagerController manager(&engine, folder.Identity(), nullptr);
         LogLines log;
         vand::test::StreamCapture out(std::cout);
+        QSignalSpy read(&manager, &ChangelogManagerController::ServerLogsRead);
         manager.Show();
+        QVERIFY(!read.isEmpty() || read.wait(kWaitMs));
         QCOMPARE(Rows(*manager.GetLocalModel()), (QStringList{"1.1", "2.0", "7.0", "11.1"}));
         QCOMPARE(manager.GetLocalModel()->GetFile(2), folder.show / "Show-5.5.logdata");
         QCOMPARE(log.lines().size(), std::size_t(3));
@@ -350,7 +361,9 @@ private slots:
 
         ChangelogManagerController manager(&engine, folder.Identity(), nullptr);
         vand::test::StreamCapture capture(std::cout);
+        QSignalSpy read(&manager, &ChangelogManagerController::ServerLogsRead);
         manager.Show();
+        QVERIFY(!read.isEmpty() || read.wait(kWaitMs));
         QCOMPARE(Rows(*manager.GetServerModel()), rows);
         QCOMPARE(QString::fromStdString(capture.text()), out);
         if (!rows.isEmpty())
@@ -364,7 +377,7 @@ private slots:
         QTest::addColumn<QString>("file"); // what the index names
         QTest::addColumn<bool>("badSum");
         QTest::addColumn<bool>("stopped");
-        QTest::addColumn<QString>("result"); // returned name; "throws"
+        QTest::addColumn<QString>("result"); // the file name; "error: " and the error
         QTest::newRow("listed version") << "2.1"
                                         << "T-2.1.logdata" << false << false << "T-2.1.logdata";
         QTest::newRow("unknown version") << "4.0"
@@ -374,16 +387,23 @@ private slots:
                                        << "T-2.1.logdata" << false << false << "";
         QTest::newRow("server stopped") << "2.1"
                                         << "T-2.1.logdata" << false << true << "";
-        QTest::newRow("not a change-log name") << "2.1"
-                                               << "x.txt" << false << false << "throws";
+        QTest::newRow("not a change-log name")
+            << "2.1"
+            << "x.txt" << false << false
+            << "error: The show server named the change log of version 2.1 \"x.txt\", which is not a change-log "
+               "file name.";
         QTest::newRow("hidden name") << "2.1"
-                                     << ".T-2.1.logdata" << false << false << "throws";
+                                     << ".T-2.1.logdata" << false << false
+                                     << "error: The show server named the change log of version 2.1 "
+                                        "\".T-2.1.logdata\", which is not a change-log file name.";
         QTest::newRow("bad checksum") << "2.1"
-                                      << "T-2.1.logdata" << true << false << "throws";
+                                      << "T-2.1.logdata" << true << false
+                                      << "error: The downloaded change log does not match its checksum.";
     }
 
-    // The old local file stays unless the new one arrived whole; nothing else
-    // is written.
+    // The download runs on the worker and its outcome comes back; only a file
+    // that arrived whole is written (a local file of its name with other
+    // content is kept aside: placeFetchedChangelog).
     void downloadServerLog()
     {
         QFETCH(QString, version);
@@ -399,34 +419,115 @@ private slots:
         DataFolder folder;
         vand::test::WriteServerJson(folder.data, server.ApiBase());
         vand::SetDefaultDataFolder(folder.data);
-        WriteFile(folder.show / "T-2.1.logdata", "old");
-        const QStringList before = Names(folder.show);
+        QStringList names = Names(folder.show);
         if (stopped)
             server.Stop();
 
         ChangelogManagerController manager(&engine, folder.Identity(), nullptr);
         vand::test::StreamCapture capture(std::cout);
-        if (result == QLatin1String("throws")) {
-            QVERIFY_THROWS_EXCEPTION(std::runtime_error, manager.DownloadServerLog(version.toStdString()));
-        } else {
-            QCOMPARE(QString::fromStdString(manager.DownloadServerLog(version.toStdString())), result);
-        }
-        QCOMPARE(Names(folder.show), before);
+        std::optional<vand::qt::ServerLogDownload> outcome;
+        QVERIFY(manager.DownloadServerLog(version.toStdString(),
+                                          [&](vand::qt::ServerLogDownload got) { outcome = std::move(got); }));
+        QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), kWaitMs);
+        QVERIFY(!manager.IsBusy());
+        const QString got = outcome->error.empty() ? QString::fromStdString(outcome->placed.fileName)
+                                                   : "error: " + QString::fromStdString(outcome->error);
+        QCOMPARE(got, result);
+        QVERIFY(outcome->placed.keptAs.empty());
         if (result.isEmpty())
             QCOMPARE(capture.text(), std::string("Link was not successfully received.\n"));
         if (result == QLatin1String("T-2.1.logdata")) {
-            QCOMPARE(kit::ReadWholeFile(folder.show / "T-2.1.logdata", kMaxBytes), bytes);
             QCOMPARE(capture.text(), server.ApiBase() + "shows/t/logs/T-2.1.logdata\n");
-        } else {
-            QCOMPARE(kit::ReadWholeFile(folder.show / "T-2.1.logdata", kMaxBytes), std::string("old"));
+            QCOMPARE(kit::ReadWholeFile(folder.show / "T-2.1.logdata", kMaxBytes), bytes);
+            names << "T-2.1.logdata";
+            names.sort();
         }
+        QCOMPARE(Names(folder.show), names);
     }
 
     void downloadServerLogRefusesWhatIsNoVersion()
     {
         DataFolder folder;
         ChangelogManagerController manager(&engine, folder.Identity(), nullptr);
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, manager.DownloadServerLog("latest"));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, manager.DownloadServerLog("latest", {}));
+    }
+
+    void placeFetchedChangelog_data()
+    {
+        QTest::addColumn<QString>("version");   // the fetched one
+        QTest::addColumn<QStringList>("local"); // name=mine|server|junk
+        QTest::addColumn<QString>("keptAs");    // "error" when refused
+        QTest::newRow("no local file") << "2.0" << QStringList() << "";
+        QTest::newRow("the same bytes") << "2.0" << QStringList{"T-2.0.logdata=server"} << "";
+        QTest::newRow("other edits") << "2.0" << QStringList{"T-2.0.logdata=mine"} << "T-2.1.logdata";
+        QTest::newRow("the next minor is taken")
+            << "2.0" << QStringList{"T-2.0.logdata=mine", "T-2.1.logdata=junk"} << "T-2.2.logdata";
+        QTest::newRow("the next minor is taken under another name")
+            << "2.0" << QStringList{"T-2.0.logdata=mine", "Copy-2.1.logdata=junk"} << "T-2.2.logdata";
+        QTest::newRow("not a change log") << "2.0" << QStringList{"T-2.0.logdata=junk"} << "T-2.1.logdata";
+        QTest::newRow("no minor left") << "2.255" << QStringList{"T-2.255.logdata=mine"} << "error";
+    }
+
+    // A fetched version never overwrites other local content: the local file
+    // is kept under the next free minor version (its own version set to
+    // match) before the fetched one takes its name, or nothing changes.
+    void placeFetchedChangelog()
+    {
+        QFETCH(QString, version);
+        QFETCH(QStringList, local);
+        QFETCH(QString, keptAs);
+        DataFolder folder;
+        const QStringList parts = version.split('.');
+        vand::networking::ChangelogFullInfo info;
+        info.major = static_cast<std::uint8_t>(parts[0].toUInt());
+        info.minor = static_cast<std::uint8_t>(parts[1].toUInt());
+        info.fileName = "T-" + version.toStdString() + ".logdata";
+        const std::string server = Log(info.major, info.minor, 900).ToJson();
+        const std::string mine = Log(info.major, info.minor, 100).ToJson();
+        std::map<QString, std::string> before;
+        for (const QString& entry : local) {
+            const QStringList nameAndWhat = entry.split('=');
+            const QString what = nameAndWhat[1];
+            const std::string bytes = what == "server" ? server : what == "mine" ? mine : std::string("junk");
+            WriteFile(folder.show / nameAndWhat[0].toStdString(), bytes);
+            before[nameAndWhat[0]] = bytes;
+        }
+        const fs::path staged = folder.show / (info.fileName + ".incoming");
+        WriteFile(staged, server);
+
+        if (keptAs == QLatin1String("error")) {
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, vand::qt::PlaceFetchedChangelog(
+                                                             staged, info, folder.show, folder.show / "identity.json"));
+            for (const auto& [name, bytes] : before)
+                QCOMPARE(kit::ReadWholeFile(folder.show / name.toStdString(), kMaxBytes), bytes);
+            QVERIFY(!fs::exists(staged));
+            return;
+        }
+        const vand::qt::PlacedChangelog placed =
+            vand::qt::PlaceFetchedChangelog(staged, info, folder.show, folder.show / "identity.json");
+        QCOMPARE(placed.fileName, info.fileName);
+        QCOMPARE(QString::fromStdString(placed.keptAs), keptAs);
+        QCOMPARE(kit::ReadWholeFile(folder.show / info.fileName, kMaxBytes), server);
+        QVERIFY(!fs::exists(staged));
+        // The others are untouched.
+        for (const auto& [name, bytes] : before) {
+            if (name.toStdString() != info.fileName)
+                QCOMPARE(kit::ReadWholeFile(folder.show / name.toStdString(), kMaxBytes), bytes);
+        }
+        if (keptAs.isEmpty())
+            return;
+        const fs::path kept = folder.show / keptAs.toStdString();
+        const std::string original = before.at(QString::fromStdString(info.fileName));
+        if (original == "junk") {
+            QCOMPARE(kit::ReadWholeFile(kept, kMaxBytes), original);
+            return;
+        }
+        // The same edits, now as the version its name says.
+        const CL::ChangeLog log(kept, folder.show / "identity.json");
+        QCOMPARE(QString::fromStdString(log.GetVersion().GetAsString()),
+                 keptAs.mid(2, keptAs.size() - 2 - int(std::strlen(".logdata"))));
+        QCOMPARE(log.GetModifiedTime(), 100u);
+        QCOMPARE(QString::fromStdString(placed.keptVersion) + ".logdata", keptAs.mid(2));
     }
 
     void prune_data()
@@ -498,6 +599,113 @@ private slots:
                  qPrintable(names.join(' ')));
     }
 
+    void pruneKeepsTheChosenFile_data()
+    {
+        QTest::addColumn<QStringList>("files"); // name@seconds
+        QTest::addColumn<QString>("keep");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("the chosen one is older") << QStringList{"Show-2.0.logdata@100", "Copy-2.0.logdata@200"}
+                                                 << "Show-2.0.logdata" << QStringList{"Show-2.0.logdata"};
+        QTest::newRow("the chosen one is newer") << QStringList{"Show-2.0.logdata@300", "Copy-2.0.logdata@200"}
+                                                 << "Show-2.0.logdata" << QStringList{"Show-2.0.logdata"};
+        QTest::newRow("the same second") << QStringList{"Show-2.0.logdata@100", "Copy-2.0.logdata@100",
+                                                        "Other-2.0.logdata@100"}
+                                         << "Copy-2.0.logdata" << QStringList{"Copy-2.0.logdata"};
+        QTest::newRow("other versions as before")
+            << QStringList{"Show-2.0.logdata@100", "Show-1.0.logdata@100", "Copy-1.0.logdata@200"} << "Show-2.0.logdata"
+            << QStringList{"Copy-1.0.logdata", "Show-2.0.logdata"};
+    }
+
+    // The file just loaded survives pruning whatever else shares its version
+    // (guards against deleting the active change log).
+    void pruneKeepsTheChosenFile()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, keep);
+        QFETCH(QStringList, kept);
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/clmXXXXXX"));
+        const fs::path data = fs::path(dir.path().toStdString());
+        const fs::path show = data / "show";
+        vand::ShowIdentityService(data).SetCurrent({"t", "T", "Org", "show"});
+        for (const QString& entry : files) {
+            const QStringList parts = entry.split('@');
+            WriteFile(show / parts[0].toStdString(), "x");
+            SetWritten(show / parts[0].toStdString(), parts[1].toInt());
+        }
+        ChangelogManagerController manager(&engine, std::make_shared<vand::ShowIdentityService>(data), nullptr);
+        manager.PruneLocalLogs(show / keep.toStdString());
+        QCOMPARE(Names(show), kept);
+    }
+
+    void serverRequestEndsAtItsDeadline_data()
+    {
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("the version list") << "list"
+                                          << "Networking Issue: ";
+        QTest::newRow("a version") << "version"
+                                   << "Link was not successfully received.\n";
+    }
+
+    // A server that never answers: the request gives up at its deadline and
+    // ends as a failed one, with the window's message for it.
+    void serverRequestEndsAtItsDeadline()
+    {
+        QFETCH(QString, request);
+        QFETCH(QString, out);
+        StallingServer staller;
+        QVERIFY(staller.Start());
+        DataFolder folder;
+        WriteFile(folder.data / "server.json",
+                  "{\"apiBase\": \"" + staller.ApiBase() + "\", \"apiDeadlineMs\": 300, \"fileDeadlineMs\": 300}");
+        ChangelogManagerController manager(&engine, folder.Identity(), nullptr);
+        vand::test::StreamCapture capture(std::cout);
+        QSignalSpy finished(manager.GetServerTask(), &vand::qt::BackgroundTask::Finished);
+        bool done = false;
+        if (request == QLatin1String("list")) {
+            manager.Show();
+        } else {
+            QVERIFY(manager.DownloadServerLog("2.1", [&](vand::qt::ServerLogDownload outcome) {
+                done = outcome.placed.fileName.empty() && outcome.error.empty();
+            }));
+        }
+        QVERIFY(manager.IsBusy());
+        QVERIFY(finished.wait(kWaitMs));
+        QCOMPARE(QString::fromStdString(capture.text()), out);
+        QCOMPARE(manager.GetServerModel()->rowCount(), 0);
+        QCOMPARE(done, request == QLatin1String("version"));
+        QVERIFY(staller.Connections() >= 1);
+    }
+
+    // Cancel in the wait window ends the wait at once; the answer that comes
+    // later is dropped and nothing is written.
+    void cancelDropsTheAnswer()
+    {
+        vand::test::QmlWarningGuard guard;
+        StallingServer staller;
+        QVERIFY(staller.Start());
+        DataFolder folder;
+        vand::test::WriteServerJson(folder.data, staller.ApiBase());
+        ChangelogManagerController manager(&engine, folder.Identity(), nullptr);
+        // The wait window shows over the manager's window once that shows.
+        manager.SetVisible(true);
+        const QStringList names = Names(folder.show);
+        bool done = false;
+        QVERIFY(manager.DownloadServerLog("2.1", [&](vand::qt::ServerLogDownload) { done = true; }));
+        QObject* wait = manager.GetServerTask()->GetQmlObject();
+        QVERIFY(wait && wait->property("visible").toBool());
+        QTRY_VERIFY(staller.Connections() >= 1);
+        QSignalSpy discarded(manager.GetServerTask(), &vand::qt::BackgroundTask::Discarded);
+        QVERIFY(QMetaObject::invokeMethod(wait->findChild<QObject*>(QStringLiteral("cancelButton")), "clicked"));
+        QVERIFY(!manager.IsBusy());
+        QVERIFY(!wait->property("visible").toBool());
+        // The transfer stops long before its deadline, and its answer goes.
+        QVERIFY(discarded.wait(kWaitMs));
+        QVERIFY(!done);
+        QCOMPARE(Names(folder.show), names);
+        QCOMPARE(guard.warnings(), QStringList());
+    }
+
     void windowIsWiredAndClosedByTheDestructor()
     {
         vand::test::QmlWarningGuard guard;
@@ -513,7 +721,9 @@ private slots:
         QCOMPARE(window->property("serverModel").value<QObject*>(), manager->GetServerModel());
         {
             vand::test::StreamCapture out(std::cout); // no server: "Networking Issue: "
+            QSignalSpy read(manager.get(), &ChangelogManagerController::ServerLogsRead);
             manager->Show();
+            QVERIFY(!read.isEmpty() || read.wait(kWaitMs));
         }
         QCOMPARE(Rows(*manager->GetLocalModel()), (QStringList{"1.1", "1.2"}));
         QVERIFY(window->isVisible());

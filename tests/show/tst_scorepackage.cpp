@@ -14,6 +14,7 @@
 
 using score_test::TarEntry;
 using score_test::TarFilter;
+using vand::show::CheckScorePackage;
 using vand::show::ReadScorePackage;
 using vand::show::ScorePackageLimits;
 
@@ -81,8 +82,8 @@ private slots:
         QTest::newRow("xz") << pages({"page3.png", "page1.png", "page2.png"}) << TarFilter::Xz
                             << QStringList{"page1.png", "page2.png", "page3.png"};
 
-        std::vector<TarEntry> skipped = pages({"._1.png", "pages/._1.png", ".x.png", "notes.txt", "page1.PNG",
-                                            "pages/2.png", "png", "pages/.png"});
+        std::vector<TarEntry> skipped =
+            pages({"._1.png", "pages/._1.png", ".x.png", "notes.txt", "page1.PNG", "pages/2.png", "png", "pages/.png"});
         skipped.push_back({"pages/", "", TarEntry::Type::Directory});
         skipped.push_back({"link3.png", "", TarEntry::Type::Symlink});
         QTest::newRow("only page images") << skipped << TarFilter::None << QStringList{"pages/2.png"};
@@ -105,6 +106,8 @@ private slots:
         QCOMPARE(Names(pages, entries), expected);
         for (std::size_t i = 0; i < pages.size(); ++i)
             QCOMPARE(pages[i].number, vand::show::PageNumberFromName(expected[qsizetype(i)].toStdString()));
+        // A package that reads whole passes the check of a downloaded show.
+        QCOMPARE(CheckScorePackage(score_test::WriteTar(entries, filter)), std::string());
         QCOMPARE(warnings.lines, QStringList());
     }
 
@@ -158,6 +161,10 @@ private slots:
         const auto pages = ReadScorePackage(tar, limits);
         QCOMPARE(logged.lines, warnings);
         QCOMPARE(Numbers(pages), expected);
+        // The check of a downloaded show refuses it for its first problem,
+        // and logs nothing.
+        QCOMPARE(QString::fromStdString(CheckScorePackage(tar, limits)), warnings.first());
+        QCOMPARE(logged.lines, warnings);
     }
 
     void packagesThatCannotBeReadGiveNoPages_data()
@@ -170,8 +177,8 @@ private slots:
             c = char(generator.bounded(256));
         QTest::newRow("random bytes") << random << "Failed to open in-memory archive: Unrecognized archive format";
         QTest::newRow("0 bytes") << QByteArray() << "Failed to open in-memory archive: ";
-        QByteArray gzipTail = QByteArray::fromStdString(
-            score_test::WriteTar(score_test::Pages({"1.png"}), TarFilter::Gzip)).left(30);
+        QByteArray gzipTail =
+            QByteArray::fromStdString(score_test::WriteTar(score_test::Pages({"1.png"}), TarFilter::Gzip)).left(30);
         QTest::newRow("cut gzip stream") << gzipTail << "Failed to open in-memory archive: truncated gzip input";
     }
     void packagesThatCannotBeReadGiveNoPages()
@@ -182,6 +189,7 @@ private slots:
         QVERIFY(ReadScorePackage(bytes.toStdString()).empty());
         QCOMPARE(logged.lines.size(), 1);
         QVERIFY2(logged.lines[0].startsWith(warning), qPrintable(logged.lines[0]));
+        QVERIFY(QString::fromStdString(CheckScorePackage(bytes.toStdString())).startsWith(warning));
     }
 
     void aPackageOverItsLimitIsNotRead()
@@ -235,8 +243,8 @@ private slots:
         QCOMPARE(Numbers(pages), expected);
         for (const auto& page : pages) {
             QImage image;
-            QVERIFY(image.loadFromData(reinterpret_cast<const uchar*>(page.png.data()), qsizetype(page.png.size()),
-                                       "PNG"));
+            QVERIFY(
+                image.loadFromData(reinterpret_cast<const uchar*>(page.png.data()), qsizetype(page.png.size()), "PNG"));
             QCOMPARE(image.size(), QSize(595, 842));
         }
         QCOMPARE(logged.lines, QStringList());

@@ -73,7 +73,7 @@ private:
         const fs::path source = fs::path(dir.path().toStdString()) / (folderName + "-source");
         WriteShow(source, size);
         server.Publish(source);
-        NetworkApiInterface api(ServerConfig{server.ApiBase(), {}});
+        NetworkApiInterface api(ServerConfig{server.ApiBase(), {}, {}});
         api.SetShowIdentity(kShow, 1);
         auto files = api.GetAllShowFiles();
         if (!files.HasValue())

@@ -45,6 +45,9 @@ bool ResolveChangelog(const std::string& fileName, const fs::path& showFolder, f
 
 VANDDownloader::VANDDownloader() = default;
 
+VANDDownloader::VANDDownloader(ServerConfig server, const std::atomic<bool>* cancel)
+    : server_(std::move(server)), cancel_(cancel) {}
+
 void VANDDownloader::Download(const std::string& link, const std::string& destination, const std::string& sha256) {
   if (!detail::IsHttpUrl(link)) throw std::runtime_error("The change log's link is not an http or https address.");
   const std::string expected = detail::LowerAscii(sha256);
@@ -60,11 +63,13 @@ void VANDDownloader::Download(const std::string& link, const std::string& destin
       hash.Update(chunk.data(), chunk.size());
       return true;
     };
-    const detail::HttpResponse response = detail::Http(DefaultServerConfig()).Fetch(link, 0, sink, nullptr);
+    const ServerConfig server = server_ ? *server_ : DefaultServerConfig();
+    const detail::HttpResponse response = detail::Http(server, server.deadlines.file).Fetch(link, 0, sink, cancel_);
     if (!response.Completed()) {
       if (response.sinkRefused && response.status == 200) {
         throw std::runtime_error("The change log is larger than 16 MiB.");
       }
+      if (response.timedOut || response.cancelled) throw std::runtime_error(response.error);
       throw std::runtime_error(response.status >= 400
                                    ? "The show server answered with status " + std::to_string(response.status) + "."
                                    : "The show server cannot be reached: " + response.error);
@@ -86,7 +91,12 @@ void VANDDownloader::Download(const std::string& link, const std::string& destin
 
 bool UploadChangelog(const std::string& fileName, std::uint8_t major, std::uint8_t minor,
                      const vand::ShowIdentity& identity, const std::string& showFolder, vand::ProductType) {
-  const ServerConfig server = DefaultServerConfig();
+  return UploadChangelog(DefaultServerConfig(), fileName, major, minor, identity, showFolder, nullptr);
+}
+
+bool UploadChangelog(const ServerConfig& server, const std::string& fileName, std::uint8_t major, std::uint8_t minor,
+                     const vand::ShowIdentity& identity, const std::string& showFolder,
+                     const std::atomic<bool>* cancel) {
   if (server.apiBase.empty()) {
     LogUploadFailure("no show server is set up.");
     return false;
@@ -110,14 +120,15 @@ bool UploadChangelog(const std::string& fileName, std::uint8_t major, std::uint8
 
   const std::string name = file.filename().string();
   const std::string logs = server.apiBase + "shows/" + detail::EscapeSegment(identity.identifier) + "/logs/";
-  detail::Http http(server);
+  detail::Http api(server, server.deadlines.api);
+  detail::Http transfer(server, server.deadlines.file);
 
   std::vector<detail::LogIndexEntry> index;
-  const detail::HttpResponse current = http.Get(logs + "index.json", detail::kMaxJsonBytes);
+  const detail::HttpResponse current = api.Get(logs + "index.json", detail::kMaxJsonBytes, cancel);
   const bool noIndexYet = current.Completed() && current.status == 404;
-  if (!noIndexYet && (!current.Completed() || current.status != 200 ||
-                      !detail::ParseLogIndex(current.body, index).empty())) {
-    LogUploadFailure("the server's index cannot be read.");
+  if (!noIndexYet &&
+      (!current.Completed() || current.status != 200 || !detail::ParseLogIndex(current.body, index).empty())) {
+    LogUploadFailure(current.timedOut || current.cancelled ? current.error : "the server's index cannot be read.");
     return false;
   }
   for (const auto& entry : index) {
@@ -127,19 +138,21 @@ bool UploadChangelog(const std::string& fileName, std::uint8_t major, std::uint8
       return false;
     }
   }
-  const detail::HttpResponse head = http.Head(logs + detail::EscapeSegment(name));
+  const detail::HttpResponse head = api.Head(logs + detail::EscapeSegment(name), cancel);
   if (!head.Completed() || head.status != 404) {
     LogUploadFailure(head.Completed() && head.status == 200 ? "the server already has \"" + name + "\"."
                                                             : "the server cannot be asked for \"" + name + "\".");
     return false;
   }
-  const detail::HttpResponse put = http.Put(logs + detail::EscapeSegment(name), bytes, "application/octet-stream");
+  const detail::HttpResponse put =
+      transfer.Put(logs + detail::EscapeSegment(name), bytes, "application/octet-stream", cancel);
   if (!put.Completed() || put.status < 200 || put.status > 299) {
     LogUploadFailure("the server did not take \"" + name + "\" (status " + std::to_string(put.status) + ").");
     return false;
   }
   index.push_back({major, minor, detail::ModifiedSeconds(file), name, Sha256Hex(bytes)});
-  const detail::HttpResponse putIndex = http.Put(logs + "index.json", detail::WriteLogIndex(index), "application/json");
+  const detail::HttpResponse putIndex =
+      api.Put(logs + "index.json", detail::WriteLogIndex(index), "application/json", cancel);
   if (!putIndex.Completed() || putIndex.status < 200 || putIndex.status > 299) {
     LogUploadFailure("the server did not take its new index (status " + std::to_string(putIndex.status) + ").");
     return false;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 
@@ -18,6 +19,8 @@ constexpr long kLowSpeedSeconds = 15;
 constexpr long kMaxRedirects = 5;
 constexpr long kReceiveBufferBytes = 512 * 1024;
 constexpr std::size_t kPutAnswerBytes = 64 * 1024;
+// How often a request with a cancel flag looks at it while it waits.
+constexpr int kCancelPollMs = 50;
 
 void InitCurlOnce() {
   static std::once_flag once;
@@ -30,7 +33,11 @@ struct EasyDeleter {
 struct ListDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
+struct MultiDeleter {
+  void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
 using Easy = std::unique_ptr<CURL, EasyDeleter>;
+using Multi = std::unique_ptr<CURLM, MultiDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 
 // State shared with libcurl's callbacks during one transfer.
@@ -42,6 +49,8 @@ struct Transfer {
   const BodySink* sink = nullptr;
   std::int64_t rangeStart = 0;  // from the last answer's Content-Range
   std::string_view upload;      // PUT body still to send
+  std::chrono::milliseconds deadline{0};
+  std::chrono::steady_clock::time_point started;
   char errorBuffer[CURL_ERROR_SIZE] = {};
 
   bool Cancelled() const { return cancel && cancel->load(); }
@@ -126,7 +135,8 @@ int WatchCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return static_cast<Transfer*>(user)->StopForCancel() ? 1 : 0;
 }
 
-Easy Prepare(const ServerConfig& server, const std::string& url, Transfer& transfer) {
+Easy Prepare(const ServerConfig& server, std::chrono::milliseconds deadline, const std::string& url,
+             Transfer& transfer) {
   InitCurlOnce();
   Easy easy(curl_easy_init());
   if (!easy) throw std::bad_alloc();
@@ -141,6 +151,8 @@ Easy Prepare(const ServerConfig& server, const std::string& url, Transfer& trans
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytesPerSecond);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
+  transfer.deadline = deadline;
+  if (deadline.count() > 0) curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(deadline.count()));
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
   if (!server.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, server.caFile.c_str());
@@ -153,13 +165,53 @@ Easy Prepare(const ServerConfig& server, const std::string& url, Transfer& trans
   return easy;
 }
 
+// Runs the transfer. Without a cancel flag libcurl waits as it likes (its
+// progress callback still looks about once a second); with one, the transfer
+// is driven here and the flag is looked at every kCancelPollMs.
+CURLcode Perform(CURL* h, Transfer& transfer) {
+  transfer.started = std::chrono::steady_clock::now();
+  if (!transfer.cancel) return curl_easy_perform(h);
+  Multi multi(curl_multi_init());
+  if (!multi || curl_multi_add_handle(multi.get(), h) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
+  CURLcode result = CURLE_OK;
+  for (;;) {
+    if (transfer.StopForCancel()) {
+      result = CURLE_ABORTED_BY_CALLBACK;
+      break;
+    }
+    int running = 0;
+    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+      result = CURLE_OUT_OF_MEMORY;
+      break;
+    }
+    if (running == 0) {
+      int left = 0;
+      while (CURLMsg* message = curl_multi_info_read(multi.get(), &left)) {
+        if (message->msg == CURLMSG_DONE) result = message->data.result;
+      }
+      break;
+    }
+    curl_multi_poll(multi.get(), nullptr, 0, kCancelPollMs, nullptr);
+  }
+  curl_multi_remove_handle(multi.get(), h);
+  return result;
+}
+
 void Finish(CURL* h, CURLcode code, Transfer& transfer) {
   HttpResponse& response = *transfer.response;
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response.status);
   if (code == CURLE_OK) return;
+  // libcurl's clock may end the transfer a hair before ours says the
+  // deadline has passed.
+  constexpr auto kClockSlack = std::chrono::milliseconds(50);
+  const bool pastDeadline = transfer.deadline.count() > 0 &&
+                            std::chrono::steady_clock::now() - transfer.started + kClockSlack >= transfer.deadline;
   if (response.cancelled || transfer.Cancelled()) {
     response.cancelled = true;
     response.error = "Cancelled.";
+  } else if (code == CURLE_OPERATION_TIMEDOUT && pastDeadline) {
+    response.timedOut = true;
+    response.error = "The show server did not finish answering within " + SecondsText(transfer.deadline) + ".";
   } else if (response.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
     response.tooLarge = true;
     response.error = "The server's answer is larger than expected.";
@@ -172,7 +224,7 @@ void Finish(CURL* h, CURLcode code, Transfer& transfer) {
 
 }  // namespace
 
-Http::Http(const ServerConfig& server) : server_(server) {}
+Http::Http(const ServerConfig& server, std::chrono::milliseconds deadline) : server_(server), deadline_(deadline) {}
 
 HttpResponse Http::Get(const std::string& url, std::size_t maxBytes, const std::atomic<bool>* cancel) {
   HttpResponse response;
@@ -180,31 +232,34 @@ HttpResponse Http::Get(const std::string& url, std::size_t maxBytes, const std::
   transfer.response = &response;
   transfer.cancel = cancel;
   transfer.maxBytes = maxBytes;
-  Easy easy = Prepare(server_, url, transfer);
+  Easy easy = Prepare(server_, deadline_, url, transfer);
   curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, &KeepBody);
   curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(easy.get(), CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
-  Finish(easy.get(), curl_easy_perform(easy.get()), transfer);
+  Finish(easy.get(), Perform(easy.get(), transfer), transfer);
   return response;
 }
 
-HttpResponse Http::Head(const std::string& url) {
+HttpResponse Http::Head(const std::string& url, const std::atomic<bool>* cancel) {
   HttpResponse response;
   Transfer transfer;
   transfer.response = &response;
-  Easy easy = Prepare(server_, url, transfer);
+  transfer.cancel = cancel;
+  Easy easy = Prepare(server_, deadline_, url, transfer);
   curl_easy_setopt(easy.get(), CURLOPT_NOBODY, 1L);
-  Finish(easy.get(), curl_easy_perform(easy.get()), transfer);
+  Finish(easy.get(), Perform(easy.get(), transfer), transfer);
   return response;
 }
 
-HttpResponse Http::Put(const std::string& url, std::string_view body, std::string_view contentType) {
+HttpResponse Http::Put(const std::string& url, std::string_view body, std::string_view contentType,
+                       const std::atomic<bool>* cancel) {
   HttpResponse response;
   Transfer transfer;
   transfer.response = &response;
+  transfer.cancel = cancel;
   transfer.maxBytes = kPutAnswerBytes;
   transfer.upload = body;
-  Easy easy = Prepare(server_, url, transfer);
+  Easy easy = Prepare(server_, deadline_, url, transfer);
   const std::string type = "Content-Type: " + std::string(contentType);
   HeaderList headers(curl_slist_append(nullptr, type.c_str()));
   // No "Expect: 100-continue" round trip.
@@ -216,7 +271,7 @@ HttpResponse Http::Put(const std::string& url, std::string_view body, std::strin
   curl_easy_setopt(easy.get(), CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(body.size()));
   curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, &KeepBody);
   curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
-  Finish(easy.get(), curl_easy_perform(easy.get()), transfer);
+  Finish(easy.get(), Perform(easy.get(), transfer), transfer);
   return response;
 }
 
@@ -227,7 +282,7 @@ HttpResponse Http::Fetch(const std::string& url, std::int64_t offset, const Body
   transfer.response = &response;
   transfer.cancel = cancel;
   transfer.sink = &sink;
-  Easy easy = Prepare(server_, url, transfer);
+  Easy easy = Prepare(server_, deadline_, url, transfer);
   const std::string range = std::to_string(offset) + "-";
   if (offset > 0) curl_easy_setopt(easy.get(), CURLOPT_RANGE, range.c_str());
   curl_easy_setopt(easy.get(), CURLOPT_FAILONERROR, 1L);
@@ -235,8 +290,14 @@ HttpResponse Http::Fetch(const std::string& url, std::int64_t offset, const Body
   curl_easy_setopt(easy.get(), CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, &StreamBody);
   curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &transfer);
-  Finish(easy.get(), curl_easy_perform(easy.get()), transfer);
+  Finish(easy.get(), Perform(easy.get(), transfer), transfer);
   return response;
+}
+
+std::string SecondsText(std::chrono::milliseconds time) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g s", static_cast<double>(time.count()) / 1000.0);
+  return text;
 }
 
 std::string EscapeSegment(std::string_view text) {

@@ -2,9 +2,13 @@
 
 // libcurl transfers: one blocking easy handle per request, http and https only
 // (redirects too), TLS peer and host always verified, connect timeout 5 s, a
-// transfer abandoned after 15 s below 1 B/s. Any thread; blocks it.
+// transfer abandoned after 15 s below 1 B/s, and the whole request ended at
+// the deadline given to the Http (none when zero). Any thread; blocks it. A
+// request given a cancel flag polls it every 50 ms while it waits, stalled
+// or not.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,13 +19,14 @@
 namespace vand::networking::detail {
 
 struct HttpResponse {
-  long status = 0;          // HTTP status of the last answer; 0 without one
-  std::string body;         // up to the request's limit
-  std::string error;        // why the transfer failed; empty when it completed
-  bool cancelled = false;   // stopped by the cancel flag
-  bool tooLarge = false;    // the answer exceeded the limit
-  bool sinkRefused = false; // the body sink asked to stop
-  std::string sinkError;    // what the body sink threw
+  long status = 0;           // HTTP status of the last answer; 0 without one
+  std::string body;          // up to the request's limit
+  std::string error;         // why the transfer failed; empty when it completed
+  bool cancelled = false;    // stopped by the cancel flag
+  bool timedOut = false;     // ended by the deadline
+  bool tooLarge = false;     // the answer exceeded the limit
+  bool sinkRefused = false;  // the body sink asked to stop
+  std::string sinkError;     // what the body sink threw
 
   bool Completed() const { return error.empty(); }
 };
@@ -34,13 +39,14 @@ struct BodySink {
 
 class Http {
  public:
-  explicit Http(const ServerConfig& server);
+  explicit Http(const ServerConfig& server, std::chrono::milliseconds deadline = {});
 
   // GET with the body kept up to maxBytes (more fails the transfer).
   HttpResponse Get(const std::string& url, std::size_t maxBytes, const std::atomic<bool>* cancel = nullptr);
-  HttpResponse Head(const std::string& url);
+  HttpResponse Head(const std::string& url, const std::atomic<bool>* cancel = nullptr);
   // PUT of body; the answer's body is kept up to 64 KiB.
-  HttpResponse Put(const std::string& url, std::string_view body, std::string_view contentType);
+  HttpResponse Put(const std::string& url, std::string_view body, std::string_view contentType,
+                   const std::atomic<bool>* cancel = nullptr);
   // GET streamed into sink, from `offset` on (a Range request when > 0).
   // Answers of 400 and above end the transfer without reaching the sink.
   HttpResponse Fetch(const std::string& url, std::int64_t offset, const BodySink& sink,
@@ -48,7 +54,11 @@ class Http {
 
  private:
   ServerConfig server_;
+  std::chrono::milliseconds deadline_;
 };
+
+// "10 s", "0.3 s": a deadline as the messages give it.
+std::string SecondsText(std::chrono::milliseconds time);
 
 // Escapes one path segment or identifier for a URL.
 std::string EscapeSegment(std::string_view text);

@@ -38,8 +38,8 @@ Result<T> HttpFailure(const detail::HttpResponse& response) {
 // GETs a JSON document of the current show; an empty optional body is
 // returned through `failure` when it did not come.
 template <typename T>
-bool GetDocument(const ServerConfig& server, const ShowIdentity& identity, const std::string& relative,
-                 std::string& body, Result<T>& failure) {
+bool GetDocument(const ServerConfig& server, const ShowIdentity& identity, const std::atomic<bool>* cancel,
+                 const std::string& relative, std::string& body, Result<T>& failure) {
   if (server.apiBase.empty()) {
     failure = Failure<T>(Api::API_NETWORK_ERROR, {});
     return false;
@@ -49,13 +49,13 @@ bool GetDocument(const ServerConfig& server, const ShowIdentity& identity, const
     return false;
   }
   const std::string url = server.apiBase + "shows/" + detail::EscapeSegment(identity.identifier) + "/" + relative;
-  detail::HttpResponse response = detail::Http(server).Get(url, detail::kMaxJsonBytes);
+  detail::HttpResponse response = detail::Http(server, server.deadlines.api).Get(url, detail::kMaxJsonBytes, cancel);
   if (response.tooLarge) {
     failure = Failure<T>(Api::API_INVALID_RESPONSE, "The show server's answer is larger than 1 MiB.");
     return false;
   }
   if (!response.Completed()) {
-    failure = Failure<T>(Api::API_NETWORK_ERROR, {});
+    failure = Failure<T>(Api::API_NETWORK_ERROR, response.timedOut ? response.error : std::string());
     return false;
   }
   if (response.status < 200 || response.status > 299) {
@@ -72,11 +72,11 @@ Result<T> Success(T value) {
 }
 
 // The change-log index of the current show, or the failure.
-bool GetLogIndex(const ServerConfig& server, const ShowIdentity& identity,
+bool GetLogIndex(const ServerConfig& server, const ShowIdentity& identity, const std::atomic<bool>* cancel,
                  std::vector<detail::LogIndexEntry>& entries, int& status, std::string& message) {
   std::string body;
   Result<int> failure(Api::API_SUCCESS, nullptr, {});
-  if (!GetDocument(server, identity, "logs/index.json", body, failure)) {
+  if (!GetDocument(server, identity, cancel, "logs/index.json", body, failure)) {
     // A show without an index has no change log on the server yet.
     if (failure.GetStatus() == Api::API_NOT_FOUND) {
       entries.clear();
@@ -134,7 +134,7 @@ void NetworkApiInterface::SetShowIdentity(const vand::ShowIdentity& identity, va
 Api::RequestResult<ShowFileList> NetworkApiInterface::GetAllShowFiles() {
   std::string body;
   Result<ShowFileList> failure(API_SUCCESS, nullptr, {});
-  if (!GetDocument(server_, identity_, "files.json", body, failure)) return failure;
+  if (!GetDocument(server_, identity_, cancel_, "files.json", body, failure)) return failure;
   ShowFileList files;
   if (std::string why = detail::ParseFileList(body, files); !why.empty()) {
     return Failure<ShowFileList>(API_INVALID_RESPONSE, why);
@@ -175,7 +175,8 @@ Api::RequestResult<ChangelogInfoList> NetworkApiInterface::GetAvailableLogs() {
   std::vector<detail::LogIndexEntry> entries;
   int status = API_SUCCESS;
   std::string message;
-  if (!GetLogIndex(server_, identity_, entries, status, message)) return Failure<ChangelogInfoList>(status, message);
+  if (!GetLogIndex(server_, identity_, cancel_, entries, status, message))
+    return Failure<ChangelogInfoList>(status, message);
   ChangelogInfoList list;
   for (const auto& entry : entries) list.push_back({entry.major, entry.minor, entry.modified});
   return Success(std::move(list));
@@ -193,11 +194,12 @@ Api::RequestResult<ChangelogInfo> NetworkApiInterface::GetLatestLog() {
 }
 
 Api::RequestResult<ChangelogFullInfo> NetworkApiInterface::GetChangelogLinkByVersion(std::uint8_t major,
-                                                                                      std::uint8_t minor) {
+                                                                                     std::uint8_t minor) {
   std::vector<detail::LogIndexEntry> entries;
   int status = API_SUCCESS;
   std::string message;
-  if (!GetLogIndex(server_, identity_, entries, status, message)) return Failure<ChangelogFullInfo>(status, message);
+  if (!GetLogIndex(server_, identity_, cancel_, entries, status, message))
+    return Failure<ChangelogFullInfo>(status, message);
   for (const auto& entry : entries) {
     if (entry.major != major || entry.minor != minor) continue;
     ChangelogFullInfo info;

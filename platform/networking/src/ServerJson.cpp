@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::uint64_t kMaxFileSize = std::uint64_t(1) << 46;  // 64 TiB: sums stay far from overflow
 constexpr std::size_t kMaxMessageBytes = 1024;
+constexpr std::int64_t kMaxDeadlineMs = 3600 * 1000;
 
 namespace json = kit::json;
 
@@ -143,6 +144,15 @@ std::string ParseServerConfig(std::string_view text, ServerConfig& config) {
   }
   if (!Reads([&] { parsed.caFile = json::Text(doc, "caFile", {}, "", kMaxJsonBytes); })) {
     return "\"caFile\" is not a text";
+  }
+  if (!Reads([&] {
+        parsed.deadlines.api = std::chrono::milliseconds(json::Integer(
+            doc, "apiDeadlineMs", {}, 1, kMaxDeadlineMs, static_cast<std::int64_t>(parsed.deadlines.api.count())));
+        parsed.deadlines.file = std::chrono::milliseconds(json::Integer(
+            doc, "fileDeadlineMs", {}, 1, kMaxDeadlineMs, static_cast<std::int64_t>(parsed.deadlines.file.count())));
+      })) {
+    return "\"apiDeadlineMs\" and \"fileDeadlineMs\" must be whole numbers of milliseconds from 1 to " +
+           std::to_string(kMaxDeadlineMs);
   }
   if (parsed.apiBase.back() != '/') parsed.apiBase.push_back('/');
   config = std::move(parsed);

@@ -32,7 +32,7 @@ struct LogIndexEntry {
 std::string ParseLogIndex(std::string_view text, std::vector<LogIndexEntry>& entries);
 std::string WriteLogIndex(const std::vector<LogIndexEntry>& entries);
 
-// server.json: {"apiBase", "caFile"}.
+// server.json: {"apiBase", "caFile", "apiDeadlineMs", "fileDeadlineMs"}.
 std::string ParseServerConfig(std::string_view text, ServerConfig& config);
 
 // The "message" of a JSON error answer, if it has one.

@@ -4,14 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <numeric>
-#include <thread>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "Http.h"
@@ -43,6 +44,17 @@ class Reporter {
   }
   void Total(std::int64_t total) const {
     if (callbacks_ && callbacks_->total) callbacks_->total(total);
+  }
+  // Refuses the staged show when the check throws.
+  void Check(const StagedShow& show) const {
+    if (!callbacks_ || !callbacks_->checkStaged) return;
+    Status("Checking the downloaded show...");
+    try {
+      callbacks_->checkStaged(show);
+    } catch (const std::exception& e) {
+      throw DownloadException("The downloaded show cannot be used, so the show on this computer is kept. " +
+                              std::string(e.what()));
+    }
   }
 
  private:
@@ -256,7 +268,7 @@ Outcome FetchFile(Http& http, const std::string& url, const ShowFile& file, cons
 }
 
 vand::ShowIdentity Run(const vand::ShowIdentity& identity, const Reporter& reporter, const std::atomic<bool>* cancel,
-                 const DownloadPlan& plan) {
+                       const DownloadPlan& plan) {
   auto cancelled = [cancel] { return cancel && cancel->load(); };
   if (plan.server.apiBase.empty()) Fail("No show server is set up.");
   if (plan.showFolder.empty()) Fail("The download has no show folder.");
@@ -294,6 +306,8 @@ vand::ShowIdentity Run(const vand::ShowIdentity& identity, const Reporter& repor
     if (FetchFile(http, base + EscapePath(file.path), file, staged, cancel, reporter) == Outcome::Cancelled) return {};
   }
   if (cancelled()) return {};
+  reporter.Check(StagedShow{folder, staging, plan.files});
+  if (cancelled()) return {};
 
   // Every file is staged and checked: put them in place.
   reporter.Status("Installing files...");
@@ -320,8 +334,23 @@ vand::ShowIdentity Run(const vand::ShowIdentity& identity, const Reporter& repor
 
 }  // namespace
 
-vand::ShowIdentity PerformShowDownload(const vand::ShowIdentity& identity,
-                                       std::shared_ptr<DownloadCallbacks> callbacks,
+}  // namespace vand_download
+
+namespace vand::networking {
+
+bool StagedShow::Brings(const std::string& path) const {
+  return std::any_of(staged.begin(), staged.end(), [&](const ShowFile& file) { return file.path == path; });
+}
+
+std::filesystem::path StagedShow::Resolve(const std::string& path) const {
+  return (Brings(path) ? stagingFolder : showFolder) / std::filesystem::u8path(path);
+}
+
+}  // namespace vand::networking
+
+namespace vand_download {
+
+vand::ShowIdentity PerformShowDownload(const vand::ShowIdentity& identity, std::shared_ptr<DownloadCallbacks> callbacks,
                                        const std::atomic<bool>* cancel, const std::string&, vand::ProductType,
                                        DownloadPlan* plan) {
   if (!plan) throw DownloadException("There is no download plan.");

@@ -4,10 +4,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <future>
 #include <thread>
 
 #include "NetFixture.h"
 #include "ShowServer.h"
+#include "StallingServer.h"
 #include "vand_networking_http/ChangelogTransfer.h"
 #include "vand_networking_http/NetworkApiInterface.h"
 #include "vand_networking_http/Sha256.h"
@@ -19,7 +21,9 @@ using vand::networking::NetworkApiInterface;
 using vand::networking::ServerConfig;
 using vand::networking::ShowFile;
 using vand::test::ShowServer;
+using vand::test::StallingServer;
 using Api = vand::networking::NetworkApiInterface;
+using namespace std::chrono_literals;
 using namespace net_test;
 
 Q_DECLARE_METATYPE(std::string)
@@ -28,14 +32,54 @@ namespace {
 
 const vand::ShowIdentity kShow{"t", "T", "Org", "shows/t"};
 
-QByteArray Entry(const QByteArray& path, const QByteArray& kind = "AUDIO",
-                 const QByteArray& sha = QByteArray(64, 'a'), const QByteArray& size = "1") {
+QByteArray Entry(const QByteArray& path, const QByteArray& kind = "AUDIO", const QByteArray& sha = QByteArray(64, 'a'),
+                 const QByteArray& size = "1") {
   return "{\"path\": \"" + path + "\", \"kind\": \"" + kind + "\", \"size\": " + size + ", \"sha256\": \"" + sha +
          "\"}";
 }
 
 std::string Sha(const QByteArray& bytes) { return vand::networking::Sha256Hex(bytes.toStdString()); }
 
+// Makes one request of a kind through `server` and says how it ended: "ok",
+// or the status and the text a user would read ("-1 ..." for an API status;
+// what the transfer threw; the upload's last log line).
+QString Request(const QString& kind, const ServerConfig& server, const std::atomic<bool>* cancel,
+                const fs::path& folder) {
+  NetworkApiInterface api(server);
+  api.SetShowIdentity(kShow, 1);
+  api.SetCancelFlag(cancel);
+  auto ended = [](const auto& result) {
+    return result.HasValue()
+               ? QStringLiteral("ok")
+               : QString::number(result.GetStatus()) + " " + QString::fromStdString(result.GetDisplayMessage());
+  };
+  if (kind == "file list") return ended(api.GetAllShowFiles());
+  if (kind == "log list") return ended(api.GetAvailableLogs());
+  if (kind == "latest") return ended(api.GetLatestLog());
+  if (kind == "link") return ended(api.GetChangelogLinkByVersion(1, 2));
+  if (kind == "change-log file") {
+    try {
+      vand::networking::VANDDownloader(server, cancel)
+          .Download(server.apiBase + "shows/t/logs/T-1.2.logdata", (folder / "T-1.2.logdata").string(), Sha("x"));
+      return QStringLiteral("ok");
+    } catch (const std::runtime_error& e) {
+      return QString::fromUtf8(e.what());
+    }
+  }
+  LogCapture log;
+  Write(folder / "T-4.0.logdata", "four");
+  if (vand::networking::UploadChangelog(server, "T-4.0.logdata", 4, 0, kShow, folder.string(), cancel)) {
+    return QStringLiteral("ok");
+  }
+  return log.lines.isEmpty() ? QStringLiteral("refused") : log.lines.last();
+}
+
+void RequestKinds() {
+  QTest::addColumn<QString>("kind");
+  for (const char* kind : {"file list", "log list", "latest", "link", "change-log file", "upload"}) {
+    QTest::newRow(kind) << kind;
+  }
+}
 
 }  // namespace
 
@@ -48,7 +92,7 @@ class TestNetworkingApi : public QObject {
   std::unique_ptr<ShowServer> server;
 
   NetworkApiInterface Client(const std::string& apiBase) {
-    NetworkApiInterface api(ServerConfig{apiBase, {}});
+    NetworkApiInterface api(ServerConfig{apiBase, {}, {}});
     api.SetShowIdentity(kShow, 1);
     return api;
   }
@@ -57,12 +101,14 @@ class TestNetworkingApi : public QObject {
   void initTestCase() {
     source = fs::path(dir.path().toStdString()) / "source";
     WriteShow(source, SmallShow());
-    server = std::make_unique<ShowServer>(ShowServer::Options{
-        false, {}, true,
-        "location = /shows/s400/files.json { return 400 '{\"message\": \"Bad show id.\"}'; }\n"
-        "location = /shows/s401/files.json { return 401; }\n"
-        "location = /shows/s403/files.json { return 403; }\n"
-        "location = /shows/s500/files.json { return 500; }"});
+    server = std::make_unique<ShowServer>(
+        ShowServer::Options{false,
+                            {},
+                            true,
+                            "location = /shows/s400/files.json { return 400 '{\"message\": \"Bad show id.\"}'; }\n"
+                            "location = /shows/s401/files.json { return 401; }\n"
+                            "location = /shows/s403/files.json { return 403; }\n"
+                            "location = /shows/s500/files.json { return 500; }"});
     QVERIFY2(server->Start(), qPrintable(server->Error()));
     server->Publish(source);
     vand::SetDefaultDataFolder(fs::path(dir.path().toStdString()) / "data");
@@ -81,8 +127,8 @@ class TestNetworkingApi : public QObject {
       QCOMPARE(file.sha256, Sha(bytes));
       if (file.kind == "LOG") QCOMPARE(std::make_pair(file.major, file.minor), std::make_pair(1, 2));
     }
-    QCOMPARE(listed, QStringList({"LOG T-1.2.logdata", "AUDIO audio/a.ogg", "AUDIO audio/b.ogg", "IDENTITY identity.json",
-                                  "SCORE score.score", "SHOW show.json"}));
+    QCOMPARE(listed, QStringList({"LOG T-1.2.logdata", "AUDIO audio/a.ogg", "AUDIO audio/b.ogg",
+                                  "IDENTITY identity.json", "SCORE score.score", "SHOW show.json"}));
   }
 
   void fileListFailures_data() {
@@ -107,20 +153,26 @@ class TestNetworkingApi : public QObject {
                                 << Api::API_INVALID_RESPONSE << "The show server's answer is larger than 1 MiB.";
     QTest::newRow("not a list") << "bad" << QByteArray("{}") << false << Api::API_INVALID_RESPONSE
                                 << "The file list is not a list.";
-    QTest::newRow("size missing") << "bad" << QByteArray("[{\"path\": \"a\", \"kind\": \"ART\", \"sha256\": \"" +
-                                                         QByteArray(64, 'a') + "\"}]")
+    QTest::newRow("size missing") << "bad"
+                                  << QByteArray("[{\"path\": \"a\", \"kind\": \"ART\", \"sha256\": \"" +
+                                                QByteArray(64, 'a') + "\"}]")
                                   << false << Api::API_INVALID_RESPONSE
                                   << "The file list's entry 1 lacks its path, kind, size or SHA-256.";
-    QTest::newRow("negative size") << "bad" << "[" + Entry("a", "ART", QByteArray(64, 'a'), "-1") + "]" << false
+    QTest::newRow("negative size") << "bad"
+                                   << "[" + Entry("a", "ART", QByteArray(64, 'a'), "-1") + "]" << false
                                    << Api::API_INVALID_RESPONSE
                                    << "The file list's entry 1 lacks its path, kind, size or SHA-256.";
-    QTest::newRow("unknown kind") << "bad" << "[" + Entry("a", "EXE") + "]" << false << Api::API_INVALID_RESPONSE
+    QTest::newRow("unknown kind") << "bad"
+                                  << "[" + Entry("a", "EXE") + "]" << false << Api::API_INVALID_RESPONSE
                                   << "The file list gives \"a\" an unknown kind.";
-    QTest::newRow("short checksum") << "bad" << "[" + Entry("a", "ART", "abc") + "]" << false
-                                    << Api::API_INVALID_RESPONSE << "The file list gives \"a\" no valid SHA-256.";
-    QTest::newRow("twice") << "bad" << "[" + Entry("a/b") + "," + Entry("a/b") + "]" << false
-                           << Api::API_INVALID_RESPONSE << "The file list names \"a/b\" twice.";
-    QTest::newRow("file and folder") << "bad" << "[" + Entry("a") + "," + Entry("a/b") + "]" << false
+    QTest::newRow("short checksum") << "bad"
+                                    << "[" + Entry("a", "ART", "abc") + "]" << false << Api::API_INVALID_RESPONSE
+                                    << "The file list gives \"a\" no valid SHA-256.";
+    QTest::newRow("twice") << "bad"
+                           << "[" + Entry("a/b") + "," + Entry("a/b") + "]" << false << Api::API_INVALID_RESPONSE
+                           << "The file list names \"a/b\" twice.";
+    QTest::newRow("file and folder") << "bad"
+                                     << "[" + Entry("a") + "," + Entry("a/b") + "]" << false
                                      << Api::API_INVALID_RESPONSE
                                      << "The file list names \"a\" both as a file and as a folder.";
     // Paths that leave the show folder: one refuses the whole list.
@@ -139,7 +191,8 @@ class TestNetworkingApi : public QObject {
     };
     for (const auto& [path, why] : unsafe) {
       QTest::newRow(qPrintable(QStringLiteral("refused ") + path))
-          << "bad" << "[" + Entry("fine") + "," + Entry(path) + "]" << false << Api::API_INVALID_RESPONSE
+          << "bad"
+          << "[" + Entry("fine") + "," + Entry(path) + "]" << false << Api::API_INVALID_RESPONSE
           << QStringLiteral("The file list names %1.").arg(QString::fromUtf8(why));
     }
   }
@@ -185,8 +238,104 @@ class TestNetworkingApi : public QObject {
     QVERIFY(log.lines[0].contains("\"apiBase\" is not an http or https address"));
 
     vand::test::WriteServerJson(data.path().toStdString(), "http://127.0.0.1:9", "/ca.pem");
-    QCOMPARE(NetworkApiInterface().GetServer(), (ServerConfig{"http://127.0.0.1:9/", "/ca.pem"}));
+    QCOMPARE(NetworkApiInterface().GetServer(), (ServerConfig{"http://127.0.0.1:9/", "/ca.pem", {}}));
     vand::SetDefaultDataFolder(fs::path(dir.path().toStdString()) / "data");
+  }
+
+  void serverFileSetsTheDeadlines_data() {
+    QTest::addColumn<QByteArray>("members");  // after "apiBase"
+    QTest::addColumn<int>("apiMs");           // -1: the file is not used
+    QTest::addColumn<int>("fileMs");
+    QTest::newRow("shipped") << QByteArray() << 10000 << 30000;
+    QTest::newRow("both") << QByteArray(", \"apiDeadlineMs\": 250, \"fileDeadlineMs\": 700") << 250 << 700;
+    QTest::newRow("API only") << QByteArray(", \"apiDeadlineMs\": 1") << 1 << 30000;
+    QTest::newRow("zero") << QByteArray(", \"apiDeadlineMs\": 0") << -1 << -1;
+    QTest::newRow("not a number") << QByteArray(", \"fileDeadlineMs\": \"5\"") << -1 << -1;
+  }
+
+  // The deadlines are a setting of the client: server.json may set them.
+  void serverFileSetsTheDeadlines() {
+    QFETCH(QByteArray, members);
+    QFETCH(int, apiMs);
+    QFETCH(int, fileMs);
+    QTemporaryDir data;
+    Write(fs::path(data.path().toStdString()) / "server.json", "{\"apiBase\": \"http://127.0.0.1:9/\"" + members + "}");
+    LogCapture log;
+    const ServerConfig config = vand::networking::LoadServerConfig(data.path().toStdString());
+    if (apiMs < 0) {
+      QCOMPARE(config, ServerConfig{});
+      QCOMPARE(log.lines.size(), 1);
+      return;
+    }
+    QCOMPARE(config.deadlines.api, std::chrono::milliseconds(apiMs));
+    QCOMPARE(config.deadlines.file, std::chrono::milliseconds(fileMs));
+    QVERIFY(log.lines.isEmpty());
+  }
+
+  void stalledRequestEndsAtItsDeadline_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("trickle");
+    for (const char* kind : {"file list", "log list", "latest", "link", "change-log file", "upload"}) {
+      QTest::newRow((std::string(kind) + ", silent").c_str()) << kind << false;
+      QTest::newRow((std::string(kind) + ", a byte at a time").c_str()) << kind << true;
+    }
+  }
+
+  // A server that never answers, or answers too slowly for the stall limit
+  // to notice, is given up at the request's deadline with a failure that
+  // says so (guards against the wait being bounded by nothing).
+  void stalledRequestEndsAtItsDeadline() {
+    QFETCH(QString, kind);
+    QFETCH(bool, trickle);
+    StallingServer::Options options;
+    options.mode = trickle ? StallingServer::Mode::Trickle : StallingServer::Mode::Silent;
+    StallingServer staller(options);
+    QVERIFY(staller.Start());
+    ServerConfig config{staller.ApiBase(), {}, {300ms, 600ms}};
+    QTemporaryDir folder;
+
+    const QString ended = Request(kind, config, nullptr, folder.path().toStdString());
+    const QString why = QStringLiteral("The show server did not finish answering within %1.")
+                            .arg(kind == "change-log file" ? "0.6 s" : "0.3 s");
+    if (kind == "change-log file") {
+      QCOMPARE(ended, why);
+    } else if (kind == "upload") {
+      QCOMPARE(ended, "Change log upload: " + why);
+    } else {
+      QCOMPARE(ended, QString::number(Api::API_NETWORK_ERROR) + " " + why);
+    }
+    QVERIFY(staller.Connections() >= 1);
+    // Nothing of the transfer is left behind.
+    QVERIFY(!fs::exists(fs::path(folder.path().toStdString()) / "T-1.2.logdata"));
+    QVERIFY(!fs::exists(fs::path(folder.path().toStdString()) / "T-1.2.logdata.part"));
+  }
+
+  void cancelStopsAStalledRequest_data() { RequestKinds(); }
+
+  // The cancel flag ends a request that the server holds, long before its
+  // deadline, as a failure that is no time-out.
+  void cancelStopsAStalledRequest() {
+    QFETCH(QString, kind);
+    StallingServer staller;
+    QVERIFY(staller.Start());
+    const ServerConfig config{staller.ApiBase(), {}, {}};
+    QTemporaryDir folder;
+    std::atomic<bool> cancel{false};
+    auto request =
+        std::async(std::launch::async, [&] { return Request(kind, config, &cancel, folder.path().toStdString()); });
+    QTRY_VERIFY(staller.Connections() >= 1);
+    cancel = true;
+    // Watchdog only: without the flag the request would wait for its deadline.
+    QVERIFY(request.wait_for(std::chrono::seconds(5)) == std::future_status::ready);
+    const QString ended = request.get();
+    if (kind == "change-log file") {
+      QCOMPARE(ended, QStringLiteral("Cancelled."));
+    } else if (kind == "upload") {
+      QCOMPARE(ended, QStringLiteral("Change log upload: Cancelled."));
+    } else {
+      QCOMPARE(ended, QString::number(Api::API_NETWORK_ERROR) + " ");
+    }
+    QVERIFY(!fs::exists(fs::path(folder.path().toStdString()) / "T-1.2.logdata.part"));
   }
 
   void plan_data() {
@@ -289,7 +438,7 @@ class TestNetworkingApi : public QObject {
     ShowServer secure(ShowServer::Options{true, {}, false, {}});
     QVERIFY2(secure.Start(), qPrintable(secure.Error()));
     secure.Publish(source);
-    NetworkApiInterface api(ServerConfig{secure.ApiBase(host.toStdString()), withCa ? secure.CaFile() : ""});
+    NetworkApiInterface api(ServerConfig{secure.ApiBase(host.toStdString()), withCa ? secure.CaFile() : "", {}});
     api.SetShowIdentity(kShow, 1);
     auto result = api.GetAllShowFiles();
     QCOMPARE(result.GetStatus(), accepted ? Api::API_SUCCESS : Api::API_NETWORK_ERROR);
@@ -299,13 +448,16 @@ class TestNetworkingApi : public QObject {
   void changelogVersions() {
     ShowServer logs;
     QVERIFY(logs.Start());
-    logs.WriteFile("shows/t/logs/index.json",
-                   "[{\"major\": 2, \"minor\": 9, \"modified\": 100, \"file\": \"T-2.9.logdata\", \"sha256\": \"" +
-                       QByteArray(64, 'b') + "\"},"
-                       " {\"major\": 10, \"minor\": 1, \"modified\": 300, \"file\": \"T-10.1.logdata\", \"sha256\": \"" +
-                       QByteArray(64, 'C') + "\"},"
-                       " {\"major\": 3, \"minor\": 0, \"modified\": 200, \"file\": \"T-3.0.logdata\", \"sha256\": \"" +
-                       QByteArray(64, 'd') + "\"}]");
+    logs.WriteFile(
+        "shows/t/logs/index.json",
+        "[{\"major\": 2, \"minor\": 9, \"modified\": 100, \"file\": \"T-2.9.logdata\", \"sha256\": \"" +
+            QByteArray(64, 'b') +
+            "\"},"
+            " {\"major\": 10, \"minor\": 1, \"modified\": 300, \"file\": \"T-10.1.logdata\", \"sha256\": \"" +
+            QByteArray(64, 'C') +
+            "\"},"
+            " {\"major\": 3, \"minor\": 0, \"modified\": 200, \"file\": \"T-3.0.logdata\", \"sha256\": \"" +
+            QByteArray(64, 'd') + "\"}]");
     auto api = Client(logs.ApiBase());
     auto all = api.GetAvailableLogs();
     QCOMPARE(all.GetStatus(), Api::API_SUCCESS);
@@ -343,11 +495,16 @@ class TestNetworkingApi : public QObject {
     QTest::addColumn<QString>("checksum");  // "good", "upper" or "bad"
     QTest::addColumn<QString>("link");      // relative to the server, or absolute
     QTest::addColumn<bool>("arrives");
-    QTest::newRow("checksum matches") << "good" << "shows/t/logs/T-1.2.logdata" << true;
-    QTest::newRow("upper-case checksum") << "upper" << "shows/t/logs/T-1.2.logdata" << true;
-    QTest::newRow("bad checksum") << "bad" << "shows/t/logs/T-1.2.logdata" << false;
-    QTest::newRow("missing file") << "good" << "shows/t/logs/none.logdata" << false;
-    QTest::newRow("file link") << "good" << "file:///etc/hostname" << false;
+    QTest::newRow("checksum matches") << "good"
+                                      << "shows/t/logs/T-1.2.logdata" << true;
+    QTest::newRow("upper-case checksum") << "upper"
+                                         << "shows/t/logs/T-1.2.logdata" << true;
+    QTest::newRow("bad checksum") << "bad"
+                                  << "shows/t/logs/T-1.2.logdata" << false;
+    QTest::newRow("missing file") << "good"
+                                  << "shows/t/logs/none.logdata" << false;
+    QTest::newRow("file link") << "good"
+                               << "file:///etc/hostname" << false;
   }
 
   void changelogDownload() {
@@ -411,8 +568,8 @@ class TestNetworkingApi : public QObject {
 
     // Files outside the show folder are not sent.
     Write(fs::path(data.path().toStdString()) / "secret.logdata", "secret");
-    QVERIFY(!vand::networking::UploadChangelog((show / ".." / "secret.logdata").string(), 6, 0, kShow, show.string(),
-                                               1));
+    QVERIFY(
+        !vand::networking::UploadChangelog((show / ".." / "secret.logdata").string(), 6, 0, kShow, show.string(), 1));
     QVERIFY(!vand::networking::UploadChangelog("../secret.logdata", 6, 0, kShow, show.string(), 1));
     QVERIFY(!fs::exists(logs.Root() / "shows/t/logs/secret.logdata"));
     QCOMPARE(log.lines.size(), 4);

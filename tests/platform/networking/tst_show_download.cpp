@@ -63,7 +63,6 @@ struct Reports {
   }
 };
 
-
 }  // namespace
 
 class TestShowDownload : public QObject {
@@ -75,7 +74,7 @@ class TestShowDownload : public QObject {
     QTemporaryDir source;
     WriteShow(source.path().toStdString(), files);
     server.Publish(source.path().toStdString());
-    NetworkApiInterface api(ServerConfig{server.ApiBase(), {}});
+    NetworkApiInterface api(ServerConfig{server.ApiBase(), {}, {}});
     api.SetShowIdentity(kShow, 1);
     auto list = api.GetAllShowFiles();
     if (!list.HasValue()) qFatal("no file list: %s", list.GetDisplayMessage().c_str());
@@ -119,7 +118,7 @@ class TestShowDownload : public QObject {
     for (const auto& [path, bytes] : files) QCOMPARE(last[path], std::int64_t(bytes.size()));
 
     // The next start finds nothing to fetch and reads no file again.
-    NetworkApiInterface api(ServerConfig{server.ApiBase(), {}});
+    NetworkApiInterface api(ServerConfig{server.ApiBase(), {}, {}});
     api.SetShowIdentity(kShow, 1);
     QVERIFY(api.ValidateDownloadPlan(api.GetDownloadPlan(*api.GetAllShowFiles().GetValue()), show.string()).empty());
   }
@@ -127,13 +126,17 @@ class TestShowDownload : public QObject {
   void failuresLeaveTheShowAlone_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
-    QTest::newRow("bad SHA-256") << "sha" << "\"audio/a.ogg\" does not match its checksum on the server.";
-    QTest::newRow("oversize file") << "oversize" << "\"audio/a.ogg\" is larger on the server than its file list says.";
+    QTest::newRow("bad SHA-256") << "sha"
+                                 << "\"audio/a.ogg\" does not match its checksum on the server.";
+    QTest::newRow("oversize file") << "oversize"
+                                   << "\"audio/a.ogg\" is larger on the server than its file list says.";
     QTest::newRow("missing on the server") << "missing"
                                            << "The show server answered \"audio/a.ogg\" with status 404.";
-    QTest::newRow("symlinked subfolder") << "link" << "\"audio/a.ogg\" cannot be placed in the show folder: a link or "
-                                                      "a folder stands in its way.";
-    QTest::newRow("unsafe path in the plan") << "path" << "The file list names a path that leaves its folder: \"../x\".";
+    QTest::newRow("symlinked subfolder") << "link"
+                                         << "\"audio/a.ogg\" cannot be placed in the show folder: a link or "
+                                            "a folder stands in its way.";
+    QTest::newRow("unsafe path in the plan") << "path"
+                                             << "The file list names a path that leaves its folder: \"../x\".";
   }
 
   void failuresLeaveTheShowAlone() {
@@ -180,6 +183,55 @@ class TestShowDownload : public QObject {
     if (fault == "sha") QCOMPARE(log.lines.size(), 1);  // restarted once, then gave up
   }
 
+  void stagedShowIsCheckedBeforeItIsPutInPlace_data() {
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("the show reads") << false;
+    QTest::newRow("the show does not read") << true;
+  }
+
+  // The check sees the show as it will stand (staged files where the plan
+  // brings them, the folder's own elsewhere); a refusal fails the download
+  // with its reason and leaves the show folder as it was.
+  void stagedShowIsCheckedBeforeItIsPutInPlace() {
+    QFETCH(bool, refused);
+    ShowServer server;
+    QVERIFY(server.Start());
+    QTemporaryDir local;
+    const fs::path show = fs::path(local.path().toStdString()) / "shows" / "t";
+    ShowFiles files = SmallShow(1000, 11);
+    WriteShow(show, files);
+    files["show.json"] = "{\"songs\": [1]}\n";
+    DownloadPlan plan = Plan(server, files, show);
+    QCOMPARE(plan.files.size(), std::size_t(1));
+    const QByteArray before = TreeHash(show);
+
+    QByteArray seenShow, seenIdentity;
+    Reports reports;
+    auto callbacks = reports.Callbacks();
+    callbacks->checkStaged = [&](const vand::networking::StagedShow& staged) {
+      QVERIFY(staged.Brings("show.json"));
+      QVERIFY(!staged.Brings("identity.json"));
+      seenShow = Read(staged.Resolve("show.json"));
+      seenIdentity = Read(staged.Resolve("identity.json"));
+      // Nothing is in place yet.
+      QCOMPARE(Read(show / "show.json"), SmallShow().at("show.json"));
+      if (refused) throw std::runtime_error("show.json: song 1 is not an object.");
+    };
+    std::atomic<bool> cancel{false};
+    try {
+      QCOMPARE(PerformShowDownload(kShow, callbacks, &cancel, {}, 1, &plan), kShow);
+      QVERIFY(!refused);
+      QCOMPARE(Read(show / "show.json"), files.at("show.json"));
+    } catch (const DownloadException& e) {
+      QVERIFY(refused);
+      QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("The downloaded show cannot be used, so the show on this "
+                                                           "computer is kept. show.json: song 1 is not an object."));
+      QCOMPARE(TreeHash(show), before);
+    }
+    QCOMPARE(seenShow, files.at("show.json"));
+    QCOMPARE(seenIdentity, files.at("identity.json"));
+  }
+
   void cancelReturnsAtOnce_data() {
     QTest::addColumn<bool>("stalled");
     QTest::newRow("slow transfer") << false;
@@ -211,9 +263,8 @@ class TestShowDownload : public QObject {
 
     Reports reports;
     std::atomic<bool> cancel{false};
-    auto download = std::async(std::launch::async, [&] {
-      return PerformShowDownload(kShow, reports.Callbacks(), &cancel, {}, 1, &plan);
-    });
+    auto download = std::async(std::launch::async,
+                               [&] { return PerformShowDownload(kShow, reports.Callbacks(), &cancel, {}, 1, &plan); });
     // Some bytes have arrived: the transfer is under way.
     QTRY_VERIFY_WITH_TIMEOUT(reports.received > 0, 20000);
     QElapsedTimer elapsed;
@@ -243,9 +294,8 @@ class TestShowDownload : public QObject {
       before = TreeHash(show);
       Reports reports;
       std::atomic<bool> cancel{false};
-      auto download = std::async(std::launch::async, [&] {
-        return PerformShowDownload(kShow, reports.Callbacks(), &cancel, {}, 1, &plan);
-      });
+      auto download = std::async(
+          std::launch::async, [&] { return PerformShowDownload(kShow, reports.Callbacks(), &cancel, {}, 1, &plan); });
       QTRY_VERIFY_WITH_TIMEOUT(reports.FirstDone("audio/a.ogg") >= 0 && reports.received > 600 * 1024, 20000);
       slow.Stop();
       QVERIFY_THROWS_EXCEPTION(DownloadException, download.get());

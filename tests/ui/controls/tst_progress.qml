@@ -17,6 +17,17 @@ Item {
         y: 50
     }
 
+    WaitWindow {
+        id: waitWindow
+        text: "Asking the server..."
+    }
+
+    SignalSpy {
+        id: cancelSpy
+        target: waitWindow
+        signalName: "cancel"
+    }
+
     TestCase {
         name: "Progress"
         when: windowShown
@@ -136,5 +147,24 @@ Item {
             verify(!wait.timer.running);
             compare(wait.progress, progress);
         }
-    }
+
+        // The wait window runs its indicator only while shown; its button
+        // and Escape ask to cancel.
+        function test_wait_window() {
+            cancelSpy.clear();
+            const busy = findChild(waitWindow.contentItem, "busyIndicator");
+            verify(!busy.running);
+            waitWindow.visible = true;
+            tryCompare(busy, "running", true);
+            compare(findChild(waitWindow.contentItem, "message").text, "Asking the server...");
+            mouseClick(findChild(waitWindow.contentItem, "cancelButton"));
+            compare(cancelSpy.count, 1);
+            const content = findChild(waitWindow.contentItem, "content");
+            content.forceActiveFocus();
+            content.Keys.escapePressed({key: Qt.Key_Escape, accepted: false});
+            compare(cancelSpy.count, 2);
+            waitWindow.visible = false;
+            tryCompare(busy, "running", false);
+        }
+}
 }

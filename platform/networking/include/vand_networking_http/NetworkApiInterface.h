@@ -5,13 +5,18 @@
 //
 // Threading: an instance is used by one thread at a time; each request blocks
 // that thread until the server has answered or the transfer has failed
-// (connect timeout 5 s; a transfer below 1 B/s for 15 s is abandoned).
+// (connect timeout 5 s; a transfer below 1 B/s for 15 s is abandoned; a
+// request that has not finished within the server's API deadline, 10 s
+// unless set otherwise, ends as a failed one). Meant for a worker thread:
+// with a cancel flag set, a running request stops within about 50 ms.
 // Different instances may run on different threads at once.
 //
 // The server's address comes from "server.json" in the data folder:
-//   {"apiBase": "http://127.0.0.1:8077/", "caFile": "/path/to/ca.pem"}
-// ("caFile" optional). Without that file no request is made and every call
-// fails as an unreachable server does (API_NETWORK_ERROR, empty message).
+//   {"apiBase": "http://127.0.0.1:8077/", "caFile": "/path/to/ca.pem",
+//    "apiDeadlineMs": 10000, "fileDeadlineMs": 30000}
+// (all but "apiBase" optional). Without that file no request is made and
+// every call fails as an unreachable server does (API_NETWORK_ERROR, empty
+// message).
 //
 // Layout under apiBase:
 //   shows/{id}/files.json        [{"path","kind","size","sha256","major","minor"}]
@@ -19,6 +24,8 @@
 //   shows/{id}/logs/index.json   [{"major","minor","modified","file","sha256"}]
 //   shows/{id}/logs/{file}       the change logs
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -30,10 +37,20 @@
 
 namespace vand::networking {
 
+// How long one request may take in all, besides the stall limits; zero: no
+// limit.
+struct RequestDeadlines {
+  std::chrono::milliseconds api{10000};   // a list, a link, a version
+  std::chrono::milliseconds file{30000};  // one change-log file
+
+  bool operator==(const RequestDeadlines&) const = default;
+};
+
 // Where the server is. An empty apiBase means "no server".
 struct ServerConfig {
   std::string apiBase;  // http or https, ends with '/'
   std::string caFile;   // extra CA bundle for https; empty: the system's
+  RequestDeadlines deadlines;
 
   bool operator==(const ServerConfig&) const = default;
 };
@@ -46,9 +63,9 @@ ServerConfig DefaultServerConfig();
 
 // One file of the show as the server lists it.
 struct ShowFile {
-  std::string path;    // relative to the show folder, '/'-separated
-  std::string kind;    // "SHOW", "IDENTITY", "AUDIO", "SCORE", "ART" or "LOG"
-  int major = 0;       // change-log version (kind "LOG")
+  std::string path;  // relative to the show folder, '/'-separated
+  std::string kind;  // "SHOW", "IDENTITY", "AUDIO", "SCORE", "ART" or "LOG"
+  int major = 0;     // change-log version (kind "LOG")
   int minor = 0;
   std::uint64_t size = 0;
   std::string sha256;  // 64 lower-case hex digits
@@ -61,9 +78,9 @@ using ShowFileList = std::vector<ShowFile>;
 // The files to fetch for one show, where from and where to.
 struct DownloadPlan {
   ServerConfig server;
-  std::string showIdentifier;  // the show on the server
-  std::string showFolder;      // UTF-8 path of the local show folder
-  std::vector<ShowFile> files; // in download order
+  std::string showIdentifier;   // the show on the server
+  std::string showFolder;       // UTF-8 path of the local show folder
+  std::vector<ShowFile> files;  // in download order
 
   bool empty() const { return files.empty(); }
 };
@@ -95,12 +112,13 @@ using ChangelogFullInfoList = std::vector<ChangelogFullInfo>;
 class NetworkApiInterface {
  public:
   // Statuses are the HTTP codes of the answer, with these named ones; 403 is
-  // reported as API_UNAUTHORIZED. The negative ones are not from HTTP.
+  // reported as API_UNAUTHORIZED. The negative ones are not from HTTP; a
+  // request that ran out of time is an API_NETWORK_ERROR that says so.
   static constexpr int API_SUCCESS = 200;
   static constexpr int API_BAD_REQUEST = 400;
   static constexpr int API_UNAUTHORIZED = 401;
   static constexpr int API_NOT_FOUND = 404;
-  static constexpr int API_NETWORK_ERROR = -1;     // no answer; empty message
+  static constexpr int API_NETWORK_ERROR = -1;     // no answer; empty message unless it ran out of time
   static constexpr int API_INVALID_RESPONSE = -2;  // an answer that cannot be used
 
   // The answer to one request: the status, the value (null unless the status
@@ -128,6 +146,9 @@ class NetworkApiInterface {
   explicit NetworkApiInterface(ServerConfig server);
 
   void SetShowIdentity(const vand::ShowIdentity& identity, vand::ProductType productType);
+  // Requests stop, failing as an unreachable server does, once *cancel is
+  // true; null (the default) for none. The flag must outlive the requests.
+  void SetCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
   const vand::ShowIdentity& GetShowIdentity() const { return identity_; }
   vand::ProductType GetProductType() const { return productType_; }
   const ServerConfig& GetServer() const { return server_; }
@@ -162,6 +183,7 @@ class NetworkApiInterface {
   ServerConfig server_;
   vand::ShowIdentity identity_;
   vand::ProductType productType_ = 0;
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 }  // namespace vand::networking

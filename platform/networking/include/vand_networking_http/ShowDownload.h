@@ -13,14 +13,18 @@
 // therefore leaves the show folder's files as they were. Staged files survive
 // for the next attempt: checked ones are kept, and a ".part" resumes where it
 // stopped (a server that ignores the range, or a file whose checksum fails,
-// restarts that file from zero once).
+// restarts that file from zero once). Before anything is put in place the
+// staged show may be checked (DownloadCallbacks::checkStaged): a show that
+// would not read fails the download the same way.
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "cmn/ShowIdentity.h"
 #include "vand_networking_http/NetworkApiInterface.h"
@@ -36,13 +40,30 @@ class IReportProgressCallback {
   virtual void ReportProgress(const std::string& fileName, std::int64_t done, std::int64_t total) = 0;
 };
 
+// The show as it stands once a download's staged files are in place.
+struct StagedShow {
+  std::filesystem::path showFolder;
+  std::filesystem::path stagingFolder;
+  std::vector<ShowFile> staged;  // every file of the plan, each checked against its size and SHA-256
+
+  // Whether the plan brings `path` (relative, '/'-separated).
+  bool Brings(const std::string& path) const;
+  // Where `path` reads from: its staged copy when the plan brings it, else
+  // the show folder's file.
+  std::filesystem::path Resolve(const std::string& path) const;
+};
+
 // The download's reports; any member may be empty.
 struct DownloadCallbacks {
   std::function<void(const std::string&)> statusText;  // a short state ("Checking files...")
   std::function<void(const std::string&)> status;      // what is being done now
   std::function<void(const std::string& fileName, std::int64_t done, std::int64_t total)> progress;
-  std::function<void(std::int64_t total)> total;       // bytes of the whole plan, once at the start
-  std::function<void(const std::string&)> error;       // not called: failures are thrown
+  std::function<void(std::int64_t total)> total;  // bytes of the whole plan, once at the start
+  std::function<void(const std::string&)> error;  // not called: failures are thrown
+  // Called once every file is staged and checked, before any is put in
+  // place. Throwing refuses the show: what() says why, and the show folder
+  // stays as it was.
+  std::function<void(const StagedShow&)> checkStaged;
 };
 
 }  // namespace vand::networking
