@@ -72,13 +72,6 @@ float GetFloat(const Value& obj, const char* name, const std::string& where, flo
   return static_cast<float>(d);
 }
 
-std::string ToRawJson(const Value& v) {
-  rapidjson::StringBuffer buf;
-  rapidjson::Writer<rapidjson::StringBuffer> w(buf);
-  v.Accept(w);
-  return std::string(buf.GetString(), buf.GetSize());
-}
-
 std::string TickText(UInt32 t) { return std::to_string(t); }
 
 std::optional<std::int64_t> WholeNumber(std::optional<double> d) {
@@ -128,7 +121,7 @@ std::unique_ptr<cmn::VandEvent> ReadEvent(const Value& ev, const std::string& wh
   if (!record) {
     if (codes::IsSfxCode(code)) Fail(where, "sound effects belong in \"soundEffects\", not in a song");
     if (code < 0x20 || code >= 0x7F) Fail(where, "\"code\" must be a printable character");
-    return std::make_unique<UnknownEvent>(code, start, end, id, ToRawJson(ev));
+    return std::make_unique<UnknownEvent>(code, start, end, id, kit::json::Write(ev));
   }
   record->start(start);
   record->end(end);  // point events keep end 0
@@ -345,7 +338,7 @@ ChangeLog Parse(const std::string& text, const std::string& expectedShowId) {
   std::vector<std::pair<std::string, std::string>> unknown;
   for (auto it = doc.MemberBegin(); it != doc.MemberEnd(); ++it) {
     std::string name(it->name.GetString(), it->name.GetStringLength());
-    if (!kKnown.count(name)) unknown.emplace_back(std::move(name), ToRawJson(it->value));
+    if (!kKnown.count(name)) unknown.emplace_back(std::move(name), kit::json::Write(it->value));
   }
   ChangeLogIo::SetUnknownMembers(log, std::move(unknown));
   return log;
@@ -385,7 +378,7 @@ void WriteEvent(W& w, const cmn::VandEvent& e) {
     raw.AddMember("id", rapidjson::Value(e.EventId().c_str(), static_cast<rapidjson::SizeType>(e.EventId().size()), a), a);
     raw.AddMember("start", rapidjson::Value(e.start()), a);
     if (e.end() != 0) raw.AddMember("end", rapidjson::Value(e.end()), a);
-    const std::string text = ToRawJson(raw);
+    const std::string text = kit::json::Write(raw);
     w.RawValue(text.c_str(), text.size(), rapidjson::kObjectType);
     return;
   }

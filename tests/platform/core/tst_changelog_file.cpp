@@ -2,8 +2,12 @@
 
 #include <QTemporaryDir>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "CL/ChangeLog.h"
 #include "CL/Editor.h"
@@ -96,6 +100,26 @@ std::string J(const char* text) {
   return s;
 }
 
+// Runs `check` in a child process, so that a crash there (a stack
+// overflow) fails the test instead of ending the test run. Empty when the
+// check passed; otherwise how the child ended.
+QString InChild(const std::function<bool()>& check) {
+  const pid_t child = fork();
+  if (child == 0) {
+    bool ok = false;
+    try {
+      ok = check();
+    } catch (...) {
+    }
+    _exit(ok ? 0 : 1);
+  }
+  if (child < 0) return "no child process";
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return "lost the child process";
+  if (WIFSIGNALED(status)) return QString("crashed with signal %1").arg(WTERMSIG(status));
+  return WEXITSTATUS(status) == 0 ? QString() : QString("the check failed");
+}
+
 const std::string kMinimal = J("{'format':'vand-logdata','formatVersion':'1.0','minReaderVersion':'1.0',");
 
 }  // namespace
@@ -163,6 +187,42 @@ class TestChangeLogFile : public QObject {
     QVERIFY(written.find(J("'extra':{'x':true}")) != std::string::npos);
     const CL::ChangeLog again = CL::ChangeLog::FromJson(written, "", "t");
     QCOMPARE(again.ToJson(), written);
+  }
+
+  // Unknown members are kept however deep they nest, and write back as read.
+  void deepUnknownMembersAreKept_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<int>("depth");
+    QTest::newRow("top-level member, arrays 100 000 deep") << QString("top") << QString("array") << 100000;
+    QTest::newRow("top-level member, objects 100 000 deep") << QString("top") << QString("object") << 100000;
+    QTest::newRow("unknown event kind, arrays 200 000 deep") << QString("event") << QString("array") << 200000;
+  }
+  void deepUnknownMembersAreKept() {
+    QFETCH(QString, where);
+    QFETCH(QString, shape);
+    QFETCH(int, depth);
+    const std::size_t n = static_cast<std::size_t>(depth);
+    std::string deep;
+    if (shape == "array") {
+      deep = std::string(n, '[') + std::string(n, ']');
+    } else {
+      for (std::size_t i = 0; i < n; ++i) deep += J("{'a':");
+      deep += "1" + std::string(n, '}');
+    }
+    const std::string text =
+        where == "top"
+            ? kMinimal + "\"future\":" + deep + J(",'songs':{'1':{'events':[{'code':'E','id':'E1','start':7}]}}}")
+            : kMinimal + J("'songs':{'1':{'events':[{'code':'Z','id':'Z1','start':5,'deep':") + deep + "}]}}}";
+    const QString failure = InChild([&] {
+      const CL::ChangeLog log = CL::ChangeLog::FromJson(text, "", "Deep-1.0.logdata");
+      const std::string written = log.ToJson();
+      const CL::ChangeLog again = CL::ChangeLog::FromJson(written, "", "Deep-1.0.logdata");
+      const CL::SongLog* song = again.FindSongLog("1");
+      return written.find(deep) != std::string::npos && again.ToJson() == written && song != nullptr &&
+             song->GetUnknownEvents().size() == (where == "event" ? 1u : 0u);
+    });
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
   }
 
   void brokenFiles_data() {
