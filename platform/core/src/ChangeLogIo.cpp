@@ -15,6 +15,8 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "CL/ChangeLog.h"
 #include "CL/Errors.h"
@@ -191,7 +193,9 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
                    [](const auto& a, const auto& b) { return a->start() < b->start(); });
   std::map<unsigned char, UInt32> endOfKind;  // largest end of the regions kept per kind
   UInt32 endOfFlow = 0;                       // largest end of the flow regions kept
-  std::map<unsigned char, std::set<std::string>> ids;
+  // Views of the ids kept so far; each stays valid while its event (moved
+  // into `out`, never reallocated) keeps that id.
+  std::map<unsigned char, std::unordered_set<std::string_view>> ids;
   for (auto& e : kept) {
     const unsigned char code = e->code();
     if (codes::IsRegionCode(code)) {
@@ -207,7 +211,8 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
       endOfKind[code] = std::max(endOfKind[code], e->end());
       if (codes::IsFlowRegionCode(code)) endOfFlow = std::max(endOfFlow, e->end());
     }
-    std::set<std::string>& taken = ids[code];
+    std::unordered_set<std::string_view>& taken = ids[code];
+    if (taken.empty()) taken.reserve(kept.size());
     auto isTaken = [&taken](const std::string& id) { return taken.count(id) > 0; };
     const std::string& old = e->EventId();
     auto generated = [&] { return codes::GeneratedId(code, std::to_string(e->start())); };
@@ -220,8 +225,23 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
                                        " at tick " + TickText(e->start()) + " is now " + id + ".");
       e->SetEventId(id);
     }
-    taken.insert(id);
+    taken.insert(e->EventId());
     out.Add(std::move(e));
+  }
+}
+
+// Refuses a log of more than kMaxEvents events before any is read.
+void CheckEventCount(const Value& doc) {
+  std::size_t events = 0;
+  if (const Value* sfxs = Find(doc, "soundEffects"); sfxs != nullptr && sfxs->IsArray()) events += sfxs->Size();
+  if (const Value* songs = Find(doc, "songs"); songs != nullptr && songs->IsObject()) {
+    for (auto it = songs->MemberBegin(); it != songs->MemberEnd(); ++it) {
+      if (const Value* evs = Find(it->value, "events"); evs != nullptr && evs->IsArray()) events += evs->Size();
+    }
+  }
+  if (events > ChangeLog::kMaxEvents) {
+    Fail("top level", "it holds " + std::to_string(events) + " events, more than the " +
+                          std::to_string(ChangeLog::kMaxEvents) + " a change log may hold");
   }
 }
 
@@ -247,6 +267,8 @@ ChangeLog Parse(const std::string& text, const std::string& expectedShowId) {
                                   std::to_string(ChangeLog::kFormatMinor));
     }
   }
+
+  CheckEventCount(doc);
 
   ChangeLog log;
   const std::string showId = Text(doc, "showIdentifier", "top level", "", kMaxIdBytes);

@@ -275,6 +275,19 @@ class TestChangeLogFile : public QObject {
     row("output path id", m + J("'outputPaths':[{'id':''}]}"), "\"id\" is empty");
     row("bad utf-8", m + J("'showIdentifier':'\xff'}"), "not valid JSON");
     row("deep nesting", m + J("'x':") + std::string(100000, '['), "not valid JSON");
+    // Counted before any event is read: "{}" stands for an event.
+    const auto events = [](std::size_t n) {
+      std::string list = "[";
+      for (std::size_t i = 0; i < n; ++i) list += i == 0 ? "{}" : ",{}";
+      return list + "]";
+    };
+    const std::size_t most = CL::ChangeLog::kMaxEvents;
+    row("more events than a log may hold", m + J("'songs':{'1':{'events':") + events(most + 1) + "}}}",
+        "top level: it holds 1048577 events, more than the 1048576 a change log may hold");
+    row("songs and sound effects together over the limit",
+        m + J("'soundEffects':") + events(1) + J(",'songs':{'1':{'events':") + events(most / 2) +
+            J("},'2':{'events':") + events(most / 2) + "}}}",
+        "it holds 1048577 events");
   }
 
   // A broken file gives a readable runtime_error naming the file, and an
