@@ -228,7 +228,7 @@ TimeLineMarkerController::TimeLineMarkerController(const cmn::VandEvent* event, 
                                                    const std::string& labelText, int basePosition, QQmlEngine* engine,
                                                    QObject* parentItem, std::shared_ptr<ItemViewFactory> views)
     : VandEventController(event, editable, engine, kMarkerUrl, parentItem, views)
-    , labelText_(QString::fromStdString(labelText))
+    , labelText_(labelText)
 {
     basePosition_ = basePosition;
 }
@@ -253,7 +253,7 @@ double TimeLineMarkerController::ExtentLeft() const
 double TimeLineMarkerController::ViewWidth() const
 {
     if (labelWidth_ < 0)
-        labelWidth_ = Views() ? Views()->MarkerLabelWidth(labelText_) : 0.0;
+        labelWidth_ = Views() ? Views()->MarkerLabelWidth(GetLabelText()) : 0.0;
     return labelWidth_ + kMarkerPadding;
 }
 
@@ -267,7 +267,7 @@ bool TimeLineMarkerController::LabelEndsBefore(int nextLeft) const
 
 QVariantMap TimeLineMarkerController::ViewProperties() const
 {
-    return {{QStringLiteral("labelText"), labelText_},
+    return {{QStringLiteral("labelText"), GetLabelText()},
             {QStringLiteral("basePosition"), basePosition_},
             {QStringLiteral("viewScale"), viewScale_},
             {QStringLiteral("visibleLabel"), labelVisible_}};

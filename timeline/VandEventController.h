@@ -167,7 +167,7 @@ public:
 
     void SetLabelVisible(bool visible);
     bool IsLabelVisible() const { return labelVisible_; }
-    const QString& GetLabelText() const { return labelText_; }
+    QString GetLabelText() const { return QString::fromStdString(labelText_); }
     // Two diamonds at the same pixel: a label drawn over a diamond leaves the
     // diamond showing.
     bool IsCoveredBy(const VandEventController& next) const override;
@@ -182,7 +182,7 @@ protected:
     QVariantMap ViewProperties() const override;
 
 private:
-    QString labelText_;
+    std::string labelText_;            // short labels need no allocation of their own
     mutable double labelWidth_ = -1.0; // measured when first needed
     bool labelVisible_ = true;
 };

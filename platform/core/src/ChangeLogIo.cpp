@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "CL/ChangeLog.h"
@@ -196,6 +197,9 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
   // Views of the ids kept so far; each stays valid while its event (moved
   // into `out`, never reallocated) keeps that id.
   std::map<unsigned char, std::unordered_set<std::string_view>> ids;
+  // Per kind and taken id, the suffix to try next: every smaller one is
+  // taken, so many events of one id are renamed in linear time.
+  std::map<unsigned char, std::unordered_map<std::string, unsigned>> nextSuffix;
   for (auto& e : kept) {
     const unsigned char code = e->code();
     if (codes::IsRegionCode(code)) {
@@ -213,13 +217,20 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
     }
     std::unordered_set<std::string_view>& taken = ids[code];
     if (taken.empty()) taken.reserve(kept.size());
-    auto isTaken = [&taken](const std::string& id) { return taken.count(id) > 0; };
+    // As codes::FreeId: the id itself when free, else the first free "<id>_<n>" from n = 2.
+    auto freeId = [&taken, &suffixes = nextSuffix[code]](const std::string& base) {
+      if (!taken.count(base)) return base;
+      unsigned& n = suffixes.try_emplace(base, 2u).first->second;
+      for (;; ++n) {
+        std::string candidate = base + "_" + std::to_string(n);
+        if (!taken.count(candidate)) return candidate;
+      }
+    };
     const std::string& old = e->EventId();
     auto generated = [&] { return codes::GeneratedId(code, std::to_string(e->start())); };
-    std::string id = old.empty() ? generated() : old;
-    if (taken.count(id)) id = codes::FreeId(id, isTaken);
+    std::string id = freeId(old.empty() ? generated() : old);
     // A suffix must not push the id past what the reader accepts.
-    if (id.size() > kMaxIdBytes) id = codes::FreeId(generated(), isTaken);
+    if (id.size() > kMaxIdBytes) id = freeId(generated());
     if (id != old) {
       report.renamedEventIds.push_back(Title(code) + (old.empty() ? " without an id" : " " + old) + inSong +
                                        " at tick " + TickText(e->start()) + " is now " + id + ".");

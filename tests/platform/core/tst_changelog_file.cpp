@@ -225,6 +225,27 @@ class TestChangeLogFile : public QObject {
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
   }
 
+  // Many events of one id (or none, at one tick) get the suffixes 2, 3, ...
+  // in order; renaming them takes linear time, so a log of a hundred
+  // thousand such markers still reads at once.
+  void manyEventsOfOneIdAreRenamedInOrder() {
+    constexpr int kCount = 100000;
+    std::string events;
+    for (int i = 0; i < kCount; ++i) {
+      events += (i ? "," : "") + J("{'code':'E','id':'E1','start':5},{'code':'E','start':9}");
+    }
+    const CL::ChangeLog log =
+        CL::ChangeLog::FromJson(kMinimal + J("'songs':{'1':{'events':[") + events + "]}}}", "", "t");
+    const CL::MarkerSequence& markers = log.FindSongLog("1")->GetMarkers();
+    QCOMPARE(markers.size(), std::size_t(2 * kCount));
+    for (int i = 0; i < kCount; ++i) {
+      const std::string suffix = i == 0 ? "" : "_" + std::to_string(i + 1);
+      QCOMPARE(markers[i].EventId(), "E1" + suffix);
+      QCOMPARE(markers[kCount + i].EventId(), "E9" + suffix);
+    }
+    QCOMPARE(log.GetLoadReport().renamedEventIds.size(), std::size_t(2 * kCount - 1));
+  }
+
   void brokenFiles_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("expected");
