@@ -24,7 +24,6 @@
 #include <vector>
 
 #include "show/ScorePackage.h"
-
 #include "ui/QmlController.h"
 
 class Interface;
