@@ -51,8 +51,9 @@ void MarkerListModel::SetItems(std::vector<MarkerInfoItem> rows)
 
 void MarkerListModel::SortByPosition()
 {
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [](const MarkerInfoItem& a, const MarkerInfoItem& b) { return a.position < b.position; });
+    const auto earlier = [](const MarkerInfoItem& a, const MarkerInfoItem& b) { return a.position < b.position; };
+    if (!std::is_sorted(rows_.begin(), rows_.end(), earlier))
+        std::stable_sort(rows_.begin(), rows_.end(), earlier);
     positions_.clear();
     positions_.reserve(rows_.size());
     for (const MarkerInfoItem& row : rows_)
@@ -102,8 +103,10 @@ MarkerListController::~MarkerListController()
 void MarkerListController::Refresh()
 {
     const QSignalBlocker blocker(this);
+    const auto markers = editModel_->GetMarkers();
     std::vector<MarkerInfoItem> rows;
-    for (const auto& [marker, location] : editModel_->GetMarkers())
+    rows.reserve(markers.size());
+    for (const auto& [marker, location] : markers)
         rows.emplace_back(marker->value(), location, marker->abs_time());
     SetCurrentIndex(-1);
     model_->SetItems(std::move(rows));

@@ -52,6 +52,12 @@ void WarnPackageTooLarge(const Problems& problems, const std::string& name, std:
                   + "; the pages from there on are left out.");
 }
 
+void WarnTooMuchSkipped(const Problems& problems, const std::string& name, std::uint64_t limit)
+{
+    problems.Warn("The entries besides the score pages pass " + Mebibytes(limit) + " at " + name
+                  + "; the pages from there on are left out.");
+}
+
 struct HandleFree
 {
     void operator()(archive* handle) const { archive_read_free(handle); }
@@ -82,17 +88,24 @@ Handle OpenScorePackage(std::string_view bytes, const Problems& problems)
     return handle;
 }
 
-enum class EntryRead { Whole, TooLarge, Dropped, Fatal };
+enum class EntryRead { Whole, TooLarge, Dropped, Fatal, Stopped };
+
+bool Stopped(const std::atomic<bool>* stop)
+{
+    return stop && stop->load(std::memory_order_relaxed);
+}
 
 // Appends the current entry's data to out; more than limit bytes of it is
 // TooLarge.
-EntryRead ReadEntryData(archive* handle, std::uint64_t limit, std::string& out)
+EntryRead ReadEntryData(archive* handle, std::uint64_t limit, std::string& out, const std::atomic<bool>* stop)
 {
     const void* block = nullptr;
     size_t size = 0;
     la_int64_t offset = 0;
     int result = ARCHIVE_OK;
     while ((result = archive_read_data_block(handle, &block, &size, &offset)) == ARCHIVE_OK) {
+        if (Stopped(stop))
+            return EntryRead::Stopped;
         if (size > limit - out.size())
             return EntryRead::TooLarge;
         out.append(static_cast<const char*>(block), size);
@@ -143,7 +156,8 @@ int PageNumberFromName(std::string_view path)
 
 namespace {
 
-std::vector<ScorePage> ReadPages(std::string_view bytes, const ScorePackageLimits& limits, const Problems& problems)
+std::vector<ScorePage> ReadPages(std::string_view bytes, const ScorePackageLimits& limits, const Problems& problems,
+                                 const std::atomic<bool>* stop)
 {
     std::vector<ScorePage> pages;
     if (bytes.size() > limits.maxPackageBytes) {
@@ -155,17 +169,36 @@ std::vector<ScorePage> ReadPages(std::string_view bytes, const ScorePackageLimit
         return pages;
 
     std::uint64_t kept = 0;
+    // The unpacked bytes passed over so far: all the archive gave but the
+    // pages kept.
+    const auto passed = [&] {
+        const la_int64_t unpacked = archive_filter_bytes(handle.get(), 0);
+        return unpacked > la_int64_t(kept) ? std::uint64_t(unpacked) - kept : 0;
+    };
     archive_entry* entry = nullptr;
     int header = ARCHIVE_OK;
-    while ((header = archive_read_next_header(handle.get(), &entry)) == ARCHIVE_OK) {
+    while (!Stopped(stop) && (header = archive_read_next_header(handle.get(), &entry)) == ARCHIVE_OK) {
         const char* path = archive_entry_pathname(entry);
-        if (!path || archive_entry_filetype(entry) != AE_IFREG || !IsPageImageName(path))
-            continue;
-        const std::string name(path);
+        const std::string name = path ? path : "";
         const bool sized = archive_entry_size_is_set(entry);
         const la_int64_t declared = archive_entry_size(entry);
+        const std::uint64_t size = sized && declared > 0 ? std::uint64_t(declared) : 0;
+        // The next header unpacks, and so passes over, the rest of this entry.
+        const auto mayPassOver = [&](std::uint64_t rest) {
+            if (passed() <= limits.maxSkippedBytes && rest <= limits.maxSkippedBytes - passed())
+                return true;
+            WarnTooMuchSkipped(problems, name, limits.maxSkippedBytes);
+            return false;
+        };
+        if (!path || archive_entry_filetype(entry) != AE_IFREG || !IsPageImageName(path)) {
+            if (!mayPassOver(size))
+                break;
+            continue;
+        }
         if (sized && (declared < 0 || std::uint64_t(declared) > limits.maxEntryBytes)) {
             WarnEntryTooLarge(problems, name, limits.maxEntryBytes);
+            if (!mayPassOver(size))
+                break;
             continue;
         }
         const std::uint64_t room = std::min(limits.maxEntryBytes, limits.maxPackageBytes - kept);
@@ -173,24 +206,31 @@ std::vector<ScorePage> ReadPages(std::string_view bytes, const ScorePackageLimit
             WarnPackageTooLarge(problems, name, limits.maxPackageBytes);
             break;
         }
+        if (!mayPassOver(0))
+            break;
 
         ScorePage page;
         page.number = PageNumberFromName(name);
         if (sized)
             page.png.reserve(static_cast<std::size_t>(declared));
-        const EntryRead read = ReadEntryData(handle.get(), room, page.png);
+        const EntryRead read = ReadEntryData(handle.get(), room, page.png, stop);
+        if (read == EntryRead::Stopped)
+            break;
         if (read == EntryRead::TooLarge && room < limits.maxEntryBytes) {
             WarnPackageTooLarge(problems, name, limits.maxPackageBytes);
             break;
         }
+        const std::uint64_t rest = size > page.png.size() ? size - page.png.size() : 0;
         if (read == EntryRead::TooLarge) {
             WarnEntryTooLarge(problems, name, limits.maxEntryBytes);
+            if (!mayPassOver(rest))
+                break;
             continue;
         }
         if (read != EntryRead::Whole) {
             problems.Warn("Score page " + name + " could not be read (" + ErrorText(handle.get())
                           + "); it is left out.");
-            if (read == EntryRead::Fatal)
+            if (read == EntryRead::Fatal || !mayPassOver(rest))
                 break;
             continue;
         }
@@ -213,15 +253,16 @@ std::vector<ScorePage> ReadPages(std::string_view bytes, const ScorePackageLimit
 
 } // namespace
 
-std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePackageLimits& limits)
+std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePackageLimits& limits,
+                                        const std::atomic<bool>* stop)
 {
-    return ReadPages(bytes, limits, Problems{});
+    return ReadPages(bytes, limits, Problems{}, stop);
 }
 
 std::string CheckScorePackage(std::string_view bytes, const ScorePackageLimits& limits)
 {
     std::string first;
-    ReadPages(bytes, limits, Problems{&first});
+    ReadPages(bytes, limits, Problems{&first}, nullptr);
     return first;
 }
 

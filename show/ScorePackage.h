@@ -3,8 +3,14 @@
 // The score package: a tar archive (plain or under any compression filter
 // libarchive knows) of PNG page images, read from memory in one go. Qt-free.
 //
-// Threads: the functions keep no state; call them from any thread.
+// A package is untrusted: a few kilobytes of compressed data can unpack to
+// terabytes. What is kept, and what is unpacked only to be passed over, are
+// both bounded (ScorePackageLimits), so a read ends within seconds.
+//
+// Threads: the functions keep no state; call them from any thread. A read
+// takes up to a few seconds: keep it off the GUI thread.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,6 +34,10 @@ struct ScorePackageLimits
     // A larger package is not read; reading stops once the pages kept
     // together would pass it.
     std::uint64_t maxPackageBytes = std::uint64_t(1) << 30;
+    // Everything unpacked but not kept (entries that are not pages or are
+    // left out, and the archive's own headers) may come to this much;
+    // reading stops before an entry that would pass it.
+    std::uint64_t maxSkippedBytes = std::uint64_t(256) << 20;
 };
 
 // Whether an entry path names a page image: it ends in ".png" (exact case)
@@ -43,8 +53,10 @@ int PageNumberFromName(std::string_view path);
 // numbers keep their archive order. Every other entry is skipped unread. A
 // package that cannot be opened gives no pages; an entry that cannot be read
 // whole is left out and the pages before it are kept. Each of these is
-// reported as a warning through kit::Log.
-std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePackageLimits& limits = {});
+// reported as a warning through kit::Log. Once *stop is true the read ends
+// soon after (between blocks of data) with the pages read so far.
+std::vector<ScorePage> ReadScorePackage(std::string_view bytes, const ScorePackageLimits& limits = {},
+                                        const std::atomic<bool>* stop = nullptr);
 
 // Empty when ReadScorePackage would read the package whole (nothing left out,
 // nothing to warn about); else the first problem it would report.

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QMetaObject>
 #include <QQmlEngine>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 #include <exception>
 #include <string>
 #include <utility>
@@ -26,12 +28,12 @@ void Log(kit::LogLevel level, const std::string& text)
     kit::Log(level, "score", text);
 }
 
-std::vector<vand::show::ScorePage> ReadPackageFile(const QString& path)
+std::vector<vand::show::ScorePage> ReadPackageFile(const QString& path, const std::atomic<bool>& stop)
 {
     const vand::show::ScorePackageLimits limits;
     try {
         const std::string bytes = kit::ReadWholeFile(QFile::encodeName(path).toStdString(), limits.maxPackageBytes);
-        return vand::show::ReadScorePackage(bytes, limits);
+        return vand::show::ReadScorePackage(bytes, limits, &stop);
     } catch (const std::exception& e) {
         Log(kit::LogLevel::Warning, std::string("The score package cannot be read: ") + e.what());
     }
@@ -50,29 +52,89 @@ ScoreViewController::ScoreViewController(QObject* scoreItem, std::shared_ptr<Int
 
 ScoreViewController::~ScoreViewController()
 {
+    StopReading();
     if (store_)
         store_->Withdraw(generation_);
 }
 
+ScoreViewController::PackageRead ScoreViewController::ReadFirstPackage(const QString& folderPath,
+                                                                       const std::atomic<bool>& stop)
+{
+    PackageRead read;
+    const QDir folder(folderPath);
+    const QStringList packages = folder.entryList({QStringLiteral("*.score")}, QDir::Files, QDir::Unsorted);
+    if (packages.isEmpty())
+        return read;
+    read.found = true;
+    read.pages = ReadPackageFile(folder.filePath(packages.first()), stop);
+    return read;
+}
+
+void ScoreViewController::StopReading()
+{
+    if (stop_)
+        stop_->store(true);
+    stop_.reset();
+    // Deleting the watcher drops the result; the worker finishes on its own.
+    watcher_.reset();
+}
+
 void ScoreViewController::LoadScore()
 {
+    StopReading();
     if (store_)
         store_->Withdraw(generation_);
     store_.reset();
     generation_ = 0;
     pageNumbers_.clear();
     pageIndex_.clear();
+    // The pages of an earlier package are gone from the store: the view lets
+    // go of them until the new ones come.
+    if (rootObject_ && !rootObject_->property("imageListModel").toStringList().isEmpty()) {
+        SetViewProperty(rootObject_, "pageNumbers", pageNumbers_);
+        SetViewProperty(rootObject_, "imageListModel", QStringList());
+    }
 
-    const QDir folder(QString::fromStdString(Directories::GetShowDirectory()));
-    const QStringList packages = folder.entryList({QStringLiteral("*.score")}, QDir::Files, QDir::Unsorted);
-    if (packages.isEmpty()) {
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    const QString folder = QString::fromStdString(Directories::GetShowDirectory());
+    auto read = [reader = reader_, folder, stop]() -> PackageRead {
+        try {
+            return reader(folder, *stop);
+        } catch (const std::exception& e) {
+            Log(kit::LogLevel::Warning, std::string("The score package cannot be read: ") + e.what());
+        } catch (...) {
+            Log(kit::LogLevel::Warning, "The score package cannot be read.");
+        }
+        return {};
+    };
+    stop_ = stop;
+    watcher_ = std::make_unique<QFutureWatcher<PackageRead>>();
+    QFutureWatcher<PackageRead>* watcher = watcher_.get();
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        try {
+            PackageRead result = watcher->future().takeResult();
+            watcher_.release()->deleteLater(); // it is inside its own signal
+            stop_.reset();
+            ShowPackage(std::move(result));
+        } catch (const std::exception& e) {
+            Log(kit::LogLevel::Error, std::string("The score pages cannot be shown: ") + e.what());
+        } catch (...) {
+            Log(kit::LogLevel::Error, "The score pages cannot be shown.");
+        }
+    });
+    watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), std::move(read)));
+}
+
+void ScoreViewController::ShowPackage(PackageRead read)
+{
+    if (!read.found) {
         Log(kit::LogLevel::Debug, "No .score file found.");
         SetViewProperty(rootObject_, "pageNumbers", pageNumbers_);
         SetViewProperty(rootObject_, "imageListModel", QStringList());
         return;
     }
 
-    std::vector<vand::show::ScorePage> pages = ReadPackageFile(folder.filePath(packages.first()));
+    std::vector<vand::show::ScorePage> pages = std::move(read.pages);
     store_ = ScorePageStoreOf(engine_);
     if (!store_) {
         Log(kit::LogLevel::Error, "The score pages cannot be shown: the QML engine has no score image provider.");

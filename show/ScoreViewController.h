@@ -5,15 +5,25 @@
 // view on the page the player reports, and moves the player to the page the
 // user turns to.
 //
-// Threads: GUI thread only. The package is read on the GUI thread in one go;
-// the pages are decoded later on Qt Quick's image thread, one when shown.
+// Threads: GUI thread, except the package read. LoadScore hands the read to
+// a worker of the global thread pool and returns at once; the pages come back
+// queued to the GUI thread. A later LoadScore, or the controller's
+// destruction, stops a read that still runs and drops its result; nothing of
+// the controller is reached from the worker. The pages are decoded later on
+// Qt Quick's image thread, one when shown.
 
+#include <QFutureWatcher>
+#include <QString>
 #include <QStringList>
 #include <QVariantList>
 #include <QtGlobal>
+#include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
+#include "show/ScorePackage.h"
 #include "ui/QmlController.h"
 
 class Interface;
@@ -31,16 +41,33 @@ class ScoreViewController : public QmlController
 {
     Q_OBJECT
 public:
+    // What a read of the show folder gives: whether it holds a "*.score" file,
+    // and that package's pages in page order.
+    struct PackageRead
+    {
+        bool found = false;
+        std::vector<vand::show::ScorePage> pages;
+    };
+    // Reads the first "*.score" of a folder, on the worker; should end soon
+    // once `stop` is true. The default reads the file within the package
+    // limits.
+    using PackageReader = std::function<PackageRead(const QString& folder, const std::atomic<bool>& stop)>;
+    static PackageRead ReadFirstPackage(const QString& folder, const std::atomic<bool>& stop);
+
     // Wraps the main window's score view (not owned) and follows its
     // pageChanged(int). Reads nothing yet.
     ScoreViewController(QObject* scoreItem, std::shared_ptr<Interface> player,
                         std::shared_ptr<vand::ShowIdentityService> identity, QQmlEngine* engine);
     ~ScoreViewController() override;
 
-    // Reads the first "*.score" of the show folder and gives the view its
-    // pages. Problems are reported through kit::Log; the view then gets no
-    // pages.
+    // Starts reading the first "*.score" of the show folder and returns; the
+    // view gets its pages when the read is done. Problems are reported
+    // through kit::Log; the view then gets no pages.
     void LoadScore();
+    // Whether a read started by LoadScore has not reached the view yet.
+    bool IsReading() const { return watcher_ != nullptr; }
+    // The seam where the disk enters (tests); takes effect at the next LoadScore.
+    void SetPackageReader(PackageReader reader) { reader_ = std::move(reader); }
     // The player's page event: the view turns to the first page of that
     // number. 0 (no page) and pages the package lacks leave it where it is.
     void SetCurrentPage(int page);
@@ -51,8 +78,15 @@ public slots:
     void currentPageChanged_(int page);
 
 private:
+    void StopReading();
+    void ShowPackage(PackageRead read);
     void ShowPages(const QStringList& urls);
     void TurnPlayerTo(int page);
+
+    PackageReader reader_ = &ReadFirstPackage;
+    // The read under way, if any, and its stop flag (shared with the worker).
+    std::unique_ptr<QFutureWatcher<PackageRead>> watcher_;
+    std::shared_ptr<std::atomic<bool>> stop_;
 
     std::shared_ptr<Interface> player_;
     std::shared_ptr<vand::ShowIdentityService> identity_;

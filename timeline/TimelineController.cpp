@@ -278,20 +278,6 @@ void TimelineController::BuildItems()
         }
     }
 
-    const auto connectItems = [this](const auto& list) {
-        for (const auto& item : list) {
-            connect(item.get(), SIGNAL(SelectedSignal(const cmn::VandEvent*)), this,
-                    SLOT(onEditRegionSelected(const cmn::VandEvent*)));
-            connect(item.get(), SIGNAL(DoubleClickedSignal()), this, SLOT(onEditRegionDoubleClicked()));
-            connect(item.get(), SIGNAL(DraggedSignal(const cmn::VandEvent*, int, int, bool, bool)), this,
-                    SLOT(onEditRegionDragged(const cmn::VandEvent*, int, int, bool, bool)));
-        }
-    };
-    connectItems(regions_);
-    connectItems(caesuras_);
-    connectItems(markers_);
-    connectItems(glyphs_);
-
     UpdateLabelVisibility();
     ViewScaleChanged_(viewScale_, false);
 }
@@ -322,7 +308,7 @@ void TimelineController::UpdateLabelVisibility()
     for (const auto* list : {&markers_, &keys_, &tempos_, &meters_}) {
         for (std::size_t i = 0; i + 1 < list->size(); ++i) {
             TimeLineMarkerController& item = *(*list)[i];
-            item.SetLabelVisible(item.RightEdge() + 10 < (*list)[i + 1]->LeftEdge());
+            item.SetLabelVisible(item.LabelEndsBefore((*list)[i + 1]->LeftEdge()));
         }
     }
 }
@@ -341,19 +327,34 @@ void TimelineController::UpdateReach()
     const double scale = viewScale_ > 0 ? viewScale_ : 1.0;
     const int left = static_cast<int>(std::floor(leftPixel / scale));
     const int right = static_cast<int>(std::ceil(rightPixel / scale));
-    const auto reach = [&](const auto& list) {
-        for (const auto& item : list)
-            item->UpdateReach(leftPixel, rightPixel);
+    const auto reach = [&](const auto& list, bool relay) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            VandEventController& item = *list[i];
+            const bool covered = i + 1 < list.size() && item.IsCoveredBy(*list[i + 1]);
+            item.UpdateReach(leftPixel, rightPixel, covered);
+            if (relay && item.HasView())
+                Relay(item);
+        }
     };
-    reach(regions_);
-    reach(caesuras_);
-    reach(markers_);
-    reach(keys_);
-    reach(tempos_);
-    reach(meters_);
-    reach(glyphs_);
+    reach(regions_, true);
+    reach(caesuras_, true);
+    reach(markers_, true);
+    reach(keys_, false);
+    reach(tempos_, false);
+    reach(meters_, false);
+    reach(glyphs_, true);
     if (barsView_)
         barsView_->SetReach(left, right);
+}
+
+void TimelineController::Relay(VandEventController& item)
+{
+    connect(&item, &VandEventController::SelectedSignal, this, &TimelineController::onEditRegionSelected,
+            Qt::UniqueConnection);
+    connect(&item, &VandEventController::DoubleClickedSignal, this, &TimelineController::onEditRegionDoubleClicked,
+            Qt::UniqueConnection);
+    connect(&item, &VandEventController::DraggedSignal, this, &TimelineController::onEditRegionDragged,
+            Qt::UniqueConnection);
 }
 
 void TimelineController::ViewRangeChanged_()

@@ -117,7 +117,12 @@ private:
     int GetViewStartTick() const;
     int GetViewEndTick() const;
     void UpdateLabelVisibility();
+    // Gives each item in reach its view, or drops it; an item of the change
+    // log is connected to this controller once its view is first made (only
+    // a view clicks, double-clicks or drags), so a song of many events costs
+    // no connections for items never seen.
     void UpdateReach();
+    void Relay(VandEventController& item);
     void ConnectViewStart();
     template <typename Action>
     void Guarded(const char* what, Action&& action);

@@ -3,6 +3,7 @@
 #include <QQuickItem>
 #include <QVariant>
 
+#include "cmn/VandEvent.h"
 #include "timeline/ItemViewFactory.h"
 #include "timeline/RegionColours.h"
 #include "ui/ViewProperty.h"
@@ -11,10 +12,11 @@ namespace vand::qt {
 
 namespace {
 
-const char* kRegionUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/TimeRegion.qml";
-const char* kCaesuraUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/TimeLineCaesura.qml";
-const char* kMarkerUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/TimeLineMarker.qml";
-const char* kGlyphUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/TimeLineGlyph.qml";
+// Shared by every item of a kind (a song may have many).
+const QString kRegionUrl = QStringLiteral("qrc:/qt/qml/com/tarnwick/musical_ui/qml/TimeRegion.qml");
+const QString kCaesuraUrl = QStringLiteral("qrc:/qt/qml/com/tarnwick/musical_ui/qml/TimeLineCaesura.qml");
+const QString kMarkerUrl = QStringLiteral("qrc:/qt/qml/com/tarnwick/musical_ui/qml/TimeLineMarker.qml");
+const QString kGlyphUrl = QStringLiteral("qrc:/qt/qml/com/tarnwick/musical_ui/qml/TimeLineGlyph.qml");
 
 // View sizes in pixels, whatever the zoom (TimeLineCaesura.qml,
 // TimeLineGlyph.qml, TimeLineMarker.qml).
@@ -26,11 +28,12 @@ constexpr double kDiamondReach = 4.0;
 } // namespace
 
 VandEventController::VandEventController(const cmn::VandEvent* event, bool editable, QQmlEngine* engine,
-                                         std::string viewUrl, QObject* parentItem,
+                                         const QString& viewUrl, QObject* parentItem,
                                          std::shared_ptr<ItemViewFactory> views)
-    : QmlController(static_cast<QObject*>(nullptr), engine),
-      viewUrl_(QString::fromStdString(viewUrl)), lane_(qobject_cast<QQuickItem*>(parentItem)),
-      views_(std::move(views))
+    : QmlController(static_cast<QObject*>(nullptr), engine)
+    , viewUrl_(viewUrl)
+    , lane_(qobject_cast<QQuickItem*>(parentItem))
+    , views_(std::move(views))
 {
     SetEvent(event);
     SetEditable(editable);
@@ -75,9 +78,18 @@ int VandEventController::RightEdge() const
     return LeftEdge() + ViewInt(ViewWidth());
 }
 
-void VandEventController::UpdateReach(double left, double right)
+bool VandEventController::IsCoveredBy(const VandEventController& next) const
 {
-    const bool inReach = ExtentRight() >= left && ExtentLeft() <= right;
+    const bool sameKind =
+        (event_ == nullptr) == (next.event_ == nullptr) && (event_ == nullptr || event_->code() == next.event_->code());
+    return sameKind && next.LeftEdge() == LeftEdge() && next.RightEdge() >= RightEdge();
+}
+
+void VandEventController::UpdateReach(double left, double right, bool covered)
+{
+    // The right end (a label's width) only for items that start left of the reach.
+    const double start = ExtentLeft();
+    const bool inReach = !covered && start <= right && (start >= left || ExtentRight() >= left);
     if (inReach && !view_)
         MakeView();
     else if (!inReach && view_)
@@ -213,14 +225,18 @@ QVariantMap TimeLineCaesuraController::ViewProperties() const
 // --- markers and key, tempo and meter labels ---
 
 TimeLineMarkerController::TimeLineMarkerController(const cmn::VandEvent* event, bool editable,
-                                                   const std::string& labelText, int basePosition,
-                                                   QQmlEngine* engine, QObject* parentItem,
-                                                   std::shared_ptr<ItemViewFactory> views)
-    : VandEventController(event, editable, engine, kMarkerUrl, parentItem, views),
-      labelText_(QString::fromStdString(labelText)),
-      labelWidth_(views ? views->MarkerLabelWidth(labelText_) : 0.0)
+                                                   const std::string& labelText, int basePosition, QQmlEngine* engine,
+                                                   QObject* parentItem, std::shared_ptr<ItemViewFactory> views)
+    : VandEventController(event, editable, engine, kMarkerUrl, parentItem, views)
+    , labelText_(labelText)
 {
     basePosition_ = basePosition;
+}
+
+bool TimeLineMarkerController::IsCoveredBy(const VandEventController& next) const
+{
+    const auto* marker = dynamic_cast<const TimeLineMarkerController*>(&next);
+    return marker && !labelVisible_ && !marker->labelVisible_ && marker->LeftEdge() == LeftEdge();
 }
 
 void TimeLineMarkerController::SetLabelVisible(bool visible)
@@ -236,12 +252,22 @@ double TimeLineMarkerController::ExtentLeft() const
 
 double TimeLineMarkerController::ViewWidth() const
 {
+    if (labelWidth_ < 0)
+        labelWidth_ = Views() ? Views()->MarkerLabelWidth(GetLabelText()) : 0.0;
     return labelWidth_ + kMarkerPadding;
+}
+
+bool TimeLineMarkerController::LabelEndsBefore(int nextLeft) const
+{
+    // The narrowest label (none) still takes the padding.
+    if (nextLeft - LeftEdge() <= ViewInt(kMarkerPadding) + 10)
+        return false;
+    return RightEdge() + 10 < nextLeft;
 }
 
 QVariantMap TimeLineMarkerController::ViewProperties() const
 {
-    return {{QStringLiteral("labelText"), labelText_},
+    return {{QStringLiteral("labelText"), GetLabelText()},
             {QStringLiteral("basePosition"), basePosition_},
             {QStringLiteral("viewScale"), viewScale_},
             {QStringLiteral("visibleLabel"), labelVisible_}};

@@ -7,7 +7,10 @@
 // A controller keeps everything its view shows (position, size, colour,
 // flags, zoom) and makes the view only while the item's extent lies within
 // the reach the timeline gives it (UpdateReach): a long song has thousands of
-// items, of which only those near the visible range exist as views. Making
+// items, of which only those near the visible range exist as views. An item
+// that the next one of its kind hides exactly (same place, same shape) gets
+// no view either, so however many events crowd into a pixel, a lane holds at
+// most a few views per pixel of its reach. Making
 // the view applies the stored state and the connections; dropping it hides
 // it at once and deletes it later. Positions and label widths are computed,
 // so label decisions hold for items without a view.
@@ -39,7 +42,7 @@ class VandEventController : public QmlController
 {
     Q_OBJECT
 public:
-    VandEventController(const cmn::VandEvent* event, bool editable, QQmlEngine* engine, std::string viewUrl,
+    VandEventController(const cmn::VandEvent* event, bool editable, QQmlEngine* engine, const QString& viewUrl,
                         QObject* parentItem, std::shared_ptr<ItemViewFactory> views);
     ~VandEventController() override;
 
@@ -60,8 +63,11 @@ public:
     int RightEdge() const;
 
     // Makes the view when the item's extent overlaps [left, right] (content
-    // pixels), drops it otherwise.
-    void UpdateReach(double left, double right);
+    // pixels) and it is not covered, drops it otherwise.
+    void UpdateReach(double left, double right, bool covered = false);
+    // Whether `next`, the item after this one in its list, hides this one's
+    // view entirely at the stored zoom: the same kind at the same pixels.
+    virtual bool IsCoveredBy(const VandEventController& next) const;
     bool HasView() const { return !view_.isNull(); }
     // Hides the view at once and deletes it later; the item stays and makes a
     // new view at the next UpdateReach that reaches it.
@@ -90,6 +96,7 @@ protected:
     // point item.
     virtual void ViewMade(QObject* view);
 
+    ItemViewFactory* Views() const { return views_.get(); }
     // Writes a property of the view, when there is one.
     void WriteView(const char* name, const QVariant& value);
     // Makes the view now, whatever the reach.
@@ -160,7 +167,14 @@ public:
 
     void SetLabelVisible(bool visible);
     bool IsLabelVisible() const { return labelVisible_; }
-    const QString& GetLabelText() const { return labelText_; }
+    QString GetLabelText() const { return QString::fromStdString(labelText_); }
+    // Two diamonds at the same pixel: a label drawn over a diamond leaves the
+    // diamond showing.
+    bool IsCoveredBy(const VandEventController& next) const override;
+    // Whether the label ends more than 10 pixels before `nextLeft` at the
+    // stored zoom. The label is measured only when that is in doubt, so that
+    // markers crowded together cost no text layout.
+    bool LabelEndsBefore(int nextLeft) const;
 
 protected:
     double ExtentLeft() const override;
@@ -168,8 +182,8 @@ protected:
     QVariantMap ViewProperties() const override;
 
 private:
-    QString labelText_;
-    double labelWidth_ = 0.0;
+    std::string labelText_;            // short labels need no allocation of their own
+    mutable double labelWidth_ = -1.0; // measured when first needed
     bool labelVisible_ = true;
 };
 

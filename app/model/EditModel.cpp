@@ -47,8 +47,10 @@ std::string EditModel::GetBarString(int tick) const
 std::vector<std::pair<cmn::VandEvent*, std::string>> EditModel::GetMarkers()
 {
     auto result = showManager->GetMarkers();
-    std::stable_sort(result.begin(), result.end(),
-                     [](const auto& a, const auto& b) { return a.first->abs_time() < b.first->abs_time(); });
+    const auto earlier = [](const auto& a, const auto& b) { return a.first->abs_time() < b.first->abs_time(); };
+    // The engine delivers them in order: sorting again would only move texts.
+    if (!std::is_sorted(result.begin(), result.end(), earlier))
+        std::stable_sort(result.begin(), result.end(), earlier);
     markers.clear();
     markerRows.clear();
     for (const auto& entry : result) {

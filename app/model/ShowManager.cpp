@@ -164,8 +164,10 @@ std::string ShowManager::GetBarString(int tick) const
 
 std::vector<std::pair<cmn::VandEvent*, std::string>> ShowManager::GetMarkers()
 {
+    const std::vector<cmn::VandEvent*> markers = Player().GetMarkers();
     std::vector<std::pair<cmn::VandEvent*, std::string>> result;
-    for (cmn::VandEvent* marker : Player().GetMarkers()) {
+    result.reserve(markers.size());
+    for (cmn::VandEvent* marker : markers) {
         if (marker)
             result.emplace_back(marker, player_->GetBarString(marker->start()));
     }

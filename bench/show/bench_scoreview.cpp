@@ -180,6 +180,9 @@ int Child(bool dataUrls)
     } else {
         controller = std::make_unique<vand::qt::ScoreViewController>(item, nullptr, nullptr, &engine);
         controller->LoadScore();
+        // Read on a worker: the list arrives through the event loop.
+        while (controller->IsReading())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         urls = item->property("imageListModel").toStringList();
     }
     if (urls.isEmpty())

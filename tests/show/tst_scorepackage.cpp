@@ -167,6 +167,77 @@ private slots:
         QCOMPARE(logged.lines, warnings);
     }
 
+    // Unpacking costs time whether or not the bytes are kept: a few
+    // kilobytes of compressed zeros in an entry that is not a page must not
+    // keep the reader busy. What is passed over is bounded; the pages before
+    // the entry that passes the bound are kept.
+    void whatIsPassedOverIsBounded_data()
+    {
+        QTest::addColumn<std::vector<TarEntry>>("entries");
+        QTest::addColumn<TarFilter>("filter");
+        QTest::addColumn<ScorePackageLimits>("limits");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::addColumn<QStringList>("warnings");
+
+        const auto page = [](const std::string& name) { return TarEntry{name, score_test::PageBytes(name)}; };
+        ScorePackageLimits oneMiB;
+        oneMiB.maxSkippedBytes = 1 << 20;
+        QTest::newRow("compressed zeros in an entry besides the pages")
+            << std::vector<TarEntry>{page("1.png"), {"notes.bin", std::string(8 << 20, '\0')}, page("3.png")}
+            << TarFilter::Gzip << oneMiB << QList<int>{1}
+            << QStringList{"The entries besides the score pages pass 1 MiB at notes.bin; the pages from there on "
+                           "are left out."};
+        std::vector<TarEntry> many{page("1.png")};
+        for (int i = 0; i < 40; ++i)
+            many.push_back({"other" + std::to_string(i) + ".bin", std::string(32 << 10, 'x')});
+        many.push_back(page("3.png"));
+        // Each takes 33 280 bytes with its header: the 32nd would pass 1 MiB.
+        QTest::newRow("many entries besides the pages, together")
+            << many << TarFilter::Gzip << oneMiB << QList<int>{1}
+            << QStringList{"The entries besides the score pages pass 1 MiB at other31.bin; the pages from there on "
+                           "are left out."};
+        ScorePackageLimits smallEntries;
+        smallEntries.maxEntryBytes = 100;
+        smallEntries.maxSkippedBytes = 2000;
+        // Each takes 1024 bytes with its header: by the third header 2000 are passed.
+        QTest::newRow("pages left out are passed over too")
+            << std::vector<TarEntry>{page("1.png"), page("2.png"), page("3.png"), page("4.png")} << TarFilter::None
+            << smallEntries << QList<int>{}
+            << QStringList{"Score page 1.png is larger than 0 MiB; it is left out.",
+                           "Score page 2.png is larger than 0 MiB; it is left out.",
+                           "Score page 3.png is larger than 0 MiB; it is left out.",
+                           "The entries besides the score pages pass 0 MiB at 3.png; the pages from there on are "
+                           "left out."};
+        QTest::newRow("within the bound every page is read")
+            << std::vector<TarEntry>{page("1.png"), {"notes.bin", std::string(100 << 10, '\0')}, page("3.png")}
+            << TarFilter::Gzip << oneMiB << QList<int>{1, 3} << QStringList{};
+    }
+    void whatIsPassedOverIsBounded()
+    {
+        QFETCH(std::vector<TarEntry>, entries);
+        QFETCH(TarFilter, filter);
+        QFETCH(ScorePackageLimits, limits);
+        QFETCH(QList<int>, expected);
+        QFETCH(QStringList, warnings);
+        const std::string tar = score_test::WriteTar(entries, filter);
+        Warnings logged;
+        const auto pages = ReadScorePackage(tar, limits);
+        QCOMPARE(logged.lines, warnings);
+        QCOMPARE(Numbers(pages), expected);
+    }
+
+    // A read asked to stop ends at once with what it has.
+    void aStoppedReadEnds()
+    {
+        const std::string tar = score_test::WriteTar(score_test::Pages({"1.png", "2.png"}));
+        std::atomic<bool> stop{false};
+        QCOMPARE(ReadScorePackage(tar, {}, &stop).size(), std::size_t(2));
+        stop = true;
+        Warnings logged;
+        QVERIFY(ReadScorePackage(tar, {}, &stop).empty());
+        QCOMPARE(logged.lines, QStringList());
+    }
+
     void packagesThatCannotBeReadGiveNoPages_data()
     {
         QTest::addColumn<QByteArray>("bytes");

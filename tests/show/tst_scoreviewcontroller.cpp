@@ -5,8 +5,11 @@
 #include <QQuickTextureFactory>
 #include <QQuickWindow>
 #include <QRegularExpression>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -146,9 +149,34 @@ private:
         controller = std::make_unique<ScoreViewController>(
             View(), player, std::make_shared<vand::ShowIdentityService>(data), &engine);
         controller->LoadScore();
+        QTRY_VERIFY(!controller->IsReading());
         QCoreApplication::sendPostedEvents();
         QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
     }
+
+    // A reader that waits until released, then gives `pages` test pages.
+    struct HeldReader
+    {
+        QSemaphore release;
+        QSemaphore done;
+        std::atomic<bool> sawStop{false};
+        std::atomic<bool> onGuiThread{false};
+
+        ScoreViewController::PackageReader Make(int pages)
+        {
+            return [this, pages](const QString&, const std::atomic<bool>& stop) {
+                onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+                release.acquire();
+                sawStop = stop.load();
+                ScoreViewController::PackageRead read;
+                read.found = true;
+                for (int i = 1; i <= pages; ++i)
+                    read.pages.push_back({i, score_test::PageBytes("p" + std::to_string(i) + ".png")});
+                done.release();
+                return read;
+            };
+        }
+    };
 
     // The generation in the view's page URLs.
     quint64 Generation()
@@ -252,7 +280,76 @@ private slots:
         QVERIFY(!vand::qt::ScorePageStoreOf(&engine)->Pages(generation));
         controller = std::make_unique<ScoreViewController>(View(), player, nullptr, &engine);
         controller->LoadScore();
-        QVERIFY(Generation() > generation);
+        QTRY_VERIFY(Generation() > generation);
+    }
+
+    // The package is read on a worker: LoadScore returns before the view has
+    // its pages, which arrive through the event loop. A package hiding much
+    // data (the reader stops at its bounds) keeps the window answering.
+    void loadScoreLeavesTheReadToAWorker()
+    {
+        WriteTestPackage();
+        vand::test::QmlWarningGuard guard;
+        view = std::make_unique<vand::qt::QmlController>(&engine, kStandInUrl, nullptr, true);
+        controller = std::make_unique<ScoreViewController>(View(), player, nullptr, &engine);
+        controller->LoadScore();
+        QVERIFY(View()->property("imageListModel").isNull());
+        QCOMPARE(View()->property("updates").toInt(), 0);
+        QTRY_COMPARE(View()->property("pageNumbers").toList(), kPageNumbers);
+        QTRY_COMPARE(View()->property("updates").toInt(), 1);
+        QCOMPARE(View()->property("imageListModel").toStringList().size(), kPageNumbers.size());
+
+        HeldReader held;
+        controller->SetPackageReader(held.Make(2));
+        controller->LoadScore();
+        // The earlier pages are withdrawn: the view lets go of them at once.
+        QCOMPARE(View()->property("imageListModel").toStringList(), QStringList());
+        QVERIFY(controller->IsReading());
+        held.release.release();
+        QTRY_VERIFY(!controller->IsReading());
+        QVERIFY(!held.onGuiThread);
+        QCOMPARE(View()->property("pageNumbers").toList(), (QVariantList{1, 2}));
+        QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
+    }
+
+    // A new read, or the controller's end, while a read runs stops that read
+    // and drops what it gives.
+    void aReadThatRunsIsStoppedAndDropped()
+    {
+        view = std::make_unique<vand::qt::QmlController>(&engine, kStandInUrl, nullptr, true);
+        controller = std::make_unique<ScoreViewController>(View(), player, nullptr, &engine);
+        HeldReader first;
+        controller->SetPackageReader(first.Make(5));
+        controller->LoadScore();
+        HeldReader second;
+        controller->SetPackageReader(second.Make(2));
+        controller->LoadScore();
+        second.release.release();
+        QTRY_VERIFY(!controller->IsReading());
+        QCOMPARE(View()->property("pageNumbers").toList(), (QVariantList{1, 2}));
+        const QStringList shown = View()->property("imageListModel").toStringList();
+        first.release.release();
+        QVERIFY(first.done.tryAcquire(1, 10000));
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        QVERIFY(first.sawStop);
+        QVERIFY(!second.sawStop);
+        QCOMPARE(View()->property("pageNumbers").toList(), (QVariantList{1, 2}));
+        QCOMPARE(View()->property("imageListModel").toStringList(), shown);
+        QCOMPARE(View()->property("updates").toInt(), 1);
+
+        // The controller goes while its read runs.
+        HeldReader last;
+        controller->SetPackageReader(last.Make(7));
+        controller->LoadScore();
+        controller.reset();
+        last.release.release();
+        QVERIFY(last.done.tryAcquire(1, 10000));
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        QVERIFY(last.sawStop);
+        QCOMPARE(View()->property("updates").toInt(), 1);
+        QCOMPARE(View()->property("imageListModel").toStringList(), QStringList());
     }
 
     // The player's page event turns the view to the first page of that

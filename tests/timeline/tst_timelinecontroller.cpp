@@ -645,6 +645,45 @@ private slots:
         QCOMPARE(Controller().GetBarsView()->GetLines().size(), std::size_t(1601));
     }
 
+    // Events crowded into one place share their views: each lane keeps only
+    // what can be seen there (a marker's label and the diamond under it; one
+    // caesura), however many events lie at that place. The top view is the
+    // last event's.
+    void crowdedItemsShareTheirViews()
+    {
+        ShowSetup setup;
+        setup.songs = {Song("1", 40)};
+        CL::SongLog& log = setup.log.GetOrCreateSongLog("1");
+        for (int i = 0; i < 400; ++i) {
+            log.Add(CL::Marker(4000, "M" + std::to_string(i), "E" + std::to_string(i)));
+            log.Add(CL::Caesura(8000, "N" + std::to_string(i), 0));
+        }
+        log.Add(CL::Marker(12000, "Alone", "F1"));
+        Start(setup);
+        const auto withViews = [](const auto& items) {
+            std::vector<VandEventController*> out;
+            for (auto* item : items) {
+                if (item->HasView())
+                    out.push_back(item);
+            }
+            return out;
+        };
+        // In the log's order: the 400 markers at one place, then the one alone.
+        const auto allMarkers = Controller().MarkerItems();
+        QCOMPARE(allMarkers.size(), std::size_t(401));
+        QCOMPARE(withViews(allMarkers),
+                 (std::vector<VandEventController*>{allMarkers[398], allMarkers[399], allMarkers[400]}));
+        QVERIFY(!allMarkers[398]->IsLabelVisible() && allMarkers[399]->IsLabelVisible());
+        const auto allCaesuras = Controller().CaesuraItems();
+        const auto caesuras = withViews(allCaesuras);
+        QCOMPARE(caesuras, std::vector<VandEventController*>{allCaesuras.back()});
+
+        QSignalSpy selected(&Controller(), &TimelineController::EditSelectedSignal);
+        QVERIFY(QMetaObject::invokeMethod(caesuras[0]->GetQmlObject(), "clicked"));
+        QCOMPARE(selected.count(), 1);
+        QCOMPARE(selected.last().at(0).value<const cmn::VandEvent*>(), caesuras[0]->GetEvent());
+    }
+
     // A receiver of the drag rebuilds the items while the dragged view is
     // still inside its own handler.
     void dragRebuildsFromInsideTheHandler()

@@ -15,6 +15,9 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "CL/ChangeLog.h"
 #include "CL/Errors.h"
@@ -72,13 +75,6 @@ float GetFloat(const Value& obj, const char* name, const std::string& where, flo
   return static_cast<float>(d);
 }
 
-std::string ToRawJson(const Value& v) {
-  rapidjson::StringBuffer buf;
-  rapidjson::Writer<rapidjson::StringBuffer> w(buf);
-  v.Accept(w);
-  return std::string(buf.GetString(), buf.GetSize());
-}
-
 std::string TickText(UInt32 t) { return std::to_string(t); }
 
 std::optional<std::int64_t> WholeNumber(std::optional<double> d) {
@@ -128,7 +124,7 @@ std::unique_ptr<cmn::VandEvent> ReadEvent(const Value& ev, const std::string& wh
   if (!record) {
     if (codes::IsSfxCode(code)) Fail(where, "sound effects belong in \"soundEffects\", not in a song");
     if (code < 0x20 || code >= 0x7F) Fail(where, "\"code\" must be a printable character");
-    return std::make_unique<UnknownEvent>(code, start, end, id, ToRawJson(ev));
+    return std::make_unique<UnknownEvent>(code, start, end, id, kit::json::Write(ev));
   }
   record->start(start);
   record->end(end);  // point events keep end 0
@@ -198,7 +194,12 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
                    [](const auto& a, const auto& b) { return a->start() < b->start(); });
   std::map<unsigned char, UInt32> endOfKind;  // largest end of the regions kept per kind
   UInt32 endOfFlow = 0;                       // largest end of the flow regions kept
-  std::map<unsigned char, std::set<std::string>> ids;
+  // Views of the ids kept so far; each stays valid while its event (moved
+  // into `out`, never reallocated) keeps that id.
+  std::map<unsigned char, std::unordered_set<std::string_view>> ids;
+  // Per kind and taken id, the suffix to try next: every smaller one is
+  // taken, so many events of one id are renamed in linear time.
+  std::map<unsigned char, std::unordered_map<std::string, unsigned>> nextSuffix;
   for (auto& e : kept) {
     const unsigned char code = e->code();
     if (codes::IsRegionCode(code)) {
@@ -214,21 +215,44 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
       endOfKind[code] = std::max(endOfKind[code], e->end());
       if (codes::IsFlowRegionCode(code)) endOfFlow = std::max(endOfFlow, e->end());
     }
-    std::set<std::string>& taken = ids[code];
-    auto isTaken = [&taken](const std::string& id) { return taken.count(id) > 0; };
+    std::unordered_set<std::string_view>& taken = ids[code];
+    if (taken.empty()) taken.reserve(kept.size());
+    // As codes::FreeId: the id itself when free, else the first free "<id>_<n>" from n = 2.
+    auto freeId = [&taken, &suffixes = nextSuffix[code]](const std::string& base) {
+      if (!taken.count(base)) return base;
+      unsigned& n = suffixes.try_emplace(base, 2u).first->second;
+      for (;; ++n) {
+        std::string candidate = base + "_" + std::to_string(n);
+        if (!taken.count(candidate)) return candidate;
+      }
+    };
     const std::string& old = e->EventId();
     auto generated = [&] { return codes::GeneratedId(code, std::to_string(e->start())); };
-    std::string id = old.empty() ? generated() : old;
-    if (taken.count(id)) id = codes::FreeId(id, isTaken);
+    std::string id = freeId(old.empty() ? generated() : old);
     // A suffix must not push the id past what the reader accepts.
-    if (id.size() > kMaxIdBytes) id = codes::FreeId(generated(), isTaken);
+    if (id.size() > kMaxIdBytes) id = freeId(generated());
     if (id != old) {
       report.renamedEventIds.push_back(Title(code) + (old.empty() ? " without an id" : " " + old) + inSong +
                                        " at tick " + TickText(e->start()) + " is now " + id + ".");
       e->SetEventId(id);
     }
-    taken.insert(id);
+    taken.insert(e->EventId());
     out.Add(std::move(e));
+  }
+}
+
+// Refuses a log of more than kMaxEvents events before any is read.
+void CheckEventCount(const Value& doc) {
+  std::size_t events = 0;
+  if (const Value* sfxs = Find(doc, "soundEffects"); sfxs != nullptr && sfxs->IsArray()) events += sfxs->Size();
+  if (const Value* songs = Find(doc, "songs"); songs != nullptr && songs->IsObject()) {
+    for (auto it = songs->MemberBegin(); it != songs->MemberEnd(); ++it) {
+      if (const Value* evs = Find(it->value, "events"); evs != nullptr && evs->IsArray()) events += evs->Size();
+    }
+  }
+  if (events > ChangeLog::kMaxEvents) {
+    Fail("top level", "it holds " + std::to_string(events) + " events, more than the " +
+                          std::to_string(ChangeLog::kMaxEvents) + " a change log may hold");
   }
 }
 
@@ -254,6 +278,8 @@ ChangeLog Parse(const std::string& text, const std::string& expectedShowId) {
                                   std::to_string(ChangeLog::kFormatMinor));
     }
   }
+
+  CheckEventCount(doc);
 
   ChangeLog log;
   const std::string showId = Text(doc, "showIdentifier", "top level", "", kMaxIdBytes);
@@ -345,7 +371,7 @@ ChangeLog Parse(const std::string& text, const std::string& expectedShowId) {
   std::vector<std::pair<std::string, std::string>> unknown;
   for (auto it = doc.MemberBegin(); it != doc.MemberEnd(); ++it) {
     std::string name(it->name.GetString(), it->name.GetStringLength());
-    if (!kKnown.count(name)) unknown.emplace_back(std::move(name), ToRawJson(it->value));
+    if (!kKnown.count(name)) unknown.emplace_back(std::move(name), kit::json::Write(it->value));
   }
   ChangeLogIo::SetUnknownMembers(log, std::move(unknown));
   return log;
@@ -385,7 +411,7 @@ void WriteEvent(W& w, const cmn::VandEvent& e) {
     raw.AddMember("id", rapidjson::Value(e.EventId().c_str(), static_cast<rapidjson::SizeType>(e.EventId().size()), a), a);
     raw.AddMember("start", rapidjson::Value(e.start()), a);
     if (e.end() != 0) raw.AddMember("end", rapidjson::Value(e.end()), a);
-    const std::string text = ToRawJson(raw);
+    const std::string text = kit::json::Write(raw);
     w.RawValue(text.c_str(), text.size(), rapidjson::kObjectType);
     return;
   }

@@ -4,6 +4,8 @@
 #include <rapidjson/error/en.h>
 #include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
 
 #include <clocale>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 #include <cmath>
 #include <limits>
 #include <system_error>
+#include <vector>
 
 namespace kit::json {
 
@@ -128,6 +131,71 @@ void Parse(rapidjson::Document& doc, std::string_view text) {
         numberFailure != nullptr ? numberFailure : rapidjson::GetParseError_En(reader.GetParseErrorCode());
     Fail("offset " + std::to_string(reader.GetErrorOffset()), "not valid JSON (" + reason + ")");
   }
+}
+
+std::string Write(const Value& value) {
+  rapidjson::StringBuffer buf;
+  rapidjson::Writer<rapidjson::StringBuffer> w(buf);
+  // The containers open above the value being written, each with the index
+  // of its next member or element: the walk Value::Accept makes by recursion.
+  struct Open {
+    const Value* container;
+    rapidjson::SizeType next;
+  };
+  std::vector<Open> open;
+  auto start = [&](const Value& v) {
+    switch (v.GetType()) {
+      case rapidjson::kNullType: w.Null(); break;
+      case rapidjson::kFalseType: w.Bool(false); break;
+      case rapidjson::kTrueType: w.Bool(true); break;
+      case rapidjson::kStringType: w.String(v.GetString(), v.GetStringLength()); break;
+      case rapidjson::kNumberType:
+        if (v.IsDouble()) {
+          w.Double(v.GetDouble());
+        } else if (v.IsInt()) {
+          w.Int(v.GetInt());
+        } else if (v.IsUint()) {
+          w.Uint(v.GetUint());
+        } else if (v.IsInt64()) {
+          w.Int64(v.GetInt64());
+        } else {
+          w.Uint64(v.GetUint64());
+        }
+        break;
+      case rapidjson::kObjectType:
+        w.StartObject();
+        open.push_back({&v, 0});
+        break;
+      case rapidjson::kArrayType:
+        w.StartArray();
+        open.push_back({&v, 0});
+        break;
+    }
+  };
+  start(value);
+  while (!open.empty()) {
+    // `start` may grow `open`: take what is needed from the top first.
+    const Value& c = *open.back().container;
+    const rapidjson::SizeType i = open.back().next++;
+    if (c.IsObject()) {
+      if (i == c.MemberCount()) {
+        w.EndObject(c.MemberCount());
+        open.pop_back();
+        continue;
+      }
+      const auto member = c.MemberBegin() + i;
+      w.Key(member->name.GetString(), member->name.GetStringLength());
+      start(member->value);
+    } else {
+      if (i == c.Size()) {
+        w.EndArray(c.Size());
+        open.pop_back();
+        continue;
+      }
+      start(c[i]);
+    }
+  }
+  return std::string(buf.GetString(), buf.GetSize());
 }
 
 std::string Quote(std::string_view name) { return "\"" + std::string(name) + "\""; }

@@ -32,11 +32,18 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kStartTimeout = std::chrono::seconds(5);
 
+// Lines of a load report that reach a message; the rest are counted, so that
+// a log with a change on every one of its events still gives a short text.
+constexpr std::size_t kMaxReportLines = 50;
+
 std::string Join(const std::vector<std::string>& lines) {
   std::string out;
-  for (const auto& l : lines) {
+  for (std::size_t i = 0; i < lines.size() && i < kMaxReportLines; ++i) {
     if (!out.empty()) out += '\n';
-    out += l;
+    out += lines[i];
+  }
+  if (lines.size() > kMaxReportLines) {
+    out += "\n... and " + std::to_string(lines.size() - kMaxReportLines) + " more.";
   }
   return out;
 }
@@ -872,7 +879,8 @@ std::vector<cmn::VandEvent*> AudioInterface::GetMarkers() {
   if (CL::SongLog* log = impl_->editor.GetChangeLog().FindSongLog(GetCurrentSongNumber())) {
     for (auto& m : log->GetMarkers()) out.push_back(&m);
   }
-  std::stable_sort(out.begin(), out.end(), [](auto* a, auto* b) { return a->start() < b->start(); });
+  const auto earlier = [](auto* a, auto* b) { return a->start() < b->start(); };
+  if (!std::is_sorted(out.begin(), out.end(), earlier)) std::stable_sort(out.begin(), out.end(), earlier);
   return out;
 }
 

@@ -2,8 +2,12 @@
 
 #include <QTemporaryDir>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "CL/ChangeLog.h"
 #include "CL/Editor.h"
@@ -96,6 +100,26 @@ std::string J(const char* text) {
   return s;
 }
 
+// Runs `check` in a child process, so that a crash there (a stack
+// overflow) fails the test instead of ending the test run. Empty when the
+// check passed; otherwise how the child ended.
+QString InChild(const std::function<bool()>& check) {
+  const pid_t child = fork();
+  if (child == 0) {
+    bool ok = false;
+    try {
+      ok = check();
+    } catch (...) {
+    }
+    _exit(ok ? 0 : 1);
+  }
+  if (child < 0) return "no child process";
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return "lost the child process";
+  if (WIFSIGNALED(status)) return QString("crashed with signal %1").arg(WTERMSIG(status));
+  return WEXITSTATUS(status) == 0 ? QString() : QString("the check failed");
+}
+
 const std::string kMinimal = J("{'format':'vand-logdata','formatVersion':'1.0','minReaderVersion':'1.0',");
 
 }  // namespace
@@ -165,6 +189,63 @@ class TestChangeLogFile : public QObject {
     QCOMPARE(again.ToJson(), written);
   }
 
+  // Unknown members are kept however deep they nest, and write back as read.
+  void deepUnknownMembersAreKept_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<int>("depth");
+    QTest::newRow("top-level member, arrays 100 000 deep") << QString("top") << QString("array") << 100000;
+    QTest::newRow("top-level member, objects 100 000 deep") << QString("top") << QString("object") << 100000;
+    QTest::newRow("unknown event kind, arrays 200 000 deep") << QString("event") << QString("array") << 200000;
+  }
+  void deepUnknownMembersAreKept() {
+    QFETCH(QString, where);
+    QFETCH(QString, shape);
+    QFETCH(int, depth);
+    const std::size_t n = static_cast<std::size_t>(depth);
+    std::string deep;
+    if (shape == "array") {
+      deep = std::string(n, '[') + std::string(n, ']');
+    } else {
+      for (std::size_t i = 0; i < n; ++i) deep += J("{'a':");
+      deep += "1" + std::string(n, '}');
+    }
+    const std::string text =
+        where == "top"
+            ? kMinimal + "\"future\":" + deep + J(",'songs':{'1':{'events':[{'code':'E','id':'E1','start':7}]}}}")
+            : kMinimal + J("'songs':{'1':{'events':[{'code':'Z','id':'Z1','start':5,'deep':") + deep + "}]}}}";
+    const QString failure = InChild([&] {
+      const CL::ChangeLog log = CL::ChangeLog::FromJson(text, "", "Deep-1.0.logdata");
+      const std::string written = log.ToJson();
+      const CL::ChangeLog again = CL::ChangeLog::FromJson(written, "", "Deep-1.0.logdata");
+      const CL::SongLog* song = again.FindSongLog("1");
+      return written.find(deep) != std::string::npos && again.ToJson() == written && song != nullptr &&
+             song->GetUnknownEvents().size() == (where == "event" ? 1u : 0u);
+    });
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+  }
+
+  // Many events of one id (or none, at one tick) get the suffixes 2, 3, ...
+  // in order; renaming them takes linear time, so a log of a hundred
+  // thousand such markers still reads at once.
+  void manyEventsOfOneIdAreRenamedInOrder() {
+    constexpr int kCount = 100000;
+    std::string events;
+    for (int i = 0; i < kCount; ++i) {
+      events += (i ? "," : "") + J("{'code':'E','id':'E1','start':5},{'code':'E','start':9}");
+    }
+    const CL::ChangeLog log =
+        CL::ChangeLog::FromJson(kMinimal + J("'songs':{'1':{'events':[") + events + "]}}}", "", "t");
+    const CL::MarkerSequence& markers = log.FindSongLog("1")->GetMarkers();
+    QCOMPARE(markers.size(), std::size_t(2 * kCount));
+    for (int i = 0; i < kCount; ++i) {
+      const std::string suffix = i == 0 ? "" : "_" + std::to_string(i + 1);
+      QCOMPARE(markers[i].EventId(), "E1" + suffix);
+      QCOMPARE(markers[kCount + i].EventId(), "E9" + suffix);
+    }
+    QCOMPARE(log.GetLoadReport().renamedEventIds.size(), std::size_t(2 * kCount - 1));
+  }
+
   void brokenFiles_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("expected");
@@ -215,6 +296,19 @@ class TestChangeLogFile : public QObject {
     row("output path id", m + J("'outputPaths':[{'id':''}]}"), "\"id\" is empty");
     row("bad utf-8", m + J("'showIdentifier':'\xff'}"), "not valid JSON");
     row("deep nesting", m + J("'x':") + std::string(100000, '['), "not valid JSON");
+    // Counted before any event is read: "{}" stands for an event.
+    const auto events = [](std::size_t n) {
+      std::string list = "[";
+      for (std::size_t i = 0; i < n; ++i) list += i == 0 ? "{}" : ",{}";
+      return list + "]";
+    };
+    const std::size_t most = CL::ChangeLog::kMaxEvents;
+    row("more events than a log may hold", m + J("'songs':{'1':{'events':") + events(most + 1) + "}}}",
+        "top level: it holds 1048577 events, more than the 1048576 a change log may hold");
+    row("songs and sound effects together over the limit",
+        m + J("'soundEffects':") + events(1) + J(",'songs':{'1':{'events':") + events(most / 2) +
+            J("},'2':{'events':") + events(most / 2) + "}}}",
+        "it holds 1048577 events");
   }
 
   // A broken file gives a readable runtime_error naming the file, and an

@@ -12,6 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
 #include "kit/CoutBuffer.h"
 #include "kit/File.h"
 #include "kit/Json.h"
@@ -292,6 +295,32 @@ class TestKit : public QObject {
       QVERIFY2(e.What().rfind("not valid JSON (", 0) == 0, e.what());
       QCOMPARE(std::string(e.what()), e.Where() + ": " + e.What());
     }
+  }
+
+  // Write gives the text RapidJSON's own (recursive) writer gives, and that
+  // text parses back to an equal value.
+  void jsonWrite_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("scalars") << QByteArray("[null,true,false,0,-1,4294967295,-9007199254740993,18446744073709551615]");
+    QTest::newRow("fractions") << QByteArray("[0.5,1e300,-2.25e-300,1.0]");
+    QTest::newRow("escapes and UTF-8") << QByteArray("{\"a\\\"b\":\"line\\nbreak \\u0001 \xe2\x99\xaa\"}");
+    QTest::newRow("empty containers") << QByteArray("{\"a\":{},\"b\":[],\"c\":[{}]}");
+    QTest::newRow("members after a nested one") << QByteArray("{\"a\":{\"b\":[1,[2,{\"c\":3}],4]},\"d\":5}");
+    QTest::newRow("a bare string") << QByteArray("\"x\"");
+  }
+
+  void jsonWrite() {
+    QFETCH(QByteArray, text);
+    rapidjson::Document doc;
+    kit::json::Parse(doc, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    rapidjson::StringBuffer buf;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buf);
+    doc.Accept(writer);
+    const std::string written = kit::json::Write(doc);
+    QCOMPARE(written, std::string(buf.GetString(), buf.GetSize()));
+    rapidjson::Document again;
+    kit::json::Parse(again, written);
+    QVERIFY(again == doc);
   }
 
   // A write replaces the whole file and leaves nothing else in its folder; a

@@ -40,6 +40,7 @@ class TstPlayerChangeLog : public QObject {
   void newerFormatIsRefusedAndTheOldLogKept();
   void switchingVersionsClearsHistory();
   void loadWarnings();
+  void loadWarningsOfManyEventsStayShort();
   void editsReachPlaybackOnLoadNewChangeLog();
   void editorKnowsTheSongs();
   void saveNeverReplacesAnUnreadableLog_data();
@@ -149,6 +150,23 @@ void TstPlayerChangeLog::loadWarnings() {
   QCOMPARE(engine.GetInvertedLoopEventDescription(), std::string());
   QCOMPARE(engine.GetTempoScaleWarnings(), std::string());
   QCOMPARE(engine.GetModifiedClickEditLog(), std::string());
+}
+
+// A change on every event of a large log (here markers without ids) is
+// counted in full but described in a few lines, so that the warning window
+// stays readable and quick to lay out.
+void TstPlayerChangeLog::loadWarningsOfManyEventsStayShort() {
+  Fixture f(SimpleShow({SimpleSong("1", 8)}));
+  std::string events;
+  for (int i = 0; i < 60; ++i)
+    events += std::string(i ? "," : "") + R"({"code": "E", "start": )" + std::to_string(100 * i) + "}";
+  WriteText(f.showFolder / "Test Show-1.0.logdata", LogJson("1.0", events));
+  auto& engine = f.Start();
+  QCOMPARE(engine.GetInvertedLoopEventCount(), 60u);
+  const QStringList lines = QString::fromStdString(engine.GetInvertedLoopEventDescription()).split('\n');
+  QCOMPARE(lines.size(), 51);
+  QCOMPARE(lines.first(), QStringLiteral("Marker without an id in song 1 at tick 0 is now E0."));
+  QCOMPARE(lines.last(), QStringLiteral("... and 10 more."));
 }
 
 void TstPlayerChangeLog::editsReachPlaybackOnLoadNewChangeLog() {

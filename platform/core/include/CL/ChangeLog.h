@@ -45,6 +45,10 @@ class ChangeLog {
   static constexpr UInt16 kFormatMinor = 0;
   // Largest file the reader accepts.
   static constexpr std::uintmax_t kMaxFileBytes = 64u * 1024u * 1024u;
+  // Most events (the songs' and the sound effects together) a log may hold;
+  // a file with more is refused as unreadable. The lists and the timeline
+  // of a song of this many events still open in seconds.
+  static constexpr std::size_t kMaxEvents = std::size_t(1) << 20;  // 1 048 576
 
   // Empty log, version 0.0.
   ChangeLog();

@@ -1,6 +1,7 @@
 #pragma once
 
-// Reading JSON documents (change logs, show files, settings, catalogues).
+// Reading JSON documents (change logs, show files, settings, catalogues),
+// and writing a value back as text.
 //
 // Contract:
 // - Parse() reads a whole document with the flags every reader uses:
@@ -15,6 +16,8 @@
 //   there (e.g. "\"port\" must be a whole number from 0 to 65535"). what()
 //   reads "where: what". A reader adds which file it read, and uses Fail()
 //   for its own checks so that they read the same way.
+// - Write() turns a value back into compact text without recursion, so that
+//   anything Parse() accepted can be written, however deep.
 // - Nothing here logs, touches files or keeps state: callable from any thread.
 
 #include <cstddef>
@@ -45,6 +48,10 @@ class Error : public std::runtime_error {
 
 // Fills `doc`. Fails with where "offset N" and "not valid JSON (reason)".
 void Parse(rapidjson::Document& doc, std::string_view text);
+
+// Compact text of `value`, as RapidJSON's Writer puts it (what Parse reads
+// back to an equal value). Depth costs heap, never stack.
+std::string Write(const Value& value);
 
 // The name in quotes, as failures cite members: "\"port\"".
 std::string Quote(std::string_view name);
