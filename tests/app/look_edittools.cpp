@@ -24,7 +24,6 @@
 #include "Grab.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
-#include "app/model/EditModel.h"
 #include "edit/EditController.h"
 #include "edittools/CaesuraToolController.h"
 #include "edittools/ClickToolController.h"
@@ -32,6 +31,7 @@
 #include "edittools/MarkerToolController.h"
 #include "edittools/OscToolController.h"
 #include "edittools/RangeToolControllers.h"
+#include "model/EditModel.h"
 
 using vand::qt::EditToolController;
 

@@ -19,8 +19,6 @@
 #include "app/AppQmlEngineSetup.h"
 #include "app/AppSettings.h"
 #include "app/MusicalMainController.h"
-#include "app/model/EditModel.h"
-#include "app/model/ShowManager.h"
 #include "edit/EditController.h"
 #include "edittools/CaesuraToolController.h"
 #include "edittools/ClickToolController.h"
@@ -28,6 +26,8 @@
 #include "edittools/MarkerToolController.h"
 #include "edittools/OscToolController.h"
 #include "edittools/RangeToolControllers.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "timeline/TimelineController.h"
 #include "ui/DialogController.h"
 

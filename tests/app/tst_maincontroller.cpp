@@ -18,17 +18,17 @@
 #include "StreamCapture.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/AppSettings.h"
-#include "app/model/EditModel.h"
 #include "app/MusicalMainController.h"
 #include "app/ResponsiveMenuController.h"
 #include "audio/MixerController.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "notify/EventObserver.h"
 #include "showcontrol/MidiManagerCommandController.h"
 #include "showcontrol/MidiManagerController.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
 #include "ui/ViewProperty.h"
-#include "app/model/ShowManager.h"
 
 using app_test::DataFolder;
 using app_test::TestFactory;
