@@ -9,7 +9,6 @@
 #include "app/AppSettings.h"
 #include "app/MusicalMainController.h"
 #include "app/PlayerFactory.h"
-#include "app/model/EditModel.h"
 #include "cmn/EventCodes.h"
 #include "cmn/VandEvent.h"
 #include "edit/EditController.h"
@@ -20,6 +19,7 @@
 #include "edittools/MarkerToolController.h"
 #include "edittools/OscToolController.h"
 #include "edittools/RangeToolControllers.h"
+#include "model/EditModel.h"
 #include "ui/DialogController.h"
 #include "vand_player_core/Interface.h"
 

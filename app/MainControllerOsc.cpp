@@ -7,11 +7,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/model/EditModel.h"
 #include "app/MusicalMainController.h"
 #include "edit/EditController.h"
 #include "app/PlayerFactory.h"
 #include "kit/Log.h"
+#include "model/EditModel.h"
 #include "showcontrol/OscManagerController.h"
 #include "showcontrol/OscServer.h"
 #include "showcontrol/VandOscCallbacks.h"

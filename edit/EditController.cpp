@@ -6,8 +6,6 @@
 
 #include "CL/Editor.h"
 #include "EditSupport.h"
-#include "app/model/EditModel.h"
-#include "app/model/ShowManager.h"
 #include "cmn/EventCodes.h"
 #include "cmn/VandEvent.h"
 #include "edit/EventList.h"
@@ -15,6 +13,8 @@
 #include "edit/SongList.h"
 #include "edit/TimelineEditController.h"
 #include "kit/Log.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "notify/CallbackDispatcher.h"
 #include "timeline/TimelineController.h"
 #include "ui/ViewProperty.h"

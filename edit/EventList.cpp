@@ -4,9 +4,9 @@
 #include <stdexcept>
 
 #include "RowVector.h"
-#include "app/model/EditModel.h"
 #include "cmn/EventCodes.h"
 #include "cmn/VandEvent.h"
+#include "model/EditModel.h"
 #include "notify/CallbackDispatcher.h"
 #include "ui/ViewProperty.h"
 

@@ -6,8 +6,8 @@
 
 #include "CL/Events.h"
 #include "RowVector.h"
-#include "app/model/EditModel.h"
 #include "cmn/VandEvent.h"
+#include "model/EditModel.h"
 #include "notify/CallbackDispatcher.h"
 #include "ui/ViewProperty.h"
 

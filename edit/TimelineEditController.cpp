@@ -5,9 +5,9 @@
 
 #include "CL/Editor.h"
 #include "EditSupport.h"
-#include "app/model/EditModel.h"
-#include "app/model/ShowManager.h"
 #include "kit/Log.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "notify/CallbackDispatcher.h"
 
 namespace vand::qt {

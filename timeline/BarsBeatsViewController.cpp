@@ -5,9 +5,9 @@
 #include <chrono>
 #include <cmath>
 
-#include "app/model/EditModel.h"
-#include "app/model/ShowManager.h"
-#include "timeline/BarsBeatsEventSequence.h"
+#include "model/BarsBeatsEventSequence.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "ui/ViewProperty.h"
 #include "vand_player_core/Interface.h"
 

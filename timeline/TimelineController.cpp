@@ -9,12 +9,12 @@
 #include <sstream>
 
 #include "CL/SongLog.h"
-#include "app/model/EditModel.h"
-#include "app/model/ShowManager.h"
 #include "cmn/Keys.h"
 #include "kit/Log.h"
+#include "model/BarsBeatsEventSequence.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "notify/CallbackDispatcher.h"
-#include "timeline/BarsBeatsEventSequence.h"
 #include "timeline/BarsBeatsViewController.h"
 #include "timeline/ItemViewFactory.h"
 #include "ui/ViewProperty.h"

@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "app/AppQmlEngineSetup.h"
-#include "app/model/EditModel.h"
 #include "app/MusicalMainController.h"
 #include "app/PelorinPlayerFactory.h"
+#include "model/EditModel.h"
 #include "vand_player_core/Interface.h"
 
 namespace {

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QImage>
 #include <QPainter>
-#include <QQmlApplicationEngine>
 #include <QQmlComponent>
 #include <QQuickWindow>
 #include <QTest>
@@ -22,9 +21,8 @@
 
 #include "AppFixture.h"
 #include "Grab.h"
-#include "app/AppQmlEngineSetup.h"
+#include "MainWindowFixture.h"
 #include "app/MusicalMainController.h"
-#include "app/model/EditModel.h"
 #include "edit/EditController.h"
 #include "edittools/CaesuraToolController.h"
 #include "edittools/ClickToolController.h"
@@ -32,6 +30,7 @@
 #include "edittools/MarkerToolController.h"
 #include "edittools/OscToolController.h"
 #include "edittools/RangeToolControllers.h"
+#include "model/EditModel.h"
 
 using vand::qt::EditToolController;
 
@@ -67,22 +66,10 @@ QImage Sheet(const std::vector<QImage>& pictures)
 
 } // namespace
 
-class LookEditTools : public QObject
+class LookEditTools : public QObject, public app_test::MainWindowFixture<>
 {
     Q_OBJECT
 private:
-    std::unique_ptr<app_test::DataFolder> folder;
-    QQmlApplicationEngine engine;
-    app_test::TestFactory factory;
-    std::unique_ptr<vand::qt::MusicalMainController> controller;
-    QQuickWindow* window = nullptr;
-
-    void LoadSong(const std::string& song)
-    {
-        controller->GetPlayer()->LoadSong(song);
-        factory.script->clock->Pump();
-        QCoreApplication::sendPostedEvents();
-    }
     cmn::VandEvent* Listed(const std::string& id) const
     {
         auto* model = controller->GetEditModel().get();
@@ -112,13 +99,11 @@ private:
 private slots:
     void initTestCase()
     {
-        folder = std::make_unique<app_test::DataFolder>();
-        vand::qt::PrepareAppQmlEngine(engine);
-        factory.hideClickToolNotice = true;
-        controller = std::make_unique<vand::qt::MusicalMainController>(&engine, &factory);
-        window = qobject_cast<QQuickWindow*>(controller->GetQmlObject());
-        QVERIFY(window);
-        factory.script->clock->Pump();
+        SetUpTestCase();
+        factory = std::make_unique<app_test::TestFactory>();
+        factory->hideClickToolNotice = true;
+        Build();
+        factory->script->clock->Pump();
         QCoreApplication::sendPostedEvents();
     }
 

@@ -18,9 +18,9 @@
 #include "Grab.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
-#include "app/model/ShowManager.h"
 #include "CL/Editor.h"
 #include "edit/EditController.h"
+#include "model/ShowManager.h"
 #include "timeline/TimelineController.h"
 #include "notify/EventObserver.h"
 

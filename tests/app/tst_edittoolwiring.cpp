@@ -6,7 +6,6 @@
 // answers only with OSC on.
 
 #include <QPointer>
-#include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTest>
@@ -15,12 +14,10 @@
 
 #include "AppFixture.h"
 #include "CL/Editor.h"
+#include "MainWindowFixture.h"
 #include "QmlWarningGuard.h"
-#include "app/AppQmlEngineSetup.h"
 #include "app/AppSettings.h"
 #include "app/MusicalMainController.h"
-#include "app/model/EditModel.h"
-#include "app/model/ShowManager.h"
 #include "edit/EditController.h"
 #include "edittools/CaesuraToolController.h"
 #include "edittools/ClickToolController.h"
@@ -28,23 +25,18 @@
 #include "edittools/MarkerToolController.h"
 #include "edittools/OscToolController.h"
 #include "edittools/RangeToolControllers.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "timeline/TimelineController.h"
 #include "ui/DialogController.h"
 
-using app_test::DataFolder;
 using app_test::TestFactory;
 using vand::qt::EditToolController;
-using vand::qt::MusicalMainController;
 
-class TestEditToolWiring : public QObject
+class TestEditToolWiring : public QObject, public app_test::MainWindowFixture<>
 {
     Q_OBJECT
 private:
-    std::unique_ptr<DataFolder> folder;
-    QQmlApplicationEngine engine;
-    std::unique_ptr<TestFactory> factory;
-    std::unique_ptr<MusicalMainController> controller;
-    QQuickWindow* window = nullptr;
     std::unique_ptr<vand::test::QmlWarningGuard> qmlWarnings;
 
     CL::Editor& Editor() const { return *controller->GetShowManager()->GetEditor(); }
@@ -92,12 +84,6 @@ private:
         }
         return nullptr;
     }
-    void LoadSong(const std::string& song)
-    {
-        controller->GetPlayer()->LoadSong(song);
-        factory->script->clock->Pump();
-        QCoreApplication::sendPostedEvents();
-    }
     void DeleteLater()
     {
         // The tool goes first; its dialog's deletion is queued by it.
@@ -106,19 +92,13 @@ private:
     }
     void Start()
     {
-        controller = std::make_unique<MusicalMainController>(&engine, factory.get());
-        window = qobject_cast<QQuickWindow*>(controller->GetQmlObject());
-        QVERIFY(window);
+        Build();
         factory->script->clock->Pump();
         QCoreApplication::sendPostedEvents();
     }
 
 private slots:
-    void initTestCase()
-    {
-        folder = std::make_unique<DataFolder>();
-        vand::qt::PrepareAppQmlEngine(engine);
-    }
+    void initTestCase() { SetUpTestCase(); }
 
     void init()
     {
@@ -129,11 +109,10 @@ private slots:
 
     void cleanup()
     {
-        controller.reset();
-        QCoreApplication::sendPostedEvents();
-        DeleteLater();
+        Destroy();
+        // The tool's dialog goes after the tool.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         factory.reset();
-        window = nullptr;
         // Opening, using and closing the tools, and their going with the
         // main window, leave nothing in the log.
         const QStringList warnings = qmlWarnings->warnings();

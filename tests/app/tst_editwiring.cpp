@@ -5,7 +5,6 @@
 // the menu following, the player's events, and a second show load.
 
 #include <QPointer>
-#include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSignalSpy>
@@ -16,27 +15,25 @@
 #include "CL/Editor.h"
 #include "CL/Events.h"
 #include "ListRows.h"
-#include "app/AppQmlEngineSetup.h"
+#include "MainWindowFixture.h"
 #include "app/DragClamp.h"
 #include "app/MusicalMainController.h"
 #include "app/ResponsiveMenuController.h"
-#include "app/model/EditModel.h"
-#include "app/model/ShowManager.h"
 #include "edit/EditController.h"
 #include "edit/EventList.h"
 #include "edit/MarkerList.h"
 #include "edit/SongList.h"
 #include "edit/TimelineEditController.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "notify/EventObserver.h"
 #include "timeline/TimelineController.h"
 #include "ui/DialogController.h"
 
-using app_test::DataFolder;
 using app_test::TestFactory;
 using notify::PlayerEvent;
 using vand::qt::DragTicks;
 using vand::qt::EditController;
-using vand::qt::MusicalMainController;
 using vand::qt::TimelineController;
 
 namespace {
@@ -49,16 +46,10 @@ QPoint Centre(QQuickItem* item, QPointF offset = {})
 
 } // namespace
 
-class TestEditWiring : public QObject
+class TestEditWiring : public QObject, public app_test::MainWindowFixture<>
 {
     Q_OBJECT
 private:
-    std::unique_ptr<DataFolder> folder;
-    QQmlApplicationEngine engine;
-    std::unique_ptr<TestFactory> factory;
-    std::unique_ptr<MusicalMainController> controller;
-    QQuickWindow* window = nullptr;
-
     EditController* Edit() const { return controller->GetEditController(); }
     TimelineController* Timeline() const { return controller->GetTimelineController(); }
     vand::qt::EditModel* Model() const { return controller->GetEditModel().get(); }
@@ -106,26 +97,14 @@ private:
         engineThread.join();
         QCoreApplication::sendPostedEvents();
     }
-    // Loads a song and delivers the engine's events, as while running.
-    void LoadSong(const std::string& song)
-    {
-        controller->GetPlayer()->LoadSong(song);
-        factory->script->clock->Pump();
-        QCoreApplication::sendPostedEvents();
-    }
 
 private slots:
-    void initTestCase()
-    {
-        folder = std::make_unique<DataFolder>();
-        vand::qt::PrepareAppQmlEngine(engine);
-    }
+    void initTestCase() { SetUpTestCase(); }
 
     void init()
     {
         factory = std::make_unique<TestFactory>();
-        controller = std::make_unique<MusicalMainController>(&engine, factory.get());
-        window = qobject_cast<QQuickWindow*>(controller->GetQmlObject());
+        Build();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowExposed(window));
         // The engine's start-up events: the song is loaded.
@@ -136,11 +115,8 @@ private slots:
 
     void cleanup()
     {
-        controller.reset();
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Destroy();
         factory.reset();
-        window = nullptr;
     }
 
     void listsShowTheLoadedSong()

@@ -13,10 +13,10 @@
 #include "AppFixture.h"
 #include "CL/Errors.h"
 #include "app/AppQmlEngineSetup.h"
-#include "app/model/EditModel.h"
 #include "app/Launcher.h"
 #include "app/MusicalMainController.h"
 #include "app/VandMenuBarController.h"
+#include "model/EditModel.h"
 #include "ui/DialogController.h"
 #include "ui/InputDialogController.h"
 

@@ -2,7 +2,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
-#include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
@@ -13,24 +12,23 @@
 #include <thread>
 
 #include "AppFixture.h"
+#include "MainWindowFixture.h"
 #include "MixerFixture.h"
 #include "QmlWarningGuard.h"
 #include "StreamCapture.h"
-#include "app/AppQmlEngineSetup.h"
 #include "app/AppSettings.h"
-#include "app/model/EditModel.h"
 #include "app/MusicalMainController.h"
 #include "app/ResponsiveMenuController.h"
 #include "audio/MixerController.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "notify/EventObserver.h"
 #include "showcontrol/MidiManagerCommandController.h"
 #include "showcontrol/MidiManagerController.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DialogController.h"
 #include "ui/ViewProperty.h"
-#include "app/model/ShowManager.h"
 
-using app_test::DataFolder;
 using app_test::TestFactory;
 using vand::qt::MusicalMainController;
 using notify::PlayerEvent;
@@ -113,16 +111,10 @@ QString DialogText(MusicalMainController& controller, const char* property)
 
 } // namespace
 
-class TestMainController : public QObject
+class TestMainController : public QObject, public app_test::MainWindowFixture<>
 {
     Q_OBJECT
 private:
-    std::unique_ptr<DataFolder> folder;
-    QQmlApplicationEngine engine;
-    std::unique_ptr<TestFactory> factory;
-    std::unique_ptr<MusicalMainController> controller;
-    QObject* window = nullptr;
-
     QStringList Calls() { return factory->script->Take(); }
 
     // Every property the controller sets on the window exists there: a
@@ -131,9 +123,7 @@ private:
     {
         vand::test::QmlWarningGuard guard;
         vand::test::StreamCapture errors(std::cerr);
-        controller = std::make_unique<MusicalMainController>(&engine, factory.get());
-        window = controller->GetQmlObject();
-        QVERIFY(window);
+        MainWindowFixture::Build();
         QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
         // A machine without a sound server lists no output device, and says so.
         QString text = QString::fromStdString(errors.text());
@@ -141,23 +131,11 @@ private:
         QVERIFY2(text.isEmpty(), qPrintable(text));
     }
 
-    void Destroy()
-    {
-        controller.reset();
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        window = nullptr;
-    }
-
     // Applies what the engine thread has posted.
     void Deliver() { QCoreApplication::sendPostedEvents(); }
 
 private slots:
-    void initTestCase()
-    {
-        folder = std::make_unique<DataFolder>();
-        vand::qt::PrepareAppQmlEngine(engine);
-    }
+    void initTestCase() { SetUpTestCase(); }
 
     void init()
     {

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
-#include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QSettings>
 #include <QTest>
@@ -15,42 +14,25 @@
 #include <memory>
 
 #include "AppFixture.h"
-#include "app/AppQmlEngineSetup.h"
+#include "MainWindowFixture.h"
 #include "app/Launcher.h"
 #include "app/MusicalMainController.h"
-#include "app/model/EditModel.h"
 #include "audio/AudioManagerController.h"
 #include "audio/OutputDeviceMonitor.h"
 #include "audio/OutputPathsManagerController.h"
+#include "model/EditModel.h"
 #include "ui/DialogController.h"
 #include "ui/InputDialogController.h"
 #include "vand_pelorin/OutputClock.h"
 
-using app_test::DataFolder;
+using app_test::ClockFactory;
 using app_test::ExitCodeOf;
 using app_test::kNoExit;
 using app_test::TestFactory;
 using vand::qt::AudioManagerController;
-using vand::qt::MusicalMainController;
 using vand::qt::OutputPathsManagerController;
 
 namespace {
-
-// The product's engine on a manual clock, change logs really written.
-class ClockFactory : public vand::qt::PelorinPlayerFactory
-{
-public:
-    std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
-                                                         std::shared_ptr<vand::PlayerOscCallback>) override
-    {
-        vand::player::EngineOptions options;
-        options.clock = std::make_shared<vand::player::ManualClock>();
-        auto engine = std::make_unique<vand::Pelorin2AudioInterface>(
-            showFolder.toStdString(), DataFolderPath().toStdString(), nullptr, options);
-        engine->ThrowIfThreadExceptions();
-        return engine;
-    }
-};
 
 // The engine's paths as "name|device id", sorted.
 QStringList EnginePaths(Interface& player)
@@ -64,38 +46,19 @@ QStringList EnginePaths(Interface& player)
 
 } // namespace
 
-class TestMainControllerAudio : public QObject
+// The main controller under test is the one made here, or a Launcher's.
+class TestMainControllerAudio : public QObject, public app_test::MainWindowFixture<vand::qt::PelorinPlayerFactory>
 {
     Q_OBJECT
 private:
-    std::unique_ptr<DataFolder> folder;
-    QQmlApplicationEngine engine;
-    std::unique_ptr<vand::qt::PelorinPlayerFactory> factory;
-    std::unique_ptr<MusicalMainController> owned;
-    // The main controller under test: the one made here, or a Launcher's.
-    MusicalMainController* controller = nullptr;
-    QObject* window = nullptr;
-
     std::shared_ptr<app_test::EngineScript> Script() { return static_cast<TestFactory*>(factory.get())->script; }
     QString SettingsPath() const { return QString::fromStdString((folder->data / "general_settings.vand").string()); }
     QString DeviceFile() const { return QString::fromStdString((folder->show / "outputpathdevices.json").string()); }
 
     void Build()
     {
-        owned = std::make_unique<MusicalMainController>(&engine, factory.get());
-        controller = owned.get();
-        window = controller->GetQmlObject();
-        QVERIFY(window);
+        MainWindowFixture::Build();
         QCoreApplication::sendPostedEvents();
-    }
-
-    void Destroy()
-    {
-        owned.reset();
-        controller = nullptr;
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        window = nullptr;
     }
 
     QString Dialog(const char* property) const
@@ -167,11 +130,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        folder = std::make_unique<DataFolder>();
-        vand::qt::PrepareAppQmlEngine(engine);
-    }
+    void initTestCase() { SetUpTestCase(); }
 
     void init()
     {
@@ -311,9 +270,8 @@ private slots:
         QFETCH(QStringList, paths);
         // The Launcher holds the main controller and asks at quit.
         vand::qt::Launcher launcher(&engine, std::make_unique<TestFactory>());
-        controller = launcher.GetMainController();
+        Borrow(launcher.GetMainController());
         QVERIFY(controller);
-        window = controller->GetQmlObject();
         QVERIFY(!controller->HasUnsavedEdits());
         QVERIFY(!SaveEnabled());
 
@@ -340,7 +298,7 @@ private slots:
         Build();
         QVERIFY(QMetaObject::invokeMethod(Menu(), "outputPaths"));
         QPointer<OutputPathsManagerController> first = controller->GetOutputPathsManager();
-        QVERIFY(QMetaObject::invokeMethod(controller, "LoadShow_"));
+        QVERIFY(QMetaObject::invokeMethod(controller.get(), "LoadShow_"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(first.isNull());
         QCOMPARE(PathsWindow()->property("visible").toBool(), false);
@@ -363,7 +321,7 @@ private slots:
         EditPath(0, "Stage Right");
         QCOMPARE(PathNames(), (QStringList{"Stage Right", "Stage Left 2"}));
 
-        QVERIFY(QMetaObject::invokeMethod(controller, "onSaveButton"));
+        QVERIFY(QMetaObject::invokeMethod(controller.get(), "onSaveButton"));
         QVERIFY(!controller->HasUnsavedEdits());
         Destroy();
 

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QQmlApplicationEngine>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -17,14 +16,14 @@
 #include <thread>
 
 #include "AppFixture.h"
+#include "MainWindowFixture.h"
 #include "QmlWarningGuard.h"
 #include "StreamCapture.h"
 #include "../showcontrol/OscReceiver.h"
 #include "../showcontrol/UdpPorts.h"
-#include "app/AppQmlEngineSetup.h"
-#include "app/model/EditModel.h"
 #include "app/MusicalMainController.h"
 #include "app/ResponsiveMenuController.h"
+#include "model/EditModel.h"
 #include "notify/EventObserver.h"
 #include "showcontrol/OscManagerController.h"
 #include "showcontrol/OscMessage.h"
@@ -33,11 +32,9 @@
 #include "showcontrol/VandPlayerOscCallback.h"
 #include "ui/DialogController.h"
 
-using app_test::DataFolder;
 using app_test::TestFactory;
 using notify::PlayerEvent;
 using vand::osc::OscSettings;
-using vand::qt::MusicalMainController;
 
 using vand::test::OscReceiver;
 
@@ -54,15 +51,10 @@ CL::Osc Cue(const std::string& id, const std::string& message)
 
 } // namespace
 
-class TestMainControllerOsc : public QObject
+class TestMainControllerOsc : public QObject, public app_test::MainWindowFixture<>
 {
     Q_OBJECT
 private:
-    std::unique_ptr<DataFolder> folder;
-    QQmlApplicationEngine engine;
-    std::unique_ptr<TestFactory> factory;
-    std::unique_ptr<MusicalMainController> controller;
-    QObject* window = nullptr;
     QUdpSocket desk;
 
     QString SettingsPath() const { return QString::fromStdString((folder->data / "osc_settings.vand").string()); }
@@ -82,18 +74,8 @@ private:
     void Build()
     {
         vand::test::QmlWarningGuard guard;
-        controller = std::make_unique<MusicalMainController>(&engine, factory.get());
-        window = controller->GetQmlObject();
-        QVERIFY(window);
+        MainWindowFixture::Build();
         QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
-    }
-
-    void Destroy()
-    {
-        controller.reset();
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        window = nullptr;
     }
 
     // A show-control desk sends to the listen port.
@@ -127,8 +109,7 @@ private:
 private slots:
     void initTestCase()
     {
-        folder = std::make_unique<DataFolder>();
-        vand::qt::PrepareAppQmlEngine(engine);
+        SetUpTestCase();
         desk.bind(QHostAddress::LocalHost, 0);
     }
 

@@ -22,14 +22,14 @@
 #include "AppFixture.h"
 #include "QmlWarningGuard.h"
 #include "app/AppQmlEngineSetup.h"
-#include "app/model/EditModel.h"
-#include "app/model/ShowManager.h"
 #include "cmn/VandEvent.h"
 #include "edit/EditController.h"
 #include "edit/EventList.h"
 #include "edit/MarkerList.h"
 #include "edit/SongList.h"
 #include "edit/TimelineEditController.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "timeline/TimelineController.h"
 
 namespace edit_test {

@@ -11,8 +11,8 @@
 #include "CL/Editor.h"
 #include "EditFixture.h"
 #include "kit/Log.h"
+#include "model/BarsBeatsEventSequence.h"
 #include "notify/CallbackDispatcher.h"
-#include "timeline/BarsBeatsEventSequence.h"
 
 using edit_test::EditFixture;
 using vand::qt::EditController;

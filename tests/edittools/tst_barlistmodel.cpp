@@ -3,7 +3,7 @@
 
 #include <QTest>
 
-#include "../timeline/BarsBeatsSequence.h"
+#include "../model/BarsBeatsSequence.h"
 #include "edittools/BarListModel.h"
 
 using timeline_test::Beat;

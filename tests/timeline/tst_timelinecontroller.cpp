@@ -13,12 +13,12 @@
 #include <map>
 #include <sstream>
 
-#include "BarsBeatsSequence.h"
+#include "../model/BarsBeatsSequence.h"
 #include "StreamCapture.h"
 #include "TimelineFixture.h"
 #include "kit/Log.h"
+#include "model/BarsBeatsEventSequence.h"
 #include "notify/CallbackDispatcher.h"
-#include "timeline/BarsBeatsEventSequence.h"
 #include "timeline/BarsBeatsViewController.h"
 #include "timeline/ItemViewFactory.h"
 #include "timeline/TimelineStartEndSelectorController.h"

@@ -6,9 +6,9 @@
 
 #include "AppFixture.h"
 #include "CL/Editor.h"
-#include "app/model/EditModel.h"
-#include "app/model/ShowManager.h"
 #include "kit/Log.h"
+#include "model/EditModel.h"
+#include "model/ShowManager.h"
 #include "notify/CallbackDispatcher.h"
 
 using app_test::EngineScript;

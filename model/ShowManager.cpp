@@ -1,4 +1,4 @@
-#include "app/model/ShowManager.h"
+#include "model/ShowManager.h"
 
 #include <QQuickView>
 #include <QQmlEngine>

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "BarsBeatsSequence.h"
-#include "timeline/BarsBeatsEventSequence.h"
+#include "model/BarsBeatsEventSequence.h"
 
 using timeline_test::Beat;
 using timeline_test::Sequence;

@@ -1,13 +1,13 @@
-#include "app/model/EditModel.h"
+#include "model/EditModel.h"
 
 #include <algorithm>
 #include <stdexcept>
 
 #include "CL/Editor.h"
-#include "app/model/ShowManager.h"
 #include "cmn/VandEvent.h"
+#include "model/BarsBeatsEventSequence.h"
+#include "model/ShowManager.h"
 #include "notify/CallbackDispatcher.h"
-#include "timeline/BarsBeatsEventSequence.h"
 
 namespace vand::qt {
 

@@ -1,4 +1,4 @@
-#include "timeline/BarsBeatsEventSequence.h"
+#include "model/BarsBeatsEventSequence.h"
 
 #include <algorithm>
 #include <stdexcept>
