@@ -4,6 +4,7 @@
 // Time passes for real here; every wait is for a condition or for recorded
 // audio, with generous bounds.
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 
@@ -45,6 +46,12 @@ class Recorder {
     if (stream_) pa_simple_free(stream_);
   }
   const std::string& Error() const { return error_; }
+  // Sound captured and not yet taken.
+  double LatencyMs() {
+    int error = 0;
+    const pa_usec_t us = stream_ ? pa_simple_get_latency(stream_, &error) : 0;
+    return static_cast<double>(us) / 1000.0;
+  }
   // The next `ms` of the monitor (blocks until recorded).
   std::vector<float> Take(double ms) {
     std::vector<float> out(static_cast<std::size_t>(std::llround(ms * kRate / 1000.0)) * 2);
@@ -83,8 +90,8 @@ struct Player {
     clock = std::make_shared<vand::player::PulseClock>(settings);
     vand::player::EngineOptions options;
     options.clock = clock;
-    engine = std::make_unique<vand::Pelorin2AudioInterface>(show.showFolder.string(), show.dataFolder.string(),
-                                                            nullptr, options);
+    engine = std::make_unique<vand::Pelorin2AudioInterface>(show.showFolder.string(), show.dataFolder.string(), nullptr,
+                                                            options);
     engine->ThrowIfThreadExceptions();
     engine->SetOutputDeviceUid(device.c_str());
     ready = engine->WaitUntilSettled(kPatience);
@@ -107,6 +114,8 @@ class TstPlayerAudio : public QObject {
   void unknownDeviceFallsBackToTheDefault();
   void deviceSwitchKeepsThePosition();
   void stalledOutputFallsBackToSilence();
+  void haltIsHeardAtOnce_data();
+  void haltIsHeardAtOnce();
   void idleStreamIsPaused();
 
  private:
@@ -283,6 +292,53 @@ void TstPlayerAudio::stalledOutputFallsBackToSilence() {
   QCOMPARE(lines.size(), std::size_t(1));
   QVERIFY2(lines[0].find("silently") != std::string::npos, lines[0].c_str());
   Pactl({"suspend-sink", QString::fromStdString(stalled), "0"});
+}
+
+// Where the sound last exceeds a whisper, in milliseconds from the start.
+double SoundEndsMs(const std::vector<float>& left) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < left.size(); ++i) {
+    if (std::abs(left[i]) > 1e-3f) end = i + 1;
+  }
+  return static_cast<double>(end) * 1000.0 / kRate;
+}
+
+void TstPlayerAudio::haltIsHeardAtOnce_data() {
+  QTest::addColumn<bool>("pause");
+  QTest::newRow("stop") << false;
+  QTest::newRow("pause") << true;
+}
+
+// Stop and Pause drop what the stream holds after a short fade: the sound
+// ends within a few milliseconds of the call, and the fade makes no click.
+void TstPlayerAudio::haltIsHeardAtOnce() {
+  QFETCH(bool, pause);
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  Recorder recorder(sink_);
+  std::vector<double> delays;
+  for (int i = 0; i < 7; ++i) {
+    engine.Play();
+    QVERIFY(Rms(Left(recorder.Take(400), 200, 400)) > 0.3);
+    // What the monitor captured before the call is still to be taken.
+    const double before = recorder.LatencyMs();
+    if (pause) {
+      engine.Pause(false);
+    } else {
+      engine.Stop();
+    }
+    const auto left = Left(recorder.Take(300), 0, 300);
+    delays.push_back(SoundEndsMs(left) - before);
+    // A 440 Hz tone at 0.5 moves at most 0.03 a sample; a step past that is a click.
+    QVERIFY2(MaxStep(left) < 0.04, qPrintable(QString("a step of %1").arg(MaxStep(left))));
+    QVERIFY(Rms(Left(recorder.Take(100), 0, 100)) < 1e-4);
+  }
+  std::sort(delays.begin(), delays.end());
+  QString all;
+  for (double d : delays) all += QString::number(d, 'f', 1) + " ";
+  qInfo("call to silence: %s ms", qPrintable(all));
+  QVERIFY2(delays[delays.size() / 2] < 15.0, qPrintable(all));
 }
 
 // Stopped, the stream is paused: nothing is rendered or written.
