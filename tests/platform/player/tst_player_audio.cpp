@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <pulse/error.h>
@@ -31,15 +32,15 @@ constexpr double kSinkSettleMs = 2200.0;
 // Records a sink's monitor at 48 kHz stereo float.
 class Recorder {
  public:
-  explicit Recorder(const std::string& sink) {
+  explicit Recorder(const std::string& sink, const std::string& server = {}) {
     pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 2};
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.fragsize = 4 * 2 * 480;
     const std::string source = sink + ".monitor";
     int error = 0;
-    stream_ = pa_simple_new(nullptr, "tst_player_audio", PA_STREAM_RECORD, source.c_str(), "record", &spec, nullptr,
-                            &attr, &error);
+    stream_ = pa_simple_new(server.empty() ? nullptr : server.c_str(), "tst_player_audio", PA_STREAM_RECORD,
+                            source.c_str(), "record", &spec, nullptr, &attr, &error);
     if (!stream_) error_ = pa_strerror(error);
   }
   ~Recorder() {
@@ -95,7 +96,7 @@ struct Player {
     engine->ThrowIfThreadExceptions();
     engine->SetOutputDeviceUid(device.c_str());
     ready = engine->WaitUntilSettled(kPatience);
-    Recorder(settle).Take(kSinkSettleMs);
+    Recorder(settle, settings.server).Take(kSinkSettleMs);
   }
   bool ready = false;
 };
@@ -115,6 +116,7 @@ class TstPlayerAudio : public QObject {
   void deviceSwitchKeepsThePosition();
   void stalledOutputFallsBackToSilence();
   void haltIsHeardAtOnce_data();
+  void soundComesBackWhenTheServerReturns();
   void haltIsHeardAtOnce();
   void idleStreamIsPaused();
 
@@ -339,6 +341,74 @@ void TstPlayerAudio::haltIsHeardAtOnce() {
   for (double d : delays) all += QString::number(d, 'f', 1) + " ";
   qInfo("call to silence: %s ms", qPrintable(all));
   QVERIFY2(delays[delays.size() / 2] < 15.0, qPrintable(all));
+}
+
+// A private sound server in `folder` (scripts/start-audio); false when it
+// did not start.
+bool StartServer(const QString& folder) {
+  QProcess p;
+  p.start(QStringLiteral(VAND_SCRIPTS_DIR "/start-audio"), {folder});
+  return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+void StopServer(const QString& folder) {
+  QProcess p;
+  p.start(QStringLiteral(VAND_SCRIPTS_DIR "/stop-audio"), {folder});
+  p.waitForFinished(30000);
+}
+
+// The sound server goes away while the show plays and comes back: the
+// transport runs on silently meanwhile, and the show is heard again from
+// where it is, without anyone selecting a device.
+void TstPlayerAudio::soundComesBackWhenTheServerReturns() {
+  QTemporaryDir dir;
+  const QString folder = dir.path() + "/audio";
+  QVERIFY(StartServer(folder));
+  struct Stopper {
+    QString folder;
+    ~Stopper() { StopServer(folder); }
+  } stopper{folder};
+  LogCapture log;
+  vand::player::PulseClock::Settings settings;
+  settings.server = "unix:" + folder.toStdString() + "/runtime/pulse/native";
+  Player p("", "null", settings);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  {
+    Recorder recorder("null", settings.server);
+    QVERIFY2(recorder.Error().empty(), recorder.Error().c_str());
+    engine.Play();
+    QVERIFY(Rms(Left(recorder.Take(600), 300, 600)) > 0.3);
+  }
+  StopServer(folder);
+  QVERIFY(WaitFor([&] { return engine.IsOutputLost(); }));
+  const UInt32 lostAt = engine.GetTickIndex();
+  QVERIFY(WaitFor([&] { return engine.GetTickIndex() > lostAt + 1000; }));
+  QVERIFY(engine.IsOutputLost());
+
+  QVERIFY(StartServer(folder));
+  Recorder recorder("null", settings.server);
+  QVERIFY2(recorder.Error().empty(), recorder.Error().c_str());
+  const UInt32 backAt = engine.GetTickIndex();
+  // Heard again within what the monitor records (the new null sink takes a
+  // stream up once its idle block has run out).
+  double recordedMs = 0.0;
+  bool heard = false;
+  while (!heard && recordedMs < 10000.0) {
+    heard = Rms(Left(recorder.Take(100), 0, 100)) > 0.3;
+    recordedMs += 100.0;
+  }
+  QVERIFY2(heard, "nothing heard for 10 s after the server returned");
+  qInfo("heard again after %.0f ms of the monitor", recordedMs);
+  QVERIFY(!engine.IsOutputLost());
+  QVERIFY(engine.GetIsPlaying());
+  // Playback went on from where it was: the tone goes on, further on.
+  QVERIFY(engine.GetTickIndex() >= backAt);
+  QVERIFY(Amplitude(Left(recorder.Take(300), 0, 300), 440.0, kRate) > 0.4);
+  const auto lines = log.Lines();
+  QVERIFY(lines.size() >= 2);
+  QVERIFY2(lines.front().find("playback goes on silently") != std::string::npos, lines.front().c_str());
+  QVERIFY2(lines.back().find("heard") != std::string::npos, lines.back().c_str());
 }
 
 // Stopped, the stream is paused: nothing is rendered or written.
