@@ -9,6 +9,7 @@
 #include "app/AppSettings.h"
 #include "app/MusicalMainController.h"
 #include "app/PlayerFactory.h"
+#include "audio/OutputDeviceMonitor.h"
 #include "edit/EditController.h"
 #include "kit/Log.h"
 #include "show/ScoreViewController.h"
@@ -74,6 +75,8 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
         switch (static_cast<PlayerEvent>(id)) {
         case PlayerEvent::PlaybackStarted:
             emit PlayStarted();
+            if (deviceMonitor_)
+                deviceMonitor_->PlaybackStarted();
             // Also a start from inside the engine (a MIDI command).
             PlayQueuedOscCommands();
             break;

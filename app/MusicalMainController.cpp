@@ -149,6 +149,8 @@ MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand
         deviceMonitor_ = std::make_unique<OutputDeviceMonitor>([this] { return player_; });
         connect(deviceMonitor_.get(), &OutputDeviceMonitor::warning, this,
                 [this](std::string message, std::string title) { ShowDialog(message, title, kWarningKind); });
+        connect(deviceMonitor_.get(), &OutputDeviceMonitor::information, this,
+                [this](std::string message, std::string title) { onInformation(message, title); });
 
         ApplyAudioSettings();
     } catch (...) {

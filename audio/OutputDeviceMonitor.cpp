@@ -10,7 +10,8 @@
 namespace vand::qt {
 
 OutputDeviceMonitor::OutputDeviceMonitor(PlayerSource player, DeviceLister lister)
-    : player_(std::move(player)), lister_(std::move(lister))
+    : player_(std::move(player))
+    , lister_(std::move(lister))
 {
     if (!lister_)
         lister_ = [] { return vand::audio::DeviceControlWin32().GetOutputDevices(); };
@@ -24,8 +25,22 @@ OutputDeviceMonitor::~OutputDeviceMonitor() = default;
 std::string OutputDeviceMonitor::WarningText(const std::string& deviceName)
 {
     return "The output device \"" + deviceName
-        + "\" is not available. The show now plays through the system's default device. "
-          "Choose a device in Audio Manager.";
+           + "\" is not available. The show now plays through the system's default device. "
+             "Choose a device in Audio Manager.";
+}
+
+std::string OutputDeviceMonitor::LostText(const std::string& deviceName)
+{
+    const std::string gone =
+        deviceName.empty() ? std::string() : "The output device \"" + deviceName + "\" is not available. ";
+    return gone
+           + "No sound output can be opened: nothing is heard. Playback goes on silently, and the sound comes back by "
+             "itself as soon as an output opens.";
+}
+
+std::string OutputDeviceMonitor::BackText()
+{
+    return "The sound output is open again: the show is heard.";
 }
 
 bool OutputDeviceMonitor::Check(const std::string& deviceId)
@@ -43,9 +58,15 @@ bool OutputDeviceMonitor::Check(const std::string& deviceId)
     const std::string name = knownId_ == deviceId && !knownName_.empty() ? knownName_ : deviceId;
     // Already playing through the default device (the server moved the
     // stream there); the player follows without a stop.
-    if (std::shared_ptr<Interface> player = player_ ? player_() : nullptr)
+    std::shared_ptr<Interface> player = player_ ? player_() : nullptr;
+    if (player)
         player->SetOutputDeviceUid("");
-    emit warning(WarningText(name), kWarningTitle);
+    if (player && player->IsOutputLost()) {
+        lostTold_ = true;
+        emit warning(LostText(name), kLostTitle);
+    } else {
+        emit warning(WarningText(name), kWarningTitle);
+    }
     return false;
 }
 
@@ -58,10 +79,42 @@ void OutputDeviceMonitor::Poll()
         const std::string current = player->GetOutputDeviceUid();
         if (!current.empty())
             Check(current);
+        CheckHeard(*player);
     } catch (const std::exception& e) {
         kit::Log(kit::LogLevel::Error, "audio", std::string("Checking the output device failed: ") + e.what());
     } catch (...) {
         kit::Log(kit::LogLevel::Error, "audio", "Checking the output device failed.");
+    }
+}
+
+void OutputDeviceMonitor::CheckHeard(Interface& player)
+{
+    const bool lost = player.IsOutputLost();
+    if (lost && !lostTold_) {
+        lostTold_ = true;
+        emit warning(LostText(), kLostTitle);
+    } else if (!lost && lostTold_) {
+        lostTold_ = false;
+        emit information(BackText(), kBackTitle);
+    }
+}
+
+void OutputDeviceMonitor::PlaybackStarted()
+{
+    try {
+        std::shared_ptr<Interface> player = player_ ? player_() : nullptr;
+        if (!player)
+            return;
+        if (player->IsOutputLost()) {
+            lostTold_ = true;
+            emit warning(LostText(), kLostTitle);
+        } else {
+            CheckHeard(*player);
+        }
+    } catch (const std::exception& e) {
+        kit::Log(kit::LogLevel::Error, "audio", std::string("Checking the sound output failed: ") + e.what());
+    } catch (...) {
+        kit::Log(kit::LogLevel::Error, "audio", "Checking the sound output failed.");
     }
 }
 

@@ -18,7 +18,12 @@ namespace vand::qt {
 // Qt reports no change of the device list, so every poll, while the player
 // plays on a device of its own, the device list is taken afresh: when the
 // device is no longer in it, the player is switched to the default device
-// (playback goes on) and `warning` says so. GUI thread only.
+// (playback goes on) and `warning` says so.
+//
+// It also watches whether anything is heard: when the player has lost its
+// sound output, `warning` says that nothing is heard (never that the show
+// plays on some device), again at every start of playback while it lasts,
+// and `information` says when sound is back. GUI thread only.
 class OutputDeviceMonitor : public QObject
 {
     Q_OBJECT
@@ -28,6 +33,8 @@ public:
 
     static constexpr int kPollIntervalMs = 2000;
     static constexpr const char* kWarningTitle = "Audio Device Not Available";
+    static constexpr const char* kLostTitle = "No Sound Output";
+    static constexpr const char* kBackTitle = "Sound Output Back";
 
     // Polls every kPollIntervalMs from now on. Without a lister the machine's
     // devices are listed (vand::audio::DeviceControlWin32).
@@ -43,13 +50,21 @@ public:
 
     // The text of the warning for a device of that name.
     static std::string WarningText(const std::string& deviceName);
+    // The text while nothing is heard; `deviceName` names a device that went
+    // away, when one did.
+    static std::string LostText(const std::string& deviceName = {});
+    static std::string BackText();
 
 signals:
     void warning(std::string message, std::string title);
+    void information(std::string message, std::string title);
 
 public slots:
-    // Checks the player's current device; failures go to the log.
+    // Checks the player's current device and whether it is heard; failures go
+    // to the log.
     void Poll();
+    // Playback started: while nothing is heard, says so again.
+    void PlaybackStarted();
 
 private:
     PlayerSource player_;
@@ -59,6 +74,8 @@ private:
     // named as the user knew it.
     std::string knownId_;
     std::string knownName_;
+    bool lostTold_ = false; // the last word on the output was that nothing is heard
+    void CheckHeard(Interface& player);
 };
 
 } // namespace vand::qt

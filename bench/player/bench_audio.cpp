@@ -10,10 +10,14 @@
 //   bench_audio memory                resident size with the demo show, and while playing through a
 //                                     show of 12 songs
 //   bench_audio idle [SECONDS]        CPU of a stopped engine on the sound server
+//   bench_audio stop [STOPS]          Stop() to silence on the default sink's monitor, beside a bare
+//                                     stream's flush (20/5 ms buffer) on the same server
 // Songs are synthesised (clicks and chords, Ogg Vorbis at 44.1 kHz, as the demo show's).
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +26,8 @@
 #include <vector>
 
 #include <unistd.h>
+
+#include <pulse/simple.h>
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -85,7 +91,8 @@ struct Show {
   }
 };
 
-std::unique_ptr<vand::Pelorin2AudioInterface> Engine(const Show& show, std::shared_ptr<vand::player::OutputClock> clock) {
+std::unique_ptr<vand::Pelorin2AudioInterface> Engine(const Show& show,
+                                                     std::shared_ptr<vand::player::OutputClock> clock) {
   vand::player::EngineOptions options;
   options.clock = std::move(clock);
   auto engine =
@@ -210,8 +217,8 @@ int MemoryBench() {
     auto clock = std::make_shared<vand::player::ManualAudioClock>();
     vand::player::EngineOptions options;
     options.clock = clock;
-    auto engine = std::make_unique<vand::Pelorin2AudioInterface>(folder.string(), dir.path().toStdString(), nullptr,
-                                                                 options);
+    auto engine =
+        std::make_unique<vand::Pelorin2AudioInterface>(folder.string(), dir.path().toStdString(), nullptr, options);
     engine->WaitUntilSettled(60s);
     std::printf("demo show loaded (first two songs decoded): %.1f MiB resident (%.1f MiB before)\n", ResidentMiB(),
                 before);
@@ -248,6 +255,124 @@ int IdleBench(double seconds) {
   return 0;
 }
 
+// Reads the default sink's monitor in 10 ms fragments.
+class Monitor {
+ public:
+  Monitor() {
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, 48000, 2};
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.fragsize = 8 * 480;
+    stream_ = pa_simple_new(nullptr, "bench_audio", PA_STREAM_RECORD, "@DEFAULT_MONITOR@", "monitor", &spec, nullptr,
+                            &attr, nullptr);
+  }
+  ~Monitor() {
+    if (stream_) pa_simple_free(stream_);
+  }
+  bool Ok() const { return stream_ != nullptr; }
+  // The left channel of the next `ms`; afterwards, when that returned and how
+  // much had been captured but not yet read then.
+  std::vector<float> Take(double ms) {
+    std::vector<float> stereo(static_cast<std::size_t>(ms * 48.0) * 2);
+    pa_simple_read(stream_, stereo.data(), stereo.size() * sizeof(float), nullptr);
+    returned = Clock::now();
+    unreadMs = static_cast<double>(pa_simple_get_latency(stream_, nullptr)) / 1000.0;
+    std::vector<float> left(stereo.size() / 2);
+    for (std::size_t i = 0; i < left.size(); ++i) left[i] = stereo[2 * i];
+    return left;
+  }
+  Clock::time_point returned;
+  double unreadMs = 0.0;
+
+ private:
+  pa_simple* stream_ = nullptr;
+};
+
+// Milliseconds from the start of `left` to where the sound last exceeds a whisper.
+double SoundEndMs(const std::vector<float>& left) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < left.size(); ++i) {
+    if (std::abs(left[i]) > 1e-3f) end = i + 1;
+  }
+  return static_cast<double>(end) / 48.0;
+}
+
+// `call` at a moment the monitor knows: from it to the silence heard.
+template <class Call>
+double CallToSilence(Monitor& monitor, Call call) {
+  const double unread = monitor.unreadMs;
+  const auto returned = monitor.returned;
+  const auto t = Clock::now();
+  call();
+  const double at = unread + std::chrono::duration<double, std::milli>(t - returned).count();
+  return SoundEndMs(monitor.Take(200)) - at;
+}
+
+void Report(const char* what, std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  std::printf("%-34s median %6.2f ms  min %6.2f  max %6.2f\n", what, v[v.size() / 2], v.front(), v.back());
+}
+
+int StopBench(int stops) {
+  if (!HaveServer()) return 2;
+  Monitor monitor;
+  if (!monitor.Ok()) return 1;
+  std::vector<double> engineStops, bareFlushes;
+  {
+    Show show(1, 30);
+    auto clock = std::make_shared<vand::player::PulseClock>();
+    auto engine = Engine(show, clock);
+    if (clock->GetStats().silent) return 1;
+    monitor.Take(2500);  // a null sink takes a new stream up within its idle block
+    for (int i = 0; i < stops; ++i) {
+      engine->Play();
+      monitor.Take(400);
+      engineStops.push_back(CallToSilence(monitor, [&] { engine->Stop(); }));
+      monitor.Take(200);
+    }
+  }
+  {
+    // A bare stream playing a tone, written from its own thread.
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, 48000, 2};
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.tlength = 20 * 48 * 8;
+    attr.prebuf = static_cast<std::uint32_t>(-1);
+    attr.minreq = 5 * 48 * 8;
+    pa_simple* bare =
+        pa_simple_new(nullptr, "bench_audio", PA_STREAM_PLAYBACK, nullptr, "bare", &spec, nullptr, &attr, nullptr);
+    if (!bare) return 1;
+    monitor.Take(2500);
+    for (int i = 0; i < stops; ++i) {
+      std::atomic<bool> run{true};
+      std::thread writer([&] {
+        std::vector<float> chunk(240 * 2);
+        std::int64_t n = 0;
+        while (run.load()) {
+          for (std::size_t f = 0; f < 240; ++f, ++n) {
+            chunk[2 * f] = chunk[2 * f + 1] =
+                0.5f * static_cast<float>(std::sin(2.0 * 3.14159265 * 440.0 * n / 48000.0));
+          }
+          pa_simple_write(bare, chunk.data(), chunk.size() * sizeof(float), nullptr);
+        }
+      });
+      monitor.Take(400);
+      bareFlushes.push_back(CallToSilence(monitor, [&] {
+        run.store(false);
+        pa_simple_flush(bare, nullptr);
+      }));
+      writer.join();
+      pa_simple_flush(bare, nullptr);
+      monitor.Take(200);
+    }
+    pa_simple_free(bare);
+  }
+  std::printf("call to silence on the default sink's monitor, %d stops:\n", stops);
+  Report("engine Stop()", engineStops);
+  Report("bare stream flush", bareFlushes);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -261,6 +386,7 @@ int main(int argc, char** argv) {
   if (mode == "underruns") return UnderrunBench(number(2, 60.0), number(3, 20.0), number(4, 5.0));
   if (mode == "memory") return MemoryBench();
   if (mode == "idle") return IdleBench(number(2, 10.0));
-  std::fprintf(stderr, "usage: bench_audio render|callgrind plain|stretched|cue|underruns|memory|idle [N]\n");
+  if (mode == "stop") return StopBench(static_cast<int>(number(2, 20)));
+  std::fprintf(stderr, "usage: bench_audio render|callgrind plain|stretched|cue|underruns|memory|idle|stop [N]\n");
   return 2;
 }

@@ -100,6 +100,7 @@ struct EngineScript
     // GetOutputDeviceUid answers (which throws while failDeviceQuery is set).
     std::string outputDevice;
     bool failDeviceQuery = false;
+    bool outputLost = false; // answers IsOutputLost
     std::optional<double> volume; // answers GetVolume; the engine's own when empty
     std::string tempoScaleWarnings;
     std::string modifiedClickEdits;
@@ -249,6 +250,11 @@ public:
         if (script_->failDeviceQuery)
             throw std::runtime_error("engine refused GetOutputDeviceUid");
         return script_->outputDevice;
+    }
+    bool IsOutputLost() const override
+    {
+        std::lock_guard lock(script_->mutex);
+        return script_->outputLost;
     }
     double GetVolume() const override
     {

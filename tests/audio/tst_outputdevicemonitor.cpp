@@ -139,6 +139,54 @@ private slots:
         }
     }
 
+    // A device that goes away while no output can be opened: the warning says
+    // that nothing is heard, never that the default device plays.
+    void deviceGoneWhileNothingIsHeard()
+    {
+        script->outputDevice = "usb";
+        monitor->Poll();
+        devices.pop_back();
+        script->outputLost = true;
+        monitor->Poll();
+        QCOMPARE(warnings->count(), 1);
+        QCOMPARE(Warning(0),
+                 QStringLiteral("The output device \"USB Interface\" is not available. No sound output can be opened: "
+                                "nothing is heard. Playback goes on silently, and the sound comes back by itself as "
+                                "soon as an output opens."));
+        QCOMPARE(warnings->at(0).at(1).value<std::string>(), std::string("No Sound Output"));
+    }
+
+    // Lost output: told once, again at each start of playback while it lasts,
+    // and told when the sound is back.
+    void lostOutputIsToldUntilItIsBack()
+    {
+        QSignalSpy back(monitor.get(), &OutputDeviceMonitor::information);
+        monitor->Poll();
+        monitor->PlaybackStarted();
+        QCOMPARE(warnings->count(), 0);
+
+        script->outputLost = true;
+        monitor->Poll();
+        monitor->Poll();
+        QCOMPARE(warnings->count(), 1);
+        QCOMPARE(Warning(0).toStdString(), OutputDeviceMonitor::LostText());
+        QVERIFY(!Warning(0).contains(QStringLiteral("plays through")));
+        monitor->PlaybackStarted();
+        QCOMPARE(warnings->count(), 2);
+        QCOMPARE(Warning(1).toStdString(), OutputDeviceMonitor::LostText());
+        QCOMPARE(back.count(), 0);
+
+        script->outputLost = false;
+        monitor->Poll();
+        QCOMPARE(back.count(), 1);
+        QCOMPARE(back.at(0).at(0).value<std::string>(),
+                 std::string("The sound output is open again: the show is heard."));
+        monitor->Poll();
+        monitor->PlaybackStarted();
+        QCOMPARE(back.count(), 1);
+        QCOMPARE(warnings->count(), 2);
+    }
+
     void failuresStayInThePoll()
     {
         script->failDeviceQuery = true;

@@ -262,6 +262,12 @@ class AudioInterface::Impl final : public BlockSink,
            audio->Silent();
   }
 
+  bool Halted() const override {
+    const TransportState state = transport->State();
+    return (state == TransportState::Stopped || state == TransportState::Paused || state == TransportState::Faded) &&
+           !transport->Ramping();
+  }
+
   RenderSource* Source() override { return audio->Source(); }
 
   static bool MayStartPlayback(const Queued& q) {
@@ -961,6 +967,7 @@ void AudioInterface::SetOutputDeviceUid(const char* uid) {
   impl_->outputDeviceUid = impl_->clock->SelectDevice(uid ? uid : "");
 }
 std::string AudioInterface::GetOutputDeviceUid() const { return impl_->outputDeviceUid; }
+bool AudioInterface::IsOutputLost() const { return impl_->clock->Lost(); }
 
 void AudioInterface::SetVolume(double gain, vand_audio::VolumeType type) {
   if (type != vand_audio::VolumeType::Main) return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
@@ -11,8 +12,8 @@
 #include <ctime>
 
 #include <pthread.h>
-#include <semaphore.h>
 #include <sched.h>
+#include <semaphore.h>
 
 #include <pulse/pulseaudio.h>
 
@@ -27,6 +28,19 @@ constexpr std::size_t kFrameBytes = 2 * sizeof(float);
 constexpr double kFirstRequestMs = 3000.0;
 // Latencies above this are taken for stale timing data.
 constexpr double kMaxLatencyMs = 500.0;
+// A halt drops what the stream holds after this fade, from a little past the
+// server's read position on (what the server may already have taken).
+constexpr double kCutFadeMs = 3.0;
+constexpr double kCutMarginMs = 2.0;
+// What was written last, kept for that fade.
+constexpr double kHistoryMs = 250.0;
+// Rendered past a halt before the cut: more than the sink's own stop fade, so
+// that the sink is silent from there on.
+constexpr double kSinkFadeMs = 8.0;
+// How long a halt waits for the server's read position.
+constexpr double kTimingWaitMs = 50.0;
+// A sink holding less than this takes its next block at any moment.
+constexpr pa_usec_t kSinkPullUs = 1500;
 
 std::int64_t NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now().time_since_epoch()).count();
@@ -96,17 +110,31 @@ struct PulseClock::State {
   pa_time_event* timer = nullptr;
   bool timedOut = false;
   std::string device;
+  std::string wanted;  // the device asked for; reopened after a loss
   std::atomic<bool> silent{false};
-  std::atomic<bool> resume{false};  // SelectDevice reconnected while silent
+  // A stream was opened while silent (by SelectDevice or the retry thread);
+  // the engine thread takes it up.
+  std::atomic<bool> reopened{false};
+  // A reopened stream plays silence until the server asks for more: only a
+  // stream that takes audio ends the silent fallback.
+  std::atomic<bool> probation{false};
+  std::int64_t probationSinceNs = 0;  // engine thread
+  std::atomic<bool> told{false};      // the loss was logged
 
   // Set by the engine thread under the mainloop lock; read by the write
   // callback, which renders only while it is false (the stream is paused on
   // the server then).
   std::atomic<bool> corked{true};
   std::atomic<bool> failed{false};
-  std::atomic<int> failure{0};  // a pa_error_code
-  bool raised = false;           // output thread only
-  std::int64_t streamFrames = 0;  // frames written to the current stream (output thread)
+  std::atomic<int> failure{0};    // a pa_error_code
+  bool raised = false;            // output thread only
+  std::int64_t streamFrames = 0;  // frames written to the current stream (under the mainloop lock)
+  // The last frames written to the stream (a ring ending at historyEnd), of
+  // which historyValid were written since it last started or was flushed.
+  std::vector<float> history;
+  std::int64_t historyEnd = 0;
+  std::int64_t historyValid = 0;
+  std::vector<float> cut;  // the rewritten tail
   // When the stream last started, and its frames written by then (set under the mainloop lock).
   timeval startedAt{};
   std::int64_t startFrames = 0;
@@ -127,13 +155,20 @@ struct PulseClock::State {
   // until it catches up, so the watchdog gives a new stream longer.
   std::atomic<bool> flowing{false};
 
+  // The retry thread sleeps on this between attempts.
+  std::mutex retryMutex;
+  std::condition_variable retryWake;
+
   // Engine thread.
+  bool wasHalted = true;
   std::int64_t controlFrames = 0;  // frames the blocks reached
-  std::int64_t idleSince = -1;      // frames written when the sink became idle
-  mutable std::int64_t heard = 0;   // never moves back
+  std::int64_t idleSince = -1;     // frames written when the sink became idle
+  mutable std::int64_t heard = 0;  // never moves back
   std::vector<float> scratch;
 
-  std::int64_t Bytes(double ms) const { return static_cast<std::int64_t>(std::llround(ms * rate / 1000.0)) * kFrameBytes; }
+  std::int64_t Bytes(double ms) const {
+    return static_cast<std::int64_t>(std::llround(ms * rate / 1000.0)) * kFrameBytes;
+  }
 
   void Published(std::int64_t frames, std::int64_t latency) {
     const std::uint32_t s = seq.load(std::memory_order_relaxed);
@@ -160,14 +195,20 @@ struct PulseClock::State {
   static void OnWrite(pa_stream* s, std::size_t bytes, void* self) {
     auto* st = static_cast<State*>(self);
     if (!st->corked.load(std::memory_order_acquire)) st->flowing.store(true, std::memory_order_relaxed);
+    if (!st->raised) {
+      st->raised = true;
+      RaisePriority();
+    }
     st->Write(s, bytes);
   }
 
+  // Under the mainloop lock: the output thread, or the engine thread holding it.
   void Write(pa_stream* s, std::size_t bytes) {
     if (corked.load(std::memory_order_acquire) || s != stream) return;
-    if (!raised) {
-      raised = true;
-      RaisePriority();
+    if (probation.load(std::memory_order_acquire)) {
+      WriteSilence(s, bytes);
+      kick.Release();
+      return;
     }
     std::int64_t frames = written.load(std::memory_order_relaxed);
     while (bytes >= kFrameBytes) {
@@ -186,6 +227,7 @@ struct PulseClock::State {
         lookForSound.store(false, std::memory_order_relaxed);
         soundStartNs.store(NowNs(), std::memory_order_relaxed);
       }
+      Remember(out, n);
       if (pa_stream_write(s, data, static_cast<std::size_t>(n) * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) break;
       frames += n;
       bytes -= static_cast<std::size_t>(n) * kFrameBytes;
@@ -193,6 +235,63 @@ struct PulseClock::State {
     streamFrames += frames - written.load(std::memory_order_relaxed);
     Published(frames, LatencyUs(s));
     kick.Release();
+  }
+
+  void WriteSilence(pa_stream* s, std::size_t bytes) {
+    while (bytes >= kFrameBytes) {
+      void* data = nullptr;
+      std::size_t size = bytes;
+      if (pa_stream_begin_write(s, &data, &size) < 0 || !data || size < kFrameBytes) break;
+      const auto n = static_cast<std::int64_t>(size / kFrameBytes);
+      std::fill_n(static_cast<float*>(data), n * 2, 0.0f);
+      if (pa_stream_write(s, data, static_cast<std::size_t>(n) * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) break;
+      streamFrames += n;
+      bytes -= static_cast<std::size_t>(n) * kFrameBytes;
+    }
+  }
+
+  void Remember(const float* out, std::int64_t n) {
+    const auto size = static_cast<std::int64_t>(history.size() / 2);
+    if (size == 0) return;
+    for (std::int64_t i = std::max<std::int64_t>(0, n - size); i < n; ++i) {
+      const std::int64_t at = (historyEnd + i) % size;
+      history[static_cast<std::size_t>(2 * at)] = out[2 * i];
+      history[static_cast<std::size_t>(2 * at + 1)] = out[2 * i + 1];
+    }
+    historyEnd = (historyEnd + n) % size;
+    historyValid = std::min(size, historyValid + n);
+  }
+
+  // Under the mainloop lock: replaces what the stream holds from a little past
+  // the server's read position on by the same sound fading out, then silence.
+  // The sound heard up to there is untouched, so the cut makes no step.
+  void Cut(pa_stream* s) {
+    const pa_timing_info* info = pa_stream_get_timing_info(s);
+    if (!info || info->read_index_corrupt || info->write_index_corrupt || info->read_index < 0 ||
+        pa_timeval_cmp(&info->timestamp, &startedAt) < 0) {
+      return;
+    }
+    const double perUsec = rate / 1e6;
+    double read = static_cast<double>(info->read_index) / kFrameBytes;
+    if (info->playing) read += static_cast<double>(pa_timeval_age(&info->timestamp)) * perUsec;
+    const double from = read + kCutMarginMs * 1000.0 * perUsec;
+    const auto queued =
+        static_cast<std::int64_t>(std::floor(static_cast<double>(info->write_index) / kFrameBytes - from));
+    if (queued <= 0 || queued > historyValid) return;
+    const auto size = static_cast<std::int64_t>(history.size() / 2);
+    const auto fade = std::max<std::int64_t>(1, std::llround(kCutFadeMs * rate / 1000.0));
+    for (std::int64_t i = 0; i < queued; ++i) {
+      const std::int64_t at = ((historyEnd - queued + i) % size + size) % size;
+      float gain = 0.0f;
+      if (i < fade) {
+        const double x = static_cast<double>(i) / static_cast<double>(fade);
+        gain = static_cast<float>(0.5 + 0.5 * std::cos(x * 3.14159265358979323846));
+      }
+      cut[static_cast<std::size_t>(2 * i)] = history[static_cast<std::size_t>(2 * at)] * gain;
+      cut[static_cast<std::size_t>(2 * i + 1)] = history[static_cast<std::size_t>(2 * at + 1)] * gain;
+    }
+    const auto bytes = static_cast<std::int64_t>(queued) * static_cast<std::int64_t>(kFrameBytes);
+    pa_stream_write(s, cut.data(), static_cast<std::size_t>(bytes), nullptr, -bytes, PA_SEEK_RELATIVE);
   }
 
   // How long what was written to this stream takes to be heard: the write
@@ -212,9 +311,17 @@ struct PulseClock::State {
     double heard = static_cast<double>(info->read_index) / kFrameBytes - static_cast<double>(info->sink_usec) * perUsec;
     if (info->playing) heard += static_cast<double>(pa_timeval_age(&info->timestamp)) * perUsec;
     // libpulse keeps the write index up to date with every write.
-    const double lag = std::clamp(static_cast<double>(info->write_index) / kFrameBytes - heard, 0.0,
-                                  kMaxLatencyMs * 1000.0 * perUsec);
+    const double lag =
+        std::clamp(static_cast<double>(info->write_index) / kFrameBytes - heard, 0.0, kMaxLatencyMs * 1000.0 * perUsec);
     return static_cast<std::int64_t>(lag / perUsec);
+  }
+
+  // The server moved the stream (its device went away): the new device may
+  // take a while to ask, as a new stream's does.
+  static void OnMoved(pa_stream*, void* self) {
+    auto* st = static_cast<State*>(self);
+    st->flowing.store(false, std::memory_order_relaxed);
+    st->uncorkedAtNs.store(NowNs(), std::memory_order_relaxed);
   }
 
   static void OnUnderflow(pa_stream*, void* self) {
@@ -262,9 +369,10 @@ struct PulseClock::State {
   // Waits (with the mainloop lock held) until `ready` or a failure; false on
   // failure or after the connection timeout.
   template <class Ready, class Failed>
-  bool WaitFor(Ready ready, Failed failedNow) {
+  bool WaitFor(Ready ready, Failed failedNow, double timeoutMs = -1.0) {
     timedOut = false;
-    timer = pa_context_rttime_new(context, pa_rtclock_now() + static_cast<pa_usec_t>(settings.connectTimeoutMs * 1000.0),
+    if (timeoutMs < 0.0) timeoutMs = settings.connectTimeoutMs;
+    timer = pa_context_rttime_new(context, pa_rtclock_now() + static_cast<pa_usec_t>(timeoutMs * 1000.0),
                                   &State::OnTimeout, this);
     bool ok = false;
     for (;;) {
@@ -298,8 +406,8 @@ struct PulseClock::State {
     }
     pa_context_set_state_callback(context, &State::OnContextState, this);
     failed.store(false);
-    if (pa_context_connect(context, settings.server.empty() ? nullptr : settings.server.c_str(),
-                           PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    if (pa_context_connect(context, settings.server.empty() ? nullptr : settings.server.c_str(), PA_CONTEXT_NOAUTOSPAWN,
+                           nullptr) < 0) {
       why = pa_strerror(pa_context_errno(context));
       return false;
     }
@@ -360,6 +468,7 @@ struct PulseClock::State {
     pa_stream_set_write_callback(stream, &State::OnWrite, this);
     pa_stream_set_underflow_callback(stream, &State::OnUnderflow, this);
     pa_stream_set_state_callback(stream, &State::OnStreamState, this);
+    pa_stream_set_moved_callback(stream, &State::OnMoved, this);
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.tlength = static_cast<std::uint32_t>(Bytes(settings.targetMs));
@@ -372,8 +481,9 @@ struct PulseClock::State {
     flowing.store(false);
     streamFrames = 0;
     startFrames = 0;
-    bool ok = pa_stream_connect_playback(stream, name.empty() ? nullptr : name.c_str(), &attr, flags, nullptr,
-                                         nullptr) == 0;
+    historyValid = 0;
+    bool ok =
+        pa_stream_connect_playback(stream, name.empty() ? nullptr : name.c_str(), &attr, flags, nullptr, nullptr) == 0;
     if (ok) {
       ok = WaitFor([&] { return pa_stream_get_state(stream) == PA_STREAM_READY; },
                    [&] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream)); });
@@ -396,6 +506,7 @@ struct PulseClock::State {
     pa_stream_set_write_callback(s, nullptr, nullptr);
     pa_stream_set_underflow_callback(s, nullptr, nullptr);
     pa_stream_set_state_callback(s, nullptr, nullptr);
+    pa_stream_set_moved_callback(s, nullptr, nullptr);
     pa_stream_disconnect(s);
     pa_stream_unref(s);
   }
@@ -453,6 +564,7 @@ struct PulseClock::State {
       // The buffer holds only silence by now: dropping it keeps the next start quick.
       if (pa_operation* op = pa_stream_cork(stream, 1, nullptr, nullptr)) pa_operation_unref(op);
       if (pa_operation* op = pa_stream_flush(stream, nullptr, nullptr)) pa_operation_unref(op);
+      historyValid = 0;
     } else {
       corked.store(false, std::memory_order_release);
       uncorkedAtNs.store(NowNs(), std::memory_order_relaxed);
@@ -465,14 +577,93 @@ struct PulseClock::State {
     pa_threaded_mainloop_unlock(loop);
   }
 
+  // The engine thread, after a block that halted playback: the renderer
+  // renders its own stop now, and the stream keeps only a short fade of it.
+  void Halt() {
+    std::lock_guard lock(control);
+    if (!loop || !stream || silent.load()) return;
+    pa_threaded_mainloop_lock(loop);
+    if (!corked.load() && !probation.load()) {
+      const std::int64_t fade = std::llround(kSinkFadeMs * rate / 1000.0);
+      const std::int64_t ahead = controlFrames + fade - written.load(std::memory_order_relaxed);
+      if (ahead > 0) Write(stream, static_cast<std::size_t>(ahead) * kFrameBytes);
+      // Where the server reads now, fresh. A sink about to take its next
+      // block (what it holds is nearly played) is let take it first.
+      bool fresh = UpdateTiming();
+      const pa_timing_info* info = fresh ? pa_stream_get_timing_info(stream) : nullptr;
+      if (info && info->playing && info->sink_usec < kSinkPullUs) {
+        const double waitMs = static_cast<double>(info->sink_usec) / 1000.0 + 0.5;
+        WaitFor([] { return false; }, [] { return false; }, waitMs);
+        fresh = UpdateTiming();
+      }
+      if (fresh) Cut(stream);
+    }
+    pa_threaded_mainloop_unlock(loop);
+  }
+
+  // Under the mainloop lock: asks the server for the stream's timing and waits
+  // for the answer (a short while).
+  bool UpdateTiming() {
+    struct Update {
+      State* st;
+      bool done = false;
+    } update{this};
+    pa_operation* op = pa_stream_update_timing_info(
+        stream,
+        [](pa_stream*, int, void* userdata) {
+          auto* u = static_cast<Update*>(userdata);
+          u->done = true;
+          pa_threaded_mainloop_signal(u->st->loop, 0);
+        },
+        &update);
+    if (!op) return false;
+    WaitFor([&] { return update.done; }, [&] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream)); },
+            kTimingWaitMs);
+    if (!update.done) pa_operation_cancel(op);
+    pa_operation_unref(op);
+    return update.done;
+  }
+
+  // The output is lost: the engine goes on silently; the retry thread looks
+  // for an output. Said once per loss.
   void GoSilent(const std::string& why) {
     {
       std::lock_guard lock(control);
       Disconnect();
       silent.store(true);
-      resume.store(false);
+      probation.store(false);
+      reopened.store(false);
     }
-    kit::Log(kit::LogLevel::Warning, "engine", "No sound output (" + why + "): playback goes on silently.");
+    if (!told.exchange(true)) {
+      kit::Log(kit::LogLevel::Warning, "engine", "No sound output (" + why + "): playback goes on silently.");
+    }
+  }
+
+  void SoundIsBack() {
+    if (told.exchange(false)) kit::Log(kit::LogLevel::Info, "engine", "Sound output open again: playback is heard.");
+  }
+
+  // Opens the wanted device (else the default) about every `retryMs` while silent.
+  void Retry() {
+    std::unique_lock wait(retryMutex);
+    while (!stop.load()) {
+      retryWake.wait_for(wait, std::chrono::duration<double, std::milli>(settings.retryMs),
+                         [&] { return stop.load(); });
+      if (stop.load()) return;
+      if (!silent.load() || reopened.load() || probation.load()) continue;
+      wait.unlock();
+      bool opened = false;
+      {
+        std::lock_guard lock(control);
+        std::string why;
+        if (!stop.load() && silent.load() && !stream && !probation.load()) opened = Open(wanted, why);
+      }
+      if (opened) {
+        reopened.store(true);
+        kick.Release();
+      }
+      wait.lock();
+    }
   }
 
   // Runs blocks up to `target` frames (at least one block, for the commands).
@@ -508,10 +699,37 @@ struct PulseClock::State {
       double fraction = 0.0;
       while (!stop.load()) {
         if (silent.load()) {
-          if (resume.exchange(false)) {
-            silent.store(false);
-            idleSince = -1;
-            continue;
+          if (reopened.exchange(false)) {
+            if (sink->Idle()) {
+              silent.store(false);
+              probation.store(false);
+              idleSince = -1;
+              SoundIsBack();
+              continue;
+            }
+            // Silence plays on the new stream until the server asks for more.
+            probation.store(true);
+            flowing.store(false);
+            probationSinceNs = NowNs();
+            SetCorked(false);
+          }
+          if (probation.load()) {
+            if (flowing.load()) {
+              {
+                std::lock_guard lock(control);
+                probation.store(false);
+                silent.store(false);
+              }
+              idleSince = -1;
+              wasHalted = false;
+              SoundIsBack();
+              continue;
+            }
+            if (failed.load() || static_cast<double>(NowNs() - probationSinceNs) > kFirstRequestMs * 1e6) {
+              std::lock_guard lock(control);
+              Disconnect();
+              probation.store(false);
+            }
           }
           const bool idle = sink->Idle();
           if (idle) {
@@ -546,6 +764,9 @@ struct PulseClock::State {
         if (idle) ahead = 0;
         RunBlocksTo(rendered + ahead);
         if (stop.load()) return;
+        const bool halted = sink->Halted();
+        if (halted && !wasHalted && !isCorked) Halt();
+        wasHalted = halted;
         const bool idleNow = sink->Idle();
         if (!idleNow) {
           idleSince = -1;
@@ -593,6 +814,9 @@ void PulseClock::Start(BlockSink& sink, int sampleRate) {
   st->blockFrames = std::max<std::int64_t>(1, st->rate / 100);
   st->targetFrames = std::llround(settings_.targetMs * st->rate / 1000.0);
   st->scratch.resize(static_cast<std::size_t>(st->blockFrames * 2));
+  const auto historyFrames = static_cast<std::size_t>(std::llround(kHistoryMs * st->rate / 1000.0));
+  st->history.assign(historyFrames * 2, 0.0f);
+  st->cut.assign(historyFrames * 2, 0.0f);
   std::string why;
   bool open = false;
   {
@@ -601,16 +825,27 @@ void PulseClock::Start(BlockSink& sink, int sampleRate) {
   }
   if (!open) {
     st->silent.store(true);
+    st->told.store(true);
     kit::Log(kit::LogLevel::Warning, "engine", "No sound output (" + why + "): playback goes on silently.");
   }
   state_ = st;
   thread_ = std::thread([st] { st->Run(); });
+  retry_ = std::thread([st] { st->Retry(); });
 }
 
 void PulseClock::Stop() {
   if (!state_) return;
   state_->stop.store(true);
   state_->kick.Release();
+  { std::lock_guard lock(state_->retryMutex); }
+  state_->retryWake.notify_all();
+  if (retry_.joinable()) {
+    if (retry_.get_id() == std::this_thread::get_id()) {
+      retry_.detach();
+    } else {
+      retry_.join();
+    }
+  }
   if (thread_.joinable()) {
     if (thread_.get_id() == std::this_thread::get_id()) {
       thread_.detach();  // it sees the stop when the current block returns
@@ -652,21 +887,26 @@ std::string PulseClock::SelectDevice(const std::string& id) {
   bool reopened = false;
   {
     std::lock_guard lock(st.control);
+    st.wanted = id;
     const bool wasSilent = st.silent.load();
     if (st.Open(id, why)) {
       device = st.device;
       reopened = wasSilent;
     } else {
       st.silent.store(true);
+      st.probation.store(false);
     }
   }
   if (!why.empty()) {
+    st.told.store(true);
     kit::Log(kit::LogLevel::Warning, "engine", "No sound output (" + why + "): playback goes on silently.");
   }
-  if (reopened) st.resume.store(true);
+  if (reopened) st.reopened.store(true);
   st.kick.Release();
   return device;
 }
+
+bool PulseClock::Lost() const { return state_ && state_->silent.load(); }
 
 PulseClock::Stats PulseClock::GetStats() const {
   Stats s;

@@ -143,6 +143,15 @@ void Renderer::Apply(RenderEvent& e, std::int64_t late) {
       break;
     case RenderEvent::Kind::Silence:
       Retire(crossfadeFrames_);
+      // Voices ringing on fall silent with the rest.
+      for (auto& v : fading_) {
+        if (v.active && v.envLength - v.envPos > crossfadeFrames_) {
+          v.envFrom = v.env;
+          v.envTo = 0.0f;
+          v.envPos = 0;
+          v.envLength = crossfadeFrames_;
+        }
+      }
       e.audio.reset();
       break;
     case RenderEvent::Kind::Play: {

@@ -16,7 +16,8 @@
 // Voices: the main voice plays the transport's path; a jump, a stop or a
 // change of speed or pitch moves it to a fading voice (5 ms, equal power)
 // while the new main voice fades in. A song entered by attacca lets the old
-// song's voice ring on past its end and fade out over 2 s. Voices off tempo or
+// song's voice ring on past its end and fade out over 2 s; a stop silences
+// it with the rest, within 5 ms. Voices off tempo or
 // pitch go through a Stretcher; the others read the decoded audio directly.
 
 #include <array>

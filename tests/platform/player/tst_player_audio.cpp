@@ -4,10 +4,12 @@
 // Time passes for real here; every wait is for a condition or for recorded
 // audio, with generous bounds.
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <pulse/error.h>
@@ -30,21 +32,27 @@ constexpr double kSinkSettleMs = 2200.0;
 // Records a sink's monitor at 48 kHz stereo float.
 class Recorder {
  public:
-  explicit Recorder(const std::string& sink) {
+  explicit Recorder(const std::string& sink, const std::string& server = {}) {
     pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 2};
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.fragsize = 4 * 2 * 480;
     const std::string source = sink + ".monitor";
     int error = 0;
-    stream_ = pa_simple_new(nullptr, "tst_player_audio", PA_STREAM_RECORD, source.c_str(), "record", &spec, nullptr,
-                            &attr, &error);
+    stream_ = pa_simple_new(server.empty() ? nullptr : server.c_str(), "tst_player_audio", PA_STREAM_RECORD,
+                            source.c_str(), "record", &spec, nullptr, &attr, &error);
     if (!stream_) error_ = pa_strerror(error);
   }
   ~Recorder() {
     if (stream_) pa_simple_free(stream_);
   }
   const std::string& Error() const { return error_; }
+  // Sound captured and not yet taken.
+  double LatencyMs() {
+    int error = 0;
+    const pa_usec_t us = stream_ ? pa_simple_get_latency(stream_, &error) : 0;
+    return static_cast<double>(us) / 1000.0;
+  }
   // The next `ms` of the monitor (blocks until recorded).
   std::vector<float> Take(double ms) {
     std::vector<float> out(static_cast<std::size_t>(std::llround(ms * kRate / 1000.0)) * 2);
@@ -83,12 +91,12 @@ struct Player {
     clock = std::make_shared<vand::player::PulseClock>(settings);
     vand::player::EngineOptions options;
     options.clock = clock;
-    engine = std::make_unique<vand::Pelorin2AudioInterface>(show.showFolder.string(), show.dataFolder.string(),
-                                                            nullptr, options);
+    engine = std::make_unique<vand::Pelorin2AudioInterface>(show.showFolder.string(), show.dataFolder.string(), nullptr,
+                                                            options);
     engine->ThrowIfThreadExceptions();
     engine->SetOutputDeviceUid(device.c_str());
     ready = engine->WaitUntilSettled(kPatience);
-    Recorder(settle).Take(kSinkSettleMs);
+    Recorder(settle, settings.server).Take(kSinkSettleMs);
   }
   bool ready = false;
 };
@@ -107,6 +115,9 @@ class TstPlayerAudio : public QObject {
   void unknownDeviceFallsBackToTheDefault();
   void deviceSwitchKeepsThePosition();
   void stalledOutputFallsBackToSilence();
+  void haltIsHeardAtOnce_data();
+  void soundComesBackWhenTheServerReturns();
+  void haltIsHeardAtOnce();
   void idleStreamIsPaused();
 
  private:
@@ -283,6 +294,121 @@ void TstPlayerAudio::stalledOutputFallsBackToSilence() {
   QCOMPARE(lines.size(), std::size_t(1));
   QVERIFY2(lines[0].find("silently") != std::string::npos, lines[0].c_str());
   Pactl({"suspend-sink", QString::fromStdString(stalled), "0"});
+}
+
+// Where the sound last exceeds a whisper, in milliseconds from the start.
+double SoundEndsMs(const std::vector<float>& left) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < left.size(); ++i) {
+    if (std::abs(left[i]) > 1e-3f) end = i + 1;
+  }
+  return static_cast<double>(end) * 1000.0 / kRate;
+}
+
+void TstPlayerAudio::haltIsHeardAtOnce_data() {
+  QTest::addColumn<bool>("pause");
+  QTest::newRow("stop") << false;
+  QTest::newRow("pause") << true;
+}
+
+// Stop and Pause drop what the stream holds after a short fade: the sound
+// ends within a few milliseconds of the call, and the fade makes no click.
+void TstPlayerAudio::haltIsHeardAtOnce() {
+  QFETCH(bool, pause);
+  Player p(sink_, sink_);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  Recorder recorder(sink_);
+  std::vector<double> delays;
+  for (int i = 0; i < 7; ++i) {
+    engine.Play();
+    QVERIFY(Rms(Left(recorder.Take(400), 200, 400)) > 0.3);
+    // What the monitor captured before the call is still to be taken.
+    const double before = recorder.LatencyMs();
+    if (pause) {
+      engine.Pause(false);
+    } else {
+      engine.Stop();
+    }
+    const auto left = Left(recorder.Take(300), 0, 300);
+    delays.push_back(SoundEndsMs(left) - before);
+    // A 440 Hz tone at 0.5 moves at most 0.03 a sample; a step past that is a click.
+    QVERIFY2(MaxStep(left) < 0.04, qPrintable(QString("a step of %1").arg(MaxStep(left))));
+    QVERIFY(Rms(Left(recorder.Take(100), 0, 100)) < 1e-4);
+  }
+  std::sort(delays.begin(), delays.end());
+  QString all;
+  for (double d : delays) all += QString::number(d, 'f', 1) + " ";
+  qInfo("call to silence: %s ms", qPrintable(all));
+  QVERIFY2(delays[delays.size() / 2] < 15.0, qPrintable(all));
+}
+
+// A private sound server in `folder` (scripts/start-audio); false when it
+// did not start.
+bool StartServer(const QString& folder) {
+  QProcess p;
+  p.start(QStringLiteral(VAND_SCRIPTS_DIR "/start-audio"), {folder});
+  return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+void StopServer(const QString& folder) {
+  QProcess p;
+  p.start(QStringLiteral(VAND_SCRIPTS_DIR "/stop-audio"), {folder});
+  p.waitForFinished(30000);
+}
+
+// The sound server goes away while the show plays and comes back: the
+// transport runs on silently meanwhile, and the show is heard again from
+// where it is, without anyone selecting a device.
+void TstPlayerAudio::soundComesBackWhenTheServerReturns() {
+  QTemporaryDir dir;
+  const QString folder = dir.path() + "/audio";
+  QVERIFY(StartServer(folder));
+  struct Stopper {
+    QString folder;
+    ~Stopper() { StopServer(folder); }
+  } stopper{folder};
+  LogCapture log;
+  vand::player::PulseClock::Settings settings;
+  settings.server = "unix:" + folder.toStdString() + "/runtime/pulse/native";
+  Player p("", "null", settings);
+  QVERIFY(p.ready);
+  auto& engine = *p.engine;
+  {
+    Recorder recorder("null", settings.server);
+    QVERIFY2(recorder.Error().empty(), recorder.Error().c_str());
+    engine.Play();
+    QVERIFY(Rms(Left(recorder.Take(600), 300, 600)) > 0.3);
+  }
+  StopServer(folder);
+  QVERIFY(WaitFor([&] { return engine.IsOutputLost(); }));
+  const UInt32 lostAt = engine.GetTickIndex();
+  QVERIFY(WaitFor([&] { return engine.GetTickIndex() > lostAt + 1000; }));
+  QVERIFY(engine.IsOutputLost());
+
+  QVERIFY(StartServer(folder));
+  Recorder recorder("null", settings.server);
+  QVERIFY2(recorder.Error().empty(), recorder.Error().c_str());
+  const UInt32 backAt = engine.GetTickIndex();
+  // Heard again within what the monitor records (the new null sink takes a
+  // stream up once its idle block has run out).
+  double recordedMs = 0.0;
+  bool heard = false;
+  while (!heard && recordedMs < 10000.0) {
+    heard = Rms(Left(recorder.Take(100), 0, 100)) > 0.3;
+    recordedMs += 100.0;
+  }
+  QVERIFY2(heard, "nothing heard for 10 s after the server returned");
+  qInfo("heard again after %.0f ms of the monitor", recordedMs);
+  QVERIFY(!engine.IsOutputLost());
+  QVERIFY(engine.GetIsPlaying());
+  // Playback went on from where it was: the tone goes on, further on.
+  QVERIFY(engine.GetTickIndex() >= backAt);
+  QVERIFY(Amplitude(Left(recorder.Take(300), 0, 300), 440.0, kRate) > 0.4);
+  const auto lines = log.Lines();
+  QVERIFY(lines.size() >= 2);
+  QVERIFY2(lines.front().find("playback goes on silently") != std::string::npos, lines.front().c_str());
+  QVERIFY2(lines.back().find("heard") != std::string::npos, lines.back().c_str());
 }
 
 // Stopped, the stream is paused: nothing is rendered or written.

@@ -127,6 +127,7 @@ class AudioInterface : public Interface {
 
   void SetOutputDeviceUid(const char* uid) override;
   std::string GetOutputDeviceUid() const override;
+  bool IsOutputLost() const override;
   void SetVolume(double gain, vand_audio::VolumeType type) override;
   void SetVolume(double gain) override;
   double GetVolume() const override;

@@ -49,6 +49,10 @@ class BlockSink {
   // Nothing sounds, ramps or waits to be delivered: a clock may sleep until
   // Wake (and a sound clock may pause its stream). Called between blocks.
   virtual bool Idle() const { return false; }
+  // Playback is stopped or paused and no level ramps: nothing the blocks run
+  // so far asked for sounds any more. A sound clock may then drop what it has
+  // queued and not yet played, after a short fade. Called between blocks.
+  virtual bool Halted() const { return false; }
 
  protected:
   ~BlockSink() = default;
@@ -71,6 +75,9 @@ class OutputClock {
   virtual std::int64_t BlockFrames() const = 0;
   // The clock pulls sound from the sink's RenderSource.
   virtual bool Renders() const { return false; }
+  // The clock plays sound, but no output takes it: playback goes on silently
+  // until an output opens again. Any thread.
+  virtual bool Lost() const { return false; }
   // Plays on the device with this id (empty: the default device) from now
   // on; returns the id in use, empty when it is the default. A clock without
   // devices takes any id. Not on the clock's threads.

@@ -10,13 +10,21 @@
 //   once. When the sink is idle the stream is paused (corked) and the thread
 //   sleeps until the next command: a stopped show costs nothing.
 // - SelectDevice and GetStats come from other threads (the GUI).
+// - A retry thread, while the output is lost, opens one again about every
+//   second (the device last selected, else the default).
 //
 // Buffering: a 20 ms target with 5 ms requests, the latency adjusted by the
 // server. The frames heard are the frames written minus the stream's latency.
 //
 // Without a server, when the stream fails, or when it stops taking audio (a
 // watchdog), the clock goes on silently in real time at the same position,
-// with one warning; SelectDevice tries the server again.
+// with one warning. A reopened stream plays silence until the server asks for
+// more; then the sound goes on there from the current position (logged).
+// A stream the server moved to another device gets a new stream's patience.
+//
+// When the sink halts (Stop, Pause, the end of a fade), what the stream holds
+// beyond the server's read position is replaced by a 3 ms fade of the same
+// sound and silence: the stop is heard at once, without a click.
 
 #include <chrono>
 #include <cstdint>
@@ -36,6 +44,7 @@ class PulseClock final : public OutputClock {
     double targetMs = 20.0;     // buffer the server keeps filled
     double requestMs = 5.0;     // smallest request
     double watchdogMs = 500.0;  // a playing stream silent this long has stopped
+    double retryMs = 1000.0;    // between attempts to open an output while lost
     double connectTimeoutMs = 3000.0;
   };
 
@@ -60,6 +69,7 @@ class PulseClock final : public OutputClock {
   std::int64_t LatencyFrames() const override;
   std::int64_t BlockFrames() const override;
   bool Renders() const override { return true; }
+  bool Lost() const override;
   // The sink whose name is `id` (an unknown one: the default, with a warning).
   std::string SelectDevice(const std::string& id) override;
 
@@ -71,6 +81,7 @@ class PulseClock final : public OutputClock {
   Settings settings_;
   std::shared_ptr<State> state_;
   std::thread thread_;
+  std::thread retry_;
 };
 
 }  // namespace vand::player

@@ -124,6 +124,10 @@ class Interface {
   // --- output and volume ---
   virtual void SetOutputDeviceUid(const char* uid) = 0;
   virtual std::string GetOutputDeviceUid() const = 0;
+  // No sound output takes the engine's audio: playback goes on silently, and
+  // the engine reopens an output by itself as soon as one can be opened.
+  // Any thread.
+  virtual bool IsOutputLost() const { return false; }
   virtual void SetVolume(double gain, vand_audio::VolumeType type) = 0;
   virtual void SetVolume(double gain) = 0;
   virtual double GetVolume() const = 0;
