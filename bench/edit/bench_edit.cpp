@@ -12,8 +12,8 @@
 // selection within one frame (16.7 ms). Run it under a display (Xvfb);
 // QT_QUICK_BACKEND=software selects the software renderer.
 
+#include <QColor>
 #include <QGuiApplication>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -29,6 +29,7 @@
 
 #include "CL/Editor.h"
 #include "FrameWatch.h"
+#include "PanelWindow.h"
 #include "PatternShow.h"
 #include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
@@ -96,22 +97,17 @@ public:
         manager_ = std::make_shared<vand::ShowManager>(engine_);
         model_ = std::make_shared<vand::qt::EditModel>(manager_, true);
         vand::qt::PrepareAppQmlEngine(qml_);
-        QQmlComponent component(&qml_);
-        component.setData("import QtQuick\nimport QtQuick.Window\nimport QtQuick.Layouts\n"
-                          "import com.tarnwick.musical_ui\n"
-                          "Window { width: 1366; height: 768; visible: true; color: \"#282828\"\n"
-                          "  property alias timelinePanel: timelinePanel\n"
-                          "  property alias editPanel: editPanel\n"
-                          "  ColumnLayout { anchors.fill: parent; spacing: 0\n"
-                          "    TimeLineEditPanel { id: timelinePanel; Layout.fillWidth: true }\n"
-                          "    EditPanel { id: editPanel; Layout.fillWidth: true; Layout.fillHeight: true } } }",
-                          QUrl(QStringLiteral("qrc:/bench/EditWindow.qml")));
-        window_.reset(qobject_cast<QQuickWindow*>(component.create()));
+        vand::test::PanelWindowOptions look;
+        look.width = 1366;
+        look.height = 768;
+        look.editPanel = true;
+        look.color = QColor(QStringLiteral("#282828"));
+        QString error;
+        window_ = vand::test::MakePanelWindow(qml_, look, error);
         if (!window_)
-            throw std::runtime_error(component.errorString().toStdString());
-        QObject* timelineView =
-            window_->property("timelinePanel").value<QObject*>()->property("timelineControl").value<QObject*>();
-        panel_ = window_->property("editPanel").value<QQuickItem*>();
+            throw std::runtime_error(error.toStdString());
+        QQuickItem* timelineView = vand::test::PanelTimeline(*window_);
+        panel_ = vand::test::PanelEditPanel(*window_);
         timeline_ = std::make_unique<vand::qt::TimelineController>(timelineView, &qml_, engine_, manager_, model_,
                                                                     true, true);
         timeline_->SetCurrentSong("1");

@@ -18,9 +18,9 @@
 //   rss       resident memory after the layout
 // Frame figures: median, p95, max in ms. Run it under a display (Xvfb).
 
+#include <QColor>
 #include <QGuiApplication>
 #include <QProcess>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -39,6 +39,7 @@
 #include "CL/ChangeLog.h"
 #include "DemoShow.h"
 #include "FrameWatch.h"
+#include "PanelWindow.h"
 #include "PatternShow.h"
 #include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
@@ -102,16 +103,15 @@ public:
         manager_ = std::make_shared<vand::ShowManager>(engine_);
         model_ = std::make_shared<vand::qt::EditModel>(manager_, true);
         vand::qt::PrepareAppQmlEngine(qml_);
-        QQmlComponent component(&qml_);
-        component.setData("import QtQuick\nimport QtQuick.Window\nimport com.tarnwick.musical_ui\n"
-                          "Window { width: 1366; height: 768; visible: true; color: \"#282828\"\n"
-                          "  property alias panel: panel\n"
-                          "  TimeLineEditPanel { id: panel; width: parent.width } }",
-                          QUrl(QStringLiteral("qrc:/bench/Window.qml")));
-        window_.reset(qobject_cast<QQuickWindow*>(component.create()));
+        vand::test::PanelWindowOptions look;
+        look.width = 1366;
+        look.height = 768;
+        look.color = QColor(QStringLiteral("#282828"));
+        QString error;
+        window_ = vand::test::MakePanelWindow(qml_, look, error);
         if (!window_)
-            throw std::runtime_error(component.errorString().toStdString());
-        timeline_ = window_->property("panel").value<QObject*>()->property("timelineControl").value<QQuickItem*>();
+            throw std::runtime_error(error.toStdString());
+        timeline_ = vand::test::PanelTimeline(*window_);
         flick_ = timeline_->findChild<QQuickItem*>(QStringLiteral("timelineFlickable"));
         controller_ = std::make_unique<vand::qt::TimelineController>(timeline_, &qml_, engine_, manager_, model_,
                                                                       true, true);

@@ -8,7 +8,6 @@
 // run by hand.
 
 #include <QCoreApplication>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -20,6 +19,7 @@
 #include <vector>
 
 #include "AppFixture.h"
+#include "PanelWindow.h"
 #include "QmlWarningGuard.h"
 #include "app/AppQmlEngineSetup.h"
 #include "cmn/VandEvent.h"
@@ -50,24 +50,17 @@ public:
 
         vand::qt::PrepareAppQmlEngine(qml);
         vand::test::QmlWarningGuard guard;
-        QQmlComponent component(&qml);
-        component.setData(QByteArray("import QtQuick\nimport QtQuick.Window\nimport QtQuick.Layouts\n"
-                                     "import com.tarnwick.musical_ui\n"
-                                     "Window { width: 1366; height: 720; visible: true\n"
-                                     "  property alias timelinePanel: timelinePanel\n"
-                                     "  property alias editPanel: editPanel\n"
-                                     "  ColumnLayout { anchors.fill: parent; spacing: 0\n"
-                                     "    TimeLineEditPanel { id: timelinePanel; Layout.fillWidth: true }\n"
-                                     "    EditPanel { id: editPanel; Layout.fillWidth: true; Layout.fillHeight: true;"
-                                     " oscEnable: ")
-                              + (osc ? "true" : "false") + " } } }",
-                          QUrl(QStringLiteral("qrc:/edit_test/Window.qml")));
-        window.reset(qobject_cast<QQuickWindow*>(component.create()));
+        vand::test::PanelWindowOptions options;
+        options.width = 1366;
+        options.height = 720;
+        options.editPanel = true;
+        options.oscEnable = osc;
+        QString error;
+        window = vand::test::MakePanelWindow(qml, options, error);
         if (!window)
-            qFatal("%s", qPrintable(component.errorString()));
-        QObject* timelinePanel = window->property("timelinePanel").value<QObject*>();
-        timelineView = timelinePanel->property("timelineControl").value<QQuickItem*>();
-        panel = window->property("editPanel").value<QQuickItem*>();
+            qFatal("%s", qPrintable(error));
+        timelineView = vand::test::PanelTimeline(*window);
+        panel = vand::test::PanelEditPanel(*window);
 
         timeline = std::make_unique<vand::qt::TimelineController>(timelineView, &qml, engine, manager, model, true, osc);
         timeline->SetSingleShot([this](QObject*, int ms, std::function<void()> fire) {

@@ -4,7 +4,6 @@
 // engine on a manual clock (its seeks recorded), the show manager, the edit
 // model, and the main window's timeline panel in a window of its own.
 
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -17,6 +16,7 @@
 
 #include "CL/ChangeLog.h"
 #include "DemoShow.h"
+#include "PanelWindow.h"
 #include "QmlWarningGuard.h"
 #include "app/AppQmlEngineSetup.h"
 #include "engine/ShowFile.h"
@@ -126,16 +126,11 @@ public:
 
         vand::qt::PrepareAppQmlEngine(qml);
         vand::test::QmlWarningGuard guard;
-        QQmlComponent component(&qml);
-        component.setData("import QtQuick\nimport QtQuick.Window\nimport com.tarnwick.musical_ui\n"
-                          "Window { width: 1090; height: 240; visible: true\n"
-                          "  property alias panel: panel\n"
-                          "  TimeLineEditPanel { id: panel; width: parent.width } }",
-                          QUrl(QStringLiteral("qrc:/timeline_test/Window.qml")));
-        window.reset(qobject_cast<QQuickWindow*>(component.create()));
+        QString error;
+        window = vand::test::MakePanelWindow(qml, {}, error);
         if (!window)
-            qFatal("%s", qPrintable(component.errorString()));
-        timeline = window->property("panel").value<QObject*>()->property("timelineControl").value<QQuickItem*>();
+            qFatal("%s", qPrintable(error));
+        timeline = vand::test::PanelTimeline(*window);
         controller = std::make_unique<vand::qt::TimelineController>(timeline, &qml, engine, manager, model,
                                                                      setup.fadeRegion, setup.osc);
         if (!guard.warnings().isEmpty())
