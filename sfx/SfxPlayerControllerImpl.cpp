@@ -80,6 +80,11 @@ SfxPlayerControllerImpl::SfxPlayerControllerImpl(std::unique_ptr<SfxRepository> 
 
 SfxPlayerControllerImpl::~SfxPlayerControllerImpl() = default;
 
+std::size_t SfxPlayerControllerImpl::PlayerCount() const
+{
+    return players_.size() + retiring_.size();
+}
+
 void SfxPlayerControllerImpl::report_(const QString& priority, const QString& message, const QString& what)
 {
     kit::Log(priority == QLatin1String("warning") ? kit::LogLevel::Warning : kit::LogLevel::Error, "sfx",

@@ -80,6 +80,8 @@ public:
     void PreloadFile(const std::string& key) override;
     void FadeTo(std::string eventId, float volume, float milliseconds) override;
     std::shared_ptr<vand::sfx::ActiveAudioListModel> getActiveAudioList() override;
+    // Players held, pruned ones still playing included.
+    std::size_t PlayerCount() const;
 
 public slots:
     // Makes the player of a proxy and fulfils the promise, or stores the

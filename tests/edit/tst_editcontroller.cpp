@@ -72,6 +72,10 @@ class TestEditController : public QObject
 {
     Q_OBJECT
 private slots:
+    // The process-wide dispatcher outlives the test: a subscription left
+    // behind would be called with a dangling target by the next one.
+    void cleanup() { QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0)); }
+
     void refreshFollowsTheEditedKinds_data()
     {
         QTest::addColumn<bool>("markerEditFirst");

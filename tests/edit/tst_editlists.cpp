@@ -58,6 +58,10 @@ class TestEditLists : public QObject
 {
     Q_OBJECT
 private slots:
+    // The process-wide dispatcher outlives the test: a subscription left
+    // behind would be called with a dangling target by the next one.
+    void cleanup() { QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0)); }
+
     void songRoles_data()
     {
         QTest::addColumn<int>("attacca");

@@ -178,10 +178,12 @@ void TestSfxController::initTestCase()
 }
 
 // Each test ends with every sound stopped, every player pruned and the list
-// empty.
+// empty: the controller outlives the test, and a player it kept would play
+// into the next one.
 void TestSfxController::cleanup()
 {
     QVERIFY(show_->Clear());
+    QCOMPARE(controller_->PlayerCount(), std::size_t(0));
     errors_->clear();
     log_->clear();
 }

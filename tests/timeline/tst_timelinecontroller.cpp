@@ -16,11 +16,13 @@
 #include "../model/BarsBeatsSequence.h"
 #include "StreamCapture.h"
 #include "TimelineFixture.h"
+#include "cmn/EventCodes.h"
 #include "kit/Log.h"
 #include "model/BarsBeatsEventSequence.h"
 #include "notify/CallbackDispatcher.h"
 #include "timeline/BarsBeatsViewController.h"
 #include "timeline/ItemViewFactory.h"
+#include "timeline/RegionColours.h"
 #include "timeline/TimelineStartEndSelectorController.h"
 #include "vand_core/qt/MetaTypes.h"
 
@@ -154,6 +156,9 @@ private slots:
     {
         fixture.reset();
         kit::SetLogSink({});
+        // The process-wide dispatcher outlives the test: a subscription left
+        // behind would be called with a dangling target by the next one.
+        QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0));
     }
 
     void itemsPerLane_data()
@@ -191,32 +196,41 @@ private slots:
         QCOMPARE(found, items);
     }
 
-    void regionColours_data()
+    // The four kinds that change the flow of playback each get a colour of
+    // their own, none of them the colour of an unknown key.
+    void flowRegionColoursDiffer()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("colour");
-        QTest::newRow("cut") << 0 << "#dc143c";
-        QTest::newRow("skip") << 1 << "#6e3493";
-        QTest::newRow("repeat") << 2 << "#daa520";
-        QTest::newRow("vamp") << 3 << "#00bfff";
-        QTest::newRow("tempo scale") << 4 << "#0d6d97";
-        QTest::newRow("transpose") << 5 << "#ffff00";
-        QTest::newRow("click") << 6 << "#3da893";
-        QTest::newRow("no key 7") << 7 << "#cccccc";
-        QTest::newRow("8, unused") << 8 << "#ff66cc";
-        QTest::newRow("unknown") << 42 << "#cccccc";
+        Start();
+        std::map<unsigned char, QColor> colours;
+        for (vand::qt::TimeRegionController* region : Controller().RegionItems()) {
+            if (!region->GetEvent() || !codes::IsFlowRegionCode(region->GetEvent()->code()))
+                continue;
+            QVERIFY(region->HasView());
+            const QColor colour = region->GetQmlObject()->property("baseColor").value<QColor>();
+            QVERIFY2(colour.isValid(), qPrintable(Describe(region)));
+            colours[region->GetEvent()->code()] = colour;
+        }
+        QCOMPARE(colours.size(), std::size_t(4)); // cut, skip, repeat, vamp
+        for (auto a = colours.begin(); a != colours.end(); ++a) {
+            QVERIFY2(a->second != QColor(vand::qt::RegionColour(-1)), qPrintable(a->second.name()));
+            for (auto b = std::next(a); b != colours.end(); ++b)
+                QVERIFY2(
+                    a->second != b->second,
+                    qPrintable(
+                        QString("'%1' and '%2' share %3").arg(QChar(a->first), QChar(b->first), a->second.name())));
+        }
     }
-    void regionColours()
+
+    // A key the colour table lacks draws in the neutral grey.
+    void unknownKeyRegionIsGrey()
     {
-        QFETCH(int, key);
-        QFETCH(QString, colour);
         Start();
         auto views = std::make_shared<vand::qt::ItemViewFactory>(&fixture->qml);
-        vand::qt::TimeRegionController region(nullptr, false, 10, 20, key, &fixture->qml, fixture->Child("eventLane"),
+        vand::qt::TimeRegionController region(nullptr, false, 10, 20, 42, &fixture->qml, fixture->Child("eventLane"),
                                               views);
         region.UpdateReach(0, 1000);
         QVERIFY(region.HasView());
-        QCOMPARE(region.GetQmlObject()->property("baseColor").value<QColor>(), QColor(colour));
+        QCOMPARE(region.GetQmlObject()->property("baseColor").value<QColor>(), QColor("#cccccc"));
         QCOMPARE(region.GetQmlObject()->property("editable").toBool(), false);
     }
 

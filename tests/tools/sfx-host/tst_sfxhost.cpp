@@ -172,10 +172,14 @@ QQuickItem* SfxHostTest::activeRow(const char* child) const {
 }
 
 // One click, once no modal dialog blocks the window (its input would be
-// dropped) and the rows are laid out where the click lands.
+// dropped), the window takes input and the rows are laid out where the click
+// lands. The headless platform has no window manager to hand the window the
+// focus back when a dialog closes: the test asks for it as one would.
 void SfxHostTest::selectInstance(const QString& eventId) {
   QTRY_VERIFY(instanceRow(eventId));
   QTRY_VERIFY(!QGuiApplication::modalWindow());
+  host_->ManagerWindow()->requestActivate();
+  QVERIFY(QTest::qWaitForWindowActive(host_->ManagerWindow()));
   QVERIFY(QQuickTest::qWaitForPolish(host_->ManagerWindow()));
   Click(Find(instanceRow(eventId), "instanceRowArea"));
   QCOMPARE(manager_->property("selectedSfxInstanceEventId").toString(), eventId);

@@ -79,6 +79,7 @@ Window {
                 desiredWidth: 160
                 controlToLeft: nameHeader
                 controlToFarLeft: statusLabel
+                statusItem: statusLabel
             }
         }
 

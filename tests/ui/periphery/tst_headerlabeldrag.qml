@@ -33,6 +33,7 @@ Item {
                 height: 24
                 controlToLeft: nameHeader
                 controlToFarLeft: statusLabel
+                statusItem: statusLabel
             }
         }
     }

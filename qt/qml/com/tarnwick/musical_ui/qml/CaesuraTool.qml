@@ -32,18 +32,18 @@ ToolDialog {
 
         Label {
             text: qsTr("Pause")
-            font: theme.default_font
-            color: theme.default_text_color
+            font: root.theme.default_font
+            color: root.theme.default_text_color
         }
         TextField {
             objectName: "pauseField"
             placeholderText: qsTr("in seconds")
-            color: theme.light_text_color
+            color: root.theme.light_text_color
             Layout.preferredWidth: root.panel.comboBoxWidth
             background: Rectangle {
-                color: theme.default_bg_color
+                color: root.theme.default_bg_color
                 border.width: 1
-                border.color: theme.light_border_color
+                border.color: root.theme.light_border_color
             }
         }
     }

@@ -5,10 +5,11 @@ import com.tarnwick.vand_ui
 
 // One list of change-log versions under its title: the roles "version" and
 // "modified" of `model` in two columns. A click selects a row and reports the
-// list's side through listHasFocus. Reads `theme` from the window that
-// contains it.
+// list's side through listHasFocus.
 Item {
     id: root
+
+    VandTheme { id: theme }
 
     property bool isLocal: true
     property alias model: list.model

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
@@ -48,7 +49,7 @@ ToolDialog {
     Text {
         text: qsTr("Click Resolution")
         font.pixelSize: 14
-        color: theme.default_text_color
+        color: root.theme.default_text_color
         Layout.alignment: Qt.AlignHCenter
     }
 
@@ -67,7 +68,7 @@ ToolDialog {
             anchors.centerIn: parent
             width: 20
             height: 20
-            sourceSize: Qt.size(20, 20)
+            sourceSize: "20x20"
             fillMode: Image.PreserveAspectFit
             source: root.iconSource(clickCountInput.displayText)
             layer.enabled: true
@@ -76,6 +77,9 @@ ToolDialog {
 
         delegate: ItemDelegate {
             id: row
+
+            required property var modelData
+            required property int index
 
             width: clickCountInput.width
             implicitHeight: 40
@@ -92,10 +96,10 @@ ToolDialog {
                     anchors.centerIn: parent
                     width: 25
                     height: 25
-                    sourceSize: Qt.size(25, 25)
+                    sourceSize: "25x25"
                     smooth: true
                     fillMode: Image.PreserveAspectFit
-                    source: root.iconSource(String(modelData))
+                    source: root.iconSource(String(row.modelData))
                     layer.enabled: true
                     layer.effect: ColorOverlay { color: "#ffffff" }
                 }
@@ -106,7 +110,7 @@ ToolDialog {
                     hoverEnabled: true
                     onEntered: clickCountInput.comboControl.arrowSelection = false
                     onClicked: {
-                        clickCountInput.currentIndex = index;
+                        clickCountInput.currentIndex = row.index;
                         clickCountInput.comboControl.triggerActivated();
                         clickCountInput.choices.close();
                     }

@@ -102,7 +102,7 @@ ToolDialog {
     Text {
         id: label
         objectName: "countLabel"
-        color: theme.default_text_color
+        color: root.theme.default_text_color
         font.pixelSize: 14
         Layout.alignment: Qt.AlignHCenter
     }

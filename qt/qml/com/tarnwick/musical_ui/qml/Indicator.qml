@@ -1,9 +1,12 @@
 import QtQuick
+import com.tarnwick.vand_ui
 
 // Round status lamp: sky blue while `learning`, otherwise the theme's on or
-// off colour for `value`. Reads `theme` from the view that places it.
+// off colour for `value`.
 Rectangle {
     id: root
+
+    VandTheme { id: theme }
 
     property bool value: false
     property bool learning: false

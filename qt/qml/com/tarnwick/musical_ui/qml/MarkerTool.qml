@@ -27,8 +27,8 @@ ToolDialog {
 
     Text {
         text: qsTr("Marker")
-        color: theme.default_text_color
-        font: theme.default_font
+        color: root.theme.default_text_color
+        font: root.theme.default_font
         Layout.alignment: Qt.AlignHCenter
     }
 

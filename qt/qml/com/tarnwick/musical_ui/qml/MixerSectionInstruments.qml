@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import com.tarnwick.vand_ui
@@ -5,10 +6,11 @@ import "MixerColumns.js" as MixerColumns
 
 // One group of the mixer: group mute and solo in the title bar, the column
 // headings and a MixerTrack per row of `tracksModel`. Track changes are
-// written into the tracks model; the rows show what the model says. Reads
-// `theme` from its host.
+// written into the tracks model; the rows show what the model says.
 MixerSection {
     id: control
+
+    VandTheme { id: theme }
 
     property alias tracksModel: tracksRepeater.model
     property int mainMargin: 7
@@ -110,6 +112,9 @@ MixerSection {
 
                     MixerTrack {
                         id: track
+
+                        required property var model
+
                         width: trackColumn.width
                         name: model.name
                         isMuted: model.isMuted

@@ -5,9 +5,10 @@ import "MixerColumns.js" as MixerColumns
 
 // One track row of the mixer: mute and solo, name, instrument, pan and volume.
 // It only reports what the user does; its states follow its owner's bindings.
-// Reads `theme` from its host.
 Item {
     id: control
+
+    VandTheme { id: theme }
 
     property string name: "Name"
     property alias isMuted: muteButton.checked

@@ -7,9 +7,11 @@ import com.tarnwick.vand_ui
 // transposition, "Reset Mixer") above one group per row of `mixerModel`.
 // Groups and tracks write the user's changes into the models; the general
 // settings are announced by the view's signals. Without a model only the
-// general settings show. Reads `theme` from the view that hosts it.
+// general settings show.
 Item {
     id: control
+
+    VandTheme { id: theme }
 
     property alias mixerModel: groupsRepeater.model
     property bool showTempoScale: false
@@ -207,6 +209,8 @@ Item {
                     objectName: "groupsRepeater"
 
                     MixerSectionInstruments {
+                        required property var model
+
                         Layout.fillWidth: true
                         title: model.name
                         tracksModel: model.tracksModel

@@ -234,7 +234,7 @@ Window {
         id: folderDialog
         objectName: "folderDialog"
         title: qsTr("Export QLab OSC Patch File")
-        onAccepted: root.exportQLab(selectedFolder.toString())
+        onAccepted: root.exportQLab(String(selectedFolder))
     }
 
     NetworkEditWindow {

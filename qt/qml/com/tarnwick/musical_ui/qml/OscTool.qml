@@ -39,8 +39,8 @@ ToolDialog {
 
     Text {
         text: qsTr("Network")
-        font: theme.default_font
-        color: theme.default_text_color
+        font: root.theme.default_font
+        color: root.theme.default_text_color
         Layout.alignment: Qt.AlignHCenter
     }
 
@@ -57,8 +57,8 @@ ToolDialog {
 
     Text {
         text: qsTr("OSC Command")
-        font: theme.default_font
-        color: theme.default_text_color
+        font: root.theme.default_font
+        color: root.theme.default_text_color
         Layout.alignment: Qt.AlignHCenter
     }
 
@@ -70,8 +70,8 @@ ToolDialog {
 
     Text {
         text: qsTr("Example Commands")
-        font: theme.default_font
-        color: theme.default_text_color
+        font: root.theme.default_font
+        color: root.theme.default_text_color
     }
 
     TextEdit {
@@ -79,9 +79,9 @@ ToolDialog {
         readOnly: true
         selectByMouse: true
         wrapMode: TextEdit.WrapAnywhere
-        color: theme.dim_text_color
+        color: root.theme.dim_text_color
         font.family: "Courier New"
-        font.pixelSize: theme.default_font.pixelSize - 2
+        font.pixelSize: root.theme.default_font.pixelSize - 2
         text: "/vand/volume (-#db)\n/vand/fadeout (#time)\n/vand/fadeto (-#db) (#time)\n"
         Layout.fillWidth: true
     }

@@ -3,9 +3,11 @@ import com.tarnwick.vand_ui
 
 // The mixer's small outlined button for a mute or solo state. It shows
 // `checked` and never changes it: a click only raises `clicked()`. A disabled
-// button takes no click and does not light up. Reads `theme` from its host.
+// button takes no click and does not light up.
 Rectangle {
     id: control
+
+    VandTheme { id: theme }
 
     property string text: "M"
     property bool makeSquare: true

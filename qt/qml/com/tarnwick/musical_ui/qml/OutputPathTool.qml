@@ -47,8 +47,8 @@ EditTool {
         x: 10
         y: 15
         text: qsTr("Output Path Name")
-        font: theme.default_font
-        color: theme.default_text_color
+        font: root.theme.default_font
+        color: root.theme.default_text_color
     }
 
     RecessedTextInput {
@@ -64,8 +64,8 @@ EditTool {
         x: 10
         y: nameInput.y + nameInput.height + 15
         text: qsTr("Output Device")
-        font: theme.default_font
-        color: theme.default_text_color
+        font: root.theme.default_font
+        color: root.theme.default_text_color
     }
 
     CustomComboBox {

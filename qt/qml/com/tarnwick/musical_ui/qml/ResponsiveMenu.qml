@@ -14,7 +14,7 @@ Item {
     property size imageSize: Qt.size(20, 20)
     property color imageColor: "#D3D3D3"
     // The window the Quit entry closes.
-    property QtObject rootWindow: parent
+    property var rootWindow: parent
     property alias aboutWindow: about
     property bool canUndo: false
     property bool canRedo: false
@@ -70,7 +70,8 @@ Item {
         objectName: "icon"
         anchors.fill: parent
         source: root.imageSource
-        sourceSize: Qt.size(root.imageSize.width * 2, root.imageSize.height * 2)
+        sourceSize.width: root.imageSize.width * 2
+        sourceSize.height: root.imageSize.height * 2
         fillMode: Image.PreserveAspectFit
         smooth: true
         mipmap: true

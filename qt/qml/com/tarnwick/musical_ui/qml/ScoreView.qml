@@ -205,7 +205,7 @@ Item {
             mipmap: true
             onStatusChanged: {
                 if (status === Image.Ready) {
-                    slot.currentImage = source.toString();
+                    slot.currentImage = String(source);
                     visible = false;
                 }
             }

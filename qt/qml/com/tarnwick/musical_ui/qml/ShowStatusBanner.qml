@@ -5,10 +5,11 @@ import com.tarnwick.vand_ui
 
 // The strip across the top of the main window: song, flow-control state,
 // measure and beat, key, transposition, tempo, tempo scale, meter, volume,
-// album art and the MIDI and OSC activity lamps. Reads `theme` from the
-// document that places it.
+// album art and the MIDI and OSC activity lamps.
 Item {
     id: root
+
+    VandTheme { id: theme }
 
     property color labelColor: "#959595"
     property color backgroundColor: "#191919"

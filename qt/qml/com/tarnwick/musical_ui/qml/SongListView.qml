@@ -156,7 +156,7 @@ Item {
                             Layout.preferredHeight: 20
                             fillMode: Image.PreserveAspectFit
                             antialiasing: true
-                            sourceSize: Qt.size(20, 20)
+                            sourceSize: "20x20"
                             source: row.status === "x" ? "qrc:/images/x.svg"
                                   : row.status === "continue" ? "qrc:/images/down.svg"
                                   : "qrc:/images/check.svg"

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import Qt5Compat.GraphicalEffects
@@ -292,7 +293,7 @@ Rectangle {
                     property color audioRegionColorFaded: Qt.rgba(audioRegionColor.r, audioRegionColor.g,
                                                                   audioRegionColor.b, 0.15)
                     // The bar and beat lines within reach (the lane's model).
-                    property QtObject lineModel: null
+                    property var lineModel: null
 
                     anchors.fill: parent
 

@@ -7,7 +7,7 @@ import QtQuick.Templates as T
 Item {
     id: root
 
-    property QtObject rootWindow: parent
+    property var rootWindow: parent
     property string version: "See Installation File for Version Info"
     property string versionIdentifier: ""
     property string copyRight: "Copyright © Tarnwick. All rights reserved. This software is licensed, not sold, under the Tarnwick licence agreement."

@@ -5,14 +5,15 @@ import QtQuick.Layouts
 // Where an edit event lies: In Bar and In Beat, for events with a duration
 // Out Bar and Out Beat, optional microshift sliders and "Select All". The
 // tool controller finds the four pickers by object name, fills them and
-// reads them back; the panel holds no bars or beats of its own. Reads
-// `theme` from the document that places it.
+// reads them back; the panel holds no bars or beats of its own.
 //
 // Every change of a bar picker's row, whoever makes it, asks for that bar's
 // beats (`inBeatInputUpdateRequest` / `outBeatInputUpdateRequest`) before it
 // reports the change, so a beat list never belongs to another bar.
 Item {
     id: root
+
+    VandTheme { id: theme }
 
     property bool hasDuration: true
     property bool hasMicroshift: false

@@ -75,21 +75,21 @@ DelayButton {
 
             // The pulse runs only while it is seen: a running animation
             // repaints the window on every frame.
-            SequentialAnimation on lightness {
+            SequentialAnimation {
                 objectName: "glowLightness"
                 running: glow.visible
                 loops: Animation.Infinite
-                NumberAnimation { to: 0.35; duration: 800 }
-                NumberAnimation { to: 0.10; duration: 800 }
-                NumberAnimation { to: 0.16; duration: 800 }
-                NumberAnimation { to: 0.05; duration: 800 }
+                NumberAnimation { target: glow; property: "lightness"; to: 0.35; duration: 800 }
+                NumberAnimation { target: glow; property: "lightness"; to: 0.10; duration: 800 }
+                NumberAnimation { target: glow; property: "lightness"; to: 0.16; duration: 800 }
+                NumberAnimation { target: glow; property: "lightness"; to: 0.05; duration: 800 }
             }
-            SequentialAnimation on hue {
+            SequentialAnimation {
                 objectName: "glowHue"
                 running: glow.visible
                 loops: Animation.Infinite
-                NumberAnimation { to: 0.547; duration: 800 }
-                NumberAnimation { to: 0.58; duration: 800 }
+                NumberAnimation { target: glow; property: "hue"; to: 0.547; duration: 800 }
+                NumberAnimation { target: glow; property: "hue"; to: 0.58; duration: 800 }
             }
         }
     }
@@ -116,10 +116,10 @@ DelayButton {
                     objectName: "icon"
                     anchors.fill: parent
                     fillMode: Image.PreserveAspectFit
-                    sourceSize: Qt.size(44, 44)
+                    sourceSize: "44x44"
                     smooth: true
                     opacity: control.enabled && !control.pressed ? 1.0 : 0.5
-                    source: control.toggled && control.toggledOnImageSource.toString() !== ""
+                    source: control.toggled && String(control.toggledOnImageSource) !== ""
                             ? control.toggledOnImageSource : control.imageSource
                 }
 
@@ -154,7 +154,7 @@ DelayButton {
             objectName: "chevron"
             source: "qrc:/images/arrow_drop_down.svg"
             fillMode: Image.PreserveAspectFit
-            sourceSize: Qt.size(16, 16)
+            sourceSize: "16x16"
             anchors.right: parent.right
             anchors.bottom: parent.bottom
             anchors.rightMargin: control.pressed ? control.pressOffsetX : control.pressOffsetX + 3

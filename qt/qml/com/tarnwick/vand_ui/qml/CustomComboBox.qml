@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Window
@@ -9,9 +10,11 @@ import Qt5Compat.GraphicalEffects
 // window of its own under the box, so it may reach beyond its dialog (up to
 // half the screen), and is moved up where it would run off the screen; a
 // press elsewhere in the dialog, Escape, or the dialog moving or losing the
-// focus closes it. Reads `theme` from the document that places it.
+// focus closes it.
 Item {
     id: root
+
+    VandTheme { id: theme }
 
     property alias model: control.model
     property alias textRole: control.textRole
@@ -95,7 +98,7 @@ Item {
 
     // The list's current row becomes the chosen row.
     function choosePopupRow() {
-        const row = control.popup.contentItem.currentIndex;
+        const row = (control.popup.contentItem as ListView).currentIndex;
         if (row !== -1 && row !== control.currentIndex)
             control.currentIndex = row;
     }
@@ -113,10 +116,15 @@ Item {
         return modelData === undefined || modelData === null ? "" : String(modelData);
     }
 
+    // Qt Quick's Qt.application has `screens`; qmllint's type of it does not.
+    function screensOf(application) {
+        return application.screens;
+    }
+
     // The first of the application's screens whose rectangle holds the point
     // (edges included), or null.
     function determineScreen(point) {
-        const screens = Qt.application.screens;
+        const screens = screensOf(Qt.application);
         for (let i = 0; i < screens.length; ++i) {
             const s = screens[i];
             if (point.x >= s.virtualX && point.x <= s.virtualX + s.width
@@ -314,13 +322,15 @@ Item {
         delegate: ItemDelegate {
             id: row
 
+            required property var model
+            required property int index
+
             width: ListView.view ? ListView.view.width : implicitWidth
             implicitHeight: 40
             highlighted: ListView.isCurrentItem
             padding: 0
 
-            readonly property string rowText: root.getDisplayText(typeof modelData === "undefined" ? undefined : modelData,
-                                                                  typeof model === "undefined" ? undefined : model)
+            readonly property string rowText: root.getDisplayText(row.model.modelData, row.model)
 
             contentItem: Rectangle {
                 color: row.highlighted || (rowMouse.containsMouse && !control.arrowSelection)
@@ -350,7 +360,7 @@ Item {
                     hoverEnabled: true
                     onEntered: control.arrowSelection = false
                     onClicked: {
-                        control.currentIndex = index;
+                        control.currentIndex = row.index;
                         control.triggerActivated();
                         control.popup.close();
                     }

@@ -1,10 +1,12 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 
-// Compact pop-up menu as wide as its longest entry. Reads `theme` from the
-// document that places it.
+// Compact pop-up menu as wide as its longest entry.
 Menu {
     id: menu
+
+    readonly property Item themeInstance: VandTheme { id: theme }
 
     width: {
         let result = 0;
@@ -55,7 +57,7 @@ Menu {
             }
             Connections {
                 target: menuItem
-                function onHighlightedChanged() { menuItem.arrow.requestPaint(); }
+                function onHighlightedChanged() { (menuItem.arrow as Canvas).requestPaint(); }
             }
         }
 

@@ -2,9 +2,11 @@ import QtQuick
 import QtQuick.Controls.Basic
 
 // Selectable list showing the roles `first` and `second` of each row side by
-// side. Reads `theme` from the document that contains it.
+// side.
 ListView {
     id: list
+
+    readonly property Item themeInstance: VandTheme { id: theme }
 
     property int rowHeight: 30
     property list<real> colWidths: [list.width * 0.5, list.width * 0.5]

@@ -2,10 +2,11 @@ import QtQuick
 import QtQuick.Layouts
 
 // "Event ID:" and the event's id; a click on the id copies it to the
-// clipboard and shows "Copied!" for a second. Reads `theme` from the
-// document that places it.
+// clipboard and shows "Copied!" for a second.
 Item {
     id: root
+
+    VandTheme { id: theme }
 
     property string value: ""
     property alias text: caption.text

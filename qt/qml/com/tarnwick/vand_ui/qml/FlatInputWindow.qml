@@ -68,7 +68,7 @@ Window {
                     id: icon
                     objectName: "icon"
                     anchors.fill: parent
-                    sourceSize: Qt.size(72, 72)
+                    sourceSize: "72x72"
                     fillMode: Image.PreserveAspectFit
                     smooth: true
                     visible: false

@@ -3,10 +3,11 @@ import QtQuick.Controls.Basic
 import Qt5Compat.GraphicalEffects
 
 // Small tool button: an 18 x 18 icon over a 9 px caption on a bevelled tile
-// that sinks into its shadow while pressed. Reads `theme` from the document
-// that places it.
+// that sinks into its shadow while pressed.
 Item {
     id: root
+
+    VandTheme { id: theme }
 
     property int offsetSize: 2
     property alias text: caption.text
@@ -82,7 +83,7 @@ Item {
                 fillMode: Image.PreserveAspectFit
                 smooth: true
                 clip: true
-                sourceSize: Qt.size(36, 36)
+                sourceSize: "36x36"
                 opacity: button.enabled ? 1.0 : 0.3
                 visible: root.iconShown
             }

@@ -3,12 +3,14 @@ import QtQuick
 // Grip between two column headers. Dragged sideways it works out the width
 // that the column left of it should take (`desiredWidth`, at least
 // `minWidth`, at most 1024 while dragging) for the view to bind; it resizes
-// nothing itself. The grip line is as tall as the view's `statusLabel`.
+// nothing itself. The grip line is as tall as `statusItem` (less 4); without one
+// there is no line.
 Item {
     id: root
 
     property Item controlToLeft: null
     property Item controlToFarLeft: null
+    property Item statusItem: null
     property int colSpacing: 3
     property int minWidth: 40
     property int desiredWidth: 40
@@ -50,8 +52,7 @@ Item {
         x: 0
         y: 2
         width: 2
-        // A view without a `statusLabel` gets no line.
-        height: typeof statusLabel !== "undefined" && statusLabel ? Math.max(0, statusLabel.height - 4) : 0
+        height: root.statusItem ? Math.max(0, root.statusItem.height - 4) : 0
         color: theme.bevel_light_color
     }
 

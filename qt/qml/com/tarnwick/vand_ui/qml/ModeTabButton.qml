@@ -1,10 +1,11 @@
 import QtQuick
 import QtQuick.Controls.Basic
 
-// Text-only mode tab with a bar along the top of the selected tab. Reads
-// `theme` from the document that places it.
+// Text-only mode tab with a bar along the top of the selected tab.
 TabButton {
     id: control
+
+    VandTheme { id: theme }
 
     property color selectedColor: "white"
     property color hoverColor: "dimgray"

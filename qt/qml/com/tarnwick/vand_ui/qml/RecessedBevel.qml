@@ -15,7 +15,12 @@ Item {
     property alias bgvisible: background.visible
 
     // A parent without a colour gets transparent lines.
-    readonly property color parentColor: parent && parent.color !== undefined ? parent.color : "transparent"
+    readonly property color parentColor: colourOf(parent)
+
+    // The colour of an item of any type that has one.
+    function colourOf(item) {
+        return item && item.color !== undefined ? item.color : "transparent";
+    }
 
     anchors.fill: parent
 

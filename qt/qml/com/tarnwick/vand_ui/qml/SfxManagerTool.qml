@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
@@ -191,7 +192,8 @@ Window {
                             clip: true
 
                             onCurrentItemChanged: {
-                                root.selectedSfxEffectId = currentItem ? currentItem.my_id : "";
+                                const row = currentItem;
+                                root.selectedSfxEffectId = row ? row.my_id : "";
                                 root.soundEffectSelected(currentIndex);
                                 root.selectedSfxInstanceEventId = "";
                                 sourceList.forceActiveFocus();
@@ -314,7 +316,8 @@ Window {
                             currentIndex: -1
 
                             onCurrentItemChanged: {
-                                root.selectedSfxInstanceEventId = currentItem ? currentItem.delegateEventId : "";
+                                const row = currentItem;
+                                root.selectedSfxInstanceEventId = row ? row.delegateEventId : "";
                                 root.playStateUpdated();
                             }
 

@@ -129,14 +129,14 @@ EditTool {
 
             Text {
                 text: qsTr("Name")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
             RecessedTextInput {
                 id: nameInput
                 objectName: "nameInput"
-                textColor: theme.light_text_color
+                textColor: root.theme.light_text_color
                 Layout.preferredWidth: root.prefColumnWidth
                 Layout.alignment: Qt.AlignLeft
                 onTextEdited: root.isNameDirty = true
@@ -144,8 +144,8 @@ EditTool {
 
             Text {
                 text: qsTr("Output Path")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 visible: false
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
@@ -162,8 +162,8 @@ EditTool {
 
             Text {
                 text: qsTr("Source File")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
             CustomComboBox {
@@ -178,8 +178,8 @@ EditTool {
 
             Text {
                 text: qsTr("Volume")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
             VandCustomVolumeSlider {
@@ -192,8 +192,8 @@ EditTool {
 
             Text {
                 text: qsTr("Pan")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
             VandCustomSlider {
@@ -216,8 +216,8 @@ EditTool {
 
             Text {
                 text: qsTr("Reverb")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 visible: false
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
@@ -235,28 +235,28 @@ EditTool {
 
             Text {
                 text: qsTr("Fade In (sec)")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
             RecessedTextInput {
                 id: fadeInInput
                 objectName: "fadeInInput"
-                textColor: theme.light_text_color
+                textColor: root.theme.light_text_color
                 Layout.preferredWidth: root.prefColumnWidth / 2
                 Layout.alignment: Qt.AlignLeft
             }
 
             Text {
                 text: qsTr("Fade Out (sec)")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
             RecessedTextInput {
                 id: fadeOutInput
                 objectName: "fadeOutInput"
-                textColor: theme.light_text_color
+                textColor: root.theme.light_text_color
                 Layout.preferredWidth: root.prefColumnWidth / 2
                 Layout.alignment: Qt.AlignLeft
             }

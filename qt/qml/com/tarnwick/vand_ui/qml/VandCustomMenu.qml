@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
@@ -9,7 +10,7 @@ import QtQuick.Layouts
 Menu {
     id: control
 
-    property string backgroundColor: theme.lighter_bg_color_popup
+    property string backgroundColor: theme.lighter_bg_color_popup.toString()
     // Platform whose shortcut notation is shown; tests set it.
     property string platformName: Qt.platform.os
     // Least room between an entry's text and its shortcut label.
@@ -118,7 +119,7 @@ Menu {
             }
             Connections {
                 target: menuItem
-                function onHighlightedChanged() { menuItem.arrow.requestPaint(); }
+                function onHighlightedChanged() { (menuItem.arrow as Canvas).requestPaint(); }
             }
         }
 

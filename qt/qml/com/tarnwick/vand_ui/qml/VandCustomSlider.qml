@@ -44,7 +44,8 @@ Slider {
     }
 
     function acceptPopupEntry() {
-        const entered = customInvertFunction(entry.text);
+        const invert = control.customInvertFunction;
+        const entered = invert(entry.text);
         popup.close();
         if (typeof entered !== "number" || !isFinite(entered))
             return;
@@ -178,7 +179,10 @@ Slider {
                     id: entry
                     objectName: "valueEntry"
                     Layout.preferredWidth: 120
-                    text: control.customDisplayFunction(control.value)
+                    text: {
+                        const display = control.customDisplayFunction;
+                        return display(control.value);
+                    }
                 }
 
                 FlatButton {

@@ -1,9 +1,11 @@
 import QtQuick
 import QtQuick.Controls.Basic
 
-// Plain dark menu entry. Reads `theme` from the document that places it.
+// Plain dark menu entry.
 MenuItem {
     id: control
+
+    VandTheme { id: theme }
 
     property alias menuText: label.text
 

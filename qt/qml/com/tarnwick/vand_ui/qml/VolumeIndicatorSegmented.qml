@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import Qt5Compat.GraphicalEffects
@@ -65,6 +66,7 @@ Item {
                         id: darkSegment
                         objectName: "darkSegment"
 
+                        required property int index
                         readonly property real position: index / root.segments
 
                         width: (grayBar.width - root.spacing * root.segments) / root.segments

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import Qt5Compat.GraphicalEffects
@@ -6,14 +7,15 @@ import com.tarnwick.vand_ui
 // One row of the active-audio list: a pin button, the sound's name over its
 // played time (a click there seeks), and a play/stop button. Reads the roles
 // id, name, duration, progress, isPlaying and isPinned of the list's model
-// from the delegate's context and writes isPinned and progress back; play,
+// (`model`, set by the view) and writes isPinned and progress back; play,
 // stop and seek leave as signals. Player ids travel as `real`, exact up to
 // 2^53.
 Item {
     id: root
 
+    required property var model
     property Item background: middleArea
-    property QtObject theme: ownTheme
+    property VandTheme theme: ownTheme
 
     signal playTrack(real playerId)
     signal stopTrack(real playerId, bool isUrgent)
@@ -41,16 +43,16 @@ Item {
     QtObject {
         id: row
 
-        readonly property real playerId: model.id
-        readonly property string name: model.name
-        readonly property real duration: model.duration
-        readonly property real progress: model.progress
+        readonly property real playerId: root.model.id
+        readonly property string name: root.model.name
+        readonly property real duration: root.model.duration
+        readonly property real progress: root.model.progress
         // The played fraction as shown: within 0 and 1, and 0 for what is no
         // number.
         readonly property real shownProgress: isFinite(row.progress) ? Math.max(0, Math.min(1, row.progress)) : 0
         readonly property bool hasDuration: isFinite(row.duration) && row.duration > 0
-        readonly property bool isPlaying: model.isPlaying
-        readonly property bool isPinned: model.isPinned
+        readonly property bool isPlaying: root.model.isPlaying
+        readonly property bool isPinned: root.model.isPinned
         // The pointer rests on the pin of a pinned row: its image hints that
         // a click unpins.
         property bool unpinHint: false
@@ -67,12 +69,12 @@ Item {
                 position = 0;
             else if (row.duration - time < 1)
                 position = 1;
-            model.progress = position;
+            root.model.progress = position;
             root.setPosition(row.playerId, position);
         }
 
         function togglePin() {
-            model.isPinned = !row.isPinned;
+            root.model.isPinned = !row.isPinned;
             row.unpinHint = false;
         }
     }
@@ -89,7 +91,7 @@ Item {
             id: pinImage
             objectName: "pinImage"
             anchors.centerIn: parent
-            sourceSize: Qt.size(20, 20)
+            sourceSize: "20x20"
             fillMode: Image.PreserveAspectFit
             source: row.unpinHint && row.isPinned ? "qrc:/images/keep_off.svg" : "qrc:/images/keep.svg"
         }

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
@@ -27,7 +28,7 @@ Item {
             onSetPosition: (playerId, position) => root.setPosition(playerId, position)
         }
     }
-    property QtObject theme: ownTheme
+    property VandTheme theme: ownTheme
 
     signal setPosition(real playerId, real position)
 

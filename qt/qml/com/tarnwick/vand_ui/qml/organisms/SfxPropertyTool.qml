@@ -132,15 +132,15 @@ EditTool {
 
             Text {
                 text: qsTr("Name")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 visible: false
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
             RecessedTextInput {
                 id: nameInput
                 objectName: "nameInput"
-                textColor: theme.light_text_color
+                textColor: root.theme.light_text_color
                 visible: false
                 Layout.preferredWidth: root.prefColumnWidth
                 Layout.alignment: Qt.AlignLeft
@@ -149,8 +149,8 @@ EditTool {
 
             Text {
                 text: qsTr("Output Path")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 visible: false
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
@@ -166,8 +166,8 @@ EditTool {
 
             Text {
                 text: qsTr("Source File")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
                 Layout.topMargin: 5
                 Layout.bottomMargin: 2
@@ -197,8 +197,8 @@ EditTool {
 
             Text {
                 text: qsTr("Command")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
                 Layout.bottomMargin: 2
             }
@@ -216,8 +216,8 @@ EditTool {
 
             Text {
                 text: qsTr("Volume")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
             VandCustomVolumeSlider {
@@ -230,8 +230,8 @@ EditTool {
 
             Text {
                 text: qsTr("Pan")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 visible: false
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
@@ -249,8 +249,8 @@ EditTool {
 
             Text {
                 text: qsTr("Reverb")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 visible: false
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
@@ -268,28 +268,28 @@ EditTool {
 
             Text {
                 text: qsTr("Fade In (sec)")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
             RecessedTextInput {
                 id: fadeInInput
                 objectName: "fadeInInput"
-                textColor: theme.light_text_color
+                textColor: root.theme.light_text_color
                 Layout.preferredWidth: root.prefColumnWidth / 2
                 Layout.alignment: Qt.AlignLeft
             }
 
             Text {
                 text: qsTr("Fade Out (sec)")
-                font: theme.default_font
-                color: theme.default_text_color
+                font: root.theme.default_font
+                color: root.theme.default_text_color
                 Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             }
             RecessedTextInput {
                 id: fadeOutInput
                 objectName: "fadeOutInput"
-                textColor: theme.light_text_color
+                textColor: root.theme.light_text_color
                 Layout.preferredWidth: root.prefColumnWidth / 2
                 Layout.alignment: Qt.AlignLeft
             }

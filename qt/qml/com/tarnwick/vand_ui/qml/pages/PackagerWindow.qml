@@ -17,7 +17,7 @@ ApplicationWindow {
 
     // The packaging controller: name, the folders, advancedFeatures, files,
     // message, messageBody, versionString(), package(), packageSfx().
-    property QtObject controller: null
+    property var controller: null
     property string settingsFileName: ""
     readonly property string displayName: qsTr("Show Packager")
 
