@@ -567,7 +567,9 @@ class AudioInterface::Impl final : public BlockSink,
   std::unique_ptr<Transport> transport;
   std::shared_ptr<OutputClock> clock;
   std::atomic<bool> shut{false};
-  std::atomic<bool> oscProcessing{false};
+  // Timeline OSC goes to the callback from the start: a show's cues follow the
+  // show, whatever else listens for OSC.
+  std::atomic<bool> oscProcessing{true};
 
   // Start-up.
   std::mutex startMutex;
