@@ -967,7 +967,7 @@ std::string AudioInterface::GetOutputDeviceUid() const { return impl_->outputDev
 void AudioInterface::SetVolume(double gain, vand_audio::VolumeType type) {
   if (type != vand_audio::VolumeType::Main) return;
   if (!std::isfinite(gain)) return;
-  gain = std::clamp(gain, 0.0, 4.0);
+  gain = std::clamp(gain, 0.0, vand_audio::kMaxGain);
   {
     // Published at once; the engine does not publish its older value over it.
     std::lock_guard lock(impl_->shared.songMutex);
