@@ -53,12 +53,11 @@ void MusicalMainController::StartOscServer()
     if (!factory_ || !factory_->oscEnabled)
         return;
     oscServer_.reset();
+    // The listen switch and the bind decide only whether commands are
+    // received: the engine sends the timeline's OSC whatever happens here.
     try {
-        if (!oscSettings_.oscEnabled || !player_) {
-            if (player_)
-                player_->DoOscProcessing(false);
+        if (!oscSettings_.oscEnabled || !player_)
             return;
-        }
         const int port = oscSettings_.oscListenPort;
         if (port < 1 || port > 65535) {
             throw std::runtime_error("The OSC listen port " + std::to_string(port)
@@ -76,7 +75,6 @@ void MusicalMainController::StartOscServer()
         connect(handler.get(), &H::RequestPlayQueudOscEvents, this, &MusicalMainController::PlayQueuedOscCommands);
         oscServer_ = std::make_unique<vand::osc::OscServer>(static_cast<quint16>(port), std::move(handler));
         player_->SetOscControlDefaultPort(static_cast<std::uint16_t>(port));
-        player_->DoOscProcessing(true);
     } catch (const std::exception& e) {
         oscServer_.reset();
         onError(e.what(), kOscServerErrorTitle);

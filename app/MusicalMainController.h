@@ -290,7 +290,8 @@ private:
     void LoadShow();
     void LoadAlbumArt();
     // (Re)starts the OSC server from the OSC settings; a failure is shown as
-    // "OSC Server Error" and leaves no server.
+    // "OSC Server Error" and leaves no server. Only commands received depend
+    // on it: the show's timeline OSC goes out either way.
     void StartOscServer();
     void ConnectOscSender();
     void ApplyAudioSettings();

@@ -7,18 +7,19 @@
 
 #include "CL/ActiveChangeLog.h"
 #include "showcontrol/OscCommand.h"
+#include "vand_audio/VolumeType.h"
 #include "vand_player_core/Interface.h"
 
 namespace vand {
 
 namespace {
 
-// A linear level the engine may take: from silence to unity gain.
+// A linear level the engine may take: from silence to its highest gain.
 float ClampLevel(float level)
 {
     if (std::isnan(level))
         throw std::invalid_argument("The OSC level is not a number.");
-    return std::clamp(level, 0.0f, 1.0f);
+    return std::clamp(level, 0.0f, static_cast<float>(vand_audio::kMaxGain));
 }
 
 float FadeMilliseconds(float seconds)

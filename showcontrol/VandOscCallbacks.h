@@ -51,7 +51,7 @@ public:
 signals:
     // Milliseconds, from 0 to 10000.
     void FadeRequested(float fadeTime);
-    // Milliseconds from 0 to 10000; a linear level from 0 to 1 (1 is unity).
+    // Milliseconds from 0 to 10000; a linear level from 0 to vand_audio::kMaxGain (1 is unity).
     void FadeToRequested(float fadeTime, float targetVolumePercent, bool gotoNextSong);
     // Playback was started or resumed by a command: held outgoing OSC may go.
     void RequestPlayQueudOscEvents();

@@ -44,9 +44,13 @@ void VandPlayerOscCallback::ReleasePlayer()
         last.swap(player_);
     }
     {
-        std::lock_guard lock(queueMutex_);
+        std::unique_lock lock(queueMutex_);
         released_.store(true);
         queue_ = {};
+        // A send already taken goes out before this returns (the sender
+        // thread itself never waits for its own send).
+        if (QThread::currentThread() != thread_.get())
+            sent_.wait(lock, [this] { return !sending_; });
     }
     wake_.notify_all();
 }
@@ -137,10 +141,17 @@ void VandPlayerOscCallback::RunSender()
         }
         PendingSend send = queue_.top();
         queue_.pop();
+        sending_ = true;
         lock.unlock();
-        if (client.Send(send.text, send.address, send.port))
-            emit OutgoingNotification();
+        const bool left = client.Send(send.text, send.address, send.port);
         lock.lock();
+        sending_ = false;
+        sent_.notify_all();
+        if (left) {
+            lock.unlock();
+            emit OutgoingNotification();
+            lock.lock();
+        }
     }
 }
 

@@ -16,8 +16,9 @@
 //   on the engine's. Receivers on the GUI thread get them queued.
 // - The player pointer is guarded by a mutex, the default port is atomic;
 //   no lock is held while calling the player, the socket or a receiver.
-// - ReleasePlayer drops the sends that are waiting; afterwards nothing more
-//   is sent. Destruction drops them too and joins the sender thread at once.
+// - ReleasePlayer drops the sends that are waiting and waits for the one
+//   being sent, if any (a single datagram write); once it returns nothing more
+//   is sent. Destruction drops the waiting sends and joins the sender thread.
 
 #include <QHostAddress>
 #include <QObject>
@@ -111,6 +112,9 @@ private:
     std::priority_queue<PendingSend, std::vector<PendingSend>, LaterFirst> queue_;
     std::uint64_t nextOrder_ = 0;
     bool stopping_ = false;
+    // A send taken off the queue is being written; sent_ tells when it is done.
+    bool sending_ = false;
+    std::condition_variable sent_;
 
     std::unique_ptr<QThread> thread_;
 };

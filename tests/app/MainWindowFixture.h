@@ -37,10 +37,11 @@ protected:
         vand::qt::PrepareAppQmlEngine(engine);
     }
 
-    // Makes the main controller on factory and finds its window.
-    void Build()
+    // Makes the main controller on factory (or on another product) and finds
+    // its window.
+    void Build(vand::qt::PelorinPlayerFactory* with = nullptr)
     {
-        controller = std::make_unique<vand::qt::MusicalMainController>(&engine, factory.get());
+        controller = std::make_unique<vand::qt::MusicalMainController>(&engine, with ? with : factory.get());
         window = qobject_cast<QQuickWindow*>(controller->GetQmlObject());
         QVERIFY(window);
     }

@@ -49,12 +49,60 @@ CL::Osc Cue(const std::string& id, const std::string& message)
     return CL::Osc(0, id, CL::OscProperties(message, "NETWORK0"));
 }
 
+// The product's engine on a manual clock, really playing, its timeline OSC
+// handed to the main controller's sender; the show's NETWORK0 leads to a port
+// of the test's choice.
+class CueEngine : public vand::Pelorin2AudioInterface
+{
+public:
+    CueEngine(const std::string& show, const std::string& data, std::shared_ptr<vand::PlayerOscCallback> osc,
+              vand::player::EngineOptions options, quint16 port)
+        : Pelorin2AudioInterface(show, data, std::move(osc), std::move(options))
+        , destination_("NETWORK0", "Desk", "127.0.0.1", port, 0)
+    {
+    }
+    const CL::NetworkPath& GetNetwork(const std::string& id) const override
+    {
+        return id == destination_.NetworkId() ? destination_ : Pelorin2AudioInterface::GetNetwork(id);
+    }
+
+private:
+    CL::NetworkPath destination_;
+};
+
+class CueFactory : public vand::qt::PelorinPlayerFactory
+{
+public:
+    explicit CueFactory(quint16 destination)
+        : destination_(destination)
+    {
+    }
+
+    std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
+                                                         std::shared_ptr<vand::PlayerOscCallback> osc) override
+    {
+        clock = std::make_shared<vand::player::ManualClock>();
+        vand::player::EngineOptions options;
+        options.clock = clock;
+        auto engine = std::make_unique<CueEngine>(showFolder.toStdString(), DataFolderPath().toStdString(),
+                                                  std::move(osc), options, destination_);
+        engine->ThrowIfThreadExceptions();
+        return engine;
+    }
+
+    std::shared_ptr<vand::player::ManualClock> clock;
+
+private:
+    quint16 destination_;
+};
+
 } // namespace
 
 class TestMainControllerOsc : public QObject, public app_test::MainWindowFixture<>
 {
     Q_OBJECT
 private:
+    std::unique_ptr<CueFactory> cueFactory; // reset after the controller it made (cleanup)
     QUdpSocket desk;
 
     QString SettingsPath() const { return QString::fromStdString((folder->data / "osc_settings.vand").string()); }
@@ -71,10 +119,10 @@ private:
     }
     void Deliver() { QCoreApplication::sendPostedEvents(); }
 
-    void Build()
+    void Build(vand::qt::PelorinPlayerFactory* with = nullptr)
     {
         vand::test::QmlWarningGuard guard;
-        MainWindowFixture::Build();
+        MainWindowFixture::Build(with);
         QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
     }
 
@@ -123,10 +171,12 @@ private slots:
     {
         Destroy();
         factory.reset();
+        cueFactory.reset();
     }
 
     // The saved settings are loaded at construction and the server opens
-    // their port once; the engine learns the port and processes OSC.
+    // their port once; the engine learns the port (its timeline OSC is
+    // never switched, on or off).
     void serverStartsOnTheSavedPort()
     {
         vand::test::StreamCapture out(std::cout);
@@ -134,8 +184,8 @@ private slots:
         QVERIFY(controller->GetOscServer());
         QCOMPARE(controller->GetOscSettings(), OscSettings(true, folder->oscPort));
         const QStringList calls = Calls();
-        QCOMPARE(calls.filter("Osc"), (QStringList{"SetOscControlDefaultPort(" + QString::number(folder->oscPort) + ")",
-                                                   "DoOscProcessing(true)"}));
+        QCOMPARE(calls.filter("Osc"),
+                 QStringList{"SetOscControlDefaultPort(" + QString::number(folder->oscPort) + ")"});
         QCOMPARE(QString::fromStdString(out.text()), "****Opening port " + QString::number(folder->oscPort) + "\n");
         QVERIFY(factory->oscCallback);
         QCOMPARE(factory->oscCallback, std::static_pointer_cast<vand::PlayerOscCallback>(controller->GetOscSender()));
@@ -148,7 +198,7 @@ private slots:
         OscSettings(false, folder->oscPort).Save(SettingsPath().toStdString());
         Build();
         QVERIFY(!controller->GetOscServer());
-        QCOMPARE(Calls().filter("Osc"), QStringList{"DoOscProcessing(false)"});
+        QCOMPARE(Calls().filter("Osc"), QStringList{});
         QVERIFY(vand::test::UdpPortIsFree(folder->oscPort));
         QCOMPARE(controller->GetMessageDialog(), nullptr);
     }
@@ -164,6 +214,56 @@ private slots:
         QCOMPARE(dialog->property("title").toString(), QStringLiteral("OSC Server Error"));
         QVERIFY(dialog->property("text").toString().startsWith(
             "Unable to bind to OSC server port " + QString::number(folder->oscPort) + ": "));
+    }
+
+    // Timeline cues follow the show, not the listener: the demo's "/cue/1/go"
+    // (on the first song's bar 1) reaches its destination after Play whether
+    // incoming OSC is on or off and whether its port could be bound or not; a
+    // port that cannot be bound is still reported. Guards against the engine
+    // sending only while the server listens.
+    void timelineCuesGoOutWhateverTheListenerDoes_data()
+    {
+        QTest::addColumn<bool>("listen"); // the saved choice
+        // "free", "taken", or "out of range": the OSC manager turns listening
+        // on at such a port after a start with it off (nothing ever bound).
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<bool>("serverError");
+        QTest::newRow("listen on") << true << "free" << false;
+        QTest::newRow("listen off") << false << "free" << false;
+        QTest::newRow("listen port taken") << true << "taken" << true;
+        QTest::newRow("listen port out of range") << false << "out of range" << true;
+    }
+    void timelineCuesGoOutWhateverTheListenerDoes()
+    {
+        QFETCH(bool, listen);
+        QFETCH(QString, port);
+        QFETCH(bool, serverError);
+        OscReceiver destination;
+        QUdpSocket squatter;
+        if (port == "taken")
+            QVERIFY(squatter.bind(QHostAddress::Any, folder->oscPort, QUdpSocket::DontShareAddress));
+        OscSettings(listen, folder->oscPort).Save(SettingsPath().toStdString());
+        cueFactory = std::make_unique<CueFactory>(destination.port());
+        Build(cueFactory.get());
+        if (port == "out of range") {
+            CL::NetworkPathVectorT networks = controller->GetPlayer()->GetNetworks();
+            controller->onOscSettingsUpdated_(OscSettings(true, 65536 + folder->oscPort), networks);
+        }
+        QCOMPARE(bool(controller->GetOscServer()), port == "free" && listen);
+        QCOMPARE(bool(controller->GetMessageDialog()), serverError);
+        if (serverError) {
+            QCOMPARE(controller->GetMessageDialog()->GetQmlObject()->property("title").toString(),
+                     QStringLiteral("OSC Server Error"));
+        }
+
+        // The cue lies on bar 1, after a pickup beat: the show's time runs on
+        // by hand until it has left.
+        QVERIFY(QMetaObject::invokeMethod(window, "play"));
+        Deliver();
+        QTRY_VERIFY_WITH_TIMEOUT((cueFactory->clock->Advance(50), !destination.addresses().isEmpty()), kWaitMs);
+        QCOMPARE(destination.addresses(), QStringList{"/cue/1/go"});
+        QVERIFY(QMetaObject::invokeMethod(window, "stop"));
+        Deliver();
     }
 
     // Commands from a desk drive the engine; each decoded one lights the lamp.
@@ -422,8 +522,7 @@ private slots:
         QVERIFY(controller->GetEditModel()->needsSave);
         QVERIFY(controller->GetEditModel()->needsUpload);
         QCOMPARE(Calls(), (QStringList{"LoadNewChangeLog", "Pause(false)", "LoadNewChangeLog",
-                                       "SetOscControlDefaultPort(" + QString::number(newPort) + ")",
-                                       "DoOscProcessing(true)"}));
+                                       "SetOscControlDefaultPort(" + QString::number(newPort) + ")"}));
         QCOMPARE(QString::fromStdString(out.text()), "****Closing port " + QString::number(folder->oscPort)
                                                          + "\n****Opening port " + QString::number(newPort) + "\n");
         QVERIFY(vand::test::UdpPortIsFree(folder->oscPort));
@@ -444,7 +543,7 @@ private slots:
         controller->GetOscManager()->onOkayClicked_();
         QVERIFY(!controller->GetOscServer());
         // The edit controller reloads the change log, then refreshes after the edit.
-        QCOMPARE(Calls(), (QStringList{"LoadNewChangeLog", "Pause(false)", "LoadNewChangeLog", "DoOscProcessing(false)"}));
+        QCOMPARE(Calls(), (QStringList{"LoadNewChangeLog", "Pause(false)", "LoadNewChangeLog"}));
         QVERIFY(vand::test::UdpPortIsFree(folder->oscPort));
     }
 

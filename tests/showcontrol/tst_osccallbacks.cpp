@@ -6,7 +6,9 @@
 #include <QTest>
 
 #include <iostream>
+#include <limits>
 #include <memory>
+#include <stdexcept>
 
 #include "StreamCapture.h"
 #include "showcontrol/OscCommand.h"
@@ -165,9 +167,10 @@ private slots:
         QCOMPARE(queued.count(), calls.isEmpty() ? 0 : 1);
     }
 
-    // Levels reach the engine as linear gains from 0 to 1, fade times as
-    // milliseconds from 0 to 10000: "/vand/volume 60" would otherwise ask for
-    // +60 dB.
+    // Levels reach the engine as linear gains from 0 to the engine's highest
+    // gain (4, about +12 dB), fade times as milliseconds from 0 to 10000:
+    // "/vand/volume 60" would otherwise ask for +60 dB. Boosts below the limit
+    // are kept (a clamp at unity once turned +6 dB into 0 dB).
     void levelsAndTimesAreClamped_data()
     {
         QTest::addColumn<QString>("message");
@@ -175,8 +178,12 @@ private slots:
         QTest::addColumn<QString>("signal");
         QTest::newRow("volume -6 dB") << "/vand/volume -6" << QStringList{"SetVolume(0.501187)"} << "";
         QTest::newRow("volume unity") << "/vand/volume" << QStringList{"SetVolume(1)"} << "";
-        QTest::newRow("volume +60 dB") << "/vand/volume 60" << QStringList{"SetVolume(1)"} << "";
-        QTest::newRow("volume +1000 dB (infinite)") << "/vand/volume 1000" << QStringList{"SetVolume(1)"} << "";
+        QTest::newRow("volume +6 dB") << "/vand/volume 6" << QStringList{"SetVolume(1.99526)"} << "";
+        QTest::newRow("volume +12 dB, just below the limit")
+            << "/vand/volume 12" << QStringList{"SetVolume(3.98107)"} << "";
+        QTest::newRow("volume +13 dB, above the limit") << "/vand/volume 13" << QStringList{"SetVolume(4)"} << "";
+        QTest::newRow("volume +60 dB") << "/vand/volume 60" << QStringList{"SetVolume(4)"} << "";
+        QTest::newRow("volume +1000 dB (infinite)") << "/vand/volume 1000" << QStringList{"SetVolume(4)"} << "";
         QTest::newRow("volume -1000 dB") << "/vand/volume -1000" << QStringList{"SetVolume(0)"} << "";
         QTest::newRow("volume for another song still applies")
             << "/vand/song/2/volume -6" << QStringList{"SetVolume(0.501187)"} << "";
@@ -186,8 +193,10 @@ private slots:
         QTest::newRow("fade out default") << "/vand/fadeout" << QStringList{} << "FadeRequested(250)";
         QTest::newRow("fade to -6 dB over 2 s") << "/vand/fadeto -6 2" << QStringList{}
                                                 << "FadeToRequested(2000,0.501187,false)";
-        QTest::newRow("fade to +60 dB over 30 s") << "/vand/fadeto 60 30" << QStringList{}
-                                                  << "FadeToRequested(10000,1,false)";
+        QTest::newRow("fade to +6 dB over 2 s")
+            << "/vand/fadeto 6 2" << QStringList{} << "FadeToRequested(2000,1.99526,false)";
+        QTest::newRow("fade to +60 dB over 30 s")
+            << "/vand/fadeto 60 30" << QStringList{} << "FadeToRequested(10000,4,false)";
         QTest::newRow("fade to 0 dB over -3 s") << "/vand/fadeto 0 -3" << QStringList{}
                                                 << "FadeToRequested(0,1,false)";
     }
@@ -208,6 +217,27 @@ private slots:
         Send(message);
         QCOMPARE(Calls(), calls);
         QCOMPARE(emitted, signal.isEmpty() ? QStringList{} : QStringList{signal});
+    }
+
+    // A level that is not a number never reaches the engine, whichever path
+    // brings it (the decoder refuses it first; the handler on its own too).
+    void levelThatIsNotANumberIsRefused_data()
+    {
+        QTest::addColumn<bool>("fade");
+        QTest::newRow("volume") << false;
+        QTest::newRow("fade to") << true;
+    }
+    void levelThatIsNotANumberIsRefused()
+    {
+        QFETCH(bool, fade);
+        QSignalSpy fadeTo(handler.get(), &VandOscCallbacks::FadeToRequested);
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        if (fade)
+            QVERIFY_THROWS_EXCEPTION(std::invalid_argument, handler->FadeTo("", "", 2.0f, nan, false));
+        else
+            QVERIFY_THROWS_EXCEPTION(std::invalid_argument, handler->SetVolume(nan));
+        QCOMPARE(Calls(), QStringList{});
+        QCOMPARE(fadeTo.count(), 0);
     }
 
     void pauseTwiceResumes()

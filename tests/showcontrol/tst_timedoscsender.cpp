@@ -11,6 +11,8 @@
 #include <QUdpSocket>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -291,6 +293,45 @@ private slots:
         sender.ExecuteEvent(Event("/after"), kHour);
         sender.ExecuteHeldEvent(Event("/after"), kHour);
         QCOMPARE(sender.WaitingSends(), std::size_t(0));
+    }
+
+    // A send already taken off the queue when the player is let go is over
+    // by the time ReleasePlayer returns, so nothing leaves afterwards. The
+    // send is held mid-way by the line its refused address writes to the log;
+    // it is let go once ReleasePlayer has returned, or after a grace long
+    // enough for a release that does not wait to have returned. Guards
+    // against ReleasePlayer returning while the sender thread still sends.
+    void releaseWaitsForTheSendBeingMade()
+    {
+        VandPlayerOscCallback sender(vand::test::FreeUdpPort());
+        sender.SetPlayer(Player(vand::test::FreeUdpPort(), "stage.local"));
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool sending = false;
+        bool sent = false;
+        bool released = false;
+        kit::SetLogSink([&](kit::LogLevel, std::string_view, std::string_view) {
+            std::unique_lock lock(mutex);
+            sending = true;
+            changed.notify_all();
+            changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return released; });
+            sent = true;
+        });
+        const auto restore = qScopeGuard([] { kit::SetLogSink({}); });
+        sender.ExecuteEvent(Event("/taken"), 0);
+        {
+            std::unique_lock lock(mutex);
+            QVERIFY(changed.wait_for(lock, std::chrono::milliseconds(kWaitMs), [&] { return sending; }));
+        }
+        sender.ReleasePlayer();
+        bool sentOnReturn = false;
+        {
+            std::lock_guard lock(mutex);
+            sentOnReturn = sent;
+            released = true;
+        }
+        changed.notify_all();
+        QVERIFY(sentOnReturn);
     }
 
     // Engine threads send while the GUI thread swaps and releases the

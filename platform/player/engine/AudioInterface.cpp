@@ -573,7 +573,9 @@ class AudioInterface::Impl final : public BlockSink,
   std::unique_ptr<Transport> transport;
   std::shared_ptr<OutputClock> clock;
   std::atomic<bool> shut{false};
-  std::atomic<bool> oscProcessing{false};
+  // Timeline OSC goes to the callback from the start: a show's cues follow the
+  // show, whatever else listens for OSC.
+  std::atomic<bool> oscProcessing{true};
 
   // Start-up.
   std::mutex startMutex;
@@ -972,7 +974,7 @@ bool AudioInterface::IsOutputLost() const { return impl_->clock->Lost(); }
 void AudioInterface::SetVolume(double gain, vand_audio::VolumeType type) {
   if (type != vand_audio::VolumeType::Main) return;
   if (!std::isfinite(gain)) return;
-  gain = std::clamp(gain, 0.0, 4.0);
+  gain = std::clamp(gain, 0.0, vand_audio::kMaxGain);
   {
     // Published at once; the engine does not publish its older value over it.
     std::lock_guard lock(impl_->shared.songMutex);

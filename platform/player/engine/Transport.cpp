@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "cmn/Keys.h"
+#include "vand_audio/VolumeType.h"
 
 namespace vand::player {
 namespace {
@@ -387,7 +388,7 @@ void Transport::Apply(Command& command) {
       break;
     }
     case K::FadeTo: {
-      double level = std::isfinite(command.level) ? std::clamp(command.level, 0.0, 4.0) : master_;
+      double level = std::isfinite(command.level) ? std::clamp(command.level, 0.0, vand_audio::kMaxGain) : master_;
       Replace(masterRamp_, Ramp{master_, level, RampMs(command.seconds), 0.0, {}}, std::move(command.done));
       sinceVolumeMs_ = 0.0;
       Raise(PlayerEvent::PlaybackFading);
@@ -413,7 +414,7 @@ void Transport::Apply(Command& command) {
         std::lock_guard lock(shared_.songMutex);
         if (shared_.pendingVolumes > 0) --shared_.pendingVolumes;
       }
-      master_ = std::isfinite(command.level) ? std::clamp(command.level, 0.0, 4.0) : master_;
+      master_ = std::isfinite(command.level) ? std::clamp(command.level, 0.0, vand_audio::kMaxGain) : master_;
       Raise(PlayerEvent::StatusVolume, static_cast<int>(std::lround(master_ * 1000.0)));
       break;
     case K::Raise:

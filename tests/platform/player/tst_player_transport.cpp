@@ -36,6 +36,7 @@ class TstPlayerTransport : public QObject {
   void oscSentAheadOnceAcrossARebuild();
   void oscJumpedOverIsNotSent();
   void oscAtTheCueWhenSwitchedOnLater();
+  void oscGoesOutWithoutBeingSwitchedOn();
   void songEnd_data();
   void songEnd();
   void seekKeepsStateAndClearsFlow();
@@ -410,7 +411,9 @@ void TstPlayerTransport::oscJumpedOverIsNotSent() {
   Fixture f(SimpleShow({SimpleSong("1", 4)}), &log);
   auto osc = std::make_shared<RecordingOsc>();
   auto& engine = f.Start(osc);
+  osc->Take();
   // Switched off: nothing at all.
+  engine.DoOscProcessing(false);
   engine.Play();
   f.Advance(500);
   engine.Stop();
@@ -430,11 +433,31 @@ void TstPlayerTransport::oscAtTheCueWhenSwitchedOnLater() {
   auto log = LogFor("1", Events(CL::Osc(0, "S1", CL::OscProperties("/y", "N"))));
   Fixture f(SimpleShow({SimpleSong("1", 4)}), &log);
   auto osc = std::make_shared<RecordingOsc>();
-  auto& engine = f.Start(osc);  // cued at 0 while OSC is still off
+  auto& engine = f.Start(osc);
+  osc->Take();
+  engine.DoOscProcessing(false);
+  engine.Stop();  // cued at 0 while OSC is off
+  f.Pump();
+  QVERIFY(osc->Take().empty());
   engine.DoOscProcessing(true);
   engine.Play();
   f.Advance(100);
   QCOMPARE(osc->Take(), (std::vector<OscCall>{{true, "S1", 0, 0}}));
+}
+
+// An engine given an OSC callback hands its timeline OSC out from the start,
+// never switched on: whoever listens for OSC commands has no say in it.
+void TstPlayerTransport::oscGoesOutWithoutBeingSwitchedOn() {
+  auto log = LogFor(
+      "1", Events(CL::Osc(0, "S1", CL::OscProperties("/y", "N")), CL::Osc(1000, "S2", CL::OscProperties("/x", "N"))));
+  Fixture f(SimpleShow({SimpleSong("1", 4)}), &log);
+  auto osc = std::make_shared<RecordingOsc>();
+  auto& engine = f.Start(osc);
+  // At rest on tick 0: the event there is queued for the application.
+  QCOMPARE(osc->Take(), (std::vector<OscCall>{{false, "S1", 0, 0}}));
+  engine.Play();
+  f.Advance(900);
+  QCOMPARE(osc->Take(), (std::vector<OscCall>{{true, "S2", 1000, 150}}));
 }
 
 void TstPlayerTransport::songEnd_data() {

@@ -140,6 +140,8 @@ class Interface {
   // Any thread (the OSC sender calls it on the engine thread).
   virtual const CL::NetworkPath& GetNetwork(const std::string& networkId) const = 0;
   virtual void SetOscControlDefaultPort(std::uint16_t port) = 0;
+  // Whether the timeline's OSC events go to the engine's OSC callback; on from
+  // the start. Receiving OSC commands has nothing to do with it.
   virtual void DoOscProcessing(bool on) = 0;
 
   // --- MIDI ---
