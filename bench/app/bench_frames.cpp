@@ -1,6 +1,6 @@
 // Frames the main window draws on the full demo show, and what they cost:
 //
-//   bench_frames [--seconds S]
+//   bench_frames [--seconds S] [--shots DIR]
 //
 // The window is built as the application builds it; the engine plays in real
 // time on a silent clock. For each state, after a second to settle, the
@@ -11,6 +11,9 @@
 //   playing, score       the same with the Score tab in front
 //   caesura, timeline    held at the first song's caesura
 //   caesura, score       the same with the Score tab in front
+// --shots writes the window's pictures, stopped with each tab in front, into
+// DIR (timeline.png, score.png) and ends: for comparing the look of two builds
+// where effects are drawn (under Xvfb).
 // Run it on the platform to measure: under Xvfb (DISPLAY=:N, xcb, no vsync,
 // so a window draws as often as it asks) or offscreen (QT_QPA_PLATFORM).
 
@@ -126,9 +129,12 @@ void ShowTab(QObject* window, int index)
 int main(int argc, char** argv)
 {
     int seconds = 5;
+    QString shots;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
             seconds = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--shots") == 0 && i + 1 < argc)
+            shots = QString::fromLocal8Bit(argv[++i]);
     }
 
     QTemporaryDir home;
@@ -155,6 +161,15 @@ int main(int argc, char** argv)
     if (!RunLoop(20000, [&] { return !player->GetCurrentSongNumber().empty(); })) {
         std::cerr << "no song loaded\n";
         return 1;
+    }
+
+    if (!shots.isEmpty()) {
+        RunLoop(1500);
+        const bool timeline = window->grabWindow().save(shots + QStringLiteral("/timeline.png"));
+        ShowTab(window, 1);
+        RunLoop(1500);
+        const bool score = window->grabWindow().save(shots + QStringLiteral("/score.png"));
+        return timeline && score ? 0 : 1;
     }
 
     std::printf("platform %s, %s, the full demo show, %d s per state:\n", qPrintable(QGuiApplication::platformName()),

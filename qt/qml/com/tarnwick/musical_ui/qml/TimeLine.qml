@@ -134,6 +134,8 @@ Rectangle {
         radius: 18
         samples: 34
         color: "#A0000000"
+        // Drawn once, and again only when its caster changes.
+        cached: true
     }
 
     Rectangle {
@@ -465,5 +467,7 @@ Rectangle {
         radius: 18
         samples: 34
         color: "#A0000000"
+        // Drawn once, and again only when its caster changes.
+        cached: true
     }
 }
