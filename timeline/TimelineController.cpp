@@ -379,6 +379,8 @@ void TimelineController::ViewScaleChanged_(double val, bool)
         // A move too small to show at the old scale may show at the new one.
         if (IsViewShown())
             WritePlayhead(true);
+        else
+            playheadZoomedWhileHidden_ = true;
         if (barsView_)
             barsView_->SetViewScale(val, false);
         emit SetViewStart_(GetViewStartTick() / 25);
@@ -424,10 +426,14 @@ void TimelineController::WritePlayhead(bool exact)
 void TimelineController::ViewVisibleChanged_()
 {
     Guarded("Showing the timeline", [this] {
-        if (playheadMovedWhileHidden_ && IsViewShown()) {
-            playheadMovedWhileHidden_ = false;
+        if (!IsViewShown())
+            return;
+        if (playheadMovedWhileHidden_)
             ShowPlayhead(true);
-        }
+        else if (playheadZoomedWhileHidden_)
+            WritePlayhead(true);
+        playheadMovedWhileHidden_ = false;
+        playheadZoomedWhileHidden_ = false;
     });
 }
 

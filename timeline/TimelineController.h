@@ -154,6 +154,7 @@ private:
     // The base pixel last written to the playhead; none before the first write.
     std::optional<int> shownPlayheadPos_;
     bool playheadMovedWhileHidden_ = false;
+    bool playheadZoomedWhileHidden_ = false;
     QPointer<QQuickItem> flickable_;
     double viewScale_ = 1.0;
     bool oscEnable_ = true;

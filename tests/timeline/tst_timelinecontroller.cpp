@@ -323,6 +323,7 @@ private slots:
         QTest::newRow("half a pixel zoomed out") << 0.5 << false << 1 << 0 << "" << 0;
         QTest::newRow("a whole pixel zoomed out") << 0.5 << false << 2 << 1 << "" << 0;
         QTest::newRow("half a pixel, then zoomed in") << 0.5 << false << 1 << 0 << "zoom" << 1;
+        QTest::newRow("half a pixel, zoomed in while hidden") << 0.5 << false << 1 << 0 << "zoom hidden, show" << 1;
         QTest::newRow("hidden") << 1.0 << true << 40 << 0 << "" << 0;
         QTest::newRow("hidden, then shown") << 1.0 << true << 40 << 0 << "show" << 1;
         QTest::newRow("shown again without a move") << 1.0 << true << 0 << 0 << "show" << 0;
@@ -361,6 +362,12 @@ private slots:
             panel->setProperty("visible", true);
         else if (after == "zoom")
             fixture->timeline->setProperty("viewScale", 1.0);
+        if (after == "zoom hidden, show") {
+            panel->setProperty("visible", false);
+            fixture->timeline->setProperty("viewScale", 1.0);
+            QCOMPARE(basePos.count(), 0);
+            panel->setProperty("visible", true);
+        }
         QCOMPARE(basePos.count(), afterWrites);
         if (!after.isEmpty())
             QCOMPARE(playhead->property("basePos").toInt(), 40 + pixels);
