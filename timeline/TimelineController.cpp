@@ -1,10 +1,12 @@
 #include "timeline/TimelineController.h"
 
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QTimer>
 #include <QVariant>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <iomanip>
 #include <sstream>
 
@@ -28,8 +30,7 @@ constexpr double kTicksPerBasePixel = 25.0;
 const char* kGlyphPath = "qrc:/images/lan.svg";
 
 // Colour keys of the region colour table.
-enum ColourKey
-{
+enum ColourKey {
     kCutColour = 0,
     kSkipColour = 1,
     kRepeatColour = 2,
@@ -91,9 +92,13 @@ void TimelineController::DeleteLater::operator()(QObject* object) const
 TimelineController::TimelineController(QObject* timeline, QQmlEngine* engine, std::shared_ptr<Interface> player,
                                        std::shared_ptr<vand::ShowManager> showManager,
                                        std::shared_ptr<EditModel> editModel, bool fadeRegion, bool oscEnable)
-    : QmlController(timeline, engine), player_(std::move(player)), oscEnable_(oscEnable),
-      showManager_(std::move(showManager)), editModel_(std::move(editModel)),
-      views_(std::make_shared<ItemViewFactory>(engine)), singleShot_(&DefaultSingleShot)
+    : QmlController(timeline, engine)
+    , player_(std::move(player))
+    , oscEnable_(oscEnable)
+    , showManager_(std::move(showManager))
+    , editModel_(std::move(editModel))
+    , views_(std::make_shared<ItemViewFactory>(engine))
+    , singleShot_(&DefaultSingleShot)
 {
     // The lists, the edit controller and the main controller pass the
     // selection records by these names.
@@ -144,6 +149,8 @@ void TimelineController::Connect_(bool fadeRegion)
     editsBar_ = LaneItem(view, "editsBar");
     effectBar_ = LaneItem(view, "effectBar");
     playheadItem_ = view->property("playheadItem").value<QObject*>();
+    if (qobject_cast<QQuickItem*>(view))
+        connect(view, SIGNAL(visibleChanged()), this, SLOT(ViewVisibleChanged_()));
 
     barsView_ = std::make_unique<BarsBeatsViewController>(barsRegion_, nullptr, kTicksPerBasePixel, engine_,
                                                           editModel_.get(), fadeRegion);
@@ -235,8 +242,8 @@ void TimelineController::BuildItems()
     const auto addRegions = [&](const auto& events, QQuickItem* lane, int colour) {
         for (const auto& event : events) {
             regions_.emplace_back(new TimeRegionController(&event, true, BasePixels(event.abs_time()),
-                                                           BasePixels(event.GetLengthTicks()), colour, engine,
-                                                           lane, views_));
+                                                           BasePixels(event.GetLengthTicks()), colour, engine, lane,
+                                                           views_));
         }
     };
     const auto addLabel = [&](auto& list, QQuickItem* lane, UInt32 tick, const std::string& label) {
@@ -251,13 +258,12 @@ void TimelineController::BuildItems()
         addRegions(log->GetCuts(), editsBar_, kCutColour);
         addRegions(log->GetRepeats(), editsBar_, kRepeatColour);
         for (const auto& caesura : log->GetDisplayCaesurasRef()) {
-            caesuras_.emplace_back(new TimeLineCaesuraController(&caesura, true, BasePixels(caesura.abs_time()),
-                                                                 engine, editsBar_, views_));
+            caesuras_.emplace_back(new TimeLineCaesuraController(&caesura, true, BasePixels(caesura.abs_time()), engine,
+                                                                 editsBar_, views_));
         }
         for (const auto& marker : log->GetMarkers()) {
-            markers_.emplace_back(new TimeLineMarkerController(&marker, true, ' ' + marker.value(),
-                                                               BasePixels(marker.abs_time()), engine, markersBar_,
-                                                               views_));
+            markers_.emplace_back(new TimeLineMarkerController(
+                &marker, true, ' ' + marker.value(), BasePixels(marker.abs_time()), engine, markersBar_, views_));
         }
     }
     for (const TL::Key& key : timeline.GetKeys())
@@ -272,9 +278,8 @@ void TimelineController::BuildItems()
         addRegions(log->GetClicks(), meterMarkersBar_, kClickColour);
         addRegions(log->GetTempoScales(), tempoMarkersBar_, kTempoScaleColour);
         for (const auto& osc : log->GetOscs()) {
-            glyphs_.emplace_back(new TimeLineGlyphController(&osc, true, BasePixels(osc.abs_time()), engine,
-                                                             effectBar_, QString::fromLatin1(kGlyphPath),
-                                                             oscEnable_, views_));
+            glyphs_.emplace_back(new TimeLineGlyphController(&osc, true, BasePixels(osc.abs_time()), engine, effectBar_,
+                                                             QString::fromLatin1(kGlyphPath), oscEnable_, views_));
         }
     }
 
@@ -320,8 +325,8 @@ void TimelineController::UpdateReach()
     // The visible range and as much again on each side, in content pixels
     // (the content starts paddingBeforeTimelineStart into the scroll area).
     const double width = flickable_->width();
-    const double x = flickable_->property("contentX").toDouble()
-                     - rootObject_->property("paddingBeforeTimelineStart").toDouble();
+    const double x =
+        flickable_->property("contentX").toDouble() - rootObject_->property("paddingBeforeTimelineStart").toDouble();
     const double leftPixel = x - width;
     const double rightPixel = x + 2 * width;
     const double scale = viewScale_ > 0 ? viewScale_ : 1.0;
@@ -371,6 +376,11 @@ void TimelineController::ViewScaleChanged_(double val, bool)
             item->ApplyViewScale(val);
         UpdateLabelVisibility();
         SetViewProperty(playheadItem_, "viewScale", val, ViewPropertyReport::Once);
+        // A move too small to show at the old scale may show at the new one.
+        if (IsViewShown())
+            WritePlayhead(true);
+        else
+            playheadZoomedWhileHidden_ = true;
         if (barsView_)
             barsView_->SetViewScale(val, false);
         emit SetViewStart_(GetViewStartTick() / 25);
@@ -380,11 +390,51 @@ void TimelineController::ViewScaleChanged_(double val, bool)
 
 void TimelineController::SetPlayheadTick(int tick)
 {
+    playheadTick_ = tick;
+    playheadMovedWhileHidden_ = !IsViewShown();
+    if (!playheadMovedWhileHidden_)
+        ShowPlayhead(false);
+}
+
+void TimelineController::ShowPlayhead(bool exact)
+{
+    WritePlayhead(exact);
+    if (playheadTick_ < GetViewStartTick() || playheadTick_ > GetViewEndTick())
+        emit SetViewStart_(playheadTick_ / 25);
+}
+
+bool TimelineController::IsViewShown() const
+{
+    const auto* view = qobject_cast<const QQuickItem*>(rootObject_);
+    return view && view->isVisible();
+}
+
+void TimelineController::WritePlayhead(bool exact)
+{
     if (!playheadItem_)
         return;
-    SetViewProperty(playheadItem_, "basePos", Truncated((tick - 8) / kTicksPerBasePixel), ViewPropertyReport::Once);
-    if (tick < GetViewStartTick() || tick > GetViewEndTick())
-        emit SetViewStart_(tick / 25);
+    const int pos = Truncated((playheadTick_ - 8) / kTicksPerBasePixel);
+    const auto* view = qobject_cast<const QQuickItem*>(rootObject_);
+    const double devicePixels =
+        (view && view->window()) ? view->window()->effectiveDevicePixelRatio() * viewScale_ : viewScale_;
+    if (exact || !shownPlayheadPos_ || std::abs(pos - *shownPlayheadPos_) * devicePixels >= 1.0) {
+        if (SetViewProperty(playheadItem_, "basePos", pos, ViewPropertyReport::Once))
+            shownPlayheadPos_ = pos;
+    }
+}
+
+void TimelineController::ViewVisibleChanged_()
+{
+    Guarded("Showing the timeline", [this] {
+        if (!IsViewShown())
+            return;
+        if (playheadMovedWhileHidden_)
+            ShowPlayhead(true);
+        else if (playheadZoomedWhileHidden_)
+            WritePlayhead(true);
+        playheadMovedWhileHidden_ = false;
+        playheadZoomedWhileHidden_ = false;
+    });
 }
 
 void TimelineController::TimelineClicked_(int pos)
@@ -483,7 +533,7 @@ std::vector<VandEventController*> TimelineController::Items() const
 }
 
 #define VAND_TIMELINE_LIST(Name, Type, member)                                                                         \
-    std::vector<Type*> TimelineController::Name() const                                                               \
+    std::vector<Type*> TimelineController::Name() const                                                                \
     {                                                                                                                  \
         std::vector<Type*> out;                                                                                        \
         Collect(out, member);                                                                                          \

@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,11 @@ public:
     // Hides and releases every item at once (deleted later: one of them may
     // be inside its own handler), then lays out the bars lane again.
     void ClearItems();
+    // Moves the playhead to `tick`, scrolling the view to it when it lies
+    // outside. The view is written only while it is shown and only when the
+    // line moves by at least one device pixel (every write schedules a
+    // frame); a view shown again after moves while hidden, or zoomed, gets the
+    // exact position.
     void SetPlayheadTick(int tick);
     void SelectEvent(EventInfoItem item);
     void SelectMarker(MarkerInfoItem item);
@@ -99,6 +105,8 @@ public slots:
 private slots:
     // The view scrolled, zoomed or changed size.
     void ViewRangeChanged_();
+    // The view was shown or hidden.
+    void ViewVisibleChanged_();
 
 private:
     // Deletes later, so that an item inside its own handler survives it.
@@ -124,6 +132,12 @@ private:
     void UpdateReach();
     void Relay(VandEventController& item);
     void ConnectViewStart();
+    bool IsViewShown() const;
+    // Writes the playhead at playheadTick_; `exact` writes even a move of
+    // less than a device pixel.
+    void WritePlayhead(bool exact);
+    // Writes it and scrolls the view to it when it lies outside.
+    void ShowPlayhead(bool exact);
     template <typename Action>
     void Guarded(const char* what, Action&& action);
 
@@ -136,6 +150,11 @@ private:
     QPointer<QQuickItem> effectBar_;
     QPointer<QQuickItem> barsRegion_;
     QPointer<QObject> playheadItem_;
+    int playheadTick_ = 0;
+    // The base pixel last written to the playhead; none before the first write.
+    std::optional<int> shownPlayheadPos_;
+    bool playheadMovedWhileHidden_ = false;
+    bool playheadZoomedWhileHidden_ = false;
     QPointer<QQuickItem> flickable_;
     double viewScale_ = 1.0;
     bool oscEnable_ = true;

@@ -97,7 +97,10 @@ QString Describe(VandEventController* item)
 QString LineText(const BarController& line)
 {
     QString text = QString::fromStdString(line.IsEndBar() ? std::string("E") : line.GetLabel())
-                   + (line.IsEndBar() ? "" : line.IsBar() ? "B" : "b") + '@' + QString::number(line.GetPosition());
+                   + (line.IsEndBar() ? ""
+                      : line.IsBar()  ? "B"
+                                      : "b")
+                   + '@' + QString::number(line.GetPosition());
     text += line.IsVisible() ? "" : " hidden";
     text += line.ShowsLabel() ? "" : " nolabel";
     return text;
@@ -168,14 +171,16 @@ private slots:
         QTest::newRow("key") << "keyLane"
                              << QStringList{"M@360| G|fixed", "M@40| Eb|fixed", "R@120+160|#ffff00|editable"};
         QTest::newRow("tempo") << "tempoLane"
-                               << QStringList{"M@40| 120.00|fixed", "M@640| 60.00|fixed",
-                                              "R@640+120|#0d6d97|editable"};
+                               << QStringList{"M@40| 120.00|fixed", "M@640| 60.00|fixed", "R@640+120|#0d6d97|editable"};
         QTest::newRow("meter") << "meterLane"
                                << QStringList{"M@40| 4/4|fixed", "M@520| 3/4|fixed", "R@40+80|#3da893|editable"};
         QTest::newRow("markers") << "markerLane" << QStringList{"M@360| Letter A|editable", "M@40| Intro|editable"};
         QTest::newRow("events") << "eventLane"
-                                << QStringList{"N@280|editable", "N@400|editable", "R@120+80|#6e3493|editable",
-                                               "R@200+80|#00bfff|editable", "R@360+80|#daa520|editable",
+                                << QStringList{"N@280|editable",
+                                               "N@400|editable",
+                                               "R@120+80|#6e3493|editable",
+                                               "R@200+80|#00bfff|editable",
+                                               "R@360+80|#daa520|editable",
                                                "R@760+120|#dc143c|editable"};
         QTest::newRow("effects") << "effectLane" << QStringList{"G@40|editable"};
     }
@@ -314,6 +319,88 @@ private slots:
         const int expected = expectedStart < 0 ? tick / 25 : expectedStart;
         QCOMPARE(fixture->timeline->property("viewStart").toInt(), expected);
         QCOMPARE(viewStarts.count(), expected != startPixel || suspended ? 1 : 0);
+    }
+
+    // Every write of the playhead schedules a frame: a hidden view gets none,
+    // a move of less than a device pixel none, until the view is shown again
+    // or zoomed, which get the exact position.
+    void playheadWritesOnlyWhatShows_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<bool>("hidden");
+        QTest::addColumn<int>("pixels");    // base pixels moved after the first write
+        QTest::addColumn<int>("writes");    // basePos writes for the move
+        QTest::addColumn<QString>("after"); // "show", "zoom" or ""
+        QTest::addColumn<int>("afterWrites");
+        QTest::newRow("a pixel at zoom 1") << 1.0 << false << 1 << 1 << "" << 0;
+        QTest::newRow("a pixel zoomed in") << 2.0 << false << 1 << 1 << "" << 0;
+        QTest::newRow("half a pixel zoomed out") << 0.5 << false << 1 << 0 << "" << 0;
+        QTest::newRow("a whole pixel zoomed out") << 0.5 << false << 2 << 1 << "" << 0;
+        QTest::newRow("half a pixel, then zoomed in") << 0.5 << false << 1 << 0 << "zoom" << 1;
+        QTest::newRow("half a pixel, zoomed in while hidden") << 0.5 << false << 1 << 0 << "zoom hidden, show" << 1;
+        QTest::newRow("hidden") << 1.0 << true << 40 << 0 << "" << 0;
+        QTest::newRow("hidden, then shown") << 1.0 << true << 40 << 0 << "show" << 1;
+        QTest::newRow("shown again without a move") << 1.0 << true << 0 << 0 << "show" << 0;
+    }
+    void playheadWritesOnlyWhatShows()
+    {
+        QFETCH(double, scale);
+        QFETCH(bool, hidden);
+        QFETCH(int, pixels);
+        QFETCH(int, writes);
+        QFETCH(QString, after);
+        QFETCH(int, afterWrites);
+        Start();
+        QCOMPARE(fixture->window->effectiveDevicePixelRatio(), 1.0);
+        fixture->timeline->setProperty("viewScale", scale);
+        QObject* playhead = fixture->timeline->property("playheadItem").value<QObject*>();
+        const int start = 1000 + 8;
+        Controller().SetPlayheadTick(start);
+        QCOMPARE(playhead->property("basePos").toInt(), 40);
+        QObject* panel = fixture->window->property("panel").value<QObject*>();
+        if (hidden) {
+            panel->setProperty("visible", false);
+            QVERIFY(!fixture->timeline->isVisible());
+        }
+
+        QSignalSpy basePos(playhead, SIGNAL(basePosChanged()));
+        const int moved = start + pixels * 25;
+        // The engine reports the playhead again and again while it stands.
+        Controller().SetPlayheadTick(moved);
+        Controller().SetPlayheadTick(moved);
+        QCOMPARE(basePos.count(), writes);
+        QCOMPARE(playhead->property("basePos").toInt(), writes ? 40 + pixels : 40);
+
+        basePos.clear();
+        if (after == "show")
+            panel->setProperty("visible", true);
+        else if (after == "zoom")
+            fixture->timeline->setProperty("viewScale", 1.0);
+        if (after == "zoom hidden, show") {
+            panel->setProperty("visible", false);
+            fixture->timeline->setProperty("viewScale", 1.0);
+            QCOMPARE(basePos.count(), 0);
+            panel->setProperty("visible", true);
+        }
+        QCOMPARE(basePos.count(), afterWrites);
+        if (!after.isEmpty())
+            QCOMPARE(playhead->property("basePos").toInt(), 40 + pixels);
+    }
+
+    // A hidden timeline does not follow the playhead; shown again, it
+    // scrolls to where the playhead went meanwhile.
+    void hiddenTimelineScrollsWhenShown()
+    {
+        Start();
+        QObject* panel = fixture->window->property("panel").value<QObject*>();
+        panel->setProperty("visible", false);
+        QSignalSpy viewStarts(&Controller(), &TimelineController::SetViewStart_);
+        const int tick = fixture->timeline->property("viewEnd").toInt() * 25 + 1000;
+        Controller().SetPlayheadTick(tick);
+        QCOMPARE(viewStarts.count(), 0);
+        panel->setProperty("visible", true);
+        QCOMPARE(viewStarts.count(), 1);
+        QCOMPARE(fixture->timeline->property("viewStart").toInt(), tick / 25);
     }
 
     void suspensionsDoNotOverlap()
@@ -494,13 +581,12 @@ private slots:
     {
         QTest::addColumn<std::vector<Beat>>("beats");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("bars and beats")
-            << std::vector<Beat>{{1000, "1", 1}, {1500, "1", 2}, {2000, "1", 3}, {3000, "2", 1}, {3500, "2", 2},
-                                 {30000, "9", 1}, {30500, "9", 2}}
-            << QStringList{"1B@40", "2b@60", "3b@80", "2B@120", "2b@140", "E@1120"};
-        QTest::newRow("a bar too close goes whole")
-            << std::vector<Beat>{{1000, "1", 1}, {1250, "2", 1}, {3000, "3", 1}}
-            << QStringList{"1B@40", "2B@50 hidden", "3B@120", "E@1120"};
+        QTest::newRow("bars and beats") << std::vector<Beat>{{1000, "1", 1}, {1500, "1", 2}, {2000, "1", 3},
+                                                             {3000, "2", 1}, {3500, "2", 2}, {30000, "9", 1},
+                                                             {30500, "9", 2}}
+                                        << QStringList{"1B@40", "2b@60", "3b@80", "2B@120", "2b@140", "E@1120"};
+        QTest::newRow("a bar too close goes whole") << std::vector<Beat>{{1000, "1", 1}, {1250, "2", 1}, {3000, "3", 1}}
+                                                    << QStringList{"1B@40", "2B@50 hidden", "3B@120", "E@1120"};
         QTest::newRow("the end line stays")
             << std::vector<Beat>{{1000, "1", 1}, {27900, "9", 1}} << QStringList{"1B@40", "9B@1116 hidden", "E@1120"};
         QTest::newRow("a hidden beat label hides its bar's")
@@ -515,8 +601,7 @@ private slots:
         QFETCH(std::vector<Beat>, beats);
         QFETCH(QStringList, lines);
         Start();
-        fixture->model->barsBeats =
-            std::make_shared<vand::qt::BarsBeatsEventSequence>(timeline_test::Sequence(beats));
+        fixture->model->barsBeats = std::make_shared<vand::qt::BarsBeatsEventSequence>(timeline_test::Sequence(beats));
         Controller().ClearItems();
         QCOMPARE(Lines(Controller()), lines);
         const BarController& end = Controller().GetBarsView()->GetLines().back();
@@ -531,7 +616,8 @@ private slots:
         }
         QCOMPARE(views.size(), std::size_t(lines.size() - lines.filter(" hidden").size()));
         for (const BarController& line : Controller().GetBarsView()->GetLines()) {
-            QQuickItem* view = views[QString::fromStdString(line.GetLabel()) + '@' + QString::number(line.GetPosition())];
+            QQuickItem* view =
+                views[QString::fromStdString(line.GetLabel()) + '@' + QString::number(line.GetPosition())];
             QCOMPARE(view != nullptr, line.IsVisible());
             if (!view)
                 continue;
@@ -589,13 +675,12 @@ private slots:
         QTest::addColumn<std::uint32_t>("startTick");
         QTest::addColumn<std::uint32_t>("longerSong"); // 0: the song as its audio
         QTest::addColumn<QList<int>>("boxes");         // fade w, pos; out w, pos; in w, pos
-        QTest::newRow("audio past the end, fade on") << true << 1500u << 1000u << 0u
-                                                      << QList<int>{60, 360, 0, 0, 40, 0};
-        QTest::newRow("audio past the end, fade off") << false << 1500u << 1000u << 0u
-                                                       << QList<int>{0, 0, -60, 420, 40, 0};
+        QTest::newRow("audio past the end, fade on")
+            << true << 1500u << 1000u << 0u << QList<int>{60, 360, 0, 0, 40, 0};
+        QTest::newRow("audio past the end, fade off")
+            << false << 1500u << 1000u << 0u << QList<int>{0, 0, -60, 420, 40, 0};
         QTest::newRow("audio ends with the song") << true << 0u << 1000u << 0u << QList<int>{0, 360, 0, 0, 40, 0};
-        QTest::newRow("audio shorter than the song") << true << 0u << 0u << 12000u
-                                                      << QList<int>{0, 0, 160, 320, 0, 0};
+        QTest::newRow("audio shorter than the song") << true << 0u << 0u << 12000u << QList<int>{0, 0, 160, 320, 0, 0};
     }
     void audioBoxes()
     {

@@ -109,8 +109,34 @@ Item {
             first.enabled = data.enabled;
             first.visible = data.visible;
             compare(findChild(first, "glow").visible, data.running);
-            compare(findChild(first, "glowLightness").running, data.running);
-            compare(findChild(first, "glowHue").running, data.running);
+            compare(findChild(first, "glowPulse").running, data.running);
+        }
+
+        // The pulse steps 800 ms each, linear from where the step before
+        // ended: lightness 0.35, 0.10, 0.16, 0.05, hue 0.547, 0.58, the first
+        // step from where the glow stood.
+        function test_glow_pulse_data() {
+            return [
+                { tag: "start", ms: 0, lightness: 0.10, hue: 0.547 },
+                { tag: "half the first step", ms: 400, lightness: 0.225, hue: 0.547 },
+                { tag: "first step's end", ms: 800, lightness: 0.35, hue: 0.547 },
+                { tag: "half the second step", ms: 1200, lightness: 0.225, hue: 0.5635 },
+                { tag: "half the third step", ms: 2000, lightness: 0.13, hue: 0.5635 },
+                { tag: "fourth step's start", ms: 2400, lightness: 0.16, hue: 0.547 },
+                { tag: "half the fourth step", ms: 2800, lightness: 0.105, hue: 0.5635 },
+                { tag: "half the second round", ms: 3600, lightness: 0.2, hue: 0.5635 },
+            ];
+        }
+        function test_glow_pulse(data) {
+            const glow = findChild(first, "glow");
+            const pulse = findChild(first, "glowPulse");
+            glow.lightness = 0.10;
+            glow.hue = 0.547;
+            first.radiant = true;
+            verify(pulse.running);
+            pulse.show(data.ms);
+            fuzzyCompare(glow.lightness, data.lightness, 1e-6);
+            fuzzyCompare(glow.hue, data.hue, 1e-6);
         }
 
         function test_toggled_icon_and_tint() {

@@ -135,6 +135,8 @@ Rectangle {
         radius: 18
         samples: 34
         color: "#A0000000"
+        // Drawn once, and again only when its caster changes.
+        cached: true
     }
 
     Rectangle {
@@ -466,5 +468,7 @@ Rectangle {
         radius: 18
         samples: 34
         color: "#A0000000"
+        // Drawn once, and again only when its caster changes.
+        cached: true
     }
 }

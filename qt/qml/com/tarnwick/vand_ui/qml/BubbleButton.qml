@@ -73,23 +73,48 @@ DelayButton {
             lightness: 0.10
             visible: control.radiant && control.enabled
 
-            // The pulse runs only while it is seen: a running animation
-            // repaints the window on every frame.
-            SequentialAnimation {
-                objectName: "glowLightness"
+            // The pulse: the lightness goes to 0.35, 0.10, 0.16 and 0.05 in
+            // turn and the hue to 0.547 and 0.58, 800 ms each, each step
+            // linear from where the one before ended (the first from where
+            // the glow stood). A timer samples it 20 times a second, and only
+            // while the glow is seen: an animation would ask for a frame as
+            // often as the window can draw one, and every frame redraws the
+            // whole window.
+            Timer {
+                id: pulse
+                objectName: "glowPulse"
+
+                readonly property int stepMs: 800
+                readonly property var lightnessSteps: [0.35, 0.10, 0.16, 0.05]
+                readonly property var hueSteps: [0.547, 0.58]
+                property double startedAt: 0
+                property real firstLightness: 0
+                property real firstHue: 0
+
+                // The value `elapsed` ms into the pulse.
+                function sample(steps, first, elapsed) {
+                    const k = Math.floor(elapsed / stepMs);
+                    const i = k % steps.length;
+                    const from = k === 0 ? first : steps[(i + steps.length - 1) % steps.length];
+                    return from + (steps[i] - from) * (elapsed - k * stepMs) / stepMs;
+                }
+
+                function show(elapsed) {
+                    glow.lightness = sample(lightnessSteps, firstLightness, elapsed);
+                    glow.hue = sample(hueSteps, firstHue, elapsed);
+                }
+
+                interval: 50
+                repeat: true
                 running: glow.visible
-                loops: Animation.Infinite
-                NumberAnimation { target: glow; property: "lightness"; to: 0.35; duration: 800 }
-                NumberAnimation { target: glow; property: "lightness"; to: 0.10; duration: 800 }
-                NumberAnimation { target: glow; property: "lightness"; to: 0.16; duration: 800 }
-                NumberAnimation { target: glow; property: "lightness"; to: 0.05; duration: 800 }
-            }
-            SequentialAnimation {
-                objectName: "glowHue"
-                running: glow.visible
-                loops: Animation.Infinite
-                NumberAnimation { target: glow; property: "hue"; to: 0.547; duration: 800 }
-                NumberAnimation { target: glow; property: "hue"; to: 0.58; duration: 800 }
+                onRunningChanged: {
+                    if (running) {
+                        startedAt = Date.now();
+                        firstLightness = glow.lightness;
+                        firstHue = glow.hue;
+                    }
+                }
+                onTriggered: show(Date.now() - startedAt)
             }
         }
     }
@@ -116,10 +141,10 @@ DelayButton {
                     objectName: "icon"
                     anchors.fill: parent
                     fillMode: Image.PreserveAspectFit
-                    sourceSize: "44x44"
+                    sourceSize: Qt.size(44, 44)
                     smooth: true
                     opacity: control.enabled && !control.pressed ? 1.0 : 0.5
-                    source: control.toggled && String(control.toggledOnImageSource) !== ""
+                    source: control.toggled && control.toggledOnImageSource.toString() !== ""
                             ? control.toggledOnImageSource : control.imageSource
                 }
 
@@ -154,7 +179,7 @@ DelayButton {
             objectName: "chevron"
             source: "qrc:/images/arrow_drop_down.svg"
             fillMode: Image.PreserveAspectFit
-            sourceSize: "16x16"
+            sourceSize: Qt.size(16, 16)
             anchors.right: parent.right
             anchors.bottom: parent.bottom
             anchors.rightMargin: control.pressed ? control.pressOffsetX : control.pressOffsetX + 3

@@ -35,10 +35,24 @@ Item {
         }
     }
 
+    // The frame's outline alone casts the shadow: the frame is opaque, so
+    // the shadow is the same, and it is drawn once instead of again whenever
+    // a button in the frame changes (a pulsing glow would redraw it on every
+    // frame).
+    Rectangle {
+        id: frameShape
+        objectName: "frameShape"
+        anchors.fill: frame
+        color: "black"
+        visible: false
+    }
+
     DropShadow {
+        objectName: "frameShadow"
         z: -5
         anchors.fill: frame
-        source: frame
+        source: frameShape
+        cached: true
         horizontalOffset: root.shadowOffsetSize
         verticalOffset: root.shadowOffsetSize
         radius: 8.0

@@ -233,6 +233,8 @@ Item {
         samples: 32
         color: "#66000000"
         transparentBorder: true
+        // Drawn once, and again only when the box changes.
+        cached: true
     }
 
     ComboBox {

@@ -38,6 +38,8 @@ Item {
         samples: 16
         color: "#66000000"
         transparentBorder: true
+        // Drawn once, and again only when the tile changes.
+        cached: true
     }
 
     Button {

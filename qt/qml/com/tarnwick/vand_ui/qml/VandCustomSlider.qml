@@ -133,6 +133,8 @@ Slider {
         spread: 0
         samples: 20
         color: "#aa000000"
+        // Drawn once; it moves with the handle.
+        cached: true
     }
 
     MouseArea {
