@@ -128,6 +128,28 @@ private slots:
         QCOMPARE(settings, kBefore);
     }
 
+    // Files of at most 1 MiB are read; a larger one is not opened.
+    void sizeLimit_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("1 MiB") << 1024 * 1024 << true;
+        QTest::newRow("1 MiB and a byte") << 1024 * 1024 + 1 << false;
+    }
+    void sizeLimit()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, read);
+        const QByteArray json(R"({"version":"1.0","oscEnabled":false,"oscListenPort":9000})");
+        const QString path = dir.filePath("large.vand");
+        WriteAll(path, json + QByteArray(size - json.size(), ' '));
+        if (!read)
+            QTest::ignoreMessage(QtWarningMsg, "Failed to open osc settings file.");
+        OscSettings settings = kBefore;
+        settings.Load(path.toStdString());
+        QCOMPARE(settings, read ? OscSettings(false, 9000) : kBefore);
+    }
+
     void saveWritesIndentedJson()
     {
         const QString path = dir.filePath("written.vand");
