@@ -2,7 +2,6 @@
 // output path, {"outputpaths":[{"id":"<path id>","hwid":"<device id>"},...]}.
 #include "audio/OutputPathsManagerController.h"
 
-#include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
@@ -11,6 +10,7 @@
 #include <stdexcept>
 
 #include "kit/File.h"
+#include "kit/Json.h"
 
 namespace vand::qt {
 
@@ -25,9 +25,9 @@ constexpr std::uintmax_t kMaxFileBytes = 16 * 1024 * 1024;
 }
 
 // A member's text up to its first zero byte.
-std::string Text(const rapidjson::Value& element, const char* name, const std::string& where)
+std::string Text(const kit::json::Value& element, const char* name, const std::string& where)
 {
-    const rapidjson::Value& value = element[name];
+    const kit::json::Value& value = element[name];
     if (!value.IsString())
         WrongType(where + "." + name);
     return std::string(value.GetString());
@@ -42,27 +42,27 @@ std::map<std::string, CL::OutputPath> OutputPathsManagerController::ReadOutputPa
         throw std::runtime_error("The Output path config file " + filePath + " does not exist.");
     const std::string text = kit::ReadWholeFile(file, kMaxFileBytes);
 
-    // Iterative: no nesting depth can exhaust the stack.
     rapidjson::Document document;
-    document.Parse<rapidjson::kParseIterativeFlag>(text.data(), text.size());
-    if (document.HasParseError()) {
+    try {
+        kit::json::Parse(document, text);
+    } catch (const kit::json::ParseError& e) {
         throw std::runtime_error("The output path config file has a parse error: "
-                                 + std::to_string(static_cast<int>(document.GetParseError())) + " "
-                                 + rapidjson::GetParseError_En(document.GetParseError()));
+                                 + std::to_string(static_cast<int>(e.Code())) + " "
+                                 + rapidjson::GetParseError_En(e.Code()));
     }
     if (!document.IsObject())
         WrongType("the root");
     if (!document.HasMember("outputpaths"))
         throw std::runtime_error(
             "The output path config file does not contain a field called \"outputpaths\" and cannot be read.");
-    const rapidjson::Value& list = document["outputpaths"];
+    const kit::json::Value& list = document["outputpaths"];
     if (!list.IsArray())
         WrongType("\"outputpaths\"");
 
     std::map<std::string, CL::OutputPath> paths;
     std::string lastId;
     for (rapidjson::SizeType i = 0; i < list.Size(); ++i) {
-        const rapidjson::Value& element = list[i];
+        const kit::json::Value& element = list[i];
         const std::string where = "outputpaths[" + std::to_string(i) + "]";
         if (!element.IsObject())
             WrongType(where);

@@ -47,8 +47,10 @@ const char* const EditToolController::kSongChangedText =
 EditToolController::EditToolController(QQmlEngine* engine, const QUrl& url, EditController* editController,
                                        std::shared_ptr<Interface> player, unsigned char eventCode, QObject* parent,
                                        bool barsBeatsFlag)
-    : QmlController(engine, url, parent, true), eventCode_(eventCode), player_(std::move(player)),
-      editController_(editController)
+    : QmlController(engine, url, parent, true)
+    , eventCode_(eventCode)
+    , player_(std::move(player))
+    , editController_(editController)
 {
     if (!player_)
         throw std::invalid_argument("An edit tool needs a player.");
@@ -122,9 +124,7 @@ void EditToolController::ConnectPanel(bool ranged)
                     "barAndBeatPanel");
 }
 
-void EditToolController::UpdateShiftLimits()
-{
-}
+void EditToolController::UpdateShiftLimits() {}
 
 // --- pickers -----------------------------------------------------------------
 
@@ -240,7 +240,7 @@ void EditToolController::inBarBeatChanged_()
     } catch (const std::exception& e) {
         std::cout << "Error: " << e.what() << std::endl;
     } catch (...) {
-        std::cout << "Error: unknown failure" << std::endl;
+        kit::Log(kit::LogLevel::Error, "edittools", "Error: unknown failure");
     }
 }
 
@@ -342,7 +342,8 @@ bool EditToolController::EditEventStartEndValues(const cmn::VandEvent& event, co
 
 bool EditToolController::EditEventStringValue(const cmn::VandEvent& event, const std::string& value)
 {
-    return Submit("Error editing event:", [&](EditController& edit) { edit.onVandEditEventStringValues(event, value); });
+    return Submit("Error editing event:",
+                  [&](EditController& edit) { edit.onVandEditEventStringValues(event, value); });
 }
 
 bool EditToolController::EditEventIntValue(const cmn::VandEvent& event, const int& value)
@@ -427,8 +428,8 @@ void EditToolController::FinishEdit(const cmn::VandEvent& event)
     editedEvent_ = CL::CopyVandEvent(event);
 }
 
-EditToolController::Range EditToolController::RangeTicks(const QString& startBar, int startBeat,
-                                                         const QString& endBar, int endBeat) const
+EditToolController::Range EditToolController::RangeTicks(const QString& startBar, int startBeat, const QString& endBar,
+                                                         int endBeat) const
 {
     Range range{TickOf(startBar, startBeat), TickOf(endBar, endBeat)};
     range.start = std::max(range.start, player_->GetCurrentStartTickIndex());

@@ -1,9 +1,9 @@
 #include "sfx/AssetManager.h"
 
 #include "FileBytes.h"
+#include "kit/Json.h"
 #include "kit/Log.h"
 
-#include <rapidjson/document.h>
 #include <rapidjson/schema.h>
 #include <rapidjson/stringbuffer.h>
 
@@ -21,6 +21,31 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kFileType[] = "vand_assets";
+
+// How deep a schema or a manifest may nest (the root counts as 1). Real ones
+// nest a few levels; the limit keeps the schema's construction off a deep
+// stack and the validator, which looks at every open level on every value,
+// from taking time that grows with the square of the depth.
+constexpr unsigned kMaxDepth = 64;
+
+// Refuses a document that opens more than kMaxDepth containers.
+class DepthLimit : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, DepthLimit>
+{
+public:
+    bool StartObject() { return ++depth_ <= kMaxDepth; }
+    bool EndObject(rapidjson::SizeType) { return --depth_, true; }
+    bool StartArray() { return ++depth_ <= kMaxDepth; }
+    bool EndArray(rapidjson::SizeType) { return --depth_, true; }
+
+private:
+    unsigned depth_ = 0;
+};
+
+bool withinDepth(const kit::json::Value& document)
+{
+    DepthLimit limit;
+    return kit::json::Accept(document, limit);
+}
 
 // One "%d" of a version text: optional blanks and sign, then digits.
 const char* parseNumber(const char* first, const char* last, int& value)
@@ -60,14 +85,21 @@ std::string pointerText(const rapidjson::Pointer& pointer)
     return std::string(buffer.GetString(), buffer.GetSize());
 }
 
-std::string member(const rapidjson::Value& asset, std::size_t position, const char* key)
+// A member's text, or nothing when it is not given or not a string.
+std::optional<std::string> text(const kit::json::Value& object, const char* key)
 {
-    const auto found = asset.IsObject() ? asset.FindMember(key) : asset.MemberEnd();
-    if (!asset.IsObject() || found == asset.MemberEnd() || !found->value.IsString()) {
-        throw BadFileException("Asset Manager asset " + std::to_string(position) + " has no string \"" + key
-                               + "\"");
-    }
-    return std::string(found->value.GetString(), found->value.GetStringLength());
+    const kit::json::Value* value = kit::json::Find(object, key);
+    if (!value || !value->IsString())
+        return std::nullopt;
+    return std::string(value->GetString(), value->GetStringLength());
+}
+
+std::string member(const kit::json::Value& asset, std::size_t position, const char* key)
+{
+    std::optional<std::string> value = text(asset, key);
+    if (!value)
+        throw BadFileException("Asset Manager asset " + std::to_string(position) + " has no string \"" + key + "\"");
+    return std::move(*value);
 }
 
 // The asset's file inside `baseFolder`; a name that is absolute or climbs out
@@ -83,7 +115,10 @@ fs::path assetFile(const fs::path& baseFolder, const std::string& filename)
 
 } // namespace
 
-BadFileException::BadFileException(std::string message) : message_(std::move(message)) {}
+BadFileException::BadFileException(std::string message)
+    : message_(std::move(message))
+{
+}
 
 const char* BadFileException::what() const noexcept
 {
@@ -92,7 +127,11 @@ const char* BadFileException::what() const noexcept
 
 AssetDescriptor::AssetDescriptor(const std::string& type, const std::string& id, const std::string& group,
                                  const std::string& name, const std::string& filename)
-    : type_(type), id_(id), group_(group), name_(name), sourceFilename_(filename)
+    : type_(type)
+    , id_(id)
+    , group_(group)
+    , name_(name)
+    , sourceFilename_(filename)
 {
 }
 
@@ -100,21 +139,43 @@ AssetDescriptor::AssetDescriptor(const AssetDescriptor& other) = default;
 AssetDescriptor::AssetDescriptor(AssetDescriptor&& other) noexcept = default;
 AssetDescriptor::~AssetDescriptor() = default;
 
-std::string AssetDescriptor::Type() const { return type_; }
-std::string AssetDescriptor::Id() const { return id_; }
-std::string AssetDescriptor::Group() const { return group_; }
-std::string AssetDescriptor::Name() const { return name_; }
-std::string AssetDescriptor::SourceFilename() const { return sourceFilename_; }
+std::string AssetDescriptor::Type() const
+{
+    return type_;
+}
+std::string AssetDescriptor::Id() const
+{
+    return id_;
+}
+std::string AssetDescriptor::Group() const
+{
+    return group_;
+}
+std::string AssetDescriptor::Name() const
+{
+    return name_;
+}
+std::string AssetDescriptor::SourceFilename() const
+{
+    return sourceFilename_;
+}
 
 Asset::Asset(AssetDescriptor descriptor, std::vector<unsigned char> data)
-    : descriptor_(std::move(descriptor)), data_(std::move(data))
+    : descriptor_(std::move(descriptor))
+    , data_(std::move(data))
 {
 }
 
 Asset::~Asset() = default;
 
-const AssetDescriptor& Asset::Descriptor() const { return descriptor_; }
-const std::vector<unsigned char>& Asset::Data() const { return data_; }
+const AssetDescriptor& Asset::Descriptor() const
+{
+    return descriptor_;
+}
+const std::vector<unsigned char>& Asset::Data() const
+{
+    return data_;
+}
 
 AssetManager::AssetManager(const std::string& manifestPath, const std::string& schemaPath,
                            const std::string& baseFolder)
@@ -124,35 +185,38 @@ AssetManager::AssetManager(const std::string& manifestPath, const std::string& s
     const std::string schemaText = sfx::detail::ReadFileBytes(schemaPath).value_or(std::string());
 
     rapidjson::Document schemaDocument;
-    schemaDocument.Parse(schemaText.data(), schemaText.size());
-    if (schemaDocument.HasParseError())
+    try {
+        kit::json::Parse(schemaDocument, schemaText);
+    } catch (const kit::json::Error&) {
+        throw BadFileException("Asset Manager Schema Document is not Valid");
+    }
+    if (!withinDepth(schemaDocument))
         throw BadFileException("Asset Manager Schema Document is not Valid");
     const rapidjson::SchemaDocument schema(schemaDocument);
 
     rapidjson::Document manifest;
-    manifest.Parse(manifestText.data(), manifestText.size());
-    if (manifest.HasParseError())
+    try {
+        kit::json::Parse(manifest, manifestText);
+    } catch (const kit::json::Error&) {
         throw BadFileException("Asset Manager Failed Validation");
+    }
+    if (!withinDepth(manifest)) {
+        throw BadFileException("Asset Manager Failed Validation: the manifest nests deeper than "
+                               + std::to_string(kMaxDepth) + " levels");
+    }
 
     rapidjson::SchemaValidator validator(schema);
-    if (!manifest.Accept(validator)) {
+    if (!kit::json::Accept(manifest, validator)) {
         throw BadFileException(std::string("Asset Manager Failed Validation: ")
                                + "Invalid schema: " + pointerText(validator.GetInvalidSchemaPointer()) + "\n"
                                + "Invalid keyword: " + validator.GetInvalidSchemaKeyword() + "\n"
-                               + "Invalid document: " + pointerText(validator.GetInvalidDocumentPointer())
-                               + "\n");
+                               + "Invalid document: " + pointerText(validator.GetInvalidDocumentPointer()) + "\n");
     }
 
-    const auto fileType = manifest.IsObject() ? manifest.FindMember("filetype") : manifest.MemberEnd();
-    if (!manifest.IsObject() || fileType == manifest.MemberEnd() || !fileType->value.IsString()
-        || std::string(fileType->value.GetString(), fileType->value.GetStringLength()) != kFileType) {
+    if (text(manifest, "filetype") != std::optional<std::string>(kFileType))
         throw BadFileException("Wrong File Type String");
-    }
 
-    const auto versionMember = manifest.FindMember("version");
-    const std::string versionText = versionMember != manifest.MemberEnd() && versionMember->value.IsString()
-        ? std::string(versionMember->value.GetString(), versionMember->value.GetStringLength())
-        : std::string();
+    const std::string versionText = text(manifest, "version").value_or(std::string());
     const auto version = parseVersion(versionText);
     if (!version || !supportedVersion(*version)) {
         // Callers rely on an empty manager here rather than an exception.
@@ -162,13 +226,13 @@ AssetManager::AssetManager(const std::string& manifestPath, const std::string& s
         return;
     }
 
-    const auto assets = manifest.FindMember("assets");
-    if (assets == manifest.MemberEnd() || !assets->value.IsArray())
+    const kit::json::Value* assets = kit::json::Find(manifest, "assets");
+    if (!assets || !assets->IsArray())
         throw BadFileException("Asset Manager manifest has no \"assets\" array");
 
     const fs::path base(baseFolder);
     std::size_t position = 0;
-    for (const rapidjson::Value& entry : assets->value.GetArray()) {
+    for (const kit::json::Value& entry : assets->GetArray()) {
         std::string type = member(entry, position, "type");
         std::string id = member(entry, position, "id");
         std::string group = member(entry, position, "group");
@@ -181,7 +245,7 @@ AssetManager::AssetManager(const std::string& manifestPath, const std::string& s
         if (!bytes)
             throw BadFileException("Unable to read file " + file.string());
         if (assets_.count(id) != 0)
-            continue;  // The first asset with an id stays.
+            continue; // The first asset with an id stays.
         assets_.emplace(id, std::make_unique<Asset>(std::move(descriptor),
                                                     std::vector<unsigned char>(bytes->begin(), bytes->end())));
     }

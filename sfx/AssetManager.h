@@ -28,8 +28,8 @@ private:
 class SFX_EXPORT AssetDescriptor
 {
 public:
-    AssetDescriptor(const std::string& type, const std::string& id, const std::string& group,
-                    const std::string& name, const std::string& filename);
+    AssetDescriptor(const std::string& type, const std::string& id, const std::string& group, const std::string& name,
+                    const std::string& filename);
     AssetDescriptor(const AssetDescriptor& other);
     AssetDescriptor(AssetDescriptor&& other) noexcept;
     ~AssetDescriptor();
@@ -70,7 +70,8 @@ public:
     // Validates the manifest against the schema, checks its "filetype"
     // ("vand_assets") and "version", and reads every listed file of
     // `baseFolder`. Throws BadFileException; a file name that is absolute or
-    // leads out of `baseFolder` is refused. A manifest of a version other than
+    // leads out of `baseFolder` is refused, and so is a schema or manifest
+    // that nests more than 64 levels deep. A manifest of a version other than
     // 0.x or 1.0 gives a manager without assets (and one line on the standard
     // error stream).
     AssetManager(const std::string& manifestPath, const std::string& schemaPath, const std::string& baseFolder);

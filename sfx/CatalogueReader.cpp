@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-#include <rapidjson/document.h>
+#include "kit/Json.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -36,33 +36,31 @@ std::optional<fs::path> manifestFolder()
 
 // "count" / "ambientCount": only a reserve, so a missing or non-integer value
 // reserves nothing and the list grows as entries come.
-std::size_t reservedSlots(const rapidjson::Value& metadata, const char* key)
+std::size_t reservedSlots(const kit::json::Value& metadata, const char* key)
 {
-    const auto member = metadata.FindMember(key);
-    if (member == metadata.MemberEnd() || !member->value.IsInt())
+    const kit::json::Value* count = kit::json::Find(metadata, key);
+    if (!count || !count->IsInt())
         return 0;
     // A negative count becomes a size no list can have, which Resize refuses.
-    return static_cast<std::size_t>(static_cast<std::int64_t>(member->value.GetInt()));
+    return static_cast<std::size_t>(static_cast<std::int64_t>(count->GetInt()));
 }
 
-bool supportedVersion(const rapidjson::Value& metadata)
+bool supportedVersion(const kit::json::Value& metadata)
 {
     cmn::FileVersion version(1, 0);
-    const auto member = metadata.FindMember("version");
-    if (member != metadata.MemberEnd() && member->value.IsString())
-        version = cmn::FileVersion(std::string(member->value.GetString(), member->value.GetStringLength()));
+    const kit::json::Value* text = kit::json::Find(metadata, "version");
+    if (text && text->IsString())
+        version = cmn::FileVersion(std::string(text->GetString(), text->GetStringLength()));
     return version >= cmn::FileVersion(1, 1) && version < cmn::FileVersion(2, 0);
 }
 
-const rapidjson::Value* stringMember(const rapidjson::Value& entry, const char* key)
+const kit::json::Value* stringMember(const kit::json::Value& entry, const char* key)
 {
-    const auto member = entry.FindMember(key);
-    if (member == entry.MemberEnd() || !member->value.IsString())
-        return nullptr;
-    return &member->value;
+    const kit::json::Value* member = kit::json::Find(entry, key);
+    return member && member->IsString() ? member : nullptr;
 }
 
-std::string text(const rapidjson::Value& value)
+std::string text(const kit::json::Value& value)
 {
     return std::string(value.GetString(), value.GetStringLength());
 }
@@ -83,32 +81,32 @@ std::optional<std::vector<CatalogueEntry>> ReadCatalogueList(SfxType type, vand:
     }
     const std::string folderText = folder->string();
 
+    // An unreadable file reads as empty text, which does not parse.
     rapidjson::Document document;
-    const std::string bytes = ReadFileBytes(*folder / kManifestFile).value_or(std::string());
-    document.Parse(bytes.data(), bytes.size());
-    if (document.HasParseError())
+    try {
+        kit::json::Parse(document, ReadFileBytes(*folder / kManifestFile).value_or(std::string()));
+    } catch (const kit::json::Error&) {
         throw std::runtime_error("Error parsing sound effects manifest");
+    }
 
-    if (!document.IsObject())
+    const kit::json::Value* metadata = kit::json::Find(document, "metadata");
+    if (!metadata || !metadata->IsObject())
         throw std::runtime_error("No metadata available for sound effects");
-    const auto metadata = document.FindMember("metadata");
-    if (metadata == document.MemberEnd() || !metadata->value.IsObject())
-        throw std::runtime_error("No metadata available for sound effects");
 
-    list.Resize(reservedSlots(metadata->value, primary ? "count" : "ambientCount"));
+    list.Resize(reservedSlots(*metadata, primary ? "count" : "ambientCount"));
 
-    if (!supportedVersion(metadata->value))
+    if (!supportedVersion(*metadata))
         throw std::runtime_error("Unsupported sfx manifest version");
 
-    const auto entries = document.FindMember(listKey);
-    if (entries == document.MemberEnd() || !entries->value.IsArray())
+    const kit::json::Value* entries = kit::json::Find(document, listKey);
+    if (!entries || !entries->IsArray())
         throw std::runtime_error("No sound effects available");
 
     std::vector<CatalogueEntry> read;
-    for (const rapidjson::Value& entry : entries->value.GetArray()) {
-        const rapidjson::Value* id = entry.IsObject() ? stringMember(entry, "id") : nullptr;
-        const rapidjson::Value* name = entry.IsObject() ? stringMember(entry, "name") : nullptr;
-        const rapidjson::Value* file = entry.IsObject() ? stringMember(entry, "path") : nullptr;
+    for (const kit::json::Value& entry : entries->GetArray()) {
+        const kit::json::Value* id = stringMember(entry, "id");
+        const kit::json::Value* name = stringMember(entry, "name");
+        const kit::json::Value* file = stringMember(entry, "path");
         if (!id || !name || !file) {
             throw std::runtime_error("Invalid sound effects manifest: entry " + std::to_string(read.size()) + " of \""
                                      + listKey + "\" needs the strings \"id\", \"name\" and \"path\"");

@@ -4,12 +4,13 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 
+#include "kit/File.h"
 #include "kit/Log.h"
-#include "showcontrol/FileReplace.h"
 #include "showcontrol/NetworkListModel.h"
 #include "showcontrol/QLabFileWriter.h"
 #include "ui/ViewProperty.h"
@@ -27,7 +28,8 @@ constexpr const char* kFieldPort = "port";
 
 OscManagerController::OscManagerController(QQmlEngine* engine, osc::OscSettings settings,
                                            std::shared_ptr<Interface> player, QObject* parent)
-    : QmlController(engine, QUrl(QString::fromLatin1(kViewUrl)), parent, true), player_(std::move(player))
+    : QmlController(engine, QUrl(QString::fromLatin1(kViewUrl)), parent, true)
+    , player_(std::move(player))
 {
     networkModel_ = std::make_unique<NetworkListModel>(player_ ? player_->GetNetworks() : CL::NetworkPathVectorT{});
     if (!rootObject_)
@@ -86,7 +88,7 @@ void OscManagerController::exportQLab_(QString folder)
         if (path.isEmpty())
             throw std::runtime_error("\"" + folder.toStdString() + "\" is not a folder on this computer.");
         try {
-            osc::ReplaceFileContent(path, QByteArray::fromStdString(text.str()));
+            kit::WriteFileAtomically(std::filesystem::u8path(path.toStdString()), text.str());
         } catch (const std::runtime_error& e) {
             throw std::runtime_error("Cannot write " + path.toStdString() + ": " + e.what());
         }

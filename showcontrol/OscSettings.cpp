@@ -2,69 +2,83 @@
 
 #include <QDebug>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonValue>
+#include <QString>
 
-#include <cmath>
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
+
+#include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 
-#include "showcontrol/FileReplace.h"
+#include "kit/File.h"
+#include "kit/Json.h"
 
 namespace vand::osc {
 
 namespace {
 
-const QString kVersion = QStringLiteral("1.0");
+constexpr char kVersion[] = "1.0";
+// Far beyond the three members of the file; a larger one is not read.
+constexpr std::uintmax_t kMaxFileBytes = 1024 * 1024;
 
 // The port of a version "1.0" file, or 0 when it is not a whole number in
 // the range of a UDP port.
-int ListenPortOf(const QJsonValue& value)
+int ListenPortOf(const kit::json::Value& value)
 {
-    if (!value.isDouble())
+    try {
+        return static_cast<int>(kit::json::IntegerValue(value, "oscListenPort", std::string(), 1, 65535));
+    } catch (const kit::json::Error&) {
         return 0;
-    const double number = value.toDouble();
-    if (number != std::floor(number) || number < 1 || number > 65535)
-        return 0;
-    return static_cast<int>(number);
+    }
 }
 
-QString JsonText(const QJsonValue& value)
+// A member's value as the warning shows it: numbers as plain numbers, every
+// other value as its JSON text.
+QString JsonText(const kit::json::Value* value)
 {
-    if (value.isUndefined())
+    if (!value)
         return QStringLiteral("(missing)");
-    if (value.isDouble())
-        return QString::number(value.toDouble(), 'g', 17);
-    // Arrays, objects and scalars alike: wrap in an array to print.
-    const QByteArray json = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(json.mid(1, json.size() - 2));
+    if (value->IsNumber())
+        return QString::number(value->GetDouble(), 'g', 17);
+    return QString::fromStdString(kit::json::Write(*value));
 }
 
 } // namespace
 
 void OscSettings::Load(const std::string& path)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
+    std::string bytes;
+    try {
+        bytes = kit::ReadWholeFile(std::filesystem::u8path(path), kMaxFileBytes);
+    } catch (const std::runtime_error&) {
         qWarning("Failed to open osc settings file.");
         return;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
-    const QJsonObject root = QJsonDocument::fromJson(bytes).object();
-    if (root.value(QStringLiteral("version")).toString() != kVersion)
+    // A document that is not a JSON object reads as an empty one, which has
+    // no version.
+    rapidjson::Document root;
+    try {
+        kit::json::Parse(root, bytes);
+    } catch (const kit::json::Error&) {
+        return;
+    }
+    if (!root.IsObject())
+        return;
+    const kit::json::Value* version = kit::json::Find(root, "version");
+    if (!version || !version->IsString()
+        || std::string_view(version->GetString(), version->GetStringLength()) != kVersion)
         return;
 
-    const QJsonValue enabled = root.value(QStringLiteral("oscEnabled"));
-    oscEnabled = enabled.isBool() && enabled.toBool();
+    const kit::json::Value* enabled = kit::json::Find(root, "oscEnabled");
+    oscEnabled = enabled && enabled->IsBool() && enabled->GetBool();
 
-    const QJsonValue port = root.value(QStringLiteral("oscListenPort"));
-    oscListenPort = ListenPortOf(port);
+    const auto port = root.FindMember("oscListenPort");
+    const kit::json::Value* portValue = port == root.MemberEnd() ? nullptr : &port->value;
+    oscListenPort = portValue ? ListenPortOf(*portValue) : 0;
     if (oscListenPort == 0) {
-        qWarning().noquote() << "Invalid OSC listen port" << JsonText(port) << "in" << file.fileName()
+        qWarning().noquote() << "Invalid OSC listen port" << JsonText(portValue) << "in" << QString::fromStdString(path)
                              << "(a whole number from 1 to 65535 is needed); using" << kDefaultListenPort;
         oscListenPort = kDefaultListenPort;
     }
@@ -72,10 +86,19 @@ void OscSettings::Load(const std::string& path)
 
 void OscSettings::Save(const std::string& path) const
 {
-    QJsonObject root;
-    root.insert(QStringLiteral("version"), kVersion);
-    root.insert(QStringLiteral("oscEnabled"), oscEnabled);
-    root.insert(QStringLiteral("oscListenPort"), oscListenPort);
+    // Members in key order, four-space indentation, a newline at the end.
+    rapidjson::StringBuffer buffer;
+    rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
+    writer.SetIndent(' ', 4);
+    writer.StartObject();
+    writer.Key("oscEnabled");
+    writer.Bool(oscEnabled);
+    writer.Key("oscListenPort");
+    writer.Int(oscListenPort);
+    writer.Key("version");
+    writer.String(kVersion);
+    writer.EndObject();
+    const std::string text = std::string(buffer.GetString(), buffer.GetSize()) + "\n";
 
     const QString fileName = QString::fromStdString(path);
     const QString folder = QFileInfo(fileName).absolutePath();
@@ -83,9 +106,9 @@ void OscSettings::Save(const std::string& path) const
         throw std::runtime_error("Failed to create path for saving osc settings: " + folder.toStdString());
 
     try {
-        ReplaceFileContent(fileName, QJsonDocument(root).toJson(QJsonDocument::Indented));
+        kit::WriteFileAtomically(std::filesystem::u8path(path), text);
     } catch (const std::runtime_error& e) {
-        throw std::runtime_error("Failed to save osc settings to " + fileName.toStdString() + ": " + e.what());
+        throw std::runtime_error("Failed to save osc settings to " + path + ": " + e.what());
     }
 }
 

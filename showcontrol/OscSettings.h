@@ -15,14 +15,18 @@ struct OscSettings
     static constexpr int kDefaultListenPort = 55037;
 
     OscSettings() = default;
-    OscSettings(bool enabled, int listenPort) : oscEnabled(enabled), oscListenPort(listenPort) {}
+    OscSettings(bool enabled, int listenPort)
+        : oscEnabled(enabled)
+        , oscListenPort(listenPort)
+    {
+    }
 
-    // Fills the record from the file; never throws. An unreadable file
-    // leaves the record as it is (with a Qt warning), and so does a file
-    // whose "version" is not "1.0". In a version "1.0" file a missing or
-    // non-boolean "oscEnabled" reads as false, and a listen port that is
-    // missing or not a whole number from 1 to 65535 gives 55037 (with a Qt
-    // warning naming it).
+    // Fills the record from the file; never throws. An unreadable file, or
+    // one over 1 MiB, leaves the record as it is (with a Qt warning). So do,
+    // silently, a file that is not a JSON object and one whose "version" is
+    // not "1.0". In a version "1.0" file a missing or non-boolean
+    // "oscEnabled" reads as false, and a listen port that is missing or not a
+    // whole number from 1 to 65535 gives 55037 (with a Qt warning naming it).
     void Load(const std::string& path);
 
     // Writes the record, creating the folder when it is missing. Replaces the

@@ -71,10 +71,7 @@ private:
     QString File() const { return dir.filePath(QStringLiteral("outputpathdevices.json")); }
 
 private slots:
-    void init()
-    {
-        QFile::remove(File());
-    }
+    void init() { QFile::remove(File()); }
 
     void refusedFiles_data()
     {
@@ -91,6 +88,11 @@ private slots:
         QTest::newRow("cut short") << QByteArray("{\"outputpaths\":[{\"id\":\"a\"")
                                    << "The output path config file has a parse error: 6 Missing a comma or '}' after "
                                       "an object member.";
+        QTest::newRow("number beyond a double")
+            << QByteArray("{\"outputpaths\":[],\"x\":1e400}")
+            << "The output path config file has a parse error: 13 Number too big to be stored in double.";
+        QTest::newRow("cut short 100 000 deep") << QByteArray("{\"outputpaths\":") + QByteArray(100000, '[')
+                                                << "The output path config file has a parse error: 3 Invalid value.";
         QTest::newRow("no outputpaths") << QByteArray("{}")
                                         << "The output path config file does not contain a field called "
                                            "\"outputpaths\" and cannot be read.";
@@ -107,7 +109,8 @@ private slots:
         QTest::newRow("root an array") << QByteArray("[]") << wrongType + "the root.";
         QTest::newRow("outputpaths an object") << QByteArray("{\"outputpaths\":{}}") << wrongType + "\"outputpaths\".";
         QTest::newRow("entry a string") << QByteArray("{\"outputpaths\":[\"p1\"]}") << wrongType + "outputpaths[0].";
-        QTest::newRow("id a number") << QByteArray("{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"\"},{\"id\":2,\"hwid\":\"\"}]}")
+        QTest::newRow("id a number") << QByteArray(
+            "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"\"},{\"id\":2,\"hwid\":\"\"}]}")
                                      << wrongType + "outputpaths[1].id.";
         QTest::newRow("hwid null") << QByteArray("{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":null}]}")
                                    << wrongType + "outputpaths[0].hwid.";
@@ -138,16 +141,17 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("none") << QByteArray("{\"outputpaths\":[]}") << QStringList{};
-        QTest::newRow("any order, other members ignored")
-            << QByteArray("{\"v\":2,\"outputpaths\":[{\"hwid\":\"null2\",\"id\":\"b\",\"x\":[1]},{\"id\":\"a\",\"hwid\":\"\"}]}")
-            << QStringList{"a=", "b=null2"};
+        QTest::newRow("any order, other members ignored") << QByteArray(
+            "{\"v\":2,\"outputpaths\":[{\"hwid\":\"null2\",\"id\":\"b\",\"x\":[1]},{\"id\":\"a\",\"hwid\":\"\"}]}")
+                                                          << QStringList{"a=", "b=null2"};
         QTest::newRow("a later entry of an id wins")
             << QByteArray("{\"outputpaths\":[{\"id\":\"a\",\"hwid\":\"one\"},{\"id\":\"a\",\"hwid\":\"two\"}]}")
             << QStringList{"a=two"};
         QTest::newRow("texts end at a zero byte")
             << QByteArray("{\"outputpaths\":[{\"id\":\"a\\u0000b\",\"hwid\":\"c\\u0000d\"}]}") << QStringList{"a=c"};
-        QTest::newRow("escapes and UTF-8") << QByteArray("{\"outputpaths\":[{\"id\":\"\\\"q\\\"\",\"hwid\":\"Bühne\\n\"}]}")
-                                           << QStringList{QString::fromUtf8("\"q\"=Bühne\n")};
+        QTest::newRow("escapes and UTF-8")
+            << QByteArray("{\"outputpaths\":[{\"id\":\"\\\"q\\\"\",\"hwid\":\"Bühne\\n\"}]}")
+            << QStringList{QString::fromUtf8("\"q\"=Bühne\n")};
     }
 
     void readsWhatItNeeds()
@@ -167,8 +171,8 @@ private slots:
             << QStringList{"b", "null2", "a", ""}
             << QByteArray("{\"outputpaths\":[{\"id\":\"a\",\"hwid\":\"\"},{\"id\":\"b\",\"hwid\":\"null2\"}]}");
         QTest::newRow("escapes") << QStringList{"q\"\\", QString::fromUtf8("Bühne\n\x01")}
-                                 << QByteArray("{\"outputpaths\":[{\"id\":\"q\\\"\\\\\",\"hwid\":\"") + QByteArray("Bühne")
-                                        + QByteArray("\\n\\u0001\"}]}");
+                                 << QByteArray("{\"outputpaths\":[{\"id\":\"q\\\"\\\\\",\"hwid\":\"")
+                                        + QByteArray("Bühne") + QByteArray("\\n\\u0001\"}]}");
     }
 
     void writesExactBytes()

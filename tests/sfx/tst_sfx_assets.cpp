@@ -221,6 +221,39 @@ private slots:
         QTest::newRow("asset not an object")
             << QByteArray("{}") << manifest("1.0", "\"a.bin\"") << "Asset Manager asset 0 has no string \"type\"";
         QTest::newRow("top level array") << QByteArray("{}") << QByteArray("[]") << "Wrong File Type String";
+        // Schema and manifest nest at most 64 levels (the root is the first).
+        const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
+        const QString tooDeep = "Asset Manager Failed Validation: the manifest nests deeper than 64 levels";
+        const auto nested = [](int levels) { return QByteArray(levels, '[') + QByteArray(levels, ']'); };
+        QTest::newRow("asset nested 100 000 deep") << QByteArray("{}") << manifest("1.0", deep) << tooDeep;
+        QTest::newRow("extra member 64 deep")
+            << kSchema
+            << QByteArray(R"({"filetype": "vand_asset", "version": "1.0", "assets": [], "x": )") + nested(63) + "}"
+            << "Wrong File Type String";
+        QTest::newRow("extra member 65 deep")
+            << kSchema
+            << QByteArray(R"({"filetype": "vand_asset", "version": "1.0", "assets": [], "x": )") + nested(64) + "}"
+            << tooDeep;
+        QTest::newRow("schema 64 deep") << QByteArray(R"({"x": )") + nested(63) + "}"
+                                        << manifest("1.0", asset("a", "a.bin"), "vand_asset")
+                                        << "Wrong File Type String";
+        QTest::newRow("schema 65 deep") << QByteArray(R"({"x": )") + nested(64) + "}"
+                                        << manifest("1.0", asset("a", "a.bin"))
+                                        << "Asset Manager Schema Document is not Valid";
+        QTest::newRow("schema 100 000 deep")
+            << QByteArray(R"({"x": )") + deep + "}" << manifest("1.0", asset("a", "a.bin"))
+            << "Asset Manager Schema Document is not Valid";
+        QTest::newRow("manifest cut short 100 000 deep")
+            << kSchema << QByteArray(100000, '[') << "Asset Manager Failed Validation";
+        QTest::newRow("schema cut short 100 000 deep")
+            << QByteArray(100000, '[') << manifest("1.0", asset("a", "a.bin"))
+            << "Asset Manager Schema Document is not Valid";
+        QTest::newRow("filetype null") << QByteArray("{}")
+                                       << QByteArray(R"({"filetype": null, "version": "1.0", "assets": []})")
+                                       << "Wrong File Type String";
+        QTest::newRow("assets null") << QByteArray("{}")
+                                     << QByteArray(R"({"filetype": "vand_assets", "version": "1.0", "assets": null})")
+                                     << "Asset Manager manifest has no \"assets\" array";
     }
 
     void refused()

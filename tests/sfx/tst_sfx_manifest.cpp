@@ -210,6 +210,22 @@ private slots:
         QTest::newRow("entry not an object") << manifest(R"({"version": "1.1"})", "\"a.ogg\"", "")
                                              << "runtime_error: Invalid sound effects manifest: entry 0 of \"sfx\" "
                                                 "needs the strings \"id\", \"name\" and \"path\"";
+        // Read without recursion: depth costs no stack.
+        const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
+        QTest::newRow("entry nested 100 000 deep")
+            << manifest(R"({"version": "1.1"})", "", one + ", " + deep)
+            << "runtime_error: Invalid sound effects manifest: entry 1 of \"ambient\" "
+               "needs the strings \"id\", \"name\" and \"path\"";
+        QTest::newRow("cut short 100 000 deep")
+            << "{\"metadata\": " + QByteArray(100000, '[') << "runtime_error: Error parsing sound effects manifest";
+        QTest::newRow("text after the document") << manifest(R"({"version": "1.1"})", one, "") + " {}"
+                                                 << "runtime_error: Error parsing sound effects manifest";
+        QTest::newRow("version null") << manifest(R"({"version": null})", one, "")
+                                      << "runtime_error: Unsupported sfx manifest version";
+        QTest::newRow("metadata null") << QByteArray(R"({"metadata": null, "sfx": [], "ambient": []})")
+                                       << "runtime_error: No metadata available for sound effects";
+        QTest::newRow("ambient null") << manifest(R"({"version": "1.1"})", one, "null").replace("[null]", "null")
+                                      << "runtime_error: No sound effects available";
     }
 
     void refusedDocuments()

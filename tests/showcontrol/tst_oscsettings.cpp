@@ -78,12 +78,31 @@ private slots:
                                     << true << 55037 << "Invalid OSC listen port 70000 ";
         QTest::newRow("negative port") << QByteArray(R"({"version":"1.0","oscEnabled":true,"oscListenPort":-1})")
                                        << true << 55037 << "Invalid OSC listen port -1 ";
-        QTest::newRow("fractional port")
-            << QByteArray(R"({"version":"1.0","oscEnabled":true,"oscListenPort":9000.5})") << true << 55037
-            << "Invalid OSC listen port 9000.5 ";
-        QTest::newRow("port as text")
-            << QByteArray(R"({"version":"1.0","oscEnabled":true,"oscListenPort":"9000"})") << true << 55037
-            << "Invalid OSC listen port \"9000\" ";
+        QTest::newRow("fractional port") << QByteArray(R"({"version":"1.0","oscEnabled":true,"oscListenPort":9000.5})")
+                                         << true << 55037 << "Invalid OSC listen port 9000.5 ";
+        QTest::newRow("port as text") << QByteArray(R"({"version":"1.0","oscEnabled":true,"oscListenPort":"9000"})")
+                                      << true << 55037 << "Invalid OSC listen port \"9000\" ";
+        QTest::newRow("whole port written with a fraction")
+            << QByteArray(R"({"version":"1.0","oscEnabled":true,"oscListenPort":9000.0})") << true << 9000 << "";
+        QTest::newRow("port null") << QByteArray(R"({"version":"1.0","oscEnabled":true,"oscListenPort":null})") << true
+                                   << 55037 << "Invalid OSC listen port null ";
+        QTest::newRow("port an object") << QByteArray(
+            R"({"version":"1.0","oscEnabled":true,"oscListenPort":{"a":[1]}})")
+                                        << true << 55037 << "Invalid OSC listen port {\"a\":[1]} ";
+        QTest::newRow("port beyond an int")
+            << QByteArray(R"({"version":"1.0","oscEnabled":true,"oscListenPort":4294967297})") << true << 55037
+            << "Invalid OSC listen port 4294967297 ";
+        QTest::newRow("enabled null reads as off")
+            << QByteArray(R"({"version":"1.0","oscEnabled":null,"oscListenPort":9000})") << false << 9000 << "";
+        // The members are read whatever else the file holds, however deep.
+        QTest::newRow("deeply nested other member")
+            << QByteArray(R"({"version":"1.0","oscEnabled":false,"oscListenPort":9000,"x":)") + QByteArray(100000, '[')
+                   + QByteArray(100000, ']') + "}"
+            << false << 9000 << "";
+        QTest::newRow("deep nesting cut short")
+            << QByteArray(R"({"version":"1.0","x":)") + QByteArray(100000, '[') << true << 4321 << "";
+        QTest::newRow("text after the document")
+            << QByteArray(R"({"version":"1.0","oscEnabled":false,"oscListenPort":9000} {})") << true << 4321 << "";
     }
     void load()
     {
@@ -107,6 +126,28 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, "Failed to open osc settings file.");
         settings.Load(dir.filePath("absent.vand").toStdString());
         QCOMPARE(settings, kBefore);
+    }
+
+    // Files of at most 1 MiB are read; a larger one is not opened.
+    void sizeLimit_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("1 MiB") << 1024 * 1024 << true;
+        QTest::newRow("1 MiB and a byte") << 1024 * 1024 + 1 << false;
+    }
+    void sizeLimit()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, read);
+        const QByteArray json(R"({"version":"1.0","oscEnabled":false,"oscListenPort":9000})");
+        const QString path = dir.filePath("large.vand");
+        WriteAll(path, json + QByteArray(size - json.size(), ' '));
+        if (!read)
+            QTest::ignoreMessage(QtWarningMsg, "Failed to open osc settings file.");
+        OscSettings settings = kBefore;
+        settings.Load(path.toStdString());
+        QCOMPARE(settings, read ? OscSettings(false, 9000) : kBefore);
     }
 
     void saveWritesIndentedJson()

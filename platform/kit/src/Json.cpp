@@ -7,9 +7,9 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <locale.h>
 #include <clocale>
 #include <cstdlib>
-#include <locale.h>
 
 #include <algorithm>
 #include <charconv>
@@ -37,6 +37,9 @@ std::string RangeFailure(std::string_view name, const char* noun, T lo, T hi, co
 }
 
 std::string IntegerText(std::int64_t v) { return std::to_string(v); }
+
+// RapidJSON's own words for kParseErrorNumberTooBig.
+constexpr const char* kNumberTooBig = "Number too big to be stored in double.";
 
 // Whole numbers beyond this are not exact as doubles.
 constexpr double kLargestExactDouble = 9007199254740992.0;  // 2^53
@@ -70,7 +73,7 @@ class ExactNumbers {
       return false;
     }
     if (!std::isfinite(d)) {
-      failure = "Number too big to be stored in double.";
+      failure = kNumberTooBig;
       return false;
     }
     return doc_.Double(d);
@@ -106,7 +109,11 @@ class ExactNumbers {
 }  // namespace
 
 Error::Error(std::string where, std::string what)
-    : std::runtime_error(where.empty() ? what : where + ": " + what), where_(std::move(where)), what_(std::move(what)) {}
+    : std::runtime_error(where.empty() ? what : where + ": " + what), where_(std::move(where)), what_(std::move(what)) {
+}
+
+ParseError::ParseError(std::size_t offset, rapidjson::ParseErrorCode code, std::string reason)
+    : Error("offset " + std::to_string(offset), "not valid JSON (" + reason + ")"), offset_(offset), code_(code) {}
 
 void Fail(const std::string& where, const std::string& what) { throw Error(where, what); }
 
@@ -127,74 +134,20 @@ void Parse(rapidjson::Document& doc, std::string_view text) {
   doc.Populate(generate);
   if (reader.HasParseError()) {
     doc.SetNull();
-    const std::string reason =
-        numberFailure != nullptr ? numberFailure : rapidjson::GetParseError_En(reader.GetParseErrorCode());
-    Fail("offset " + std::to_string(reader.GetErrorOffset()), "not valid JSON (" + reason + ")");
+    if (numberFailure != nullptr) {
+      const rapidjson::ParseErrorCode code =
+          numberFailure == kNumberTooBig ? rapidjson::kParseErrorNumberTooBig : reader.GetParseErrorCode();
+      throw ParseError(reader.GetErrorOffset(), code, numberFailure);
+    }
+    throw ParseError(reader.GetErrorOffset(), reader.GetParseErrorCode(),
+                     rapidjson::GetParseError_En(reader.GetParseErrorCode()));
   }
 }
 
 std::string Write(const Value& value) {
   rapidjson::StringBuffer buf;
   rapidjson::Writer<rapidjson::StringBuffer> w(buf);
-  // The containers open above the value being written, each with the index
-  // of its next member or element: the walk Value::Accept makes by recursion.
-  struct Open {
-    const Value* container;
-    rapidjson::SizeType next;
-  };
-  std::vector<Open> open;
-  auto start = [&](const Value& v) {
-    switch (v.GetType()) {
-      case rapidjson::kNullType: w.Null(); break;
-      case rapidjson::kFalseType: w.Bool(false); break;
-      case rapidjson::kTrueType: w.Bool(true); break;
-      case rapidjson::kStringType: w.String(v.GetString(), v.GetStringLength()); break;
-      case rapidjson::kNumberType:
-        if (v.IsDouble()) {
-          w.Double(v.GetDouble());
-        } else if (v.IsInt()) {
-          w.Int(v.GetInt());
-        } else if (v.IsUint()) {
-          w.Uint(v.GetUint());
-        } else if (v.IsInt64()) {
-          w.Int64(v.GetInt64());
-        } else {
-          w.Uint64(v.GetUint64());
-        }
-        break;
-      case rapidjson::kObjectType:
-        w.StartObject();
-        open.push_back({&v, 0});
-        break;
-      case rapidjson::kArrayType:
-        w.StartArray();
-        open.push_back({&v, 0});
-        break;
-    }
-  };
-  start(value);
-  while (!open.empty()) {
-    // `start` may grow `open`: take what is needed from the top first.
-    const Value& c = *open.back().container;
-    const rapidjson::SizeType i = open.back().next++;
-    if (c.IsObject()) {
-      if (i == c.MemberCount()) {
-        w.EndObject(c.MemberCount());
-        open.pop_back();
-        continue;
-      }
-      const auto member = c.MemberBegin() + i;
-      w.Key(member->name.GetString(), member->name.GetStringLength());
-      start(member->value);
-    } else {
-      if (i == c.Size()) {
-        w.EndArray(c.Size());
-        open.pop_back();
-        continue;
-      }
-      start(c[i]);
-    }
-  }
+  Accept(value, w);
   return std::string(buf.GetString(), buf.GetSize());
 }
 
@@ -242,8 +195,8 @@ std::int64_t IntegerValue(const Value& v, std::string_view name, const std::stri
   return *n;
 }
 
-std::int64_t Integer(const Value& object, const char* name, const std::string& where, std::int64_t lo,
-                     std::int64_t hi, std::optional<std::int64_t> fallback, const Wording& wording) {
+std::int64_t Integer(const Value& object, const char* name, const std::string& where, std::int64_t lo, std::int64_t hi,
+                     std::optional<std::int64_t> fallback, const Wording& wording) {
   const Value* v = Find(object, name);
   if (v == nullptr) {
     if (!fallback) Fail(where, Quote(name) + " is missing");

@@ -38,8 +38,8 @@ std::string Read(const QString& getter, const QString& member, bool required, bo
   const std::string where = "here";
   try {
     if (getter == "integer") {
-      return "=" + std::to_string(kit::json::Integer(doc, "x", where, -5, 10,
-                                                     required ? std::nullopt : std::optional<std::int64_t>(3), wording));
+      return "=" + std::to_string(kit::json::Integer(
+                       doc, "x", where, -5, 10, required ? std::nullopt : std::optional<std::int64_t>(3), wording));
     }
     if (getter == "number") {
       const double d =
@@ -51,7 +51,8 @@ std::string Read(const QString& getter, const QString& member, bool required, bo
       return "=" + kit::json::Text(doc, "x", where, required ? std::nullopt : std::optional<std::string_view>("fb"), 4);
     }
     if (getter == "bool") {
-      return kit::json::Bool(doc, "x", where, required ? std::nullopt : std::optional<bool>(false)) ? "=true" : "=false";
+      return kit::json::Bool(doc, "x", where, required ? std::nullopt : std::optional<bool>(false)) ? "=true"
+                                                                                                    : "=false";
     }
     if (getter == "array") {
       const kit::json::Value* a = kit::json::OptionalArray(doc, "x", where, wording);
@@ -75,19 +76,32 @@ class TestKit : public QObject {
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("expected");  // -1 a before b, 0 equal, 1 after
-    QTest::newRow("2 < 10") << "2" << "10" << -1;
-    QTest::newRow("10 < 10A") << "10" << "10A" << -1;
-    QTest::newRow("10A < 11") << "10A" << "11" << -1;
-    QTest::newRow("9 < 10A") << "9" << "10A" << -1;
-    QTest::newRow("3 before 03") << "3" << "03" << -1;
-    QTest::newRow("03 before 003") << "03" << "003" << -1;
-    QTest::newRow("equal") << "12B" << "12B" << 0;
-    QTest::newRow("digits inside") << "Act2-Song9" << "Act2-Song10" << -1;
-    QTest::newRow("text bytewise") << "A" << "a" << -1;
-    QTest::newRow("prefix first") << "Song" << "Song1" << -1;
-    QTest::newRow("number beats leading zero tie") << "03" << "4" << -1;
-    QTest::newRow("large numbers") << "99999999999999999999" << "100000000000000000000" << -1;
-    QTest::newRow("empty first") << "" << "0" << -1;
+    QTest::newRow("2 < 10") << "2"
+                            << "10" << -1;
+    QTest::newRow("10 < 10A") << "10"
+                              << "10A" << -1;
+    QTest::newRow("10A < 11") << "10A"
+                              << "11" << -1;
+    QTest::newRow("9 < 10A") << "9"
+                             << "10A" << -1;
+    QTest::newRow("3 before 03") << "3"
+                                 << "03" << -1;
+    QTest::newRow("03 before 003") << "03"
+                                   << "003" << -1;
+    QTest::newRow("equal") << "12B"
+                           << "12B" << 0;
+    QTest::newRow("digits inside") << "Act2-Song9"
+                                   << "Act2-Song10" << -1;
+    QTest::newRow("text bytewise") << "A"
+                                   << "a" << -1;
+    QTest::newRow("prefix first") << "Song"
+                                  << "Song1" << -1;
+    QTest::newRow("number beats leading zero tie") << "03"
+                                                   << "4" << -1;
+    QTest::newRow("large numbers") << "99999999999999999999"
+                                   << "100000000000000000000" << -1;
+    QTest::newRow("empty first") << ""
+                                 << "0" << -1;
   }
 
   void numericCompare() {
@@ -105,8 +119,8 @@ class TestKit : public QObject {
   // A strict weak order over a mixed set: irreflexive, asymmetric, transitive,
   // and only identical texts are equivalent (so a std::map keeps "3" and "03").
   void numericCompareIsStrictWeakOrder() {
-    const std::vector<std::string> items = {"", "0", "00", "1", "01", "2", "3", "03", "10", "10A", "10B",
-                                            "11", "1A", "A", "a", "A1", "A01", "A2", "A10", "B", "-1", "1-2"};
+    const std::vector<std::string> items = {"",   "0",  "00", "1", "01", "2",   "3",  "03",  "10", "10A", "10B",
+                                            "11", "1A", "A",  "a", "A1", "A01", "A2", "A10", "B",  "-1",  "1-2"};
     const kit::NumericStringCompare less;
     for (const auto& x : items) {
       QVERIFY2(!less(x, x), x.c_str());
@@ -126,14 +140,30 @@ class TestKit : public QObject {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("root");
     QTest::addColumn<QString>("ext");
-    QTest::newRow("version file") << "1.2.logdata" << "1.2" << ".logdata";
-    QTest::newRow("full path") << "/shows/Demo-3.1.logdata" << "/shows/Demo-3.1" << ".logdata";
-    QTest::newRow("dot in folder only") << "dir.d/file" << "dir.d/file" << "";
-    QTest::newRow("no extension") << "noext" << "noext" << "";
-    QTest::newRow("hidden file") << ".profile" << ".profile" << "";
-    QTest::newRow("hidden with ext") << "dir/.cfg.json" << "dir/.cfg" << ".json";
-    QTest::newRow("trailing dot") << "name." << "name" << ".";
-    QTest::newRow("empty") << "" << "" << "";
+    QTest::newRow("version file") << "1.2.logdata"
+                                  << "1.2"
+                                  << ".logdata";
+    QTest::newRow("full path") << "/shows/Demo-3.1.logdata"
+                               << "/shows/Demo-3.1"
+                               << ".logdata";
+    QTest::newRow("dot in folder only") << "dir.d/file"
+                                        << "dir.d/file"
+                                        << "";
+    QTest::newRow("no extension") << "noext"
+                                  << "noext"
+                                  << "";
+    QTest::newRow("hidden file") << ".profile"
+                                 << ".profile"
+                                 << "";
+    QTest::newRow("hidden with ext") << "dir/.cfg.json"
+                                     << "dir/.cfg"
+                                     << ".json";
+    QTest::newRow("trailing dot") << "name."
+                                  << "name"
+                                  << ".";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
   }
 
   void splitext() {
@@ -149,12 +179,24 @@ class TestKit : public QObject {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("dir");
     QTest::addColumn<QString>("name");
-    QTest::newRow("relative") << "a/b/c.txt" << "a/b" << "c.txt";
-    QTest::newRow("absolute") << "/shows/Demo-1.0.logdata" << "/shows" << "Demo-1.0.logdata";
-    QTest::newRow("root") << "/file" << "/" << "file";
-    QTest::newRow("backslashes") << "C:\\shows\\x.logdata" << "C:\\shows" << "x.logdata";
-    QTest::newRow("name only") << "x.logdata" << "" << "x.logdata";
-    QTest::newRow("trailing separator") << "a/b/" << "a/b" << "";
+    QTest::newRow("relative") << "a/b/c.txt"
+                              << "a/b"
+                              << "c.txt";
+    QTest::newRow("absolute") << "/shows/Demo-1.0.logdata"
+                              << "/shows"
+                              << "Demo-1.0.logdata";
+    QTest::newRow("root") << "/file"
+                          << "/"
+                          << "file";
+    QTest::newRow("backslashes") << "C:\\shows\\x.logdata"
+                                 << "C:\\shows"
+                                 << "x.logdata";
+    QTest::newRow("name only") << "x.logdata"
+                               << ""
+                               << "x.logdata";
+    QTest::newRow("trailing separator") << "a/b/"
+                                        << "a/b"
+                                        << "";
   }
 
   void split() {
@@ -233,20 +275,34 @@ class TestKit : public QObject {
   void jsonNumbers_data() {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("expected");  // type and shortest text, or "!" and the failure
-    QTest::newRow("small") << "7" << "uint 7";
-    QTest::newRow("negative") << "-7" << "int -7";
-    QTest::newRow("largest unsigned") << "18446744073709551615" << "uint 18446744073709551615";
-    QTest::newRow("smallest signed") << "-9223372036854775808" << "int -9223372036854775808";
-    QTest::newRow("beyond 64 bits") << "18446744073709551616" << "real 18446744073709551616";
-    QTest::newRow("tenth") << "0.1" << "real 0.1";
-    QTest::newRow("near a power of two") << "2.220446049250313e-16" << "real 2.220446049250313e-16";
-    QTest::newRow("huge mantissa") << "128.74836467836484838364836483643636483648e-336" << "real 0";
-    QTest::newRow("zero, large exponent") << "0e100" << "real 0";
-    QTest::newRow("smallest subnormal") << "5e-324" << "real 5e-324";
-    QTest::newRow("below the smallest") << "-1e-400" << "real -0";
-    QTest::newRow("largest") << "1.7976931348623157e308" << "real 1.7976931348623157e+308";
-    QTest::newRow("beyond the largest") << "2e308" << "!not valid JSON (Number too big to be stored in double.)";
-    QTest::newRow("far beyond") << "1e400" << "!not valid JSON (Number too big to be stored in double.)";
+    QTest::newRow("small") << "7"
+                           << "uint 7";
+    QTest::newRow("negative") << "-7"
+                              << "int -7";
+    QTest::newRow("largest unsigned") << "18446744073709551615"
+                                      << "uint 18446744073709551615";
+    QTest::newRow("smallest signed") << "-9223372036854775808"
+                                     << "int -9223372036854775808";
+    QTest::newRow("beyond 64 bits") << "18446744073709551616"
+                                    << "real 18446744073709551616";
+    QTest::newRow("tenth") << "0.1"
+                           << "real 0.1";
+    QTest::newRow("near a power of two") << "2.220446049250313e-16"
+                                         << "real 2.220446049250313e-16";
+    QTest::newRow("huge mantissa") << "128.74836467836484838364836483643636483648e-336"
+                                   << "real 0";
+    QTest::newRow("zero, large exponent") << "0e100"
+                                          << "real 0";
+    QTest::newRow("smallest subnormal") << "5e-324"
+                                        << "real 5e-324";
+    QTest::newRow("below the smallest") << "-1e-400"
+                                        << "real -0";
+    QTest::newRow("largest") << "1.7976931348623157e308"
+                             << "real 1.7976931348623157e+308";
+    QTest::newRow("beyond the largest") << "2e308"
+                                        << "!not valid JSON (Number too big to be stored in double.)";
+    QTest::newRow("far beyond") << "1e400"
+                                << "!not valid JSON (Number too big to be stored in double.)";
   }
 
   void jsonNumbers() {
@@ -271,29 +327,40 @@ class TestKit : public QObject {
     QCOMPARE(QString::fromStdString(got), expected);
   }
 
-  // Documents that do not parse fail at their offset; deep nesting does not
-  // exhaust the stack. A failure's what() reads "where: what".
+  // Documents that do not parse fail at their offset with RapidJSON's error
+  // code; deep nesting does not exhaust the stack. A failure's what() reads
+  // "where: what".
   void jsonParseFailures_data() {
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("empty") << QByteArray("");
-    QTest::newRow("cut short") << QByteArray("{\"a\": [1, 2");
-    QTest::newRow("text after the document") << QByteArray("{} {}");
-    QTest::newRow("not UTF-8") << QByteArray("{\"a\": \"\xff\"}");
-    QTest::newRow("NaN") << QByteArray("{\"a\": NaN}");
-    QTest::newRow("number beyond a double") << QByteArray("{\"a\": 1e400}");
-    QTest::newRow("deep nesting") << QByteArray(200000, '[');
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("offset");
+    QTest::newRow("empty") << QByteArray("") << int(rapidjson::kParseErrorDocumentEmpty) << 0;
+    QTest::newRow("cut short") << QByteArray("{\"a\": [1, 2")
+                               << int(rapidjson::kParseErrorArrayMissCommaOrSquareBracket) << 11;
+    QTest::newRow("text after the document")
+        << QByteArray("{} {}") << int(rapidjson::kParseErrorDocumentRootNotSingular) << 3;
+    QTest::newRow("not UTF-8") << QByteArray("{\"a\": \"\xff\"}") << int(rapidjson::kParseErrorStringInvalidEncoding)
+                               << 7;
+    QTest::newRow("NaN") << QByteArray("{\"a\": NaN}") << int(rapidjson::kParseErrorValueInvalid) << 6;
+    QTest::newRow("number beyond a double")
+        << QByteArray("{\"a\": 1e400}") << int(rapidjson::kParseErrorNumberTooBig) << 6;
+    QTest::newRow("deep nesting") << QByteArray(200000, '[') << int(rapidjson::kParseErrorValueInvalid) << 200000;
   }
 
   void jsonParseFailures() {
     QFETCH(QByteArray, text);
+    QFETCH(int, code);
+    QFETCH(int, offset);
     rapidjson::Document doc;
     try {
       kit::json::Parse(doc, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
       QFAIL("parsed");
-    } catch (const kit::json::Error& e) {
-      QVERIFY2(e.Where().rfind("offset ", 0) == 0, e.what());
+    } catch (const kit::json::ParseError& e) {
+      QCOMPARE(e.Where(), "offset " + std::to_string(e.Offset()));
       QVERIFY2(e.What().rfind("not valid JSON (", 0) == 0, e.what());
       QCOMPARE(std::string(e.what()), e.Where() + ": " + e.What());
+      QCOMPARE(int(e.Code()), code);
+      QCOMPARE(int(e.Offset()), offset);
     }
   }
 
@@ -321,6 +388,71 @@ class TestKit : public QObject {
     rapidjson::Document again;
     kit::json::Parse(again, written);
     QVERIFY(again == doc);
+  }
+
+  // Accept feeds a handler what Value::Accept feeds it, at any depth, and
+  // stops at the first call that refuses.
+  void jsonAccept_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("refuseAt");  // the call that returns false; 0: none
+    QTest::addColumn<QString>("expected");
+    const QByteArray mixed("{\"a\":[1,-2,4294967296,0.5,\"s\"],\"b\":{},\"c\":[null,true,false]}");
+    const QString all = "{ a [ 1 -2 4294967296 0.5 s ] b { } c [ null true false ] }";
+    QTest::newRow("mixed, all accepted") << mixed << 0 << all;
+    QTest::newRow("refused at the first call") << mixed << 1 << "{";
+    QTest::newRow("refused at a key") << mixed << 2 << "{ a";
+    QTest::newRow("refused at a value") << mixed << 5 << "{ a [ 1 -2";
+    QTest::newRow("refused at an end") << mixed << 12 << "{ a [ 1 -2 4294967296 0.5 s ] b { }";
+    QTest::newRow("a bare number") << QByteArray("7") << 0 << "7";
+    QTest::newRow("deep nesting") << QByteArray(200000, '[') + QByteArray(200000, ']') << 0 << "deep";
+  }
+
+  void jsonAccept() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, refuseAt);
+    QFETCH(QString, expected);
+    rapidjson::Document doc;
+    kit::json::Parse(doc, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+
+    // Writes each call as a word; refuses the refuseAt-th call.
+    struct Recorder {
+      std::vector<std::string> words;
+      int refuseAt = 0;
+      bool Say(std::string word) {
+        words.push_back(std::move(word));
+        return static_cast<int>(words.size()) != refuseAt;
+      }
+      bool Null() { return Say("null"); }
+      bool Bool(bool b) { return Say(b ? "true" : "false"); }
+      bool Int(int i) { return Say(std::to_string(i)); }
+      bool Uint(unsigned u) { return Say(std::to_string(u)); }
+      bool Int64(std::int64_t i) { return Say(std::to_string(i)); }
+      bool Uint64(std::uint64_t u) { return Say(std::to_string(u)); }
+      bool Double(double d) { return Say(std::to_string(d).substr(0, 3)); }
+      bool RawNumber(const char*, rapidjson::SizeType, bool) { return Say("raw"); }
+      bool String(const char* s, rapidjson::SizeType n, bool) { return Say(std::string(s, n)); }
+      bool StartObject() { return Say("{"); }
+      bool Key(const char* s, rapidjson::SizeType n, bool) { return Say(std::string(s, n)); }
+      bool EndObject(rapidjson::SizeType) { return Say("}"); }
+      bool StartArray() { return Say("["); }
+      bool EndArray(rapidjson::SizeType) { return Say("]"); }
+    };
+    Recorder walked;
+    walked.refuseAt = refuseAt;
+    QCOMPARE(kit::json::Accept(doc, walked), refuseAt == 0);
+    if (expected == "deep") {
+      QCOMPARE(walked.words.size(), 400000u);
+      QCOMPARE(walked.words.front() + walked.words.back(), std::string("[]"));
+      return;
+    }
+    std::string joined;
+    for (const std::string& w : walked.words) joined += (joined.empty() ? "" : " ") + w;
+    QCOMPARE(QString::fromStdString(joined), expected);
+    if (refuseAt == 0) {
+      Recorder recursive;
+      doc.Accept(recursive);
+      QCOMPARE(walked.words, recursive.words);
+    }
   }
 
   // A write replaces the whole file and leaves nothing else in its folder; a
@@ -427,7 +559,7 @@ class TestKit : public QObject {
     const std::string stale = kit::TemporaryFileName("Show-1.1.logdata", ended, 0);
     const std::vector<std::string> kept = {
         kit::TemporaryFileName("Show-1.1.logdata", running, 3),  // this process writes it
-        kit::TemporaryFileName("Show-1.1.logdata", 1, 0),         // init runs
+        kit::TemporaryFileName("Show-1.1.logdata", 1, 0),        // init runs
         "Show-1.1.logdata." + std::to_string(ended) + ".tmp",    // another pattern
         "Show-1.1.logdata",
         "notes.tmp",
@@ -521,7 +653,10 @@ class TestKit : public QObject {
   // A sink receives level, area and the text without its line end; clearing
   // it restores standard error.
   void logSinkReceivesLines() {
-    struct Entry { kit::LogLevel level; std::string area, text; };
+    struct Entry {
+      kit::LogLevel level;
+      std::string area, text;
+    };
     std::vector<Entry> seen;
     kit::SetLogSink([&seen](kit::LogLevel level, std::string_view area, std::string_view text) {
       seen.push_back({level, std::string(area), std::string(text)});
