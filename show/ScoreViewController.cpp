@@ -72,9 +72,9 @@ ScoreViewController::PackageRead ScoreViewController::ReadFirstPackage(const QSt
 
 void ScoreViewController::StopReading()
 {
-    if (stop_)
-        stop_->store(true);
-    stop_.reset();
+    if (slot_)
+        slot_->stop.store(true);
+    slot_.reset();
     // Deleting the watcher drops the result; the worker finishes on its own.
     watcher_.reset();
 }
@@ -95,26 +95,33 @@ void ScoreViewController::LoadScore()
         SetViewProperty(rootObject_, "imageListModel", QStringList());
     }
 
-    auto stop = std::make_shared<std::atomic<bool>>(false);
+    auto slot = std::make_shared<ReadSlot>();
     const QString folder = QString::fromStdString(Directories::GetShowDirectory());
-    auto read = [reader = reader_, folder, stop]() -> PackageRead {
+    auto read = [reader = reader_, folder, slot]() {
+        PackageRead result;
         try {
-            return reader(folder, *stop);
+            result = reader(folder, slot->stop);
         } catch (const std::exception& e) {
             Log(kit::LogLevel::Warning, std::string("The score package cannot be read: ") + e.what());
         } catch (...) {
             Log(kit::LogLevel::Warning, "The score package cannot be read.");
         }
-        return {};
+        const std::lock_guard<std::mutex> lock(slot->mutex);
+        slot->result = std::move(result);
     };
-    stop_ = stop;
-    watcher_ = std::make_unique<QFutureWatcher<PackageRead>>();
-    QFutureWatcher<PackageRead>* watcher = watcher_.get();
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+    slot_ = slot;
+    watcher_ = std::make_unique<QFutureWatcher<void>>();
+    QFutureWatcher<void>* watcher = watcher_.get();
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, slot] {
         try {
-            PackageRead result = watcher->future().takeResult();
             watcher_.release()->deleteLater(); // it is inside its own signal
-            stop_.reset();
+            slot_.reset();
+            PackageRead result;
+            {
+                const std::lock_guard<std::mutex> lock(slot->mutex);
+                if (slot->result)
+                    result = std::move(*slot->result);
+            }
             ShowPackage(std::move(result));
         } catch (const std::exception& e) {
             Log(kit::LogLevel::Error, std::string("The score pages cannot be shown: ") + e.what());

@@ -13,6 +13,8 @@
 // Qt Quick's image thread, one when shown.
 
 #include <QFutureWatcher>
+#include <mutex>
+#include <optional>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -83,10 +85,20 @@ private:
     void ShowPages(const QStringList& urls);
     void TurnPlayerTo(int page);
 
+    // What the worker hands over: its stop flag and, once read, the result.
+    // The result passes under a std::mutex rather than through the future's
+    // own result store, so the hand-over is one the race checker can see.
+    struct ReadSlot
+    {
+        std::atomic<bool> stop{false};
+        std::mutex mutex;
+        std::optional<PackageRead> result;
+    };
+
     PackageReader reader_ = &ReadFirstPackage;
-    // The read under way, if any, and its stop flag (shared with the worker).
-    std::unique_ptr<QFutureWatcher<PackageRead>> watcher_;
-    std::shared_ptr<std::atomic<bool>> stop_;
+    // The read under way, if any (the watcher only says when it ended).
+    std::unique_ptr<QFutureWatcher<void>> watcher_;
+    std::shared_ptr<ReadSlot> slot_;
 
     std::shared_ptr<Interface> player_;
     std::shared_ptr<vand::ShowIdentityService> identity_;
