@@ -97,7 +97,8 @@ void OnEvent(int, int, const char*, void*)
     long long expected = 0;
     if (songLoadedNs.compare_exchange_strong(expected, NowNs())) {
         // Wakes the GUI thread, which may be waiting for this alone.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
     }
 }
 
@@ -244,8 +245,8 @@ bool RunChild(const QProcessEnvironment& environment, const char* mode, double s
         std::cerr << mode << " failed:\n" << child.readAllStandardError().constData() << '\n';
         return false;
     }
-    long long frameNs = 0, loadedNs = 0, mainNs = 0, appNs = 0, builtNs = 0, idleNs = 0, idleGuiCpuNs = 0,
-              guiCpuNs = 0, processCpuNs = 0;
+    long long frameNs = 0, loadedNs = 0, mainNs = 0, appNs = 0, builtNs = 0, idleNs = 0, idleGuiCpuNs = 0, guiCpuNs = 0,
+              processCpuNs = 0;
     long rss = 0;
     // The application writes lines of its own before the result.
     const QByteArray out = child.readAllStandardOutput();
@@ -261,8 +262,8 @@ bool RunChild(const QProcessEnvironment& environment, const char* mode, double s
         return false;
     }
     auto ms = [&](long long ns) { return (ns - startNs) / 1e6; };
-    sample = {ms(frameNs), ms(loadedNs), static_cast<double>(rss),        ms(mainNs),        ms(appNs),
-              ms(builtNs), ms(idleNs),   idleGuiCpuNs / 1e6, guiCpuNs / 1e6, processCpuNs / 1e6};
+    sample = {ms(frameNs), ms(loadedNs), static_cast<double>(rss), ms(mainNs),     ms(appNs),
+              ms(builtNs), ms(idleNs),   idleGuiCpuNs / 1e6,       guiCpuNs / 1e6, processCpuNs / 1e6};
     return true;
 }
 
@@ -334,8 +335,7 @@ int main(int argc, char** argv)
     std::printf("minimal window: first frame %.1f ms, resident %.1f MiB; GUI-thread CPU %.1f ms to the first idle, "
                 "%.1f ms in %.0f s; process CPU %.1f ms\n",
                 median(minimals, &Sample::frameMs), median(minimals, &Sample::rssKb) / 1024.0,
-                median(minimals, &Sample::idleGuiCpuMs), median(minimals, &Sample::guiCpuMs), seconds,
-                minimalProcess);
+                median(minimals, &Sample::idleGuiCpuMs), median(minimals, &Sample::guiCpuMs), seconds, minimalProcess);
     std::printf("ratio: application GUI-thread CPU / minimal window process CPU = %.2f (target <= 2.5)\n",
                 minimalProcess > 0 ? appGui / minimalProcess : 0.0);
     return 0;
