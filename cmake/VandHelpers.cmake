@@ -60,6 +60,13 @@ function(vand_add_qml_module)
     CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/qml/*.qml ${CMAKE_CURRENT_SOURCE_DIR}/qml/*.js)
   file(GLOB_RECURSE resources RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
     CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/*)
+  # A file that starts with "pragma Singleton" is listed as a singleton.
+  foreach(file IN LISTS qml_files)
+    file(STRINGS ${CMAKE_CURRENT_SOURCE_DIR}/${file} singleton LIMIT_COUNT 1 REGEX "^pragma Singleton")
+    if(singleton)
+      set_source_files_properties(${file} PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
+    endif()
+  endforeach()
   qt_add_library(${M_TARGET} STATIC)
   qt_add_qml_module(${M_TARGET}
     URI ${M_URI}

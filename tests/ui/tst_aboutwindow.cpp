@@ -48,6 +48,7 @@ private slots:
 
     void defaultVersionText()
     {
+        openBox();
         QCOMPARE(text("versionText"), QStringLiteral("Version See Installation File for Version Info"));
         QCOMPARE(text("versionIdentifierText"), QString());
     }
@@ -58,16 +59,28 @@ private slots:
         vand::qt::AboutWindowController controller(about, &engine, "2.15.1", "qrc:/images/info_icon.svg",
                                                    kAcknowledgements, "");
         QCOMPARE(controller.GetQmlObject(), about);
-        QCOMPARE(text("versionText"), QStringLiteral("Version 2.15.1"));
-        QCOMPARE(text("versionIdentifierText"), QString());
         QCOMPARE(about->property("logoSource").toUrl(), QUrl("qrc:/images/info_icon.svg"));
         QVERIFY(!controller.GetAcknowledgementsWindow());
 
-        QMetaObject::invokeMethod(about, "open");
-        auto* popup = about->findChild<QObject*>("aboutPopup");
-        QVERIFY(popup);
-        QTRY_VERIFY(popup->property("opened").toBool());
+        // What the controller set before the box was first built shows in it.
+        openBox();
+        QCOMPARE(text("versionText"), QStringLiteral("Version 2.15.1"));
+        QCOMPARE(text("versionIdentifierText"), QString());
+        auto* logo = about->findChild<QObject*>("logo");
+        QVERIFY(logo);
+        QCOMPARE(logo->property("source").toUrl(), QUrl("qrc:/images/info_icon.svg"));
+        QTRY_COMPARE(logo->property("status").toInt(), 1); // Image.Ready
         QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
+    }
+
+    // The box and its logo are built when it first opens, not with the item.
+    void boxIsBuiltOnFirstOpen()
+    {
+        about->setProperty("logoSource", QUrl("qrc:/images/info_icon.svg"));
+        QVERIFY(!about->findChild<QObject*>("aboutPopup"));
+        QVERIFY(!about->findChild<QObject*>("logo"));
+        openBox();
+        QVERIFY(about->findChild<QObject*>("logo"));
     }
 
     void escapeClosesTheBox()
@@ -153,6 +166,14 @@ private slots:
     }
 
 private:
+    void openBox()
+    {
+        QMetaObject::invokeMethod(about, "open");
+        auto* popup = about->findChild<QObject*>("aboutPopup");
+        QVERIFY(popup);
+        QTRY_VERIFY(popup->property("opened").toBool());
+    }
+
     QString text(const char* name) const
     {
         auto* item = about->findChild<QObject*>(name);

@@ -67,6 +67,9 @@ void AudioPath::Publish(RenderEvent&& event) {
 }
 
 void AudioPath::Follow(const std::vector<TrajectoryPoint>& points, double blockStart) {
+  // The first block, before anything is published: the engine's builder
+  // (the GUI thread) does not wait for this.
+  if (renderer_) renderer_->PrepareStretchers(show_->sampleRate);
   for (const TrajectoryPoint& p : points) {
     const double frame = blockStart + p.atMs * framesPerMs_;
     if (last_ && !resync_ && !p.runOn && p.song == last_->song && p.sounding == last_->sounding &&

@@ -55,12 +55,16 @@ Renderer::Renderer(int sampleRate)
       events_(kEventCapacity),
       trash_(kTrashCapacity),
       left_(kChunk),
-      right_(kChunk) {
-  RenderFloatState floatState;  // the stretchers' first work runs here
-  for (auto& s : stretchers_) s = std::make_unique<Stretcher>(sampleRate);
-}
+      right_(kChunk) {}
 
 Renderer::~Renderer() = default;
+
+void Renderer::PrepareStretchers(int sampleRate) {
+  if (stretchersReady_.load(std::memory_order_relaxed)) return;
+  RenderFloatState floatState;  // the stretchers' first work runs here
+  for (auto& s : stretchers_) s = std::make_unique<Stretcher>(sampleRate);
+  stretchersReady_.store(true, std::memory_order_release);
+}
 
 bool Renderer::Publish(RenderEvent&& event) { return events_.Push(std::move(event)); }
 
@@ -87,6 +91,7 @@ void Renderer::Release(Voice& voice) {
 }
 
 Stretcher* Renderer::TakeStretcher() {
+  if (!stretchersReady_.load(std::memory_order_acquire)) return nullptr;
   for (std::size_t i = 0; i < stretchers_.size(); ++i) {
     if (!stretcherBusy_[i]) {
       stretcherBusy_[i] = true;

@@ -65,6 +65,10 @@ class Renderer final : public RenderSource {
   Renderer& operator=(const Renderer&) = delete;
 
   // --- engine thread ---
+  // Builds and warms the stretchers (tens of milliseconds of Rubber Band's
+  // set-up), once, before the first event that needs one is published. Until
+  // then a voice off tempo or pitch finds no stretcher and stays silent.
+  void PrepareStretchers(int sampleRate);
   // False when the ring is full (the event is left untouched).
   bool Publish(RenderEvent&& event);
   // Releases the audio handles the output thread let go of.
@@ -104,7 +108,10 @@ class Renderer final : public RenderSource {
   std::int64_t frame_ = 0;
   Voice main_;
   std::array<Voice, 4> fading_;
+  // Written by PrepareStretchers before stretchersReady_ is set; read here
+  // only after it is seen set.
   std::array<std::unique_ptr<Stretcher>, 3> stretchers_;
+  std::atomic<bool> stretchersReady_{false};
   std::array<bool, 3> stretcherBusy_{};
   float gain_ = 1.0f, gainFrom_ = 1.0f, gainTo_ = 1.0f;
   std::int64_t gainPos_ = 0, gainLength_ = 0;

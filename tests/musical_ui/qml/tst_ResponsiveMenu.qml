@@ -110,13 +110,19 @@ Item {
 
         function cleanup() {
             const main = findChild(menu, "mainMenu");
+            if (!main)
+                return;
             if (main.opened)
                 main.close();
             tryVerify(function() { return !main.visible; });
         }
 
+        // The menu's popups, built (not opened) when they are not yet.
         function mainMenu() {
-            return findChild(menu, "mainMenu");
+            findChild(menu, "mainMenuLoader").active = true;
+            const main = findChild(menu, "mainMenu");
+            verify(main, "the menu was not built");
+            return main;
         }
 
         function action(text) {

@@ -58,7 +58,14 @@ Item {
         }
 
         function test_copy_and_cut_follow_selection() {
+            // The menu is built by the first right click.
+            compare(findChild(input, "contextMenu"), null);
+            mouseClick(input, 20, 5, Qt.RightButton);
             const menu = findChild(input, "contextMenu");
+            verify(menu);
+            tryVerify(() => menu.opened);
+            menu.close();
+            tryVerify(() => !menu.visible);
             input.forceActiveFocus();
             verify(findChild(menu, "copyAction").enabled);
             input.field.deselect();

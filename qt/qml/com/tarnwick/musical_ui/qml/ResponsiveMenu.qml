@@ -89,7 +89,24 @@ Item {
         id: iconArea
         anchors.fill: parent
         hoverEnabled: true
-        onClicked: mainMenu.open()
+        onClicked: root.openMenu()
+    }
+
+    // The menu's popups are built the first time it opens; the entries'
+    // actions live here from the start, so their shortcuts work before.
+    function openMenu() {
+        mainMenuLoader.active = true;
+        mainMenuLoader.item.open();
+    }
+
+    // Adds the actions to a submenu in order; null stands for a separator.
+    function fillMenu(menu, entries) {
+        for (const entry of entries) {
+            if (entry)
+                menu.addAction(entry);
+            else
+                menu.addItem(separatorComponent.createObject(menu));
+        }
     }
 
     Action {
@@ -100,179 +117,228 @@ Item {
         onTriggered: root.deleteSelected()
     }
 
-    VandCustomMenu {
-        id: mainMenu
-        objectName: "mainMenu"
-        x: 0
-        y: root.height
-        platformName: root.platformName
-
-        VandCustomMenu {
-            title: "File"
-            platformName: root.platformName
-
-            Action {
-                text: "Download Latest Log"
-                onTriggered: root.getLatestLogClicked()
-            }
-            VandCustomMenuSeparator {}
-            Action {
-                text: "View Past Logs..."
-                onTriggered: root.changelogManagerOpened()
-            }
-            Action {
-                text: "Save Edits"
-                shortcut: root.convertShortCutForPlatform("Cmd+S")
-                enabled: root.canSave
-                onTriggered: root.saveClicked()
-            }
-            Action {
-                text: "Share Edits"
-                enabled: root.canShare
-                onTriggered: root.shareClicked()
-            }
-            VandCustomMenuSeparator {}
-            Action {
-                text: "Quit " + root.appName
-                shortcut: root.convertShortCutForPlatform("Cmd+Q")
-                onTriggered: {
-                    if (root.rootWindow && typeof root.rootWindow.close === "function")
-                        root.rootWindow.close();
-                }
-            }
+    // File
+    Action {
+        id: downloadLatestLogAction
+        text: "Download Latest Log"
+        onTriggered: root.getLatestLogClicked()
+    }
+    Action {
+        id: viewPastLogsAction
+        text: "View Past Logs..."
+        onTriggered: root.changelogManagerOpened()
+    }
+    Action {
+        id: saveEditsAction
+        text: "Save Edits"
+        shortcut: root.convertShortCutForPlatform("Cmd+S")
+        enabled: root.canSave
+        onTriggered: root.saveClicked()
+    }
+    Action {
+        id: shareEditsAction
+        text: "Share Edits"
+        enabled: root.canShare
+        onTriggered: root.shareClicked()
+    }
+    Action {
+        id: quitAction
+        text: "Quit " + root.appName
+        shortcut: root.convertShortCutForPlatform("Cmd+Q")
+        onTriggered: {
+            if (root.rootWindow && typeof root.rootWindow.close === "function")
+                root.rootWindow.close();
         }
+    }
 
-        VandCustomMenu {
-            title: "Edit"
+    // Edit
+    Action {
+        id: undoAction
+        text: "Undo"
+        shortcut: root.convertShortCutForPlatform("cmd+z")
+        enabled: root.canUndo
+        onTriggered: root.undo()
+    }
+    Action {
+        id: redoAction
+        text: "Redo"
+        shortcut: root.convertShortCutForPlatform("cmd+shift+z")
+        enabled: root.canRedo
+        onTriggered: root.redo()
+    }
+    Action {
+        id: deleteAction
+        text: "Delete"
+        shortcut: root.convertShortCutForPlatform("backspace")
+        enabled: root.canDelete
+        onTriggered: root.deleteSelected()
+    }
+    Action {
+        id: selectAllAction
+        text: "Select All"
+        shortcut: root.convertShortCutForPlatform("cmd+a")
+        onTriggered: root.selectAll()
+    }
+
+    // Player
+    Action {
+        id: playPauseAction
+        text: "Play/Pause"
+        shortcut: root.convertShortCutForPlatform(" ")
+        onTriggered: root.playPause()
+    }
+    Action {
+        id: stopAction
+        text: "Stop"
+        shortcut: root.convertShortCutForPlatform("Shift+ ")
+        onTriggered: root.stop()
+    }
+    Action {
+        id: advanceAction
+        text: "Advance"
+        shortcut: root.convertShortCutForPlatform("Right")
+        onTriggered: root.continuePlay()
+    }
+    Action {
+        id: jumpToBarAction
+        text: "Jump to Bar..."
+        shortcut: root.convertShortCutForPlatform("Cmd+b")
+        onTriggered: root.jumpToBarStart()
+    }
+    Action {
+        id: previousMarkerAction
+        text: "Previous Marker"
+        shortcut: root.convertShortCutForPlatform(",")
+        onTriggered: root.previousMarker()
+    }
+    Action {
+        id: nextMarkerAction
+        text: "Next Marker"
+        shortcut: root.convertShortCutForPlatform(".")
+        onTriggered: root.nextMarker()
+    }
+    Action {
+        id: previousBarAction
+        text: "Previous Bar"
+        shortcut: root.convertShortCutForPlatform("Shift+,")
+        onTriggered: root.previousBar()
+    }
+    Action {
+        id: nextBarAction
+        text: "Next Bar"
+        shortcut: root.convertShortCutForPlatform("Shift+.")
+        onTriggered: root.nextBar()
+    }
+
+    // View
+    Action {
+        id: zoomInAction
+        text: "Zoom In Timeline"
+        shortcut: root.convertShortCutForPlatform("=")
+        onTriggered: root.zoomIn()
+    }
+    Action {
+        id: zoomOutAction
+        text: "Zoom Out Timeline"
+        shortcut: root.convertShortCutForPlatform("-")
+        onTriggered: root.zoomOut()
+    }
+
+    // Tools
+    Action {
+        id: audioManagerAction
+        text: "Audio Manager..."
+        shortcut: root.convertShortCutForPlatform("Shift+Cmd+G")
+        enabled: root.showAudioManager
+        onTriggered: root.audioManagerClicked()
+    }
+    Action {
+        id: outputPathsAction
+        text: "Output Paths..."
+        onTriggered: root.outputPaths()
+    }
+    Action {
+        id: midiManagerAction
+        text: "MIDI Manager..."
+        shortcut: root.convertShortCutForPlatform("Shift+Cmd+M")
+        onTriggered: root.midiCommandsClicked()
+    }
+    Action {
+        id: oscManagerAction
+        text: "OSC Manager..."
+        shortcut: root.convertShortCutForPlatform("Shift+Cmd+O")
+        enabled: root.oscEnabled
+        onTriggered: root.oscManagerClicked()
+    }
+
+    // Help
+    Action {
+        id: aboutAction
+        text: "About " + root.appName + "..."
+        onTriggered: root.aboutClicked()
+    }
+    Action {
+        id: supportCenterAction
+        text: "VAND Support Center..."
+        onTriggered: Qt.openUrlExternally(root.supportCenterUrl)
+    }
+
+    Component {
+        id: separatorComponent
+        VandCustomMenuSeparator {}
+    }
+
+    Loader {
+        id: mainMenuLoader
+        objectName: "mainMenuLoader"
+        active: false
+        sourceComponent: VandCustomMenu {
+            id: mainMenu
+            objectName: "mainMenu"
+            parent: root
+            x: 0
+            y: root.height
             platformName: root.platformName
 
-            Action {
-                text: "Undo"
-                shortcut: root.convertShortCutForPlatform("cmd+z")
-                enabled: root.canUndo
-                onTriggered: root.undo()
+            VandCustomMenu {
+                title: "File"
+                platformName: root.platformName
+                Component.onCompleted: root.fillMenu(this, [downloadLatestLogAction, null, viewPastLogsAction,
+                                                            saveEditsAction, shareEditsAction, null, quitAction])
             }
-            Action {
-                text: "Redo"
-                shortcut: root.convertShortCutForPlatform("cmd+shift+z")
-                enabled: root.canRedo
-                onTriggered: root.redo()
-            }
-            VandCustomMenuSeparator {}
-            Action {
-                text: "Delete"
-                shortcut: root.convertShortCutForPlatform("backspace")
-                enabled: root.canDelete
-                onTriggered: root.deleteSelected()
-            }
-            Action {
-                text: "Select All"
-                shortcut: root.convertShortCutForPlatform("cmd+a")
-                onTriggered: root.selectAll()
-            }
-        }
 
-        VandCustomMenu {
-            title: "Player"
-            platformName: root.platformName
+            VandCustomMenu {
+                title: "Edit"
+                platformName: root.platformName
+                Component.onCompleted: root.fillMenu(this, [undoAction, redoAction, null, deleteAction,
+                                                            selectAllAction])
+            }
 
-            Action {
-                text: "Play/Pause"
-                shortcut: root.convertShortCutForPlatform(" ")
-                onTriggered: root.playPause()
+            VandCustomMenu {
+                title: "Player"
+                platformName: root.platformName
+                Component.onCompleted: root.fillMenu(this, [playPauseAction, stopAction, advanceAction, null,
+                                                            jumpToBarAction, previousMarkerAction, nextMarkerAction,
+                                                            previousBarAction, nextBarAction])
             }
-            Action {
-                text: "Stop"
-                shortcut: root.convertShortCutForPlatform("Shift+ ")
-                onTriggered: root.stop()
-            }
-            Action {
-                text: "Advance"
-                shortcut: root.convertShortCutForPlatform("Right")
-                onTriggered: root.continuePlay()
-            }
-            VandCustomMenuSeparator {}
-            Action {
-                text: "Jump to Bar..."
-                shortcut: root.convertShortCutForPlatform("Cmd+b")
-                onTriggered: root.jumpToBarStart()
-            }
-            Action {
-                text: "Previous Marker"
-                shortcut: root.convertShortCutForPlatform(",")
-                onTriggered: root.previousMarker()
-            }
-            Action {
-                text: "Next Marker"
-                shortcut: root.convertShortCutForPlatform(".")
-                onTriggered: root.nextMarker()
-            }
-            Action {
-                text: "Previous Bar"
-                shortcut: root.convertShortCutForPlatform("Shift+,")
-                onTriggered: root.previousBar()
-            }
-            Action {
-                text: "Next Bar"
-                shortcut: root.convertShortCutForPlatform("Shift+.")
-                onTriggered: root.nextBar()
-            }
-        }
 
-        VandCustomMenu {
-            title: "View"
-            platformName: root.platformName
+            VandCustomMenu {
+                title: "View"
+                platformName: root.platformName
+                Component.onCompleted: root.fillMenu(this, [zoomInAction, zoomOutAction])
+            }
 
-            Action {
-                text: "Zoom In Timeline"
-                shortcut: root.convertShortCutForPlatform("=")
-                onTriggered: root.zoomIn()
+            VandCustomMenu {
+                title: "Tools"
+                platformName: root.platformName
+                Component.onCompleted: root.fillMenu(this, [audioManagerAction, outputPathsAction,
+                                                            midiManagerAction, oscManagerAction])
             }
-            Action {
-                text: "Zoom Out Timeline"
-                shortcut: root.convertShortCutForPlatform("-")
-                onTriggered: root.zoomOut()
-            }
-        }
 
-        VandCustomMenu {
-            title: "Tools"
-            platformName: root.platformName
-
-            Action {
-                text: "Audio Manager..."
-                shortcut: root.convertShortCutForPlatform("Shift+Cmd+G")
-                enabled: root.showAudioManager
-                onTriggered: root.audioManagerClicked()
-            }
-            Action {
-                text: "Output Paths..."
-                onTriggered: root.outputPaths()
-            }
-            Action {
-                text: "MIDI Manager..."
-                shortcut: root.convertShortCutForPlatform("Shift+Cmd+M")
-                onTriggered: root.midiCommandsClicked()
-            }
-            Action {
-                text: "OSC Manager..."
-                shortcut: root.convertShortCutForPlatform("Shift+Cmd+O")
-                enabled: root.oscEnabled
-                onTriggered: root.oscManagerClicked()
-            }
-        }
-
-        VandCustomMenu {
-            title: "Help"
-            platformName: root.platformName
-
-            Action {
-                text: "About " + root.appName + "..."
-                onTriggered: root.aboutClicked()
-            }
-            Action {
-                text: "VAND Support Center..."
-                onTriggered: Qt.openUrlExternally(root.supportCenterUrl)
+            VandCustomMenu {
+                title: "Help"
+                platformName: root.platformName
+                Component.onCompleted: root.fillMenu(this, [aboutAction, supportCenterAction])
             }
         }
     }

@@ -3,7 +3,8 @@ import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 
 // The About box: logo, version lines, legal notice, and the way to the
-// acknowledgements and the licence agreement. Opened with open().
+// acknowledgements and the licence agreement. Opened with open(); the box
+// (and its logo) is built the first time it opens.
 Item {
     id: root
 
@@ -12,7 +13,7 @@ Item {
     property string versionIdentifier: ""
     property string copyRight: "Copyright © Tarnwick. All rights reserved. This software is licensed, not sold, under the Tarnwick licence agreement."
     property string linkUrl: "https://www.tarnwick.com/index.php/eulas"
-    property alias logoSource: logo.source
+    property url logoSource
     property color textColor: "#C3C3C3"
     property color innerBorderColor: Qt.lighter(theme.default_bg_color, 1.25)
     property color outerBorderColor: Qt.lighter(theme.default_bg_color, 1.5)
@@ -20,126 +21,139 @@ Item {
     signal acknowledgementsClicked()
 
     function open() {
-        popup.open();
+        popupLoader.active = true;
+        popupLoader.item.open();
     }
 
     anchors.fill: parent
 
     VandTheme { id: theme }
 
-    Popup {
-        id: popup
-        objectName: "aboutPopup"
+    Loader {
+        id: popupLoader
+        active: false
+        sourceComponent: popupComponent
+    }
 
-        readonly property real areaWidth: root.rootWindow ? root.rootWindow.width : root.width
-        readonly property real areaHeight: root.rootWindow ? root.rootWindow.height : root.height
+    Component {
+        id: popupComponent
 
-        modal: true
-        focus: true
-        width: 525
-        height: column.height + 60
-        padding: 30
-        margins: 30
-        x: (areaWidth - width) * 0.5
-        y: (areaHeight - height) * 0.5
+        Popup {
+            id: popup
+            objectName: "aboutPopup"
+            parent: root
 
-        onOpened: forceActiveFocus()
+            readonly property real areaWidth: root.rootWindow ? root.rootWindow.width : root.width
+            readonly property real areaHeight: root.rootWindow ? root.rootWindow.height : root.height
 
-        T.Overlay.modal: Rectangle {
-            color: "#88000000"
-        }
+            modal: true
+            focus: true
+            width: 525
+            height: column.height + 60
+            padding: 30
+            margins: 30
+            x: (areaWidth - width) * 0.5
+            y: (areaHeight - height) * 0.5
 
-        background: Rectangle {
-            color: theme.default_bg_color
-            radius: 25
-            border.width: 1
-            border.color: root.outerBorderColor
+            onOpened: forceActiveFocus()
 
-            Rectangle {
-                anchors.fill: parent
-                anchors.margins: 1
-                color: "transparent"
+            T.Overlay.modal: Rectangle {
+                color: "#88000000"
+            }
+
+            background: Rectangle {
+                color: theme.default_bg_color
                 radius: 25
                 border.width: 1
-                border.color: root.innerBorderColor
+                border.color: root.outerBorderColor
+
+                Rectangle {
+                    anchors.fill: parent
+                    anchors.margins: 1
+                    color: "transparent"
+                    radius: 25
+                    border.width: 1
+                    border.color: root.innerBorderColor
+                }
             }
-        }
 
-        contentItem: Item {
-            Column {
-                id: column
-                width: parent.width
-                spacing: 15
-
-                Item {
-                    width: parent.width
-                    height: 125
-
-                    Image {
-                        id: logo
-                        objectName: "logo"
-                        anchors.fill: parent
-                        fillMode: Image.PreserveAspectFit
-                        smooth: true
-                        mipmap: true
-                    }
-                }
-
+            contentItem: Item {
                 Column {
+                    id: column
                     width: parent.width
-                    spacing: 2
-
-                    Text {
-                        objectName: "versionText"
-                        width: parent.width
-                        horizontalAlignment: Text.AlignLeft
-                        verticalAlignment: Text.AlignTop
-                        font.pixelSize: 16
-                        color: root.textColor
-                        text: qsTr("Version ") + qsTr(root.version)
-                    }
-                    Text {
-                        objectName: "versionIdentifierText"
-                        width: parent.width
-                        horizontalAlignment: Text.AlignLeft
-                        verticalAlignment: Text.AlignTop
-                        font.pixelSize: 16
-                        font.italic: true
-                        color: root.textColor
-                        text: qsTr(root.versionIdentifier)
-                    }
-                }
-
-                Text {
-                    objectName: "copyRightText"
-                    width: parent.width
-                    font.pixelSize: 12
-                    color: root.textColor
-                    wrapMode: Text.WordWrap
-                    text: qsTr(root.copyRight)
-                }
-
-                Row {
-                    id: buttonRow
                     spacing: 15
-                    // A quarter of the buttons' height; the row's own implicit
-                    // height includes this padding and would feed back into it.
-                    bottomPadding: childrenRect.height / 4
 
-                    FlatButton {
-                        objectName: "acknowledgementsButton"
-                        text: qsTr("Acknowledgments")
-                        onClicked: root.acknowledgementsClicked()
+                    Item {
+                        width: parent.width
+                        height: 125
+
+                        Image {
+                            id: logo
+                            objectName: "logo"
+                            anchors.fill: parent
+                            fillMode: Image.PreserveAspectFit
+                            smooth: true
+                            mipmap: true
+                            source: root.logoSource
+                        }
                     }
-                    FlatButton {
-                        objectName: "licenseButton"
-                        text: qsTr("License Agreement")
-                        onClicked: Qt.openUrlExternally(root.linkUrl)
+
+                    Column {
+                        width: parent.width
+                        spacing: 2
+
+                        Text {
+                            objectName: "versionText"
+                            width: parent.width
+                            horizontalAlignment: Text.AlignLeft
+                            verticalAlignment: Text.AlignTop
+                            font.pixelSize: 16
+                            color: root.textColor
+                            text: qsTr("Version ") + qsTr(root.version)
+                        }
+                        Text {
+                            objectName: "versionIdentifierText"
+                            width: parent.width
+                            horizontalAlignment: Text.AlignLeft
+                            verticalAlignment: Text.AlignTop
+                            font.pixelSize: 16
+                            font.italic: true
+                            color: root.textColor
+                            text: qsTr(root.versionIdentifier)
+                        }
                     }
-                    FlatButton {
-                        objectName: "closeButton"
-                        text: qsTr("Close")
-                        onClicked: popup.close()
+
+                    Text {
+                        objectName: "copyRightText"
+                        width: parent.width
+                        font.pixelSize: 12
+                        color: root.textColor
+                        wrapMode: Text.WordWrap
+                        text: qsTr(root.copyRight)
+                    }
+
+                    Row {
+                        id: buttonRow
+                        spacing: 15
+                        // A quarter of the buttons' height; the row's own implicit
+                        // height includes this padding and would feed back into it.
+                        bottomPadding: childrenRect.height / 4
+
+                        FlatButton {
+                            objectName: "acknowledgementsButton"
+                            text: qsTr("Acknowledgments")
+                            onClicked: root.acknowledgementsClicked()
+                        }
+                        FlatButton {
+                            objectName: "licenseButton"
+                            text: qsTr("License Agreement")
+                            onClicked: Qt.openUrlExternally(root.linkUrl)
+                        }
+                        FlatButton {
+                            objectName: "closeButton"
+                            text: qsTr("Close")
+                            onClicked: popup.close()
+                        }
                     }
                 }
             }

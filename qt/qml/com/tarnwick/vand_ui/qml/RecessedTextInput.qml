@@ -2,7 +2,8 @@ import QtQuick
 import QtQuick.Controls.Basic
 
 // Single-line text field sunk into the surface. Selects its whole text when
-// it gains the focus; Copy, Cut and Paste on a right click.
+// it gains the focus; Copy, Cut and Paste on a right click (that menu is
+// built the first time it opens).
 Rectangle {
     id: root
 
@@ -70,29 +71,42 @@ Rectangle {
     MouseArea {
         anchors.fill: field
         acceptedButtons: Qt.RightButton
-        onClicked: contextMenu.open()
+        onClicked: {
+            contextMenuLoader.active = true;
+            contextMenuLoader.item.open();
+        }
     }
 
-    VandCustomMenu {
-        id: contextMenu
-        objectName: "contextMenu"
+    Loader {
+        id: contextMenuLoader
+        active: false
+        sourceComponent: contextMenuComponent
+    }
 
-        Action {
-            objectName: "copyAction"
-            text: qsTr("Copy")
-            enabled: field.selectedText !== ""
-            onTriggered: field.copy()
-        }
-        Action {
-            objectName: "cutAction"
-            text: qsTr("Cut")
-            enabled: field.selectedText !== ""
-            onTriggered: field.cut()
-        }
-        Action {
-            objectName: "pasteAction"
-            text: qsTr("Paste")
-            onTriggered: field.paste()
+    Component {
+        id: contextMenuComponent
+
+        VandCustomMenu {
+            objectName: "contextMenu"
+            parent: root
+
+            Action {
+                objectName: "copyAction"
+                text: qsTr("Copy")
+                enabled: field.selectedText !== ""
+                onTriggered: field.copy()
+            }
+            Action {
+                objectName: "cutAction"
+                text: qsTr("Cut")
+                enabled: field.selectedText !== ""
+                onTriggered: field.cut()
+            }
+            Action {
+                objectName: "pasteAction"
+                text: qsTr("Paste")
+                onTriggered: field.paste()
+            }
         }
     }
 }
