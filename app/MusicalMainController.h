@@ -14,7 +14,7 @@
 #include "CL/Properties.h"
 #include "TL/BarsBeats.h"
 #include "cmn/Types.h"
-#include "edit/SelectionRecords.h"
+#include "model/SelectionRecords.h"
 #include "notify/EventObserver.h"
 #include "showcontrol/OscSettings.h"
 #include "ui/QmlController.h"

@@ -30,7 +30,7 @@
 
 #include "CL/Properties.h"
 #include "cmn/Types.h"
-#include "edit/SelectionRecords.h"
+#include "model/SelectionRecords.h"
 #include "ui/QmlController.h"
 
 class Interface;

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "edit/SelectionRecords.h"
+#include "model/SelectionRecords.h"
 #include "ui/QmlController.h"
 
 class QQuickItem;

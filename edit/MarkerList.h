@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-#include "edit/SelectionRecords.h"
+#include "model/SelectionRecords.h"
 #include "ui/QmlController.h"
 
 namespace cmn {

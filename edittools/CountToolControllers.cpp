@@ -2,7 +2,7 @@
 
 #include "CL/Events.h"
 #include "cmn/VandEvent.h"
-#include "edit/SelectionRecords.h"
+#include "model/SelectionRecords.h"
 
 namespace vand::qt {
 

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "edit/SelectionRecords.h"
+#include "model/SelectionRecords.h"
 #include "timeline/VandEventController.h"
 #include "ui/QmlController.h"
 

@@ -9,7 +9,7 @@
 
 #include "CL/Events.h"
 #include "StreamCapture.h"
-#include "edit/SelectionRecords.h"
+#include "model/SelectionRecords.h"
 #include "kit/Log.h"
 
 using vand::qt::EventInfoItem;

@@ -1,4 +1,4 @@
-#include "edit/SelectionRecords.h"
+#include "model/SelectionRecords.h"
 
 #include <cmath>
 
