@@ -357,7 +357,8 @@ private slots:
         const int start = 1000 + 8;
         Controller().SetPlayheadTick(start);
         QCOMPARE(playhead->property("basePos").toInt(), 40);
-        QObject* panel = fixture->window->property("panel").value<QObject*>();
+        QObject* panel = fixture->window->property("timelinePanel").value<QObject*>();
+        QVERIFY(panel);
         if (hidden) {
             panel->setProperty("visible", false);
             QVERIFY(!fixture->timeline->isVisible());
@@ -392,7 +393,8 @@ private slots:
     void hiddenTimelineScrollsWhenShown()
     {
         Start();
-        QObject* panel = fixture->window->property("panel").value<QObject*>();
+        QObject* panel = fixture->window->property("timelinePanel").value<QObject*>();
+        QVERIFY(panel);
         panel->setProperty("visible", false);
         QSignalSpy viewStarts(&Controller(), &TimelineController::SetViewStart_);
         const int tick = fixture->timeline->property("viewEnd").toInt() * 25 + 1000;
