@@ -141,10 +141,10 @@ DelayButton {
                     objectName: "icon"
                     anchors.fill: parent
                     fillMode: Image.PreserveAspectFit
-                    sourceSize: Qt.size(44, 44)
+                    sourceSize: "44x44"
                     smooth: true
                     opacity: control.enabled && !control.pressed ? 1.0 : 0.5
-                    source: control.toggled && control.toggledOnImageSource.toString() !== ""
+                    source: control.toggled && String(control.toggledOnImageSource) !== ""
                             ? control.toggledOnImageSource : control.imageSource
                 }
 
@@ -179,7 +179,7 @@ DelayButton {
             objectName: "chevron"
             source: "qrc:/images/arrow_drop_down.svg"
             fillMode: Image.PreserveAspectFit
-            sourceSize: Qt.size(16, 16)
+            sourceSize: "16x16"
             anchors.right: parent.right
             anchors.bottom: parent.bottom
             anchors.rightMargin: control.pressed ? control.pressOffsetX : control.pressOffsetX + 3
