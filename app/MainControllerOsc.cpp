@@ -59,7 +59,7 @@ void MusicalMainController::StartOscServer()
         if (!oscSettings_.oscEnabled || !player_)
             return;
         const int port = oscSettings_.oscListenPort;
-        if (port < 1 || port > 65535) {
+        if (!oscSettings_.ListenPortInRange()) {
             throw std::runtime_error("The OSC listen port " + std::to_string(port)
                                      + " is not a UDP port (1 to 65535).");
         }

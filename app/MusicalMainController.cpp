@@ -298,7 +298,15 @@ void MusicalMainController::LoadShow()
     // The saved "allow incoming OSC" choice is kept across loads; with the
     // product's OSC switch off nothing of OSC starts anyway.
     if (factory_->oscEnabled) {
-        oscSender_ = std::make_shared<vand::VandPlayerOscCallback>(static_cast<std::uint16_t>(oscSettings_.oscListenPort));
+        // A listen port the server refused is not the default destination
+        // either: unresolved events then go to the default port.
+        if (!oscSettings_.ListenPortInRange()) {
+            kit::Log(kit::LogLevel::Warning, "osc",
+                     "The OSC listen port " + std::to_string(oscSettings_.oscListenPort)
+                         + " is not a UDP port (1 to 65535); OSC events without a destination go to port "
+                         + std::to_string(vand::osc::OscSettings::kDefaultListenPort) + ".");
+        }
+        oscSender_ = std::make_shared<vand::VandPlayerOscCallback>(oscSettings_.ListenPortOrDefault());
         ConnectOscSender();
     }
     player_ = factory_->CreateAudioInterface(QString::fromStdString(showFolder_), oscSender_);

@@ -28,7 +28,8 @@ constexpr std::uintmax_t kMaxFileBytes = 1024 * 1024;
 int ListenPortOf(const kit::json::Value& value)
 {
     try {
-        return static_cast<int>(kit::json::IntegerValue(value, "oscListenPort", std::string(), 1, 65535));
+        return static_cast<int>(kit::json::IntegerValue(value, "oscListenPort", std::string(),
+                                                        OscSettings::kMinListenPort, OscSettings::kMaxListenPort));
     } catch (const kit::json::Error&) {
         return 0;
     }

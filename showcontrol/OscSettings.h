@@ -6,6 +6,7 @@
 // Threads: a plain value; Load and Save run on the caller's thread (the GUI
 // thread) and do blocking file I/O on a small file.
 
+#include <cstdint>
 #include <string>
 
 namespace vand::osc {
@@ -13,6 +14,9 @@ namespace vand::osc {
 struct OscSettings
 {
     static constexpr int kDefaultListenPort = 55037;
+    // A listen port is a UDP port: a whole number in this range.
+    static constexpr int kMinListenPort = 1;
+    static constexpr int kMaxListenPort = 65535;
 
     OscSettings() = default;
     OscSettings(bool enabled, int listenPort)
@@ -33,6 +37,14 @@ struct OscSettings
     // file atomically: on failure the old file stays as it was and
     // std::runtime_error says what failed.
     void Save(const std::string& path) const;
+
+    bool ListenPortInRange() const { return oscListenPort >= kMinListenPort && oscListenPort <= kMaxListenPort; }
+    // The listen port as a UDP port; one out of range gives the default
+    // port, as it does in a loaded file, never its low 16 bits.
+    std::uint16_t ListenPortOrDefault() const
+    {
+        return static_cast<std::uint16_t>(ListenPortInRange() ? oscListenPort : kDefaultListenPort);
+    }
 
     bool operator==(const OscSettings&) const = default;
 

@@ -11,6 +11,7 @@
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QTest>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "AppFixture.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
+#include "notify/CallbackDispatcher.h"
 
 namespace app_test {
 
@@ -53,12 +55,16 @@ protected:
     }
 
     // Deletes the main controller, then what it left to be deleted later.
+    // The process-wide dispatcher outlives it: a subscription left behind
+    // would be called with a dangling target by the next test, so it fails
+    // the test that left it.
     void Destroy()
     {
         controller.reset();
         QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         window = nullptr;
+        QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0));
     }
 
     // Loads a song and delivers the engine's events, as while running (on

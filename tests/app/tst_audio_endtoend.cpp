@@ -16,6 +16,7 @@
 #include "app/MusicalMainController.h"
 #include "audio/AudioManagerController.h"
 #include "audio/OutputDeviceMonitor.h"
+#include "notify/CallbackDispatcher.h"
 #include "sfx/DeviceControlWin32.h"
 #include "ui/DialogController.h"
 
@@ -116,7 +117,13 @@ private slots:
     }
 
     void init() { QFile::remove(SettingsPath()); }
-    void cleanup() { Quit(); }
+    void cleanup()
+    {
+        Quit();
+        // The process-wide dispatcher outlives the test: a subscription left
+        // behind would be called with a dangling target by the next one.
+        QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0));
+    }
 
     void secondNullOutputGetsTheMusicAndKeepsIt()
     {

@@ -26,6 +26,7 @@
 #include "kit/File.h"
 #include "kit/Log.h"
 #include "model/ShowManager.h"
+#include "notify/CallbackDispatcher.h"
 #include "show/ChangelogManagerController.h"
 #include "showcontrol/OscMessage.h"
 #include "ui/BackgroundTask.h"
@@ -352,6 +353,9 @@ private slots:
         first.reset();
         second.reset();
         server.reset();
+        // The process-wide dispatcher outlives the test: a subscription left
+        // behind would be called with a dangling target by the next one.
+        QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0));
     }
 
     void newestLocalVersion_data()

@@ -20,15 +20,16 @@
 #include <set>
 
 #include "AppFixture.h"
-#include "ListRows.h"
 #include "CL/ChangeLog.h"
 #include "CL/Editor.h"
+#include "ListRows.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
 #include "edit/EditController.h"
 #include "edittools/CountToolControllers.h"
 #include "model/EditModel.h"
 #include "model/ShowManager.h"
+#include "notify/CallbackDispatcher.h"
 #include "timeline/TimelineController.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
@@ -131,7 +132,13 @@ private:
 
 private slots:
     void initTestCase() { vand::qt::PrepareAppQmlEngine(qml); }
-    void cleanup() { Stop(); }
+    void cleanup()
+    {
+        Stop();
+        // The process-wide dispatcher outlives the test: a subscription left
+        // behind would be called with a dangling target by the next one.
+        QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0));
+    }
 
     void editsSaveRestartAndPlay()
     {

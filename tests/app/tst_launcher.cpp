@@ -17,6 +17,7 @@
 #include "app/MusicalMainController.h"
 #include "app/VandMenuBarController.h"
 #include "model/EditModel.h"
+#include "notify/CallbackDispatcher.h"
 #include "ui/DialogController.h"
 #include "ui/InputDialogController.h"
 
@@ -88,6 +89,9 @@ private slots:
         launcher.reset();
         factory = nullptr;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // The process-wide dispatcher outlives the test: a subscription left
+        // behind would be called with a dangling target by the next one.
+        QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0));
     }
 
     void offlineStartOpensTheMainWindow()

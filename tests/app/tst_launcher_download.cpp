@@ -20,6 +20,7 @@
 #include "app/AppQmlEngineSetup.h"
 #include "app/Launcher.h"
 #include "app/MusicalMainController.h"
+#include "notify/CallbackDispatcher.h"
 #include "show/ShowDownloaderController.h"
 #include "ui/BackgroundTask.h"
 #include "ui/DialogController.h"
@@ -105,6 +106,9 @@ private slots:
         server.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         folder.reset();
+        // The process-wide dispatcher outlives the test: a subscription left
+        // behind would be called with a dangling target by the next one.
+        QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0));
     }
 
     void missingShowIsDownloadedFirst()

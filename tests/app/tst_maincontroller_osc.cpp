@@ -580,6 +580,19 @@ private slots:
         QCOMPARE(dialog->property("title").toString(), QStringLiteral("OSC Server Error"));
     }
 
+    // A refused listen port outside 1 to 65535 never reaches the next show's
+    // timed sender as its low 16 bits (65536 + n would send to n): events
+    // without a destination go to the default port, as from a file holding it.
+    void listenPortOutsideTheRangeIsNotWrappedAtTheNextLoad()
+    {
+        Build();
+        CL::NetworkPathVectorT networks;
+        controller->onOscSettingsUpdated_(OscSettings(true, 65536 + folder->oscPort), networks);
+        controller->LoadShow_();
+        QCOMPARE(Sender().DefaultPort(), quint16(OscSettings::kDefaultListenPort));
+        QVERIFY(!controller->GetOscServer());
+    }
+
     // The saved choice to refuse incoming OSC survives a new show load.
     void reloadKeepsIncomingOscOff()
     {

@@ -7,10 +7,12 @@
 #include <QQuickWindow>
 #include <QTest>
 #include <QTimer>
+#include <cstddef>
 #include <memory>
 
 #include "AppFixture.h"
 #include "app/MusicalApp.h"
+#include "notify/CallbackDispatcher.h"
 
 using app_test::DataFolder;
 
@@ -63,6 +65,10 @@ class TestMusicalApp : public QObject
 {
     Q_OBJECT
 private slots:
+    // The process-wide dispatcher outlives the application: a subscription
+    // left behind would be called with a dangling target by the next one.
+    void cleanup() { QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0)); }
+
     void viewsAreGoneBeforeTheEngine()
     {
         DataFolder folder;

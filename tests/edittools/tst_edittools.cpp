@@ -19,6 +19,7 @@
 #include "edittools/MarkerToolController.h"
 #include "edittools/OscToolController.h"
 #include "edittools/RangeToolControllers.h"
+#include "notify/CallbackDispatcher.h"
 #include "showcontrol/NetworkListModel.h"
 
 using edit_test::EditFixture;
@@ -137,6 +138,9 @@ private slots:
         const QStringList warnings = guard_->warnings();
         guard_.reset();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
+        // The process-wide dispatcher outlives the test: a subscription left
+        // behind would be called with a dangling target by the next one.
+        QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0));
     }
 
     // --- pickers and ids ---------------------------------------------------

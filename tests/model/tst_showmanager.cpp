@@ -100,7 +100,13 @@ private slots:
         fs::create_directories(data);
     }
 
-    void cleanup() { CloseWarnings(); }
+    void cleanup()
+    {
+        CloseWarnings();
+        // The process-wide dispatcher outlives the test: a subscription left
+        // behind would be called with a dangling target by the next one.
+        QCOMPARE(notify::callbackDispatcher->CallbackCount(), std::size_t(0));
+    }
 
     void songTableFollowsTheEnginesNumberOrder()
     {

@@ -7,6 +7,7 @@
 #include "SinkMonitor.h"
 #include "sfx/ActiveAudioListModel.h"
 #include "sfx/SfxPlayerConnectionMediator.h"
+#include "sfx/SfxPlayerControllerImpl.h"
 #include "sfx/SfxRepository.h"
 #include "ui/QmlEngineSetup.h"
 
@@ -21,6 +22,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <cstddef>
 #include <memory>
 
 using vand::audio::sfx::SfxDto;
@@ -122,6 +124,10 @@ void SfxHostTest::cleanup() {
   host_->Controller().stop(true);
   host_->Reload();
   QTRY_COMPARE_WITH_TIMEOUT(list.rowCount(), 0, 10000);
+  // The process's controller outlives the test: a player it kept would play
+  // into the next one.
+  std::unique_ptr<vand::audio::SfxRepository> none;
+  QTRY_COMPARE(vand::audio::SfxPlayerControllerImpl::instance(none)->PlayerCount(), std::size_t(0));
   QTRY_VERIFY(Enabled(manager_, "createButton"));
   if (QObject* message = host_->ActiveAudioWindow()->findChild<QObject*>(QStringLiteral("messageWindow")))
     message->setProperty("visible", false);
