@@ -46,7 +46,8 @@ QString Pactl(const QStringList& arguments, bool* ok)
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-OwnNullSink::OwnNullSink(const QString& name) : name_(name)
+OwnNullSink::OwnNullSink(const QString& name)
+    : name_(name)
 {
     bool ok = false;
     const QString module = Pactl({"load-module", "module-null-sink", "sink_name=" + name}, &ok);
@@ -98,8 +99,8 @@ std::vector<float> RecordMonitor(const std::string& sink, double ms)
     attr.fragsize = 4 * 480;
     const std::string source = sink + ".monitor";
     int error = 0;
-    pa_simple* stream = pa_simple_new(nullptr, "vand_tests", PA_STREAM_RECORD, source.c_str(), "record", &spec,
-                                      nullptr, &attr, &error);
+    pa_simple* stream =
+        pa_simple_new(nullptr, "vand_tests", PA_STREAM_RECORD, source.c_str(), "record", &spec, nullptr, &attr, &error);
     if (!stream)
         return {};
     std::vector<float> samples(static_cast<size_t>(std::llround(ms * kRate / 1000.0)));
@@ -107,6 +108,29 @@ std::vector<float> RecordMonitor(const std::string& sink, double ms)
         samples.clear();
     pa_simple_free(stream);
     return samples;
+}
+
+bool HeardOn(const std::string& sink, double level, double limitMs)
+{
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 1};
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.fragsize = 4 * 480;
+    const std::string source = sink + ".monitor";
+    int error = 0;
+    pa_simple* stream =
+        pa_simple_new(nullptr, "vand_tests", PA_STREAM_RECORD, source.c_str(), "record", &spec, nullptr, &attr, &error);
+    if (!stream)
+        return false;
+    bool heard = false;
+    std::vector<float> chunk(kRate / 100);
+    for (double taken = 0.0; !heard && taken < limitMs; taken += 10.0) {
+        if (pa_simple_read(stream, chunk.data(), chunk.size() * sizeof(float), &error) < 0)
+            break;
+        heard = Rms(chunk, 0, 10) > level;
+    }
+    pa_simple_free(stream);
+    return heard;
 }
 
 double Rms(const std::vector<float>& samples, double fromMs, double toMs)

@@ -44,6 +44,9 @@ QStringList SinksOfOurStreams();
 // Records `ms` of a sink's monitor (48 kHz, mono float); blocks until done.
 // Empty when the monitor cannot be recorded.
 std::vector<float> RecordMonitor(const std::string& sink, double ms);
+// Records a sink's monitor until 10 ms of it pass `level` (root mean square):
+// false when that is not heard within `limitMs`.
+bool HeardOn(const std::string& sink, double level, double limitMs);
 // Root mean square of samples from fromMs to toMs of a recording.
 double Rms(const std::vector<float>& samples, double fromMs, double toMs);
 

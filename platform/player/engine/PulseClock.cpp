@@ -32,6 +32,8 @@ constexpr double kMaxLatencyMs = 500.0;
 // server's read position on (what the server may already have taken).
 constexpr double kCutFadeMs = 3.0;
 constexpr double kCutMarginMs = 2.0;
+// ... plus this many times the time the server took to answer.
+constexpr double kCutAnswers = 2.0;
 // What was written last, kept for that fade.
 constexpr double kHistoryMs = 250.0;
 // Rendered past a halt before the cut: more than the sink's own stop fade, so
@@ -134,7 +136,8 @@ struct PulseClock::State {
   std::vector<float> history;
   std::int64_t historyEnd = 0;
   std::int64_t historyValid = 0;
-  std::vector<float> cut;  // the rewritten tail
+  std::vector<float> cut;    // the rewritten tail
+  std::int64_t cutFrom = 0;  // where the last cut's fade began, in stream frames
   // When the stream last started, and its frames written by then (set under the mainloop lock).
   timeval startedAt{};
   std::int64_t startFrames = 0;
@@ -147,6 +150,13 @@ struct PulseClock::State {
   std::atomic<std::int64_t> latencyUs{0};
   std::atomic<std::int64_t> writtenAtNs{0};
   std::atomic<std::uint64_t> underruns{0};
+  std::atomic<std::uint64_t> halts{0};
+  std::atomic<std::uint64_t> cuts{0};
+  std::atomic<std::uint64_t> cutsSkipped{0};
+  std::atomic<std::int64_t> framesCut{0};
+  std::atomic<std::uint64_t> cutsChecked{0};
+  std::atomic<std::uint64_t> cutsLate{0};
+  std::atomic<std::int64_t> lastCutLeadUs{0};
   std::atomic<bool> lookForSound{false};
   std::atomic<std::int64_t> soundStartNs{0};
   std::atomic<std::int64_t> uncorkedAtNs{0};
@@ -265,19 +275,22 @@ struct PulseClock::State {
   // Under the mainloop lock: replaces what the stream holds from a little past
   // the server's read position on by the same sound fading out, then silence.
   // The sound heard up to there is untouched, so the cut makes no step.
-  void Cut(pa_stream* s) {
+  // `answerMs`: how long the server took to tell the read position; the
+  // rewrite takes about as long to reach it, so the margin grows with it.
+  // False when there was nothing to cut or no read position to cut after.
+  bool Cut(pa_stream* s, double answerMs) {
     const pa_timing_info* info = pa_stream_get_timing_info(s);
     if (!info || info->read_index_corrupt || info->write_index_corrupt || info->read_index < 0 ||
         pa_timeval_cmp(&info->timestamp, &startedAt) < 0) {
-      return;
+      return false;
     }
     const double perUsec = rate / 1e6;
     double read = static_cast<double>(info->read_index) / kFrameBytes;
     if (info->playing) read += static_cast<double>(pa_timeval_age(&info->timestamp)) * perUsec;
-    const double from = read + kCutMarginMs * 1000.0 * perUsec;
+    const double from = read + (kCutMarginMs + kCutAnswers * answerMs) * 1000.0 * perUsec;
     const auto queued =
         static_cast<std::int64_t>(std::floor(static_cast<double>(info->write_index) / kFrameBytes - from));
-    if (queued <= 0 || queued > historyValid) return;
+    if (queued <= 0 || queued > historyValid) return false;
     const auto size = static_cast<std::int64_t>(history.size() / 2);
     const auto fade = std::max<std::int64_t>(1, std::llround(kCutFadeMs * rate / 1000.0));
     for (std::int64_t i = 0; i < queued; ++i) {
@@ -291,7 +304,29 @@ struct PulseClock::State {
       cut[static_cast<std::size_t>(2 * i + 1)] = history[static_cast<std::size_t>(2 * at + 1)] * gain;
     }
     const auto bytes = static_cast<std::int64_t>(queued) * static_cast<std::int64_t>(kFrameBytes);
-    pa_stream_write(s, cut.data(), static_cast<std::size_t>(bytes), nullptr, -bytes, PA_SEEK_RELATIVE);
+    if (pa_stream_write(s, cut.data(), static_cast<std::size_t>(bytes), nullptr, -bytes, PA_SEEK_RELATIVE) < 0) {
+      return false;
+    }
+    cutFrom = info->write_index / static_cast<std::int64_t>(kFrameBytes) - queued;
+    framesCut.fetch_add(queued, std::memory_order_relaxed);
+    // The server answers this after it has taken the rewrite.
+    if (pa_operation* op = pa_stream_update_timing_info(s, &State::OnCutTaken, this)) pa_operation_unref(op);
+    return true;
+  }
+
+  // Whether the server took the cut before it had read that far. (What it
+  // read but has not played yet it may take back; a cut that relies on that
+  // is heard as a click on a busy machine.)
+  static void OnCutTaken(pa_stream* s, int success, void* self) {
+    auto* st = static_cast<State*>(self);
+    if (!success || s != st->stream) return;
+    const pa_timing_info* info = pa_stream_get_timing_info(s);
+    if (!info || info->read_index_corrupt || info->read_index < 0) return;
+    const double read = static_cast<double>(info->read_index) / kFrameBytes;
+    const double lead = (static_cast<double>(st->cutFrom) - read) / st->rate;
+    st->lastCutLeadUs.store(std::llround(lead * 1e6), std::memory_order_relaxed);
+    if (lead < 0.0) st->cutsLate.fetch_add(1, std::memory_order_relaxed);
+    st->cutsChecked.fetch_add(1, std::memory_order_release);
   }
 
   // How long what was written to this stream takes to be heard: the write
@@ -584,19 +619,27 @@ struct PulseClock::State {
     if (!loop || !stream || silent.load()) return;
     pa_threaded_mainloop_lock(loop);
     if (!corked.load() && !probation.load()) {
+      halts.fetch_add(1, std::memory_order_relaxed);
       const std::int64_t fade = std::llround(kSinkFadeMs * rate / 1000.0);
       const std::int64_t ahead = controlFrames + fade - written.load(std::memory_order_relaxed);
       if (ahead > 0) Write(stream, static_cast<std::size_t>(ahead) * kFrameBytes);
       // Where the server reads now, fresh. A sink about to take its next
       // block (what it holds is nearly played) is let take it first.
+      auto asked = SteadyClock::now();
       bool fresh = UpdateTiming();
       const pa_timing_info* info = fresh ? pa_stream_get_timing_info(stream) : nullptr;
       if (info && info->playing && info->sink_usec < kSinkPullUs) {
         const double waitMs = static_cast<double>(info->sink_usec) / 1000.0 + 0.5;
         WaitFor([] { return false; }, [] { return false; }, waitMs);
+        asked = SteadyClock::now();
         fresh = UpdateTiming();
       }
-      if (fresh) Cut(stream);
+      const double answerMs = std::chrono::duration<double, std::milli>(SteadyClock::now() - asked).count();
+      if (fresh && Cut(stream, answerMs)) {
+        cuts.fetch_add(1, std::memory_order_relaxed);
+      } else {
+        cutsSkipped.fetch_add(1, std::memory_order_relaxed);
+      }
     }
     pa_threaded_mainloop_unlock(loop);
   }
@@ -922,6 +965,13 @@ PulseClock::Stats PulseClock::GetStats() const {
   s.latencyMs = static_cast<double>(st.latencyUs.load()) / 1000.0;
   const std::int64_t ns = st.soundStartNs.load();
   s.soundStart = SteadyClock::time_point(std::chrono::nanoseconds(ns));
+  s.halts = st.halts.load();
+  s.cuts = st.cuts.load();
+  s.cutsSkipped = st.cutsSkipped.load();
+  s.framesCut = st.framesCut.load();
+  s.cutsChecked = st.cutsChecked.load(std::memory_order_acquire);
+  s.cutsLate = st.cutsLate.load();
+  s.lastCutLeadMs = static_cast<double>(st.lastCutLeadUs.load()) / 1000.0;
   return s;
 }
 

@@ -24,7 +24,10 @@
 //
 // When the sink halts (Stop, Pause, the end of a fade), what the stream holds
 // beyond the server's read position is replaced by a 3 ms fade of the same
-// sound and silence: the stop is heard at once, without a click.
+// sound and silence: the stop is heard at once, without a click. The cut
+// starts past the read position by a margin that grows with the time the
+// server took to tell it; when that margin passes what is queued, the queue
+// plays out (the sink's own fade).
 
 #include <chrono>
 #include <cstdint>
@@ -56,6 +59,20 @@ class PulseClock final : public OutputClock {
     double latencyMs = 0.0;  // the stream's latency at the last write
     // When the first frame that was not silent was written after the stream last started.
     std::chrono::steady_clock::time_point soundStart{};
+    // Halts of a playing stream, and what became of what the stream held then.
+    std::uint64_t halts = 0;
+    std::uint64_t cuts = 0;  // rewritten with the fade
+    // Left to play out (the sink's own fade, within the buffer): the server
+    // told its read position too late for a cut ahead of it.
+    std::uint64_t cutsSkipped = 0;
+    std::int64_t framesCut = 0;  // frames rewritten, all cuts
+    // Cuts the server has reported on right after taking them, and of those
+    // the ones it had already read past (a click).
+    std::uint64_t cutsChecked = 0;
+    std::uint64_t cutsLate = 0;
+    // The last reported cut: how far its fade began after what the server
+    // had read (negative: late).
+    double lastCutLeadMs = 0.0;
   };
 
   PulseClock();
