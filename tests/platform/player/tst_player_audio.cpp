@@ -485,7 +485,11 @@ void TstPlayerAudio::soundComesBackWhenTheServerReturns() {
   QVERIFY(engine.GetIsPlaying());
   // Playback went on from where it was: the tone goes on, further on.
   QVERIFY(engine.GetTickIndex() >= backAt);
-  QVERIFY(Amplitude(Left(recorder.Take(300), 0, 300), 440.0, kRate) > 0.4);
+  // The tone at its level; a busy machine may drop a little of one window
+  // on the new server's side, so a later window may show it.
+  double at440 = 0.0;
+  for (int i = 0; i < 10 && at440 <= 0.4; ++i) at440 = Amplitude(Left(recorder.Take(300), 0, 300), 440.0, kRate);
+  QVERIFY2(at440 > 0.4, qPrintable(QString::number(at440)));
   const auto lines = log.Lines();
   QVERIFY(lines.size() >= 2);
   QVERIFY2(lines.front().find("playback goes on silently") != std::string::npos, lines.front().c_str());
