@@ -119,7 +119,7 @@ Item {
 
         // The menu's popups, built (not opened) when they are not yet.
         function mainMenu() {
-            findChild(menu, "mainMenuLoader").active = true;
+            menu.buildMenu();
             const main = findChild(menu, "mainMenu");
             verify(main, "the menu was not built");
             return main;

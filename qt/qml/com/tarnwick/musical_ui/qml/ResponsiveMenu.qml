@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import Qt5Compat.GraphicalEffects
@@ -95,8 +96,17 @@ Item {
     // The menu's popups are built the first time it opens; the entries'
     // actions live here from the start, so their shortcuts work before.
     function openMenu() {
-        mainMenuLoader.active = true;
-        mainMenuLoader.item.open();
+        root.buildMenu().open();
+    }
+
+    // The menu's popups, built the first time they are asked for. A bound
+    // component keeps its creation context only through createObject (Qt
+    // 6.4's Loader gives it another).
+    property VandCustomMenu builtMenu: null
+    function buildMenu() {
+        if (!root.builtMenu)
+            root.builtMenu = mainMenuComponent.createObject(root) as VandCustomMenu;
+        return root.builtMenu;
     }
 
     // Adds the actions to a submenu in order; null stands for a separator.
@@ -288,11 +298,10 @@ Item {
         VandCustomMenuSeparator {}
     }
 
-    Loader {
-        id: mainMenuLoader
-        objectName: "mainMenuLoader"
-        active: false
-        sourceComponent: VandCustomMenu {
+    Component {
+        id: mainMenuComponent
+
+        VandCustomMenu {
             id: mainMenu
             objectName: "mainMenu"
             parent: root

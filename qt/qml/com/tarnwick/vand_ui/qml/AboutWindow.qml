@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Templates as T
@@ -21,19 +22,18 @@ Item {
     signal acknowledgementsClicked()
 
     function open() {
-        popupLoader.active = true;
-        popupLoader.item.open();
+        if (!root.box)
+            root.box = popupComponent.createObject(root) as Popup;
+        root.box.open();
     }
+
+    // Built on the first open(). A bound component keeps its creation context
+    // only through createObject (Qt 6.4's Loader gives it another).
+    property Popup box: null
 
     anchors.fill: parent
 
     VandTheme { id: theme }
-
-    Loader {
-        id: popupLoader
-        active: false
-        sourceComponent: popupComponent
-    }
 
     Component {
         id: popupComponent

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 
@@ -72,16 +73,15 @@ Rectangle {
         anchors.fill: field
         acceptedButtons: Qt.RightButton
         onClicked: {
-            contextMenuLoader.active = true;
-            contextMenuLoader.item.open();
+            if (!root.contextMenu)
+                root.contextMenu = contextMenuComponent.createObject(root) as VandCustomMenu;
+            root.contextMenu.open();
         }
     }
 
-    Loader {
-        id: contextMenuLoader
-        active: false
-        sourceComponent: contextMenuComponent
-    }
+    // Built on the first right click. A bound component keeps its creation
+    // context only through createObject (Qt 6.4's Loader gives it another).
+    property VandCustomMenu contextMenu: null
 
     Component {
         id: contextMenuComponent
