@@ -45,7 +45,8 @@ void WriteVolumes(std::ostream& out)
             << "\tRoot:" << Local8(volume.rootPath()) << " "
             << "\tFileSys:" << volume.fileSystemType().toStdString() << " "
             << "\tDisk Spaces:" << static_cast<double>(volume.bytesAvailable()) / kGiB << "GB"
-            << "/" << static_cast<double>(volume.bytesTotal()) / kGiB << "GB" << "\n";
+            << "/" << static_cast<double>(volume.bytesTotal()) / kGiB << "GB"
+            << "\n";
     }
 }
 
@@ -84,19 +85,15 @@ void ErrorLog::WriteHeader()
     const char* created = std::ctime(&now);
 
     text << "Tarnwick Error Log\n"
-         << kSeparator
-         << "Application: " << applicationName_ << "\n"
+         << kSeparator << "Application: " << applicationName_ << "\n"
          << "Version: " << version_ << "\n"
-         << "Log Created on: " << (created ? created : "\n")
-         << kSeparator
-         << "System Information:\n"
+         << "Log Created on: " << (created ? created : "\n") << kSeparator << "System Information:\n"
          << "CPU Architecture: " << Local8(QSysInfo::currentCpuArchitecture()) << "\n"
          << "Product Type: " << Local8(QSysInfo::prettyProductName()) << "\n"
          << "Kernel Type: " << Local8(QSysInfo::kernelType()) << "\n"
          << "Kernel Version: " << Local8(QSysInfo::kernelVersion()) << "\n"
          << "Hashed Machine ID: " << HashedMachineId() << "\n"
-         << kSeparator
-         << "Mounted Volumes:\n";
+         << kSeparator << "Mounted Volumes:\n";
     WriteVolumes(text);
     text << kSeparator;
 
@@ -126,8 +123,8 @@ void ErrorLog::LogException(const std::exception& exception)
     Log(message);
 }
 
-void WriteErrorLog(const std::string& folder, const std::string& applicationName,
-                   const std::string& version, const std::exception& exception)
+void WriteErrorLog(const std::string& folder, const std::string& applicationName, const std::string& version,
+                   const std::exception& exception)
 {
     namespace fs = std::filesystem;
     try {

@@ -42,7 +42,7 @@ std::string HashedMachineId();
 // Writes the error log for a fatal exception into folder (the file name alone,
 // relative to the working folder, when folder is empty), replacing any earlier
 // log. Never throws; a file that cannot be written leaves the console copies.
-void WriteErrorLog(const std::string& folder, const std::string& applicationName,
-                   const std::string& version, const std::exception& exception);
+void WriteErrorLog(const std::string& folder, const std::string& applicationName, const std::string& version,
+                   const std::exception& exception);
 
 } // namespace vand

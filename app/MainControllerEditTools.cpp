@@ -70,12 +70,13 @@ void MusicalMainController::OpenRangeTool(std::unique_ptr<Tool>& member,
                                           int endTick, ClosingSignal closing, ClosingSlot closingSlot)
 {
     Guarded(kEditFailedTitle, [&] {
-        OpenTool(member,
-                 [&](Tool& tool) {
-                     const TL::BarsBeats end = player_->GetBarBeatByTick(Tick(endTick));
-                     (tool.*opening)(player_->GetBarBeatByTick(Tick(startTick)), end);
-                 },
-                 closing, closingSlot, false);
+        OpenTool(
+            member,
+            [&](Tool& tool) {
+                const TL::BarsBeats end = player_->GetBarBeatByTick(Tick(endTick));
+                (tool.*opening)(player_->GetBarBeatByTick(Tick(startTick)), end);
+            },
+            closing, closingSlot, false);
     });
 }
 
@@ -84,7 +85,8 @@ void MusicalMainController::OpenEditTool(std::unique_ptr<Tool>& member, void (To
                                          cmn::VandEvent* event, ClosingSignal closing, ClosingSlot closingSlot)
 {
     Guarded(kEditFailedTitle, [&] {
-        OpenTool(member, [&](Tool& tool) { (tool.*opening)(event); }, closing, closingSlot, true);
+        OpenTool(
+            member, [&](Tool& tool) { (tool.*opening)(event); }, closing, closingSlot, true);
     });
 }
 
@@ -105,34 +107,34 @@ void MusicalMainController::onCaesuraButton(int startTick)
 {
     Guarded(kEditFailedTitle, [&] {
         const TL::BarsBeats position = player_ ? player_->GetBarBeatByTick(Tick(startTick)) : TL::BarsBeats();
-        OpenTool(caesuraTool_,
-                 [&](CaesuraToolController& tool) {
-                     tool.onCaesuraButtonClicked(position, player_->GetMinStartTickIndex());
-                 },
-                 &CaesuraToolController::caesuraToolClosing, &MusicalMainController::onCaesuraToolClosing, true);
+        OpenTool(
+            caesuraTool_,
+            [&](CaesuraToolController& tool) {
+                tool.onCaesuraButtonClicked(position, player_->GetMinStartTickIndex());
+            },
+            &CaesuraToolController::caesuraToolClosing, &MusicalMainController::onCaesuraToolClosing, true);
     });
 }
 
 void MusicalMainController::onMarkerButton(int startTick)
 {
     Guarded(kEditFailedTitle, [&] {
-        OpenTool(markerTool_,
-                 [&](MarkerToolController& tool) {
-                     tool.onMarkerButtonClicked(player_->GetBarBeatByTick(Tick(startTick)));
-                 },
-                 &MarkerToolController::markerToolClosing, &MusicalMainController::onMarkerToolClosing, false);
+        OpenTool(
+            markerTool_,
+            [&](MarkerToolController& tool) { tool.onMarkerButtonClicked(player_->GetBarBeatByTick(Tick(startTick))); },
+            &MarkerToolController::markerToolClosing, &MusicalMainController::onMarkerToolClosing, false);
     });
 }
 
 void MusicalMainController::onOscButton(int startTick)
 {
     Guarded(kEditFailedTitle, [&] {
-        OpenTool(oscTool_,
-                 [&](OscToolController& tool) {
-                     tool.onToolButtonClicked(player_->GetBarBeatByTick(Tick(startTick)),
-                                              player_->GetMinStartTickIndex());
-                 },
-                 &OscToolController::toolClosing, &MusicalMainController::onOscToolClosing, false);
+        OpenTool(
+            oscTool_,
+            [&](OscToolController& tool) {
+                tool.onToolButtonClicked(player_->GetBarBeatByTick(Tick(startTick)), player_->GetMinStartTickIndex());
+            },
+            &OscToolController::toolClosing, &MusicalMainController::onOscToolClosing, false);
     });
 }
 
@@ -175,14 +177,15 @@ void MusicalMainController::onVampButton(int startTick, int endTick)
 void MusicalMainController::onClickButton(int startTick, int endTick)
 {
     const bool opened = Guarded(kEditFailedTitle, [&] {
-        OpenTool(clickTool_,
-                 [&](ClickToolController& tool) {
-                     // The click tool places its range on the grid without click edits.
-                     const TL::BarsBeats start = player_->GetBarBeatByTick(Tick(startTick), false, true);
-                     const TL::BarsBeats end = player_->GetBarBeatByTick(Tick(endTick), false, true);
-                     tool.onClickButtonClicked(start, end);
-                 },
-                 &ClickToolController::clickToolClosing, &MusicalMainController::onClickToolClosing, false);
+        OpenTool(
+            clickTool_,
+            [&](ClickToolController& tool) {
+                // The click tool places its range on the grid without click edits.
+                const TL::BarsBeats start = player_->GetBarBeatByTick(Tick(startTick), false, true);
+                const TL::BarsBeats end = player_->GetBarBeatByTick(Tick(endTick), false, true);
+                tool.onClickButtonClicked(start, end);
+            },
+            &ClickToolController::clickToolClosing, &MusicalMainController::onClickToolClosing, false);
     });
     if (opened)
         ShowClickToolNotice();
@@ -193,9 +196,9 @@ void MusicalMainController::ShowClickToolNotice()
     if (factory_->hideClickToolNotice)
         return;
     try {
-        messageDialog_ = std::make_unique<DialogController>(
-            kClickNotice, "About Click in " + factory_->displayName.toStdString(), 2, rootObject_, engine_,
-            appSettings_, true, kClickNoticeName);
+        messageDialog_ =
+            std::make_unique<DialogController>(kClickNotice, "About Click in " + factory_->displayName.toStdString(), 2,
+                                               rootObject_, engine_, appSettings_, true, kClickNoticeName);
     } catch (const std::exception& e) {
         onError(e.what(), kEditFailedTitle);
     }
@@ -265,16 +268,16 @@ void MusicalMainController::onCaesuraEdit(cmn::VandEvent* vandEvent)
 
 void MusicalMainController::onMarkerEdit(cmn::VandEvent* vandEvent)
 {
-    OpenEditTool(markerTool_, &MarkerToolController::onMarkerEdit, vandEvent,
-                 &MarkerToolController::markerToolClosing, &MusicalMainController::onMarkerToolClosing);
+    OpenEditTool(markerTool_, &MarkerToolController::onMarkerEdit, vandEvent, &MarkerToolController::markerToolClosing,
+                 &MusicalMainController::onMarkerToolClosing);
 }
 
 void MusicalMainController::onOscEdit(cmn::VandEvent* vandEvent)
 {
     Guarded(kEditFailedTitle, [&] {
-        OpenTool(oscTool_,
-                 [&](OscToolController& tool) { tool.onToolEdit(vandEvent, player_->GetMinStartTickIndex()); },
-                 &OscToolController::toolClosing, &MusicalMainController::onOscToolClosing, true);
+        OpenTool(
+            oscTool_, [&](OscToolController& tool) { tool.onToolEdit(vandEvent, player_->GetMinStartTickIndex()); },
+            &OscToolController::toolClosing, &MusicalMainController::onOscToolClosing, true);
     });
 }
 
@@ -298,8 +301,8 @@ void MusicalMainController::onClickEdit(cmn::VandEvent* vandEvent)
 
 void MusicalMainController::onRepeatEdit(cmn::VandEvent* vandEvent)
 {
-    OpenEditTool(repeatTool_, &RepeatToolController::onRepeatEdit, vandEvent,
-                 &RepeatToolController::repeatToolClosing, &MusicalMainController::onRepeatToolClosing);
+    OpenEditTool(repeatTool_, &RepeatToolController::onRepeatEdit, vandEvent, &RepeatToolController::repeatToolClosing,
+                 &MusicalMainController::onRepeatToolClosing);
 }
 
 void MusicalMainController::onTempoEdit(cmn::VandEvent* vandEvent)

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/MusicalMainController.h"
-#include "edit/EditController.h"
 #include "app/PlayerFactory.h"
+#include "edit/EditController.h"
 #include "kit/Log.h"
 #include "model/EditModel.h"
 #include "showcontrol/OscManagerController.h"
@@ -170,7 +170,7 @@ void MusicalMainController::ShowOscManager_()
 }
 
 void MusicalMainController::onOscSettingsUpdated_(vand::osc::OscSettings newSettings,
-                                                   CL::NetworkPathVectorT& newNetworks)
+                                                  CL::NetworkPathVectorT& newNetworks)
 {
     // The settings file and the destinations are applied each on its own, so
     // a settings file that cannot be written does not lose the destinations.

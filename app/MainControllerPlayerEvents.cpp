@@ -61,8 +61,7 @@ void MusicalMainController::PostPlayerEvent(int id, int value, const char* text)
     // Queued on the controller itself: calls still queued when it is
     // destroyed are discarded with it.
     QMetaObject::invokeMethod(
-        this, [this, id, value, copy]() { HandlePlayerEvent(id, value, copy.trimmed()); },
-        Qt::QueuedConnection);
+        this, [this, id, value, copy]() { HandlePlayerEvent(id, value, copy.trimmed()); }, Qt::QueuedConnection);
 }
 
 void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& text)
@@ -180,8 +179,7 @@ void MusicalMainController::HandlePlayerEvent(int id, int value, const QString& 
             break;
         }
     } catch (const std::exception& e) {
-        kit::Log(kit::LogLevel::Error, "shell",
-                 "Player event " + std::to_string(id) + " failed: " + e.what());
+        kit::Log(kit::LogLevel::Error, "shell", "Player event " + std::to_string(id) + " failed: " + e.what());
     } catch (...) {
         kit::Log(kit::LogLevel::Error, "shell", "Player event " + std::to_string(id) + " failed");
     }

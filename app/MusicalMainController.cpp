@@ -2,12 +2,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMetaObject>
 #include <QQmlApplicationEngine>
+#include <QQuickItem>
 #include <QSettings>
 #include <QUrl>
 #include <QVariant>
-#include <QMetaObject>
-#include <QQuickItem>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -34,14 +34,14 @@
 #include "kit/Log.h"
 #include "model/EditModel.h"
 #include "model/ShowManager.h"
+#include "show/ScoreViewController.h"
 #include "showcontrol/MidiManagerController.h"
-#include "timeline/TimelineController.h"
-#include "ui/BackgroundTask.h"
 #include "showcontrol/OscManagerController.h"
 #include "showcontrol/OscServer.h"
 #include "showcontrol/VandPlayerOscCallback.h"
-#include "show/ScoreViewController.h"
+#include "timeline/TimelineController.h"
 #include "ui/AboutWindowController.h"
+#include "ui/BackgroundTask.h"
 #include "ui/DialogController.h"
 #include "ui/ViewProperty.h"
 #include "vand_core/qt/MetaTypes.h"
@@ -78,9 +78,9 @@ QObject* ObjectProperty(QObject* object, const char* name)
 } // namespace
 
 MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand::PlayerFactory* factory)
-    : QmlController(engine, QUrl(QString::fromLatin1(kMainWindowUrl)), nullptr, true,
-                    MainWindowProperties(factory)),
-      lifeGuard_(std::make_shared<LifeGuard>()), factory_(factory)
+    : QmlController(engine, QUrl(QString::fromLatin1(kMainWindowUrl)), nullptr, true, MainWindowProperties(factory))
+    , lifeGuard_(std::make_shared<LifeGuard>())
+    , factory_(factory)
 {
     try {
         if (!rootObject_)
@@ -129,9 +129,9 @@ MusicalMainController::MusicalMainController(QQmlApplicationEngine* engine, vand
                 + QStringLiteral("2_ui/resources/text/acknowledgements.txt"),
             factory_->BuildIdentifier());
 
-        menuController_ = std::make_unique<ResponsiveMenuController>(
-            factory_->showAudioManager, factory_->displayName, ObjectProperty(rootObject_, "menu"), engine_,
-            factory_->oscEnabled);
+        menuController_ = std::make_unique<ResponsiveMenuController>(factory_->showAudioManager, factory_->displayName,
+                                                                     ObjectProperty(rootObject_, "menu"), engine_,
+                                                                     factory_->oscEnabled);
 
         wiring_.exchange(true);
         ConnectView();
@@ -316,9 +316,9 @@ void MusicalMainController::LoadShow()
         oscSender_->SetPlayer(player_);
 
     editModel_ = std::make_shared<EditModel>(showManager_, factory_->oscEnabled);
-    timelineController_ = std::make_unique<TimelineController>(
-        ObjectProperty(rootObject_, "timelineControl"), engine_, player_, showManager_, editModel_,
-        factory_->timelineFadeRegion, factory_->oscEnabled);
+    timelineController_ = std::make_unique<TimelineController>(ObjectProperty(rootObject_, "timelineControl"), engine_,
+                                                               player_, showManager_, editModel_,
+                                                               factory_->timelineFadeRegion, factory_->oscEnabled);
     connect(timelineController_.get(), &TimelineController::timelineClicked, this,
             &MusicalMainController::onClearOscQueue);
     TimelineController* timeline = timelineController_.get();
@@ -329,16 +329,15 @@ void MusicalMainController::LoadShow()
 
     editController_ = std::make_unique<EditController>(
         engine_, showManager_, editModel_, player_,
-        qobject_cast<QQuickItem*>(ObjectProperty(rootObject_, "editPanelControl")), *timeline,
-        factory_->oscEnabled);
+        qobject_cast<QQuickItem*>(ObjectProperty(rootObject_, "editPanelControl")), *timeline, factory_->oscEnabled);
     EditController* edit = editController_.get();
     connect(edit, SIGNAL(EventItemChangedSignal(EventInfoItem)), this, SLOT(onEventItemChanged(EventInfoItem)));
     connect(edit, SIGNAL(MarkerItemChangedSignal(MarkerInfoItem)), this, SLOT(onMarkerItemChanged(MarkerInfoItem)));
     connect(edit, &QmlController::information, this, &MusicalMainController::onInformation);
     connect(edit, &QmlController::error, this, &MusicalMainController::onError);
 
-    outputPathsManager_ = std::make_shared<OutputPathsManagerController>(player_->GetOutputPathMap(), engine_,
-                                                                         rootObject_, showFolder_);
+    outputPathsManager_ =
+        std::make_shared<OutputPathsManagerController>(player_->GetOutputPathMap(), engine_, rootObject_, showFolder_);
     OutputPathsManagerController* paths = outputPathsManager_.get();
     connect(paths, SIGNAL(AddOutputPathSignal(const CL::OutputPath&)), this,
             SLOT(onAddOutputhPath(const CL::OutputPath&)));
@@ -420,17 +419,17 @@ void MusicalMainController::ConnectView()
     if (edit)
         connect(edit, SIGNAL(EditButtonSignal(cmn::VandEvent*)), this, SLOT(onEditButton(cmn::VandEvent*)), unique);
     if (TimelineController* timeline = timelineController_.get())
-        connect(timeline, &TimelineController::EditDoubleClickedSignal, this, &MusicalMainController::onEditDoubleClicked,
-                unique);
+        connect(timeline, &TimelineController::EditDoubleClickedSignal, this,
+                &MusicalMainController::onEditDoubleClicked, unique);
     connect(window, SIGNAL(caesuraButtonPressed(int)), this, SLOT(onCaesuraButton(int)), unique);
     connect(window, SIGNAL(markerButtonPressed(int)), this, SLOT(onMarkerButton(int)), unique);
-    connect(window, SIGNAL(skipButtonPressed(int,int)), this, SLOT(onSkipButton(int,int)), unique);
-    connect(window, SIGNAL(vampButtonPressed(int,int)), this, SLOT(onVampButton(int,int)), unique);
-    connect(window, SIGNAL(cutButtonPressed(int,int)), this, SLOT(onCutButton(int,int)), unique);
-    connect(window, SIGNAL(transposeButtonPressed(int,int)), this, SLOT(onTransposeButton(int,int)), unique);
-    connect(window, SIGNAL(tempoButtonPressed(int,int)), this, SLOT(onTempoButton(int,int)), unique);
-    connect(window, SIGNAL(repeatButtonPressed(int,int)), this, SLOT(onRepeatButton(int,int)), unique);
-    connect(window, SIGNAL(clickButtonPressed(int,int)), this, SLOT(onClickButton(int,int)), unique);
+    connect(window, SIGNAL(skipButtonPressed(int, int)), this, SLOT(onSkipButton(int, int)), unique);
+    connect(window, SIGNAL(vampButtonPressed(int, int)), this, SLOT(onVampButton(int, int)), unique);
+    connect(window, SIGNAL(cutButtonPressed(int, int)), this, SLOT(onCutButton(int, int)), unique);
+    connect(window, SIGNAL(transposeButtonPressed(int, int)), this, SLOT(onTransposeButton(int, int)), unique);
+    connect(window, SIGNAL(tempoButtonPressed(int, int)), this, SLOT(onTempoButton(int, int)), unique);
+    connect(window, SIGNAL(repeatButtonPressed(int, int)), this, SLOT(onRepeatButton(int, int)), unique);
+    connect(window, SIGNAL(clickButtonPressed(int, int)), this, SLOT(onClickButton(int, int)), unique);
     if (factory_->oscEnabled)
         connect(window, SIGNAL(oscButtonPressed(int)), this, SLOT(onOscButton(int)), unique);
     if (QObject* editBar = window->findChild<QObject*>(QStringLiteral("editBar"))) {
@@ -541,8 +540,8 @@ void MusicalMainController::onVandEditDragged(const cmn::VandEvent* vandEvent, i
         editController_->RestoreViews();
         return;
     }
-    if (editController_->onVandMoveEvent(*vandEvent, static_cast<UInt32>(ticks->start),
-                                         static_cast<UInt32>(ticks->end), adjustLeft, adjustRight)) {
+    if (editController_->onVandMoveEvent(*vandEvent, static_cast<UInt32>(ticks->start), static_cast<UInt32>(ticks->end),
+                                         adjustLeft, adjustRight)) {
         Guarded(kEditFailedTitle, [this] { editController_->RefreshAfterEdit({}); });
     }
 }
@@ -573,8 +572,7 @@ void MusicalMainController::ShowMidiManager_()
         };
         midiManager_ = std::make_unique<MidiManagerController>(engine_, player, appSettings_, rootObject_);
         connect(this, &MusicalMainController::MidiLearned, midiManager_.get(), &MidiManagerController::MidiLearned);
-        connect(this, &MusicalMainController::MidiUnlearned, midiManager_.get(),
-                &MidiManagerController::MidiUnlearned);
+        connect(this, &MusicalMainController::MidiUnlearned, midiManager_.get(), &MidiManagerController::MidiUnlearned);
         midiManager_->SetVisible(true);
     });
 }

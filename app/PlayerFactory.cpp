@@ -11,8 +11,8 @@ PlayerFactory::PlayerFactory() = default;
 
 PlayerFactory::~PlayerFactory() = default;
 
-std::unique_ptr<QObject> PlayerFactory::CreateMixerController(
-    QObject*, QQmlEngine*, std::shared_ptr<vand::AppSettings>, std::shared_ptr<Interface>)
+std::unique_ptr<QObject> PlayerFactory::CreateMixerController(QObject*, QQmlEngine*, std::shared_ptr<vand::AppSettings>,
+                                                              std::shared_ptr<Interface>)
 {
     return {};
 }
@@ -39,8 +39,7 @@ QString PlayerFactory::DataFolderPath() const
 std::string PlayerFactory::ErrorLogFolder() const
 {
     const QString shared = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    const std::filesystem::path folder =
-        std::filesystem::path(shared.toStdU16String()) / folderName.toStdU16String();
+    const std::filesystem::path folder = std::filesystem::path(shared.toStdU16String()) / folderName.toStdU16String();
     if (!std::filesystem::exists(folder))
         std::filesystem::create_directories(folder);
     return folder.string();

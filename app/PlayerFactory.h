@@ -28,9 +28,9 @@ public:
         const QString& showFolder, std::shared_ptr<vand::PlayerOscCallback> oscCallback) = 0;
     virtual ~PlayerFactory();
     // The mixer controller for the main window's mixer item; the base makes none.
-    virtual std::unique_ptr<QObject> CreateMixerController(
-        QObject* mixerItem, QQmlEngine* engine, std::shared_ptr<vand::AppSettings> settings,
-        std::shared_ptr<Interface> player);
+    virtual std::unique_ptr<QObject> CreateMixerController(QObject* mixerItem, QQmlEngine* engine,
+                                                           std::shared_ptr<vand::AppSettings> settings,
+                                                           std::shared_ptr<Interface> player);
 
     // "major.minor.patch".
     QString VersionString() const;

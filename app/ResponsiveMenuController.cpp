@@ -84,17 +84,18 @@ QByteArray SlotSignature(const char* name)
 
 } // namespace
 
-ResponsiveMenuController::ResponsiveMenuController(bool showAudioManager, const QString& appName,
-                                                   QObject* menuItem, QQmlEngine* engine,
-                                                   bool oscEnabled)
+ResponsiveMenuController::ResponsiveMenuController(bool showAudioManager, const QString& appName, QObject* menuItem,
+                                                   QQmlEngine* engine, bool oscEnabled)
     : ResponsiveMenuController(showAudioManager, appName, menuItem, engine, oscEnabled, nullptr)
 {
 }
 
-ResponsiveMenuController::ResponsiveMenuController(bool showAudioManager, const QString& appName,
-                                                   QObject* menuItem, QQmlEngine* engine, bool oscEnabled,
+ResponsiveMenuController::ResponsiveMenuController(bool showAudioManager, const QString& appName, QObject* menuItem,
+                                                   QQmlEngine* engine, bool oscEnabled,
                                                    std::unique_ptr<VandMenuBarController> menuBar)
-    : QmlController(menuItem, engine), menuBar_(std::move(menuBar)), appName_(appName)
+    : QmlController(menuItem, engine)
+    , menuBar_(std::move(menuBar))
+    , appName_(appName)
 {
     if (rootObject_) {
         SetViewProperty(rootObject_, "showAudioManager", showAudioManager);
@@ -124,8 +125,8 @@ void ResponsiveMenuController::ConnectMenuBar(bool showAudioManager, bool oscEna
     SetViewProperty(bar, "appName", appName_);
 
     for (const Relay& relay : kMenuBarRelays) {
-        const QByteArray receiver = relay.toSlot ? SlotSignature(relay.controllerSignal)
-                                                 : SignalSignature(relay.controllerSignal);
+        const QByteArray receiver =
+            relay.toSlot ? SlotSignature(relay.controllerSignal) : SignalSignature(relay.controllerSignal);
         connect(bar, SignalSignature(relay.menuSignal).constData(), this, receiver.constData());
     }
     // The output paths open through the main window, as from the in-window
@@ -136,8 +137,7 @@ void ResponsiveMenuController::ConnectMenuBar(bool showAudioManager, bool oscEna
     }
 }
 
-void ResponsiveMenuController::UpdateUndoRedoState(bool canUndo, bool canRedo, bool canSave,
-                                                   bool canShare)
+void ResponsiveMenuController::UpdateUndoRedoState(bool canUndo, bool canRedo, bool canSave, bool canShare)
 {
     // The platform menu bar first, then the in-window menu.
     for (QObject* menu : {menuBar_ ? menuBar_->GetQmlObject() : nullptr, rootObject_.data()}) {

@@ -21,12 +21,12 @@ class ResponsiveMenuController : public QmlController
 {
     Q_OBJECT
 public:
-    ResponsiveMenuController(bool showAudioManager, const QString& appName, QObject* menuItem,
-                             QQmlEngine* engine, bool oscEnabled);
+    ResponsiveMenuController(bool showAudioManager, const QString& appName, QObject* menuItem, QQmlEngine* engine,
+                             bool oscEnabled);
     // With a platform menu bar, owned from then on and deleted with this
     // controller.
-    ResponsiveMenuController(bool showAudioManager, const QString& appName, QObject* menuItem,
-                             QQmlEngine* engine, bool oscEnabled, std::unique_ptr<VandMenuBarController> menuBar);
+    ResponsiveMenuController(bool showAudioManager, const QString& appName, QObject* menuItem, QQmlEngine* engine,
+                             bool oscEnabled, std::unique_ptr<VandMenuBarController> menuBar);
     ~ResponsiveMenuController() override;
 
     VandMenuBarController* GetMenuBar() const { return menuBar_.get(); }

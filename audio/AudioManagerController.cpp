@@ -30,9 +30,9 @@ double ReadReal(QObject* view, const char* name)
 
 } // namespace
 
-AudioManagerController::AudioManagerController(QQmlEngine* engine, std::shared_ptr<Interface> player,
-                                               QObject* parent)
-    : QmlController(engine, QUrl(QString::fromLatin1(kWindowUrl)), parent, true), player_(std::move(player))
+AudioManagerController::AudioManagerController(QQmlEngine* engine, std::shared_ptr<Interface> player, QObject* parent)
+    : QmlController(engine, QUrl(QString::fromLatin1(kWindowUrl)), parent, true)
+    , player_(std::move(player))
 {
     if (!rootObject_)
         throw std::runtime_error("The Audio Manager window could not be built.");

@@ -2,7 +2,10 @@
 
 namespace vand::qt {
 
-MixerController::MixerController(QObject* mixerView, QQmlEngine* engine) : QmlController(mixerView, engine) {}
+MixerController::MixerController(QObject* mixerView, QQmlEngine* engine)
+    : QmlController(mixerView, engine)
+{
+}
 
 MixerController::~MixerController() = default;
 

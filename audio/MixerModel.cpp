@@ -2,7 +2,10 @@
 
 namespace vand::qt {
 
-MixerModel::MixerModel(QObject* parent) : OwnedRowsModel(parent) {}
+MixerModel::MixerModel(QObject* parent)
+    : OwnedRowsModel(parent)
+{
+}
 
 MixerModel::~MixerModel() = default;
 
@@ -54,10 +57,8 @@ bool MixerModel::setData(const QModelIndex& index, const QVariant& value, int ro
 QHash<int, QByteArray> MixerModel::roleNames() const
 {
     return {
-        {NameRole, QByteArrayLiteral("name")},
-        {IsMutedRole, QByteArrayLiteral("isMuted")},
-        {IsSoloRole, QByteArrayLiteral("isSolo")},
-        {TracksModelRole, QByteArrayLiteral("tracksModel")},
+        {NameRole, QByteArrayLiteral("name")},       {IsMutedRole, QByteArrayLiteral("isMuted")},
+        {IsSoloRole, QByteArrayLiteral("isSolo")},   {TracksModelRole, QByteArrayLiteral("tracksModel")},
         {TooltipRole, QByteArrayLiteral("tooltip")},
     };
 }

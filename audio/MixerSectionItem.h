@@ -16,7 +16,8 @@ class MixerSectionItem : public QObject
     Q_OBJECT
 public:
     explicit MixerSectionItem(QObject* parent = nullptr)
-        : QObject(parent), tracksModel_(std::make_unique<MixerTracksModel>(this))
+        : QObject(parent)
+        , tracksModel_(std::make_unique<MixerTracksModel>(this))
     {
     }
     ~MixerSectionItem() override = default;

@@ -13,7 +13,10 @@ class MixerTrackItem : public QObject
 {
     Q_OBJECT
 public:
-    explicit MixerTrackItem(QObject* parent = nullptr) : QObject(parent) {}
+    explicit MixerTrackItem(QObject* parent = nullptr)
+        : QObject(parent)
+    {
+    }
     ~MixerTrackItem() override = default;
 
     // Takes the instrument choices (rows of a display name and a value); they

@@ -4,7 +4,8 @@
 
 namespace vand::qt {
 
-MixerTracksModel::MixerTracksModel(QObject* parent) : OwnedRowsModel(parent)
+MixerTracksModel::MixerTracksModel(QObject* parent)
+    : OwnedRowsModel(parent)
 {
     qRegisterMetaType<const MixerTracksModel*>("const vand::qt::MixerTracksModel*");
 }

@@ -71,8 +71,8 @@ bool NumberOfMatchingName(const std::string& existing, const std::string& name, 
 OutputPathsManagerController::OutputPathsManagerController(const std::map<std::string, CL::OutputPath>& paths,
                                                            QQmlEngine* engine, QObject* parent,
                                                            const std::string& showFolder)
-    : QmlController(engine, QUrl(QString::fromLatin1(kWindowUrl)), parent, true),
-      model_(std::make_shared<OutputPathsModel>())
+    : QmlController(engine, QUrl(QString::fromLatin1(kWindowUrl)), parent, true)
+    , model_(std::make_shared<OutputPathsModel>())
 {
     if (!rootObject_)
         throw std::runtime_error("The Output Paths window could not be built.");
@@ -198,8 +198,7 @@ void OutputPathsManagerController::onPathCreationRequest(QString pathName, QStri
         if (!DeviceOfEntry(entry, deviceId, deviceName))
             throw std::runtime_error("The chosen output device is not in the list.");
         const std::string id = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
-        model_->AddOrUpdatePath(
-            CL::OutputPath(id, MakeUniquePathName(pathName.toStdString()), deviceId, deviceName));
+        model_->AddOrUpdatePath(CL::OutputPath(id, MakeUniquePathName(pathName.toStdString()), deviceId, deviceName));
         created = true;
     });
     if (created)
@@ -223,7 +222,7 @@ void OutputPathsManagerController::onPathChangeRequest(QString pathName, QString
             throw std::runtime_error("The chosen output device is not in the list.");
         // The name is taken as typed: a change may repeat another path's name.
         changed = model_->setData(model_->index(row), QVariant::fromValue(CL::OutputPath(
-                                                           old.GetId(), pathName.toStdString(), deviceId, deviceName)));
+                                                          old.GetId(), pathName.toStdString(), deviceId, deviceName)));
     });
     if (changed)
         SaveOutputPathDevices();
@@ -272,7 +271,7 @@ void OutputPathsManagerController::SetAside(const std::string& reason)
 {
     const QString from = QString::fromStdString(deviceFilePath_);
     const QString stem = from + QStringLiteral(".unreadable-")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString to = stem;
     for (int n = 2; QFileInfo::exists(to) && n < 100; ++n)
         to = stem + QLatin1Char('-') + QString::number(n);

@@ -2,7 +2,8 @@
 
 namespace vand::qt {
 
-OutputPathsModel::OutputPathsModel(QObject* parent) : QAbstractListModel(parent)
+OutputPathsModel::OutputPathsModel(QObject* parent)
+    : QAbstractListModel(parent)
 {
     vand::core::RegisterQtMetaTypes();
 }

@@ -34,7 +34,7 @@ protected:
     bool IsUsable(const QModelIndex& index) const
     {
         return index.row() >= 0 && index.column() >= 0 && index.model() == this
-            && index.row() < static_cast<int>(rows_.size());
+               && index.row() < static_cast<int>(rows_.size());
     }
 
     // Appends an item between the row notices; returns its row, or -1 for a

@@ -71,8 +71,12 @@ void Answer(const char* what, Action&& action)
 EditController::EditController(QQmlEngine* engine, std::shared_ptr<vand::ShowManager> showManager,
                                std::shared_ptr<EditModel> editModel, std::shared_ptr<Interface> player,
                                QQuickItem* panel, TimelineController& timeline, bool oscEnabled)
-    : QmlController(panel, engine), showManager_(std::move(showManager)), player_(std::move(player)),
-      editModel_(std::move(editModel)), timeline_(&timeline), oscEnabled_(oscEnabled)
+    : QmlController(panel, engine)
+    , showManager_(std::move(showManager))
+    , player_(std::move(player))
+    , editModel_(std::move(editModel))
+    , timeline_(&timeline)
+    , oscEnabled_(oscEnabled)
 {
     if (!showManager_ || !editModel_ || !player_)
         throw std::invalid_argument("The edit controller needs a show manager, an edit model and a player.");
@@ -100,8 +104,7 @@ EditController::EditController(QQmlEngine* engine, std::shared_ptr<vand::ShowMan
     }
     connect(songList_.get(), SIGNAL(AttaccaStateChanged(std::string, UInt8)), this,
             SIGNAL(AttaccaStateChanged(std::string, UInt8)));
-    connect(toolbar_.get(), SIGNAL(EditButtonSignal(cmn::VandEvent*)), this,
-            SIGNAL(EditButtonSignal(cmn::VandEvent*)));
+    connect(toolbar_.get(), SIGNAL(EditButtonSignal(cmn::VandEvent*)), this, SIGNAL(EditButtonSignal(cmn::VandEvent*)));
     connect(eventList_.get(), SIGNAL(CurrentItemChangedSignal(EventInfoItem)), this,
             SIGNAL(EventItemChangedSignal(EventInfoItem)));
     connect(eventList_.get(), SIGNAL(EditSelectedItem()), this, SLOT(onVandEditSelectedEvent()));
@@ -231,7 +234,8 @@ void EditController::RefreshAfterEdit(std::vector<int> codes)
         std::lock_guard lock(editLock_);
         if (clicks) {
             editModel_->LoadBarsBeats();
-            kit::Log(kit::LogLevel::Warning, "edit", "A click change moved the beats: the bars and beats were reloaded.");
+            kit::Log(kit::LogLevel::Warning, "edit",
+                     "A click change moved the beats: the bars and beats were reloaded.");
         }
         if (others)
             eventList_->Refresh();
@@ -271,44 +275,52 @@ void EditController::UpdateHeldMarker(int tick)
 
 void EditController::RefreshReported(std::vector<int> codes)
 {
-    if (!ReportFailure(this, kEditFailedTitle, [&] { RefreshAfterEdit(std::move(codes)); },
-                       "The edit was made, but the views could not follow: "))
+    if (!ReportFailure(
+            this, kEditFailedTitle, [&] { RefreshAfterEdit(std::move(codes)); },
+            "The edit was made, but the views could not follow: "))
         RestoreViews();
 }
 
 void EditController::RestoreViews()
 {
-    ReportFailure(this, kEditFailedTitle, [this] {
-        editModel_->ClearSelection();
-        {
-            std::lock_guard lock(editLock_);
-            eventList_->Refresh();
-            markerList_->Refresh();
-            timeline_->RefreshItems();
-        }
-        toolbar_->UpdateButtonStates();
-    }, "The edit panel could not be rebuilt: ");
+    ReportFailure(
+        this, kEditFailedTitle,
+        [this] {
+            editModel_->ClearSelection();
+            {
+                std::lock_guard lock(editLock_);
+                eventList_->Refresh();
+                markerList_->Refresh();
+                timeline_->RefreshItems();
+            }
+            toolbar_->UpdateButtonStates();
+        },
+        "The edit panel could not be rebuilt: ");
 }
 
 void EditController::onVandMakeEvent(const cmn::VandEvent& event)
 {
     timeline_->SuspendViewStartSync(kEditSuspensionMs);
-    const bool made = ReportFailure(this, kEditFailedTitle, [&] {
-        timeline_->ClearItems();
-        Editor().AddEvent(event);
-    }, "The edit could not be made on this song. ");
+    const bool made = ReportFailure(
+        this, kEditFailedTitle,
+        [&] {
+            timeline_->ClearItems();
+            Editor().AddEvent(event);
+        },
+        "The edit could not be made on this song. ");
     if (made)
         RefreshReported({});
     else
         RestoreViews();
 }
 
-bool EditController::onVandMoveEvent(const cmn::VandEvent& event, UInt32 startValue, UInt32 endValue,
-                                     bool adjustLeft, bool adjustRight)
+bool EditController::onVandMoveEvent(const cmn::VandEvent& event, UInt32 startValue, UInt32 endValue, bool adjustLeft,
+                                     bool adjustRight)
 {
-    const bool moved = ReportFailure(this, kEditFailedTitle, [&] {
-        Editor().EditEventStartEndValues(event, startValue, endValue, adjustLeft, adjustRight);
-    }, "The edit could not be completed because: ");
+    const bool moved = ReportFailure(
+        this, kEditFailedTitle,
+        [&] { Editor().EditEventStartEndValues(event, startValue, endValue, adjustLeft, adjustRight); },
+        "The edit could not be completed because: ");
     if (!moved)
         RestoreViews();
     return moved;
@@ -316,9 +328,9 @@ bool EditController::onVandMoveEvent(const cmn::VandEvent& event, UInt32 startVa
 
 bool EditController::onVandEditEventStartEndValues(const cmn::VandEvent& event, UInt32 startValue, UInt32 endValue)
 {
-    const bool changed = ReportFailure(this, kEditFailedTitle, [&] {
-        Editor().EditEventStartEndValues(event, startValue, endValue, false, false);
-    }, "A change to the start or end time could not be completed: ");
+    const bool changed = ReportFailure(
+        this, kEditFailedTitle, [&] { Editor().EditEventStartEndValues(event, startValue, endValue, false, false); },
+        "A change to the start or end time could not be completed: ");
     if (!changed)
         RestoreViews();
     return changed;
@@ -364,10 +376,13 @@ void EditController::DeleteRequested()
     timeline_->SuspendViewStartSync(kEditSuspensionMs);
     if (!editModel_->selectedEvent)
         return;
-    const bool deleted = ReportFailure(this, kEditFailedTitle, [this] {
-        timeline_->ClearItems();
-        editModel_->DeleteSelectedEvent();
-    }, "The event could not be deleted: ");
+    const bool deleted = ReportFailure(
+        this, kEditFailedTitle,
+        [this] {
+            timeline_->ClearItems();
+            editModel_->DeleteSelectedEvent();
+        },
+        "The event could not be deleted: ");
     if (deleted)
         RefreshReported({});
     else
@@ -389,13 +404,16 @@ void EditController::Step(bool undo)
     timeline_->SuspendViewStartSync(kUndoSuspensionMs);
     std::vector<int> codes;
     bool stepped = false;
-    const bool ok = ReportFailure(this, kEditFailedTitle, [&] {
-        CL::Editor& editor = Editor();
-        if (undo ? !editor.CanUndo() : !editor.CanRedo())
-            return;
-        codes = CL::GetAffectedCodes(undo ? editor.Undo() : editor.Redo());
-        stepped = true;
-    }, undo ? "The last change could not be undone: " : "The change could not be made again: ");
+    const bool ok = ReportFailure(
+        this, kEditFailedTitle,
+        [&] {
+            CL::Editor& editor = Editor();
+            if (undo ? !editor.CanUndo() : !editor.CanRedo())
+                return;
+            codes = CL::GetAffectedCodes(undo ? editor.Undo() : editor.Redo());
+            stepped = true;
+        },
+        undo ? "The last change could not be undone: " : "The change could not be made again: ");
     if (!ok || !stepped)
         return;
     editModel_->ClearSelection();
@@ -404,10 +422,13 @@ void EditController::Step(bool undo)
 
 void EditController::TriggerAttaccaUpdate()
 {
-    ReportFailure(this, kEditFailedTitle, [this] {
-        if (songList_)
-            songList_->RefreshAttaccaStates();
-    }, "The attacca states could not be read: ");
+    ReportFailure(
+        this, kEditFailedTitle,
+        [this] {
+            if (songList_)
+                songList_->RefreshAttaccaStates();
+        },
+        "The attacca states could not be read: ");
 }
 
 void EditController::OnMarkerSelected_(int index)

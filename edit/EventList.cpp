@@ -13,7 +13,8 @@
 namespace vand::qt {
 
 EventListModel::EventListModel(std::vector<EventInfoItem> rows, EditModel* editModel)
-    : rows_(std::move(rows)), editModel_(editModel)
+    : rows_(std::move(rows))
+    , editModel_(editModel)
 {
 }
 
@@ -80,7 +81,8 @@ int EventListModel::FindItem(const EventInfoItem& item) const
 }
 
 EventListController::EventListController(QObject* view, EditModel* editModel)
-    : QmlController(view, nullptr), editModel_(editModel)
+    : QmlController(view, nullptr)
+    , editModel_(editModel)
 {
     if (!editModel_)
         throw std::invalid_argument("The event list needs an edit model.");

@@ -13,7 +13,10 @@
 
 namespace vand::qt {
 
-MarkerListModel::MarkerListModel(std::vector<MarkerInfoItem> rows) : rows_(std::move(rows)) {}
+MarkerListModel::MarkerListModel(std::vector<MarkerInfoItem> rows)
+    : rows_(std::move(rows))
+{
+}
 
 int MarkerListModel::rowCount(const QModelIndex&) const
 {
@@ -79,7 +82,8 @@ int MarkerListModel::GetPassedIndex(UInt32 tick) const
 }
 
 MarkerListController::MarkerListController(QObject* view, EditModel* editModel)
-    : QmlController(view, nullptr), editModel_(editModel)
+    : QmlController(view, nullptr)
+    , editModel_(editModel)
 {
     if (!editModel_)
         throw std::invalid_argument("The marker list needs an edit model.");

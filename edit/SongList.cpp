@@ -12,7 +12,10 @@
 
 namespace vand::qt {
 
-SongListModel::SongListModel(std::vector<SongListEntry> rows) : rows_(std::move(rows)) {}
+SongListModel::SongListModel(std::vector<SongListEntry> rows)
+    : rows_(std::move(rows))
+{
+}
 
 int SongListModel::rowCount(const QModelIndex&) const
 {
@@ -103,7 +106,8 @@ unsigned char SongListModel::AttaccaAt(int row) const
 }
 
 SongListController::SongListController(QQuickItem* view, Interface* player)
-    : QmlController(view, nullptr), player_(player)
+    : QmlController(view, nullptr)
+    , player_(player)
 {
     if (!player_)
         throw std::invalid_argument("The song list needs a player.");

@@ -28,7 +28,8 @@ void SetEnabled(QQuickItem* item, bool enabled)
 } // namespace
 
 TimelineEditController::TimelineEditController(EditModel* editModel, QQuickItem* bar, QQmlEngine* engine)
-    : QmlController(bar, engine), editModel_(editModel)
+    : QmlController(bar, engine)
+    , editModel_(editModel)
 {
     if (!editModel_)
         throw std::invalid_argument("The edit toolbar needs an edit model.");

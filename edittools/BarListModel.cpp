@@ -2,8 +2,7 @@
 
 namespace vand::qt {
 
-BarListModel::BarListModel(QObject* parent, const TL::TimelineSequence<TL::BarsBeats>* sequence,
-                           unsigned startTick)
+BarListModel::BarListModel(QObject* parent, const TL::TimelineSequence<TL::BarsBeats>* sequence, unsigned startTick)
     : QAbstractListModel(parent)
 {
     if (!sequence)

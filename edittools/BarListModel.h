@@ -23,8 +23,7 @@ class BarListModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
-    enum Roles
-    {
+    enum Roles {
         BarRole = Qt::UserRole + 1,
         BeatsRole,
         TimesRole,

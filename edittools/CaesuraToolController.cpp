@@ -11,17 +11,17 @@ namespace vand::qt {
 
 CaesuraToolController::CaesuraToolController(QQmlEngine* engine, std::shared_ptr<Interface> player,
                                              EditController* editController, QObject* parent)
-    : EditToolController(engine, ToolUrl("CaesuraTool.qml"),
-                         editController, std::move(player), CL::Caesura::kCode, parent, true)
+    : EditToolController(engine, ToolUrl("CaesuraTool.qml"), editController, std::move(player), CL::Caesura::kCode,
+                         parent, true)
 {
 }
 
 void CaesuraToolController::ConnectSignals()
 {
-    ConnectView(SIGNAL(changeCaesuraRequest(QVariant,QVariant,qreal)),
-                SLOT(onCaesuraChangeRequest(QVariant,QVariant,qreal)));
-    ConnectView(SIGNAL(createCaesuraRequest(QVariant,QVariant,qreal)),
-                SLOT(onCaesuraCreationRequest(QVariant,QVariant,qreal)));
+    ConnectView(SIGNAL(changeCaesuraRequest(QVariant, QVariant, qreal)),
+                SLOT(onCaesuraChangeRequest(QVariant, QVariant, qreal)));
+    ConnectView(SIGNAL(createCaesuraRequest(QVariant, QVariant, qreal)),
+                SLOT(onCaesuraCreationRequest(QVariant, QVariant, qreal)));
     ConnectPanel(false);
     ConnectView(SIGNAL(caesuraToolClosing()), SLOT(onCaesuraToolClosing()));
 }

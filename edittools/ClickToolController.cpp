@@ -11,17 +11,17 @@ namespace vand::qt {
 
 ClickToolController::ClickToolController(QQmlEngine* engine, std::shared_ptr<Interface> player,
                                          EditController* editController, QObject* parent)
-    : EditToolController(engine, ToolUrl("ClickTool.qml"), editController, std::move(player), CL::Click::kCode,
-                         parent, false)
+    : EditToolController(engine, ToolUrl("ClickTool.qml"), editController, std::move(player), CL::Click::kCode, parent,
+                         false)
 {
 }
 
 void ClickToolController::ConnectSignals()
 {
-    ConnectView(SIGNAL(changeClickRequest(QString,int,QString,int,int)),
-                SLOT(onClickChangeRequest(QString,int,QString,int,int)));
-    ConnectView(SIGNAL(createClickRequest(QString,int,QString,int,int)),
-                SLOT(onClickCreationRequest(QString,int,QString,int,int)));
+    ConnectView(SIGNAL(changeClickRequest(QString, int, QString, int, int)),
+                SLOT(onClickChangeRequest(QString, int, QString, int, int)));
+    ConnectView(SIGNAL(createClickRequest(QString, int, QString, int, int)),
+                SLOT(onClickCreationRequest(QString, int, QString, int, int)));
     ConnectPanel(true);
     ConnectView(SIGNAL(updateAvailableClicks()), SLOT(updateClicksModel()));
     ConnectView(SIGNAL(clickToolClosing()), SLOT(onClickToolClosing()));
@@ -76,8 +76,7 @@ void ClickToolController::onClickCreationRequest(QString startBar, int startBeat
     CreateRange<CL::Click>(startBar, startBeat, endBar, endBeat, count);
 }
 
-void ClickToolController::onClickChangeRequest(QString startBar, int startBeat, QString endBar, int endBeat,
-                                               int count)
+void ClickToolController::onClickChangeRequest(QString startBar, int startBeat, QString endBar, int endBeat, int count)
 {
     ChangeRange(startBar, startBeat, endBar, endBeat,
                 [this, count](const cmn::VandEvent& event) { EditEventIntValue(event, count); });

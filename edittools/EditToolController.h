@@ -49,8 +49,7 @@ public:
     // transient parent) and the bar list of the current song; barsBeatsFlag
     // goes to Interface::GetBarsBeats. Throws what the player throws.
     EditToolController(QQmlEngine* engine, const QUrl& url, EditController* editController,
-                       std::shared_ptr<Interface> player, unsigned char eventCode, QObject* parent,
-                       bool barsBeatsFlag);
+                       std::shared_ptr<Interface> player, unsigned char eventCode, QObject* parent, bool barsBeatsFlag);
     ~EditToolController() override;
 
     // Connects the dialog's requests and closing signal; called once, after
@@ -97,8 +96,7 @@ protected:
         uint beat = 0;
         UInt32 tick = 0;
     };
-    enum class Pick
-    {
+    enum class Pick {
         NoBar,  // no valid row or beat index
         NoBeat, // the beat index lies past the row's beats
         Found,

@@ -11,15 +11,16 @@ namespace vand::qt {
 
 MarkerToolController::MarkerToolController(QQmlEngine* engine, std::shared_ptr<Interface> player,
                                            EditController* editController, QObject* parent)
-    : EditToolController(engine, ToolUrl("MarkerTool.qml"),
-                         editController, std::move(player), CL::Marker::kCode, parent, true)
+    : EditToolController(engine, ToolUrl("MarkerTool.qml"), editController, std::move(player), CL::Marker::kCode,
+                         parent, true)
 {
 }
 
 void MarkerToolController::ConnectSignals()
 {
-    ConnectView(SIGNAL(changeMarkerRequest(QString,int,QString)), SLOT(onMarkerChangeRequest(QString,int,QString)));
-    ConnectView(SIGNAL(createMarkerRequest(QString,int,QString)), SLOT(onMarkerCreationRequest(QString,int,QString)));
+    ConnectView(SIGNAL(changeMarkerRequest(QString, int, QString)), SLOT(onMarkerChangeRequest(QString, int, QString)));
+    ConnectView(SIGNAL(createMarkerRequest(QString, int, QString)),
+                SLOT(onMarkerCreationRequest(QString, int, QString)));
     ConnectPanel(false);
     ConnectView(SIGNAL(markerToolClosing()), SLOT(onMarkerToolClosing()));
 }

@@ -13,8 +13,8 @@ namespace vand::qt {
 OscToolController::OscToolController(QQmlEngine* engine, std::shared_ptr<Interface> player,
                                      EditController* editController, QObject* parent)
     : EditToolController(engine, ToolUrl("OscTool.qml"), editController, std::move(player), CL::Osc::kCode, parent,
-                         true),
-      networks_(std::make_unique<vand::NetworkListModel>(player_->GetNetworks()))
+                         true)
+    , networks_(std::make_unique<vand::NetworkListModel>(player_->GetNetworks()))
 {
     SetViewProperty(rootObject_, "networkModel", QVariant::fromValue(static_cast<QObject*>(networks_.get())));
 }
@@ -89,8 +89,7 @@ void OscToolController::SelectNetwork(const QString& networkId)
     SetViewProperty(rootObject_, "networkCurrentIndex", selected);
 }
 
-void OscToolController::onToolCreationRequest(QString bar, int beat, QString value, QString networkId,
-                                              double inShift)
+void OscToolController::onToolCreationRequest(QString bar, int beat, QString value, QString networkId, double inShift)
 {
     Guard([&] {
         if (!SongUnchanged())
@@ -101,14 +100,12 @@ void OscToolController::onToolCreationRequest(QString bar, int beat, QString val
     });
 }
 
-void OscToolController::onToolChangeRequest(QString bar, int beat, QString value, QString networkId,
-                                            double inShift)
+void OscToolController::onToolChangeRequest(QString bar, int beat, QString value, QString networkId, double inShift)
 {
     Guard([&] {
         if (!editedEvent_ || !SongUnchanged())
             return;
-        const UInt32 tick =
-            std::max(ShiftedTick(TickOf(bar, beat), inShift), player_->GetCurrentStartTickIndex());
+        const UInt32 tick = std::max(ShiftedTick(TickOf(bar, beat), inShift), player_->GetCurrentStartTickIndex());
         EditEventStartEndValues(*editedEvent_, tick, tick);
         editedEvent_->start(tick);
         editedEvent_->end(tick);

@@ -16,10 +16,10 @@ CutToolController::CutToolController(QQmlEngine* engine, std::shared_ptr<Interfa
 
 void CutToolController::ConnectSignals()
 {
-    ConnectView(SIGNAL(changeCutRequest(QVariant,QVariant,QVariant,QVariant)),
-                SLOT(onCutChangeRequest(QVariant,QVariant,QVariant,QVariant)));
-    ConnectView(SIGNAL(createCutRequest(QVariant,QVariant,QVariant,QVariant)),
-                SLOT(onCutCreationRequest(QVariant,QVariant,QVariant,QVariant)));
+    ConnectView(SIGNAL(changeCutRequest(QVariant, QVariant, QVariant, QVariant)),
+                SLOT(onCutChangeRequest(QVariant, QVariant, QVariant, QVariant)));
+    ConnectView(SIGNAL(createCutRequest(QVariant, QVariant, QVariant, QVariant)),
+                SLOT(onCutCreationRequest(QVariant, QVariant, QVariant, QVariant)));
     ConnectPanel(true);
     ConnectView(SIGNAL(cutToolClosing()), SLOT(onCutToolClosing()));
 }
@@ -54,17 +54,17 @@ void CutToolController::onCutToolClosing()
 
 SkipToolController::SkipToolController(QQmlEngine* engine, std::shared_ptr<Interface> player,
                                        EditController* editController, QObject* parent)
-    : EditToolController(engine, ToolUrl("SkipTool.qml"), editController, std::move(player), CL::Fermata::kCode,
-                         parent, true)
+    : EditToolController(engine, ToolUrl("SkipTool.qml"), editController, std::move(player), CL::Fermata::kCode, parent,
+                         true)
 {
 }
 
 void SkipToolController::ConnectSignals()
 {
-    ConnectView(SIGNAL(changeSkipRequest(QVariant,QVariant,QVariant,QVariant)),
-                SLOT(onSkipChangeRequest(QVariant,QVariant,QVariant,QVariant)));
-    ConnectView(SIGNAL(createSkipRequest(QVariant,QVariant,QVariant,QVariant)),
-                SLOT(onSkipCreationRequest(QVariant,QVariant,QVariant,QVariant)));
+    ConnectView(SIGNAL(changeSkipRequest(QVariant, QVariant, QVariant, QVariant)),
+                SLOT(onSkipChangeRequest(QVariant, QVariant, QVariant, QVariant)));
+    ConnectView(SIGNAL(createSkipRequest(QVariant, QVariant, QVariant, QVariant)),
+                SLOT(onSkipCreationRequest(QVariant, QVariant, QVariant, QVariant)));
     ConnectPanel(true);
     ConnectView(SIGNAL(skipToolClosing()), SLOT(onSkipToolClosing()));
 }
@@ -80,14 +80,12 @@ void SkipToolController::onSkipEdit(cmn::VandEvent* vandEvent)
         FinishEdit(*vandEvent);
 }
 
-void SkipToolController::onSkipCreationRequest(QVariant startBar, QVariant startBeat, QVariant endBar,
-                                               QVariant endBeat)
+void SkipToolController::onSkipCreationRequest(QVariant startBar, QVariant startBeat, QVariant endBar, QVariant endBeat)
 {
     CreateRange<CL::Fermata>(startBar.toString(), startBeat.toInt(), endBar.toString(), endBeat.toInt(), 0);
 }
 
-void SkipToolController::onSkipChangeRequest(QVariant startBar, QVariant startBeat, QVariant endBar,
-                                             QVariant endBeat)
+void SkipToolController::onSkipChangeRequest(QVariant startBar, QVariant startBeat, QVariant endBar, QVariant endBeat)
 {
     ChangeRange(startBar.toString(), startBeat.toInt(), endBar.toString(), endBeat.toInt());
 }

@@ -12,7 +12,8 @@
 namespace vand::qt {
 
 EditModel::EditModel(std::shared_ptr<vand::ShowManager> manager, bool osc)
-    : showManager(std::move(manager)), oscEnabled(osc)
+    : showManager(std::move(manager))
+    , oscEnabled(osc)
 {
     if (!showManager)
         throw std::invalid_argument("EditModel needs a show manager.");

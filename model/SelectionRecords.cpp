@@ -97,7 +97,9 @@ QString EventInfoItem::OscDisplayText(const std::string& message)
 }
 
 MarkerInfoItem::MarkerInfoItem(std::string markerName, std::string markerLocation, UInt32 markerPosition)
-    : name(std::move(markerName)), location(std::move(markerLocation)), position(markerPosition)
+    : name(std::move(markerName))
+    , location(std::move(markerLocation))
+    , position(markerPosition)
 {
 }
 

@@ -49,10 +49,7 @@ struct MarkerInfoItem
     // Location left empty.
     static MarkerInfoItem FromMarker(const CL::Marker& marker);
 
-    bool operator==(const MarkerInfoItem& other) const
-    {
-        return name == other.name && position == other.position;
-    }
+    bool operator==(const MarkerInfoItem& other) const { return name == other.name && position == other.position; }
 };
 
 // The percentage a tempo factor is shown as: factor × 100 in single

@@ -1,8 +1,8 @@
 #include "model/ShowManager.h"
 
-#include <QQuickView>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QQuickView>
 #include <QUrl>
 #include <exception>
 #include <stdexcept>
@@ -110,8 +110,7 @@ void ShowManager::ShowFixedLoops()
         return;
     ShowWarningWindow(std::string("We have detected and automatically fixed some unusual")
                       + " change log edits. Please review the following changes to"
-                      + " ensure that they work as you expect.\n\n"
-                      + player_->GetInvertedLoopEventDescription());
+                      + " ensure that they work as you expect.\n\n" + player_->GetInvertedLoopEventDescription());
 }
 
 CL::Editor* ShowManager::PauseAndGetEditor()

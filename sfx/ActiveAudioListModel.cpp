@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 #include <iterator>
+#include <string>
 
 namespace vand::sfx {
 
@@ -16,41 +16,80 @@ namespace {
 // The one marker the library suspends removals with.
 constexpr int kRemovalMarker = 0;
 
-bool sameDouble(double a, double b) { return !std::isnan(a) && !std::isnan(b) && a == b; }
+bool sameDouble(double a, double b)
+{
+    return !std::isnan(a) && !std::isnan(b) && a == b;
+}
 
-const char* boolText(bool value) { return value ? "true" : "false"; }
+const char* boolText(bool value)
+{
+    return value ? "true" : "false";
+}
 
-QString shortest(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
+QString shortest(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
 
 } // namespace
 
-Track::Track(QObject* parent) : QObject(parent) {}
-
-Track::Track(const Track& other)
-    : QObject(other.parent()),
-      id_(other.id_),
-      name_(other.name_),
-      path_(other.path_),
-      volume_(other.volume_),
-      duration_(other.duration_),
-      progress_(other.progress_),
-      isPlaying_(other.isPlaying_),
-      isPinned_(other.isPinned_)
+Track::Track(QObject* parent)
+    : QObject(parent)
 {
 }
 
-Track::Track(Track&& other) noexcept : Track(static_cast<const Track&>(other)) {}
+Track::Track(const Track& other)
+    : QObject(other.parent())
+    , id_(other.id_)
+    , name_(other.name_)
+    , path_(other.path_)
+    , volume_(other.volume_)
+    , duration_(other.duration_)
+    , progress_(other.progress_)
+    , isPlaying_(other.isPlaying_)
+    , isPinned_(other.isPinned_)
+{
+}
+
+Track::Track(Track&& other) noexcept
+    : Track(static_cast<const Track&>(other))
+{
+}
 
 Track::~Track() = default;
 
-quint64 Track::id() const { return id_; }
-QString Track::name() const { return name_; }
-QString Track::path() const { return path_; }
-double Track::volume() const { return volume_; }
-double Track::duration() const { return duration_; }
-double Track::progress() const { return progress_; }
-bool Track::isPlaying() const { return isPlaying_; }
-bool Track::isPinned() const { return isPinned_; }
+quint64 Track::id() const
+{
+    return id_;
+}
+QString Track::name() const
+{
+    return name_;
+}
+QString Track::path() const
+{
+    return path_;
+}
+double Track::volume() const
+{
+    return volume_;
+}
+double Track::duration() const
+{
+    return duration_;
+}
+double Track::progress() const
+{
+    return progress_;
+}
+bool Track::isPlaying() const
+{
+    return isPlaying_;
+}
+bool Track::isPinned() const
+{
+    return isPinned_;
+}
 
 void Track::setId(quint64 id)
 {
@@ -116,7 +155,10 @@ void Track::setIsPinned(bool isPinned)
     emit isPinnedChanged(isPinned);
 }
 
-ActiveAudioListModel::ActiveAudioListModel(QObject* parent) : QAbstractListModel(parent) {}
+ActiveAudioListModel::ActiveAudioListModel(QObject* parent)
+    : QAbstractListModel(parent)
+{
+}
 
 ActiveAudioListModel::~ActiveAudioListModel() = default;
 
@@ -162,7 +204,10 @@ bool ActiveAudioListModel::addOrPlayTrack(quint64 id, const QString& name, const
     return true;
 }
 
-bool ActiveAudioListModel::contains(quint64 id) const { return find_(id) != tracks_.cend(); }
+bool ActiveAudioListModel::contains(quint64 id) const
+{
+    return find_(id) != tracks_.cend();
+}
 
 bool ActiveAudioListModel::isPlaying(quint64 id) const
 {
@@ -194,7 +239,10 @@ bool ActiveAudioListModel::removeTrack(quint64 id)
     return removeTrack(index(row));
 }
 
-bool ActiveAudioListModel::removeTrack(const QModelIndex& index) { return removeRows(index.row(), 1); }
+bool ActiveAudioListModel::removeTrack(const QModelIndex& index)
+{
+    return removeRows(index.row(), 1);
+}
 
 bool ActiveAudioListModel::suspendRemoval(quint64 id) const
 {
@@ -301,7 +349,10 @@ bool ActiveAudioListModel::setData(const QModelIndex& index, const QVariant& val
     return true;
 }
 
-QVariant ActiveAudioListModel::headerData(int, Qt::Orientation, int) const { return header_; }
+QVariant ActiveAudioListModel::headerData(int, Qt::Orientation, int) const
+{
+    return header_;
+}
 
 bool ActiveAudioListModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int)
 {

@@ -5,11 +5,19 @@
 
 namespace vand::audio {
 
-AudioPath::AudioPath(const std::string& name, const AudioDevice& device) : name_(name), device_(device) {}
+AudioPath::AudioPath(const std::string& name, const AudioDevice& device)
+    : name_(name)
+    , device_(device)
+{
+}
 
 AudioPath::AudioPath(const AudioPath& other) = default;
 
-AudioPath::AudioPath(AudioPath&& other) : name_(std::move(other.name_)), device_(other.device_) {}
+AudioPath::AudioPath(AudioPath&& other)
+    : name_(std::move(other.name_))
+    , device_(other.device_)
+{
+}
 
 AudioPath& AudioPath::operator=(const AudioPath& other) = default;
 
@@ -24,15 +32,25 @@ AudioPath& AudioPath::operator=(AudioPath&& other)
 
 AudioPath::~AudioPath() = default;
 
-std::string AudioPath::Name() const { return name_; }
-const AudioDevice& AudioPath::OutputAudioDevice() const { return device_; }
-void AudioPath::SetOutputAudioDevice(const AudioDevice& device) { device_ = device; }
+std::string AudioPath::Name() const
+{
+    return name_;
+}
+const AudioDevice& AudioPath::OutputAudioDevice() const
+{
+    return device_;
+}
+void AudioPath::SetOutputAudioDevice(const AudioDevice& device)
+{
+    device_ = device;
+}
 
 AudioPathManager::AudioPathManager() = default;
 AudioPathManager::AudioPathManager(const AudioPathManager& other) = default;
 
 AudioPathManager::AudioPathManager(AudioPathManager&& other) noexcept
-    : paths_(std::move(other.paths_)), nextId_(other.nextId_)
+    : paths_(std::move(other.paths_))
+    , nextId_(other.nextId_)
 {
     other.paths_.clear();
 }

@@ -30,6 +30,6 @@ struct CatalogueEntry
 // negative one throws std::invalid_argument "Size is too large"). Any other
 // failure throws std::runtime_error with the manifest's error texts.
 std::optional<std::vector<CatalogueEntry>> ReadCatalogueList(vand::audio::SfxType type,
-                                                            vand::audio::sfx::SfxVector& list);
+                                                             vand::audio::sfx::SfxVector& list);
 
 } // namespace vand::sfx::detail

@@ -4,7 +4,10 @@
 
 namespace vand::audio {
 
-DecodedAudioFile::DecodedAudioFile(std::string path) : path_(std::move(path)) {}
+DecodedAudioFile::DecodedAudioFile(std::string path)
+    : path_(std::move(path))
+{
+}
 
 DecodedAudioFile::~DecodedAudioFile() = default;
 
@@ -20,9 +23,15 @@ void DecodedAudioFile::storeDecoded_(QByteArray pcm, unsigned int channels, int 
     ready_ = true;
 }
 
-bool DecodedAudioFile::isDecoded_() const { return ready_; }
+bool DecodedAudioFile::isDecoded_() const
+{
+    return ready_;
+}
 
-QAudioFormat DecodedAudioFile::decodedFormat_() const { return ready_ ? format_ : QAudioFormat(); }
+QAudioFormat DecodedAudioFile::decodedFormat_() const
+{
+    return ready_ ? format_ : QAudioFormat();
+}
 
 std::pair<const char*, const char*> DecodedAudioFile::Read() const
 {
@@ -31,18 +40,30 @@ std::pair<const char*, const char*> DecodedAudioFile::Read() const
     return {buffer_.constData(), buffer_.constData() + buffer_.size()};
 }
 
-float DecodedAudioFile::Duration() const { return ready_ ? duration_ : 0.0f; }
+float DecodedAudioFile::Duration() const
+{
+    return ready_ ? duration_ : 0.0f;
+}
 
 unsigned int DecodedAudioFile::ChannelCount() const
 {
     return ready_ ? static_cast<unsigned int>(format_.channelCount()) : 0u;
 }
 
-double DecodedAudioFile::SampleRate() const { return ready_ ? format_.sampleRate() : 0.0; }
+double DecodedAudioFile::SampleRate() const
+{
+    return ready_ ? format_.sampleRate() : 0.0;
+}
 
-std::string DecodedAudioFile::Path() const { return path_; }
+std::string DecodedAudioFile::Path() const
+{
+    return path_;
+}
 
 // UInt8 8, Int16 16, Int32 and Float 32, unset 0.
-int DecodedAudioFile::BitsPerSample() const { return ready_ ? format_.bytesPerSample() * 8 : 0; }
+int DecodedAudioFile::BitsPerSample() const
+{
+    return ready_ ? format_.bytesPerSample() * 8 : 0;
+}
 
 } // namespace vand::audio

@@ -7,13 +7,18 @@
 namespace vand::audio {
 
 AudioDevice::AudioDevice(const wchar_t* id, std::string name, std::string narrowId)
-    : id(id), name(std::move(name)), narrowId(std::move(narrowId))
+    : id(id)
+    , name(std::move(name))
+    , narrowId(std::move(narrowId))
 {
 }
 
 DeviceControlInterface::~DeviceControlInterface() = default;
 
-DeviceControlWin32::DeviceControlWin32() : impl_(std::make_unique<DeviceControlWin32Impl>()) {}
+DeviceControlWin32::DeviceControlWin32()
+    : impl_(std::make_unique<DeviceControlWin32Impl>())
+{
+}
 
 DeviceControlWin32::DeviceControlWin32(DeviceControlWin32&& other) noexcept = default;
 

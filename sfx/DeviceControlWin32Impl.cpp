@@ -17,7 +17,7 @@ namespace {
 const wchar_t* internedId(const QString& id)
 {
     static std::mutex mutex;
-    static auto* ids = new std::set<std::wstring, std::less<>>;  // outlives static destructors
+    static auto* ids = new std::set<std::wstring, std::less<>>; // outlives static destructors
     std::wstring wide = id.toStdWString();
     std::lock_guard<std::mutex> lock(mutex);
     return ids->insert(std::move(wide)).first->c_str();
@@ -34,8 +34,7 @@ std::vector<AudioDevice> DeviceControlWin32Impl::GetOutputDevices() const
     devices.reserve(static_cast<std::size_t>(outputs.size()));
     for (const QAudioDevice& output : outputs) {
         const QByteArray id = output.id();
-        devices.emplace_back(internedId(QString::fromUtf8(id)), output.description().toStdString(),
-                             id.toStdString());
+        devices.emplace_back(internedId(QString::fromUtf8(id)), output.description().toStdString(), id.toStdString());
     }
     if (devices.empty())
         kit::Log(kit::LogLevel::Warning, "sfx", "No audio output devices found.");

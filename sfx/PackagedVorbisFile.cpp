@@ -18,7 +18,8 @@ constexpr std::uintmax_t kMaxFileBytes = vand_audio::kMaxPcmBytes;
 
 } // namespace
 
-PackagedVorbisFile::PackagedVorbisFile(std::string path) : DecodedAudioFile(std::move(path))
+PackagedVorbisFile::PackagedVorbisFile(std::string path)
+    : DecodedAudioFile(std::move(path))
 {
     LoadBuffer_();
 }

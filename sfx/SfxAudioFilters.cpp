@@ -29,7 +29,8 @@ const float SfxAudioFilterInterface::EPSILON = 0.001f;
 SfxAudioFilterInterface::~SfxAudioFilterInterface() = default;
 
 SfxPanFilter::SfxPanFilter(std::shared_ptr<vand::audio::sfx::SfxDto> record, QObject* parent)
-    : QObject(parent), pan_(record->pan())
+    : QObject(parent)
+    , pan_(record->pan())
 {
 }
 
@@ -46,7 +47,8 @@ void SfxPanFilter::apply(std::int16_t* samples, std::int64_t frames, std::uint32
 }
 
 SfxReverbFilter::SfxReverbFilter(std::shared_ptr<vand::audio::sfx::SfxDto> record, QObject* parent)
-    : QObject(parent), reverb_(record->reverb())
+    : QObject(parent)
+    , reverb_(record->reverb())
 {
 }
 

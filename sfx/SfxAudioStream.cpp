@@ -11,11 +11,11 @@ namespace vand::audio {
 
 SfxAudioStream::SfxAudioStream(std::shared_ptr<vand::audio::sfx::SfxDto> record, const SfxFileInterface* file,
                                QObject* parent)
-    : QIODevice(parent),
-      remainingRepeats_(record->repeats()),
-      repeatCount_(record->repeats()),
-      record_(std::move(record)),
-      file_(file)
+    : QIODevice(parent)
+    , remainingRepeats_(record->repeats())
+    , repeatCount_(record->repeats())
+    , record_(std::move(record))
+    , file_(file)
 {
     if (file_ == nullptr) {
         ownFile_ = std::make_unique<PackagedVorbisFile>(record_->effectPath());
@@ -79,7 +79,10 @@ qint64 SfxAudioStream::size() const
     return pos() + remainingBytes_();
 }
 
-bool SfxAudioStream::canReadLine() const { return false; }
+bool SfxAudioStream::canReadLine() const
+{
+    return false;
+}
 
 qint64 SfxAudioStream::readData(char* data, qint64 maxSize)
 {
@@ -117,7 +120,10 @@ qint64 SfxAudioStream::readData(char* data, qint64 maxSize)
     return n;
 }
 
-qint64 SfxAudioStream::writeData(const char*, qint64) { return -1; }
+qint64 SfxAudioStream::writeData(const char*, qint64)
+{
+    return -1;
+}
 
 qint64 SfxAudioStream::padWithSilence_(char* data, qint64 maxSize)
 {

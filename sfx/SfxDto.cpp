@@ -10,7 +10,10 @@ namespace vand::audio {
 SongInterval::SongInterval() = default;
 
 SongInterval::SongInterval(std::string index, std::uint32_t start, std::uint32_t end)
-    : index_(std::move(index)), start_(start), end_(end), type_(IntervalType::SONG)
+    : index_(std::move(index))
+    , start_(start)
+    , end_(end)
+    , type_(IntervalType::SONG)
 {
 }
 
@@ -20,14 +23,38 @@ SongInterval& SongInterval::operator=(const SongInterval& other) = default;
 SongInterval& SongInterval::operator=(SongInterval&& other) noexcept = default;
 SongInterval::~SongInterval() = default;
 
-void SongInterval::type(IntervalType type) { type_ = type; }
-IntervalType SongInterval::type() const { return type_; }
-const std::string& SongInterval::index() const { return index_; }
-void SongInterval::setIndex(const std::string& index) { index_ = index; }
-std::uint32_t SongInterval::start() const { return start_; }
-void SongInterval::setStart(std::uint32_t start) { start_ = start; }
-std::uint32_t SongInterval::end() const { return end_; }
-void SongInterval::setEnd(std::uint32_t end) { end_ = end; }
+void SongInterval::type(IntervalType type)
+{
+    type_ = type;
+}
+IntervalType SongInterval::type() const
+{
+    return type_;
+}
+const std::string& SongInterval::index() const
+{
+    return index_;
+}
+void SongInterval::setIndex(const std::string& index)
+{
+    index_ = index;
+}
+std::uint32_t SongInterval::start() const
+{
+    return start_;
+}
+void SongInterval::setStart(std::uint32_t start)
+{
+    start_ = start;
+}
+std::uint32_t SongInterval::end() const
+{
+    return end_;
+}
+void SongInterval::setEnd(std::uint32_t end)
+{
+    end_ = end;
+}
 
 std::ostream& operator<<(std::ostream& os, SfxType type)
 {
@@ -62,15 +89,15 @@ const SongInterval* asSongInterval(const IntervalInterface& interval)
     return dynamic_cast<const SongInterval*>(&interval);
 }
 
-template<typename Pointer>
+template <typename Pointer>
 void appendSongCopy(std::vector<Pointer>& target, const IntervalInterface& interval)
 {
     if (const SongInterval* song = asSongInterval(interval))
         target.push_back(std::make_unique<SongInterval>(song->index(), song->start(), song->end()));
 }
 
-std::vector<std::unique_ptr<IntervalInterface>>
-songCopies(const std::vector<std::unique_ptr<IntervalInterface>>& intervals)
+std::vector<std::unique_ptr<IntervalInterface>> songCopies(
+    const std::vector<std::unique_ptr<IntervalInterface>>& intervals)
 {
     std::vector<std::unique_ptr<IntervalInterface>> copies;
     for (const auto& interval : intervals) {
@@ -84,10 +111,21 @@ songCopies(const std::vector<std::unique_ptr<IntervalInterface>>& intervals)
 
 SfxDto::SfxDto(std::string name, std::string outputPath, std::string effectId, std::string effectPath,
                const std::vector<IntervalInterface*>& intervals, SfxType type, std::int32_t effectIdIndex,
-               std::int32_t repeats, std::uint16_t fadeIn, std::uint16_t fadeOut, float volume,
-               float reverb, float pan, const std::string& eventId)
-    : fields_{std::move(name), std::move(outputPath), std::move(effectId), std::move(effectPath), eventId, type,
-              effectIdIndex, repeats, fadeIn, fadeOut, volume, reverb, pan}
+               std::int32_t repeats, std::uint16_t fadeIn, std::uint16_t fadeOut, float volume, float reverb, float pan,
+               const std::string& eventId)
+    : fields_{std::move(name),
+              std::move(outputPath),
+              std::move(effectId),
+              std::move(effectPath),
+              eventId,
+              type,
+              effectIdIndex,
+              repeats,
+              fadeIn,
+              fadeOut,
+              volume,
+              reverb,
+              pan}
 {
     for (const IntervalInterface* interval : intervals) {
         if (interval)
@@ -96,15 +134,21 @@ SfxDto::SfxDto(std::string name, std::string outputPath, std::string effectId, s
 }
 
 SfxDto::SfxDto(Fields fields, std::vector<std::unique_ptr<IntervalInterface>> intervals)
-    : fields_(std::move(fields)), activeIntervals_(std::move(intervals))
+    : fields_(std::move(fields))
+    , activeIntervals_(std::move(intervals))
 {
 }
 
-SfxDto::SfxDto(const SfxDto& other) : fields_(other.fields_), activeIntervals_(songCopies(other.activeIntervals_)) {}
+SfxDto::SfxDto(const SfxDto& other)
+    : fields_(other.fields_)
+    , activeIntervals_(songCopies(other.activeIntervals_))
+{
+}
 
 // A move leaves the source with empty strings and no intervals.
 SfxDto::SfxDto(SfxDto&& other) noexcept
-    : fields_(std::exchange(other.fields_, Fields())), activeIntervals_(std::exchange(other.activeIntervals_, {}))
+    : fields_(std::exchange(other.fields_, Fields()))
+    , activeIntervals_(std::exchange(other.activeIntervals_, {}))
 {
 }
 
@@ -133,34 +177,115 @@ SfxDto& SfxDto::operator=(SfxDto&& other) noexcept
 
 SfxDto::~SfxDto() = default;
 
-const std::string& SfxDto::name() const { return fields_.name; }
-const std::string& SfxDto::outputPath() const { return fields_.outputPath; }
-const std::string& SfxDto::effectId() const { return fields_.effectId; }
-const std::string& SfxDto::effectPath() const { return fields_.effectPath; }
-const std::string& SfxDto::eventId() const { return fields_.eventId; }
-const std::vector<std::unique_ptr<IntervalInterface>>& SfxDto::activeIntervals() const { return activeIntervals_; }
-SfxType SfxDto::type() const { return fields_.type; }
-std::int32_t SfxDto::effectIdIndex() const { return fields_.effectIdIndex; }
-std::int32_t SfxDto::repeats() const { return fields_.repeats; }
-std::uint16_t SfxDto::fadeIn() const { return fields_.fadeIn; }
-std::uint16_t SfxDto::fadeOut() const { return fields_.fadeOut; }
-float SfxDto::volume() const { return fields_.volume; }
-float SfxDto::reverb() const { return fields_.reverb; }
-float SfxDto::pan() const { return fields_.pan; }
+const std::string& SfxDto::name() const
+{
+    return fields_.name;
+}
+const std::string& SfxDto::outputPath() const
+{
+    return fields_.outputPath;
+}
+const std::string& SfxDto::effectId() const
+{
+    return fields_.effectId;
+}
+const std::string& SfxDto::effectPath() const
+{
+    return fields_.effectPath;
+}
+const std::string& SfxDto::eventId() const
+{
+    return fields_.eventId;
+}
+const std::vector<std::unique_ptr<IntervalInterface>>& SfxDto::activeIntervals() const
+{
+    return activeIntervals_;
+}
+SfxType SfxDto::type() const
+{
+    return fields_.type;
+}
+std::int32_t SfxDto::effectIdIndex() const
+{
+    return fields_.effectIdIndex;
+}
+std::int32_t SfxDto::repeats() const
+{
+    return fields_.repeats;
+}
+std::uint16_t SfxDto::fadeIn() const
+{
+    return fields_.fadeIn;
+}
+std::uint16_t SfxDto::fadeOut() const
+{
+    return fields_.fadeOut;
+}
+float SfxDto::volume() const
+{
+    return fields_.volume;
+}
+float SfxDto::reverb() const
+{
+    return fields_.reverb;
+}
+float SfxDto::pan() const
+{
+    return fields_.pan;
+}
 
-void SfxDto::setName(const std::string& name) { fields_.name = name; }
-void SfxDto::setOutputPath(const std::string& outputPath) { fields_.outputPath = outputPath; }
-void SfxDto::setEffectId(const std::string& effectId) { fields_.effectId = effectId; }
-void SfxDto::setEffectPath(const std::string& effectPath) { fields_.effectPath = effectPath; }
-void SfxDto::setEventId(const std::string& eventId) { fields_.eventId = eventId; }
-void SfxDto::setType(SfxType type) { fields_.type = type; }
-void SfxDto::setEffectIdIndex(std::int32_t effectIdIndex) { fields_.effectIdIndex = effectIdIndex; }
-void SfxDto::setRepeats(std::int32_t repeats) { fields_.repeats = repeats; }
-void SfxDto::setFadeIn(std::uint16_t fadeIn) { fields_.fadeIn = fadeIn; }
-void SfxDto::setFadeOut(std::uint16_t fadeOut) { fields_.fadeOut = fadeOut; }
-void SfxDto::setVolume(float volume) { fields_.volume = volume; }
-void SfxDto::setReverb(float reverb) { fields_.reverb = reverb; }
-void SfxDto::setPan(float pan) { fields_.pan = pan; }
+void SfxDto::setName(const std::string& name)
+{
+    fields_.name = name;
+}
+void SfxDto::setOutputPath(const std::string& outputPath)
+{
+    fields_.outputPath = outputPath;
+}
+void SfxDto::setEffectId(const std::string& effectId)
+{
+    fields_.effectId = effectId;
+}
+void SfxDto::setEffectPath(const std::string& effectPath)
+{
+    fields_.effectPath = effectPath;
+}
+void SfxDto::setEventId(const std::string& eventId)
+{
+    fields_.eventId = eventId;
+}
+void SfxDto::setType(SfxType type)
+{
+    fields_.type = type;
+}
+void SfxDto::setEffectIdIndex(std::int32_t effectIdIndex)
+{
+    fields_.effectIdIndex = effectIdIndex;
+}
+void SfxDto::setRepeats(std::int32_t repeats)
+{
+    fields_.repeats = repeats;
+}
+void SfxDto::setFadeIn(std::uint16_t fadeIn)
+{
+    fields_.fadeIn = fadeIn;
+}
+void SfxDto::setFadeOut(std::uint16_t fadeOut)
+{
+    fields_.fadeOut = fadeOut;
+}
+void SfxDto::setVolume(float volume)
+{
+    fields_.volume = volume;
+}
+void SfxDto::setReverb(float reverb)
+{
+    fields_.reverb = reverb;
+}
+void SfxDto::setPan(float pan)
+{
+    fields_.pan = pan;
+}
 
 void SfxDto::addActiveInterval(const IntervalInterface& interval)
 {
@@ -228,7 +353,8 @@ bool SfxDto::operator==(const SfxDto& other) const
 
 SfxDto::SfxDtoBuilder::SfxDtoBuilder() = default;
 
-SfxDto::SfxDtoBuilder::SfxDtoBuilder(const SfxDtoBuilder& other) : fields_(other.fields_)
+SfxDto::SfxDtoBuilder::SfxDtoBuilder(const SfxDtoBuilder& other)
+    : fields_(other.fields_)
 {
     for (const auto& interval : other.activeIntervals_)
         activeIntervals_.push_back(std::make_unique<SongInterval>(*interval));
@@ -248,19 +374,71 @@ SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::operator=(const SfxDtoBuilder& oth
 SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::operator=(SfxDtoBuilder&& other) noexcept = default;
 SfxDto::SfxDtoBuilder::~SfxDtoBuilder() = default;
 
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::name(const std::string& name) { fields_.name = name; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::outputPath(const std::string& outputPath) { fields_.outputPath = outputPath; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectId(const std::string& effectId) { fields_.effectId = effectId; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectPath(const std::string& effectPath) { fields_.effectPath = effectPath; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::eventId(const std::string& eventId) { fields_.eventId = eventId; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::type(SfxType type) { fields_.type = type; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectIdIndex(std::int32_t effectIdIndex) { fields_.effectIdIndex = effectIdIndex; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::repeats(std::int32_t repeats) { fields_.repeats = repeats; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::fadeIn(std::uint16_t fadeIn) { fields_.fadeIn = fadeIn; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::fadeOut(std::uint16_t fadeOut) { fields_.fadeOut = fadeOut; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::volume(float volume) { fields_.volume = volume; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::reverb(float reverb) { fields_.reverb = reverb; return *this; }
-SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::pan(float pan) { fields_.pan = pan; return *this; }
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::name(const std::string& name)
+{
+    fields_.name = name;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::outputPath(const std::string& outputPath)
+{
+    fields_.outputPath = outputPath;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectId(const std::string& effectId)
+{
+    fields_.effectId = effectId;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectPath(const std::string& effectPath)
+{
+    fields_.effectPath = effectPath;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::eventId(const std::string& eventId)
+{
+    fields_.eventId = eventId;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::type(SfxType type)
+{
+    fields_.type = type;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::effectIdIndex(std::int32_t effectIdIndex)
+{
+    fields_.effectIdIndex = effectIdIndex;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::repeats(std::int32_t repeats)
+{
+    fields_.repeats = repeats;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::fadeIn(std::uint16_t fadeIn)
+{
+    fields_.fadeIn = fadeIn;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::fadeOut(std::uint16_t fadeOut)
+{
+    fields_.fadeOut = fadeOut;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::volume(float volume)
+{
+    fields_.volume = volume;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::reverb(float reverb)
+{
+    fields_.reverb = reverb;
+    return *this;
+}
+SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::pan(float pan)
+{
+    fields_.pan = pan;
+    return *this;
+}
 
 SfxDto::SfxDtoBuilder& SfxDto::SfxDtoBuilder::addActiveInterval(const IntervalInterface& interval)
 {
@@ -291,15 +469,9 @@ std::ostream& operator<<(std::ostream& os, const SfxDto& dto)
         if (const SongInterval* song = asSongInterval(*interval))
             os << *song << ", ";
     }
-    return os << ", 'type': " << dto.type()
-              << ", 'effectIdIndex': " << dto.effectIdIndex()
-              << ", 'repeats': " << dto.repeats()
-              << ", 'fadeIn': " << dto.fadeIn()
-              << ", 'fadeOut': " << dto.fadeOut()
-              << ", 'volume': " << dto.volume()
-              << ", 'reverb': " << dto.reverb()
-              << ", 'pan': " << dto.pan()
-              << "}";
+    return os << ", 'type': " << dto.type() << ", 'effectIdIndex': " << dto.effectIdIndex()
+              << ", 'repeats': " << dto.repeats() << ", 'fadeIn': " << dto.fadeIn() << ", 'fadeOut': " << dto.fadeOut()
+              << ", 'volume': " << dto.volume() << ", 'reverb': " << dto.reverb() << ", 'pan': " << dto.pan() << "}";
 }
 
 } // namespace vand::audio::sfx

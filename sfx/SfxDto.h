@@ -96,8 +96,8 @@ public:
     // Copies the SONG elements of `intervals`; takes no ownership of them.
     SfxDto(std::string name, std::string outputPath, std::string effectId, std::string effectPath,
            const std::vector<IntervalInterface*>& intervals, SfxType type, std::int32_t effectIdIndex,
-           std::int32_t repeats, std::uint16_t fadeIn, std::uint16_t fadeOut, float volume, float reverb,
-           float pan, const std::string& eventId);
+           std::int32_t repeats, std::uint16_t fadeIn, std::uint16_t fadeOut, float volume, float reverb, float pan,
+           const std::string& eventId);
     SfxDto(const SfxDto& other);
     SfxDto(SfxDto&& other) noexcept;
     // Takes every field but the event id: the target stays the same change-log

@@ -6,7 +6,7 @@
 #include <QtCore/qglobal.h>
 
 #if defined(SFX_BUILDING_LIBRARY)
-#  define SFX_EXPORT Q_DECL_EXPORT
+#define SFX_EXPORT Q_DECL_EXPORT
 #else
-#  define SFX_EXPORT Q_DECL_IMPORT
+#define SFX_EXPORT Q_DECL_IMPORT
 #endif

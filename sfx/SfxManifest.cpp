@@ -33,7 +33,7 @@ vand::audio::sfx::SfxVector SfxManifest::AmbientEffects() const
 bool SfxManifest::HasEffectId(const std::string& id) const
 {
     return primary_.Find(id) != vand::audio::sfx::SfxVector::npos
-        || ambient_.Find(id) != vand::audio::sfx::SfxVector::npos;
+           || ambient_.Find(id) != vand::audio::sfx::SfxVector::npos;
 }
 
 std::optional<std::string> SfxManifest::path(const std::string& id) const

@@ -13,7 +13,10 @@ const std::string kNoImplementation = "No SFX Implementation Available";
 
 } // namespace
 
-SfxPlayer::SfxPlayer(const SfxDto& sfx) : proxy_(std::make_unique<SfxPlayerProxy>(sfx)) {}
+SfxPlayer::SfxPlayer(const SfxDto& sfx)
+    : proxy_(std::make_unique<SfxPlayerProxy>(sfx))
+{
+}
 
 SfxPlayer::SfxPlayer(SfxPlayer&& other) noexcept = default;
 
@@ -28,41 +31,92 @@ SfxPlayerInterface& SfxPlayer::target_() const
     return *proxy_;
 }
 
-void SfxPlayer::Play(double) { target_().Play(0.0); }
+void SfxPlayer::Play(double)
+{
+    target_().Play(0.0);
+}
 
-void SfxPlayer::Stop(bool isUrgent) { target_().Stop(isUrgent); }
+void SfxPlayer::Stop(bool isUrgent)
+{
+    target_().Stop(isUrgent);
+}
 
-void SfxPlayer::Stop() { target_().Stop(); }
+void SfxPlayer::Stop()
+{
+    target_().Stop();
+}
 
-void SfxPlayer::SetOutputDevice(const wchar_t* deviceId) { target_().SetOutputDevice(deviceId); }
+void SfxPlayer::SetOutputDevice(const wchar_t* deviceId)
+{
+    target_().SetOutputDevice(deviceId);
+}
 
-void SfxPlayer::SetVolume(float volume) { target_().SetVolume(volume); }
+void SfxPlayer::SetVolume(float volume)
+{
+    target_().SetVolume(volume);
+}
 
-float SfxPlayer::Volume() { return target_().Volume(); }
+float SfxPlayer::Volume()
+{
+    return target_().Volume();
+}
 
-void SfxPlayer::SetReverb(float reverb) { target_().SetReverb(reverb); }
+void SfxPlayer::SetReverb(float reverb)
+{
+    target_().SetReverb(reverb);
+}
 
-void SfxPlayer::SetPan(float pan) { target_().SetPan(pan); }
+void SfxPlayer::SetPan(float pan)
+{
+    target_().SetPan(pan);
+}
 
-void SfxPlayer::SetSfxPath(const std::string& path) { target_().SetSfxPath(path); }
+void SfxPlayer::SetSfxPath(const std::string& path)
+{
+    target_().SetSfxPath(path);
+}
 
-void SfxPlayer::ReplaceSfxData(const SfxDto& other) { target_().ReplaceSfxData(other); }
+void SfxPlayer::ReplaceSfxData(const SfxDto& other)
+{
+    target_().ReplaceSfxData(other);
+}
 
-float SfxPlayer::GetDuration() { return target_().GetDuration(); }
+float SfxPlayer::GetDuration()
+{
+    return target_().GetDuration();
+}
 
-void SfxPlayer::FadeTo(float volume, unsigned int milliseconds) { target_().FadeTo(volume, milliseconds); }
+void SfxPlayer::FadeTo(float volume, unsigned int milliseconds)
+{
+    target_().FadeTo(volume, milliseconds);
+}
 
-bool SfxPlayer::Done() { return target_().Done(); }
+bool SfxPlayer::Done()
+{
+    return target_().Done();
+}
 
-void SfxPlayer::WaitUntilDone() { target_().WaitUntilDone(); }
+void SfxPlayer::WaitUntilDone()
+{
+    target_().WaitUntilDone();
+}
 
-bool SfxPlayer::PlaysSameSfx(const SfxDto& other) { return target_().PlaysSameSfx(other); }
+bool SfxPlayer::PlaysSameSfx(const SfxDto& other)
+{
+    return target_().PlaysSameSfx(other);
+}
 
-const SfxDto& SfxPlayer::SfxData() const { return target_().SfxData(); }
+const SfxDto& SfxPlayer::SfxData() const
+{
+    return target_().SfxData();
+}
 
 namespace sfx {
 
-SfxPlayerInterface* GetSfxPlayer(const SfxDto& record) { return new SfxPlayer(record); }
+SfxPlayerInterface* GetSfxPlayer(const SfxDto& record)
+{
+    return new SfxPlayer(record);
+}
 
 } // namespace sfx
 

@@ -50,8 +50,7 @@ public slots:
     // controller to make its player, which fulfils `playerCreated`.
     // std::runtime_error "No sound effect player controller registered" when
     // there is none.
-    bool registerSfxPlayerProxy(vand::audio::SfxPlayerProxy* proxy, qulonglong id,
-                                const vand::audio::sfx::SfxDto& sfx,
+    bool registerSfxPlayerProxy(vand::audio::SfxPlayerProxy* proxy, qulonglong id, const vand::audio::sfx::SfxDto& sfx,
                                 std::shared_ptr<std::promise<void>> playerCreated);
     // The controller reloads its players from its repository.
     void onSoundEffectsChanged();

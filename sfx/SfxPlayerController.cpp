@@ -9,8 +9,8 @@ using vand::audio::sfx::SfxDto;
 
 SfxPlayerControllerInterface::SfxPlayerControllerInterface() = default;
 SfxPlayerControllerInterface::SfxPlayerControllerInterface(const SfxPlayerControllerInterface& other) = default;
-SfxPlayerControllerInterface&
-SfxPlayerControllerInterface::operator=(const SfxPlayerControllerInterface& other) = default;
+SfxPlayerControllerInterface& SfxPlayerControllerInterface::operator=(const SfxPlayerControllerInterface& other) =
+    default;
 SfxPlayerControllerInterface::~SfxPlayerControllerInterface() = default;
 
 SfxPlayerController::SfxPlayerController(std::unique_ptr<SfxRepository>& repository)
@@ -26,23 +26,50 @@ SfxPlayerController::SfxPlayerController()
 
 SfxPlayerController::~SfxPlayerController() = default;
 
-void SfxPlayerController::play(const CustomAudioParameters& parameters) { controller_->play(parameters); }
+void SfxPlayerController::play(const CustomAudioParameters& parameters)
+{
+    controller_->play(parameters);
+}
 
-unsigned long long SfxPlayerController::play(const std::string& id) { return controller_->play(id); }
+unsigned long long SfxPlayerController::play(const std::string& id)
+{
+    return controller_->play(id);
+}
 
-bool SfxPlayerController::play(unsigned long long playerId) { return controller_->play(playerId); }
+bool SfxPlayerController::play(unsigned long long playerId)
+{
+    return controller_->play(playerId);
+}
 
-void SfxPlayerController::stop(bool isUrgent) { controller_->stop(isUrgent); }
+void SfxPlayerController::stop(bool isUrgent)
+{
+    controller_->stop(isUrgent);
+}
 
-void SfxPlayerController::stop(const CustomAudioParameters& parameters) { controller_->stop(parameters); }
+void SfxPlayerController::stop(const CustomAudioParameters& parameters)
+{
+    controller_->stop(parameters);
+}
 
-void SfxPlayerController::stop(const std::string& id) { controller_->stop(id); }
+void SfxPlayerController::stop(const std::string& id)
+{
+    controller_->stop(id);
+}
 
-void SfxPlayerController::stop(unsigned long long playerId) { controller_->stop(playerId); }
+void SfxPlayerController::stop(unsigned long long playerId)
+{
+    controller_->stop(playerId);
+}
 
-void SfxPlayerController::stop() { controller_->stop(); }
+void SfxPlayerController::stop()
+{
+    controller_->stop();
+}
 
-float SfxPlayerController::GetDuration(unsigned long long playerId) { return controller_->GetDuration(playerId); }
+float SfxPlayerController::GetDuration(unsigned long long playerId)
+{
+    return controller_->GetDuration(playerId);
+}
 
 void SfxPlayerController::SetOutputDevice(unsigned long long playerId, const wchar_t* deviceId)
 {
@@ -54,23 +81,35 @@ void SfxPlayerController::SetVolume(unsigned long long playerId, float volume)
     controller_->SetVolume(playerId, volume);
 }
 
-float SfxPlayerController::Volume(unsigned long long playerId) { return controller_->Volume(playerId); }
+float SfxPlayerController::Volume(unsigned long long playerId)
+{
+    return controller_->Volume(playerId);
+}
 
 void SfxPlayerController::SetReverb(unsigned long long playerId, float reverb)
 {
     controller_->SetReverb(playerId, reverb);
 }
 
-void SfxPlayerController::SetPan(unsigned long long playerId, float pan) { controller_->SetPan(playerId, pan); }
+void SfxPlayerController::SetPan(unsigned long long playerId, float pan)
+{
+    controller_->SetPan(playerId, pan);
+}
 
 void SfxPlayerController::SetSfxPath(unsigned long long playerId, const std::string& path)
 {
     controller_->SetSfxPath(playerId, path);
 }
 
-bool SfxPlayerController::Done(unsigned long long playerId) { return controller_->Done(playerId); }
+bool SfxPlayerController::Done(unsigned long long playerId)
+{
+    return controller_->Done(playerId);
+}
 
-void SfxPlayerController::WaitUntilDone(unsigned long long playerId) { controller_->WaitUntilDone(playerId); }
+void SfxPlayerController::WaitUntilDone(unsigned long long playerId)
+{
+    controller_->WaitUntilDone(playerId);
+}
 
 bool SfxPlayerController::PlaysSameSfx(unsigned long long playerId, const SfxDto& other)
 {
@@ -92,7 +131,10 @@ std::optional<SfxPlayerInterface*> SfxPlayerController::GetPlayer(unsigned long 
     return controller_->GetPlayer(playerId);
 }
 
-void SfxPlayerController::PreloadFile(const std::string& key) { controller_->PreloadFile(key); }
+void SfxPlayerController::PreloadFile(const std::string& key)
+{
+    controller_->PreloadFile(key);
+}
 
 void SfxPlayerController::FadeTo(std::string eventId, float volume, float milliseconds)
 {

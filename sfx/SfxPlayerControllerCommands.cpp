@@ -32,7 +32,10 @@ namespace {
 // A row whose progress is above this resumes there.
 constexpr double kResumeFrom = 2.220446049250313e-16;
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 // The whole text as a decimal player id; nothing when it is not one.
 std::optional<unsigned long long> DecimalId(const std::string& text)
@@ -69,8 +72,9 @@ void CheckCustomParameters(const CustomAudioParameters& parameters)
     const double volume = parameters.volume();
     if (!std::isfinite(volume) || volume < 0.0 || !std::isfinite(parameters.reverb())
         || !std::isfinite(parameters.pan()) || parameters.fadeIn() > kMaxFade || parameters.fadeOut() > kMaxFade) {
-        throw CustomAudioException("error", "The audio file " + parameters.file().toStdString()
-                                                + " was not played: its volume, reverb, pan or fades are out of range.");
+        throw CustomAudioException("error",
+                                   "The audio file " + parameters.file().toStdString()
+                                       + " was not played: its volume, reverb, pan or fades are out of range.");
     }
 }
 
@@ -199,7 +203,10 @@ void SfxPlayerControllerImpl::stop(bool isUrgent)
     }
 }
 
-void SfxPlayerControllerImpl::stop() { stop(false); }
+void SfxPlayerControllerImpl::stop()
+{
+    stop(false);
+}
 
 void SfxPlayerControllerImpl::stop(unsigned long long playerId)
 {
@@ -226,7 +233,8 @@ void SfxPlayerControllerImpl::stop(const std::string& id)
         return;
     const std::optional<unsigned long long> number = DecimalId(id);
     if (!number) {
-        kit::Log(kit::LogLevel::Debug, "sfx", "Invalid request from OSC: cannot stop sound effect player with id " + id);
+        kit::Log(kit::LogLevel::Debug, "sfx",
+                 "Invalid request from OSC: cannot stop sound effect player with id " + id);
         return;
     }
     stop(*number);
@@ -259,7 +267,8 @@ void SfxPlayerControllerImpl::FadeTo(std::string eventId, float volume, float mi
     }
     const auto named = eventIds_.find(eventId);
     if (named == eventIds_.end() || !players_.count(named->second)) {
-        report_(QStringLiteral("error"), QStringLiteral("No sound effect player plays the event %1.").arg(Text(eventId)),
+        report_(QStringLiteral("error"),
+                QStringLiteral("No sound effect player plays the event %1.").arg(Text(eventId)),
                 QStringLiteral("FadeTo"));
         return;
     }

@@ -46,7 +46,7 @@ struct SfxPlayerControllerImpl::PlayerEntry
     bool custom = false;
 };
 
-template<class Action>
+template <class Action>
 void SfxPlayerControllerImpl::guarded_(const char* what, Action&& action)
 {
     try {
@@ -56,7 +56,7 @@ void SfxPlayerControllerImpl::guarded_(const char* what, Action&& action)
     }
 }
 
-template<class T, class Query>
+template <class T, class Query>
 void SfxPlayerControllerImpl::answer_(const std::shared_ptr<std::promise<T>>& promise, Query&& query)
 {
     if (!promise)

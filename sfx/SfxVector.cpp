@@ -42,7 +42,8 @@ void destroy(char** ids, char** paths, std::size_t capacity)
 // half-way through filling them leaks nothing.
 struct Arrays
 {
-    explicit Arrays(std::size_t slots) : capacity(slots)
+    explicit Arrays(std::size_t slots)
+        : capacity(slots)
     {
         if (capacity == 0)
             return;

@@ -61,7 +61,10 @@ std::string LocalPath(const std::string& path)
 // buffers travel through `buffers` under the lock.
 struct UserAudioFile::Decoding
 {
-    explicit Decoding(const std::string& path) : decoder(path) {}
+    explicit Decoding(const std::string& path)
+        : decoder(path)
+    {
+    }
 
     vand_audio::SoundFileDecoder decoder;
     std::atomic<bool> stop{false};
@@ -70,7 +73,8 @@ struct UserAudioFile::Decoding
     QFuture<void> task;
 };
 
-UserAudioFile::UserAudioFile(std::string path) : DecodedAudioFile(std::move(path))
+UserAudioFile::UserAudioFile(std::string path)
+    : DecodedAudioFile(std::move(path))
 {
     try {
         decoding_ = std::make_shared<Decoding>(LocalPath(Path()));
@@ -100,7 +104,8 @@ UserAudioFile::UserAudioFile(std::string path) : DecodedAudioFile(std::move(path
         } catch (const vand_audio::DecodeError& e) {
             LogFailure(Path(), e.what());
             const QAudioDecoder::Error error = ErrorOf(e.Failure());
-            QMetaObject::invokeMethod(this, [this, error] { onError_(error); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, error] { onError_(error); }, Qt::QueuedConnection);
         }
     });
 }
@@ -139,6 +144,9 @@ void UserAudioFile::onFinished_()
     emit isReady();
 }
 
-QAudioFormat UserAudioFile::Format() const { return decodedFormat_(); }
+QAudioFormat UserAudioFile::Format() const
+{
+    return decodedFormat_();
+}
 
 } // namespace vand::audio

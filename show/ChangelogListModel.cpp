@@ -6,7 +6,8 @@
 
 namespace vand::qt {
 
-ChangelogListModel::ChangelogListModel() : QAbstractListModel(nullptr)
+ChangelogListModel::ChangelogListModel()
+    : QAbstractListModel(nullptr)
 {
     qRegisterMetaType<ChangelogListModel*>();
 }

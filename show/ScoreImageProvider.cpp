@@ -19,7 +19,10 @@ std::atomic<quint64> lastGeneration{0};
 class PageTextureFactory : public QQuickTextureFactory
 {
 public:
-    explicit PageTextureFactory(QImage image) : image_(std::move(image)) {}
+    explicit PageTextureFactory(QImage image)
+        : image_(std::move(image))
+    {
+    }
     QSGTexture* createTexture(QQuickWindow* window) const override { return window->createTextureFromImage(image_); }
     QSize textureSize() const override { return image_.size(); }
     int textureByteCount() const override { return int(image_.sizeInBytes()); }
@@ -67,8 +70,8 @@ QString ScorePageUrl(quint64 generation, int index)
 }
 
 ScoreImageProvider::ScoreImageProvider()
-    : QQuickImageProvider(QQuickImageProvider::Texture, QQmlImageProviderBase::ForceAsynchronousImageLoading),
-      store_(std::make_shared<ScorePageStore>())
+    : QQuickImageProvider(QQuickImageProvider::Texture, QQmlImageProviderBase::ForceAsynchronousImageLoading)
+    , store_(std::make_shared<ScorePageStore>())
 {
 }
 

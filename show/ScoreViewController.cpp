@@ -44,7 +44,9 @@ std::vector<vand::show::ScorePage> ReadPackageFile(const QString& path, const st
 
 ScoreViewController::ScoreViewController(QObject* scoreItem, std::shared_ptr<Interface> player,
                                          std::shared_ptr<vand::ShowIdentityService> identity, QQmlEngine* engine)
-    : QmlController(scoreItem, engine), player_(std::move(player)), identity_(std::move(identity))
+    : QmlController(scoreItem, engine)
+    , player_(std::move(player))
+    , identity_(std::move(identity))
 {
     if (scoreItem)
         connect(scoreItem, SIGNAL(pageChanged(int)), this, SLOT(currentPageChanged_(int)));

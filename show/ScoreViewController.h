@@ -13,8 +13,6 @@
 // Qt Quick's image thread, one when shown.
 
 #include <QFutureWatcher>
-#include <mutex>
-#include <optional>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -23,6 +21,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "show/ScorePackage.h"

@@ -31,12 +31,15 @@ QString StatusName(int status)
 } // namespace
 
 MidiManagerCommandController::MidiManagerCommandController(QQmlEngine* engine, PlayerSource player, int commandId,
-                                                           const QString& commandName, bool learned,
-                                                           bool learning, int status, int channel, int note,
-                                                           QObject* parentItem)
-    : QmlController(engine, QUrl(QString::fromLatin1(kRowUrl)), parentItem, true),
-      player_(std::move(player)), statusModel_(std::make_unique<StringValueListModel>()), commandId_(commandId),
-      channel_(channel), note_(note), status_(status)
+                                                           const QString& commandName, bool learned, bool learning,
+                                                           int status, int channel, int note, QObject* parentItem)
+    : QmlController(engine, QUrl(QString::fromLatin1(kRowUrl)), parentItem, true)
+    , player_(std::move(player))
+    , statusModel_(std::make_unique<StringValueListModel>())
+    , commandId_(commandId)
+    , channel_(channel)
+    , note_(note)
+    , status_(status)
 {
     if (!rootObject_)
         throw std::runtime_error("The row of the MIDI command \"" + commandName.toStdString()

@@ -22,9 +22,8 @@ class MidiManagerCommandController : public QmlController
 public:
     // Builds the row in parentItem. Throws when the player cannot be asked
     // for the allowed statuses or the row cannot be built.
-    MidiManagerCommandController(QQmlEngine* engine, PlayerSource player, int commandId,
-                                 const QString& commandName, bool learned, bool learning, int status,
-                                 int channel, int note, QObject* parentItem);
+    MidiManagerCommandController(QQmlEngine* engine, PlayerSource player, int commandId, const QString& commandName,
+                                 bool learned, bool learning, int status, int channel, int note, QObject* parentItem);
     ~MidiManagerCommandController() override;
 
     int GetCommandId() const { return commandId_; }

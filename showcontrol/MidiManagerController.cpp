@@ -19,8 +19,9 @@ const char* kWindowUrl = "qrc:/qt/qml/com/tarnwick/musical_ui/qml/MidiManager.qm
 
 MidiManagerController::MidiManagerController(QQmlEngine* engine, PlayerSource player,
                                              std::shared_ptr<MidiSourceSettings> settings, QObject* parentWindow)
-    : QmlController(engine, QUrl(QString::fromLatin1(kWindowUrl)), parentWindow, true),
-      player_(std::move(player)), settings_(std::move(settings))
+    : QmlController(engine, QUrl(QString::fromLatin1(kWindowUrl)), parentWindow, true)
+    , player_(std::move(player))
+    , settings_(std::move(settings))
 {
     if (!rootObject_)
         throw std::runtime_error("The MIDI Manager window could not be built.");

@@ -12,8 +12,7 @@ namespace {
 std::uint32_t ReadBigEndian32(const char* data)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(data);
-    return (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8)
-        | std::uint32_t(b[3]);
+    return (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | std::uint32_t(b[3]);
 }
 
 void AppendBigEndian32(QByteArray& out, std::uint32_t value)
@@ -68,7 +67,7 @@ bool MayBeNumber(const QString& word)
         if ((u >= '0' && u <= '9') || u == '+' || u == '-' || u == '.' || u == ',' || c.isSpace())
             continue;
         switch (u | 0x20) { // lower case of a letter
-        case 'e': // exponent
+        case 'e':           // exponent
         case 'i':
         case 'n':
         case 'f':
@@ -132,12 +131,15 @@ float OscParam::AsFloat32() const
     throw std::runtime_error("Parameter does not convert to float32.");
 }
 
-OscInt32::OscInt32(std::int32_t value) : OscParam(OscKindInt32), value_(value)
+OscInt32::OscInt32(std::int32_t value)
+    : OscParam(OscKindInt32)
+    , value_(value)
 {
     consumed_ = 4;
 }
 
-OscInt32::OscInt32(const char* data, std::size_t left) : OscParam(OscKindInt32)
+OscInt32::OscInt32(const char* data, std::size_t left)
+    : OscParam(OscKindInt32)
 {
     if (left < 4)
         throw std::runtime_error("Cannot read OSC Param of type int32 in less than four bytes.");
@@ -160,12 +162,15 @@ float OscInt32::AsFloat32() const
     return static_cast<float>(value_);
 }
 
-OscFloat32::OscFloat32(float value) : OscParam(OscKindFloat32), value_(value)
+OscFloat32::OscFloat32(float value)
+    : OscParam(OscKindFloat32)
+    , value_(value)
 {
     consumed_ = 4;
 }
 
-OscFloat32::OscFloat32(const char* data, std::size_t left) : OscParam(OscKindFloat32)
+OscFloat32::OscFloat32(const char* data, std::size_t left)
+    : OscParam(OscKindFloat32)
 {
     if (left < 4)
         throw std::runtime_error("Cannot read OSC Param of type float32 in less than four bytes.");
@@ -187,12 +192,15 @@ float OscFloat32::AsFloat32() const
     return value_;
 }
 
-OscString::OscString(std::string value) : OscParam(OscKindString), value_(std::move(value))
+OscString::OscString(std::string value)
+    : OscParam(OscKindString)
+    , value_(std::move(value))
 {
     consumed_ = PaddedSize(value_.size());
 }
 
-OscString::OscString(const char* data, std::size_t left) : OscParam(OscKindString)
+OscString::OscString(const char* data, std::size_t left)
+    : OscParam(OscKindString)
 {
     consumed_ = ReadOscString(data, left, value_);
 }

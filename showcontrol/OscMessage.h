@@ -50,7 +50,10 @@ public:
     std::size_t Consumed() const { return consumed_; }
 
 protected:
-    explicit OscParam(int kind) : kind_(kind) {}
+    explicit OscParam(int kind)
+        : kind_(kind)
+    {
+    }
     std::size_t consumed_ = 0;
 
 private:

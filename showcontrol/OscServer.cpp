@@ -17,7 +17,8 @@
 
 namespace vand::osc {
 
-QUdpSocketWrapper::QUdpSocketWrapper() : socket_(std::make_unique<QUdpSocket>())
+QUdpSocketWrapper::QUdpSocketWrapper()
+    : socket_(std::make_unique<QUdpSocket>())
 {
     connect(socket_.get(), &QUdpSocket::readyRead, this, &QUdpSocketWrapper::onReadyRead);
 }
@@ -62,7 +63,8 @@ void QUdpSocketWrapper::onReadyRead()
 }
 
 OscServer::OscServer(quint16 port, std::unique_ptr<OscProcInterface> handler)
-    : socket_(std::make_unique<QUdpSocketWrapper>()), handler_(std::move(handler))
+    : socket_(std::make_unique<QUdpSocketWrapper>())
+    , handler_(std::move(handler))
 {
     connect(socket_.get(), &QUdpSocketWrapper::datagramReceived, this, &OscServer::onDatagramReceived);
     if (!socket_->Bind(QHostAddress::Any, port)) {

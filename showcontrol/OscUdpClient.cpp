@@ -23,7 +23,8 @@ void ReportSendFailure(const QString& message, const QHostAddress& address, quin
 
 } // namespace
 
-OscUdpClient::OscUdpClient() : socket_(std::make_unique<QUdpSocket>())
+OscUdpClient::OscUdpClient()
+    : socket_(std::make_unique<QUdpSocket>())
 {
     connect(socket_.get(), &QUdpSocket::errorOccurred, this, &OscUdpClient::onSocketError);
 }
@@ -54,9 +55,8 @@ bool OscUdpClient::Send(const QString& message, const QHostAddress& address, qui
 
 void OscUdpClient::onSocketError(QAbstractSocket::SocketError error)
 {
-    emit onError(QStringLiteral("OSC Socket Error Occured (%1): %2")
-                     .arg(static_cast<int>(error))
-                     .arg(socket_->errorString()));
+    emit onError(
+        QStringLiteral("OSC Socket Error Occured (%1): %2").arg(static_cast<int>(error)).arg(socket_->errorString()));
 }
 
 } // namespace vand::osc

@@ -32,8 +32,10 @@ float FadeMilliseconds(float seconds)
 } // namespace
 
 VandOscCallbacks::VandOscCallbacks(std::shared_ptr<Interface> player, std::string showName)
-    : QObject(nullptr), player_(std::move(player)), showName_(std::move(showName)),
-      oscShowName_(osc::ToOscName(showName_))
+    : QObject(nullptr)
+    , player_(std::move(player))
+    , showName_(std::move(showName))
+    , oscShowName_(osc::ToOscName(showName_))
 {
     if (!player_)
         throw std::invalid_argument("The OSC command handler needs a player.");

@@ -12,7 +12,8 @@
 namespace vand {
 
 VandPlayerOscCallback::VandPlayerOscCallback(std::uint16_t defaultPort)
-    : QObject(nullptr), defaultPort_(defaultPort)
+    : QObject(nullptr)
+    , defaultPort_(defaultPort)
 {
     thread_.reset(QThread::create([this] { RunSender(); }));
     thread_->setObjectName(QStringLiteral("OSC sender"));
@@ -106,8 +107,8 @@ void VandPlayerOscCallback::Execute(const CL::Osc& osc, unsigned delayMs, bool o
             port = static_cast<quint16>(destination.Port);
         } catch (const std::exception& e) {
             kit::Log(kit::LogLevel::Error, "osc",
-                     kLookupFailure + std::string(e.what()) + ". Using default values of localhost:"
-                         + std::to_string(port));
+                     kLookupFailure + std::string(e.what())
+                         + ". Using default values of localhost:" + std::to_string(port));
         }
         if (onlyWhilePlaying && !player->GetIsPlaying())
             return;

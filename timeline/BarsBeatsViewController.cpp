@@ -31,7 +31,10 @@ double SteadyMs()
 // --- one line ---
 
 BarController::BarController(std::string label, int position, bool isBar, double viewScale, double labelWidth)
-    : label_(std::move(label)), position_(position), isBar_(isBar), labelWidth_(labelWidth)
+    : label_(std::move(label))
+    , position_(position)
+    , isBar_(isBar)
+    , labelWidth_(labelWidth)
 {
     SetViewScale(viewScale, true);
 }
@@ -118,8 +121,8 @@ QVariant BarLineModel::data(const QModelIndex& index, int role) const
 
 QHash<int, QByteArray> BarLineModel::roleNames() const
 {
-    return {{LabelRole, "lineLabel"},  {PositionRole, "linePosition"},     {IsBarRole, "lineIsBar"},
-            {IsEndRole, "lineIsEnd"},  {ShowsLabelRole, "lineShowsLabel"}, {KeyRole, "lineKey"},
+    return {{LabelRole, "lineLabel"}, {PositionRole, "linePosition"},     {IsBarRole, "lineIsBar"},
+            {IsEndRole, "lineIsEnd"}, {ShowsLabelRole, "lineShowsLabel"}, {KeyRole, "lineKey"},
             {ZRole, "lineZ"}};
 }
 
@@ -219,8 +222,13 @@ void BarLineModel::Refresh()
 
 BarsBeatsViewController::BarsBeatsViewController(QObject* barsRegion, QObject*, double ticksPerBasePixel,
                                                  QQmlEngine* engine, EditModel* editModel, bool fadeRegion)
-    : engine_(engine), barsRegion_(barsRegion), editModel_(editModel), ticksPerBasePixel_(ticksPerBasePixel),
-      fadeRegion_(fadeRegion), model_(std::make_unique<BarLineModel>(&lines_)), labelWidths_(10)
+    : engine_(engine)
+    , barsRegion_(barsRegion)
+    , editModel_(editModel)
+    , ticksPerBasePixel_(ticksPerBasePixel)
+    , fadeRegion_(fadeRegion)
+    , model_(std::make_unique<BarLineModel>(&lines_))
+    , labelWidths_(10)
 {
     if (barsRegion_) {
         fadeBox_ = barsRegion_->property("audioFadeBoxControl").value<QObject*>();
@@ -334,17 +342,15 @@ void BarsBeatsViewController::ApplyReach()
     // The line before reaches in with its label.
     if (first != lines_.begin())
         --first;
-    const auto last = std::upper_bound(lines_.begin(), lines_.end(), reachRight_,
-                                       [](int position, const BarController& line) {
-                                           return position < line.GetPosition();
-                                       });
+    const auto last =
+        std::upper_bound(lines_.begin(), lines_.end(), reachRight_,
+                         [](int position, const BarController& line) { return position < line.GetPosition(); });
     const bool fading = SteadyMs() < fadingUntil_;
     std::vector<std::size_t> rows;
     for (auto it = first; it < last; ++it) {
         const auto index = std::size_t(it - lines_.begin());
         // A line that fades out keeps the view it has until the fade is over.
-        if (it->IsVisible()
-            || (fading && it->GetState() == BarController::State::FadingOut && model_->HasRow(index)))
+        if (it->IsVisible() || (fading && it->GetState() == BarController::State::FadingOut && model_->HasRow(index)))
             rows.push_back(index);
     }
     model_->SetRows(std::move(rows));

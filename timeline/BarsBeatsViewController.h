@@ -33,8 +33,7 @@ class BarController
 {
 public:
     // What the line's TimeBar shows: hidden or shown at once, or fading.
-    enum class State
-    {
+    enum class State {
         Hidden,
         Shown,
         FadingOut,
@@ -91,8 +90,7 @@ class BarLineModel : public QAbstractListModel
     Q_OBJECT
     Q_PROPERTY(double viewScale READ viewScale NOTIFY viewScaleChanged)
 public:
-    enum Roles
-    {
+    enum Roles {
         LabelRole = Qt::UserRole + 1,
         PositionRole,
         IsBarRole,

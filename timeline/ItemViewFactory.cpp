@@ -18,11 +18,11 @@ int ViewInt(double value)
 
 LabelWidths::LabelWidths(int pixelSize)
     : font_([pixelSize] {
-          QFont font;
-          font.setPixelSize(pixelSize);
-          return font;
-      }()),
-      metrics_(font_)
+        QFont font;
+        font.setPixelSize(pixelSize);
+        return font;
+    }())
+    , metrics_(font_)
 {
 }
 
@@ -47,7 +47,8 @@ double LabelWidths::Advance(const std::string& text)
 }
 
 ItemViewFactory::ItemViewFactory(QQmlEngine* engine)
-    : engine_(engine), markerLabels_(10)
+    : engine_(engine)
+    , markerLabels_(10)
 {
 }
 

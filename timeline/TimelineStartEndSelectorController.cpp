@@ -6,7 +6,8 @@ namespace vand::qt {
 
 TimelineStartEndSelectorController::TimelineStartEndSelectorController(QObject* selector, QQmlEngine* engine,
                                                                        std::vector<std::string> barLabels)
-    : QmlController(selector, engine), barLabels_(std::move(barLabels))
+    : QmlController(selector, engine)
+    , barLabels_(std::move(barLabels))
 {
     if (!selector)
         return;

@@ -166,11 +166,12 @@ void VandEventController::Dragged_(int start, int end, bool adjustLeft, bool adj
 
 // --- regions ---
 
-TimeRegionController::TimeRegionController(const cmn::VandEvent* event, bool editable, int basePosition,
-                                           int baseWidth, int colourKey, QQmlEngine* engine, QObject* parentItem,
+TimeRegionController::TimeRegionController(const cmn::VandEvent* event, bool editable, int basePosition, int baseWidth,
+                                           int colourKey, QQmlEngine* engine, QObject* parentItem,
                                            std::shared_ptr<ItemViewFactory> views)
-    : VandEventController(event, editable, engine, kRegionUrl, parentItem, std::move(views)),
-      colourKey_(colourKey), baseWidth_(baseWidth)
+    : VandEventController(event, editable, engine, kRegionUrl, parentItem, std::move(views))
+    , colourKey_(colourKey)
+    , baseWidth_(baseWidth)
 {
     basePosition_ = basePosition;
 }
@@ -278,8 +279,9 @@ QVariantMap TimeLineMarkerController::ViewProperties() const
 TimeLineGlyphController::TimeLineGlyphController(const cmn::VandEvent* event, bool editable, int basePosition,
                                                  QQmlEngine* engine, QObject* parentItem, const QString& glyphPath,
                                                  bool oscEnabled, std::shared_ptr<ItemViewFactory> views)
-    : VandEventController(event, editable, engine, kGlyphUrl, parentItem, std::move(views)),
-      glyphPath_(glyphPath), oscEnabled_(oscEnabled)
+    : VandEventController(event, editable, engine, kGlyphUrl, parentItem, std::move(views))
+    , glyphPath_(glyphPath)
+    , oscEnabled_(oscEnabled)
 {
     basePosition_ = basePosition;
 }

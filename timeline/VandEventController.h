@@ -161,9 +161,8 @@ protected:
 class TimeLineMarkerController : public VandEventController
 {
 public:
-    TimeLineMarkerController(const cmn::VandEvent* event, bool editable, const std::string& labelText,
-                             int basePosition, QQmlEngine* engine, QObject* parentItem,
-                             std::shared_ptr<ItemViewFactory> views);
+    TimeLineMarkerController(const cmn::VandEvent* event, bool editable, const std::string& labelText, int basePosition,
+                             QQmlEngine* engine, QObject* parentItem, std::shared_ptr<ItemViewFactory> views);
 
     void SetLabelVisible(bool visible);
     bool IsLabelVisible() const { return labelVisible_; }

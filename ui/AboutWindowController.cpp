@@ -11,7 +11,8 @@ namespace vand::qt {
 AboutWindowController::AboutWindowController(QObject* aboutItem, QQmlEngine* engine, const QString& version,
                                              const QString& logoSource, const QString& acknowledgementsPath,
                                              const QString& versionIdentifier)
-    : QmlController(aboutItem, engine), acknowledgementsPath_(acknowledgementsPath)
+    : QmlController(aboutItem, engine)
+    , acknowledgementsPath_(acknowledgementsPath)
 {
     if (!rootObject_)
         return;

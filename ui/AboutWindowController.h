@@ -14,9 +14,8 @@ class AboutWindowController : public QmlController
 {
     Q_OBJECT
 public:
-    AboutWindowController(QObject* aboutItem, QQmlEngine* engine, const QString& version,
-                          const QString& logoSource, const QString& acknowledgementsPath,
-                          const QString& versionIdentifier);
+    AboutWindowController(QObject* aboutItem, QQmlEngine* engine, const QString& version, const QString& logoSource,
+                          const QString& acknowledgementsPath, const QString& versionIdentifier);
     ~AboutWindowController() override;
 
     // The controller of the acknowledgements window last opened, or null.

@@ -12,20 +12,20 @@ namespace {
 const char* kDialogUrl = "qrc:/qt/qml/com/tarnwick/vand_ui/qml/FlatDialogWindow.qml";
 } // namespace
 
-DialogController::DialogController(const std::string& text, const std::string& title, int kind,
-                                   QObject* parent, QQmlEngine* engine)
+DialogController::DialogController(const std::string& text, const std::string& title, int kind, QObject* parent,
+                                   QQmlEngine* engine)
     : DialogController(text, title, kind, parent, engine, nullptr, false, std::string())
 {
 }
 
-DialogController::DialogController(const std::string& text, const std::string& title, int kind,
-                                   QObject* parent, QQmlEngine* engine,
-                                   std::shared_ptr<DialogSettings> settings, bool showCheckbox,
+DialogController::DialogController(const std::string& text, const std::string& title, int kind, QObject* parent,
+                                   QQmlEngine* engine, std::shared_ptr<DialogSettings> settings, bool showCheckbox,
                                    std::string dialogName)
     : QmlController(engine, QUrl(QString::fromLatin1(kDialogUrl)), parent, true,
                     {{QStringLiteral("title"), QString::fromStdString(title)},
-                     {QStringLiteral("text"), QString::fromStdString(text)}}),
-      settings_(std::move(settings)), dialogName_(QString::fromStdString(dialogName))
+                     {QStringLiteral("text"), QString::fromStdString(text)}})
+    , settings_(std::move(settings))
+    , dialogName_(QString::fromStdString(dialogName))
 {
     if (!rootObject_) {
         // The build errors are already in the log; a broken dialog must not

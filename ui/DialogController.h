@@ -17,11 +17,9 @@ class DialogController : public QmlController
 {
     Q_OBJECT
 public:
-    DialogController(const std::string& text, const std::string& title, int kind, QObject* parent,
-                     QQmlEngine* engine);
-    DialogController(const std::string& text, const std::string& title, int kind, QObject* parent,
-                     QQmlEngine* engine, std::shared_ptr<DialogSettings> settings, bool showCheckbox,
-                     std::string dialogName);
+    DialogController(const std::string& text, const std::string& title, int kind, QObject* parent, QQmlEngine* engine);
+    DialogController(const std::string& text, const std::string& title, int kind, QObject* parent, QQmlEngine* engine,
+                     std::shared_ptr<DialogSettings> settings, bool showCheckbox, std::string dialogName);
     ~DialogController() override;
 
 public slots:

@@ -11,8 +11,7 @@
 namespace vand::qt {
 
 InputDialogController::InputDialogController(const std::string& text, const std::string& title, int kind,
-                                             QObject* parent, QQmlEngine* engine, Callback callback,
-                                             bool confirmation)
+                                             QObject* parent, QQmlEngine* engine, Callback callback, bool confirmation)
     : QObject(parent)
 {
     window_ = BuildQmlObject(engine, QUrl(QStringLiteral("qrc:/qt/qml/com/tarnwick/vand_ui/qml/FlatInputWindow.qml")),

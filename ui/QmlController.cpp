@@ -61,13 +61,18 @@ QObject* BuildQmlObject(QQmlEngine* engine, const QUrl& url, QObject* parent, co
 
 QmlController::QmlController(QQmlEngine* engine, const QUrl& url, QObject* parent, bool ownsRoot,
                              const QVariantMap& initialProperties)
-    : QObject(nullptr), engine_(engine), rootObject_(BuildQmlObject(engine, url, parent, initialProperties)),
-      ownsRoot_(rootObject_ && ownsRoot)
+    : QObject(nullptr)
+    , engine_(engine)
+    , rootObject_(BuildQmlObject(engine, url, parent, initialProperties))
+    , ownsRoot_(rootObject_ && ownsRoot)
 {
 }
 
 QmlController::QmlController(QObject* item, QQmlEngine* engine)
-    : QObject(nullptr), engine_(engine), rootObject_(item), ownsRoot_(false)
+    : QObject(nullptr)
+    , engine_(engine)
+    , rootObject_(item)
+    , ownsRoot_(false)
 {
 }
 

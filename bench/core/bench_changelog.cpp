@@ -106,9 +106,10 @@ void BenchEditor(int events) {
     editor.EditEventStartEndValues(m, m.start() + 1, m.start() + 1, false, false);
     ++i;
   });
-  std::printf("  %6d events: AddEvent(vamp) %.4f ms, DeleteEvent %.4f ms, Undo %.4f ms, AddEvent(marker) %.4f ms, "
-              "move %.4f ms\n",
-              events, addRegion, deleteRegion, undoDelete, addMarker, moveMarker);
+  std::printf(
+      "  %6d events: AddEvent(vamp) %.4f ms, DeleteEvent %.4f ms, Undo %.4f ms, AddEvent(marker) %.4f ms, "
+      "move %.4f ms\n",
+      events, addRegion, deleteRegion, undoDelete, addMarker, moveMarker);
 }
 
 }  // namespace

@@ -69,12 +69,24 @@ void AddEdits(CL::SongLog& log)
     int n = 0;
     for (int bar = 5; bar + 2 <= kBars; bar += 10, ++n) {
         switch (n % 6) {
-        case 0: log.Add(CL::Repeat(tick(bar), tick(bar + 2), Id("A", bar), 2)); break;
-        case 1: log.Add(CL::Vamp(tick(bar), tick(bar + 2), Id("V", bar), 0)); break;
-        case 2: log.Add(CL::TempoScale(tick(bar), tick(bar + 2), Id("D", bar), 0.9)); break;
-        case 3: log.Add(CL::Transpose(tick(bar), tick(bar + 2), Id("C", bar), 1)); break;
-        case 4: log.Add(CL::Cut(tick(bar), tick(bar + 2), Id("B", bar), 0)); break;
-        default: log.Add(CL::Fermata(tick(bar), tick(bar + 2), Id("M", bar), 0)); break;
+        case 0:
+            log.Add(CL::Repeat(tick(bar), tick(bar + 2), Id("A", bar), 2));
+            break;
+        case 1:
+            log.Add(CL::Vamp(tick(bar), tick(bar + 2), Id("V", bar), 0));
+            break;
+        case 2:
+            log.Add(CL::TempoScale(tick(bar), tick(bar + 2), Id("D", bar), 0.9));
+            break;
+        case 3:
+            log.Add(CL::Transpose(tick(bar), tick(bar + 2), Id("C", bar), 1));
+            break;
+        case 4:
+            log.Add(CL::Cut(tick(bar), tick(bar + 2), Id("B", bar), 0));
+            break;
+        default:
+            log.Add(CL::Fermata(tick(bar), tick(bar + 2), Id("M", bar), 0));
+            break;
         }
     }
     for (int bar = 3; bar <= kBars; bar += 25)
@@ -91,8 +103,8 @@ public:
         clock_ = std::make_shared<vand::player::ManualClock>();
         vand::player::EngineOptions options;
         options.clock = clock_;
-        engine_ = std::make_shared<vand::Pelorin2AudioInterface>((folder / "show").string(),
-                                                                 (folder / "data").string(), nullptr, options);
+        engine_ = std::make_shared<vand::Pelorin2AudioInterface>((folder / "show").string(), (folder / "data").string(),
+                                                                 nullptr, options);
         engine_->ThrowIfThreadExceptions();
         manager_ = std::make_shared<vand::ShowManager>(engine_);
         model_ = std::make_shared<vand::qt::EditModel>(manager_, true);
@@ -108,8 +120,8 @@ public:
             throw std::runtime_error(error.toStdString());
         QQuickItem* timelineView = vand::test::PanelTimeline(*window_);
         panel_ = vand::test::PanelEditPanel(*window_);
-        timeline_ = std::make_unique<vand::qt::TimelineController>(timelineView, &qml_, engine_, manager_, model_,
-                                                                    true, true);
+        timeline_ =
+            std::make_unique<vand::qt::TimelineController>(timelineView, &qml_, engine_, manager_, model_, true, true);
         timeline_->SetCurrentSong("1");
         edit_ = std::make_unique<vand::qt::EditController>(&qml_, manager_, model_, engine_, panel_, *timeline_, true);
         edit_->SetCurrentSong("1");
@@ -150,7 +162,8 @@ public:
             const cmn::VandEvent* region = regions[static_cast<std::size_t>(round) % 4]->GetEvent();
             const int start = static_cast<int>(region->start());
             const int end = static_cast<int>(region->end());
-            drags.push_back(Measure([&] { emit timeline_->EditDraggedSignal(region, start + 250, end + 250, false, false); }));
+            drags.push_back(
+                Measure([&] { emit timeline_->EditDraggedSignal(region, start + 250, end + 250, false, false); }));
             regions = timeline_->RegionItems();
             region = regions[static_cast<std::size_t>(round) % 4]->GetEvent();
             emit timeline_->EditDraggedSignal(region, start, end, false, false);
@@ -245,9 +258,8 @@ int main(int argc, char** argv)
     try {
         QTemporaryDir dir;
         const fs::path folder = fs::u8path(dir.path().toStdString());
-        vand::bench::WritePatternShow(folder, {{"1", kBars}}, [](CL::ChangeLog& log) {
-            AddEdits(log.GetOrCreateSongLog("1"));
-        });
+        vand::bench::WritePatternShow(folder, {{"1", kBars}},
+                                      [](CL::ChangeLog& log) { AddEdits(log.GetOrCreateSongLog("1")); });
         Bench bench(folder);
         bench.Run(rounds);
     } catch (const std::exception& e) {

@@ -125,7 +125,8 @@ std::unique_ptr<vand::Pelorin2AudioInterface> Engine(const fs::path& folder, con
 }
 
 // CPU of the process per second while the engine holds at a caesura in the middle of the song.
-double HeldCpuMsPerSecond(const fs::path& folder, const fs::path& data, std::shared_ptr<vand::player::OutputClock> clock) {
+double HeldCpuMsPerSecond(const fs::path& folder, const fs::path& data,
+                          std::shared_ptr<vand::player::OutputClock> clock) {
   auto engine = Engine(folder, data, std::move(clock), std::make_shared<NullOsc>());
   UInt32 caesura = 0;
   {
@@ -185,8 +186,8 @@ int One(const fs::path& folder, double seconds) {
     }
     const double cpu = ThreadCpuSeconds() - cpu0;
     if (delivered) {
-      std::printf("%6zu events: playback %.3f ms of CPU per second (%.0f s, %ld player events, %ld OSC sends)\n", events,
-                  cpu / seconds * 1000.0, seconds, listener->events.load(), osc->calls.load());
+      std::printf("%6zu events: playback %.3f ms of CPU per second (%.0f s, %ld player events, %ld OSC sends)\n",
+                  events, cpu / seconds * 1000.0, seconds, listener->events.load(), osc->calls.load());
     } else {
       std::printf("%6zu events: playback, nothing listening, OSC off: %.3f ms of CPU per second\n", events,
                   cpu / seconds * 1000.0);

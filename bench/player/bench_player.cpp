@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-
 #include <QCoreApplication>
 #include <QTemporaryDir>
 

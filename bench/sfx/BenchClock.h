@@ -18,7 +18,10 @@ namespace vand::bench {
 
 using Clock = std::chrono::steady_clock;
 
-inline double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+inline double ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // CPU seconds of the whole process (RUSAGE_SELF) or of the calling thread
 // (RUSAGE_THREAD).

@@ -8,11 +8,11 @@
 
 #include "BenchClock.h"
 #include "CL/Editor.h"
-#include "ui/QmlEngineSetup.h"
 #include "SfxHost.h"
 #include "SfxShow.h"
 #include "sfx/ActiveAudioListModel.h"
 #include "sfx/SfxRepository.h"
+#include "ui/QmlEngineSetup.h"
 
 #include <QGuiApplication>
 #include <QQmlEngine>
@@ -83,9 +83,8 @@ int main(int argc, char* argv[])
                      });
     // Swaps come queued from the render thread where there is one.
     std::vector<double> swaps;
-    QObject::connect(window, &QQuickWindow::frameSwapped, window, [&swaps] {
-        swaps.push_back(vand::bench::ms(vand::bench::Clock::now().time_since_epoch()));
-    });
+    QObject::connect(window, &QQuickWindow::frameSwapped, window,
+                     [&swaps] { swaps.push_back(vand::bench::ms(vand::bench::Clock::now().time_since_epoch())); });
     const double guiCpuBefore = vand::bench::cpuSeconds(RUSAGE_THREAD);
     const double processCpuBefore = vand::bench::cpuSeconds();
     const auto start = vand::bench::Clock::now();

@@ -13,10 +13,10 @@
 // Needs a sound server: on a desktop its own; elsewhere
 //   eval "$(scripts/start-audio build-bench)"; export PULSE_SERVER
 
+#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QTemporaryDir>
 
@@ -137,7 +137,7 @@ std::future<std::vector<double>> clientPlays(SfxPlayerControllerImpl* controller
     });
 }
 
-template<class T>
+template <class T>
 T served(std::future<T> result)
 {
     runFor(600000, [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
@@ -168,8 +168,8 @@ void latency(vand::test::SfxShow& show, int plays)
     std::vector<double> first, later;
     for (int i = 0; i < std::min(plays, kFreshEffects); ++i) {
         const std::string id = "fresh" + std::to_string(i);
-        const std::vector<double> t =
-            served(clientPlays(show.Controller(), SfxDto::builder().name(id).effectId(id).eventId("bench." + id).build(), 2));
+        const std::vector<double> t = served(
+            clientPlays(show.Controller(), SfxDto::builder().name(id).effectId(id).eventId("bench." + id).build(), 2));
         if (t.size() == 2) {
             first.push_back(t[0]);
             later.push_back(t[1]);
@@ -225,11 +225,11 @@ void growth(vand::test::SfxShow& show, const QString& wav, int rounds)
         show.Update(cue, [i](SfxDto& record) { record.setEffectId(i % 2 ? "knock" : "bell"); });
         show.Controller()->onSoundEffectsChanged();
         show.Controller()->play(vand::audio::CustomAudioParameters::builder()
-                                  .name("door")
-                                  .file(wav)
-                                  .volume(i % 2 ? 0.1 : 0.2)
-                                  .pan(0.5)
-                                  .build());
+                                    .name("door")
+                                    .file(wav)
+                                    .volume(i % 2 ? 0.1 : 0.2)
+                                    .pan(0.5)
+                                    .build());
         runFor(5000, [&] { return list->rowCount() == 1; });
         runFor(5000, [&] { return list->rowCount() == 0; });
     };

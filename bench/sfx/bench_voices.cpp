@@ -39,15 +39,15 @@
 
 namespace {
 
+using vand::audio::PackagedVorbisFile;
+using vand::audio::SfxPlayerImpl;
+using vand::audio::sfx::SfxDto;
 using vand::bench::Clock;
 using vand::bench::cpuSeconds;
 using vand::bench::ms;
 using vand::bench::runFor;
 using vand::bench::Stats;
 using vand::bench::statsOf;
-using vand::audio::PackagedVorbisFile;
-using vand::audio::SfxPlayerImpl;
-using vand::audio::sfx::SfxDto;
 
 std::atomic<int> g_qtUnderflows{0};
 QtMessageHandler g_previousHandler = nullptr;
@@ -93,8 +93,10 @@ struct Voice
     {
         player->SetFile(file);
         SfxPlayerImpl* p = player.get();
-        QObject::connect(p, &SfxPlayerImpl::underrun, p, [this] { ++underruns; }, Qt::DirectConnection);
-        QObject::connect(p, &SfxPlayerImpl::sfxFinished, p, [this] { ++finished; }, Qt::DirectConnection);
+        QObject::connect(
+            p, &SfxPlayerImpl::underrun, p, [this] { ++underruns; }, Qt::DirectConnection);
+        QObject::connect(
+            p, &SfxPlayerImpl::sfxFinished, p, [this] { ++finished; }, Qt::DirectConnection);
         QObject::connect(
             p, &SfxPlayerImpl::progress, p,
             [this] {
@@ -151,8 +153,8 @@ struct Catalogue
         // Two more rates beside the catalogue's 44.1 and 48 kHz.
         for (const auto& [rate, channels] : {std::pair{22050, 2}, std::pair{96000, 1}}) {
             const std::string path = dir.filePath(QString("tone%1.sfx").arg(rate)).toStdString();
-            std::ofstream(path, std::ios::binary) << vand_audio::fixtures::Sine(
-                vand_audio::SoundFileFormat::OggVorbis, rate, channels, 3.0, 330.0, 0.3);
+            std::ofstream(path, std::ios::binary)
+                << vand_audio::fixtures::Sine(vand_audio::SoundFileFormat::OggVorbis, rate, channels, 3.0, 330.0, 0.3);
             paths.push_back(path);
             names.push_back("tone (" + std::to_string(rate) + " Hz)");
         }
@@ -205,9 +207,8 @@ int voicesRun(Catalogue& catalogue, const Pools& pools, int count, double second
         dry += v->underruns;
     for (auto& v : voices)
         v->player->Stop();
-    runFor(5000, [&] {
-        return std::all_of(voices.begin(), voices.end(), [](const auto& v) { return v->finished > 0; });
-    });
+    runFor(5000,
+           [&] { return std::all_of(voices.begin(), voices.end(), [](const auto& v) { return v->finished > 0; }); });
     int ended = 0;
     for (auto& v : voices)
         ended += v->finished > 0 ? 1 : 0;
@@ -259,8 +260,8 @@ void latency(Catalogue& catalogue, const Pools& pools, int starts, int beside)
     const Stats f = statsOf(frames);
     std::printf("start latency %s (%zu of %d): first read median %.1f ms, p95 %.1f, max %.1f; "
                 "first processed frame median %.1f ms, p95 %.1f, max %.1f\n",
-                beside ? "beside 15 voices" : "idle", frames.size(), starts, r.median, r.p95, r.max, f.median,
-                f.p95, f.max);
+                beside ? "beside 15 voices" : "idle", frames.size(), starts, r.median, r.p95, r.max, f.median, f.p95,
+                f.max);
 }
 
 void filterThroughput(Catalogue& catalogue)
@@ -296,8 +297,8 @@ void fadeTiming(Catalogue& catalogue, const Pools& pools)
             last = voice.lastLevelAt;
         }
         const unsigned int steps = planned / 30;
-        std::printf("fade %u ms: %u steps, last level at %.0f ms (steps of 30 ms would end at %u ms)\n", planned,
-                    steps, ms(last - start), steps * 30 - 30);
+        std::printf("fade %u ms: %u steps, last level at %.0f ms (steps of 30 ms would end at %u ms)\n", planned, steps,
+                    ms(last - start), steps * 30 - 30);
         voice.player->Stop(true);
         runFor(3000, [&] { return voice.finished > 0; });
     }

@@ -11,11 +11,11 @@
 //   rss          resident memory after the first page and after each pass
 // Run it on the platform to measure (e.g. xcb under Xvfb, or offscreen).
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
-#include <QBuffer>
 #include <QPainter>
 #include <QProcess>
 #include <QQmlEngine>
@@ -170,8 +170,8 @@ int Child(bool dataUrls)
         QVariantList numbers;
         for (const auto& page : pages) {
             urls << QStringLiteral("data:image/png;base64,")
-                        + QString::fromLatin1(QByteArray::fromRawData(page.png.data(), qsizetype(page.png.size()))
-                                                  .toBase64());
+                        + QString::fromLatin1(
+                            QByteArray::fromRawData(page.png.data(), qsizetype(page.png.size())).toBase64());
             numbers << page.number;
         }
         item->setProperty("pageNumbers", numbers);
@@ -260,7 +260,8 @@ int main(int argc, char** argv)
         if (std::sscanf(out.constData(),
                         "first_ms=%lf turn_median_ms=%lf turn_p95_ms=%lf base_kb=%ld loaded_kb=%ld pass1_kb=%ld "
                         "pass2_kb=%ld",
-                        &first, &median, &p95, &base, &loaded, &pass1, &pass2) != 7) {
+                        &first, &median, &p95, &base, &loaded, &pass1, &pass2)
+            != 7) {
             std::cerr << form << ": unexpected output " << out.constData() << '\n';
             return 1;
         }

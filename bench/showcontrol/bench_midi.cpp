@@ -29,11 +29,11 @@
 #include <thread>
 #include <vector>
 
+#include "../../tests/app/AppFixture.h"
 #include "ProcessMemory.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
 #include "notify/EventObserver.h"
-#include "../../tests/app/AppFixture.h"
 #include "vand_midi/RtMidiBackend.h"
 
 namespace {
@@ -117,8 +117,8 @@ std::unique_ptr<vand::Pelorin2AudioInterface> MakeEngine(const app_test::DataFol
 {
     vand::player::EngineOptions options;
     options.midi = std::move(midi);
-    auto engine = std::make_unique<vand::Pelorin2AudioInterface>(folder.show.string(), folder.data.string(), nullptr,
-                                                                 options);
+    auto engine =
+        std::make_unique<vand::Pelorin2AudioInterface>(folder.show.string(), folder.data.string(), nullptr, options);
     engine->ThrowIfThreadExceptions();
     engine->SetMidiCommand(0, 0x90, 0, 60); // Play
     engine->SetMidiCommand(2, 0x90, 0, 61); // Stop

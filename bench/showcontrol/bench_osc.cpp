@@ -10,10 +10,10 @@
 #include <QFile>
 #include <QUdpSocket>
 
+#include "UdpBench.h"
 #include "showcontrol/OscCommand.h"
 #include "showcontrol/OscMessage.h"
 #include "showcontrol/OscProcInterface.h"
-#include "UdpBench.h"
 #include "showcontrol/OscServer.h"
 
 #include <algorithm>
@@ -164,8 +164,8 @@ void BenchLatency()
 void Burst(const char* label, quint16 port, const std::function<int()>& received, int count)
 {
     const QByteArray packet = vand::osc::BuildOscPacket("/vand/song/3/play");
-    const vand::bench::FloodResult r =
-        vand::bench::Flood(port, count, [&](int) -> const QByteArray& { return packet; }, received);
+    const vand::bench::FloodResult r = vand::bench::Flood(
+        port, count, [&](int) -> const QByteArray& { return packet; }, received);
     std::printf("   %-44s dispatched %5d/%d   dropped %5ld   longest tick gap %6.2f ms   (%.0f ms)\n", label,
                 received(), count, r.drops, r.longestGapMs, r.busyMs);
 }
@@ -173,13 +173,12 @@ void Burst(const char* label, quint16 port, const std::function<int()>& received
 void BenchBurst()
 {
     constexpr int count = 10000;
-    std::printf("\n3. burst of %d datagrams from another thread (kernel limit net.core.rmem_max %s):\n", count,
-                [] {
-                    QFile f(QStringLiteral("/proc/sys/net/core/rmem_max"));
-                    static QByteArray text;
-                    text = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray("?");
-                    return text.constData();
-                }());
+    std::printf("\n3. burst of %d datagrams from another thread (kernel limit net.core.rmem_max %s):\n", count, [] {
+        QFile f(QStringLiteral("/proc/sys/net/core/rmem_max"));
+        static QByteArray text;
+        text = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray("?");
+        return text.constData();
+    }());
     {
         std::atomic<int> messages{0};
         Clock::time_point ignored{};
@@ -188,7 +187,8 @@ void BenchBurst()
         handler->messages = &messages;
         const quint16 port = FreePort();
         vand::osc::OscServer server(port, std::move(handler));
-        Burst("OscServer (4 MiB buffer, 256 per read)", port, [&] { return messages.load(); }, count);
+        Burst(
+            "OscServer (4 MiB buffer, 256 per read)", port, [&] { return messages.load(); }, count);
     }
     {
         QUdpSocket raw;
@@ -202,7 +202,8 @@ void BenchBurst()
                 ++got;
             }
         });
-        Burst("bare QUdpSocket (default buffer, reads all)", raw.localPort(), [&] { return got; }, count);
+        Burst(
+            "bare QUdpSocket (default buffer, reads all)", raw.localPort(), [&] { return got; }, count);
     }
 }
 

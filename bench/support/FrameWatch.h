@@ -17,7 +17,8 @@ namespace vand::bench {
 class FrameWatch
 {
 public:
-    explicit FrameWatch(QQuickWindow* window) : window_(window)
+    explicit FrameWatch(QQuickWindow* window)
+        : window_(window)
     {
         QObject::connect(window_, &QQuickWindow::frameSwapped, window_, [this] {
             swaps.push_back(NowMs());

@@ -67,10 +67,18 @@ void AddPatternEdits(CL::SongLog& log, int bars)
     for (int bar = 5; bar + 2 <= bars; bar += 20, ++n) {
         const std::string id = std::to_string(bar);
         switch (n % 4) {
-        case 0: log.Add(CL::Repeat(tick(bar), tick(bar + 2), "A" + id, 1)); break;
-        case 1: log.Add(CL::Vamp(tick(bar), tick(bar + 2), "V" + id, 0)); break;
-        case 2: log.Add(CL::TempoScale(tick(bar), tick(bar + 2), "D" + id, 0.9)); break;
-        default: log.Add(CL::Transpose(tick(bar), tick(bar + 2), "C" + id, 1)); break;
+        case 0:
+            log.Add(CL::Repeat(tick(bar), tick(bar + 2), "A" + id, 1));
+            break;
+        case 1:
+            log.Add(CL::Vamp(tick(bar), tick(bar + 2), "V" + id, 0));
+            break;
+        case 2:
+            log.Add(CL::TempoScale(tick(bar), tick(bar + 2), "D" + id, 0.9));
+            break;
+        default:
+            log.Add(CL::Transpose(tick(bar), tick(bar + 2), "C" + id, 1));
+            break;
         }
     }
     for (int bar = 3; bar <= bars; bar += 25)
@@ -88,7 +96,9 @@ int CountItems(QQuickItem* item)
 class Bench
 {
 public:
-    Bench(const fs::path& folder, const std::string& song, int frames) : song_(song), frames_(frames)
+    Bench(const fs::path& folder, const std::string& song, int frames)
+        : song_(song)
+        , frames_(frames)
     {
         clock_ = std::make_shared<vand::player::ManualClock>();
         vand::player::EngineOptions options;
@@ -113,8 +123,8 @@ public:
             throw std::runtime_error(error.toStdString());
         timeline_ = vand::test::PanelTimeline(*window_);
         flick_ = timeline_->findChild<QQuickItem*>(QStringLiteral("timelineFlickable"));
-        controller_ = std::make_unique<vand::qt::TimelineController>(timeline_, &qml_, engine_, manager_, model_,
-                                                                      true, true);
+        controller_ =
+            std::make_unique<vand::qt::TimelineController>(timeline_, &qml_, engine_, manager_, model_, true, true);
         watch_ = std::make_unique<vand::bench::FrameWatch>(window_.get());
     }
 
@@ -130,9 +140,8 @@ public:
             vand::bench::FrameWatch::Spin();
         const double firstFrame = watch_->swaps.back() - before;
         watch_->WaitFrames(2);
-        Print("switch", QString("first frame %1 ms (SetCurrentSong %2 ms)")
-                            .arg(firstFrame, 0, 'f', 1)
-                            .arg(switched, 0, 'f', 1));
+        Print("switch",
+              QString("first frame %1 ms (SetCurrentSong %2 ms)").arg(firstFrame, 0, 'f', 1).arg(switched, 0, 'f', 1));
         Print("rss", QString("%1 MiB").arg(vand::bench::ResidentKb() / 1024.0, 0, 'f', 1));
         Print("lines", QString("%1 bar and beat lines, %2 items")
                            .arg(controller_->GetBarsView()->GetLines().size())
@@ -156,7 +165,8 @@ public:
         timeline_->setProperty("viewScale", 1.0);
         QMetaObject::invokeMethod(timeline_, "setViewStart", Q_ARG(int, 0));
         watch_->WaitFrames(2);
-        Frames("scroll", [this](int) { flick_->setProperty("contentX", flick_->property("contentX").toDouble() + 25); });
+        Frames("scroll",
+               [this](int) { flick_->setProperty("contentX", flick_->property("contentX").toDouble() + 25); });
         Frames("jump", [this, width](int i) {
             QMetaObject::invokeMethod(timeline_, "setViewStart", Q_ARG(int, (i * 7919) % std::max(1, width - 1000)));
         });
@@ -322,9 +332,8 @@ int main(int argc, char** argv)
                 env.remove("QT_QUICK_BACKEND");
             child.setProcessEnvironment(env);
             child.setProcessChannelMode(QProcess::ForwardedChannels);
-            child.start(QCoreApplication::applicationFilePath(),
-                        {"--child", QString::fromStdString(folder.string()), song, "--frames",
-                         QString::number(frames)});
+            child.start(QCoreApplication::applicationFilePath(), {"--child", QString::fromStdString(folder.string()),
+                                                                  song, "--frames", QString::number(frames)});
             child.waitForFinished(-1);
             failures += child.exitCode() != 0 ? 1 : 0;
         }

@@ -78,8 +78,8 @@ int main(int argc, char** argv)
                 timeline->setProperty("viewScale", zoom);
                 QMetaObject::invokeMethod(timeline, "setViewStart", Q_ARG(int, 0));
                 Pump(800); // beat lines fade in or out over 500 ms
-                const QString file = out.filePath(
-                    QStringLiteral("song%1-zoom%2.png").arg(QString::fromStdString(song)).arg(zoom));
+                const QString file =
+                    out.filePath(QStringLiteral("song%1-zoom%2.png").arg(QString::fromStdString(song)).arg(zoom));
                 if (!window->grabWindow().save(file)) {
                     std::cerr << "cannot write " << file.toStdString() << '\n';
                     return 1;

@@ -18,7 +18,9 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
 
 }  // namespace
 
@@ -51,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string base = ports[i].substr(0, ports[i].size() - id.size() - 1);
     Check(ports[i] == base + " " + id);
     Check(StartsWith(name, base));
-    Check(name == base || (name.size() >= base.size() + 4 && name.compare(base.size(), 2, " (") == 0 &&
-                           name.back() == ')'));
+    Check(name == base ||
+          (name.size() >= base.size() + 4 && name.compare(base.size(), 2, " (") == 0 && name.back() == ')'));
     const auto colon = id.find(':');
     Check(colon != std::string::npos && colon > 0 && colon + 1 < id.size());
   }

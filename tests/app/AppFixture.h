@@ -24,13 +24,13 @@
 #include <string>
 #include <vector>
 
+#include "../showcontrol/UdpPorts.h"
 #include "CL/ChangeLog.h"
 #include "DemoShow.h"
 #include "app/PelorinPlayerFactory.h"
 #include "cmn/ShowIdentity.h"
-#include "vand_pelorin/MidiBackend.h"
 #include "showcontrol/OscSettings.h"
-#include "../showcontrol/UdpPorts.h"
+#include "vand_pelorin/MidiBackend.h"
 #include "vand_pelorin/OutputClock.h"
 #include "vand_pelorin2/Pelorin2AudioInterface.h"
 
@@ -92,15 +92,15 @@ struct EngineScript
     bool faded = false;
     bool stopped = true;
     bool seekResult = true;
-    std::optional<UInt32> tick; // the playhead; the engine's own when empty
-    std::optional<std::string> currentSong; // the engine's own when empty
-    CL::NetworkPathVectorT networks; // answer GetNetwork when not empty
+    std::optional<UInt32> tick;                  // the playhead; the engine's own when empty
+    std::optional<std::string> currentSong;      // the engine's own when empty
+    CL::NetworkPathVectorT networks;             // answer GetNetwork when not empty
     std::optional<std::vector<int>> clickValues; // answer GetClickValues when set
     // The output device: what SetOutputDeviceUid last took, as
     // GetOutputDeviceUid answers (which throws while failDeviceQuery is set).
     std::string outputDevice;
     bool failDeviceQuery = false;
-    bool outputLost = false; // answers IsOutputLost
+    bool outputLost = false;      // answers IsOutputLost
     std::optional<double> volume; // answers GetVolume; the engine's own when empty
     std::string tempoScaleWarnings;
     std::string modifiedClickEdits;
@@ -145,7 +145,8 @@ class TestEngine : public vand::Pelorin2AudioInterface
 public:
     TestEngine(const std::string& show, const std::string& data, std::shared_ptr<EngineScript> script,
                std::shared_ptr<vand::PlayerOscCallback> osc = nullptr)
-        : vand::Pelorin2AudioInterface(show, data, std::move(osc), Options(*script)), script_(std::move(script))
+        : vand::Pelorin2AudioInterface(show, data, std::move(osc), Options(*script))
+        , script_(std::move(script))
     {
     }
 
@@ -231,7 +232,10 @@ public:
         return "saved.logdata";
     }
     void LoadNewChangeLog() override { script_->Record("LoadNewChangeLog"); }
-    void SetChangelogFilename(const std::string& name) override { script_->Record("SetChangelogFilename(" + name + ")"); }
+    void SetChangelogFilename(const std::string& name) override
+    {
+        script_->Record("SetChangelogFilename(" + name + ")");
+    }
     void SetAttacca(const std::string& song, unsigned char state) override
     {
         script_->Record("SetAttacca(" + song + "," + std::to_string(state) + ")");
@@ -354,8 +358,8 @@ public:
         clock = std::make_shared<vand::player::ManualClock>();
         vand::player::EngineOptions options;
         options.clock = clock;
-        auto engine = std::make_unique<vand::Pelorin2AudioInterface>(
-            showFolder.toStdString(), DataFolderPath().toStdString(), nullptr, options);
+        auto engine = std::make_unique<vand::Pelorin2AudioInterface>(showFolder.toStdString(),
+                                                                     DataFolderPath().toStdString(), nullptr, options);
         engine->ThrowIfThreadExceptions();
         return engine;
     }

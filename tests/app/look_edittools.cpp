@@ -145,7 +145,7 @@ private slots:
     {
         std::vector<QImage> pictures;
         const std::vector<std::pair<std::string, std::string>> events{
-            {"1", "N9"}, {"2", "L1"}, {"3", "B5"}, {"1", "E5"}, {"1", "S1"},
+            {"1", "N9"}, {"2", "L1"},  {"3", "B5"},  {"1", "E5"},  {"1", "S1"},
             {"1", "A5"}, {"2", "M11"}, {"1", "D10"}, {"2", "C13"}, {"2", "V3"}};
         const std::vector<std::function<EditToolController*()>> tools{
             [this] { return controller->GetCaesuraTool(); },   [this] { return controller->GetClickTool(); },

@@ -15,14 +15,14 @@
 #include <vector>
 
 #include "AppFixture.h"
+#include "CL/Editor.h"
 #include "Grab.h"
 #include "app/AppQmlEngineSetup.h"
 #include "app/MusicalMainController.h"
-#include "CL/Editor.h"
 #include "edit/EditController.h"
 #include "model/ShowManager.h"
-#include "timeline/TimelineController.h"
 #include "notify/EventObserver.h"
+#include "timeline/TimelineController.h"
 
 using notify::PlayerEvent;
 

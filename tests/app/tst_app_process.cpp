@@ -68,8 +68,8 @@ private slots:
         const fs::path data = fs::path(home.path().toStdString()) / "pelorin";
         if (!showFolder.isEmpty()) {
             fs::create_directories(data / showFolder.toStdString());
-            vand::ShowIdentityService(data).SetCurrent({"demo", "Demo Show", "Demo Theatre Company",
-                                                        showFolder.toStdString()});
+            vand::ShowIdentityService(data).SetCurrent(
+                {"demo", "Demo Show", "Demo Theatre Company", showFolder.toStdString()});
         }
         const QString logPath = QDir(QString::fromStdString(data.string())).filePath(vand::kErrorLogFileName);
         {

@@ -65,8 +65,7 @@ private slots:
         auto loaded = Open();
         QVERIFY(loaded->Load());
         QCOMPARE(loaded->GetDefaultVolume(), 0.375);
-        QCOMPARE(loaded->GetDefaultOutputDeviceString(),
-                 QString::fromUtf8("alsa_output.pci-0000 \"Stéréo\", front"));
+        QCOMPARE(loaded->GetDefaultOutputDeviceString(), QString::fromUtf8("alsa_output.pci-0000 \"Stéréo\", front"));
         QCOMPARE(loaded->currentMidiSourceName, QString("Port 1: Keys"));
         QCOMPARE(Stored("clickVolumeLinear").toDouble(), 1.0);
     }

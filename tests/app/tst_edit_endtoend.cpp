@@ -39,7 +39,6 @@ using vand::qt::MusicalMainController;
 
 namespace {
 
-
 // The bar number of an engine bar text ("5:2+167" -> 5).
 int BarOf(const std::string& text)
 {

@@ -45,12 +45,16 @@ private:
     // The open tools by kind.
     std::map<QString, EditToolController*> OpenTools() const
     {
-        std::map<QString, EditToolController*> tools{
-            {"Caesura", controller->GetCaesuraTool()}, {"Click", controller->GetClickTool()},
-            {"Cut", controller->GetCutTool()},         {"Marker", controller->GetMarkerTool()},
-            {"Osc", controller->GetOscTool()},         {"Repeat", controller->GetRepeatTool()},
-            {"Skip", controller->GetSkipTool()},       {"Tempo", controller->GetTempoTool()},
-            {"Transpose", controller->GetTransposeTool()}, {"Vamp", controller->GetVampTool()}};
+        std::map<QString, EditToolController*> tools{{"Caesura", controller->GetCaesuraTool()},
+                                                     {"Click", controller->GetClickTool()},
+                                                     {"Cut", controller->GetCutTool()},
+                                                     {"Marker", controller->GetMarkerTool()},
+                                                     {"Osc", controller->GetOscTool()},
+                                                     {"Repeat", controller->GetRepeatTool()},
+                                                     {"Skip", controller->GetSkipTool()},
+                                                     {"Tempo", controller->GetTempoTool()},
+                                                     {"Transpose", controller->GetTransposeTool()},
+                                                     {"Vamp", controller->GetVampTool()}};
         std::erase_if(tools, [](const auto& entry) { return entry.second == nullptr; });
         return tools;
     }
@@ -125,16 +129,36 @@ private slots:
         QTest::addColumn<QString>("song");
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("kind");
-        QTest::newRow("vamp @") << "2" << "V3" << "Vamp";
-        QTest::newRow("repeat A") << "1" << "A5" << "Repeat";
-        QTest::newRow("cut B") << "3" << "B5" << "Cut";
-        QTest::newRow("transpose C") << "2" << "C13" << "Transpose";
-        QTest::newRow("tempo D") << "1" << "D10" << "Tempo";
-        QTest::newRow("marker E") << "1" << "E5" << "Marker";
-        QTest::newRow("click L") << "2" << "L1" << "Click";
-        QTest::newRow("skip M") << "2" << "M11" << "Skip";
-        QTest::newRow("caesura N") << "1" << "N9" << "Caesura";
-        QTest::newRow("OSC S") << "1" << "S1" << "Osc";
+        QTest::newRow("vamp @") << "2"
+                                << "V3"
+                                << "Vamp";
+        QTest::newRow("repeat A") << "1"
+                                  << "A5"
+                                  << "Repeat";
+        QTest::newRow("cut B") << "3"
+                               << "B5"
+                               << "Cut";
+        QTest::newRow("transpose C") << "2"
+                                     << "C13"
+                                     << "Transpose";
+        QTest::newRow("tempo D") << "1"
+                                 << "D10"
+                                 << "Tempo";
+        QTest::newRow("marker E") << "1"
+                                  << "E5"
+                                  << "Marker";
+        QTest::newRow("click L") << "2"
+                                 << "L1"
+                                 << "Click";
+        QTest::newRow("skip M") << "2"
+                                << "M11"
+                                << "Skip";
+        QTest::newRow("caesura N") << "1"
+                                   << "N9"
+                                   << "Caesura";
+        QTest::newRow("OSC S") << "1"
+                               << "S1"
+                               << "Osc";
     }
     void editButtonOpensTheEventsTool()
     {
@@ -184,16 +208,26 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("range");
         // Overture: bar 2 starts at 3500, bar 4 at 7500; 500 ticks a beat.
-        QTest::newRow("caesura") << "caesura" << "Caesura" << false;
-        QTest::newRow("marker") << "marker" << "Marker" << false;
-        QTest::newRow("OSC") << "osc" << "Osc" << false;
-        QTest::newRow("cut") << "cut" << "Cut" << true;
-        QTest::newRow("skip") << "skip" << "Skip" << true;
-        QTest::newRow("click") << "click" << "Click" << true;
-        QTest::newRow("repeat") << "repeat" << "Repeat" << true;
-        QTest::newRow("tempo") << "tempo" << "Tempo" << true;
-        QTest::newRow("transpose") << "transpose" << "Transpose" << true;
-        QTest::newRow("vamp") << "vamp" << "Vamp" << true;
+        QTest::newRow("caesura") << "caesura"
+                                 << "Caesura" << false;
+        QTest::newRow("marker") << "marker"
+                                << "Marker" << false;
+        QTest::newRow("OSC") << "osc"
+                             << "Osc" << false;
+        QTest::newRow("cut") << "cut"
+                             << "Cut" << true;
+        QTest::newRow("skip") << "skip"
+                              << "Skip" << true;
+        QTest::newRow("click") << "click"
+                               << "Click" << true;
+        QTest::newRow("repeat") << "repeat"
+                                << "Repeat" << true;
+        QTest::newRow("tempo") << "tempo"
+                               << "Tempo" << true;
+        QTest::newRow("transpose") << "transpose"
+                                   << "Transpose" << true;
+        QTest::newRow("vamp") << "vamp"
+                              << "Vamp" << true;
     }
     void toolButtonsOpenAtTheirTicks()
     {

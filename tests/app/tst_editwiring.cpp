@@ -152,8 +152,12 @@ private slots:
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("other");
-        QTest::newRow("caesura") << "N9" << "eventListControl" << "markerListControl";
-        QTest::newRow("marker") << "E5" << "markerListControl" << "eventListControl";
+        QTest::newRow("caesura") << "N9"
+                                 << "eventListControl"
+                                 << "markerListControl";
+        QTest::newRow("marker") << "E5"
+                                << "markerListControl"
+                                << "eventListControl";
     }
 
     void timelineItemMakesItsRowCurrent()
@@ -186,7 +190,8 @@ private slots:
         factory->script->clock->Pump();
         QCoreApplication::sendPostedEvents();
         QCOMPARE(controller->GetPlayer()->GetTickIndex(), tick);
-        QObject* playhead = window->property("timelineControl").value<QObject*>()->property("playheadItem").value<QObject*>();
+        QObject* playhead =
+            window->property("timelineControl").value<QObject*>()->property("playheadItem").value<QObject*>();
         QCOMPARE(playhead->property("basePos").toInt(), int((tick - 8) / 25));
         QCOMPARE(Model()->selectedEvent, Event("E9"));
         QVERIFY(Item("E9")->IsSelected());
@@ -258,10 +263,9 @@ private slots:
         // start comes out negative and the drag is refused.
         QTest::newRow("left edge, end past the length: refused")
             << 600LL << 21000LL << true << false << -400LL << 20000LL << false;
-        QTest::newRow("event longer than the song") << 0LL << 30000LL << false << false << -10000LL << 20000LL
-                                                    << false;
-        QTest::newRow("ticks past 2^31 do not wrap") << 3000000000LL << 3000000400LL << false << false << 19600LL
-                                                     << 20000LL << true;
+        QTest::newRow("event longer than the song") << 0LL << 30000LL << false << false << -10000LL << 20000LL << false;
+        QTest::newRow("ticks past 2^31 do not wrap")
+            << 3000000000LL << 3000000400LL << false << false << 19600LL << 20000LL << true;
     }
 
     void dragClamp()
@@ -311,8 +315,8 @@ private slots:
         const int ticks = int(skip - start) + 500;
         auto* vamp = Item("V3");
         QVERIFY(vamp);
-        emit Timeline()->EditDraggedSignal(vamp->GetEvent(), int(start) + ticks,
-                                           int(vamp->GetEvent()->end()) + ticks, false, false);
+        emit Timeline()->EditDraggedSignal(vamp->GetEvent(), int(start) + ticks, int(vamp->GetEvent()->end()) + ticks,
+                                           false, false);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(DialogTitle(), QStringLiteral("Edit Failed"));
         QCOMPARE(Event("V3")->start(), start);

@@ -26,9 +26,9 @@ using app_test::ExitCodeOf;
 using app_test::kNoExit;
 using app_test::TestFactory;
 namespace fs = std::filesystem;
-using vand::qt::Launcher;
 using vand::networking::DownloadPlan;
 using vand::networking::ShowFile;
+using vand::qt::Launcher;
 
 Q_DECLARE_METATYPE(DownloadPlan)
 
@@ -169,15 +169,14 @@ private slots:
         QTest::addColumn<QString>("loaded");
         QTest::addColumn<QStringList>("named");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("1.0 good, 1.1 cut off") << QStringList{"1.0:good", "1.1:cut"} << "1.0" << QStringList{"1.1"}
-                                               << "1.2";
-        QTest::newRow("1.0 good, 1.1 empty") << QStringList{"1.0:good", "1.1:empty"} << "1.0" << QStringList{"1.1"}
-                                             << "1.2";
+        QTest::newRow("1.0 good, 1.1 cut off")
+            << QStringList{"1.0:good", "1.1:cut"} << "1.0" << QStringList{"1.1"} << "1.2";
+        QTest::newRow("1.0 good, 1.1 empty")
+            << QStringList{"1.0:good", "1.1:empty"} << "1.0" << QStringList{"1.1"} << "1.2";
         QTest::newRow("only a bad file") << QStringList{"2.0:garbage"} << "0.0" << QStringList{"2.0"} << "2.1";
-        QTest::newRow("two bad above a good one") << QStringList{"1.0:good", "1.1:cut", "1.2:empty"} << "1.0"
-                                                  << QStringList{"1.2", "1.1"} << "1.3";
-        QTest::newRow("1.0 good, 1.1 good") << QStringList{"1.0:good", "1.1:good"} << "1.1" << QStringList{}
-                                            << "1.2";
+        QTest::newRow("two bad above a good one")
+            << QStringList{"1.0:good", "1.1:cut", "1.2:empty"} << "1.0" << QStringList{"1.2", "1.1"} << "1.3";
+        QTest::newRow("1.0 good, 1.1 good") << QStringList{"1.0:good", "1.1:good"} << "1.1" << QStringList{} << "1.2";
     }
 
     void unreadableNewestLogFallsBack()
@@ -229,13 +228,14 @@ private slots:
             }
             QVERIFY2(text.contains(loaded == QLatin1String("0.0")
                                        ? QStringLiteral("so the show starts without edits")
-                                       : "The edits of version " + loaded + " (\"" + QString::fromStdString(name(loaded))
-                                             + "\") were loaded instead."),
+                                       : "The edits of version " + loaded + " (\""
+                                             + QString::fromStdString(name(loaded)) + "\") were loaded instead."),
                      qPrintable(text));
         }
 
         main->onSaveButton();
-        QCOMPARE(main->GetMessageDialog()->GetQmlObject()->property("title").toString(), QStringLiteral("Save Complete"));
+        QCOMPARE(main->GetMessageDialog()->GetQmlObject()->property("title").toString(),
+                 QStringLiteral("Save Complete"));
         QVERIFY(fs::exists(data.show / name(saved)));
         QCOMPARE(QString::fromStdString(main->GetPlayer()->GetLogVersion()), saved);
         for (const auto& [file, bytes] : written)
@@ -386,10 +386,8 @@ private slots:
         const ShowFile log41{"Demo Show-4.1.logdata", "LOG", 4, 1, 10, {}};
         const ShowFile audio{"audio/1.ogg", "AUDIO", 0, 0, 10, {}};
         QTest::newRow("empty") << PlanOf({}) << QString();
-        QTest::newRow("log only") << PlanOf({log32})
-                                  << "The event log has been updated to version 3.2.";
-        QTest::newRow("last log wins") << PlanOf({log32, log41})
-                                       << "The event log has been updated to version 4.1.";
+        QTest::newRow("log only") << PlanOf({log32}) << "The event log has been updated to version 3.2.";
+        QTest::newRow("last log wins") << PlanOf({log32, log41}) << "The event log has been updated to version 4.1.";
         QTest::newRow("log and files")
             << PlanOf({audio, log32})
             << "The event log has been updated to version 3.2 and the show files have been repaired or updated to "

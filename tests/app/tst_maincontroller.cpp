@@ -30,8 +30,8 @@
 #include "ui/ViewProperty.h"
 
 using app_test::TestFactory;
-using vand::qt::MusicalMainController;
 using notify::PlayerEvent;
+using vand::qt::MusicalMainController;
 namespace fs = std::filesystem;
 
 namespace {
@@ -41,7 +41,8 @@ namespace {
 class FixtureMixerController : public vand::qt::MixerController
 {
 public:
-    FixtureMixerController(QObject* view, QQmlEngine* engine) : MixerController(view, engine)
+    FixtureMixerController(QObject* view, QQmlEngine* engine)
+        : MixerController(view, engine)
     {
         vand::qt::SetViewProperty(view, "mixerModel", QVariant::fromValue<QObject*>(mixer.get()));
     }
@@ -175,8 +176,7 @@ private slots:
         QCOMPARE(window->property("showMixer").toBool(), false);
         QCOMPARE(window->property("oscEnable").toBool(), true);
         QCOMPARE(window->property("showAlbumArtImage").toBool(), artwork);
-        const QUrl expectedArt =
-            artwork ? QUrl::fromLocalFile(QString::fromStdString(art.string())) : QUrl();
+        const QUrl expectedArt = artwork ? QUrl::fromLocalFile(QString::fromStdString(art.string())) : QUrl();
         QCOMPARE(window->property("albumArtImageUrl").toUrl(), expectedArt);
 
         QObject* about = window->property("aboutWindow").value<QObject*>();
@@ -365,7 +365,8 @@ private slots:
         Deliver();
         QSignalSpy learnedSpy(controller.get(), &MusicalMainController::MidiLearned);
         QSignalSpy unlearnedSpy(controller.get(), &MusicalMainController::MidiUnlearned);
-        PublishFromEngineThread({{PlayerEvent::LearnedMIDICommand, value, ""}, {PlayerEvent::MIDICommandCanceled, 7, ""}});
+        PublishFromEngineThread(
+            {{PlayerEvent::LearnedMIDICommand, value, ""}, {PlayerEvent::MIDICommandCanceled, 7, ""}});
         Deliver();
         QCOMPARE(learnedSpy.count(), 1);
         const QList<QVariant> args = learnedSpy.takeFirst();
@@ -415,8 +416,7 @@ private slots:
         QTest::newRow("previous song") << "prevSong" << QVariant() << false << false << V{"PrevSong"};
         QTest::newRow("jump to bar") << "jumpToBar" << QVariant(QStringLiteral("12")) << false << false
                                      << V{"SeekToBar(12)"};
-        QTest::newRow("jump to empty bar") << "jumpToBar" << QVariant(QString()) << false << false
-                                           << V{"SeekToBar()"};
+        QTest::newRow("jump to empty bar") << "jumpToBar" << QVariant(QString()) << false << false << V{"SeekToBar()"};
     }
 
     void windowCommandsCallTheEngine()
@@ -498,11 +498,16 @@ private slots:
     {
         QTest::addColumn<QString>("failing");
         QTest::addColumn<QString>("command");
-        QTest::newRow("play") << "Play" << "play";
-        QTest::newRow("stop") << "Stop" << "stop";
-        QTest::newRow("next song") << "NextSong" << "nextSong";
-        QTest::newRow("continue") << "FlowControlExit" << "continueFlow";
-        QTest::newRow("jump") << "SeekToBar" << "jumpToBar";
+        QTest::newRow("play") << "Play"
+                              << "play";
+        QTest::newRow("stop") << "Stop"
+                              << "stop";
+        QTest::newRow("next song") << "NextSong"
+                                   << "nextSong";
+        QTest::newRow("continue") << "FlowControlExit"
+                                  << "continueFlow";
+        QTest::newRow("jump") << "SeekToBar"
+                              << "jumpToBar";
     }
 
     void engineFailuresBecomeDialogs()
@@ -646,8 +651,7 @@ private slots:
         QTest::newRow("2.3 and 2.10") << QStringList{"Demo Show-2.3.logdata", "Demo Show-2.10.logdata"}
                                       << "SaveChangelog(2,11)";
         QTest::newRow("odd names ignored")
-            << QStringList{"nodash.logdata", "Demo.Show-7-x.logdata", "Demo Show-1.5.logdata"}
-            << "SaveChangelog(1,6)";
+            << QStringList{"nodash.logdata", "Demo.Show-7-x.logdata", "Demo Show-1.5.logdata"} << "SaveChangelog(1,6)";
     }
 
     void saveWritesTheNextLocalVersion()

@@ -15,12 +15,12 @@
 #include <memory>
 #include <thread>
 
+#include "../showcontrol/OscReceiver.h"
+#include "../showcontrol/UdpPorts.h"
 #include "AppFixture.h"
 #include "MainWindowFixture.h"
 #include "QmlWarningGuard.h"
 #include "StreamCapture.h"
-#include "../showcontrol/OscReceiver.h"
-#include "../showcontrol/UdpPorts.h"
 #include "app/MusicalMainController.h"
 #include "app/ResponsiveMenuController.h"
 #include "model/EditModel.h"
@@ -112,10 +112,13 @@ private:
     bool CallsBecome(const QStringList& expected)
     {
         QStringList calls;
-        return QTest::qWaitFor([&] {
-            calls << Calls();
-            return calls.size() >= expected.size();
-        }, kWaitMs) && calls == expected;
+        return QTest::qWaitFor(
+                   [&] {
+                       calls << Calls();
+                       return calls.size() >= expected.size();
+                   },
+                   kWaitMs)
+               && calls == expected;
     }
     void Deliver() { QCoreApplication::sendPostedEvents(); }
 
@@ -212,8 +215,8 @@ private slots:
         QVERIFY(controller->GetMessageDialog());
         QObject* dialog = controller->GetMessageDialog()->GetQmlObject();
         QCOMPARE(dialog->property("title").toString(), QStringLiteral("OSC Server Error"));
-        QVERIFY(dialog->property("text").toString().startsWith(
-            "Unable to bind to OSC server port " + QString::number(folder->oscPort) + ": "));
+        QVERIFY(dialog->property("text").toString().startsWith("Unable to bind to OSC server port "
+                                                               + QString::number(folder->oscPort) + ": "));
     }
 
     // Timeline cues follow the show, not the listener: the demo's "/cue/1/go"
@@ -328,10 +331,14 @@ private slots:
         QTest::addColumn<QString>("heldIn");    // current song when held ("" none)
         QTest::addColumn<QString>("playingIn"); // current song at play
         QTest::addColumn<bool>("sent");
-        QTest::newRow("same song") << "5" << "5" << true;
-        QTest::newRow("another song") << "5" << "3" << false;
-        QTest::newRow("no song, first song") << "" << "1" << true;
-        QTest::newRow("no song, another song") << "" << "2" << false;
+        QTest::newRow("same song") << "5"
+                                   << "5" << true;
+        QTest::newRow("another song") << "5"
+                                      << "3" << false;
+        QTest::newRow("no song, first song") << ""
+                                             << "1" << true;
+        QTest::newRow("no song, another song") << ""
+                                               << "2" << false;
     }
     void heldCommandsGoWhenPlaybackStarts()
     {
@@ -437,12 +444,24 @@ private slots:
         QTest::addColumn<QString>("source"); // "window" or "menu"
         QTest::addColumn<QString>("signal");
         QTest::addColumn<QString>("call");
-        QTest::newRow("next song") << "window" << "nextSong" << "NextSong";
-        QTest::newRow("previous song") << "window" << "prevSong" << "PrevSong";
-        QTest::newRow("next bar") << "menu" << "nextBar" << "SeekToNextMeasure";
-        QTest::newRow("previous bar") << "menu" << "previousBar" << "SeekToPreviousMeasure";
-        QTest::newRow("next marker") << "menu" << "nextMarker" << "SeekRight";
-        QTest::newRow("previous marker") << "menu" << "previousMarker" << "SeekLeft";
+        QTest::newRow("next song") << "window"
+                                   << "nextSong"
+                                   << "NextSong";
+        QTest::newRow("previous song") << "window"
+                                       << "prevSong"
+                                       << "PrevSong";
+        QTest::newRow("next bar") << "menu"
+                                  << "nextBar"
+                                  << "SeekToNextMeasure";
+        QTest::newRow("previous bar") << "menu"
+                                      << "previousBar"
+                                      << "SeekToPreviousMeasure";
+        QTest::newRow("next marker") << "menu"
+                                     << "nextMarker"
+                                     << "SeekRight";
+        QTest::newRow("previous marker") << "menu"
+                                         << "previousMarker"
+                                         << "SeekLeft";
     }
     void movingElsewhereDropsHeldCommands()
     {
@@ -516,7 +535,8 @@ private slots:
         OscSettings saved(false, 1);
         saved.Load(SettingsPath().toStdString());
         QCOMPARE(saved, OscSettings(true, newPort));
-        const CL::NetworkPathVectorT& networks = controller->GetPlayer()->GetChangeLogEditor()->GetChangeLog().GetNetworks();
+        const CL::NetworkPathVectorT& networks =
+            controller->GetPlayer()->GetChangeLogEditor()->GetChangeLog().GetNetworks();
         QCOMPARE(networks.size(), std::size_t(2));
         QCOMPARE(networks.back(), CL::NetworkPath("NETWORK1", "Lights", "10.0.0.9", 9000, 0));
         QVERIFY(controller->GetEditModel()->needsSave);

@@ -30,7 +30,10 @@ struct Observed
 class QuittingFactory : public app_test::TestFactory
 {
 public:
-    explicit QuittingFactory(Observed* observed) : observed_(observed) {}
+    explicit QuittingFactory(Observed* observed)
+        : observed_(observed)
+    {
+    }
 
     std::unique_ptr<AudioInterface> CreateAudioInterface(const QString& showFolder,
                                                          std::shared_ptr<vand::PlayerOscCallback> callback) override

@@ -84,8 +84,8 @@ private slots:
     {
         BareFactory factory;
         QCOMPARE(factory.VersionString(), QString("0.0.0"));
-        const QList<bool> switches{factory.showAlbumArt, factory.showAudioManager, factory.showFade,
-                                   factory.showScore,    factory.showMixer,        factory.timelineFadeRegion,
+        const QList<bool> switches{factory.showAlbumArt, factory.showAudioManager,   factory.showFade,
+                                   factory.showScore,    factory.showMixer,          factory.timelineFadeRegion,
                                    factory.oscEnabled,   factory.hideClickToolNotice};
         QCOMPARE(switches, (QList<bool>{false, false, false, false, false, true, true, false}));
         factory.versionMajor = 10;

@@ -54,7 +54,8 @@ public:
 class LockedFolder
 {
 public:
-    explicit LockedFolder(const QString& path) : path_(path)
+    explicit LockedFolder(const QString& path)
+        : path_(path)
     {
         ::chmod(path.toLocal8Bit().constData(), 0555);
         if (Refuses())

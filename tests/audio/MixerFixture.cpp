@@ -39,11 +39,17 @@ std::unique_ptr<StringValueListModel> MakeInstrumentChoices()
 std::vector<std::unique_ptr<vand::qt::MixerSectionItem>> MakeFixtureGroups()
 {
     static const Group kGroups[] = {
-        {"Strings", "Violins, violas and cellos", false, true,
+        {"Strings",
+         "Violins, violas and cellos",
+         false,
+         true,
          {{"Violin 1", 11, true, false, 1.0f, -0.5f, 30},
           {"Violin 2", 12, false, false, 0.7866278611f, 0.5f, 30},
           {"Cellos and Double Basses, divisi in three parts (desks 1 to 4)", 13, false, false, 0.3f, 0.0f, 20}}},
-        {"Brass", "", true, false,
+        {"Brass",
+         "",
+         true,
+         false,
          {{"Trumpet", 21, false, true, 0.9f, 0.25f, 40}, {"Trombone", 22, false, false, 0.5f, -1.0f, 10}}},
     };
 

@@ -20,7 +20,8 @@ struct InstrumentChoice
     const char* name;
     int value;
 };
-inline constexpr InstrumentChoice kInstruments[] = {{"Acoustic", 10}, {"Synth Pad", 20}, {"Sampled Strings", 30}, {"Electric", 40}};
+inline constexpr InstrumentChoice kInstruments[] = {
+    {"Acoustic", 10}, {"Synth Pad", 20}, {"Sampled Strings", 30}, {"Electric", 40}};
 
 std::unique_ptr<StringValueListModel> MakeInstrumentChoices();
 // The fixture's groups, for a model of one's own or a reset.

@@ -28,8 +28,7 @@ private slots:
     void initTestCase()
     {
         vand::qt::PrepareAppQmlEngine(engine);
-        host = std::make_unique<vand::qt::QmlController>(&engine, QUrl("qrc:/fixtures/MixerHost.qml"), nullptr,
-                                                         true);
+        host = std::make_unique<vand::qt::QmlController>(&engine, QUrl("qrc:/fixtures/MixerHost.qml"), nullptr, true);
         QVERIFY(host->GetQmlObject());
     }
 

@@ -90,10 +90,14 @@ private slots:
     {
         QTest::addColumn<QString>("current");
         QTest::addColumn<QString>("selected"); // the device whose entry is preselected
-        QTest::newRow("system default") << "" << "";
-        QTest::newRow("first Null Output") << "null" << "null";
-        QTest::newRow("second Null Output") << "null2" << "null2";
-        QTest::newRow("a device that is gone") << "gone-card" << "";
+        QTest::newRow("system default") << ""
+                                        << "";
+        QTest::newRow("first Null Output") << "null"
+                                           << "null";
+        QTest::newRow("second Null Output") << "null2"
+                                            << "null2";
+        QTest::newRow("a device that is gone") << "gone-card"
+                                               << "";
     }
 
     void listsAndPreselectsThePlayersDevice()
@@ -119,9 +123,12 @@ private slots:
     {
         QTest::addColumn<QString>("chosen"); // "-" for no entry
         QTest::addColumn<QString>("deviceId");
-        QTest::newRow("(default)") << "" << "";
-        QTest::newRow("second Null Output") << "null2" << "null2";
-        QTest::newRow("nothing selected") << "-" << "";
+        QTest::newRow("(default)") << ""
+                                   << "";
+        QTest::newRow("second Null Output") << "null2"
+                                            << "null2";
+        QTest::newRow("nothing selected") << "-"
+                                          << "";
     }
 
     void okHandsOnTheChosenDevice()

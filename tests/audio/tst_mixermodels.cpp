@@ -120,13 +120,13 @@ private slots:
         const QVariant unchanged;
         QTest::newRow("isMuted") << 257 << QVariant(true) << true << QVariant(true)
                                  << QStringList{"mute(12,true)", "dataChanged(1-1,all)", "dataChanged(1-1,257)"};
-        QTest::newRow("isMuted from text") << 257 << QVariant("true") << true << QVariant(true)
-                                           << QStringList{"mute(12,true)", "dataChanged(1-1,all)",
-                                                          "dataChanged(1-1,257)"};
+        QTest::newRow("isMuted from text")
+            << 257 << QVariant("true") << true << QVariant(true)
+            << QStringList{"mute(12,true)", "dataChanged(1-1,all)", "dataChanged(1-1,257)"};
         QTest::newRow("isSolo") << 258 << QVariant(true) << true << QVariant(true)
                                 << QStringList{"solo(12,true)", "dataChanged(1-1,258)"};
-        QTest::newRow("volumeScaledDb: top") << 259 << QVariant(1.0) << true << QVariant(1.0f)
-                                             << QStringList{"volume(12,1)", "dataChanged(1-1,259)"};
+        QTest::newRow("volumeScaledDb: top")
+            << 259 << QVariant(1.0) << true << QVariant(1.0f) << QStringList{"volume(12,1)", "dataChanged(1-1,259)"};
         QTest::newRow("pan") << 260 << QVariant(-0.25) << true << QVariant(-0.25f)
                              << QStringList{"pan(12,-0.25)", "dataChanged(1-1,260)"};
         QTest::newRow("enableMute") << 261 << QVariant(false) << true << QVariant(false)
@@ -186,8 +186,8 @@ private slots:
         MixerSectionItem* strings = mixer->SectionAt(0);
         const QModelIndex group = mixer->index(0);
         QCOMPARE(mixer->roleNames(),
-                 (QHash<int, QByteArray>{{257, "name"}, {258, "isMuted"}, {259, "isSolo"}, {260, "tracksModel"},
-                                         {261, "tooltip"}}));
+                 (QHash<int, QByteArray>{
+                     {257, "name"}, {258, "isMuted"}, {259, "isSolo"}, {260, "tracksModel"}, {261, "tooltip"}}));
         QCOMPARE(mixer->data(group, 257), QVariant(QStringLiteral("Strings")));
         QCOMPARE(mixer->data(group, 258), QVariant(false));
         QCOMPARE(mixer->data(group, 259), QVariant(true));
@@ -199,10 +199,15 @@ private slots:
         QVERIFY(QMetaType::fromName("const vand::qt::MixerTracksModel*").isValid());
 
         const MixerTracksModel* tracks = strings->GetTracksModel();
-        QCOMPARE(tracks->roleNames(),
-                 (QHash<int, QByteArray>{{257, "isMuted"}, {258, "isSolo"}, {259, "volumeScaledDb"}, {260, "pan"},
-                                         {261, "enableMute"}, {262, "enableSolo"}, {263, "instrument"},
-                                         {264, "name"}, {265, "instrumentModel"}}));
+        QCOMPARE(tracks->roleNames(), (QHash<int, QByteArray>{{257, "isMuted"},
+                                                              {258, "isSolo"},
+                                                              {259, "volumeScaledDb"},
+                                                              {260, "pan"},
+                                                              {261, "enableMute"},
+                                                              {262, "enableSolo"},
+                                                              {263, "instrument"},
+                                                              {264, "name"},
+                                                              {265, "instrumentModel"}}));
         const QModelIndex track = tracks->index(0);
         QCOMPARE(tracks->data(track, 257), QVariant(true));
         QCOMPARE(tracks->data(track, 258), QVariant(false));

@@ -40,16 +40,10 @@ private:
         warnings = std::make_unique<QSignalSpy>(monitor.get(), &OutputDeviceMonitor::warning);
     }
 
-    QString Warning(int i) const
-    {
-        return QString::fromStdString(warnings->at(i).at(0).value<std::string>());
-    }
+    QString Warning(int i) const { return QString::fromStdString(warnings->at(i).at(0).value<std::string>()); }
 
 private slots:
-    void initTestCase()
-    {
-        folder = std::make_unique<DataFolder>();
-    }
+    void initTestCase() { folder = std::make_unique<DataFolder>(); }
 
     void init()
     {

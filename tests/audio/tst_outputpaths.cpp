@@ -164,10 +164,7 @@ private slots:
         vand::qt::PrepareAppQmlEngine(engine);
     }
 
-    void init()
-    {
-        show = std::make_unique<QTemporaryDir>();
-    }
+    void init() { show = std::make_unique<QTemporaryDir>(); }
 
     void cleanup()
     {
@@ -196,23 +193,37 @@ private slots:
         QTest::addColumn<QStringList>("existing");
         QTest::addColumn<QString>("requested");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no match") << QStringList{"Bass"} << "Drums" << "Drums";
-        QTest::newRow("bare name taken") << QStringList{"Drums"} << "Drums" << "Drums 2";
-        QTest::newRow("next after 2") << QStringList{"Drums", "Drums 2"} << "Drums" << "Drums 3";
-        QTest::newRow("after the highest") << QStringList{"Drums 7"} << "Drums" << "Drums 8";
-        QTest::newRow("0 counts as nothing") << QStringList{"Drums 0"} << "Drums" << "Drums";
-        QTest::newRow("letters after digits, other case") << QStringList{"Drums 2b", "drums"} << "Drums" << "Drums";
-        QTest::newRow("tab before the digits") << QStringList{"Drums\t4"} << "Drums" << "Drums 5";
-        QTest::newRow("two blanks") << QStringList{"Drums  4"} << "Drums" << "Drums";
-        QTest::newRow("brackets taken literally") << QStringList{"Mon (L)", "Mon L"} << "Mon (L)" << "Mon (L) 2";
-        QTest::newRow("unbalanced bracket") << QStringList{"Mon (L"} << "Mon (L" << "Mon (L 2";
-        QTest::newRow("pattern characters") << QStringList{"a.b", "axb"} << "a.b" << "a.b 2";
-        QTest::newRow("30 digits not counted") << QStringList{"Drums", "Drums 123456789012345678901234567890"}
-                                               << "Drums" << "Drums 2";
+        QTest::newRow("no match") << QStringList{"Bass"} << "Drums"
+                                  << "Drums";
+        QTest::newRow("bare name taken") << QStringList{"Drums"} << "Drums"
+                                         << "Drums 2";
+        QTest::newRow("next after 2") << QStringList{"Drums", "Drums 2"} << "Drums"
+                                      << "Drums 3";
+        QTest::newRow("after the highest") << QStringList{"Drums 7"} << "Drums"
+                                           << "Drums 8";
+        QTest::newRow("0 counts as nothing") << QStringList{"Drums 0"} << "Drums"
+                                             << "Drums";
+        QTest::newRow("letters after digits, other case") << QStringList{"Drums 2b", "drums"} << "Drums"
+                                                          << "Drums";
+        QTest::newRow("tab before the digits") << QStringList{"Drums\t4"} << "Drums"
+                                               << "Drums 5";
+        QTest::newRow("two blanks") << QStringList{"Drums  4"} << "Drums"
+                                    << "Drums";
+        QTest::newRow("brackets taken literally") << QStringList{"Mon (L)", "Mon L"} << "Mon (L)"
+                                                  << "Mon (L) 2";
+        QTest::newRow("unbalanced bracket") << QStringList{"Mon (L"} << "Mon (L"
+                                            << "Mon (L 2";
+        QTest::newRow("pattern characters") << QStringList{"a.b", "axb"} << "a.b"
+                                            << "a.b 2";
+        QTest::newRow("30 digits not counted")
+            << QStringList{"Drums", "Drums 123456789012345678901234567890"} << "Drums"
+            << "Drums 2";
         QTest::newRow("largest counted") << QStringList{"Drums 18446744073709551614"} << "Drums"
                                          << "Drums 18446744073709551615";
-        QTest::newRow("64-bit limit not counted") << QStringList{"Drums 18446744073709551615"} << "Drums" << "Drums";
-        QTest::newRow("empty name") << QStringList{"", " 3"} << "" << " 4";
+        QTest::newRow("64-bit limit not counted") << QStringList{"Drums 18446744073709551615"} << "Drums"
+                                                  << "Drums";
+        QTest::newRow("empty name") << QStringList{"", " 3"} << ""
+                                    << " 4";
     }
 
     void uniqueNames()
@@ -231,8 +242,9 @@ private slots:
     // file, never from the machine that made the paths.
     void rowsTakeDevicesFromThisMachinesFile()
     {
-        QVERIFY(audio_test::WriteAll(DeviceFile(), "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"null2\"},{\"id\":\"p3\","
-                                                   "\"hwid\":\"gone-card\"},{\"id\":\"stale\",\"hwid\":\"null\"}]}"));
+        QVERIFY(audio_test::WriteAll(DeviceFile(),
+                                     "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"null2\"},{\"id\":\"p3\","
+                                     "\"hwid\":\"gone-card\"},{\"id\":\"stale\",\"hwid\":\"null\"}]}"));
         Open(EnginePaths({"Left", "Right", "Mon (L)"}));
         QCOMPARE(Rows(), (QStringList{"Left|null2|Null Output (null2)", "Right||", "Mon (L)|gone-card|"}));
         QCOMPARE(window->property("currentIndex").toInt(), 0);
@@ -272,8 +284,9 @@ private slots:
         const CL::OutputPath path = PathOf(added, 0);
         QCOMPARE(RowText(path), row);
         QVERIFY2(kPathId.match(QString::fromStdString(path.GetId())).hasMatch(), path.GetId().c_str());
-        QCOMPARE(ReadAll(DeviceFile()), QByteArray("{\"outputpaths\":[{\"id\":\"") + QByteArray::fromStdString(path.GetId())
-                                            + "\",\"hwid\":\"" + device.toUtf8() + "\"}]}");
+        QCOMPARE(ReadAll(DeviceFile()), QByteArray("{\"outputpaths\":[{\"id\":\"")
+                                            + QByteArray::fromStdString(path.GetId()) + "\",\"hwid\":\""
+                                            + device.toUtf8() + "\"}]}");
     }
 
     // Receivers hear of a new path before the file is written, and of a
@@ -282,16 +295,18 @@ private slots:
     {
         Open(EnginePaths({"Left"}));
         QStringList seen;
-        connect(manager.get(), &OutputPathsManagerController::AddOutputPathSignal, this,
-                [&](const CL::OutputPath& path) {
-                    seen << QStringLiteral("add: %1 rows, file %2")
-                                .arg(Model().rowCount())
-                                .arg(ReadAll(DeviceFile()).contains(QByteArray::fromStdString(path.GetId())) ? "has it"
-                                                                                                            : "lacks it");
-                });
+        connect(
+            manager.get(), &OutputPathsManagerController::AddOutputPathSignal, this, [&](const CL::OutputPath& path) {
+                seen << QStringLiteral("add: %1 rows, file %2")
+                            .arg(Model().rowCount())
+                            .arg(ReadAll(DeviceFile()).contains(QByteArray::fromStdString(path.GetId())) ? "has it"
+                                                                                                         : "lacks it");
+            });
         connect(manager.get(), &OutputPathsManagerController::RemoveOutputPathSignal, this,
                 [&](const CL::OutputPath& path) {
-                    seen << QStringLiteral("remove %1: %2 rows").arg(QString::fromStdString(path.GetName())).arg(Model().rowCount());
+                    seen << QStringLiteral("remove %1: %2 rows")
+                                .arg(QString::fromStdString(path.GetName()))
+                                .arg(Model().rowCount());
                 });
         NewPath("Right", 0);
         QVERIFY(window->setProperty("currentIndex", 0));
@@ -308,9 +323,13 @@ private slots:
         QTest::newRow("second Null Output") << "null2"
                                             << "null2"
                                             << "Renamed|null2|Null Output (null2)";
-        QTest::newRow("default device") << "" << "" << "Renamed||(default)";
+        QTest::newRow("default device") << ""
+                                        << ""
+                                        << "Renamed||(default)";
         // Not on this machine: nothing selected, and OK keeps the device.
-        QTest::newRow("device not here") << "gone-card" << "-" << "Renamed|gone-card|";
+        QTest::newRow("device not here") << "gone-card"
+                                         << "-"
+                                         << "Renamed|gone-card|";
     }
 
     void editSelectsTheDeviceById()
@@ -318,7 +337,8 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, expectedEntryOf);
         QFETCH(QString, afterOk);
-        QVERIFY(audio_test::WriteAll(DeviceFile(), "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"" + stored.toUtf8() + "\"}]}"));
+        QVERIFY(audio_test::WriteAll(DeviceFile(),
+                                     "{\"outputpaths\":[{\"id\":\"p1\",\"hwid\":\"" + stored.toUtf8() + "\"}]}"));
         Open(EnginePaths({"Left", "Right"}));
         // An entry left over from an earlier use of the tool.
         QVERIFY(Tool()->setProperty("pathDeviceIndex", EntryOf("null")));
@@ -462,8 +482,10 @@ private slots:
         QVERIFY(Model().setData(Model().index(1), QVariant::fromValue(CL::OutputPath("p2", "Right side", ""))));
         QCOMPARE(changed.count(), 2);
         Model().RemovePath(0);
-        QCOMPARE(Model().data(Model().index(0), OutputPathsModel::PathNameRole).toString(), QStringLiteral("Right side"));
-        QCOMPARE(Model().data(Model().index(1), OutputPathsModel::PathDeviceIdRole).toString(), QStringLiteral("null2"));
+        QCOMPARE(Model().data(Model().index(0), OutputPathsModel::PathNameRole).toString(),
+                 QStringLiteral("Right side"));
+        QCOMPARE(Model().data(Model().index(1), OutputPathsModel::PathDeviceIdRole).toString(),
+                 QStringLiteral("null2"));
         QCOMPARE(Model().roleNames().value(OutputPathsModel::PathDeviceNameRole), QByteArray("path_device_name"));
     }
 
@@ -490,7 +512,8 @@ private slots:
         QVERIFY(!QFile::exists(DeviceFile()));
         QCOMPARE(log.lines.size(), size_t(1));
         QVERIFY2(QString::fromStdString(log.lines[0]).contains(kept[0]), log.lines[0].c_str());
-        QVERIFY2(window->property("notice").toString().contains(kept[0]), qPrintable(window->property("notice").toString()));
+        QVERIFY2(window->property("notice").toString().contains(kept[0]),
+                 qPrintable(window->property("notice").toString()));
         QCOMPARE(Rows(), QStringList{"Left||"});
 
         // A new file takes its place.

@@ -62,7 +62,8 @@ public:
         timelineView = vand::test::PanelTimeline(*window);
         panel = vand::test::PanelEditPanel(*window);
 
-        timeline = std::make_unique<vand::qt::TimelineController>(timelineView, &qml, engine, manager, model, true, osc);
+        timeline =
+            std::make_unique<vand::qt::TimelineController>(timelineView, &qml, engine, manager, model, true, osc);
         timeline->SetSingleShot([this](QObject*, int ms, std::function<void()> fire) {
             suspensions.push_back(ms);
             timers.push_back(std::move(fire));

@@ -144,16 +144,36 @@ private slots:
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("publications");
 
-        QTest::newRow("panel event") << true << "none" << "repeat" << "repeat" << 1;
-        QTest::newRow("the selected event again") << true << "repeat" << "repeat" << "repeat" << 0;
-        QTest::newRow("an equal copy of a panel event") << true << "none" << "repeat copy" << "repeat copy" << 1;
-        QTest::newRow("marker") << true << "repeat" << "marker" << "marker" << 1;
-        QTest::newRow("a copy of a marker is no marker") << true << "repeat" << "marker copy" << "none" << 1;
-        QTest::newRow("OSC event, OSC on") << true << "none" << "osc" << "osc" << 1;
-        QTest::newRow("OSC event, OSC off: cleared") << false << "repeat" << "osc" << "none" << 1;
-        QTest::newRow("unknown event clears") << true << "repeat" << "unknown" << "none" << 1;
-        QTest::newRow("unknown event, nothing selected") << true << "none" << "unknown" << "none" << 0;
-        QTest::newRow("null clears") << true << "marker" << "null" << "none" << 1;
+        QTest::newRow("panel event") << true << "none"
+                                     << "repeat"
+                                     << "repeat" << 1;
+        QTest::newRow("the selected event again") << true << "repeat"
+                                                  << "repeat"
+                                                  << "repeat" << 0;
+        QTest::newRow("an equal copy of a panel event") << true << "none"
+                                                        << "repeat copy"
+                                                        << "repeat copy" << 1;
+        QTest::newRow("marker") << true << "repeat"
+                                << "marker"
+                                << "marker" << 1;
+        QTest::newRow("a copy of a marker is no marker") << true << "repeat"
+                                                         << "marker copy"
+                                                         << "none" << 1;
+        QTest::newRow("OSC event, OSC on") << true << "none"
+                                           << "osc"
+                                           << "osc" << 1;
+        QTest::newRow("OSC event, OSC off: cleared") << false << "repeat"
+                                                     << "osc"
+                                                     << "none" << 1;
+        QTest::newRow("unknown event clears") << true << "repeat"
+                                              << "unknown"
+                                              << "none" << 1;
+        QTest::newRow("unknown event, nothing selected") << true << "none"
+                                                         << "unknown"
+                                                         << "none" << 0;
+        QTest::newRow("null clears") << true << "marker"
+                                     << "null"
+                                     << "none" << 1;
     }
 
     void selectionRules()
@@ -202,8 +222,7 @@ private slots:
         const QStringList edit{"Pause(false)", "Pause(false)", "LoadNewChangeLog"};
         QTest::newRow("delete, nothing selected") << "delete" << QStringList{} << 250 << QStringList{} << true;
         QTest::newRow("delete the selected repeat") << "delete" << QStringList{"select"} << 250 << edit << false;
-        QTest::newRow("undo, nothing to undo")
-            << "undo" << QStringList{} << 100 << QStringList{"Pause(false)"} << true;
+        QTest::newRow("undo, nothing to undo") << "undo" << QStringList{} << 100 << QStringList{"Pause(false)"} << true;
         QTest::newRow("undo a delete") << "undo" << QStringList{"select", "delete"} << 100
                                        << QStringList{"Pause(false)", "LoadNewChangeLog"} << true;
         QTest::newRow("redo, nothing to redo")
@@ -223,7 +242,8 @@ private slots:
         EditFixture f;
         const auto run = [&f](const QString& step) {
             if (step == "select")
-                f.model->SetSelectedEvent(f.model->changeLogPanelEvents[static_cast<std::size_t>(f.PanelRow("A5"))].get());
+                f.model->SetSelectedEvent(
+                    f.model->changeLogPanelEvents[static_cast<std::size_t>(f.PanelRow("A5"))].get());
             else if (step == "delete")
                 f.edit->DeleteRequested();
             else if (step == "undo")
@@ -424,15 +444,14 @@ private slots:
         QTest::addColumn<QList<bool>>("saveNotes");
         QTest::addColumn<QList<bool>>("uploadNotes");
 
-        QTest::newRow("modified") << QStringList{"modified"} << Flags(false, false, true, true)
-                                  << QList<bool>{true} << QList<bool>{true};
+        QTest::newRow("modified") << QStringList{"modified"} << Flags(false, false, true, true) << QList<bool>{true}
+                                  << QList<bool>{true};
         QTest::newRow("saved keeps Share") << QStringList{"modified", "saved"} << Flags(false, false, false, true)
                                            << QList<bool>{true, false} << QList<bool>{true};
         QTest::newRow("shared") << QStringList{"modified", "shared"} << Flags(false, false, false, false)
                                 << QList<bool>{true, false} << QList<bool>{true, false};
         QTest::newRow("Save forced on, then the flags again")
-            << QStringList{"save on", "update"} << Flags(false, false, false, false) << QList<bool>{}
-            << QList<bool>{};
+            << QStringList{"save on", "update"} << Flags(false, false, false, false) << QList<bool>{} << QList<bool>{};
     }
 
     void toolbarFlags()

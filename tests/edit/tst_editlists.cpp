@@ -241,7 +241,8 @@ private slots:
         const QModelIndex row = model.index(0);
         QCOMPARE(model.data(row, EventListModel::TypeRole).toString(), type);
         QCOMPARE(model.data(row, EventListModel::InRole).toString(), QStringLiteral("5:1"));
-        QCOMPARE(model.data(row, EventListModel::OutRole).toString(), out ? QStringLiteral("9:1") : QStringLiteral("-"));
+        QCOMPARE(model.data(row, EventListModel::OutRole).toString(),
+                 out ? QStringLiteral("9:1") : QStringLiteral("-"));
         QCOMPARE(model.data(row, EventListModel::CountRole).toString(), QStringLiteral("2x"));
         QCOMPARE(model.roleNames().size(), 4);
     }

@@ -72,7 +72,10 @@ inline TL::BarsBeats Position(int bar, int beat, UInt32 tick = 0)
 class Dialog
 {
 public:
-    explicit Dialog(QObject* root) : root_(root) {}
+    explicit Dialog(QObject* root)
+        : root_(root)
+    {
+    }
 
     QObject* Root() const { return root_; }
     QQuickWindow* Window() const { return qobject_cast<QQuickWindow*>(root_); }

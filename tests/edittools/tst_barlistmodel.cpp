@@ -42,19 +42,26 @@ private slots:
         QTest::addColumn<unsigned>("start");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("preStart"); // "label beat@tick" or empty
-        QTest::newRow("start tick 0") << kTwoBars << 0u << "1:1@0,2@500,3@1000,;2:1@1500,2@2000,;" << "";
-        QTest::newRow("start on a beat") << kTwoBars << 500u << "1:2@500,3@1000,;2:1@1500,2@2000,;" << "";
-        QTest::newRow("start between beats of a bar")
-            << kTwoBars << 700u << "1:2@500,3@1000,;2:1@1500,2@2000,;" << "1 2@500";
-        QTest::newRow("start between bars") << kTwoBars << 1200u << "1:3@1000,;2:1@1500,2@2000,;" << "1 3@1000";
-        QTest::newRow("start after the last entry") << kTwoBars << 9000u << "2:2@2000,;" << "2 2@2000";
+        QTest::newRow("start tick 0") << kTwoBars << 0u << "1:1@0,2@500,3@1000,;2:1@1500,2@2000,;"
+                                      << "";
+        QTest::newRow("start on a beat") << kTwoBars << 500u << "1:2@500,3@1000,;2:1@1500,2@2000,;"
+                                         << "";
+        QTest::newRow("start between beats of a bar") << kTwoBars << 700u << "1:2@500,3@1000,;2:1@1500,2@2000,;"
+                                                      << "1 2@500";
+        QTest::newRow("start between bars") << kTwoBars << 1200u << "1:3@1000,;2:1@1500,2@2000,;"
+                                            << "1 3@1000";
+        QTest::newRow("start after the last entry") << kTwoBars << 9000u << "2:2@2000,;"
+                                                    << "2 2@2000";
         QTest::newRow("relabelled bar") << std::vector<Beat>{{0, "8", 1}, {500, "8A", 1}, {900, "9", 1}} << 0u
-                                        << "8:1@0,;8A:1@500,;9:1@900,;" << "";
+                                        << "8:1@0,;8A:1@500,;9:1@900,;"
+                                        << "";
         // The beats of a label that comes back stay beside its ticks.
         QTest::newRow("reappearing label")
             << std::vector<Beat>{{0, "1", 1}, {500, "1", 2}, {1000, "2", 1}, {1500, "1", 1}, {2000, "1", 2}} << 0u
-            << "1:1@0,2@500,1@1500,2@2000,;2:1@1000,;" << "";
-        QTest::newRow("empty") << std::vector<Beat>{} << 0u << "" << "";
+            << "1:1@0,2@500,1@1500,2@2000,;2:1@1000,;"
+            << "";
+        QTest::newRow("empty") << std::vector<Beat>{} << 0u << ""
+                               << "";
     }
     void rows()
     {

@@ -153,14 +153,20 @@ private slots:
         QTest::addColumn<QString>("expectedOut");
         // Rows: "1" (2, 3, 4 from the start tick on), "2", "3", "4".
         // The out bar shows its own row, the beats are the first row's.
-        QTest::newRow("in bar not in the list") << Position(9, 2) << Position(3, 3) << "0:2,3,4@0" << "2:2,3,4@0";
-        QTest::newRow("first row, out later") << Position(1, 3) << Position(3, 2) << "0:2,3,4@1" << "2:1,2,3,4@1";
-        QTest::newRow("first row, out in it") << Position(1, 4) << Position(1, 2) << "0:2,3,4@2" << "0:2,3,4@0";
-        QTest::newRow("first row, out not in the list")
-            << Position(1, 3) << Position(9, 4) << "0:2,3,4@1" << "0:2,3,4@2";
-        QTest::newRow("out before in") << Position(3, 2) << Position(2, 4) << "2:1,2,3,4@1" << "1:1,2,3,4@1";
-        QTest::newRow("out after in") << Position(2, 2) << Position(4, 3) << "1:1,2,3,4@1" << "3:1,2,3,4@2";
-        QTest::newRow("out in the in bar") << Position(3, 1) << Position(3, 4) << "2:1,2,3,4@0" << "2:1,2,3,4@3";
+        QTest::newRow("in bar not in the list") << Position(9, 2) << Position(3, 3) << "0:2,3,4@0"
+                                                << "2:2,3,4@0";
+        QTest::newRow("first row, out later") << Position(1, 3) << Position(3, 2) << "0:2,3,4@1"
+                                              << "2:1,2,3,4@1";
+        QTest::newRow("first row, out in it") << Position(1, 4) << Position(1, 2) << "0:2,3,4@2"
+                                              << "0:2,3,4@0";
+        QTest::newRow("first row, out not in the list") << Position(1, 3) << Position(9, 4) << "0:2,3,4@1"
+                                                        << "0:2,3,4@2";
+        QTest::newRow("out before in") << Position(3, 2) << Position(2, 4) << "2:1,2,3,4@1"
+                                       << "1:1,2,3,4@1";
+        QTest::newRow("out after in") << Position(2, 2) << Position(4, 3) << "1:1,2,3,4@1"
+                                      << "3:1,2,3,4@2";
+        QTest::newRow("out in the in bar") << Position(3, 1) << Position(3, 4) << "2:1,2,3,4@0"
+                                           << "2:1,2,3,4@3";
     }
     void beatPickersFollowTheRange()
     {
@@ -183,8 +189,10 @@ private slots:
         ToolPtr tool = OpenNew(*f, "Cut", Position(2, 1), Position(3, 1));
         const Dialog dialog(tool->GetQmlObject());
         const auto proposed = [&] {
-            const UInt32 tick = tool->GetBarList()->getTime(dialog.Text("inBarInput").toStdString(),
-                                                           dialog.Text("inBeatInput").toInt()).toUInt();
+            const UInt32 tick =
+                tool->GetBarList()
+                    ->getTime(dialog.Text("inBarInput").toStdString(), dialog.Text("inBeatInput").toInt())
+                    .toUInt();
             return QString::fromStdString(f->Editor().GetSuggestedEventIdAtTick(tick, 'B'));
         };
         QCOMPARE(dialog.Get("eventId").toString(), QStringLiteral("B2"));
@@ -271,16 +279,36 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected"); // "<code> <start> <end> <value>"
         // In bar 2 beat 1 (3000), out bar 3 beat 1 (4500).
-        QTest::newRow("caesura, shifted 100") << "Caesura" << "100" << "N 3100 0 -";
-        QTest::newRow("click of a quarter") << "Click" << "8" << "L 3000 4500 8";
-        QTest::newRow("cut") << "Cut" << "" << "B 3000 4500 -";
-        QTest::newRow("marker") << "Marker" << "Coda" << "E 3000 0 Coda";
-        QTest::newRow("OSC, shifted 10") << "Osc" << "/cue/9/go@10" << "S 3010 0 /cue/9/go@NETWORK0";
-        QTest::newRow("repeat 3 times") << "Repeat" << "3" << "A 3000 4500 3";
-        QTest::newRow("skip") << "Skip" << "" << "M 3000 4500 -";
-        QTest::newRow("tempo 75 %") << "Tempo" << "75" << "D 3000 4500 0.75";
-        QTest::newRow("transpose -2") << "Transpose" << "-2" << "C 3000 4500 -2";
-        QTest::newRow("vamp 4 times") << "Vamp" << "4" << "@ 3000 4500 4";
+        QTest::newRow("caesura, shifted 100") << "Caesura"
+                                              << "100"
+                                              << "N 3100 0 -";
+        QTest::newRow("click of a quarter") << "Click"
+                                            << "8"
+                                            << "L 3000 4500 8";
+        QTest::newRow("cut") << "Cut"
+                             << ""
+                             << "B 3000 4500 -";
+        QTest::newRow("marker") << "Marker"
+                                << "Coda"
+                                << "E 3000 0 Coda";
+        QTest::newRow("OSC, shifted 10") << "Osc"
+                                         << "/cue/9/go@10"
+                                         << "S 3010 0 /cue/9/go@NETWORK0";
+        QTest::newRow("repeat 3 times") << "Repeat"
+                                        << "3"
+                                        << "A 3000 4500 3";
+        QTest::newRow("skip") << "Skip"
+                              << ""
+                              << "M 3000 4500 -";
+        QTest::newRow("tempo 75 %") << "Tempo"
+                                    << "75"
+                                    << "D 3000 4500 0.75";
+        QTest::newRow("transpose -2") << "Transpose"
+                                      << "-2"
+                                      << "C 3000 4500 -2";
+        QTest::newRow("vamp 4 times") << "Vamp"
+                                      << "4"
+                                      << "@ 3000 4500 4";
     }
     void eachToolCreatesItsEvent()
     {
@@ -318,16 +346,36 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected");
         // Each event starts at bar 2 beat 1 (3000), a range ends at bar 3 (4500).
-        QTest::newRow("caesura to bar 3, shifted 20") << "Caesura" << "20" << "N 4520 0 N1 -";
-        QTest::newRow("click to bar 4, an eighth") << "Click" << "4" << "L 3000 6500 L1 4";
-        QTest::newRow("cut to bar 4") << "Cut" << "" << "B 3000 6500 B1 -";
-        QTest::newRow("marker to bar 3, renamed") << "Marker" << "Coda" << "E 4500 0 E1 Coda";
-        QTest::newRow("OSC to bar 3, shifted 5") << "Osc" << "/b@5" << "S 4505 0 S1 /b@NETWORK0";
-        QTest::newRow("repeat to bar 4, 5 times") << "Repeat" << "5" << "A 3000 6500 A1 5";
-        QTest::newRow("skip to bar 4") << "Skip" << "" << "M 3000 6500 M1 -";
-        QTest::newRow("tempo to bar 4, 75 %") << "Tempo" << "75" << "D 3000 6500 D1 0.75";
-        QTest::newRow("transpose to bar 4, -3") << "Transpose" << "-3" << "C 3000 6500 C1 -3";
-        QTest::newRow("vamp to bar 4, 7 times") << "Vamp" << "7" << "@ 3000 6500 V1 7";
+        QTest::newRow("caesura to bar 3, shifted 20") << "Caesura"
+                                                      << "20"
+                                                      << "N 4520 0 N1 -";
+        QTest::newRow("click to bar 4, an eighth") << "Click"
+                                                   << "4"
+                                                   << "L 3000 6500 L1 4";
+        QTest::newRow("cut to bar 4") << "Cut"
+                                      << ""
+                                      << "B 3000 6500 B1 -";
+        QTest::newRow("marker to bar 3, renamed") << "Marker"
+                                                  << "Coda"
+                                                  << "E 4500 0 E1 Coda";
+        QTest::newRow("OSC to bar 3, shifted 5") << "Osc"
+                                                 << "/b@5"
+                                                 << "S 4505 0 S1 /b@NETWORK0";
+        QTest::newRow("repeat to bar 4, 5 times") << "Repeat"
+                                                  << "5"
+                                                  << "A 3000 6500 A1 5";
+        QTest::newRow("skip to bar 4") << "Skip"
+                                       << ""
+                                       << "M 3000 6500 M1 -";
+        QTest::newRow("tempo to bar 4, 75 %") << "Tempo"
+                                              << "75"
+                                              << "D 3000 6500 D1 0.75";
+        QTest::newRow("transpose to bar 4, -3") << "Transpose"
+                                                << "-3"
+                                                << "C 3000 6500 C1 -3";
+        QTest::newRow("vamp to bar 4, 7 times") << "Vamp"
+                                                << "7"
+                                                << "@ 3000 6500 V1 7";
     }
     void eachToolChangesItsEvent()
     {
@@ -698,12 +746,18 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("expected"); // empty: nothing made
-        QTest::newRow("marker: typed, Return") << "Marker" << "Coda" << int(Qt::Key_Return) << "E 3000 0 Coda";
-        QTest::newRow("repeat: 900, Return") << "Repeat" << "900" << int(Qt::Key_Return) << "A 3000 4500 500";
-        QTest::newRow("vamp: text, Return") << "Vamp" << "abc" << int(Qt::Key_Return) << "@ 3000 4500 0";
-        QTest::newRow("cut: Return") << "Cut" << "" << int(Qt::Key_Return) << "B 3000 4500 -";
-        QTest::newRow("marker: Escape") << "Marker" << "Coda" << int(Qt::Key_Escape) << "";
-        QTest::newRow("cut: Escape") << "Cut" << "" << int(Qt::Key_Escape) << "";
+        QTest::newRow("marker: typed, Return") << "Marker"
+                                               << "Coda" << int(Qt::Key_Return) << "E 3000 0 Coda";
+        QTest::newRow("repeat: 900, Return") << "Repeat"
+                                             << "900" << int(Qt::Key_Return) << "A 3000 4500 500";
+        QTest::newRow("vamp: text, Return") << "Vamp"
+                                            << "abc" << int(Qt::Key_Return) << "@ 3000 4500 0";
+        QTest::newRow("cut: Return") << "Cut"
+                                     << "" << int(Qt::Key_Return) << "B 3000 4500 -";
+        QTest::newRow("marker: Escape") << "Marker"
+                                        << "Coda" << int(Qt::Key_Escape) << "";
+        QTest::newRow("cut: Escape") << "Cut"
+                                     << "" << int(Qt::Key_Escape) << "";
     }
     void returnAndEscape()
     {

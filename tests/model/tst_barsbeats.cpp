@@ -49,8 +49,7 @@ private slots:
         QTest::newRow("labels are text") << std::vector<Beat>{{0, "8", 1}, {500, "8A", 1}, {1000, "9", 1}}
                                          << "8@0#0:1=0,;8A@500#1:1=500,;9@1000#2:1=1000,;";
         QTest::newRow("a repeated beat label keeps the later tick")
-            << std::vector<Beat>{{0, "1", 1}, {100, "1", 2}, {200, "1", 2}}
-            << "1@0#0:1=0,2=200,2=200,;";
+            << std::vector<Beat>{{0, "1", 1}, {100, "1", 2}, {200, "1", 2}} << "1@0#0:1=0,2=200,2=200,;";
         QTest::newRow("empty") << std::vector<Beat>{} << "";
     }
     void table()

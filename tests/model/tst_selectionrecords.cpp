@@ -9,8 +9,8 @@
 
 #include "CL/Events.h"
 #include "StreamCapture.h"
-#include "model/SelectionRecords.h"
 #include "kit/Log.h"
+#include "model/SelectionRecords.h"
 
 using vand::qt::EventInfoItem;
 using vand::qt::MarkerInfoItem;
@@ -86,18 +86,30 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("reportsError");
-        QTest::newRow("play") << "/vand/sfx/door/play" << "▶ door" << false;
-        QTest::newRow("stop in capitals") << "/vand/sfx/door/STOP 2.0" << "⏹ door" << false;
-        QTest::newRow("fadeto") << "/vand/sfx/rain/fadeto 0.3 4" << "Fade rain" << false;
-        QTest::newRow("other action") << "/vand/sfx/rain/pause" << "Pause rain" << false;
-        QTest::newRow("name with a blank") << "/vand/sfx/big door/play" << "▶ big door" << false;
-        QTest::newRow("no action") << "/vand/sfx/rain/" << " rain" << false;
-        QTest::newRow("no ending slash") << "/vand/sfx/rain" << "/vand/sfx/rain" << true;
-        QTest::newRow("volume, trimmed") << "  /vand/volume 0.5  " << "Volume Change" << false;
-        QTest::newRow("volume prefix") << "/vand/volumeUp" << "Volume Change" << false;
-        QTest::newRow("fadeto") << "/vand/fadeto 3" << "Fade To..." << false;
-        QTest::newRow("case-sensitive prefix") << "/vand/SFX/door/play" << "/vand/SFX/door/play" << false;
-        QTest::newRow("anything else") << "/cue/1/go" << "/cue/1/go" << false;
+        QTest::newRow("play") << "/vand/sfx/door/play"
+                              << "▶ door" << false;
+        QTest::newRow("stop in capitals") << "/vand/sfx/door/STOP 2.0"
+                                          << "⏹ door" << false;
+        QTest::newRow("fadeto") << "/vand/sfx/rain/fadeto 0.3 4"
+                                << "Fade rain" << false;
+        QTest::newRow("other action") << "/vand/sfx/rain/pause"
+                                      << "Pause rain" << false;
+        QTest::newRow("name with a blank") << "/vand/sfx/big door/play"
+                                           << "▶ big door" << false;
+        QTest::newRow("no action") << "/vand/sfx/rain/"
+                                   << " rain" << false;
+        QTest::newRow("no ending slash") << "/vand/sfx/rain"
+                                         << "/vand/sfx/rain" << true;
+        QTest::newRow("volume, trimmed") << "  /vand/volume 0.5  "
+                                         << "Volume Change" << false;
+        QTest::newRow("volume prefix") << "/vand/volumeUp"
+                                       << "Volume Change" << false;
+        QTest::newRow("fadeto") << "/vand/fadeto 3"
+                                << "Fade To..." << false;
+        QTest::newRow("case-sensitive prefix") << "/vand/SFX/door/play"
+                                               << "/vand/SFX/door/play" << false;
+        QTest::newRow("anything else") << "/cue/1/go"
+                                       << "/cue/1/go" << false;
     }
     void oscDisplayText()
     {

@@ -1,6 +1,6 @@
 #include <QGuiApplication>
-#include <QQuickView>
 #include <QQuickItem>
+#include <QQuickView>
 #include <QTest>
 #include <memory>
 
@@ -194,8 +194,7 @@ private slots:
         QTest::newRow("all three") << true << true << true << QStringList{"tempo note", "click note", loops}
                                    << QStringList{"click note", "tempo note", loops};
         QTest::newRow("loops only") << false << false << true << QStringList{loops} << QStringList{loops};
-        QTest::newRow("click only") << false << true << false << QStringList{"click note"}
-                                    << QStringList{"click note"};
+        QTest::newRow("click only") << false << true << false << QStringList{"click note"} << QStringList{"click note"};
     }
 
     void warningWindows()
@@ -241,7 +240,9 @@ private slots:
             Engine(DemoShow(std::string("version") + QTest::currentDataTag(), &log), script));
 
         bool published = !needsUpload;
-        struct Target {} target;
+        struct Target
+        {
+        } target;
         notify::callbackDispatcher.AddCallback(&target, notify::names::editModelChangeLogNeedsUpload,
                                                [&](void* data) { published = *static_cast<bool*>(data); });
         script->Take();

@@ -65,8 +65,7 @@ private slots:
     {
         vand::test::QmlWarningGuard guard;
         view = std::make_unique<QmlController>(&engine, kMainUrl, nullptr, true,
-                                               QVariantMap{{"showAlbumArtImage", false},
-                                                           {"showFade", true}});
+                                               QVariantMap{{"showAlbumArtImage", false}, {"showFade", true}});
         window = view->GetQmlObject();
         QVERIFY(window);
         QVERIFY2(guard.warnings().isEmpty(), qPrintable(guard.warnings().join('\n')));
@@ -90,8 +89,8 @@ private slots:
         QCOMPARE(window->property("showFade").toBool(), true);
         QCOMPARE(window->property("showAlbumArtImage").toBool(), false);
         QCOMPARE(window->property("marginSize").toInt(), 15);
-        for (const char* alias : {"statusBannerControl", "mixerControl", "aboutWindow", "menu",
-                                  "editPanelControl", "timelineControl", "scoreControl"}) {
+        for (const char* alias : {"statusBannerControl", "mixerControl", "aboutWindow", "menu", "editPanelControl",
+                                  "timelineControl", "scoreControl"}) {
             QVERIFY2(window->property(alias).value<QObject*>(), alias);
         }
         QVERIFY(window->property("editPanelControl").value<QObject*>()->findChild<QObject*>("editBar"));
@@ -100,15 +99,34 @@ private slots:
 
     void offersTheSignalsTheControllerConnects()
     {
-        const QStringList signatures = {
-            "play()", "stop()", "pause()", "fade(int)", "continueFlow()", "nextSong()",
-            "prevSong()", "jumpToBar(QString)", "changelogManagerOpened()", "outputPathsOpened()",
-            "getLatestLogClicked()", "caesuraButtonPressed(int)", "markerButtonPressed(int)",
-            "oscButtonPressed(int)", "skipButtonPressed(int,int)", "vampButtonPressed(int,int)",
-            "cutButtonPressed(int,int)", "transposeButtonPressed(int,int)",
-            "tempoButtonPressed(int,int)", "repeatButtonPressed(int,int)",
-            "clickButtonPressed(int,int)", "songIndexChanged()", "playStarted()", "stopped()",
-            "paused()", "fading()", "jumpToBarResult(bool)", "closing(QQuickCloseEvent*)"};
+        const QStringList signatures = {"play()",
+                                        "stop()",
+                                        "pause()",
+                                        "fade(int)",
+                                        "continueFlow()",
+                                        "nextSong()",
+                                        "prevSong()",
+                                        "jumpToBar(QString)",
+                                        "changelogManagerOpened()",
+                                        "outputPathsOpened()",
+                                        "getLatestLogClicked()",
+                                        "caesuraButtonPressed(int)",
+                                        "markerButtonPressed(int)",
+                                        "oscButtonPressed(int)",
+                                        "skipButtonPressed(int,int)",
+                                        "vampButtonPressed(int,int)",
+                                        "cutButtonPressed(int,int)",
+                                        "transposeButtonPressed(int,int)",
+                                        "tempoButtonPressed(int,int)",
+                                        "repeatButtonPressed(int,int)",
+                                        "clickButtonPressed(int,int)",
+                                        "songIndexChanged()",
+                                        "playStarted()",
+                                        "stopped()",
+                                        "paused()",
+                                        "fading()",
+                                        "jumpToBarResult(bool)",
+                                        "closing(QQuickCloseEvent*)"};
         const QMetaObject* mo = window->metaObject();
         for (const QString& signature : signatures) {
             const int index = mo->indexOfSignal(signature.toLatin1().constData());
@@ -229,7 +247,7 @@ private slots:
         QCOMPARE(tl->property("selectionActive").toBool(), true);
 
         // Round trip through the skip button at zoom 1.
-        QSignalSpy spy(window, SIGNAL(skipButtonPressed(int,int)));
+        QSignalSpy spy(window, SIGNAL(skipButtonPressed(int, int)));
         QObject* panel = window->property("editPanelControl").value<QObject*>();
         QVERIFY(QMetaObject::invokeMethod(panel, "skipButtonPressed"));
         QCOMPARE(spy.at(0).at(0).toInt(), 1000);
@@ -301,12 +319,18 @@ private slots:
     {
         QTest::addColumn<QString>("playControlSignal");
         QTest::addColumn<QString>("windowSignature");
-        QTest::newRow("play") << "play" << "play()";
-        QTest::newRow("stop") << "stop" << "stop()";
-        QTest::newRow("pause") << "pause" << "pause()";
-        QTest::newRow("continueFlow") << "continueFlow" << "continueFlow()";
-        QTest::newRow("nextSong") << "nextSong" << "nextSong()";
-        QTest::newRow("prevSong") << "prevSong" << "prevSong()";
+        QTest::newRow("play") << "play"
+                              << "play()";
+        QTest::newRow("stop") << "stop"
+                              << "stop()";
+        QTest::newRow("pause") << "pause"
+                               << "pause()";
+        QTest::newRow("continueFlow") << "continueFlow"
+                                      << "continueFlow()";
+        QTest::newRow("nextSong") << "nextSong"
+                                  << "nextSong()";
+        QTest::newRow("prevSong") << "prevSong"
+                                  << "prevSong()";
     }
     void transportSignalsAreRelayed()
     {
@@ -389,9 +413,12 @@ private slots:
     {
         QTest::addColumn<QString>("menuSignal");
         QTest::addColumn<QString>("windowSignature");
-        QTest::newRow("past logs") << "changelogManagerOpened" << "changelogManagerOpened()";
-        QTest::newRow("output paths") << "outputPaths" << "outputPathsOpened()";
-        QTest::newRow("latest log") << "getLatestLogClicked" << "getLatestLogClicked()";
+        QTest::newRow("past logs") << "changelogManagerOpened"
+                                   << "changelogManagerOpened()";
+        QTest::newRow("output paths") << "outputPaths"
+                                      << "outputPathsOpened()";
+        QTest::newRow("latest log") << "getLatestLogClicked"
+                                    << "getLatestLogClicked()";
     }
     void menuCommandsHandledByTheWindow()
     {

@@ -52,30 +52,53 @@ private slots:
     {
         QTest::addColumn<QString>("menuSignal");
         QTest::addColumn<QString>("controllerSignal");
-        QTest::newRow("midi") << "midiCommandsClicked" << "midiCommandsClicked";
-        QTest::newRow("osc") << "oscManagerClicked" << "oscManagerClicked";
-        QTest::newRow("audio") << "audioManagerClicked" << "audioManagerClicked";
-        QTest::newRow("play/pause") << "playPause" << "PlayPauseRequested";
-        QTest::newRow("stop") << "stop" << "StopRequested";
-        QTest::newRow("advance") << "continuePlay" << "ContinuePlayRequested";
-        QTest::newRow("next marker") << "nextMarker" << "SeekNextMarkerRequested";
-        QTest::newRow("previous marker") << "previousMarker" << "SeekPrevMarkerRequested";
-        QTest::newRow("next bar") << "nextBar" << "SeekNextBarRequested";
-        QTest::newRow("previous bar") << "previousBar" << "SeekPrevBarRequested";
-        QTest::newRow("zoom in") << "zoomIn" << "ZoomInRequested";
-        QTest::newRow("zoom out") << "zoomOut" << "ZoomOutRequested";
-        QTest::newRow("delete") << "deleteSelected" << "DeleteRequested";
-        QTest::newRow("undo") << "undo" << "UndoRequested";
-        QTest::newRow("redo") << "redo" << "RedoRequested";
-        QTest::newRow("latest log") << "getLatestLogClicked" << "getLatestChangelogClicked";
-        QTest::newRow("save") << "saveClicked" << "saveRequested";
-        QTest::newRow("share") << "shareClicked" << "shareRequested";
-        QTest::newRow("select all") << "selectAll" << "selectAllRequested";
+        QTest::newRow("midi") << "midiCommandsClicked"
+                              << "midiCommandsClicked";
+        QTest::newRow("osc") << "oscManagerClicked"
+                             << "oscManagerClicked";
+        QTest::newRow("audio") << "audioManagerClicked"
+                               << "audioManagerClicked";
+        QTest::newRow("play/pause") << "playPause"
+                                    << "PlayPauseRequested";
+        QTest::newRow("stop") << "stop"
+                              << "StopRequested";
+        QTest::newRow("advance") << "continuePlay"
+                                 << "ContinuePlayRequested";
+        QTest::newRow("next marker") << "nextMarker"
+                                     << "SeekNextMarkerRequested";
+        QTest::newRow("previous marker") << "previousMarker"
+                                         << "SeekPrevMarkerRequested";
+        QTest::newRow("next bar") << "nextBar"
+                                  << "SeekNextBarRequested";
+        QTest::newRow("previous bar") << "previousBar"
+                                      << "SeekPrevBarRequested";
+        QTest::newRow("zoom in") << "zoomIn"
+                                 << "ZoomInRequested";
+        QTest::newRow("zoom out") << "zoomOut"
+                                  << "ZoomOutRequested";
+        QTest::newRow("delete") << "deleteSelected"
+                                << "DeleteRequested";
+        QTest::newRow("undo") << "undo"
+                              << "UndoRequested";
+        QTest::newRow("redo") << "redo"
+                              << "RedoRequested";
+        QTest::newRow("latest log") << "getLatestLogClicked"
+                                    << "getLatestChangelogClicked";
+        QTest::newRow("save") << "saveClicked"
+                              << "saveRequested";
+        QTest::newRow("share") << "shareClicked"
+                               << "shareRequested";
+        QTest::newRow("select all") << "selectAll"
+                                    << "selectAllRequested";
         // Handled by the main window, not by the controller.
-        QTest::newRow("jump to bar") << "jumpToBarStart" << "";
-        QTest::newRow("past logs") << "changelogManagerOpened" << "";
-        QTest::newRow("output paths") << "outputPaths" << "";
-        QTest::newRow("about") << "aboutClicked" << "";
+        QTest::newRow("jump to bar") << "jumpToBarStart"
+                                     << "";
+        QTest::newRow("past logs") << "changelogManagerOpened"
+                                   << "";
+        QTest::newRow("output paths") << "outputPaths"
+                                      << "";
+        QTest::newRow("about") << "aboutClicked"
+                               << "";
     }
     void everyMenuCommandIsRelayedToItsOwnSignal()
     {

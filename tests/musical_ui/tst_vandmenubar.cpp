@@ -95,8 +95,8 @@ private:
         auto bar = std::make_unique<VandMenuBarController>(&engine, window.get());
         if (!bar->GetQmlObject())
             return nullptr;
-        return std::make_unique<ResponsiveMenuController>(showAudioManager, "Pelorin", menu.get(), &engine,
-                                                          oscEnabled, std::move(bar));
+        return std::make_unique<ResponsiveMenuController>(showAudioManager, "Pelorin", menu.get(), &engine, oscEnabled,
+                                                          std::move(bar));
     }
 
     static QObject* Bar(const ResponsiveMenuController& c) { return c.GetMenuBar()->GetQmlObject(); }
@@ -142,31 +142,55 @@ private slots:
     {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("controllerSignal");
-        QTest::newRow("Download Latest Log") << "latestLogItem" << "getLatestChangelogClicked";
-        QTest::newRow("View Past Logs...") << "pastLogsItem" << "ViewPastLogsRequested";
-        QTest::newRow("Save Edits") << "saveItem" << "saveRequested";
-        QTest::newRow("Share Edits") << "shareItem" << "shareRequested";
-        QTest::newRow("Undo") << "undoItem" << "UndoRequested";
-        QTest::newRow("Redo") << "redoItem" << "RedoRequested";
-        QTest::newRow("Delete") << "deleteItem" << "DeleteRequested";
-        QTest::newRow("Select All") << "selectAllItem" << "selectAllRequested";
-        QTest::newRow("Play/Pause") << "playPauseItem" << "PlayPauseRequested";
-        QTest::newRow("Stop") << "stopItem" << "StopRequested";
-        QTest::newRow("Advance") << "advanceItem" << "ContinuePlayRequested";
-        QTest::newRow("Jump to Bar...") << "jumpToBarItem" << "JumpToBarStartRequested";
-        QTest::newRow("Previous Marker") << "prevMarkerItem" << "SeekPrevMarkerRequested";
-        QTest::newRow("Next Marker") << "nextMarkerItem" << "SeekNextMarkerRequested";
-        QTest::newRow("Previous Bar") << "prevBarItem" << "SeekPrevBarRequested";
-        QTest::newRow("Next Bar") << "nextBarItem" << "SeekNextBarRequested";
-        QTest::newRow("Zoom In Timeline") << "zoomInItem" << "ZoomInRequested";
-        QTest::newRow("Zoom Out Timeline") << "zoomOutItem" << "ZoomOutRequested";
-        QTest::newRow("Audio Manager...") << "audioManagerItem" << "audioManagerClicked";
-        QTest::newRow("MIDI Manager...") << "midiManagerItem" << "midiCommandsClicked";
-        QTest::newRow("OSC Manager...") << "oscManagerItem" << "oscManagerClicked";
+        QTest::newRow("Download Latest Log") << "latestLogItem"
+                                             << "getLatestChangelogClicked";
+        QTest::newRow("View Past Logs...") << "pastLogsItem"
+                                           << "ViewPastLogsRequested";
+        QTest::newRow("Save Edits") << "saveItem"
+                                    << "saveRequested";
+        QTest::newRow("Share Edits") << "shareItem"
+                                     << "shareRequested";
+        QTest::newRow("Undo") << "undoItem"
+                              << "UndoRequested";
+        QTest::newRow("Redo") << "redoItem"
+                              << "RedoRequested";
+        QTest::newRow("Delete") << "deleteItem"
+                                << "DeleteRequested";
+        QTest::newRow("Select All") << "selectAllItem"
+                                    << "selectAllRequested";
+        QTest::newRow("Play/Pause") << "playPauseItem"
+                                    << "PlayPauseRequested";
+        QTest::newRow("Stop") << "stopItem"
+                              << "StopRequested";
+        QTest::newRow("Advance") << "advanceItem"
+                                 << "ContinuePlayRequested";
+        QTest::newRow("Jump to Bar...") << "jumpToBarItem"
+                                        << "JumpToBarStartRequested";
+        QTest::newRow("Previous Marker") << "prevMarkerItem"
+                                         << "SeekPrevMarkerRequested";
+        QTest::newRow("Next Marker") << "nextMarkerItem"
+                                     << "SeekNextMarkerRequested";
+        QTest::newRow("Previous Bar") << "prevBarItem"
+                                      << "SeekPrevBarRequested";
+        QTest::newRow("Next Bar") << "nextBarItem"
+                                  << "SeekNextBarRequested";
+        QTest::newRow("Zoom In Timeline") << "zoomInItem"
+                                          << "ZoomInRequested";
+        QTest::newRow("Zoom Out Timeline") << "zoomOutItem"
+                                           << "ZoomOutRequested";
+        QTest::newRow("Audio Manager...") << "audioManagerItem"
+                                          << "audioManagerClicked";
+        QTest::newRow("MIDI Manager...") << "midiManagerItem"
+                                         << "midiCommandsClicked";
+        QTest::newRow("OSC Manager...") << "oscManagerItem"
+                                        << "oscManagerClicked";
         // Handled without a controller signal.
-        QTest::newRow("About") << "aboutItem" << "";
-        QTest::newRow("About, application menu") << "aboutAppMenuItem" << "";
-        QTest::newRow("Output Paths...") << "outputPathsItem" << "";
+        QTest::newRow("About") << "aboutItem"
+                               << "";
+        QTest::newRow("About, application menu") << "aboutAppMenuItem"
+                                                 << "";
+        QTest::newRow("Output Paths...") << "outputPathsItem"
+                                         << "";
     }
     void everyEntryReachesItsCommand()
     {
@@ -204,19 +228,54 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shortcut");
         QTest::addColumn<QString>("flag");
-        QTest::newRow("save") << "saveItem" << "Save Edits" << "Ctrl+S" << "canSave";
-        QTest::newRow("share") << "shareItem" << "Share Edits" << "" << "canShare";
-        QTest::newRow("quit") << "quitItem" << "Quit Pelorin" << "Ctrl+Q" << "";
-        QTest::newRow("undo") << "undoItem" << "Undo" << "Ctrl+z" << "canUndo";
-        QTest::newRow("redo") << "redoItem" << "Redo" << "Shift+Ctrl+z" << "canRedo";
-        QTest::newRow("delete") << "deleteItem" << "Delete" << "Backspace" << "canDelete";
-        QTest::newRow("select all") << "selectAllItem" << "Select All" << "Ctrl+a" << "";
-        QTest::newRow("stop") << "stopItem" << "Stop" << "Shift+ " << "";
-        QTest::newRow("next bar") << "nextBarItem" << "Next Bar" << "Shift+." << "";
-        QTest::newRow("audio manager") << "audioManagerItem" << "Audio Manager..." << "Shift+Ctrl+G"
+        QTest::newRow("save") << "saveItem"
+                              << "Save Edits"
+                              << "Ctrl+S"
+                              << "canSave";
+        QTest::newRow("share") << "shareItem"
+                               << "Share Edits"
+                               << ""
+                               << "canShare";
+        QTest::newRow("quit") << "quitItem"
+                              << "Quit Pelorin"
+                              << "Ctrl+Q"
+                              << "";
+        QTest::newRow("undo") << "undoItem"
+                              << "Undo"
+                              << "Ctrl+z"
+                              << "canUndo";
+        QTest::newRow("redo") << "redoItem"
+                              << "Redo"
+                              << "Shift+Ctrl+z"
+                              << "canRedo";
+        QTest::newRow("delete") << "deleteItem"
+                                << "Delete"
+                                << "Backspace"
+                                << "canDelete";
+        QTest::newRow("select all") << "selectAllItem"
+                                    << "Select All"
+                                    << "Ctrl+a"
+                                    << "";
+        QTest::newRow("stop") << "stopItem"
+                              << "Stop"
+                              << "Shift+ "
+                              << "";
+        QTest::newRow("next bar") << "nextBarItem"
+                                  << "Next Bar"
+                                  << "Shift+."
+                                  << "";
+        QTest::newRow("audio manager") << "audioManagerItem"
+                                       << "Audio Manager..."
+                                       << "Shift+Ctrl+G"
                                        << "showAudioManager";
-        QTest::newRow("osc manager") << "oscManagerItem" << "OSC Manager..." << "Shift+Ctrl+O" << "oscEnabled";
-        QTest::newRow("about") << "aboutItem" << "About Pelorin..." << "" << "";
+        QTest::newRow("osc manager") << "oscManagerItem"
+                                     << "OSC Manager..."
+                                     << "Shift+Ctrl+O"
+                                     << "oscEnabled";
+        QTest::newRow("about") << "aboutItem"
+                               << "About Pelorin..."
+                               << ""
+                               << "";
     }
     void entriesFollowTheirFlags()
     {
@@ -290,9 +349,8 @@ private slots:
         changes.Watch(Bar(*c), QStringLiteral("bar"));
         changes.Watch(menu.get(), QStringLiteral("menu"));
         c->UpdateUndoRedoState(true, true, true, true);
-        QCOMPARE(changes.order,
-                 (QStringList{"bar.canUndo", "bar.canRedo", "bar.canSave", "bar.canShare", "menu.canUndo",
-                              "menu.canRedo", "menu.canSave", "menu.canShare"}));
+        QCOMPARE(changes.order, (QStringList{"bar.canUndo", "bar.canRedo", "bar.canSave", "bar.canShare",
+                                             "menu.canUndo", "menu.canRedo", "menu.canSave", "menu.canShare"}));
         c->UpdateUndoRedoState(false, true, false, true);
         for (QObject* target : {menu.get(), Bar(*c)}) {
             QCOMPARE(target->property("canUndo").toBool(), false);

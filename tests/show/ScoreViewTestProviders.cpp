@@ -33,7 +33,10 @@ QImage PageImage(const QString& name)
 class TestPages : public QQuickImageProvider
 {
 public:
-    TestPages() : QQuickImageProvider(QQuickImageProvider::Image) {}
+    TestPages()
+        : QQuickImageProvider(QQuickImageProvider::Image)
+    {
+    }
     QImage requestImage(const QString& id, QSize* size, const QSize&) override
     {
         QImage image = PageImage(id);
@@ -46,7 +49,10 @@ public:
 class SlowResponse : public QQuickImageResponse
 {
 public:
-    explicit SlowResponse(QString name) : name_(std::move(name)) {}
+    explicit SlowResponse(QString name)
+        : name_(std::move(name))
+    {
+    }
     QQuickTextureFactory* textureFactory() const override
     {
         return QQuickTextureFactory::textureFactoryForImage(PageImage(name_));
@@ -89,7 +95,8 @@ public:
                 continue;
             // Emitted on the response's own thread, which also deletes it.
             SlowResponse* target = response.data();
-            QMetaObject::invokeMethod(target, [target] { emit target->finished(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                target, [target] { emit target->finished(); }, Qt::QueuedConnection);
             ++delivered;
         }
         return delivered;
@@ -112,7 +119,10 @@ private:
 class SlowProvider : public QQuickAsyncImageProvider
 {
 public:
-    explicit SlowProvider(SlowPages* pages) : pages_(pages) {}
+    explicit SlowProvider(SlowPages* pages)
+        : pages_(pages)
+    {
+    }
     QQuickImageResponse* requestImageResponse(const QString& id, const QSize&) override
     {
         auto* response = new SlowResponse(id);

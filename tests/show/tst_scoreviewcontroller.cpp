@@ -39,7 +39,7 @@ const QUrl kViewUrl("qrc:/qt/qml/com/tarnwick/musical_ui/qml/ScoreView.qml");
 
 // The package of these tests: a cover page, a gap at 3, two pages 5 and a
 // page 99 that the show lacks. The demo show has pages 1 to 9.
-const std::vector<std::string> kPageNames{"cover.png", "p1.png", "p2.png", "p4.png",
+const std::vector<std::string> kPageNames{"cover.png", "p1.png",   "p2.png", "p4.png",
                                           "a/p5.png",  "b/p5.png", "p6.png", "p99.png"};
 const QVariantList kPageNumbers{0, 1, 2, 4, 5, 5, 6, 99};
 
@@ -69,7 +69,8 @@ class RecordingEngine : public vand::Pelorin2AudioInterface
 {
 public:
     RecordingEngine(const fs::path& show, const fs::path& data, std::shared_ptr<vand::player::ManualClock> clock)
-        : vand::Pelorin2AudioInterface(show.string(), data.string(), nullptr, Options(clock)), clock_(std::move(clock))
+        : vand::Pelorin2AudioInterface(show.string(), data.string(), nullptr, Options(clock))
+        , clock_(std::move(clock))
     {
     }
 
@@ -133,10 +134,7 @@ private:
 
     QObject* View() { return view->GetQmlObject(); }
 
-    void WritePackage(const std::string& bytes)
-    {
-        kit::WriteFileAtomically(show / "score.score", bytes);
-    }
+    void WritePackage(const std::string& bytes) { kit::WriteFileAtomically(show / "score.score", bytes); }
     void WriteTestPackage() { WritePackage(score_test::WriteTar(score_test::Pages(kPageNames))); }
 
     // A controller on a stand-in view (or the real view), as the main
@@ -146,8 +144,8 @@ private:
         vand::test::QmlWarningGuard guard;
         view = std::make_unique<vand::qt::QmlController>(&engine, url, nullptr, true);
         QVERIFY(View());
-        controller = std::make_unique<ScoreViewController>(
-            View(), player, std::make_shared<vand::ShowIdentityService>(data), &engine);
+        controller = std::make_unique<ScoreViewController>(View(), player,
+                                                           std::make_shared<vand::ShowIdentityService>(data), &engine);
         controller->LoadScore();
         QTRY_VERIFY(!controller->IsReading());
         QCoreApplication::sendPostedEvents();
@@ -267,8 +265,8 @@ private slots:
         QVERIFY(generation != 0);
         const auto pages = vand::qt::ScorePageStoreOf(&engine)->Pages(generation);
         QVERIFY(pages);
-        const QStringList inOrder{"cover.png", "p1.png", "p2.png", "p4.png", "a/p5.png", "b/p5.png", "p6.png",
-                                  "p99.png"};
+        const QStringList inOrder{"cover.png", "p1.png",   "p2.png", "p4.png",
+                                  "a/p5.png",  "b/p5.png", "p6.png", "p99.png"};
         QCOMPARE(qsizetype(pages->size()), inOrder.size());
         for (qsizetype i = 0; i < inOrder.size(); ++i)
             QCOMPARE((*pages)[std::size_t(i)].png, score_test::PageBytes(inOrder[i].toStdString()));
@@ -450,9 +448,8 @@ private slots:
         QTest::newRow("another song, playing")
             << 5 << true << "" << QStringList{"Pause(false)", "LoadSongAtTime(%song,%tick)", "Play"} << QStringList();
         // Playback goes on after a failed move.
-        QTest::newRow("the seek fails")
-            << 2 << true << "Seek" << QStringList{"Pause(false)", "Seek(%tick)", "Play"}
-            << QStringList{"Turning to page 2 failed: engine refused Seek"};
+        QTest::newRow("the seek fails") << 2 << true << "Seek" << QStringList{"Pause(false)", "Seek(%tick)", "Play"}
+                                        << QStringList{"Turning to page 2 failed: engine refused Seek"};
         // Looked up before pausing: a page the show lacks never pauses.
         QTest::newRow("a page the show lacks")
             << 99 << true << "" << QStringList() << QStringList{"Page 99 is not in the show: Unknown page: 99"};

@@ -4,12 +4,12 @@
 // or waits for its error to be shown.
 
 #include <QElapsedTimer>
-#include <QtQml/qqmlextensionplugin.h>
 #include <QQmlEngine>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
+#include <QtQml/qqmlextensionplugin.h>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -84,10 +84,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        vand::qt::PrepareQmlEngine(engine);
-    }
+    void initTestCase() { vand::qt::PrepareQmlEngine(engine); }
 
     // Steps: "total N" sets the overall total; "T file done/size" reports at
     // T ms after construction. Expected: the forwarded pairs of both signals.
@@ -97,9 +94,11 @@ private slots:
         QTest::addColumn<QString>("progress");
         QTest::addColumn<QString>("overall");
 
-        QTest::newRow("a total of 0 is dropped") << QStringList{"total 100", "200 a 5/0"} << "" << "";
+        QTest::newRow("a total of 0 is dropped") << QStringList{"total 100", "200 a 5/0"} << ""
+                                                 << "";
         QTest::newRow("not within 100 ms of construction")
-            << QStringList{"total 100", "99 a 5/50", "100 a 6/50"} << "6/50" << "6/100";
+            << QStringList{"total 100", "99 a 5/50", "100 a 6/50"} << "6/50"
+            << "6/100";
         QTest::newRow("a dropped report is counted in the next")
             << QStringList{"total 100", "100 a 10/50", "150 a 20/50", "250 a 30/50"} << "10/50 30/50"
             << "10/100 30/100";
@@ -108,10 +107,12 @@ private slots:
             << "10/100 60/100";
         QTest::newRow("before the total, throttled too")
             << QStringList{"100 a 10/50", "150 a 20/50", "200 a 30/50", "total 100", "300 a 40/50"}
-            << "10/50 30/50 40/50" << "40/100";
+            << "10/50 30/50 40/50"
+            << "40/100";
         QTest::newRow("5 GiB at half-way")
             << QStringList{"total 5368709120", "100 a 1073741824/2147483648", "200 b 1610612736/3221225472"}
-            << "1073741824/2147483648 1610612736/3221225472" << "1073741824/5368709120 2684354560/5368709120";
+            << "1073741824/2147483648 1610612736/3221225472"
+            << "1073741824/5368709120 2684354560/5368709120";
     }
 
     void throttle()
@@ -264,10 +265,11 @@ private slots:
 
         auto controller = std::make_unique<ShowDownloaderController>(&engine, nullptr, 1);
         std::atomic<int> reports{0};
-        connect(controller.get(), &ShowDownloaderController::progressChanged, this, [&] { ++reports; },
-                Qt::DirectConnection);
-        connect(controller.get(), &ShowDownloaderController::statusChanged, this, [&] { ++reports; },
-                Qt::DirectConnection);
+        connect(
+            controller.get(), &ShowDownloaderController::progressChanged, this, [&] { ++reports; },
+            Qt::DirectConnection);
+        connect(
+            controller.get(), &ShowDownloaderController::statusChanged, this, [&] { ++reports; }, Qt::DirectConnection);
         controller->Download(kShow, std::move(plan));
         // Without running the event loop: the worker is transferring, or
         // blocked until the GUI thread shows its error.

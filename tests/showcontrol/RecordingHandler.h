@@ -28,7 +28,10 @@ struct OscCalls
 class RecordingHandler : public vand::osc::OscProcInterface
 {
 public:
-    explicit RecordingHandler(OscCalls& calls) : out_(calls) {}
+    explicit RecordingHandler(OscCalls& calls)
+        : out_(calls)
+    {
+    }
     ~RecordingHandler() override { out_.handlerDestroyed = true; }
 
     static QString Number(double value) { return QString::number(value, 'g', 6); }
@@ -51,10 +54,7 @@ public:
     {
         Record("EventCommand", {show, song, eventId});
     }
-    void Error(const std::string& message, const std::string& context) override
-    {
-        Record("Error", {message, context});
-    }
+    void Error(const std::string& message, const std::string& context) override { Record("Error", {message, context}); }
     void SfxPlay(const std::string& show, const std::string& sfxId) override { Record("SfxPlay", {show, sfxId}); }
     void SfxStop(const std::string& show, const std::string& sfxId) override { Record("SfxStop", {show, sfxId}); }
     void SfxStopAll(const std::string& show) override { Record("SfxStopAll", {show}); }

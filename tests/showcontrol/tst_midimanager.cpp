@@ -14,13 +14,13 @@
 #include <iostream>
 #include <memory>
 
+#include "../app/AppFixture.h"
 #include "QmlWarningGuard.h"
 #include "StreamCapture.h"
 #include "app/AppQmlEngineSetup.h"
 #include "kit/Log.h"
 #include "showcontrol/MidiManagerCommandController.h"
 #include "showcontrol/MidiManagerController.h"
-#include "../app/AppFixture.h"
 
 using app_test::DataFolder;
 using app_test::EngineScript;
@@ -87,8 +87,8 @@ char* toString(const RowState& s)
 RowState StateOf(const MidiManagerCommandController& row)
 {
     QObject* view = row.GetQmlObject();
-    return {view->property("midiStatusIndex").toInt(), view->property("channelIndex").toInt(),
-            view->property("midiNoteIndex").toInt(),   view->property("learnedCommand").toBool(),
+    return {view->property("midiStatusIndex").toInt(),  view->property("channelIndex").toInt(),
+            view->property("midiNoteIndex").toInt(),    view->property("learnedCommand").toBool(),
             view->property("learningCommand").toBool(), view->property("enabledCommand").toBool()};
 }
 
@@ -123,10 +123,7 @@ private:
     std::shared_ptr<FakeSettings> settings;
     std::unique_ptr<MidiManagerController> manager;
 
-    void StartEngine()
-    {
-        engine = std::make_shared<TestEngine>(folder->show.string(), folder->data.string(), script);
-    }
+    void StartEngine() { engine = std::make_shared<TestEngine>(folder->show.string(), folder->data.string(), script); }
 
     // Builds the window; neither QML nor the controller reports anything (the
     // engine may log an input that does not open).
@@ -330,15 +327,15 @@ private slots:
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<bool>("lamp");
         const QStringList three{"Keyboard", "Pads", "Drums"};
-        QTest::newRow("saved name present") << three << "Drums" << QStringList{} << 2
-                                            << QStringList{"SetMidiSource(2)"} << true;
-        QTest::newRow("saved name absent: the first") << three << "Gone" << QStringList{} << 0
-                                                      << QStringList{"SetMidiSource(0)"} << true;
-        QTest::newRow("names are case-sensitive") << three << "pads" << QStringList{} << 0
-                                                  << QStringList{"SetMidiSource(0)"} << true;
+        QTest::newRow("saved name present")
+            << three << "Drums" << QStringList{} << 2 << QStringList{"SetMidiSource(2)"} << true;
+        QTest::newRow("saved name absent: the first")
+            << three << "Gone" << QStringList{} << 0 << QStringList{"SetMidiSource(0)"} << true;
+        QTest::newRow("names are case-sensitive")
+            << three << "pads" << QStringList{} << 0 << QStringList{"SetMidiSource(0)"} << true;
         QTest::newRow("no inputs") << QStringList{} << "Pads" << QStringList{} << 0 << QStringList{} << false;
-        QTest::newRow("the saved input does not open") << three << "Pads" << QStringList{"Pads"} << 1
-                                                       << QStringList{"SetMidiSource(1)"} << false;
+        QTest::newRow("the saved input does not open")
+            << three << "Pads" << QStringList{"Pads"} << 1 << QStringList{"SetMidiSource(1)"} << false;
     }
 
     void theSavedInputIsSelected()
@@ -507,8 +504,8 @@ private slots:
     {
         vand::test::StreamCapture errors(std::cerr);
         QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-                                 MidiManagerController(&qml, [] { return std::shared_ptr<Interface>(); }, settings,
-                                                       nullptr));
+                                 MidiManagerController(
+                                     &qml, [] { return std::shared_ptr<Interface>(); }, settings, nullptr));
     }
 };
 

@@ -159,10 +159,14 @@ private slots:
         QTest::addColumn<int>("role");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("second");
-        QTest::newRow("name") << int(NetworkListModel::NameRole) << "Desk" << "127.0.0.1:53000, UDP";
-        QTest::newRow("address") << int(NetworkListModel::IpAddressRole) << "10.1.1.1" << "10.1.1.1:53000, UDP";
-        QTest::newRow("mode") << int(NetworkListModel::ModeRole) << "tcp" << "127.0.0.1:53000, TCP";
-        QTest::newRow("identifier") << int(NetworkListModel::NetworkIdRole) << "x" << "127.0.0.1:53000, UDP";
+        QTest::newRow("name") << int(NetworkListModel::NameRole) << "Desk"
+                              << "127.0.0.1:53000, UDP";
+        QTest::newRow("address") << int(NetworkListModel::IpAddressRole) << "10.1.1.1"
+                                 << "10.1.1.1:53000, UDP";
+        QTest::newRow("mode") << int(NetworkListModel::ModeRole) << "tcp"
+                              << "127.0.0.1:53000, TCP";
+        QTest::newRow("identifier") << int(NetworkListModel::NetworkIdRole) << "x"
+                                    << "127.0.0.1:53000, UDP";
     }
     void setDataStoresTextRoles()
     {

@@ -34,8 +34,7 @@ QByteArray RunOscsend(const QStringList& arguments)
 {
     QProcess process;
     process.start(Tool("oscsend"), arguments);
-    if (!process.waitForFinished(kWaitMs) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
+    if (!process.waitForFinished(kWaitMs) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         process.kill();
         process.waitForFinished();
         qWarning() << "oscsend" << arguments << "failed:" << process.readAllStandardError();
@@ -65,9 +64,9 @@ private slots:
         QTest::newRow("int, float, string") << "/x 1 2.5 hello" << QStringList{"/x", "ifs", "1", "2.5", "hello"};
         QTest::newRow("negative, exponent, quoted blank")
             << "/x -3 1e3 \"a b\"" << QStringList{"/x", "ifs", "-3", "1000", "a b"};
-        QTest::newRow("sfx fade") << "/vand/sfx/2/fadeto -6 1.5" << QStringList{"/vand/sfx/2/fadeto", "if", "-6", "1.5"};
-        QTest::newRow("empty and four-byte strings")
-            << "/vand/x \"\" abcd" << QStringList{"/vand/x", "ss", "", "abcd"};
+        QTest::newRow("sfx fade") << "/vand/sfx/2/fadeto -6 1.5"
+                                  << QStringList{"/vand/sfx/2/fadeto", "if", "-6", "1.5"};
+        QTest::newRow("empty and four-byte strings") << "/vand/x \"\" abcd" << QStringList{"/vand/x", "ss", "", "abcd"};
         QTest::newRow("quoted number") << "/x \"12\" 12" << QStringList{"/x", "si", "12", "12"};
         QTest::newRow("no arguments: an empty type-tag string") << "/vand/play" << QStringList{"/vand/play"};
     }
@@ -90,14 +89,16 @@ private slots:
                                       << QStringList{"Notification(/vand/volume,1)", "SetVolume(0.501187)"} << "";
         QTest::newRow("fadeout int") << QStringList{"/vand/show/my_show/song/3/fadeout", "i", "2"}
                                      << QStringList{"Notification(/vand/show/my_show/song/3/fadeout,1)",
-                                                    "FadeOut(my_show,3,2)"} << "";
+                                                    "FadeOut(my_show,3,2)"}
+                                     << "";
         QTest::newRow("sfx fadeto") << QStringList{"/vand/sfx/2/fadeto", "ff", "-6.5", "1.5"}
-                                    << QStringList{"Notification(/vand/sfx/2/fadeto,2)", "SfxFadeTo(,2,0.501187,1500)"} << "";
+                                    << QStringList{"Notification(/vand/sfx/2/fadeto,2)", "SfxFadeTo(,2,0.501187,1500)"}
+                                    << "";
         QTest::newRow("event with an ignored string")
             << QStringList{"/vand/event/E5/go", "s", "now"}
             << QStringList{"Notification(/vand/event/E5/go,1)", "EventCommand(,,E5)"} << "";
-        QTest::newRow("unsupported type") << QStringList{"/vand/play", "d", "1"} << QStringList{}
-                                          << "Unsupported or unknown OSC Type.\n";
+        QTest::newRow("unsupported type")
+            << QStringList{"/vand/play", "d", "1"} << QStringList{} << "Unsupported or unknown OSC Type.\n";
     }
     void oscsendCommandsAreDispatched()
     {
@@ -122,10 +123,13 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("printed");
 
-        QTest::newRow("int, float, string") << "/x 1 2.5 \"hello world\"" << "/x ifs 1 2.500000 \"hello world\"";
-        QTest::newRow("big number and word") << "/cue/7/go 4294967296 go" << "/cue/7/go fs 4294967296.000000 \"go\"";
+        QTest::newRow("int, float, string") << "/x 1 2.5 \"hello world\""
+                                            << "/x ifs 1 2.500000 \"hello world\"";
+        QTest::newRow("big number and word") << "/cue/7/go 4294967296 go"
+                                             << "/cue/7/go fs 4294967296.000000 \"go\"";
         // liblo drops a message without a type-tag string.
-        QTest::newRow("address only") << "/cue/1/go" << "/cue/1/go";
+        QTest::newRow("address only") << "/cue/1/go"
+                                      << "/cue/1/go";
     }
     void oscdumpPrintsClientPackets()
     {

@@ -10,11 +10,11 @@
 #include <memory>
 #include <stdexcept>
 
+#include "../app/AppFixture.h"
 #include "StreamCapture.h"
 #include "showcontrol/OscCommand.h"
 #include "showcontrol/OscMessage.h"
 #include "showcontrol/VandOscCallbacks.h"
-#include "../app/AppFixture.h"
 
 using app_test::EngineScript;
 using vand::VandOscCallbacks;
@@ -79,10 +79,7 @@ private:
     QStringList Calls() { return script->Take(); }
 
 private slots:
-    void initTestCase()
-    {
-        folder = std::make_unique<app_test::DataFolder>();
-    }
+    void initTestCase() { folder = std::make_unique<app_test::DataFolder>(); }
 
     void init()
     {
@@ -99,10 +96,7 @@ private slots:
         engine.reset();
     }
 
-    void showNameIsMatchedInItsAddressForm()
-    {
-        QCOMPARE(handler->OscShowName(), std::string("demo_show"));
-    }
+    void showNameIsMatchedInItsAddressForm() { QCOMPARE(handler->OscShowName(), std::string("demo_show")); }
 
     // Show filter before song filter; both must match (empty matches all).
     void commandsForAnotherShowOrSongDoNothing_data()
@@ -131,7 +125,10 @@ private slots:
         Send(prefix + "/pause");
         Send(prefix + "/fadeout 2");
         Send(prefix + "/event/E5/go");
-        const QStringList expected = runs ? QStringList{"Stop", "Continue", "Pause(false)", "Pause(false)",
+        const QStringList expected = runs ? QStringList{"Stop",
+                                                        "Continue",
+                                                        "Pause(false)",
+                                                        "Pause(false)",
                                                         "Seek(" + QString::number(StartOf(*engine, "E5")) + ")",
                                                         "Continue"}
                                           : QStringList{};
@@ -191,14 +188,13 @@ private slots:
         QTest::newRow("fade out 30 s") << "/vand/fadeout 30" << QStringList{} << "FadeRequested(10000)";
         QTest::newRow("fade out negative") << "/vand/fadeout -5" << QStringList{} << "FadeRequested(0)";
         QTest::newRow("fade out default") << "/vand/fadeout" << QStringList{} << "FadeRequested(250)";
-        QTest::newRow("fade to -6 dB over 2 s") << "/vand/fadeto -6 2" << QStringList{}
-                                                << "FadeToRequested(2000,0.501187,false)";
+        QTest::newRow("fade to -6 dB over 2 s")
+            << "/vand/fadeto -6 2" << QStringList{} << "FadeToRequested(2000,0.501187,false)";
         QTest::newRow("fade to +6 dB over 2 s")
             << "/vand/fadeto 6 2" << QStringList{} << "FadeToRequested(2000,1.99526,false)";
         QTest::newRow("fade to +60 dB over 30 s")
             << "/vand/fadeto 60 30" << QStringList{} << "FadeToRequested(10000,4,false)";
-        QTest::newRow("fade to 0 dB over -3 s") << "/vand/fadeto 0 -3" << QStringList{}
-                                                << "FadeToRequested(0,1,false)";
+        QTest::newRow("fade to 0 dB over -3 s") << "/vand/fadeto 0 -3" << QStringList{} << "FadeToRequested(0,1,false)";
     }
     void levelsAndTimesAreClamped()
     {
@@ -268,12 +264,24 @@ private slots:
         QTest::addColumn<QString>("playhead"); // "start", "end", "inside", "before"
         QTest::addColumn<QString>("target");   // where a jump goes: "start", "end" or "" (no jump)
         QTest::addColumn<int>("queued");
-        QTest::newRow("point, playhead on it") << "E5" << "start" << "" << 1;
-        QTest::newRow("point, playhead elsewhere") << "E5" << "before" << "start" << 1;
-        QTest::newRow("region, playhead inside") << "A5" << "inside" << "" << 0;
-        QTest::newRow("region, playhead on its start") << "A5" << "start" << "" << 0;
-        QTest::newRow("region, playhead on its end") << "A5" << "end" << "" << 0;
-        QTest::newRow("region, playhead before") << "A5" << "before" << "end" << 1;
+        QTest::newRow("point, playhead on it") << "E5"
+                                               << "start"
+                                               << "" << 1;
+        QTest::newRow("point, playhead elsewhere") << "E5"
+                                                   << "before"
+                                                   << "start" << 1;
+        QTest::newRow("region, playhead inside") << "A5"
+                                                 << "inside"
+                                                 << "" << 0;
+        QTest::newRow("region, playhead on its start") << "A5"
+                                                       << "start"
+                                                       << "" << 0;
+        QTest::newRow("region, playhead on its end") << "A5"
+                                                     << "end"
+                                                     << "" << 0;
+        QTest::newRow("region, playhead before") << "A5"
+                                                 << "before"
+                                                 << "end" << 1;
     }
     void eventCuesContinueOrJump()
     {
@@ -326,9 +334,9 @@ private slots:
         script->tick = 0;
         QSignalSpy requests(handler.get(), &VandOscCallbacks::RequestPlayQueudOscEvents);
         Send("/vand/event/E9/go");
-        const QStringList expected = calls == "seek" ? QStringList{"Pause(false)", "Seek(" + QString::number(target) + ")",
-                                                                   "Continue"}
-                                                     : calls.split(',');
+        const QStringList expected =
+            calls == "seek" ? QStringList{"Pause(false)", "Seek(" + QString::number(target) + ")", "Continue"}
+                            : calls.split(',');
         QCOMPARE(Calls(), expected);
         QCOMPARE(requests.count(), expected.endsWith("Continue") ? 1 : 0);
     }

@@ -67,20 +67,56 @@ private slots:
         QTest::addColumn<bool>("isEvent");
         QTest::addColumn<bool>("isSfx");
 
-        QTest::newRow("action only") << "/vand/play" << "" << "" << "" << "play" << false << false;
-        QTest::newRow("root alone") << "/vand/" << "" << "" << "" << "" << false << false;
-        QTest::newRow("show and song") << "/vand/show/my_show/song/3/fadeout" << "my_show" << "3" << ""
+        QTest::newRow("action only") << "/vand/play"
+                                     << ""
+                                     << ""
+                                     << ""
+                                     << "play" << false << false;
+        QTest::newRow("root alone") << "/vand/"
+                                    << ""
+                                    << ""
+                                    << ""
+                                    << "" << false << false;
+        QTest::newRow("show and song") << "/vand/show/my_show/song/3/fadeout"
+                                       << "my_show"
+                                       << "3"
+                                       << ""
                                        << "fadeout" << false << false;
-        QTest::newRow("ends with a pair") << "/vand/show/x" << "x" << "" << "" << "" << false << false;
-        QTest::newRow("keyword as the last part is the action") << "/vand/show" << "" << "" << ""
-                                                                 << "show" << false << false;
-        QTest::newRow("last value wins") << "/vand/song/3/song/4/play" << "" << "4" << "" << "play" << false
-                                         << false;
-        QTest::newRow("event then sfx") << "/vand/event/E1/sfx/7/play" << "" << "" << "7" << "play" << true
-                                        << true;
-        QTest::newRow("sfx then event") << "/vand/sfx/7/event/E1/go" << "" << "" << "E1" << "go" << true << true;
-        QTest::newRow("trailing slash") << "/vand/song/2/play/" << "" << "2" << "" << "play" << false << false;
-        QTest::newRow("empty value") << "/vand/song//play" << "" << "" << "" << "play" << false << false;
+        QTest::newRow("ends with a pair") << "/vand/show/x"
+                                          << "x"
+                                          << ""
+                                          << ""
+                                          << "" << false << false;
+        QTest::newRow("keyword as the last part is the action") << "/vand/show"
+                                                                << ""
+                                                                << ""
+                                                                << ""
+                                                                << "show" << false << false;
+        QTest::newRow("last value wins") << "/vand/song/3/song/4/play"
+                                         << ""
+                                         << "4"
+                                         << ""
+                                         << "play" << false << false;
+        QTest::newRow("event then sfx") << "/vand/event/E1/sfx/7/play"
+                                        << ""
+                                        << ""
+                                        << "7"
+                                        << "play" << true << true;
+        QTest::newRow("sfx then event") << "/vand/sfx/7/event/E1/go"
+                                        << ""
+                                        << ""
+                                        << "E1"
+                                        << "go" << true << true;
+        QTest::newRow("trailing slash") << "/vand/song/2/play/"
+                                        << ""
+                                        << "2"
+                                        << ""
+                                        << "play" << false << false;
+        QTest::newRow("empty value") << "/vand/song//play"
+                                     << ""
+                                     << ""
+                                     << ""
+                                     << "play" << false << false;
     }
     void parseAddress()
     {
@@ -191,14 +227,15 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QStringList>("calls");
 
-        QTest::newRow("command") << "Play" << "/vand/play"
+        QTest::newRow("command") << "Play"
+                                 << "/vand/play"
                                  << QStringList{Notified("/vand/play", 0), "Play(,)", Failed("handler failed")};
-        QTest::newRow("first of two calls") << "Stop" << "/vand/stop"
-                                            << QStringList{Notified("/vand/stop", 0), "Stop(,)",
-                                                           Failed("handler failed")};
+        QTest::newRow("first of two calls")
+            << "Stop"
+            << "/vand/stop" << QStringList{Notified("/vand/stop", 0), "Stop(,)", Failed("handler failed")};
         QTest::newRow("notification, the command still runs")
-            << "Notification" << "/vand/go"
-            << QStringList{Notified("/vand/go", 0), Failed("handler failed"), "Advance(,)"};
+            << "Notification"
+            << "/vand/go" << QStringList{Notified("/vand/go", 0), Failed("handler failed"), "Advance(,)"};
     }
     void handlerFailures()
     {
@@ -247,13 +284,19 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("oscName");
 
-        QTest::newRow("blank, hash, capitals") << "My Show #2" << "my_show__2";
-        QTest::newRow("every reserved character") << "#,* /?[]{}" << "__________";
-        QTest::newRow("kept as they are") << "a-b.c_d:1!" << "a-b.c_d:1!";
+        QTest::newRow("blank, hash, capitals") << "My Show #2"
+                                               << "my_show__2";
+        QTest::newRow("every reserved character") << "#,* /?[]{}"
+                                                  << "__________";
+        QTest::newRow("kept as they are") << "a-b.c_d:1!"
+                                          << "a-b.c_d:1!";
         QTest::newRow("two-byte character") << QString::fromUtf8("Caf\xc3\xa9") << "caf__";
-        QTest::newRow("three-byte character") << QString::fromUtf8("\xe2\x82\xac" "5") << "___5";
+        QTest::newRow("three-byte character") << QString::fromUtf8("\xe2\x82\xac"
+                                                                   "5")
+                                              << "___5";
         QTest::newRow("four-byte character") << QString::fromUtf8("\xf0\x9f\x8e\xad") << "____";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void toOscName()
     {

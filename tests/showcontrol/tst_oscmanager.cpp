@@ -9,16 +9,15 @@
 
 #include <memory>
 
+#include "../app/AppFixture.h"
 #include "QmlWarningGuard.h"
 #include "app/AppQmlEngineSetup.h"
 #include "showcontrol/NetworkListModel.h"
 #include "showcontrol/OscManagerController.h"
-#include "../app/AppFixture.h"
 
 using vand::NetworkListModel;
 using vand::osc::OscSettings;
 using vand::qt::OscManagerController;
-
 
 namespace {
 
@@ -27,8 +26,8 @@ class NetworkEngine : public app_test::TestEngine
 {
 public:
     NetworkEngine(const app_test::DataFolder& folder, CL::NetworkPathVectorT networks)
-        : TestEngine(folder.show.string(), folder.data.string(), std::make_shared<app_test::EngineScript>()),
-          networks_(std::move(networks))
+        : TestEngine(folder.show.string(), folder.data.string(), std::make_shared<app_test::EngineScript>())
+        , networks_(std::move(networks))
     {
     }
     const CL::NetworkPathVectorT& GetNetworks() const override { return networks_; }
@@ -224,16 +223,36 @@ private slots:
         QTest::addColumn<QString>("ip");
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("invalid");
-        QTest::newRow("good IPv4") << "192.168.1.20" << "9000" << "";
-        QTest::newRow("good IPv6") << "::1" << "1" << "";
-        QTest::newRow("host name") << "stage.local" << "9000" << "ipAddress";
-        QTest::newRow("empty address") << "" << "9000" << "ipAddress";
-        QTest::newRow("octet too big") << "300.1.1.1" << "9000" << "ipAddress";
-        QTest::newRow("port 0") << "127.0.0.1" << "0" << "port";
-        QTest::newRow("port too big") << "127.0.0.1" << "70000" << "port";
-        QTest::newRow("port of six digits") << "127.0.0.1" << "4295032832" << "port";
-        QTest::newRow("port word") << "127.0.0.1" << "12ab" << "port";
-        QTest::newRow("port empty") << "127.0.0.1" << "" << "port";
+        QTest::newRow("good IPv4") << "192.168.1.20"
+                                   << "9000"
+                                   << "";
+        QTest::newRow("good IPv6") << "::1"
+                                   << "1"
+                                   << "";
+        QTest::newRow("host name") << "stage.local"
+                                   << "9000"
+                                   << "ipAddress";
+        QTest::newRow("empty address") << ""
+                                       << "9000"
+                                       << "ipAddress";
+        QTest::newRow("octet too big") << "300.1.1.1"
+                                       << "9000"
+                                       << "ipAddress";
+        QTest::newRow("port 0") << "127.0.0.1"
+                                << "0"
+                                << "port";
+        QTest::newRow("port too big") << "127.0.0.1"
+                                      << "70000"
+                                      << "port";
+        QTest::newRow("port of six digits") << "127.0.0.1"
+                                            << "4295032832"
+                                            << "port";
+        QTest::newRow("port word") << "127.0.0.1"
+                                   << "12ab"
+                                   << "port";
+        QTest::newRow("port empty") << "127.0.0.1"
+                                    << ""
+                                    << "port";
     }
     void destinationNeedsAnAddressAndAPort()
     {

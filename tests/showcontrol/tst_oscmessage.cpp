@@ -69,37 +69,30 @@ private slots:
         // OSC 1.0 requires the type-tag string; liblo drops a message without it.
         QTest::newRow("no arguments: a comma alone")
             << "/vand/go" << Hex("2f76616e 642f676f 00000000 2c000000") << "/vand/go";
-        QTest::newRow("address of four bytes gets four NULs") << "/abc" << Hex("2f616263 00000000 2c000000")
-                                                               << "/abc";
+        QTest::newRow("address of four bytes gets four NULs") << "/abc" << Hex("2f616263 00000000 2c000000") << "/abc";
         QTest::newRow("trailing blank adds nothing") << "/x " << Hex("2f780000 2c000000") << "/x";
         QTest::newRow("empty text") << "" << QByteArray() << "";
-        QTest::newRow("quoted words") << "/x \"a b\" c" << Hex("2f780000 2c737300 61206200 63000000")
-                                      << "/x s:a b s:c";
-        QTest::newRow("quoted number stays a string") << "/x \"12\"" << Hex("2f780000 2c730000 31320000")
-                                                      << "/x s:12";
-        QTest::newRow("empty quotes give an empty string") << "/x \"\"" << Hex("2f780000 2c730000 00000000")
-                                                           << "/x s:";
+        QTest::newRow("quoted words") << "/x \"a b\" c" << Hex("2f780000 2c737300 61206200 63000000") << "/x s:a b s:c";
+        QTest::newRow("quoted number stays a string") << "/x \"12\"" << Hex("2f780000 2c730000 31320000") << "/x s:12";
+        QTest::newRow("empty quotes give an empty string") << "/x \"\"" << Hex("2f780000 2c730000 00000000") << "/x s:";
         QTest::newRow("unclosed quote") << "/x \"abc" << Hex("2f780000 2c730000 61626300") << "/x s:abc";
         QTest::newRow("unclosed quote with nothing after it") << "/x \"" << Hex("2f780000 2c000000") << "/x";
-        QTest::newRow("quote inside a word") << "/x abc\"def ghi\""
-                                             << Hex("2f780000 2c730000 61626364 65662067 68690000")
-                                             << "/x s:abcdef ghi";
+        QTest::newRow("quote inside a word")
+            << "/x abc\"def ghi\"" << Hex("2f780000 2c730000 61626364 65662067 68690000") << "/x s:abcdef ghi";
         QTest::newRow("runs of blanks") << "/x   5   " << Hex("2f780000 2c690000 00000005") << "/x i:5";
         QTest::newRow("negative int, exponent float, word")
             << "/x -3 1e3 abc" << Hex("2f780000 2c696673 00000000 fffffffd 447a0000 61626300")
             << "/x i:-3 f:1000.000000 s:abc";
-        QTest::newRow("int32 limits") << "/x -2147483648 2147483647"
-                                      << Hex("2f780000 2c696900 80000000 7fffffff")
+        QTest::newRow("int32 limits") << "/x -2147483648 2147483647" << Hex("2f780000 2c696900 80000000 7fffffff")
                                       << "/x i:-2147483648 i:2147483647";
-        QTest::newRow("beyond 32 bits becomes a float") << "/x 2147483648" << Hex("2f780000 2c660000 4f000000")
-                                                        << "/x f:2147483648.000000";
-        QTest::newRow("far beyond 32 bits") << "/x 12345678901" << Hex("2f780000 2c660000 5037f707")
-                                            << "/x f:12345678848.000000";
-        QTest::newRow("tab is an ordinary character") << "/x a\tb" << Hex("2f780000 2c730000 61096200")
-                                                      << "/x s:a\tb";
-        QTest::newRow("non-ASCII address as UTF-8") << QString::fromUtf8("/\xc3\xbc 1")
-                                                    << Hex("2fc3bc00 2c690000 00000001")
-                                                    << QString::fromUtf8("/\xc3\xbc i:1");
+        QTest::newRow("beyond 32 bits becomes a float")
+            << "/x 2147483648" << Hex("2f780000 2c660000 4f000000") << "/x f:2147483648.000000";
+        QTest::newRow("far beyond 32 bits")
+            << "/x 12345678901" << Hex("2f780000 2c660000 5037f707") << "/x f:12345678848.000000";
+        QTest::newRow("tab is an ordinary character") << "/x a\tb" << Hex("2f780000 2c730000 61096200") << "/x s:a\tb";
+        QTest::newRow("non-ASCII address as UTF-8")
+            << QString::fromUtf8("/\xc3\xbc 1") << Hex("2fc3bc00 2c690000 00000001")
+            << QString::fromUtf8("/\xc3\xbc i:1");
     }
     void buildPacket()
     {
@@ -120,22 +113,39 @@ private slots:
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("tag");
 
-        QTest::newRow("plus sign") << "+5" << "i";
-        QTest::newRow("trailing tab") << "5\t" << "i";
-        QTest::newRow("trailing point") << "5." << "f";
-        QTest::newRow("leading point") << ".5" << "f";
-        QTest::newRow("exponent") << "1E5" << "f";
-        QTest::newRow("infinity short") << "inf" << "f";
-        QTest::newRow("negative infinity, capitals") << "-INF" << "f";
-        QTest::newRow("not a number") << "NaN" << "f";
-        QTest::newRow("unicode minus") << QString::fromUtf8("\xe2\x88\x92" "5") << "f";
-        QTest::newRow("infinity long") << "infinity" << "s";
-        QTest::newRow("group separator") << "1,5" << "s";
-        QTest::newRow("exponent alone") << "e5" << "s";
-        QTest::newRow("hexadecimal") << "0x10" << "s";
-        QTest::newRow("beyond float") << "1e39" << "s";
-        QTest::newRow("below float") << "1e-50" << "s";
-        QTest::newRow("word") << "hello" << "s";
+        QTest::newRow("plus sign") << "+5"
+                                   << "i";
+        QTest::newRow("trailing tab") << "5\t"
+                                      << "i";
+        QTest::newRow("trailing point") << "5."
+                                        << "f";
+        QTest::newRow("leading point") << ".5"
+                                       << "f";
+        QTest::newRow("exponent") << "1E5"
+                                  << "f";
+        QTest::newRow("infinity short") << "inf"
+                                        << "f";
+        QTest::newRow("negative infinity, capitals") << "-INF"
+                                                     << "f";
+        QTest::newRow("not a number") << "NaN"
+                                      << "f";
+        QTest::newRow("unicode minus") << QString::fromUtf8("\xe2\x88\x92"
+                                                            "5")
+                                       << "f";
+        QTest::newRow("infinity long") << "infinity"
+                                       << "s";
+        QTest::newRow("group separator") << "1,5"
+                                         << "s";
+        QTest::newRow("exponent alone") << "e5"
+                                        << "s";
+        QTest::newRow("hexadecimal") << "0x10"
+                                     << "s";
+        QTest::newRow("beyond float") << "1e39"
+                                      << "s";
+        QTest::newRow("below float") << "1e-50"
+                                     << "s";
+        QTest::newRow("word") << "hello"
+                              << "s";
     }
     void buildTypesWords()
     {
@@ -159,8 +169,7 @@ private slots:
             << Hex("2f780000 2c690000 00000007 deadbeef") << "/x i:7" << 12;
         QTest::newRow("float") << Hex("2f780000 2c660000 c0d66666") << "/x f:-6.700000" << 12;
         QTest::newRow("empty string argument") << Hex("2f780000 2c730000 00000000") << "/x s:" << 12;
-        QTest::newRow("string of four characters") << Hex("2f780000 2c730000 61626364 00000000") << "/x s:abcd"
-                                                   << 16;
+        QTest::newRow("string of four characters") << Hex("2f780000 2c730000 61626364 00000000") << "/x s:abcd" << 16;
     }
     void decodeValid()
     {
@@ -261,7 +270,10 @@ private slots:
                                 << noFloat;
         struct Bare : OscParam
         {
-            Bare() : OscParam(vand::osc::OscKindUnknown) {}
+            Bare()
+                : OscParam(vand::osc::OscKindUnknown)
+            {
+            }
         };
         QTest::newRow("base") << std::shared_ptr<OscParam>(new Bare) << noString << noInt << noFloat;
     }

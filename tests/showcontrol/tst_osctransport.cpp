@@ -64,15 +64,13 @@ private slots:
         QTest::addColumn<QByteArray>("datagram");
         QTest::addColumn<QString>("line");
 
-        QTest::newRow("empty") << QByteArray()
-                               << "OSC string is larger than buffer during read of null terminator.\n";
+        QTest::newRow("empty") << QByteArray() << "OSC string is larger than buffer during read of null terminator.\n";
         QTest::newRow("bundle") << QByteArray("#bundle\0\0\0\0\0\0\0\0\1", 16)
                                 << "OSC Bundle detected. OSC Bundles unsupported at this time.\n";
-        QTest::newRow("bad padding")
-            << QByteArray("/vand/play\0X", 12)
-            << "The OSC string /vand/play does not contain proper pad to extend the string to a multiple of 4.\n";
-        QTest::newRow("blob") << QByteArray("/vand/play\0\0,b\0\0\0\0\0\0", 20)
-                              << "Unsupported or unknown OSC Type.\n";
+        QTest::newRow("bad padding") << QByteArray(
+            "/vand/play\0X",
+            12) << "The OSC string /vand/play does not contain proper pad to extend the string to a multiple of 4.\n";
+        QTest::newRow("blob") << QByteArray("/vand/play\0\0,b\0\0\0\0\0\0", 20) << "Unsupported or unknown OSC Type.\n";
     }
     void malformedDatagramIsDropped()
     {
@@ -125,7 +123,8 @@ private slots:
         QVERIFY(holder.bind(QHostAddress::Any, port, QUdpSocket::DontShareAddress));
         QUdpSocket second;
         QVERIFY(!second.bind(QHostAddress::Any, port, QUdpSocket::DontShareAddress));
-        const QString expected = QStringLiteral("Unable to bind to OSC server port %1: %2").arg(port).arg(second.errorString());
+        const QString expected =
+            QStringLiteral("Unable to bind to OSC server port %1: %2").arg(port).arg(second.errorString());
 
         OscCalls calls;
         const StreamCapture out(std::cout);
@@ -197,8 +196,8 @@ private slots:
                                 << "Unable to send OSC message /cue/1/go to 127.0.0.1:0: "
                                    "port 0 is not a destination port\n";
         const QString tooLarge = "/x \"" + QString(70000, QLatin1Char('a')) + "\"";
-        QTest::newRow("datagram too large") << tooLarge << QHostAddress(QHostAddress::LocalHost) << -1
-                                            << "Unable to send OSC message /x to 127.0.0.1:";
+        QTest::newRow("datagram too large")
+            << tooLarge << QHostAddress(QHostAddress::LocalHost) << -1 << "Unable to send OSC message /x to 127.0.0.1:";
     }
     void clientReportsFailedSend()
     {

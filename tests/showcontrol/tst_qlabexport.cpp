@@ -13,12 +13,12 @@
 #include <memory>
 #include <sstream>
 
+#include "../app/AppFixture.h"
 #include "FileSizeLimit.h"
 #include "StreamCapture.h"
 #include "app/AppQmlEngineSetup.h"
 #include "showcontrol/OscManagerController.h"
 #include "showcontrol/QLabFileWriter.h"
-#include "../app/AppFixture.h"
 
 using vand::QLabFileWriter;
 using vand::qt::OscManagerController;
@@ -32,8 +32,8 @@ class SongListEngine : public app_test::TestEngine
 {
 public:
     SongListEngine(const app_test::DataFolder& folder, SongNameMap songs)
-        : TestEngine(folder.show.string(), folder.data.string(), std::make_shared<app_test::EngineScript>()),
-          songs_(std::move(songs))
+        : TestEngine(folder.show.string(), folder.data.string(), std::make_shared<app_test::EngineScript>())
+        , songs_(std::move(songs))
     {
     }
     SongNameMap GetSongNamesBySongNumber() const override { return songs_; }

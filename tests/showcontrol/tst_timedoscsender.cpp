@@ -18,12 +18,12 @@
 #include <thread>
 #include <vector>
 
+#include "../app/AppFixture.h"
 #include "OscReceiver.h"
 #include "UdpPorts.h"
 #include "kit/Log.h"
 #include "showcontrol/OscMessage.h"
 #include "showcontrol/VandPlayerOscCallback.h"
-#include "../app/AppFixture.h"
 
 using app_test::EngineScript;
 using vand::VandPlayerOscCallback;
@@ -43,7 +43,8 @@ class DestinationEngine : public app_test::TestEngine
 public:
     DestinationEngine(const app_test::DataFolder& folder, std::shared_ptr<EngineScript> script,
                       CL::NetworkPathVectorT networks)
-        : TestEngine(folder.show.string(), folder.data.string(), std::move(script)), networks_(std::move(networks))
+        : TestEngine(folder.show.string(), folder.data.string(), std::move(script))
+        , networks_(std::move(networks))
     {
     }
     const CL::NetworkPath& GetNetwork(const std::string& id) const override
@@ -139,9 +140,8 @@ private slots:
         sender.ExecuteEvent(Event("/cue/2/go 5 \"two words\""), 0);
         QTRY_COMPARE_WITH_TIMEOUT(lamp.count(), 2, kWaitMs);
         QStringList lines;
-        QTRY_VERIFY_WITH_TIMEOUT((lines << QString::fromUtf8(dump.readAll()).split('\n', Qt::SkipEmptyParts),
-                                  lines.size() >= 2),
-                                 kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (lines << QString::fromUtf8(dump.readAll()).split('\n', Qt::SkipEmptyParts), lines.size() >= 2), kWaitMs);
         QCOMPARE(lines.at(0).trimmed().section(' ', 1), QStringLiteral("/cue/1/go"));
         QCOMPARE(lines.at(1).trimmed().section(' ', 1), QStringLiteral("/cue/2/go is 5 \"two words\""));
     }
@@ -152,9 +152,12 @@ private slots:
     {
         QTest::addColumn<QString>("networkId");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("unknown id") << "NOPE" << "Unknown network id: NOPE";
-        QTest::newRow("port 0") << "ZERO" << "the port 0 of destination ZERO is not a UDP port";
-        QTest::newRow("port beyond 65535") << "WIDE" << "the port 70000 of destination WIDE is not a UDP port";
+        QTest::newRow("unknown id") << "NOPE"
+                                    << "Unknown network id: NOPE";
+        QTest::newRow("port 0") << "ZERO"
+                                << "the port 0 of destination ZERO is not a UDP port";
+        QTest::newRow("port beyond 65535") << "WIDE"
+                                           << "the port 70000 of destination WIDE is not a UDP port";
     }
     void unresolvedDestinationGoesToTheDefaultPort()
     {
@@ -166,7 +169,7 @@ private slots:
         LogLines log;
         sender.ExecuteEvent(Event("/cue/9/go", networkId.toStdString()), 0);
         QCOMPARE(log.lines(), QStringList{"Unable to fully configure OSC Send command: " + reason
-                                         + ". Using default values of localhost:" + QString::number(fallback.port())});
+                                          + ". Using default values of localhost:" + QString::number(fallback.port())});
         QTRY_COMPARE_WITH_TIMEOUT(fallback.addresses(), QStringList{"/cue/9/go"}, kWaitMs);
     }
 
@@ -194,10 +197,14 @@ private slots:
         QTest::addColumn<bool>("playing");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("ip");
-        QTest::newRow("not playing") << false << "/cue/1/go" << "127.0.0.1";
-        QTest::newRow("empty message") << true << "" << "127.0.0.1";
-        QTest::newRow("blank message") << true << "   \t " << "127.0.0.1";
-        QTest::newRow("address that is not one") << true << "/cue/1/go" << "stage.local";
+        QTest::newRow("not playing") << false << "/cue/1/go"
+                                     << "127.0.0.1";
+        QTest::newRow("empty message") << true << ""
+                                       << "127.0.0.1";
+        QTest::newRow("blank message") << true << "   \t "
+                                       << "127.0.0.1";
+        QTest::newRow("address that is not one") << true << "/cue/1/go"
+                                                 << "stage.local";
     }
     void nothingLeavesWithoutPlaybackOrAMessageOrAnAddress()
     {
@@ -236,8 +243,7 @@ private slots:
         for (int i = 0; i < 12; ++i)
             manyOrder << QStringLiteral("/d/%1").arg(i);
         QTest::newRow("twelve of 100, then one of 0") << many << manyOrder;
-        QTest::newRow("equal delays keep their order") << QList<int>{50, 50, 50}
-                                                       << QStringList{"/d/0", "/d/1", "/d/2"};
+        QTest::newRow("equal delays keep their order") << QList<int>{50, 50, 50} << QStringList{"/d/0", "/d/1", "/d/2"};
     }
     void shorterDelaysGoFirst()
     {

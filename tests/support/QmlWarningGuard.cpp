@@ -16,8 +16,8 @@ bool isQmlMessage(const QMessageLogContext& context, const QString& msg)
     const QString file = QString::fromUtf8(context.file ? context.file : "");
     const QString category = QString::fromUtf8(context.category ? context.category : "");
     return file.endsWith(QLatin1String(".qml")) || file.endsWith(QLatin1String(".js"))
-        || category.startsWith(QLatin1String("qt.qml")) || category == QLatin1String("qml")
-        || category == QLatin1String("js") || msg.contains(QLatin1String(".qml:"));
+           || category.startsWith(QLatin1String("qt.qml")) || category == QLatin1String("qml")
+           || category == QLatin1String("js") || msg.contains(QLatin1String(".qml:"));
 }
 } // namespace
 

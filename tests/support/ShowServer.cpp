@@ -34,14 +34,18 @@ quint16 FreePort()
 
 } // namespace
 
-ShowServer::ShowServer(Options options) : options_(std::move(options))
+ShowServer::ShowServer(Options options)
+    : options_(std::move(options))
 {
     root_ = fs::path(prefix_.path().toStdString()) / "root";
     fs::create_directories(root_);
     fs::create_directories(fs::path(prefix_.path().toStdString()) / "tmp");
 }
 
-ShowServer::ShowServer() : ShowServer(Options{}) {}
+ShowServer::ShowServer()
+    : ShowServer(Options{})
+{
+}
 
 ShowServer::~ShowServer()
 {
@@ -64,9 +68,9 @@ bool ShowServer::MakeCertificate()
         return true;
     QProcess openssl;
     openssl.start(QStringLiteral("openssl"),
-                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                   "-keyout", prefix_.filePath("key.pem"), "-out", prefix_.filePath("cert.pem"), "-days", "2",
-                   "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost"});
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+                   prefix_.filePath("key.pem"), "-out", prefix_.filePath("cert.pem"), "-days", "2", "-subj",
+                   "/CN=localhost", "-addext", "subjectAltName=DNS:localhost"});
     if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
         error_ = QStringLiteral("openssl failed: ") + QString::fromLocal8Bit(openssl.readAllStandardError());
         return false;
@@ -80,13 +84,17 @@ void ShowServer::WriteConfig()
     QByteArray conf;
     if (::geteuid() == 0)
         conf += "user root;\n";
-    conf += "worker_processes 1;\npid " + prefix + "/nginx.pid;\nerror_log stderr warn;\n"
-            "events { worker_connections 64; }\nhttp {\n  access_log off;\n";
+    conf += "worker_processes 1;\npid " + prefix
+            + "/nginx.pid;\nerror_log stderr warn;\n"
+              "events { worker_connections 64; }\nhttp {\n  access_log off;\n";
     for (const char* temp : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"})
         conf += QByteArray("  ") + temp + "_temp_path " + prefix + "/tmp/" + temp + ";\n";
     conf += "  types { application/json json; }\n  default_type application/octet-stream;\n  sendfile on;\n"
-            "  server {\n    listen 127.0.0.1:" + QByteArray::number(port_) + (options_.tls ? " ssl" : "") + ";\n"
-            "    root " + QByteArray(root_.string().c_str()) + ";\n";
+            "  server {\n    listen 127.0.0.1:"
+            + QByteArray::number(port_) + (options_.tls ? " ssl" : "")
+            + ";\n"
+              "    root "
+            + QByteArray(root_.string().c_str()) + ";\n";
     if (options_.tls)
         conf += "    ssl_certificate " + prefix + "/cert.pem;\n    ssl_certificate_key " + prefix + "/key.pem;\n";
     if (!options_.rate.isEmpty())

@@ -10,7 +10,11 @@ namespace vand::test {
 class StreamCapture
 {
 public:
-    explicit StreamCapture(std::ostream& stream) : stream_(stream), previous_(stream.rdbuf(buffer_.rdbuf())) {}
+    explicit StreamCapture(std::ostream& stream)
+        : stream_(stream)
+        , previous_(stream.rdbuf(buffer_.rdbuf()))
+    {
+    }
     ~StreamCapture() { stream_.rdbuf(previous_); }
     StreamCapture(const StreamCapture&) = delete;
     StreamCapture& operator=(const StreamCapture&) = delete;

@@ -132,7 +132,7 @@ public:
             qFatal("%s", qPrintable(error));
         timeline = vand::test::PanelTimeline(*window);
         controller = std::make_unique<vand::qt::TimelineController>(timeline, &qml, engine, manager, model,
-                                                                     setup.fadeRegion, setup.osc);
+                                                                    setup.fadeRegion, setup.osc);
         if (!guard.warnings().isEmpty())
             qFatal("%s", qPrintable(guard.warnings().join('\n')));
     }

@@ -48,10 +48,14 @@ private slots:
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("icon");
         QTest::addColumn<QColor>("colour");
-        QTest::newRow("0 error") << 0 << "error" << "qrc:/images/error_icon.svg" << QColor("#FF5757");
-        QTest::newRow("1 warning") << 1 << "warning" << "qrc:/images/warning_icon.svg" << QColor("#FFC400");
-        QTest::newRow("2 info") << 2 << "info" << "qrc:/images/info_icon.svg" << QColor("#00AEEF");
-        QTest::newRow("7 info") << 7 << "info" << "qrc:/images/info_icon.svg" << QColor("#00AEEF");
+        QTest::newRow("0 error") << 0 << "error"
+                                 << "qrc:/images/error_icon.svg" << QColor("#FF5757");
+        QTest::newRow("1 warning") << 1 << "warning"
+                                   << "qrc:/images/warning_icon.svg" << QColor("#FFC400");
+        QTest::newRow("2 info") << 2 << "info"
+                                << "qrc:/images/info_icon.svg" << QColor("#00AEEF");
+        QTest::newRow("7 info") << 7 << "info"
+                                << "qrc:/images/info_icon.svg" << QColor("#00AEEF");
     }
     void kinds()
     {
@@ -80,10 +84,14 @@ private slots:
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("icon");
         QTest::addColumn<QColor>("colour");
-        QTest::newRow("Error") << "Error" << "qrc:/images/error_icon.svg" << QColor("#FF5757");
-        QTest::newRow("ERROR") << "ERROR" << "qrc:/images/error_icon.svg" << QColor("#FF5757");
-        QTest::newRow("wArNiNg") << "wArNiNg" << "qrc:/images/warning_icon.svg" << QColor("#FFC400");
-        QTest::newRow("notice") << "notice" << "" << QColor("silver");
+        QTest::newRow("Error") << "Error"
+                               << "qrc:/images/error_icon.svg" << QColor("#FF5757");
+        QTest::newRow("ERROR") << "ERROR"
+                               << "qrc:/images/error_icon.svg" << QColor("#FF5757");
+        QTest::newRow("wArNiNg") << "wArNiNg"
+                                 << "qrc:/images/warning_icon.svg" << QColor("#FFC400");
+        QTest::newRow("notice") << "notice"
+                                << "" << QColor("silver");
     }
     void typeLetterCase()
     {
@@ -198,7 +206,8 @@ private slots:
     {
         QFETCH(int, key);
         QFETCH(bool, focusOnCheckbox);
-        DialogController c("msg", "About Click", 2, nullptr, &engine, std::make_shared<MemoryDialogSettings>(), true, kName);
+        DialogController c("msg", "About Click", 2, nullptr, &engine, std::make_shared<MemoryDialogSettings>(), true,
+                           kName);
         auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
         QVERIFY(activate(window));
         if (focusOnCheckbox) {
@@ -215,7 +224,8 @@ private slots:
 
     void tabMovesBetweenCheckboxAndOk()
     {
-        DialogController c("msg", "About Click", 2, nullptr, &engine, std::make_shared<MemoryDialogSettings>(), true, kName);
+        DialogController c("msg", "About Click", 2, nullptr, &engine, std::make_shared<MemoryDialogSettings>(), true,
+                           kName);
         auto* window = qobject_cast<QQuickWindow*>(c.GetQmlObject());
         QVERIFY(activate(window));
         QObject* box = child(window, "checkbox");

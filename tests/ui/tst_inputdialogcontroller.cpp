@@ -35,10 +35,14 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("icon");
-        QTest::newRow("error") << 0 << "error" << "qrc:/images/error_icon.svg";
-        QTest::newRow("warning") << 1 << "warning" << "qrc:/images/warning_icon.svg";
-        QTest::newRow("info") << 2 << "info" << "qrc:/images/info_icon.svg";
-        QTest::newRow("unknown code") << 9 << "info" << "qrc:/images/info_icon.svg";
+        QTest::newRow("error") << 0 << "error"
+                               << "qrc:/images/error_icon.svg";
+        QTest::newRow("warning") << 1 << "warning"
+                                 << "qrc:/images/warning_icon.svg";
+        QTest::newRow("info") << 2 << "info"
+                              << "qrc:/images/info_icon.svg";
+        QTest::newRow("unknown code") << 9 << "info"
+                                      << "qrc:/images/info_icon.svg";
     }
 
     void kinds()
@@ -139,7 +143,8 @@ private slots:
         QCOMPARE(accepted.count(), 1);
         QVERIFY(!window->isVisible());
         QCOMPARE(answers.size(), size_t(1));
-        QCOMPARE(answers.front(), std::string("Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x93 \xE9\x9F\xB3\xE6\xA5\xBD"));
+        QCOMPARE(answers.front(), std::string("Gr\xC3\xBC\xC3\x9F"
+                                              "e \xE2\x80\x93 \xE9\x9F\xB3\xE6\xA5\xBD"));
     }
 
     void escapeCancelsWhateverTheCancelButtonSays()
@@ -231,8 +236,8 @@ private:
     void make(int kind, bool confirmation)
     {
         controller = std::make_unique<InputDialogController>(
-            "Message", "Title", kind, nullptr, &engine,
-            [this](const std::string& text) { answers.push_back(text); }, confirmation);
+            "Message", "Title", kind, nullptr, &engine, [this](const std::string& text) { answers.push_back(text); },
+            confirmation);
         window.reset(qobject_cast<QQuickWindow*>(controller->GetQmlObject()));
         QVERIFY(window);
     }

@@ -87,8 +87,8 @@ private slots:
     void init()
     {
         model = std::make_unique<DualRoledListModel>();
-        tester = std::make_unique<QAbstractItemModelTester>(
-            model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        tester = std::make_unique<QAbstractItemModelTester>(model.get(),
+                                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
     void cleanup()
     {
@@ -170,16 +170,26 @@ private slots:
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
         QTest::addColumn<int>("stored");
-        QTest::newRow("first") << 1 << kFirst << QVariant("X") << true << "X" << "b" << 2;
-        QTest::newRow("first from number") << 1 << kFirst << QVariant(42) << true << "42" << "b" << 2;
-        QTest::newRow("second") << 1 << kSecond << QVariant("Y") << true << "B" << "Y" << 2;
-        QTest::newRow("value") << 1 << kValue << QVariant(99) << true << "B" << "b" << 99;
-        QTest::newRow("value from text") << 1 << kValue << QVariant("17") << true << "B" << "b" << 17;
-        QTest::newRow("value not a number") << 1 << kValue << QVariant("abc") << true << "B" << "b" << 0;
-        QTest::newRow("same value") << 1 << kValue << QVariant(2) << true << "B" << "b" << 2;
-        QTest::newRow("display refused") << 1 << int(Qt::DisplayRole) << QVariant("Z") << false << "B" << "b" << 2;
-        QTest::newRow("edit refused") << 1 << int(Qt::EditRole) << QVariant("Z") << false << "B" << "b" << 2;
-        QTest::newRow("row past end") << 2 << kFirst << QVariant("Z") << false << "B" << "b" << 2;
+        QTest::newRow("first") << 1 << kFirst << QVariant("X") << true << "X"
+                               << "b" << 2;
+        QTest::newRow("first from number") << 1 << kFirst << QVariant(42) << true << "42"
+                                           << "b" << 2;
+        QTest::newRow("second") << 1 << kSecond << QVariant("Y") << true << "B"
+                                << "Y" << 2;
+        QTest::newRow("value") << 1 << kValue << QVariant(99) << true << "B"
+                               << "b" << 99;
+        QTest::newRow("value from text") << 1 << kValue << QVariant("17") << true << "B"
+                                         << "b" << 17;
+        QTest::newRow("value not a number") << 1 << kValue << QVariant("abc") << true << "B"
+                                            << "b" << 0;
+        QTest::newRow("same value") << 1 << kValue << QVariant(2) << true << "B"
+                                    << "b" << 2;
+        QTest::newRow("display refused") << 1 << int(Qt::DisplayRole) << QVariant("Z") << false << "B"
+                                         << "b" << 2;
+        QTest::newRow("edit refused") << 1 << int(Qt::EditRole) << QVariant("Z") << false << "B"
+                                      << "b" << 2;
+        QTest::newRow("row past end") << 2 << kFirst << QVariant("Z") << false << "B"
+                                      << "b" << 2;
     }
     void setData()
     {
@@ -225,8 +235,7 @@ private slots:
         QTest::newRow("negative count") << 1 << -2 << false << QStringList{"A", "B", "C", "D"};
         QTest::newRow("row at end") << 4 << 1 << false << QStringList{"A", "B", "C", "D"};
         QTest::newRow("runs past end") << 2 << 3 << false << QStringList{"A", "B", "C", "D"};
-        QTest::newRow("huge count") << 1 << std::numeric_limits<int>::max() << false
-                                    << QStringList{"A", "B", "C", "D"};
+        QTest::newRow("huge count") << 1 << std::numeric_limits<int>::max() << false << QStringList{"A", "B", "C", "D"};
     }
     void removeRows()
     {
@@ -322,7 +331,8 @@ private slots:
                     var missing = model.dataStr(9, "first")
                     return [second, two, three, refused, missing === undefined].join(",")
                 }
-            })", QUrl());
+            })",
+                          QUrl());
         std::unique_ptr<QObject> object(component.createWithInitialProperties(
             {{"model", QVariant::fromValue(static_cast<QObject*>(model.get()))}}));
         QVERIFY2(object, qPrintable(component.errorString()));
@@ -391,9 +401,9 @@ private slots:
                 textRole: "displayname"
                 valueRole: "value"
                 function texts() { var t = []; for (var i = 0; i < count; ++i) t.push(textAt(i)); return t.join("|") }
-            })", QUrl());
-        std::unique_ptr<QObject> box(component.createWithInitialProperties(
-            {{"model", QVariant::fromValue(&values)}}));
+            })",
+                          QUrl());
+        std::unique_ptr<QObject> box(component.createWithInitialProperties({{"model", QVariant::fromValue(&values)}}));
         QVERIFY2(box, qPrintable(component.errorString()));
         QVariant texts;
         QVERIFY(QMetaObject::invokeMethod(box.get(), "texts", Q_RETURN_ARG(QVariant, texts)));

@@ -143,10 +143,9 @@ fs::path WriteDemoSfx(const fs::path& dataFolder) {
         file, vand_audio::EncodeSound(samples.data(), samples.size() / static_cast<std::size_t>(e.channels),
                                       e.sampleRate, e.channels, vand_audio::SoundFileFormat::OggVorbis));
   }
-  const std::string manifest = "{\n  \"metadata\": {\"version\": \"1.1\", \"count\": " +
-                               std::to_string(Count(false)) + ", \"ambientCount\": " + std::to_string(Count(true)) +
-                               "},\n  \"sfx\": [\n" + Entries(false) + "\n  ],\n  \"ambient\": [\n" + Entries(true) +
-                               "\n  ]\n}\n";
+  const std::string manifest = "{\n  \"metadata\": {\"version\": \"1.1\", \"count\": " + std::to_string(Count(false)) +
+                               ", \"ambientCount\": " + std::to_string(Count(true)) + "},\n  \"sfx\": [\n" +
+                               Entries(false) + "\n  ],\n  \"ambient\": [\n" + Entries(true) + "\n  ]\n}\n";
   kit::WriteFileAtomically(folder / "manifest.json", manifest);
   return folder;
 }

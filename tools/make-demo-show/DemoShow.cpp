@@ -17,12 +17,11 @@
 #include <QPainter>
 #include <QString>
 
-
 #include "CL/Events.h"
 #include "TarWriter.h"
+#include "engine/SongGrid.h"
 #include "kit/File.h"
 #include "vand_audio/SoundFileEncoder.h"
-#include "engine/SongGrid.h"
 
 namespace fs = std::filesystem;
 using vand::player::BuildSongGrid;
@@ -76,7 +75,8 @@ int TonicPitchClass(int sharpsFlats, int mode) {
 
 std::vector<float> Synthesise(const SongDefinition& def, const SongGrid& grid, const AudioStyle& style) {
   const int rate = style.sampleRate;
-  const std::uint64_t frames = static_cast<std::uint64_t>((grid.length + style.tailMs) * static_cast<double>(rate) / 1000.0);
+  const std::uint64_t frames =
+      static_cast<std::uint64_t>((grid.length + style.tailMs) * static_cast<double>(rate) / 1000.0);
   std::vector<float> mono(frames, 0.0f);
   if (style.silent) return mono;
   auto frameOf = [&](double tick) { return static_cast<std::int64_t>(std::llround(tick * rate / 1000.0)); };
@@ -103,7 +103,8 @@ std::vector<float> Synthesise(const SongDefinition& def, const SongGrid& grid, c
     bool minor = kMinorChord[degree] != (key->mode == 1);
     const int notes[4] = {36 + root, 60 + root, 60 + root + (minor ? 3 : 4), 60 + root + 7};
     const double amps[4] = {0.16, 0.06, 0.05, 0.05};
-    const std::int64_t f0 = frameOf(start), f1 = std::min<std::int64_t>(frameOf(end), static_cast<std::int64_t>(frames));
+    const std::int64_t f0 = frameOf(start),
+                       f1 = std::min<std::int64_t>(frameOf(end), static_cast<std::int64_t>(frames));
     const double attack = 0.02 * rate, release = 0.08 * rate;
     for (int v = 0; v < 4; ++v) {
       const double w = 2.0 * std::numbers::pi * MidiToHz(notes[v]) / rate;
@@ -125,7 +126,8 @@ std::vector<float> Synthesise(const SongDefinition& def, const SongGrid& grid, c
     const std::int64_t n = static_cast<std::int64_t>(0.035 * rate);
     for (std::int64_t i = 0; i < n && f0 + i < static_cast<std::int64_t>(frames); ++i) {
       const double t = static_cast<double>(i);
-      mono[static_cast<std::size_t>(f0 + i)] += static_cast<float>(amp * std::exp(-t / (0.008 * rate)) * std::sin(w * t));
+      mono[static_cast<std::size_t>(f0 + i)] +=
+          static_cast<float>(amp * std::exp(-t / (0.008 * rate)) * std::sin(w * t));
     }
   }
   for (float& s : mono) s = std::clamp(s, -0.98f, 0.98f);
@@ -146,8 +148,8 @@ void WriteAudio(const fs::path& file, const std::vector<float>& mono, const Audi
     for (std::size_t c = 0; c < channels; ++c) interleaved[i * channels + c] = mono[i];
   }
   try {
-    WriteFileAtomically(file, vand_audio::EncodeSound(interleaved.data(), mono.size(), style.sampleRate,
-                                                      style.channels, format, 0.2));
+    WriteFileAtomically(
+        file, vand_audio::EncodeSound(interleaved.data(), mono.size(), style.sampleRate, style.channels, format, 0.2));
   } catch (const std::runtime_error& e) {
     throw std::runtime_error(file.string() + ": " + e.what());
   }
@@ -195,8 +197,7 @@ QImage ScorePage(const ShowDefinition& show, const SongDefinition& song, const S
   title.setPixelSize(22);
   title.setBold(true);
   p.setFont(title);
-  p.drawText(QRect(0, 30, 595, 30), Qt::AlignCenter,
-             QString::fromStdString(song.number + ". " + song.name));
+  p.drawText(QRect(0, 30, 595, 30), Qt::AlignCenter, QString::fromStdString(song.number + ". " + song.name));
   QFont small("DejaVu Sans");
   small.setPixelSize(12);
   p.setFont(small);
@@ -255,11 +256,11 @@ ShowDefinition DemoShowDefinition() {
   SongDefinition overture = Song("1", "Overture", "audio/01-overture.ogg", 12, {{"1", 120.0}, {"9", 96.0}},
                                  {{"1", 4, 4}}, {{"1", -3, 0}, {"9", -1, 0}});
   overture.pickupBeats = 1;
-  SongDefinition waltz = Song("2", "Waltz", "audio/02-waltz.ogg", 16, {{"1", 144.0}, {"13", 120.0}}, {{"1", 3, 4}},
-                              {{"1", 1, 0}});
+  SongDefinition waltz =
+      Song("2", "Waltz", "audio/02-waltz.ogg", 16, {{"1", 144.0}, {"13", 120.0}}, {{"1", 3, 4}}, {{"1", 1, 0}});
   waltz.barLabels["9"] = "8A";
-  SongDefinition barcarolle = Song("3", "Barcarolle", "audio/03-barcarolle.ogg", 8, {{"1", 90.0}},
-                                   {{"1", 6, 8}, {"7", 9, 8}}, {{"1", 0, 1}});
+  SongDefinition barcarolle =
+      Song("3", "Barcarolle", "audio/03-barcarolle.ogg", 8, {{"1", 90.0}}, {{"1", 6, 8}, {"7", 9, 8}}, {{"1", 0, 1}});
   SongDefinition march = Song("4", "March", "audio/04-march.ogg", 12, {{"1", 112.0}}, {{"1", 2, 4}}, {{"1", -2, 0}});
   march.defaultAttacca = 1;
   SongDefinition finale = Song("5", "Finale", "audio/05-finale.ogg", 12, {{"1", 132.0}, {"9", 120.0}},

@@ -50,8 +50,8 @@ void WriteDemoShow(const std::filesystem::path& folder, const DemoOptions& optio
 
 // Writes show.json, identity.json and one synthesised audio file per song
 // (the extension of each song's "audio" is replaced to fit the format).
-void WriteShowFolder(const std::filesystem::path& folder, vand::player::ShowDefinition show,
-                     const AudioStyle& style, const std::string& organisation = kDemoOrganisation);
+void WriteShowFolder(const std::filesystem::path& folder, vand::player::ShowDefinition show, const AudioStyle& style,
+                     const std::string& organisation = kDemoOrganisation);
 
 // Page images (one PNG per page) packed as a plain tar; needs a QGuiApplication.
 void WriteScorePackage(const std::filesystem::path& file, const vand::player::ShowDefinition& show);

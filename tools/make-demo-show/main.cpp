@@ -70,8 +70,8 @@ int main(int argc, char** argv) {
     }
     if (!dataFolder.empty()) {
       vand::ShowIdentityService identity(dataFolder);
-      vand::ShowIdentity current{vand::demo::kDemoIdentifier, vand::demo::kDemoShowName,
-                                 vand::demo::kDemoOrganisation, relative};
+      vand::ShowIdentity current{vand::demo::kDemoIdentifier, vand::demo::kDemoShowName, vand::demo::kDemoOrganisation,
+                                 relative};
       identity.SetCurrent(current);
     }
   } catch (const std::exception& e) {

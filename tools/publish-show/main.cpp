@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
   }
   try {
     const auto published = vand::publish::PublishShow(argv[1], argv[2]);
-    std::cout << "Published " << published.files.size() << " files of \"" << published.identifier << "\" to "
-              << argv[2] << "/shows/" << published.identifier << "\n";
+    std::cout << "Published " << published.files.size() << " files of \"" << published.identifier << "\" to " << argv[2]
+              << "/shows/" << published.identifier << "\n";
     for (const auto& skipped : published.skipped) std::cout << "  left out: " << skipped << "\n";
   } catch (const std::exception& e) {
     std::cerr << "publish-show: " << e.what() << "\n";

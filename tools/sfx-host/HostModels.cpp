@@ -11,16 +11,14 @@ namespace {
 template <typename Entry>
 int RowWhere(const std::vector<Entry>& entries, QString Entry::*key, const QString& text) {
   for (std::size_t row = 0; row < entries.size(); ++row) {
-    if (entries[row].*key == text)
-      return static_cast<int>(row);
+    if (entries[row].*key == text) return static_cast<int>(row);
   }
   return -1;
 }
 
-} // namespace
+}  // namespace
 
-CatalogueModel::CatalogueModel(const vand::sfx::SfxManifest& catalogue, QObject* parent)
-    : QAbstractListModel(parent) {
+CatalogueModel::CatalogueModel(const vand::sfx::SfxManifest& catalogue, QObject* parent) : QAbstractListModel(parent) {
   for (const auto& list : {catalogue.SoundEffects(), catalogue.AmbientEffects()}) {
     for (const char* id : list) {
       const std::optional<std::string> name = catalogue.displayName(id);
@@ -34,17 +32,13 @@ int CatalogueModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= rowCount())
-    return {};
+  if (!index.isValid() || index.row() >= rowCount()) return {};
   const Entry& entry = entries_[static_cast<std::size_t>(index.row())];
   switch (role) {
-  case SfxIdRole:
-    return entry.id;
-  case DisplayNameRole:
-  case Qt::DisplayRole:
-    return entry.displayName;
-  default:
-    return {};
+    case SfxIdRole: return entry.id;
+    case DisplayNameRole:
+    case Qt::DisplayRole: return entry.displayName;
+    default: return {};
   }
 }
 
@@ -55,8 +49,7 @@ QHash<int, QByteArray> CatalogueModel::roleNames() const {
 int CatalogueModel::RowOf(const QString& effectId) const { return RowWhere(entries_, &Entry::id, effectId); }
 
 QString CatalogueModel::EffectIdAt(int row) const {
-  if (row < 0 || row >= rowCount())
-    return {};
+  if (row < 0 || row >= rowCount()) return {};
   return entries_[static_cast<std::size_t>(row)].id;
 }
 
@@ -67,19 +60,14 @@ int InstancesModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant InstancesModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= rowCount())
-    return {};
+  if (!index.isValid() || index.row() >= rowCount()) return {};
   const Entry& entry = entries_[static_cast<std::size_t>(index.row())];
   switch (role) {
-  case EventIdRole:
-    return entry.eventId;
-  case SummaryRole:
-  case Qt::DisplayRole:
-    return entry.summary;
-  case IsReadyRole:
-    return readyEffects_.contains(entry.effectId);
-  default:
-    return {};
+    case EventIdRole: return entry.eventId;
+    case SummaryRole:
+    case Qt::DisplayRole: return entry.summary;
+    case IsReadyRole: return readyEffects_.contains(entry.effectId);
+    default: return {};
   }
 }
 
@@ -99,8 +87,7 @@ void InstancesModel::Fill(const std::vector<vand::audio::sfx::SfxDto>& records,
 }
 
 void InstancesModel::EffectReady(const QString& effectId) {
-  if (readyEffects_.contains(effectId))
-    return;
+  if (readyEffects_.contains(effectId)) return;
   readyEffects_.insert(effectId);
   for (std::size_t row = 0; row < entries_.size(); ++row) {
     if (entries_[row].effectId == effectId) {
@@ -112,4 +99,4 @@ void InstancesModel::EffectReady(const QString& effectId) {
 
 int InstancesModel::RowOf(const QString& eventId) const { return RowWhere(entries_, &Entry::eventId, eventId); }
 
-} // namespace vand::sfxhost
+}  // namespace vand::sfxhost

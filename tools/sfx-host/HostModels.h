@@ -15,7 +15,7 @@
 
 namespace vand::sfx {
 class SfxManifest;
-} // namespace vand::sfx
+}  // namespace vand::sfx
 
 namespace vand::sfxhost {
 
@@ -24,7 +24,7 @@ namespace vand::sfxhost {
 class CatalogueModel : public QAbstractListModel {
   Q_OBJECT
 
-public:
+ public:
   enum Roles { SfxIdRole = Qt::UserRole + 1, DisplayNameRole };
 
   explicit CatalogueModel(const vand::sfx::SfxManifest& catalogue, QObject* parent = nullptr);
@@ -37,7 +37,7 @@ public:
   int RowOf(const QString& effectId) const;
   QString EffectIdAt(int row) const;
 
-private:
+ private:
   struct Entry {
     QString id;
     QString displayName;
@@ -50,7 +50,7 @@ private:
 class InstancesModel : public QAbstractListModel {
   Q_OBJECT
 
-public:
+ public:
   enum Roles { EventIdRole = Qt::UserRole + 1, SummaryRole, IsReadyRole };
 
   explicit InstancesModel(QObject* parent = nullptr);
@@ -65,7 +65,7 @@ public:
   void EffectReady(const QString& effectId);
   int RowOf(const QString& eventId) const;
 
-private:
+ private:
   struct Entry {
     QString eventId;
     QString effectId;
@@ -75,4 +75,4 @@ private:
   QSet<QString> readyEffects_;
 };
 
-} // namespace vand::sfxhost
+}  // namespace vand::sfxhost

@@ -19,8 +19,7 @@ namespace {
 
 // A dialog's 0..100 as a record's 0..1.
 float Fraction(double percent, const char* what) {
-  if (std::isnan(percent))
-    throw std::invalid_argument(std::string("The ") + what + " is not a number.");
+  if (std::isnan(percent)) throw std::invalid_argument(std::string("The ") + what + " is not a number.");
   return static_cast<float>(std::clamp(percent / 100.0, 0.0, 1.0));
 }
 
@@ -29,7 +28,7 @@ QString SecondsText(std::uint16_t milliseconds) {
   return QString::number(static_cast<double>(milliseconds) / 1000.0, 'g', 6);
 }
 
-} // namespace
+}  // namespace
 
 std::uint16_t RecordFade(int milliseconds) {
   return static_cast<std::uint16_t>(
@@ -41,10 +40,8 @@ SfxDto RecordOfRequest(const InstanceRequest& request, const vand::sfx::SfxManif
   const std::string effectId = request.effectId.toStdString();
   const std::optional<SfxType> type = catalogue.type(effectId);
   const std::optional<std::string> path = catalogue.path(effectId);
-  if (!type || !path)
-    throw std::invalid_argument("The sound-effect catalogue has no effect \"" + effectId + "\".");
-  if (std::isnan(request.volume))
-    throw std::invalid_argument("The volume is not a number.");
+  if (!type || !path) throw std::invalid_argument("The sound-effect catalogue has no effect \"" + effectId + "\".");
+  if (std::isnan(request.volume)) throw std::invalid_argument("The volume is not a number.");
   return SfxDto::builder()
       .name(request.name.toStdString())
       .outputPath(outputPath)
@@ -77,8 +74,7 @@ InstanceDialogValues DialogValuesOfRecord(const SfxDto& record) {
 vand::audio::CustomAudioParameters ParametersOfEntry(const CustomEntry& entry) {
   if (!entry.fileUrl.isLocalFile())
     throw std::invalid_argument("\"" + entry.fileUrl.toString().toStdString() + "\" is not a file on this computer.");
-  if (std::isnan(entry.volume))
-    throw std::invalid_argument("The volume is not a number.");
+  if (std::isnan(entry.volume)) throw std::invalid_argument("The volume is not a number.");
   const QString file = entry.fileUrl.toLocalFile();
   using vand::audio::CustomAudioCommand;
   return vand::audio::CustomAudioParameters::builder()
@@ -97,9 +93,8 @@ vand::audio::CustomAudioParameters ParametersOfEntry(const CustomEntry& entry) {
 QString InstanceSummary(const SfxDto& record, const vand::sfx::SfxManifest& catalogue) {
   const QString name = QString::fromStdString(record.name());
   const std::optional<std::string> display = catalogue.displayName(record.effectId());
-  if (!display)
-    return name;
+  if (!display) return name;
   return QStringLiteral("%1 (%2)").arg(name, QString::fromStdString(*display));
 }
 
-} // namespace vand::sfxhost
+}  // namespace vand::sfxhost

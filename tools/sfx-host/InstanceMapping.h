@@ -19,7 +19,7 @@
 
 namespace vand::sfx {
 class SfxManifest;
-} // namespace vand::sfx
+}  // namespace vand::sfx
 
 namespace vand::sfxhost {
 
@@ -28,10 +28,10 @@ struct InstanceRequest {
   QString name;
   QString outputPath;
   QString effectId;
-  double volume = 1.0; // linear gain
-  double pan = 50.0;   // 0 to 100
-  double reverb = 0.0; // 0 to 100
-  int fadeIn = 0;      // milliseconds
+  double volume = 1.0;  // linear gain
+  double pan = 50.0;    // 0 to 100
+  double reverb = 0.0;  // 0 to 100
+  int fadeIn = 0;       // milliseconds
   int fadeOut = 0;
   int repeats = 0;
 };
@@ -40,9 +40,9 @@ struct InstanceRequest {
 struct CustomEntry {
   QUrl fileUrl;
   int commandIndex = 0;
-  double volume = 1.0; // linear gain
-  double pan = 50.0;   // 0 to 100
-  int fadeIn = 0;      // milliseconds
+  double volume = 1.0;  // linear gain
+  double pan = 50.0;    // 0 to 100
+  int fadeIn = 0;       // milliseconds
   int fadeOut = 0;
   bool loop = false;
 };
@@ -51,10 +51,10 @@ struct CustomEntry {
 struct InstanceDialogValues {
   QString name;
   QString effectId;
-  double volume = 1.0; // volume-taper position
+  double volume = 1.0;  // volume-taper position
   double pan = 50.0;
   double reverb = 0.0;
-  QString fadeIn; // seconds, as typed
+  QString fadeIn;  // seconds, as typed
   QString fadeOut;
   bool loop = false;
 };
@@ -83,4 +83,4 @@ vand::audio::CustomAudioParameters ParametersOfEntry(const CustomEntry& entry);
 // when the catalogue does not know the effect.
 QString InstanceSummary(const vand::audio::sfx::SfxDto& record, const vand::sfx::SfxManifest& catalogue);
 
-} // namespace vand::sfxhost
+}  // namespace vand::sfxhost

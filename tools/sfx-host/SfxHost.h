@@ -29,14 +29,14 @@ class QQuickWindow;
 
 namespace CL {
 class Editor;
-} // namespace CL
+}  // namespace CL
 
 namespace vand::sfxhost {
 
 class SfxHost : public QObject {
   Q_OBJECT
 
-public:
+ public:
   // Instances live in `editor`'s log, which this makes the active one and
   // which must outlive the process's player controller. Nothing is written
   // to disk. The first host of the process makes the controller over this
@@ -52,17 +52,17 @@ public:
   vand::audio::SfxPlayerController& Controller() { return *controller_; }
   const InstancesModel& Instances() const { return instances_; }
 
-public slots:
+ public slots:
   void ShowManager();
   void OpenCustomAudio();
   // Reloads the controller's players and the instance list from the store.
   void Reload();
 
-signals:
+ signals:
   // A message the host put up (its type "ERROR", "WARNING" or "INFO").
   void messageShown(const QString& type, const QString& heading, const QString& text);
 
-private slots:
+ private slots:
   void PlaySfx_(const QString& eventId);
   void StopSfx_(const QString& eventId);
   void AddInstance_(const QString& effectId);
@@ -80,7 +80,7 @@ private slots:
   void SoundEffectError_(const QString& priority, const QString& message, const QString& what);
   void CheckFinished_();
 
-private:
+ private:
   void Guarded_(const QString& heading, const std::function<void()>& body);
   void ShowMessage_(const QString& type, const QString& heading, const QString& text);
   void OpenInstanceDialog_(bool isEdit, const QString& eventId);
@@ -104,4 +104,4 @@ private:
   bool checkQueued_ = false;
 };
 
-} // namespace vand::sfxhost
+}  // namespace vand::sfxhost

@@ -8,9 +8,9 @@
 
 #include "CL/Editor.h"
 #include "DemoSfx.h"
-#include "ui/QmlEngineSetup.h"
 #include "SfxHost.h"
 #include "kit/Log.h"
+#include "ui/QmlEngineSetup.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -36,8 +36,7 @@ int main(int argc, char* argv[]) {
                                QStringLiteral("[identity]]"));
   parser.process(app);
   const QStringList files = parser.positionalArguments();
-  if (files.size() > 2)
-    parser.showHelp(2);
+  if (files.size() > 2) parser.showHelp(2);
 
   QTemporaryDir catalogueDir;
   if (parser.isSet(demo)) {

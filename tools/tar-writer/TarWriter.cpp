@@ -26,12 +26,9 @@ struct EntryFree {
 
 unsigned FileType(TarEntry::Type type) {
   switch (type) {
-    case TarEntry::Type::Directory:
-      return AE_IFDIR;
-    case TarEntry::Type::Symlink:
-      return AE_IFLNK;
-    case TarEntry::Type::File:
-      break;
+    case TarEntry::Type::Directory: return AE_IFDIR;
+    case TarEntry::Type::Symlink: return AE_IFLNK;
+    case TarEntry::Type::File: break;
   }
   return AE_IFREG;
 }

@@ -7,15 +7,13 @@ DecodeError::DecodeError(DecodeFailure failure, const std::string& reason)
 
 void CheckSoundLimits(std::int64_t sampleRate, std::int64_t channels) {
   if (sampleRate < kMinSampleRate || sampleRate > kMaxSampleRate) {
-    throw DecodeError(DecodeFailure::NotSupported,
-                      "The sample rate " + std::to_string(sampleRate) + " Hz is outside " +
-                          std::to_string(kMinSampleRate / 1000) + " to " + std::to_string(kMaxSampleRate / 1000) +
-                          " kHz.");
+    throw DecodeError(DecodeFailure::NotSupported, "The sample rate " + std::to_string(sampleRate) + " Hz is outside " +
+                                                       std::to_string(kMinSampleRate / 1000) + " to " +
+                                                       std::to_string(kMaxSampleRate / 1000) + " kHz.");
   }
   if (channels < 1 || channels > kMaxChannels) {
-    throw DecodeError(DecodeFailure::NotSupported, "The sound has " + std::to_string(channels) +
-                                                       " channels; 1 to " + std::to_string(kMaxChannels) +
-                                                       " are supported.");
+    throw DecodeError(DecodeFailure::NotSupported, "The sound has " + std::to_string(channels) + " channels; 1 to " +
+                                                       std::to_string(kMaxChannels) + " are supported.");
   }
 }
 

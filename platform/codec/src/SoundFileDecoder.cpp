@@ -1,7 +1,7 @@
 #include "vand_audio/SoundFileDecoder.h"
 
-#include "vand_audio/OggVorbisDecoder.h"
 #include "MemoryCursor.h"
+#include "vand_audio/OggVorbisDecoder.h"
 
 #include <fcntl.h>
 #include <sndfile.h>
@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -49,10 +49,8 @@ std::string ErrorText(int sndfileError) {
   switch (sndfileError) {
     case SF_ERR_UNSUPPORTED_ENCODING:
       throw DecodeError(DecodeFailure::NotSupported, "The sound file's encoding is not supported: " + reason + ".");
-    case SF_ERR_SYSTEM:
-      throw DecodeError(DecodeFailure::Resource, "The sound file cannot be read: " + reason + ".");
-    default:
-      throw DecodeError(DecodeFailure::Format, "This is not a sound file that can be played: " + reason + ".");
+    case SF_ERR_SYSTEM: throw DecodeError(DecodeFailure::Resource, "The sound file cannot be read: " + reason + ".");
+    default: throw DecodeError(DecodeFailure::Format, "This is not a sound file that can be played: " + reason + ".");
   }
 }
 
@@ -66,7 +64,10 @@ bool IsOggVorbis(const unsigned char* data, std::size_t size) {
   auto opens = [&](const char* magic, std::size_t length) {
     return size >= packet + length && std::memcmp(data + packet, magic, length) == 0;
   };
-  return !opens("OpusHead", 8) && !opens("\x7f" "FLAC", 5);
+  return !opens("OpusHead", 8) && !opens(
+                                      "\x7f"
+                                      "FLAC",
+                                      5);
 }
 
 }  // namespace
@@ -184,8 +185,7 @@ std::size_t SoundFileDecoder::Read(std::int16_t* out, std::size_t maxFrames) {
   if (got == 0) {
     const int error = sf_error(state_->file);
     if (error != SF_ERR_NO_ERROR) {
-      throw DecodeError(DecodeFailure::Format,
-                        "The sound file is damaged: " + ErrorText(error) + ".");
+      throw DecodeError(DecodeFailure::Format, "The sound file is damaged: " + ErrorText(error) + ".");
     }
     return 0;
   }

@@ -45,8 +45,8 @@ struct MemoryFile {
 
 }  // namespace
 
-std::string EncodeSound(const float* samples, std::size_t frames, int sampleRate, int channels,
-                        SoundFileFormat format, double vorbisQuality) {
+std::string EncodeSound(const float* samples, std::size_t frames, int sampleRate, int channels, SoundFileFormat format,
+                        double vorbisQuality) {
   SF_INFO info{};
   info.samplerate = sampleRate;
   info.channels = channels;
@@ -70,8 +70,8 @@ std::string EncodeSound(const float* samples, std::size_t frames, int sampleRate
   sf_count_t written = 0;
   for (std::size_t at = 0; at < frames; at += kBlockFrames) {
     const std::size_t count = std::min(kBlockFrames, frames - at);
-    const sf_count_t done = sf_writef_float(sf, samples + at * static_cast<std::size_t>(channels),
-                                            static_cast<sf_count_t>(count));
+    const sf_count_t done =
+        sf_writef_float(sf, samples + at * static_cast<std::size_t>(channels), static_cast<sf_count_t>(count));
     written += done;
     if (done != static_cast<sf_count_t>(count)) break;
   }

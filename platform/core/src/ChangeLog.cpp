@@ -15,15 +15,9 @@ ChangeLog::ChangeLog(ChangeLog&&) noexcept = default;
 ChangeLog& ChangeLog::operator=(ChangeLog&&) noexcept = default;
 
 ChangeLog::ChangeLog(const ChangeLog& o)
-    : version_(o.version_),
-      modified_(o.modified_),
-      nextSfxSuffix_(o.nextSfxSuffix_),
-      showIdentifier_(o.showIdentifier_),
-      networks_(o.networks_),
-      outputPaths_(o.outputPaths_),
-      songs_(o.songs_),
-      report_(o.report_),
-      unknownMembers_(o.unknownMembers_) {
+    : version_(o.version_), modified_(o.modified_), nextSfxSuffix_(o.nextSfxSuffix_),
+      showIdentifier_(o.showIdentifier_), networks_(o.networks_), outputPaths_(o.outputPaths_), songs_(o.songs_),
+      report_(o.report_), unknownMembers_(o.unknownMembers_) {
   sfxs_.reserve(o.sfxs_.size());
   for (const auto& s : o.sfxs_) sfxs_.push_back(std::make_unique<Sfx>(*s));
 }

@@ -86,9 +86,9 @@ std::optional<std::int64_t> WholeNumber(std::optional<double> d) {
 void ReadValue(const codes::EventKind& kind, const Value& ev, const std::string& where, cmn::VandEvent& record) {
   switch (kind.value) {
     case codes::ValueKind::Int:
-      static_cast<RegionEvent&>(record).SetIntValue(static_cast<int>(
-          Integer(ev, "int", where, static_cast<std::int64_t>(kind.min), static_cast<std::int64_t>(kind.max),
-                  WholeNumber(kind.valueIfMissing))));
+      static_cast<RegionEvent&>(record).SetIntValue(
+          static_cast<int>(Integer(ev, "int", where, static_cast<std::int64_t>(kind.min),
+                                   static_cast<std::int64_t>(kind.max), WholeNumber(kind.valueIfMissing))));
       break;
     case codes::ValueKind::Factor:
       // Kept as read; a load limits it to the kind's range and reports that.
@@ -105,8 +105,7 @@ void ReadValue(const codes::EventKind& kind, const Value& ev, const std::string&
       break;
     }
     case codes::ValueKind::None:
-    case codes::ValueKind::Sfx:
-      break;
+    case codes::ValueKind::Sfx: break;
   }
 }
 
@@ -164,8 +163,8 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
     if (codes::IsRegionCode(e->code())) {
       if (e->end() < e->start()) {
         report.invertedLoopEvents.push_back(Title(e->code()) + " " + e->EventId() + inSong + " ended at tick " +
-                                            TickText(e->end()) + " before its start at tick " +
-                                            TickText(e->start()) + "; its start and end were swapped.");
+                                            TickText(e->end()) + " before its start at tick " + TickText(e->start()) +
+                                            "; its start and end were swapped.");
         const UInt32 s = e->start();
         e->start(e->end());
         e->end(s);
@@ -190,8 +189,7 @@ void NormaliseSong(const std::string& song, std::vector<std::unique_ptr<cmn::Van
     kept.push_back(std::move(e));
   }
   // In start order (stable), later regions that overlap earlier ones go.
-  std::stable_sort(kept.begin(), kept.end(),
-                   [](const auto& a, const auto& b) { return a->start() < b->start(); });
+  std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a->start() < b->start(); });
   std::map<unsigned char, UInt32> endOfKind;  // largest end of the regions kept per kind
   UInt32 endOfFlow = 0;                       // largest end of the flow regions kept
   // Views of the ids kept so far; each stays valid while its event (moved
@@ -365,9 +363,9 @@ ChangeLog Parse(const std::string& text, const std::string& expectedShowId) {
   }
   ChangeLogIo::SetReport(log, std::move(report));
 
-  static const std::set<std::string> kKnown = {"format", "formatVersion", "minReaderVersion", "showIdentifier",
-                                               "version", "modified", "nextSfxSuffix", "networks",
-                                               "outputPaths", "soundEffects", "songs"};
+  static const std::set<std::string> kKnown = {
+      "format",        "formatVersion", "minReaderVersion", "showIdentifier", "version", "modified",
+      "nextSfxSuffix", "networks",      "outputPaths",      "soundEffects",   "songs"};
   std::vector<std::pair<std::string, std::string>> unknown;
   for (auto it = doc.MemberBegin(); it != doc.MemberEnd(); ++it) {
     std::string name(it->name.GetString(), it->name.GetStringLength());
@@ -408,7 +406,8 @@ void WriteEvent(W& w, const cmn::VandEvent& e) {
     }
     const std::string code(1, static_cast<char>(e.code()));
     raw.AddMember("code", rapidjson::Value(code.c_str(), a), a);
-    raw.AddMember("id", rapidjson::Value(e.EventId().c_str(), static_cast<rapidjson::SizeType>(e.EventId().size()), a), a);
+    raw.AddMember("id", rapidjson::Value(e.EventId().c_str(), static_cast<rapidjson::SizeType>(e.EventId().size()), a),
+                  a);
     raw.AddMember("start", rapidjson::Value(e.start()), a);
     if (e.end() != 0) raw.AddMember("end", rapidjson::Value(e.end()), a);
     const std::string text = kit::json::Write(raw);
@@ -434,9 +433,7 @@ void WriteEvent(W& w, const cmn::VandEvent& e) {
       w.Key("float");
       w.Double(static_cast<const TempoScale&>(e).factor());
       break;
-    case codes::ValueKind::Text:
-      WriteString(w, "text", e.value());
-      break;
+    case codes::ValueKind::Text: WriteString(w, "text", e.value()); break;
     case codes::ValueKind::Osc: {
       const auto& p = static_cast<const Osc&>(e).GetOscProperties();
       w.Key("osc");
@@ -446,8 +443,7 @@ void WriteEvent(W& w, const cmn::VandEvent& e) {
       w.EndObject();
       break;
     }
-    default:
-      break;
+    default: break;
   }
   w.EndObject();
 }

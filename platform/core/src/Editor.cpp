@@ -35,9 +35,7 @@ std::string FreeId(const std::string& base, const SongLog* log, unsigned char co
   return codes::FreeId(base, [log, code](const std::string& id) { return log != nullptr && log->HasId(code, id); });
 }
 
-bool Overlaps(const cmn::VandEvent& a, const cmn::VandEvent& b) {
-  return a.start() < b.end() && b.start() < a.end();
-}
+bool Overlaps(const cmn::VandEvent& a, const cmn::VandEvent& b) { return a.start() < b.end() && b.start() < a.end(); }
 
 // Values a sound effect cannot be saved with.
 void CheckSfxProperties(const SfxProperties& props) {
@@ -151,7 +149,7 @@ void Editor::Validate(const SongLog& songLog, const cmn::VandEvent& e, const cmn
     case codes::ValueKind::Int:
     case codes::ValueKind::Factor: {
       const double v = kind->value == codes::ValueKind::Factor ? static_cast<const TempoScale&>(e).factor()
-                                                                : static_cast<double>(e.int_value());
+                                                               : static_cast<double>(e.int_value());
       if (!codes::InLimits(*kind, v)) Refuse(codes::LimitRule(*kind, v));
       if (code == codes::kClick && provider_ != nullptr) {
         const std::vector<int> allowed = provider_->GetAllowedClickValues(song_, e.start(), e.end());
@@ -171,8 +169,7 @@ void Editor::Validate(const SongLog& songLog, const cmn::VandEvent& e, const cmn
       }
       break;
     }
-    default:
-      break;
+    default: break;
   }
 
   if (!e.IsPairedEvent()) return;
@@ -230,7 +227,8 @@ void Editor::ModifyInPlace(const cmn::VandEvent& event, const char* verb, Modify
   modify(stored);
   if (moved) songLog.Resort(&stored);
   Action action;
-  action.item = HistoryItem{{code}, song_, std::string(verb) + " " + codes::EditName(stored.code()) + " " + stored.EventId()};
+  action.item =
+      HistoryItem{{code}, song_, std::string(verb) + " " + codes::EditName(stored.code()) + " " + stored.EventId()};
   action.changes.push_back(Change{std::move(before), stored.Clone()});
   Record(std::move(action));
 }

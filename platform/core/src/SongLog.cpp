@@ -47,9 +47,7 @@ cmn::VandEvent& SongLog::Add(std::unique_ptr<cmn::VandEvent> event) {
   const unsigned char code = event->code();
   return WithRecordType(
       code,
-      [&](auto record) -> cmn::VandEvent& {
-        return AddTyped(Of<typename decltype(record)::type>(), std::move(event));
-      },
+      [&](auto record) -> cmn::VandEvent& { return AddTyped(Of<typename decltype(record)::type>(), std::move(event)); },
       [code]() -> cmn::VandEvent& {
         throw std::invalid_argument("Events of code '" + std::string(1, static_cast<char>(code)) +
                                     "' do not belong to a song.");

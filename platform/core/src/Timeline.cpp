@@ -44,8 +44,8 @@ std::string Tempo::WriteString() const {
 }
 
 std::string Meter::WriteString() const {
-  return "tick=" + std::to_string(tick) + " meter=" + std::to_string(numerator) + "/" +
-         std::to_string(denominator) + " clocksPerClick=" + std::to_string(clocksPerClick) +
+  return "tick=" + std::to_string(tick) + " meter=" + std::to_string(numerator) + "/" + std::to_string(denominator) +
+         " clocksPerClick=" + std::to_string(clocksPerClick) +
          " thirtySecondsPerQuarter=" + std::to_string(thirtySecondsPerQuarter);
 }
 

@@ -21,18 +21,54 @@ CoutBuffer::~CoutBuffer() { PendingLines().erase(this); }
 
 std::ostringstream& CoutBuffer::Pending() { return PendingLines()[this]; }
 
-CoutBuffer& CoutBuffer::operator<<(std::string_view text) { Pending() << text; return *this; }
-CoutBuffer& CoutBuffer::operator<<(const std::string& text) { Pending() << text; return *this; }
-CoutBuffer& CoutBuffer::operator<<(const char* text) { Pending() << (text ? text : ""); return *this; }
-CoutBuffer& CoutBuffer::operator<<(char c) { Pending() << c; return *this; }
-CoutBuffer& CoutBuffer::operator<<(bool v) { Pending() << (v ? "true" : "false"); return *this; }
-CoutBuffer& CoutBuffer::operator<<(int v) { Pending() << v; return *this; }
-CoutBuffer& CoutBuffer::operator<<(unsigned v) { Pending() << v; return *this; }
-CoutBuffer& CoutBuffer::operator<<(long v) { Pending() << v; return *this; }
-CoutBuffer& CoutBuffer::operator<<(unsigned long v) { Pending() << v; return *this; }
-CoutBuffer& CoutBuffer::operator<<(long long v) { Pending() << v; return *this; }
-CoutBuffer& CoutBuffer::operator<<(unsigned long long v) { Pending() << v; return *this; }
-CoutBuffer& CoutBuffer::operator<<(double v) { Pending() << v; return *this; }
+CoutBuffer& CoutBuffer::operator<<(std::string_view text) {
+  Pending() << text;
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(const std::string& text) {
+  Pending() << text;
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(const char* text) {
+  Pending() << (text ? text : "");
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(char c) {
+  Pending() << c;
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(bool v) {
+  Pending() << (v ? "true" : "false");
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(int v) {
+  Pending() << v;
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(unsigned v) {
+  Pending() << v;
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(long v) {
+  Pending() << v;
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(unsigned long v) {
+  Pending() << v;
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(long long v) {
+  Pending() << v;
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(unsigned long long v) {
+  Pending() << v;
+  return *this;
+}
+CoutBuffer& CoutBuffer::operator<<(double v) {
+  Pending() << v;
+  return *this;
+}
 CoutBuffer& CoutBuffer::operator<<(CoutBuffer& (*manipulator)(CoutBuffer&)) { return manipulator(*this); }
 
 void CoutBuffer::Flush() {

@@ -87,7 +87,6 @@ std::uint32_t ModifiedSeconds(const std::filesystem::path& file);
 
 // Whether the file in the show folder holds exactly `file` (size, then the
 // record or the checksum). Adds what it learns to `record` and sets `changed`.
-bool HoldsFile(const std::filesystem::path& showFolder, const ShowFile& file, DownloadRecord& record,
-               bool& changed);
+bool HoldsFile(const std::filesystem::path& showFolder, const ShowFile& file, DownloadRecord& record, bool& changed);
 
 }  // namespace vand::networking::detail

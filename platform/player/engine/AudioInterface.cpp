@@ -61,15 +61,15 @@ std::string Reason(std::exception_ptr error, const char* separator) {
 
 const TL::BarsBeats* AtOrBefore(const std::vector<TL::BarsBeats>& grid, UInt32 tick) {
   if (grid.empty()) return nullptr;
-  auto it = std::upper_bound(grid.begin(), grid.end(), tick,
-                             [](UInt32 t, const TL::BarsBeats& b) { return t < b.tick; });
+  auto it =
+      std::upper_bound(grid.begin(), grid.end(), tick, [](UInt32 t, const TL::BarsBeats& b) { return t < b.tick; });
   return it == grid.begin() ? &grid.front() : &*(it - 1);
 }
 
 const TL::BarsBeats* Nearest(const std::vector<TL::BarsBeats>& grid, UInt32 tick) {
   if (grid.empty()) return nullptr;
-  auto it = std::lower_bound(grid.begin(), grid.end(), tick,
-                             [](const TL::BarsBeats& b, UInt32 t) { return b.tick < t; });
+  auto it =
+      std::lower_bound(grid.begin(), grid.end(), tick, [](const TL::BarsBeats& b, UInt32 t) { return b.tick < t; });
   if (it == grid.end()) return &grid.back();
   if (it == grid.begin() || it->tick == tick) return &*it;
   auto before = it - 1;
@@ -111,7 +111,8 @@ class AudioInterface::Impl final : public BlockSink,
     }
     show = LoadShowModel(showFolder);
     for (const SongModel& song : show->songs) {
-      if (!song.Playable()) LogLine(kit::LogLevel::Warning, "song " + song.number + " cannot be played: " + song.audioError);
+      if (!song.Playable())
+        LogLine(kit::LogLevel::Warning, "song " + song.number + " cannot be played: " + song.audioError);
     }
     identityFile = showFolder / "identity.json";
 
@@ -258,8 +259,7 @@ class AudioInterface::Impl final : public BlockSink,
 
   // The sink is idle when nothing plays, ramps, sounds or waits to be delivered.
   bool Idle() const override {
-    return transport->State() != TransportState::Playing && !transport->Ramping() && pending.empty() &&
-           audio->Silent();
+    return transport->State() != TransportState::Playing && !transport->Ramping() && pending.empty() && audio->Silent();
   }
 
   bool Halted() const override {
@@ -290,8 +290,7 @@ class AudioInterface::Impl final : public BlockSink,
     // Repeated failures are logged at the 1st, 2nd, 4th, 8th … time only.
     const unsigned long n = ++blockFailures;
     if ((n & (n - 1)) != 0) return;
-    LogLine(kit::LogLevel::Error,
-            "a playback block failed (" + std::to_string(n) + " so far)" + Reason(error, ": "));
+    LogLine(kit::LogLevel::Error, "a playback block failed (" + std::to_string(n) + " so far)" + Reason(error, ": "));
   }
   unsigned long blockFailures = 0;  // guarded by startMutex
 
@@ -595,7 +594,7 @@ class AudioInterface::Impl final : public BlockSink,
 
   // Sound (engine thread).
   std::unique_ptr<AudioPath> audio;
-  std::int64_t controlFrame = 0;  // output frames the blocks have reached
+  std::int64_t controlFrame = 0;                         // output frames the blocks have reached
   std::deque<std::pair<std::int64_t, OutItem>> pending;  // raised, waiting to be heard
 
   // Last: its destructor runs what is queued while the rest is still there.
@@ -641,7 +640,8 @@ bool AudioInterface::WaitUntilSettled(std::chrono::milliseconds timeout) {
   auto left = [&] {
     return std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
   };
-  return impl_->audio->WaitForDecoding(left()) && impl_->worker.WaitIdle(std::max(left(), std::chrono::milliseconds(0)));
+  return impl_->audio->WaitForDecoding(left()) &&
+         impl_->worker.WaitIdle(std::max(left(), std::chrono::milliseconds(0)));
 }
 
 std::size_t AudioInterface::SongsHeld() const { return impl_->audio->SongsHeld(); }
@@ -677,7 +677,8 @@ void AudioInterface::Shutdown() {
 void AudioInterface::Play() {
   // Only when no song of the show can be played is the current one unplayable.
   const SongModel& current = impl_->show->songs[impl_->shared.song.load()];
-  if (!current.Playable()) throw std::runtime_error("Song " + current.number + " cannot be played: " + current.audioError);
+  if (!current.Playable())
+    throw std::runtime_error("Song " + current.number + " cannot be played: " + current.audioError);
   impl_->Enqueue(Command(Command::Kind::Play));
 }
 void AudioInterface::Pause(bool) { impl_->Enqueue(Command(Command::Kind::Pause)); }
@@ -863,8 +864,8 @@ UInt32 AudioInterface::GetAvailableShiftAfterBarBeat(UInt32 tick, bool withClick
   std::size_t i = impl_->shared.song.load();
   const SongModel& s = impl_->show->songs[i];
   const auto& grid = withClickEdits ? impl_->plan->songs[i].clickGrid : s.baseGrid;
-  auto it = std::upper_bound(grid.begin(), grid.end(), tick,
-                             [](UInt32 t, const TL::BarsBeats& b) { return t < b.tick; });
+  auto it =
+      std::upper_bound(grid.begin(), grid.end(), tick, [](UInt32 t, const TL::BarsBeats& b) { return t < b.tick; });
   UInt32 next = it == grid.end() ? s.length : std::min(it->tick, s.length);
   return next > tick && next - tick > 1 ? next - tick - 1 : 0;
 }
@@ -930,7 +931,8 @@ std::string AudioInterface::GetChangelogFilename() const {
 void AudioInterface::LoadNewChangeLog() { impl_->Rebuild(); }
 
 std::string AudioInterface::SaveChangelog(unsigned major, unsigned minor) {
-  if (major > 0xFFFF || minor > 0xFFFF) throw std::invalid_argument("A change-log version must lie between 0 and 65535.");
+  if (major > 0xFFFF || minor > 0xFFFF)
+    throw std::invalid_argument("A change-log version must lie between 0 and 65535.");
   Impl& d = *impl_;
   const cmn::VANDVersion version(static_cast<UInt16>(major), static_cast<UInt16>(minor));
   const std::string fileName = CL::ChangeLog::MakeFileName(d.show->showName, version);
@@ -1070,8 +1072,7 @@ std::vector<MidiEndPoint> AudioInterface::GetMidiSources() const {
   try {
     return impl_->midiBackend->ListSources();
   } catch (...) {
-    impl_->LogLine(kit::LogLevel::Warning,
-                   "cannot list the MIDI sources" + Reason(std::current_exception(), ": "));
+    impl_->LogLine(kit::LogLevel::Warning, "cannot list the MIDI sources" + Reason(std::current_exception(), ": "));
     return {};
   }
 }

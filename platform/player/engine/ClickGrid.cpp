@@ -96,7 +96,8 @@ std::vector<GridEntry> BuildClickGrid(const std::vector<GridEntry>& base, const 
       if (r.start < barEnd && r.end > base[i].tick) touched = true;
     }
     if (!touched) {
-      out.insert(out.end(), base.begin() + static_cast<std::ptrdiff_t>(i), base.begin() + static_cast<std::ptrdiff_t>(j));
+      out.insert(out.end(), base.begin() + static_cast<std::ptrdiff_t>(i),
+                 base.begin() + static_cast<std::ptrdiff_t>(j));
       i = j;
       continue;
     }

@@ -14,12 +14,18 @@ namespace vand::player {
 
 const std::map<unsigned char, std::string>& MidiCommandNames() {
   static const std::map<unsigned char, std::string> names{
-      {kMidiPlay, "Play"},           {kMidiPause, "Pause"},
-      {kMidiStop, "Stop"},           {kMidiContinue, "Continue"},
-      {kMidiExitFlow, "Exit Flow"},  {kMidiNextSong, "Next Song"},
-      {kMidiPreviousSong, "Previous Song"}, {kMidiFadeOut, "Fade Out"},
-      {kMidiNextMarker, "Next Marker"}, {kMidiPreviousMarker, "Previous Marker"},
-      {kMidiNextBar, "Next Bar"},    {kMidiPreviousBar, "Previous Bar"},
+      {kMidiPlay, "Play"},
+      {kMidiPause, "Pause"},
+      {kMidiStop, "Stop"},
+      {kMidiContinue, "Continue"},
+      {kMidiExitFlow, "Exit Flow"},
+      {kMidiNextSong, "Next Song"},
+      {kMidiPreviousSong, "Previous Song"},
+      {kMidiFadeOut, "Fade Out"},
+      {kMidiNextMarker, "Next Marker"},
+      {kMidiPreviousMarker, "Previous Marker"},
+      {kMidiNextBar, "Next Bar"},
+      {kMidiPreviousBar, "Previous Bar"},
   };
   return names;
 }
@@ -41,9 +47,7 @@ std::optional<MidiMessage> ParseMidiMessage(const std::vector<std::uint8_t>& byt
 
 namespace {
 
-std::uint8_t EffectiveStatus(const MidiMessage& m) {
-  return m.status == 0x90 && m.data2 == 0 ? 0x80 : m.status;
-}
+std::uint8_t EffectiveStatus(const MidiMessage& m) { return m.status == 0x90 && m.data2 == 0 ? 0x80 : m.status; }
 
 }  // namespace
 
@@ -87,7 +91,8 @@ MidiSettings ReadMidiSettings(const std::filesystem::path& file) {
       for (const auto& m : commands->GetObject()) {
         char* end = nullptr;
         const long cmd = std::strtol(m.name.GetString(), &end, 10);
-        if (!end || *end != '\0' || cmd < 0 || cmd > 255 || MidiCommandNames().count(static_cast<unsigned char>(cmd)) == 0) {
+        if (!end || *end != '\0' || cmd < 0 || cmd > 255 ||
+            MidiCommandNames().count(static_cast<unsigned char>(cmd)) == 0) {
           continue;
         }
         const auto& v = m.value;

@@ -73,16 +73,16 @@ int SongPlan::TranspositionAt(double tick) const {
 UInt32 SongPlan::ResolveCuts(UInt32 tick) const {
   // A cut may end where the next one starts: each step lands further on.
   for (;;) {
-    auto it = std::upper_bound(cuts.begin(), cuts.end(), tick,
-                               [](UInt32 t, const FlowRegion& c) { return t < c.start; });
+    auto it =
+        std::upper_bound(cuts.begin(), cuts.end(), tick, [](UInt32 t, const FlowRegion& c) { return t < c.start; });
     if (it == cuts.begin() || tick >= (it - 1)->end) return tick;
     tick = (it - 1)->end;
   }
 }
 
 std::pair<std::size_t, std::size_t> SongPlan::OscsAt(UInt32 tick) const {
-  auto first = std::lower_bound(oscs.begin(), oscs.end(), tick,
-                                [](const CL::Osc& o, UInt32 t) { return o.start() < t; });
+  auto first =
+      std::lower_bound(oscs.begin(), oscs.end(), tick, [](const CL::Osc& o, UInt32 t) { return o.start() < t; });
   auto last = std::upper_bound(first, oscs.end(), tick, [](UInt32 t, const CL::Osc& o) { return t < o.start(); });
   return {static_cast<std::size_t>(first - oscs.begin()), static_cast<std::size_t>(last - oscs.begin())};
 }
@@ -134,7 +134,8 @@ SongPlan CompileSongPlan(const SongModel& song, const CL::SongLog* log) {
       flow.push_back({kind.flow, s, en, count, e->EventId()});
     }
   }
-  std::stable_sort(flow.begin(), flow.end(), [](const FlowRegion& a, const FlowRegion& b) { return a.start < b.start; });
+  std::stable_sort(flow.begin(), flow.end(),
+                   [](const FlowRegion& a, const FlowRegion& b) { return a.start < b.start; });
   // Every region kept so far starts at or before r, so r overlaps one of them
   // exactly when it starts before the furthest end kept.
   UInt32 keptEnd = 0;

@@ -56,11 +56,11 @@ struct SongPlan {
   UInt8 attacca = 0;
   std::vector<Action> actions;  // by tick, then kind
   // Regions and cuts are disjoint from each other (a later overlapping one is dropped).
-  std::vector<FlowRegion> regions;  // by start
-  std::vector<FlowRegion> cuts;     // by start
-  std::vector<UInt32> markers;      // ascending
-  std::vector<CL::Osc> oscs;        // by start
-  std::vector<Segment> tempoScales;  // disjoint, by start
+  std::vector<FlowRegion> regions;      // by start
+  std::vector<FlowRegion> cuts;         // by start
+  std::vector<UInt32> markers;          // ascending
+  std::vector<CL::Osc> oscs;            // by start
+  std::vector<Segment> tempoScales;     // disjoint, by start
   std::vector<Segment> transpositions;  // disjoint, by start
   std::vector<TL::BarsBeats> clickGrid;
 

@@ -51,11 +51,8 @@ bool Stretched(double speed, int transpose) { return transpose != 0 || std::abs(
 
 Renderer::Renderer(int sampleRate)
     : crossfadeFrames_(std::max<std::int64_t>(1, std::llround(sampleRate * kCrossfadeSeconds))),
-      runOnFrames_(std::max<std::int64_t>(1, std::llround(sampleRate * kRunOnSeconds))),
-      events_(kEventCapacity),
-      trash_(kTrashCapacity),
-      left_(kChunk),
-      right_(kChunk) {}
+      runOnFrames_(std::max<std::int64_t>(1, std::llround(sampleRate * kRunOnSeconds))), events_(kEventCapacity),
+      trash_(kTrashCapacity), left_(kChunk), right_(kChunk) {}
 
 Renderer::~Renderer() = default;
 

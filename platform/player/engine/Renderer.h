@@ -47,10 +47,10 @@ struct RenderEvent {
   Entry entry = Entry::Crossfade;
   std::int64_t frame = 0;  // output frame where it takes effect
   std::shared_ptr<const SongAudio> audio;
-  double position = 0.0;  // Play: source frame at `frame`
-  double speed = 1.0;     // Play: source frames per output frame
-  int transpose = 0;      // Play: half steps
-  float gain = 1.0f;      // Gain: the target
+  double position = 0.0;        // Play: source frame at `frame`
+  double speed = 1.0;           // Play: source frames per output frame
+  int transpose = 0;            // Play: half steps
+  float gain = 1.0f;            // Gain: the target
   std::int64_t rampFrames = 0;  // Gain: frames to reach it
 };
 

@@ -197,7 +197,8 @@ ShowDefinition ParseOrFail(std::string_view json) {
   if (!doc.IsObject()) Fail("", "the top level must be an object");
   const std::string where = "show";
   if (const Value* format = Member(doc, "format")) {
-    if (!format->IsString() || std::string_view(format->GetString()) != "vand-show") Fail("", "\"format\" must be \"vand-show\"");
+    if (!format->IsString() || std::string_view(format->GetString()) != "vand-show")
+      Fail("", "\"format\" must be \"vand-show\"");
   }
   if (const Value* version = Member(doc, "formatVersion")) {
     if (!version->IsString()) Fail("", "\"formatVersion\" must be text");

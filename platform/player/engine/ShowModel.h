@@ -46,9 +46,9 @@ struct SongModel {
   UInt32 length = 0;
   UInt8 defaultAttacca = 0;
 
-  std::vector<GridEntry> grid;         // base grid with labels
+  std::vector<GridEntry> grid;          // base grid with labels
   std::vector<TL::BarsBeats> baseGrid;  // the same as records
-  std::vector<UInt32> barStarts;       // ticks of the beat-1 entries
+  std::vector<UInt32> barStarts;        // ticks of the beat-1 entries
   std::vector<MeterPoint> meters;
   std::vector<TempoPoint> tempos;
   std::vector<KeyPoint> keys;

@@ -24,7 +24,8 @@ int ParseOrdinal(const SongDefinition& song, const std::string& bar, const char*
   } catch (const std::exception&) {
     used = 0;
   }
-  if (used == 0 || used != bar.size()) Fail(song, std::string(what) + " names bar \"" + bar + "\", which is not a bar number");
+  if (used == 0 || used != bar.size())
+    Fail(song, std::string(what) + " names bar \"" + bar + "\", which is not a bar number");
   int first = song.firstBar - (song.pickupBeats > 0 ? 1 : 0);
   int last = song.firstBar + song.barCount - 1;
   if (n < first || n > last) Fail(song, std::string(what) + " names bar " + bar + ", which the song does not have");

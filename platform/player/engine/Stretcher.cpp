@@ -14,10 +14,7 @@ using RB = RubberBand::RubberBandStretcher;
 Stretcher::Stretcher(int sampleRate)
     : rb_(std::make_unique<RB>(static_cast<std::size_t>(sampleRate), 2,
                                RB::OptionProcessRealTime | RB::OptionEngineFaster | RB::OptionThreadingNever)),
-      inLeft_(kMaxProcess),
-      inRight_(kMaxProcess),
-      dropLeft_(kMaxProcess),
-      dropRight_(kMaxProcess) {
+      inLeft_(kMaxProcess), inRight_(kMaxProcess), dropLeft_(kMaxProcess), dropRight_(kMaxProcess) {
   rb_->setMaxProcessSize(kMaxProcess);
   // Rubber Band grows its buffers when the ratios first reach new extremes;
   // it does so here, at the extremes the engine uses, and not while rendering.

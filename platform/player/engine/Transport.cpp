@@ -181,7 +181,7 @@ std::string FormatBarBeat(const std::string& label, int beat) {
 int TransposeKeySignature(int sharpsFlats, int halfSteps) {
   if (halfSteps == 0) return sharpsFlats;
   int r = ((sharpsFlats + 7 * halfSteps) % 12 + 12) % 12;  // 0..11
-  return r > 6 ? r - 12 : r;                              // -5..6
+  return r > 6 ? r - 12 : r;                               // -5..6
 }
 
 Transport::Transport(TransportShared& shared, std::shared_ptr<const PlaybackPlan> plan, std::size_t song)
@@ -257,7 +257,8 @@ void Transport::SetPlan(std::shared_ptr<const PlaybackPlan> plan) {
   if (cursor_.flowActive) region = old.regions[cursor_.flowRegion];
   // OSC events handed out ahead of time, by what names them in any plan.
   std::vector<std::tuple<std::string, UInt32, std::uint64_t>> sent;
-  for (const auto& [index, pass] : oscSent_) sent.emplace_back(old.oscs[index].EventId(), old.oscs[index].start(), pass);
+  for (const auto& [index, pass] : oscSent_)
+    sent.emplace_back(old.oscs[index].EventId(), old.oscs[index].start(), pass);
   plan_ = std::move(plan);
   const SongPlan& now = Plan();
   oscSent_.clear();
@@ -308,21 +309,11 @@ void Transport::Apply(Command& command) {
       Raise(PlayerEvent::StatusVolume, static_cast<int>(std::lround(master_ * 1000.0)));
       break;
     }
-    case K::Play:
-      Play();
-      break;
-    case K::Pause:
-      Pause();
-      break;
-    case K::Stop:
-      Stop();
-      break;
-    case K::Continue:
-      Continue();
-      break;
-    case K::FlowExit:
-      FlowExit();
-      break;
+    case K::Play: Play(); break;
+    case K::Pause: Pause(); break;
+    case K::Stop: Stop(); break;
+    case K::Continue: Continue(); break;
+    case K::FlowExit: FlowExit(); break;
     case K::Load:
       if (command.countsPending) {
         std::lock_guard lock(shared_.songMutex);
@@ -417,9 +408,7 @@ void Transport::Apply(Command& command) {
       master_ = std::isfinite(command.level) ? std::clamp(command.level, 0.0, vand_audio::kMaxGain) : master_;
       Raise(PlayerEvent::StatusVolume, static_cast<int>(std::lround(master_ * 1000.0)));
       break;
-    case K::Raise:
-      outbox_.emplace_back(command.event);
-      break;
+    case K::Raise: outbox_.emplace_back(command.event); break;
   }
   Record(0.0, true);
   Publish();
@@ -495,9 +484,7 @@ void Transport::Continue() {
     case TransportState::Playing:
       if (cursor_.flowActive) FlowExit();
       return;
-    default:
-      Play();
-      return;
+    default: Play(); return;
   }
 }
 
@@ -619,8 +606,7 @@ Transport::Display Transport::Compute() const {
         d.continueLit = true;
         break;
       case FlowRegion::Kind::Cut:
-      case FlowRegion::Kind::None:
-        break;
+      case FlowRegion::Kind::None: break;
     }
   }
   if (d.flowLabel.empty()) d.flowLabel = "ClearPickupBeat";

@@ -13,8 +13,8 @@
 #include <mutex>
 #include <optional>
 #include <set>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -57,7 +57,7 @@ struct TrajectoryPoint {
   double factor = 1.0;
   int transpose = 0;
   bool sounding = false;
-  bool runOn = false;   // the song was entered by attacca: the previous one rings on
+  bool runOn = false;    // the song was entered by attacca: the previous one rings on
   bool command = false;  // placed by a command rather than by playback
 };
 
@@ -218,7 +218,7 @@ class Transport {
 
   double master_ = 1.0;
   double fadeGain_ = 1.0;
-  std::optional<Ramp> fade_;      // fade gain towards 0
+  std::optional<Ramp> fade_;        // fade gain towards 0
   std::optional<Ramp> masterRamp_;  // master gain towards a level
   double sinceVolumeMs_ = 0.0;
 };

@@ -172,10 +172,9 @@ class TestChangeLogFile : public QObject {
   }
 
   void unknownCodesAndFieldsAreKept() {
-    const std::string text = std::string(kMinimal) +
-                             J("'future':{'a':[1,2,3]},'songs':{'1':{'events':["
-                             "{'code':'Z','id':'Z1','start':5,'end':9,'extra':{'x':true}},"
-                             "{'code':'E','id':'E1','start':7,'text':'m','color':'red'}]}}}");
+    const std::string text = std::string(kMinimal) + J("'future':{'a':[1,2,3]},'songs':{'1':{'events':["
+                                                       "{'code':'Z','id':'Z1','start':5,'end':9,'extra':{'x':true}},"
+                                                       "{'code':'E','id':'E1','start':7,'text':'m','color':'red'}]}}}");
     const CL::ChangeLog log = CL::ChangeLog::FromJson(text, "", "t");
     const CL::SongLog* song = log.FindSongLog("1");
     QVERIFY(song);
@@ -282,7 +281,8 @@ class TestChangeLogFile : public QObject {
     row("sfx in a song", m + J("'songs':{'1':{'events':[{'code':'Q','start':1}]}}}"),
         "sound effects belong in \"soundEffects\"");
     row("osc missing", m + J("'songs':{'1':{'events':[{'code':'S','start':1}]}}}"), "\"osc\" must be an object");
-    row("id too long", m + J("'songs':{'1':{'events':[{'code':'E','start':1,'id':'") + std::string(300, 'x') + J("'}]}}}"),
+    row("id too long",
+        m + J("'songs':{'1':{'events':[{'code':'E','start':1,'id':'") + std::string(300, 'x') + J("'}]}}}"),
         "\"id\" is longer than 256 bytes");
     row("events not array", m + J("'songs':{'1':{'events':{}}}}"), "must be an array");
     row("empty song key", m + J("'songs':{'':{}}}"), "a song number must be 1 to 64 bytes");
@@ -324,7 +324,8 @@ class TestChangeLogFile : public QObject {
       QFAIL("version error");
     } catch (const std::runtime_error& e) {
       QVERIFY2(QString::fromUtf8(e.what()).contains(expected), e.what());
-      QVERIFY2(QString::fromUtf8(e.what()).startsWith("The change log \"Broken-1.0.logdata\" cannot be read: "), e.what());
+      QVERIFY2(QString::fromUtf8(e.what()).startsWith("The change log \"Broken-1.0.logdata\" cannot be read: "),
+               e.what());
     }
 
     QTemporaryDir dir;
@@ -360,15 +361,15 @@ class TestChangeLogFile : public QObject {
   // regions dropped, duplicate or missing ids renamed; one line each.
   void normalisationAtLoad() {
     const std::string text = std::string(kMinimal) + J("'songs':{'1':{'events':["
-        "{'code':'@','id':'V1','start':2000,'end':1000,'int':0},"
-        "{'code':'A','id':'A1','start':1500,'end':2500,'int':2},"
-        "{'code':'D','id':'D1','start':0,'end':100,'float':3.0},"
-        "{'code':'D','id':'D2','start':50,'end':150,'float':1.0},"
-        "{'code':'D','id':'D3','start':200,'end':300,'float':0.1},"
-        "{'code':'B','id':'B1','start':700,'end':700},"
-        "{'code':'E','id':'E1','start':10,'text':'a'},"
-        "{'code':'E','id':'E1','start':20,'text':'b'},"
-        "{'code':'E','start':30,'text':'c'}]}}}");
+                                                       "{'code':'@','id':'V1','start':2000,'end':1000,'int':0},"
+                                                       "{'code':'A','id':'A1','start':1500,'end':2500,'int':2},"
+                                                       "{'code':'D','id':'D1','start':0,'end':100,'float':3.0},"
+                                                       "{'code':'D','id':'D2','start':50,'end':150,'float':1.0},"
+                                                       "{'code':'D','id':'D3','start':200,'end':300,'float':0.1},"
+                                                       "{'code':'B','id':'B1','start':700,'end':700},"
+                                                       "{'code':'E','id':'E1','start':10,'text':'a'},"
+                                                       "{'code':'E','id':'E1','start':20,'text':'b'},"
+                                                       "{'code':'E','start':30,'text':'c'}]}}}");
     const CL::ChangeLog log = CL::ChangeLog::FromJson(text, "", "t");
     const CL::LoadReport& r = log.GetLoadReport();
     const CL::SongLog& s = *log.FindSongLog("1");
@@ -509,17 +510,28 @@ class TestChangeLogFile : public QObject {
   void logFileVersions_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("version");  // empty: no version
-    QTest::newRow("plain") << "Show-3.1.logdata" << "3.1";
-    QTest::newRow("dash in the show name") << "My-Show-2.10.logdata" << "2.10";
-    QTest::newRow("highest") << "Show-255.255.logdata" << "255.255";
-    QTest::newRow("major above 255") << "Show-300.1.logdata" << "";
-    QTest::newRow("minor above 255") << "Show-1.256.logdata" << "";
-    QTest::newRow("no dash") << "Show3.1.logdata" << "";
-    QTest::newRow("no minor") << "Show-3.logdata" << "";
-    QTest::newRow("letters") << "Show-x.y.logdata" << "";
-    QTest::newRow("sign") << "Show-+1.2.logdata" << "";
-    QTest::newRow("upper-case extension") << "Show-1.2.LOGDATA" << "";
-    QTest::newRow("other extension") << "Show-1.2.txt" << "";
+    QTest::newRow("plain") << "Show-3.1.logdata"
+                           << "3.1";
+    QTest::newRow("dash in the show name") << "My-Show-2.10.logdata"
+                                           << "2.10";
+    QTest::newRow("highest") << "Show-255.255.logdata"
+                             << "255.255";
+    QTest::newRow("major above 255") << "Show-300.1.logdata"
+                                     << "";
+    QTest::newRow("minor above 255") << "Show-1.256.logdata"
+                                     << "";
+    QTest::newRow("no dash") << "Show3.1.logdata"
+                             << "";
+    QTest::newRow("no minor") << "Show-3.logdata"
+                              << "";
+    QTest::newRow("letters") << "Show-x.y.logdata"
+                             << "";
+    QTest::newRow("sign") << "Show-+1.2.logdata"
+                          << "";
+    QTest::newRow("upper-case extension") << "Show-1.2.LOGDATA"
+                                          << "";
+    QTest::newRow("other extension") << "Show-1.2.txt"
+                                     << "";
   }
 
   // One reading of a file name for every caller: a name that does not carry a

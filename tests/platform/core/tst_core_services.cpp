@@ -81,8 +81,7 @@ class TestCoreServices : public QObject {
     QTemporaryDir dir;
     const fs::path data = dir.path().toStdString();
     vand::ShowIdentityService service(data);
-    WriteText(data / "current_show.json",
-              "{\"identifier\":\"x\",\"folder\":\"" + folder.toStdString() + "\"}");
+    WriteText(data / "current_show.json", "{\"identifier\":\"x\",\"folder\":\"" + folder.toStdString() + "\"}");
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, service.CurrentIdentity());
     QCOMPARE(service.ShowFolder(), data / "shows" / "default");
     QVERIFY_THROWS_EXCEPTION(std::invalid_argument,
@@ -118,8 +117,8 @@ class TestCoreServices : public QObject {
   void metaTypes() {
     vand::core::RegisterQtMetaTypes();
     vand::core::RegisterQtMetaTypes();  // idempotent
-    for (const char* name : {"CL::OutputPath", "CL::Osc", "CL::NetworkPathVectorT", "TL::BarsBeats", "UInt8",
-                             "UInt32", "vand::ShowIdentity", "cmn::VandEvent*", "CL::SfxProperties"}) {
+    for (const char* name : {"CL::OutputPath", "CL::Osc", "CL::NetworkPathVectorT", "TL::BarsBeats", "UInt8", "UInt32",
+                             "vand::ShowIdentity", "cmn::VandEvent*", "CL::SfxProperties"}) {
       QVERIFY2(QMetaType::fromName(name).isValid(), name);
     }
     QCOMPARE(QMetaType::fromName("UInt8").id(), QMetaType::fromType<unsigned char>().id());

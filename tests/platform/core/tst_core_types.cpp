@@ -19,10 +19,14 @@ class TestCoreTypes : public QObject {
   void versionOrdering_data() {
     QTest::addColumn<QString>("lower");
     QTest::addColumn<QString>("higher");
-    QTest::newRow("2.9 < 2.10") << "2.9" << "2.10";
-    QTest::newRow("1.255 < 2.0") << "1.255" << "2.0";
-    QTest::newRow("0.0 < 0.1") << "0.0" << "0.1";
-    QTest::newRow("9.99 < 10.0") << "9.99" << "10.0";
+    QTest::newRow("2.9 < 2.10") << "2.9"
+                                << "2.10";
+    QTest::newRow("1.255 < 2.0") << "1.255"
+                                 << "2.0";
+    QTest::newRow("0.0 < 0.1") << "0.0"
+                               << "0.1";
+    QTest::newRow("9.99 < 10.0") << "9.99"
+                                 << "10.0";
   }
 
   void versionOrdering() {
@@ -83,12 +87,18 @@ class TestCoreTypes : public QObject {
     QTest::addColumn<int>("bar");
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("label");
-    QTest::newRow("plain") << 12 << "" << "12";
-    QTest::newRow("suffix") << 16 << "A" << "16A";
-    QTest::newRow("pickup") << 0 << "" << "0";
-    QTest::newRow("four-byte suffix has no terminator") << 3 << "abcd" << "3abcd";
-    QTest::newRow("longer suffix is cut") << 3 << "abcdef" << "3abcd";
-    QTest::newRow("negative") << -1 << "" << "-1";
+    QTest::newRow("plain") << 12 << ""
+                           << "12";
+    QTest::newRow("suffix") << 16 << "A"
+                            << "16A";
+    QTest::newRow("pickup") << 0 << ""
+                            << "0";
+    QTest::newRow("four-byte suffix has no terminator") << 3 << "abcd"
+                                                        << "3abcd";
+    QTest::newRow("longer suffix is cut") << 3 << "abcdef"
+                                          << "3abcd";
+    QTest::newRow("negative") << -1 << ""
+                              << "-1";
   }
 
   void barLabels() {

@@ -123,7 +123,8 @@ class TestEditor : public QObject {
     // Existing: a vamp over bars 3-4 (see refusals()).
     QTest::newRow("empty region") << "vamp" << b6 << b6 << 0.0 << "A vamp must end after it starts.";
     QTest::newRow("inverted region") << "cut" << b6 << b4 << 0.0 << "A cut must end after it starts.";
-    QTest::newRow("before song start") << "marker" << 999u << 0u << 0.0 << "Events cannot start before the song starts.";
+    QTest::newRow("before song start") << "marker" << 999u << 0u << 0.0
+                                       << "Events cannot start before the song starts.";
     QTest::newRow("past song end") << "repeat" << b6 << 100001u << 2.0 << "Events cannot end after the song ends.";
     QTest::newRow("point past end") << "caesura" << 100001u << 0u << 0.0 << "Events cannot lie after the song ends.";
     QTest::newRow("same kind overlap") << "vamp" << b3 + 10 << b6 << 0.0 << "A vamp cannot overlap another vamp (V3).";
@@ -134,10 +135,12 @@ class TestEditor : public QObject {
     QTest::newRow("tempo over vamp") << "tempo" << b3 << b6 << 1.5 << "";
     QTest::newRow("repeat count 0") << "repeat" << b4 << b6 << 0.0 << "A repeat's count must be from 1 to 500.";
     QTest::newRow("vamp count 501") << "vamp" << b4 << b6 << 501.0 << "A vamp's count must be from 0 (endless) to 500.";
-    QTest::newRow("transpose 7") << "transpose" << b4 << b6 << 7.0 << "A transposition must be from -6 to 6 half steps.";
+    QTest::newRow("transpose 7") << "transpose" << b4 << b6 << 7.0
+                                 << "A transposition must be from -6 to 6 half steps.";
     QTest::newRow("tempo 2.5") << "tempo" << b4 << b6 << 2.5 << "A tempo scale must be from 50% to 200%.";
     QTest::newRow("tempo NaN") << "tempo" << b4 << b6 << qQNaN() << "A tempo scale must be from 50% to 200%.";
-    QTest::newRow("click not allowed") << "click" << b4 << b6 << 5.0 << "The click value 5 is not allowed over this range.";
+    QTest::newRow("click not allowed") << "click" << b4 << b6 << 5.0
+                                       << "The click value 5 is not allowed over this range.";
     QTest::newRow("click allowed") << "click" << b3 << b6 << 16.0 << "";
     QTest::newRow("marker at song end") << "marker" << 100000u << 0u << 0.0 << "";
   }
@@ -184,8 +187,8 @@ class TestEditor : public QObject {
     E().AddEvent(CL::Repeat(TestSongInfo::At(2, 1), TestSongInfo::At(3, 1), "A2", 2));
     E().AddEvent(CL::Cut(TestSongInfo::At(5, 1), TestSongInfo::At(6, 1), "B5", 0));
     const CL::Repeat& repeat = Log(E()).GetRepeats()[0];
-    QVERIFY_THROWS_EXCEPTION(CL::EditorError,
-                             E().EditEventStartEndValues(repeat, TestSongInfo::At(4, 1), TestSongInfo::At(5, 2), false, true));
+    QVERIFY_THROWS_EXCEPTION(CL::EditorError, E().EditEventStartEndValues(repeat, TestSongInfo::At(4, 1),
+                                                                          TestSongInfo::At(5, 2), false, true));
     QVERIFY_THROWS_EXCEPTION(CL::EditorError, E().EditEventIntValue(repeat, 0));
     QVERIFY_THROWS_EXCEPTION(CL::EditorError, E().EditEventFloatValue(repeat, 1.0));
     QVERIFY_THROWS_EXCEPTION(CL::EditorError, E().EditEventStringValue(repeat, "x"));
@@ -207,7 +210,7 @@ class TestEditor : public QObject {
     QCOMPARE(Log(E()).GetMarkers()[0].EventId(), std::string("E5"));
     QCOMPARE(E().GetSuggestedEventIdAtTick(TestSongInfo::At(5, 1), 'E'), std::string("E5_2"));
     QCOMPARE(E().GetSuggestedEventIdAtTick(TestSongInfo::At(5, 1), 'N'), std::string("N5"));  // per code
-    E().AddEvent(CL::Marker(TestSongInfo::At(5, 1), "b", "E5"));  // taken id: a free one
+    E().AddEvent(CL::Marker(TestSongInfo::At(5, 1), "b", "E5"));                              // taken id: a free one
     E().AddEvent(CL::Marker(TestSongInfo::At(5, 1), "c", "E5"));
     QCOMPARE(Log(E()).GetMarkers()[1].EventId(), std::string("E5_2"));
     QCOMPARE(Log(E()).GetMarkers()[2].EventId(), std::string("E5_3"));
@@ -250,7 +253,8 @@ class TestEditor : public QObject {
     QVERIFY(E().Undo().empty());
     E().AddEvent(CL::TempoScale(TestSongInfo::At(2, 1), TestSongInfo::At(4, 1), "D2", 0.75));
     E().EditEventFloatValue(Log(E()).GetTempoScales()[0], 1.25);
-    E().EditEventStartEndValues(Log(E()).GetTempoScales()[0], TestSongInfo::At(3, 1), TestSongInfo::At(5, 1), true, true);
+    E().EditEventStartEndValues(Log(E()).GetTempoScales()[0], TestSongInfo::At(3, 1), TestSongInfo::At(5, 1), true,
+                                true);
     E().DeleteEvent(*CL::CopyVandEvent(Log(E()).GetTempoScales()[0]));
     QVERIFY(Log(E()).GetTempoScales().empty());
 

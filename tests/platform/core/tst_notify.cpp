@@ -19,10 +19,10 @@ struct Received {
 };
 
 std::vector<std::string> AllNames() {
-  return {notify::names::vandEventWidgetSelected,       notify::names::editModelUpdatedSelectedVandEvent,
-          notify::names::EVT_CHANGE_LOG_PANEL_SELECTED, notify::names::EVT_MARKER_PANEL_SELECTED,
+  return {notify::names::vandEventWidgetSelected,          notify::names::editModelUpdatedSelectedVandEvent,
+          notify::names::EVT_CHANGE_LOG_PANEL_SELECTED,    notify::names::EVT_MARKER_PANEL_SELECTED,
           notify::names::editControllerMarkerListSelected, notify::names::editControllerShowEditor,
-          notify::names::editModelChangeLogNeedsSave,   notify::names::editModelChangeLogNeedsUpload};
+          notify::names::editModelChangeLogNeedsSave,      notify::names::editModelChangeLogNeedsUpload};
 }
 
 }  // namespace

@@ -81,15 +81,15 @@ void TstRtMidiBackend::portNamesSplit_data() {
   QTest::addColumn<QStringList>("ids");
   QTest::newRow("plain") << QStringList{"Midi Through:Midi Through Port-0 14:0"}
                          << QStringList{"Midi Through:Midi Through Port-0"} << QStringList{"14:0"};
-  QTest::newRow("blanks and colons in the name")
-      << QStringList{"Stage Box: A:Port 1: Keys 128:3"} << QStringList{"Stage Box: A:Port 1: Keys"}
-      << QStringList{"128:3"};
+  QTest::newRow("blanks and colons in the name") << QStringList{"Stage Box: A:Port 1: Keys 128:3"}
+                                                 << QStringList{"Stage Box: A:Port 1: Keys"} << QStringList{"128:3"};
   QTest::newRow("a name that ends in numbers")
       << QStringList{"Desk:Out 1:2 24:0"} << QStringList{"Desk:Out 1:2"} << QStringList{"24:0"};
-  QTest::newRow("a repeated name")
-      << QStringList{"Keys:Keys MIDI 1 20:0", "Pads:Pads 24:0", "Keys:Keys MIDI 1 28:0", "Keys:Keys MIDI 1 32:0"}
-      << QStringList{"Keys:Keys MIDI 1", "Pads:Pads", "Keys:Keys MIDI 1 (2)", "Keys:Keys MIDI 1 (3)"}
-      << QStringList{"20:0", "24:0", "28:0", "32:0"};
+  QTest::newRow("a repeated name") << QStringList{"Keys:Keys MIDI 1 20:0", "Pads:Pads 24:0", "Keys:Keys MIDI 1 28:0",
+                                                  "Keys:Keys MIDI 1 32:0"}
+                                   << QStringList{"Keys:Keys MIDI 1", "Pads:Pads", "Keys:Keys MIDI 1 (2)",
+                                                  "Keys:Keys MIDI 1 (3)"}
+                                   << QStringList{"20:0", "24:0", "28:0", "32:0"};
   QTest::newRow("a port named like a repeat")
       << QStringList{"Keys 20:0", "Keys (2) 24:0", "Keys 28:0", "Keys (2) 32:0"}
       << QStringList{"Keys", "Keys (2)", "Keys (3)", "Keys (2) (2)"} << QStringList{"20:0", "24:0", "28:0", "32:0"};

@@ -18,8 +18,8 @@ namespace player_test {
 inline constexpr int kRate = 48000;
 
 // Writes a 16-bit WAV file of `seconds` at `rate`: sample = signal(time in s, channel).
-inline void WriteSignal(const std::filesystem::path& file, double seconds, const std::function<double(double, int)>& signal,
-                        int rate = kRate, int channels = 1) {
+inline void WriteSignal(const std::filesystem::path& file, double seconds,
+                        const std::function<double(double, int)>& signal, int rate = kRate, int channels = 1) {
   SF_INFO info{};
   info.samplerate = rate;
   info.channels = channels;

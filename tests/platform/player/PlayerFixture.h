@@ -58,12 +58,28 @@ struct Event {
 
 // For failure messages only.
 inline const char* Name(PlayerEvent event) {
-  static constexpr const char* kNames[] = {
-      "PlaybackStarted", "PlaybackStopped",    "PlaybackPaused",      "PlaybackFading",   "StatusFlowControl",
-      "Key",             "Tempo",              "Meter",               "Transposition",    "TempoScale",
-      "BarBeat",         "Marker",             "PageNum",             "Playhead",         "SongTitle",
-      "SongLoaded",      "LearnedMIDICommand", "MIDICommandCanceled", "MidiNotification", "VampOn",
-      "VampOff",         "StatusVolume"};
+  static constexpr const char* kNames[] = {"PlaybackStarted",
+                                           "PlaybackStopped",
+                                           "PlaybackPaused",
+                                           "PlaybackFading",
+                                           "StatusFlowControl",
+                                           "Key",
+                                           "Tempo",
+                                           "Meter",
+                                           "Transposition",
+                                           "TempoScale",
+                                           "BarBeat",
+                                           "Marker",
+                                           "PageNum",
+                                           "Playhead",
+                                           "SongTitle",
+                                           "SongLoaded",
+                                           "LearnedMIDICommand",
+                                           "MIDICommandCanceled",
+                                           "MidiNotification",
+                                           "VampOn",
+                                           "VampOff",
+                                           "StatusVolume"};
   static_assert(std::size(kNames) == notify::kPlayerEventCount);
   const auto i = static_cast<std::size_t>(event);
   return i < std::size(kNames) ? kNames[i] : "?";
@@ -174,7 +190,9 @@ inline char* toString(const OscCall& c) {
 class RecordingOsc final : public vand::PlayerOscCallback {
  public:
   void ExecuteEvent(const CL::Osc& osc, unsigned delayMs) override { Add({true, osc.EventId(), osc.start(), delayMs}); }
-  void EnqueueEvent(const CL::Osc& osc, unsigned delayMs) override { Add({false, osc.EventId(), osc.start(), delayMs}); }
+  void EnqueueEvent(const CL::Osc& osc, unsigned delayMs) override {
+    Add({false, osc.EventId(), osc.start(), delayMs});
+  }
   void SetDefaultPort(std::uint16_t port) override { defaultPort = port; }
 
   std::vector<OscCall> Take() {
@@ -282,8 +300,7 @@ class Fixture {
     audioClock = std::make_shared<vand::player::ManualAudioClock>(latencyFrames);
     vand::player::EngineOptions options;
     options.clock = audioClock;
-    engine = std::make_unique<vand::Pelorin2AudioInterface>(showFolder.string(), dataFolder.string(), nullptr,
-                                                            options);
+    engine = std::make_unique<vand::Pelorin2AudioInterface>(showFolder.string(), dataFolder.string(), nullptr, options);
     engine->ThrowIfThreadExceptions();
     return *engine;
   }

@@ -26,7 +26,8 @@ std::string ReadText(const fs::path& file) {
 std::string LogJson(const std::string& version, const std::string& events, const std::string& minReader = "1.0") {
   return R"({"format": "vand-logdata", "formatVersion": "1.0", "minReaderVersion": ")" + minReader +
          R"(", "showIdentifier": "test", "version": ")" + version + R"(", "modified": 1700000000,
-            "songs": {"1": {"events": [)" + events + "]}}}";
+            "songs": {"1": {"events": [)" +
+         events + "]}}}";
 }
 
 }  // namespace
@@ -79,7 +80,8 @@ void TstPlayerChangeLog::saveWritesTheVersionedFile() {
 void TstPlayerChangeLog::newestLogIsActiveAtStart() {
   Fixture f(SimpleShow({SimpleSong("1", 4)}));
   WriteText(f.showFolder / "Test Show-1.2.logdata", LogJson("1.2", ""));
-  WriteText(f.showFolder / "Test Show-1.10.logdata", LogJson("1.10", R"({"code": "E", "id": "E1", "start": 0, "text": "x"})"));
+  WriteText(f.showFolder / "Test Show-1.10.logdata",
+            LogJson("1.10", R"({"code": "E", "id": "E1", "start": 0, "text": "x"})"));
   WriteText(f.showFolder / "Test Show-1.9.logdata", LogJson("1.9", ""));
   auto& engine = f.Start();
   QCOMPARE(engine.GetLogVersion(), std::string("1.10"));
@@ -89,7 +91,8 @@ void TstPlayerChangeLog::newestLogIsActiveAtStart() {
 
 void TstPlayerChangeLog::newerFormatIsRefusedAndTheOldLogKept() {
   Fixture f(SimpleShow({SimpleSong("1", 4)}));
-  WriteText(f.showFolder / "Test Show-1.0.logdata", LogJson("1.0", R"({"code": "E", "id": "E1", "start": 0, "text": "x"})"));
+  WriteText(f.showFolder / "Test Show-1.0.logdata",
+            LogJson("1.0", R"({"code": "E", "id": "E1", "start": 0, "text": "x"})"));
   auto& engine = f.Start();
   CL::Editor* editor = engine.GetChangeLogEditor();
   const std::string before = engine.GetChangelogFilename();
@@ -110,8 +113,7 @@ void TstPlayerChangeLog::switchingVersionsClearsHistory() {
   editor->SelectSongLogForEditing("1");
   editor->AddEvent(CL::Marker(2000, "A", "E2"));
   QVERIFY(editor->CanUndo());
-  WriteText(f.showFolder / "other.logdata",
-            LogJson("1.1", R"({"code": "B", "id": "B2", "start": 2000, "end": 4000})"));
+  WriteText(f.showFolder / "other.logdata", LogJson("1.1", R"({"code": "B", "id": "B2", "start": 2000, "end": 4000})"));
   // A path works as well as a bare name.
   engine.SetChangelogFilename((f.showFolder / "other.logdata").string());
   QCOMPARE(engine.GetChangeLogEditor(), editor);  // one editor for the engine's life
@@ -135,7 +137,8 @@ void TstPlayerChangeLog::loadWarnings() {
   QCOMPARE(engine.GetInvertedLoopEventCount(), 1u);
   QVERIFY2(QString::fromStdString(engine.GetInvertedLoopEventDescription()).contains("V1"),
            engine.GetInvertedLoopEventDescription().c_str());
-  QVERIFY2(QString::fromStdString(engine.GetTempoScaleWarnings()).contains("D5"), engine.GetTempoScaleWarnings().c_str());
+  QVERIFY2(QString::fromStdString(engine.GetTempoScaleWarnings()).contains("D5"),
+           engine.GetTempoScaleWarnings().c_str());
   const QString clicks = QString::fromStdString(engine.GetModifiedClickEditLog());
   QVERIFY2(clicks.contains("L6") && clicks.contains("changed to 8") && !clicks.contains("L7"), qPrintable(clicks));
   const CL::SongLog* log = engine.GetSongLog();
@@ -210,7 +213,7 @@ void TstPlayerChangeLog::editorKnowsTheSongs() {
   QCOMPARE(editor->GetSuggestedEventIdAtTick(4000, '@'), std::string("V2A"));
   QCOMPARE(editor->GetSuggestedEventIdAtTick(4500, 'E'), std::string("E2A.2"));
   QVERIFY_THROWS_EXCEPTION(CL::EditorError, editor->AddEvent(CL::Vamp(6000, 9000, "V4", 0)));  // past the end
-  QVERIFY_THROWS_EXCEPTION(CL::EditorError, editor->AddEvent(CL::Click(0, 2000, "L1", 12)));  // not in 4/4
+  QVERIFY_THROWS_EXCEPTION(CL::EditorError, editor->AddEvent(CL::Click(0, 2000, "L1", 12)));   // not in 4/4
   editor->AddEvent(CL::Click(0, 2000, "L1", 4));
 }
 

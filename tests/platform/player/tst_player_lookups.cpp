@@ -167,10 +167,10 @@ void TstPlayerLookups::oscEventsAtATick() {
 // A flow region that overlaps one starting earlier (or at the same tick, and
 // earlier in the table's order) is dropped; touching ones are both kept.
 void TstPlayerLookups::overlappingFlowRegionsKeepTheFirst() {
-  PlannedSong s(Log(Events(CL::Vamp(1000, 3000, "V1", 0), CL::Repeat(2000, 4000, "A1", 2),
-                           CL::Cut(3000, 3500, "B1", 0), CL::Vamp(3200, 3300, "V2", 0),
-                           CL::Repeat(3500, 4500, "A2", 2), CL::Repeat(4000, 5000, "A3", 2),
-                           CL::Vamp(6000, 7000, "V3", 0), CL::Repeat(6000, 6500, "A4", 2))));
+  PlannedSong s(
+      Log(Events(CL::Vamp(1000, 3000, "V1", 0), CL::Repeat(2000, 4000, "A1", 2), CL::Cut(3000, 3500, "B1", 0),
+                 CL::Vamp(3200, 3300, "V2", 0), CL::Repeat(3500, 4500, "A2", 2), CL::Repeat(4000, 5000, "A3", 2),
+                 CL::Vamp(6000, 7000, "V3", 0), CL::Repeat(6000, 6500, "A4", 2))));
   std::vector<std::string> regions, cuts;
   for (const auto& r : s.plan.regions) regions.push_back(r.id);
   for (const auto& c : s.plan.cuts) cuts.push_back(c.id);

@@ -208,11 +208,11 @@ void TstPlayerMidi::assignedMessagesRunCommands_data() {
 
   QTest::newRow("control change stops") << 2 << 0xB0 << 0 << 20 << QByteArray("\xB0\x14\x7F", 3) << "stopped";
   QTest::newRow("program change: next song") << 5 << 0xC0 << 2 << 5 << QByteArray("\xC2\x05", 2) << "song 2";
-  QTest::newRow("note on with velocity 0 is a note off") << 1 << 0x80 << 0 << 60 << QByteArray("\x90\x3C\x00", 3)
-                                                         << "paused";
+  QTest::newRow("note on with velocity 0 is a note off")
+      << 1 << 0x80 << 0 << 60 << QByteArray("\x90\x3C\x00", 3) << "paused";
   QTest::newRow("another channel does nothing") << 2 << 0xB0 << 0 << 20 << QByteArray("\xB1\x14\x7F", 3) << "playing";
-  QTest::newRow("another controller does nothing") << 2 << 0xB0 << 0 << 20 << QByteArray("\xB0\x15\x7F", 3)
-                                                   << "playing";
+  QTest::newRow("another controller does nothing")
+      << 2 << 0xB0 << 0 << 20 << QByteArray("\xB0\x15\x7F", 3) << "playing";
   QTest::newRow("next bar") << 10 << 0x90 << 9 << 36 << QByteArray("\x99\x24\x40", 3) << "tick 2000";
   QTest::newRow("fade out") << 7 << 0x90 << 0 << 1 << QByteArray("\x90\x01\x40", 3) << "fading";
 }
@@ -298,9 +298,12 @@ void TstPlayerMidi::brokenSettingsAreIgnored() {
 void TstPlayerMidi::backendFailuresAreLogged_data() {
   QTest::addColumn<QString>("failure");
   QTest::addColumn<QString>("line");
-  QTest::newRow("listing throws") << "list" << "pelorin2: cannot list the MIDI sources: no sequencer";
-  QTest::newRow("opening refused") << "open" << "pelorin2: cannot open the MIDI source Pads";
-  QTest::newRow("saving fails") << "save" << "pelorin2: the MIDI settings were not saved: ";
+  QTest::newRow("listing throws") << "list"
+                                  << "pelorin2: cannot list the MIDI sources: no sequencer";
+  QTest::newRow("opening refused") << "open"
+                                   << "pelorin2: cannot open the MIDI source Pads";
+  QTest::newRow("saving fails") << "save"
+                                << "pelorin2: the MIDI settings were not saved: ";
 }
 
 void TstPlayerMidi::backendFailuresAreLogged() {

@@ -31,7 +31,8 @@ vand::player::ShowDefinition QueryShow() {
 CL::ChangeLog QueryLog() {
   CL::ChangeLog log;
   log.SetVersion(cmn::VANDVersion(2, 1));
-  log.SetNetworks({CL::NetworkPath("NET0", "Lights", "10.0.0.5", 9000), CL::NetworkPath("NET1", "QLab", "127.0.0.1", 53000)});
+  log.SetNetworks(
+      {CL::NetworkPath("NET0", "Lights", "10.0.0.5", 9000), CL::NetworkPath("NET1", "QLab", "127.0.0.1", 53000)});
   log.SetOutputPath(CL::OutputPath("p1", "Stage Left", "dev-a"));
   CL::SongLog& s2 = log.GetOrCreateSongLog("2");
   s2.Add(CL::Click(2000, 4000, "L2", 4));
@@ -304,8 +305,8 @@ void TstPlayerQueries::destinationsAndOutputPaths() {
 void TstPlayerQueries::explicitBeatsKeepThePreStartEntry() {
   auto song = SimpleSong("1", 1);
   song.startTick = 1000;
-  song.beats = std::vector<vand::player::ExplicitBeat>{
-      {700, "0", 4}, {1100, "1", 1}, {1600, "1", 2}, {2150, "1", 3}, {2600, "1", 4}, {3000, "2", 1}};
+  song.beats = std::vector<vand::player::ExplicitBeat>{{700, "0", 4},  {1100, "1", 1}, {1600, "1", 2},
+                                                       {2150, "1", 3}, {2600, "1", 4}, {3000, "2", 1}};
   song.tempos = {};
   song.meters = {};
   song.keys = {};

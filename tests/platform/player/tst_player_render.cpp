@@ -23,7 +23,9 @@ std::vector<float> Span(const std::vector<float>& stereo, double fromMs, double 
   return Channel(stereo, 0, At(fromMs), At(toMs));
 }
 
-void Append(std::vector<float>& all, const std::vector<float>& more) { all.insert(all.end(), more.begin(), more.end()); }
+void Append(std::vector<float>& all, const std::vector<float>& more) {
+  all.insert(all.end(), more.begin(), more.end());
+}
 
 // Where a tone of amplitude 0.4 stops: the first 5 ms window in [fromMs,
 // toMs) below a tenth of its level (0 when there is none).
@@ -67,14 +69,22 @@ class TstPlayerRender : public QObject {
 void TstPlayerRender::seamsAreCrossfaded_data() {
   QTest::addColumn<QString>("edit");
   QTest::addColumn<QString>("action");
-  QTest::newRow("start from rest") << "" << "cue";
-  QTest::newRow("cut") << "cut" << "";
-  QTest::newRow("vamp return") << "vamp" << "";
-  QTest::newRow("seek while playing") << "" << "seek";
-  QTest::newRow("stop") << "" << "stop";
-  QTest::newRow("pause and resume") << "" << "pause";
-  QTest::newRow("tempo region entry and exit") << "tempo" << "";
-  QTest::newRow("transposition entry and exit") << "transpose" << "";
+  QTest::newRow("start from rest") << ""
+                                   << "cue";
+  QTest::newRow("cut") << "cut"
+                       << "";
+  QTest::newRow("vamp return") << "vamp"
+                               << "";
+  QTest::newRow("seek while playing") << ""
+                                      << "seek";
+  QTest::newRow("stop") << ""
+                        << "stop";
+  QTest::newRow("pause and resume") << ""
+                                    << "pause";
+  QTest::newRow("tempo region entry and exit") << "tempo"
+                                               << "";
+  QTest::newRow("transposition entry and exit") << "transpose"
+                                                << "";
 }
 
 // Jumps land where the phase of the tone differs (1001 ms is 440.44 cycles),
@@ -148,9 +158,11 @@ void TstPlayerRender::regionsKeepPitchOrTiming_data() {
 void TstPlayerRender::regionsKeepPitchOrTiming() {
   QFETCH(double, factor);
   QFETCH(int, halfSteps);
-  CL::ChangeLog log = LogFor("1", Events(CL::TempoScale(0, 8000, "D1", factor), CL::Transpose(0, 8000, "C1", halfSteps)));
+  CL::ChangeLog log =
+      LogFor("1", Events(CL::TempoScale(0, 8000, "D1", factor), CL::Transpose(0, 8000, "C1", halfSteps)));
   Fixture f(SimpleShow({SimpleSong("1", 4)}), &log);
-  WriteSignal(AudioOf(f, "1"), 9.0, [](double t, int) { return t < 3.0 ? 0.4 * std::sin(2 * std::numbers::pi * 1000 * t) : 0.0; });
+  WriteSignal(AudioOf(f, "1"), 9.0,
+              [](double t, int) { return t < 3.0 ? 0.4 * std::sin(2 * std::numbers::pi * 1000 * t) : 0.0; });
   auto& engine = f.StartWithSound();
   QVERIFY(engine.WaitUntilSettled(kPatience));
   engine.Play();
@@ -162,7 +174,8 @@ void TstPlayerRender::regionsKeepPitchOrTiming() {
   const double hz = Frequency(Span(out, 200, stopMs - 200), kRate);
   QVERIFY2(std::abs(hz / expected - 1.0) < 0.01, qPrintable(QString("%1 Hz, not %2").arg(hz).arg(expected)));
   const double silentFrom = SilenceFrom(out, 100.0, stopMs + 400.0);
-  QVERIFY2(std::abs(silentFrom - stopMs) < 30.0, qPrintable(QString("stops at %1 ms, not %2").arg(silentFrom).arg(stopMs)));
+  QVERIFY2(std::abs(silentFrom - stopMs) < 30.0,
+           qPrintable(QString("stops at %1 ms, not %2").arg(silentFrom).arg(stopMs)));
 }
 
 // A signal that does not repeat within the song: a vamp's passes are the same
@@ -215,7 +228,8 @@ void TstPlayerRender::fadeLevelsOverTime() {
     const double x = quarter / 4.0;
     const double gain = kind == "Fade" ? std::cos(x * std::numbers::pi / 2.0) : 1.0 + (level - 1.0) * x;
     const double heard = Rms(Span(out, 480, 500)) / full;  // the last 20 ms of the quarter
-    QVERIFY2(std::abs(heard - gain) < 0.03, qPrintable(QString("quarter %1: %2, not %3").arg(quarter).arg(heard).arg(gain)));
+    QVERIFY2(std::abs(heard - gain) < 0.03,
+             qPrintable(QString("quarter %1: %2, not %3").arg(quarter).arg(heard).arg(gain)));
   }
   auto after = f.Render(500);
   QCOMPARE(done, 1);
@@ -264,8 +278,9 @@ void TstPlayerRender::attaccaRingsOnForTwoSeconds() {
     auto window = Span(out, ms - 25.0, ms + 25.0);
     const double tail = std::cos(after / 2.0 * std::numbers::pi / 2.0) * 0.5;
     QVERIFY2(std::abs(Amplitude(window, 660.0, kRate) - 0.5) < 0.03, qPrintable(QString("660 Hz at +%1 s").arg(after)));
-    QVERIFY2(std::abs(Amplitude(window, 440.0, kRate) - tail) < 0.04,
-             qPrintable(QString("440 Hz at +%1 s: %2, not %3").arg(after).arg(Amplitude(window, 440.0, kRate)).arg(tail)));
+    QVERIFY2(
+        std::abs(Amplitude(window, 440.0, kRate) - tail) < 0.04,
+        qPrintable(QString("440 Hz at +%1 s: %2, not %3").arg(after).arg(Amplitude(window, 440.0, kRate)).arg(tail)));
   }
   QVERIFY(Amplitude(Span(out, 3100, 3400), 440.0, kRate) < 0.005);  // the tail is over
 }
@@ -371,9 +386,12 @@ void TstPlayerRender::undecodableSongIsReportedAndOthersPlay() {
 void TstPlayerRender::songsWithoutAudioAreSkipped_data() {
   QTest::addColumn<QString>("missing");
   QTest::addColumn<QString>("damage");
-  QTest::newRow("song 3 deleted") << "3" << "delete";
-  QTest::newRow("song 3 not audio") << "3" << "garbage";
-  QTest::newRow("song 1 deleted") << "1" << "delete";
+  QTest::newRow("song 3 deleted") << "3"
+                                  << "delete";
+  QTest::newRow("song 3 not audio") << "3"
+                                    << "garbage";
+  QTest::newRow("song 1 deleted") << "1"
+                                  << "delete";
 }
 
 // Five songs (song 2 runs on into the next by attacca), one of them without

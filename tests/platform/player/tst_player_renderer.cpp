@@ -55,8 +55,8 @@ void operator delete(void* p, std::size_t, std::align_val_t) noexcept { Free(p);
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { Free(p); }
 
 using namespace player_test;
-using vand::player::RenderEvent;
 using vand::player::Renderer;
+using vand::player::RenderEvent;
 using vand::player::SongAudio;
 using vand::player::SongAudioCache;
 
@@ -103,8 +103,12 @@ class TstPlayerRenderer : public QObject {
 
 void TstPlayerRenderer::initTestCase() {
   const auto file = std::filesystem::path(dir_.path().toStdString()) / "song.wav";
-  WriteSignal(file, 6.0, [](double t, int c) { return 0.3 * std::sin(2 * std::numbers::pi * (c ? 330 : 440) * t) + 0.1 * std::sin(17.0 * t * t); },
-              kRate, 2);
+  WriteSignal(
+      file, 6.0,
+      [](double t, int c) {
+        return 0.3 * std::sin(2 * std::numbers::pi * (c ? 330 : 440) * t) + 0.1 * std::sin(17.0 * t * t);
+      },
+      kRate, 2);
   cache_ = std::make_unique<SongAudioCache>(kRate, nullptr);
   cache_->Keep({{0, file}});
   QVERIFY(cache_->WaitIdle(std::chrono::seconds(20)));

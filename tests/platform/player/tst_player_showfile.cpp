@@ -57,10 +57,14 @@ void TstPlayerShowFile::refusals_data() {
   QTest::addColumn<QString>("json");
   QTest::addColumn<QString>("error");
 
-  QTest::newRow("not json") << "{\"showName\": " << "not valid JSON";
-  QTest::newRow("text after the document") << Show(Song("")) + " {}" << "not valid JSON";
-  QTest::newRow("not an object") << "[]" << "top level must be an object";
-  QTest::newRow("no song list") << R"({"showName": "S"})" << "\"songs\" must be a list";
+  QTest::newRow("not json") << "{\"showName\": "
+                            << "not valid JSON";
+  QTest::newRow("text after the document") << Show(Song("")) + " {}"
+                                           << "not valid JSON";
+  QTest::newRow("not an object") << "[]"
+                                 << "top level must be an object";
+  QTest::newRow("no song list") << R"({"showName": "S"})"
+                                << "\"songs\" must be a list";
   QTest::newRow("no songs") << Show("") << "the show has no songs";
   QTest::newRow("newer format") << R"({"formatVersion": "2.0", "showName": "S", "songs": []})"
                                 << "format version 2.0 is not supported";
@@ -75,7 +79,8 @@ void TstPlayerShowFile::refusals_data() {
                               << "\"bpm\" must lie between 1 and 1000";
   QTest::newRow("huge number") << Show(Song(R"(, "startTick": 1e300)")) << "\"startTick\" must";
   QTest::newRow("negative tick") << Show(Song(R"(, "startTick": -5)")) << "\"startTick\" must lie between";
-  QTest::newRow("fractional count") << Show(Song(R"(, "pickupBeats": 1.5)")) << "\"pickupBeats\" must be a whole number";
+  QTest::newRow("fractional count") << Show(Song(R"(, "pickupBeats": 1.5)"))
+                                    << "\"pickupBeats\" must be a whole number";
   QTest::newRow("odd denominator") << Show(Song(R"(, "meters": [{"bar": "1", "num": 4, "den": 3}])"))
                                    << "\"den\" must be 1, 2, 4, 8, 16 or 32";
   QTest::newRow("no bar count") << Show(R"({"number": "1", "name": "A", "audio": "a.wav"})")
@@ -83,19 +88,22 @@ void TstPlayerShowFile::refusals_data() {
   QTest::newRow("too many bars") << Show(Song("").replace("\"barCount\": 2", "\"barCount\": 100001"))
                                  << "\"barCount\" must lie between 1 and 100000";
   QTest::newRow("pickup too long") << Show(Song(R"(, "pickupBeats": 4)")) << "the pickup must be shorter than a bar";
-  QTest::newRow("tempo on a missing bar") << Show(Song(R"(, "tempos": [{"bar": "9", "bpm": 90}])"))
-                                          << "names bar 9, which the song does not have";
+  QTest::newRow("tempo on a missing bar")
+      << Show(Song(R"(, "tempos": [{"bar": "9", "bpm": 90}])")) << "names bar 9, which the song does not have";
   QTest::newRow("label not a bar") << Show(Song(R"(, "barLabels": {"x": "2A"})")) << "not a bar number";
-  QTest::newRow("label with zeros") << Show(Song(R"(, "barLabels": {"2": "012"})")) << "\"012\" is not a valid bar label";
+  QTest::newRow("label with zeros") << Show(Song(R"(, "barLabels": {"2": "012"})"))
+                                    << "\"012\" is not a valid bar label";
   QTest::newRow("page twice") << Show(Song(R"(, "pages": [[3, 0]])") + "," + Song(R"(, "pages": [[3, 10]])", "2"))
                               << "page 3 is listed twice";
   QTest::newRow("page zero") << Show(Song(R"(, "pages": [[0, 0]])")) << "\"page number\" must lie between";
   QTest::newRow("beats not increasing") << Show(Song(R"(, "beats": [[0, "1", 1], [0, "1", 2]])"))
                                         << "beat ticks must increase strictly";
-  QTest::newRow("beat not a triple") << Show(Song(R"(, "beats": [[0, "1"]])")) << "a beat must be [tick, \"label\", beat]";
+  QTest::newRow("beat not a triple") << Show(Song(R"(, "beats": [[0, "1"]])"))
+                                     << "a beat must be [tick, \"label\", beat]";
   QTest::newRow("ends before it starts") << Show(Song(R"(, "startTick": 5000, "lengthTicks": 4000)"))
                                          << "must end after its start tick";
-  QTest::newRow("sample rate") << R"({"showName": "S", "sampleRate": 100, "songs": []})" << "\"sampleRate\" must lie";
+  QTest::newRow("sample rate") << R"({"showName": "S", "sampleRate": 100, "songs": []})"
+                               << "\"sampleRate\" must lie";
   QTest::newRow("wrong type") << Show(Song(R"(, "keys": {"bar": "1"})")) << "\"keys\" must be a list";
   // Nesting far deeper than any stack allows for a recursive parser.
   QTest::newRow("deep nesting") << QString("{\"showName\": ") + QString(200000, '[') << "not valid JSON";
@@ -225,8 +233,7 @@ void TstPlayerShowFile::badShowFolders() {
     QVERIFY2(std::string(e.what()).find("show.json: cannot open") != std::string::npos, e.what());
   }
   // So does the engine, which starts nothing.
-  QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-                           vand::Pelorin2AudioInterface(folder.string(), folder.string(), nullptr));
+  QVERIFY_THROWS_EXCEPTION(std::runtime_error, vand::Pelorin2AudioInterface(folder.string(), folder.string(), nullptr));
 }
 
 // A song whose audio cannot be read stays in the show, without audio, and
@@ -234,9 +241,12 @@ void TstPlayerShowFile::badShowFolders() {
 void TstPlayerShowFile::unreadableAudioLeavesTheSongListed_data() {
   QTest::addColumn<QString>("damage");
   QTest::addColumn<QString>("reason");
-  QTest::newRow("deleted") << "delete" << "cannot read the audio file";
-  QTest::newRow("not audio") << "garbage" << "cannot read the audio file";
-  QTest::newRow("empty") << "empty" << "cannot read the audio file";
+  QTest::newRow("deleted") << "delete"
+                           << "cannot read the audio file";
+  QTest::newRow("not audio") << "garbage"
+                             << "cannot read the audio file";
+  QTest::newRow("empty") << "empty"
+                         << "cannot read the audio file";
 }
 
 void TstPlayerShowFile::unreadableAudioLeavesTheSongListed() {
@@ -275,7 +285,8 @@ void TstPlayerShowFile::showWithoutPlayableSongsStartsAndSaysWhy() {
   auto& engine = f.Start();
   QCOMPARE(engine.GetSongNamesBySongNumber().size(), std::size_t(2));
   QCOMPARE(engine.GetCurrentSongNumber(), std::string("1"));
-  for (auto play : {std::function<void()>([&] { engine.Play(); }), std::function<void()>([&] { engine.LoadSong("2"); })}) {
+  for (auto play :
+       {std::function<void()>([&] { engine.Play(); }), std::function<void()>([&] { engine.LoadSong("2"); })}) {
     try {
       play();
       QFAIL("accepted");

@@ -56,9 +56,8 @@ class FailingClock final : public vand::player::OutputClock {
   ~FailingClock() override { Stop(); }
   void Start(vand::player::BlockSink& sink, int) override {
     if (!onThread_) throw std::runtime_error("no output could be opened");
-    thread_ = std::thread([&sink] {
-      sink.OnClockFailure(std::make_exception_ptr(std::runtime_error("the output thread failed")));
-    });
+    thread_ = std::thread(
+        [&sink] { sink.OnClockFailure(std::make_exception_ptr(std::runtime_error("the output thread failed"))); });
   }
   void Stop() override {
     if (thread_.joinable()) thread_.join();

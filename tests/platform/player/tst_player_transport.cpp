@@ -8,10 +8,7 @@
 using namespace player_test;
 using E = notify::PlayerEvent;
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 class TstPlayerTransport : public QObject {
   Q_OBJECT
@@ -90,20 +87,11 @@ void TstPlayerTransport::loadSongRaisesTheDocumentedSequence() {
   QCOMPARE(engine.GetCurrentSongNumber(), std::string("2"));
   f.Pump();
   const std::vector<Event> expected{
-      {E::PlaybackStopped, 0, ""},
-      {E::SongTitle, 0, "Overture"},
-      {E::SongLoaded, 0, "2"},
-      {E::TempoScale, 0, "100%"},
-      {E::Transposition, 0, ""},
-      {E::Key, 0, "Eb"},
-      {E::Tempo, 0, "92.5"},
-      {E::Meter, 0, "4/4"},
-      {E::StatusFlowControl, 0, "ClearPickupBeat"},
-      {E::VampOff, 0, ""},
-      {E::PageNum, 7, ""},
-      {E::BarBeat, 0, "0001 01"},
-      {E::Marker, 0, ""},
-      {E::Playhead, 0, ""},
+      {E::PlaybackStopped, 0, ""}, {E::SongTitle, 0, "Overture"}, {E::SongLoaded, 0, "2"},
+      {E::TempoScale, 0, "100%"},  {E::Transposition, 0, ""},     {E::Key, 0, "Eb"},
+      {E::Tempo, 0, "92.5"},       {E::Meter, 0, "4/4"},          {E::StatusFlowControl, 0, "ClearPickupBeat"},
+      {E::VampOff, 0, ""},         {E::PageNum, 7, ""},           {E::BarBeat, 0, "0001 01"},
+      {E::Marker, 0, ""},          {E::Playhead, 0, ""},
   };
   QCOMPARE(rec.Take(), expected);
   QVERIFY(engine.IsStopped());
@@ -241,8 +229,7 @@ void TstPlayerTransport::vampLoopsUntilExitAtEndOfPass() {
   f.Advance(2000 + 5 * 2000 + 500);  // the sixth pass, 500 in
   QCOMPARE(engine.GetTickIndex(), 2500u);
   auto events = rec.Take();
-  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl),
-           (std::vector<Event>{{E::StatusFlowControl, 0, "Vamp"}}));
+  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl), (std::vector<Event>{{E::StatusFlowControl, 0, "Vamp"}}));
   QCOMPARE(EventRecorder::Of(events, E::VampOn).size(), std::size_t(1));
 
   engine.FlowControlExit();
@@ -318,8 +305,7 @@ void TstPlayerTransport::caesuraHoldsAndReleases() {
   auto paused = std::find(ids.begin(), ids.end(), E::PlaybackPaused);
   auto flow = std::find(ids.begin(), ids.end(), E::StatusFlowControl);
   QVERIFY(paused != ids.end() && flow != ids.end() && paused < flow);
-  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl),
-           (std::vector<Event>{{E::StatusFlowControl, 0, "Caesura"}}));
+  QCOMPARE(EventRecorder::Of(events, E::StatusFlowControl), (std::vector<Event>{{E::StatusFlowControl, 0, "Caesura"}}));
   QCOMPARE(EventRecorder::Of(events, E::VampOn).size(), std::size_t(1));
   QCOMPARE(EventRecorder::Values(events, E::Playhead).back(), 3000);
   // The OSC event at the hold waits for the application to send it on release.
@@ -337,12 +323,12 @@ void TstPlayerTransport::caesuraHoldsAndReleases() {
            (std::vector<Event>{{E::StatusFlowControl, 0, "ClearPickupBeat"}}));
   QCOMPARE(EventRecorder::Of(events, E::VampOff).size(), std::size_t(1));
   QCOMPARE(EventRecorder::Values(events, E::Marker), std::vector<int>{3000});  // after the release
-  QVERIFY(osc->Take().empty());                                               // not sent twice
+  QVERIFY(osc->Take().empty());                                                // not sent twice
 }
 
 void TstPlayerTransport::markersCrossedInOrder() {
-  auto log = LogFor("1", Events(CL::Marker(1000, "a", "E1.3"), CL::Marker(3000, "b", "E2.3"),
-                                CL::Marker(7000, "c", "E4.3")));
+  auto log =
+      LogFor("1", Events(CL::Marker(1000, "a", "E1.3"), CL::Marker(3000, "b", "E2.3"), CL::Marker(7000, "c", "E4.3")));
   Fixture f(SimpleShow({SimpleSong("1", 4)}), &log);
   EventRecorder rec;
   auto& engine = f.Start();
@@ -372,7 +358,8 @@ void TstPlayerTransport::oscOncePerPassWithDelay() {
 }
 
 void TstPlayerTransport::oscDelayFollowsTempoScale() {
-  auto log = LogFor("1", Events(CL::TempoScale(0, 4000, "D1", 0.5), CL::Osc(1000, "S1.3", CL::OscProperties("/x", "N"))));
+  auto log =
+      LogFor("1", Events(CL::TempoScale(0, 4000, "D1", 0.5), CL::Osc(1000, "S1.3", CL::OscProperties("/x", "N"))));
   Fixture f(SimpleShow({SimpleSong("1", 4)}), &log);
   auto osc = std::make_shared<RecordingOsc>();
   auto& engine = f.Start(osc);

@@ -11,11 +11,11 @@
 #include "sfx/SfxRepository.h"
 #include "ui/QmlEngineSetup.h"
 
+#include <QtQuickTest/quicktest.h>
 #include <QFile>
 #include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickItem>
-#include <QtQuickTest/quicktest.h>
 #include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -25,12 +25,12 @@ SfxDto Record(const std::string& eventId, const std::string& name, const std::st
   return SfxDto::builder().eventId(eventId).name(name).effectId(effectId).build();
 }
 
-} // namespace
+}  // namespace
 
 class SfxHostMappingTest : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void initTestCase() {
     QVERIFY(dir_.isValid());
     vand::test::InstallDemoCatalogue(dir_);
@@ -54,18 +54,18 @@ private slots:
 
     const int primary = static_cast<int>(SfxType::PRIMARY);
     const int ambient = static_cast<int>(SfxType::AMBIENT);
-    QTest::newRow("centre, dry, once") << "bell" << 0.5 << 50.0 << 0.0 << 1500 << 0 << primary << 0.5f << 0.5f
-                                       << 0.0f << 1500 << 0;
-    QTest::newRow("hard left, wet, loop") << "knock" << 1.0 << 0.0 << 100.0 << 0 << -1 << primary << 1.0f << 0.0f
-                                          << 1.0f << 0 << -1;
-    QTest::newRow("hard right, three repeats") << "chime" << 0.0001 << 100.0 << 25.0 << 0 << 3 << primary
-                                               << 0.0001f << 1.0f << 0.25f << 0 << 3;
-    QTest::newRow("ambient effect") << "rain" << 0.8 << 50.0 << 0.0 << 0 << -1 << ambient << 0.8f << 0.5f << 0.0f
-                                    << 0 << -1;
-    QTest::newRow("out of range clamps") << "bell" << 4.0 << 180.0 << -20.0 << 90000 << -7 << primary << 1.0f
-                                         << 1.0f << 0.0f << 65535 << -1;
-    QTest::newRow("negative fade") << "bell" << -1.0 << -5.0 << 50.0 << -1 << 0 << primary << 0.0f << 0.0f << 0.5f
-                                   << 0 << 0;
+    QTest::newRow("centre, dry, once") << "bell" << 0.5 << 50.0 << 0.0 << 1500 << 0 << primary << 0.5f << 0.5f << 0.0f
+                                       << 1500 << 0;
+    QTest::newRow("hard left, wet, loop")
+        << "knock" << 1.0 << 0.0 << 100.0 << 0 << -1 << primary << 1.0f << 0.0f << 1.0f << 0 << -1;
+    QTest::newRow("hard right, three repeats")
+        << "chime" << 0.0001 << 100.0 << 25.0 << 0 << 3 << primary << 0.0001f << 1.0f << 0.25f << 0 << 3;
+    QTest::newRow("ambient effect") << "rain" << 0.8 << 50.0 << 0.0 << 0 << -1 << ambient << 0.8f << 0.5f << 0.0f << 0
+                                    << -1;
+    QTest::newRow("out of range clamps") << "bell" << 4.0 << 180.0 << -20.0 << 90000 << -7 << primary << 1.0f << 1.0f
+                                         << 0.0f << 65535 << -1;
+    QTest::newRow("negative fade") << "bell" << -1.0 << -5.0 << 50.0 << -1 << 0 << primary << 0.0f << 0.0f << 0.5f << 0
+                                   << 0;
   }
 
   void requestBecomesRecord() {
@@ -219,8 +219,7 @@ private slots:
     QFETCH(uint, recordFadeIn);
     QFETCH(double, recordPan);
     const QString file = dir_.filePath("Thunder Roll.take2.wav");
-    const auto parameters =
-        ParametersOfEntry({QUrl::fromLocalFile(file), commandIndex, 0.5, pan, fadeIn, 300, loop});
+    const auto parameters = ParametersOfEntry({QUrl::fromLocalFile(file), commandIndex, 0.5, pan, fadeIn, 300, loop});
     QCOMPARE(parameters.file(), file);
     QCOMPARE(parameters.name(), QStringLiteral("Thunder Roll.take2"));
     QCOMPARE(static_cast<int>(parameters.command()), command);
@@ -302,7 +301,7 @@ private slots:
     QCOMPARE(model.RowOf("sfx.1"), -1);
   }
 
-private:
+ private:
   QTemporaryDir dir_;
   std::unique_ptr<vand::sfx::SfxManifest> catalogue_;
 };

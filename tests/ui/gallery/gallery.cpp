@@ -81,9 +81,8 @@ int main(int argc, char** argv)
     }
     ok &= Save(galleryWindow.get(), folder, QStringLiteral("controls.png"));
 
-    vand::qt::InputDialogController input(
-        "You have unsaved changes.  If you quit now, they will be lost forever.", "Unsaved Changes", 1,
-        nullptr, &engine, {}, true);
+    vand::qt::InputDialogController input("You have unsaved changes.  If you quit now, they will be lost forever.",
+                                          "Unsaved Changes", 1, nullptr, &engine, {}, true);
     input.SetConfirmationPreamble(QStringLiteral("Read the <a href=\"https://example.invalid\">notes</a> first."));
     input.SetProperty(QStringLiteral("negateButtonText"), QStringLiteral("Cancel"));
     input.SetProperty(QStringLiteral("showNegateButton"), true);
@@ -108,8 +107,7 @@ int main(int argc, char** argv)
     ok &= Save(aboutWindow.get(), folder, QStringLiteral("about.png"));
 
     QMetaObject::invokeMethod(about, "acknowledgementsClicked");
-    ok &= Save(controller.GetAcknowledgementsWindow()->GetQmlObject(), folder,
-               QStringLiteral("acknowledgements.png"));
+    ok &= Save(controller.GetAcknowledgementsWindow()->GetQmlObject(), folder, QStringLiteral("acknowledgements.png"));
 
     std::unique_ptr<QObject> editing = Create(engine, QStringLiteral("qrc:/gallery/EditingGallery.qml"));
     ok &= editing && Save(editing.get(), folder, QStringLiteral("editing_controls.png"));
@@ -132,15 +130,17 @@ int main(int argc, char** argv)
 
     // The page keeps its fields in a settings file; the gallery's goes away.
     QTemporaryDir settingsFolder;
-    std::unique_ptr<QObject> packager = Create(
-        engine, QStringLiteral("qrc:/gallery/PackagerSample.qml"),
-        {{QStringLiteral("settingsFileName"), settingsFolder.filePath(QStringLiteral("packager.ini"))}});
+    std::unique_ptr<QObject> packager =
+        Create(engine, QStringLiteral("qrc:/gallery/PackagerSample.qml"),
+               {{QStringLiteral("settingsFileName"), settingsFolder.filePath(QStringLiteral("packager.ini"))}});
     if (packager) {
         ok &= Save(packager.get(), folder, QStringLiteral("packager.png"));
-        QMetaObject::invokeMethod(packager.get(), "report", Q_ARG(QVariant, QVariant(QStringLiteral(
-            "Packaged 3 songs into /home/crew/Shows/Demo/package.\n"
-            "Warning: 02 Opening Number.mid has no tempo map; 120 BPM assumed.\n"
-            "Warning: score page 14 is missing."))));
+        QMetaObject::invokeMethod(
+            packager.get(), "report",
+            Q_ARG(QVariant,
+                  QVariant(QStringLiteral("Packaged 3 songs into /home/crew/Shows/Demo/package.\n"
+                                          "Warning: 02 Opening Number.mid has no tempo map; 120 BPM assumed.\n"
+                                          "Warning: score page 14 is missing."))));
         ok &= Save(packager.get(), folder, QStringLiteral("packager_report.png"));
     } else {
         ok = false;

@@ -14,7 +14,7 @@ enum class SoundFileFormat { OggVorbis, Flac, Wav16, WavFloat };
 
 // Throws std::runtime_error when libsndfile cannot write the format or the
 // samples. `vorbisQuality` (0 to 1) applies to Ogg Vorbis only.
-std::string EncodeSound(const float* samples, std::size_t frames, int sampleRate, int channels,
-                        SoundFileFormat format, double vorbisQuality = 0.4);
+std::string EncodeSound(const float* samples, std::size_t frames, int sampleRate, int channels, SoundFileFormat format,
+                        double vorbisQuality = 0.4);
 
 }  // namespace vand_audio

@@ -24,8 +24,7 @@ struct LoadReport {
   std::vector<std::string> removedEvents;       // other records dropped (empty or overlapping regions)
 
   bool empty() const {
-    return invertedLoopEvents.empty() && tempoScaleWarnings.empty() && renamedEventIds.empty() &&
-           removedEvents.empty();
+    return invertedLoopEvents.empty() && tempoScaleWarnings.empty() && renamedEventIds.empty() && removedEvents.empty();
   }
 };
 
@@ -103,8 +102,7 @@ class ChangeLog {
   std::string ToJson() const;
   // Parses JSON text of the *.logdata format and normalises it. expectedShowId
   // empty = no show check. sourceName names the input in error messages.
-  static ChangeLog FromJson(const std::string& text, const std::string& expectedShowId,
-                            const std::string& sourceName);
+  static ChangeLog FromJson(const std::string& text, const std::string& expectedShowId, const std::string& sourceName);
   // Writes the log to `file` through a temporary file in the same folder that
   // is flushed to disk and renamed over the target. Throws std::runtime_error
   // with a readable text; the previous file is untouched on failure. A log
@@ -129,14 +127,12 @@ class ChangeLog {
   // Every regular *.logdata file of the folder that carries a version, the
   // newest first (FindNewestLogFile's order); empty with `error` set when the
   // folder cannot be read.
-  static std::vector<std::filesystem::path> ListLogFiles(const std::filesystem::path& folder,
-                                                         std::error_code& error);
+  static std::vector<std::filesystem::path> ListLogFiles(const std::filesystem::path& folder, std::error_code& error);
   // The newest log of the folder that reads (see ReadableLog); a folder that
   // cannot be read holds none. Throws ChangeLogVersionError when a log of a
   // newer format comes before one that reads, and std::runtime_error when the
   // identity file exists but cannot be read. Writes nothing.
-  static ReadableLog LoadNewestReadable(const std::filesystem::path& folder,
-                                        const std::filesystem::path& identityFile);
+  static ReadableLog LoadNewestReadable(const std::filesystem::path& folder, const std::filesystem::path& identityFile);
   // The showIdentifier of an identity.json; "" when the file does not exist.
   // Throws std::runtime_error when it exists but cannot be read.
   static std::string ReadShowIdentifier(const std::filesystem::path& identityFile);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
-#include <type_traits>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "CL/Events.h"
@@ -32,18 +32,37 @@ class EventSequence {
     explicit Iter(It it) : it_(it) {}
     // iterator -> const_iterator
     template <class R2>
-      requires std::is_const_v<std::remove_reference_t<Ref>>
-    Iter(const Iter<R2, It>& o) : it_(o.base()) {}
+    requires std::is_const_v<std::remove_reference_t<Ref>> Iter(const Iter<R2, It>& o) : it_(o.base()) {}
 
     reference operator*() const { return **it_; }
     pointer operator->() const { return it_->get(); }
     reference operator[](difference_type n) const { return *it_[n]; }
-    Iter& operator++() { ++it_; return *this; }
-    Iter operator++(int) { Iter t = *this; ++it_; return t; }
-    Iter& operator--() { --it_; return *this; }
-    Iter operator--(int) { Iter t = *this; --it_; return t; }
-    Iter& operator+=(difference_type n) { it_ += n; return *this; }
-    Iter& operator-=(difference_type n) { it_ -= n; return *this; }
+    Iter& operator++() {
+      ++it_;
+      return *this;
+    }
+    Iter operator++(int) {
+      Iter t = *this;
+      ++it_;
+      return t;
+    }
+    Iter& operator--() {
+      --it_;
+      return *this;
+    }
+    Iter operator--(int) {
+      Iter t = *this;
+      --it_;
+      return t;
+    }
+    Iter& operator+=(difference_type n) {
+      it_ += n;
+      return *this;
+    }
+    Iter& operator-=(difference_type n) {
+      it_ -= n;
+      return *this;
+    }
     friend Iter operator+(Iter a, difference_type n) { return Iter(a.it_ + n); }
     friend Iter operator+(difference_type n, Iter a) { return Iter(a.it_ + n); }
     friend Iter operator-(Iter a, difference_type n) { return Iter(a.it_ - n); }
@@ -117,12 +136,10 @@ class EventSequence {
 
  private:
   typename Storage::iterator FindIt(const cmn::VandEvent* item) {
-    return std::find_if(items_.begin(), items_.end(),
-                        [item](const std::unique_ptr<T>& p) { return p.get() == item; });
+    return std::find_if(items_.begin(), items_.end(), [item](const std::unique_ptr<T>& p) { return p.get() == item; });
   }
   typename Storage::const_iterator FindIt(const cmn::VandEvent* item) const {
-    return std::find_if(items_.begin(), items_.end(),
-                        [item](const std::unique_ptr<T>& p) { return p.get() == item; });
+    return std::find_if(items_.begin(), items_.end(), [item](const std::unique_ptr<T>& p) { return p.get() == item; });
   }
   void CopyFrom(const EventSequence& o) {
     items_.reserve(o.items_.size());

@@ -30,8 +30,7 @@ class Vamp final : public RegionEvent {
  public:
   static constexpr unsigned char kCode = codes::kVamp;
   Vamp() : RegionEvent(kCode, 0, 0, {}, 0) {}
-  Vamp(UInt32 start, UInt32 end, std::string id, int count)
-      : RegionEvent(kCode, start, end, std::move(id), count) {}
+  Vamp(UInt32 start, UInt32 end, std::string id, int count) : RegionEvent(kCode, start, end, std::move(id), count) {}
   std::unique_ptr<cmn::VandEvent> Clone() const override { return std::make_unique<Vamp>(*this); }
 };
 
@@ -40,8 +39,7 @@ class Repeat final : public RegionEvent {
  public:
   static constexpr unsigned char kCode = codes::kRepeat;
   Repeat() : RegionEvent(kCode, 0, 0, {}, 1) {}
-  Repeat(UInt32 start, UInt32 end, std::string id, int count)
-      : RegionEvent(kCode, start, end, std::move(id), count) {}
+  Repeat(UInt32 start, UInt32 end, std::string id, int count) : RegionEvent(kCode, start, end, std::move(id), count) {}
   std::unique_ptr<cmn::VandEvent> Clone() const override { return std::make_unique<Repeat>(*this); }
 };
 
@@ -50,8 +48,7 @@ class Cut final : public RegionEvent {
  public:
   static constexpr unsigned char kCode = codes::kCut;
   Cut() : RegionEvent(kCode, 0, 0, {}, 0) {}
-  Cut(UInt32 start, UInt32 end, std::string id, int v)
-      : RegionEvent(kCode, start, end, std::move(id), v) {}
+  Cut(UInt32 start, UInt32 end, std::string id, int v) : RegionEvent(kCode, start, end, std::move(id), v) {}
   std::unique_ptr<cmn::VandEvent> Clone() const override { return std::make_unique<Cut>(*this); }
 };
 
@@ -80,8 +77,7 @@ class Fermata final : public RegionEvent {
  public:
   static constexpr unsigned char kCode = codes::kFermata;
   Fermata() : RegionEvent(kCode, 0, 0, {}, 0) {}
-  Fermata(UInt32 start, UInt32 end, std::string id, int v)
-      : RegionEvent(kCode, start, end, std::move(id), v) {}
+  Fermata(UInt32 start, UInt32 end, std::string id, int v) : RegionEvent(kCode, start, end, std::move(id), v) {}
   std::unique_ptr<cmn::VandEvent> Clone() const override { return std::make_unique<Fermata>(*this); }
 };
 
@@ -153,8 +149,7 @@ class Sfx final : public cmn::VandEvent {
  public:
   Sfx() : cmn::VandEvent(codes::kSfx, 0, 0, {}) {}
   Sfx(UInt32 tick, std::string id, SfxProperties props, bool ambient = false)
-      : cmn::VandEvent(ambient ? codes::kAmbientSfx : codes::kSfx, tick, 0, std::move(id)),
-        props_(std::move(props)) {}
+      : cmn::VandEvent(ambient ? codes::kAmbientSfx : codes::kSfx, tick, 0, std::move(id)), props_(std::move(props)) {}
   SfxProperties sfx_properties() const override { return props_; }
   const SfxProperties& GetSfxProperties() const { return props_; }
   void SetSfxProperties(SfxProperties p) { props_ = std::move(p); }

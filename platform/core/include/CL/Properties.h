@@ -73,8 +73,8 @@ class OutputPath {
   OutputPath(std::string id, std::string name, std::string deviceId)
       : id_(std::move(id)), name_(std::move(name)), deviceId_(std::move(deviceId)) {}
   OutputPath(std::string id, std::string name, std::string deviceId, std::string deviceName)
-      : id_(std::move(id)), name_(std::move(name)), deviceId_(std::move(deviceId)),
-        deviceName_(std::move(deviceName)) {}
+      : id_(std::move(id)), name_(std::move(name)), deviceId_(std::move(deviceId)), deviceName_(std::move(deviceName)) {
+  }
 
   const std::string& GetId() const { return id_; }
   const std::string& GetName() const { return name_; }

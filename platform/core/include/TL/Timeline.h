@@ -6,9 +6,9 @@
 #include <type_traits>
 #include <vector>
 
+#include "TL/BarsBeats.h"
 #include "cmn/SequenceTemplate.h"
 #include "cmn/Types.h"
-#include "TL/BarsBeats.h"
 
 namespace TL {
 

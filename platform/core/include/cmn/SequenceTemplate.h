@@ -88,8 +88,8 @@ class SequenceTemplate : public VANDSequence {
  protected:
   std::string HeaderText() const {
     std::ostringstream s;
-    s << codes::EditName(evt_code()) << "Sequence(" << "code=" << std::hex << std::showbase
-      << static_cast<int>(evt_code()) << ", " << std::dec << std::noshowbase
+    s << codes::EditName(evt_code()) << "Sequence("
+      << "code=" << std::hex << std::showbase << static_cast<int>(evt_code()) << ", " << std::dec << std::noshowbase
       << "event count = " << size() << ")";
     return s.str();
   }

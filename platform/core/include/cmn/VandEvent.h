@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "cmn/Types.h"
 #include "CL/Properties.h"
+#include "cmn/Types.h"
 
 namespace cmn {
 

@@ -34,8 +34,8 @@ class MidiBackend;
 class OutputClock;
 
 struct EngineOptions {
-  std::shared_ptr<OutputClock> clock;  // null: a PulseClock (sound, or silence without a server)
-  std::shared_ptr<MidiBackend> midi;   // null: no MIDI inputs
+  std::shared_ptr<OutputClock> clock;    // null: a PulseClock (sound, or silence without a server)
+  std::shared_ptr<MidiBackend> midi;     // null: no MIDI inputs
   std::string dataSubfolder = "engine";  // the engine's files under the data folder
   std::string logPrefix = "engine";      // prefix of the engine's messages on standard error
 };

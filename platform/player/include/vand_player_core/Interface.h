@@ -93,7 +93,7 @@ class Interface {
 
   // --- bars, beats and timeline data ---
   virtual TL::TimelineSequence<TL::BarsBeats> GetBarsBeats(const std::string& song,
-                                                          bool withClickEdits = true) const = 0;
+                                                           bool withClickEdits = true) const = 0;
   virtual TL::BarsBeats GetBarBeatByTick(UInt32 tick, bool withClickEdits = true, bool atOrBefore = false) const = 0;
   virtual TL::BarsBeats GetBarBeatLeftByTick(UInt32 tick) const = 0;
   virtual std::string GetBarString(UInt32 tick) const = 0;
