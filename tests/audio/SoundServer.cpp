@@ -91,7 +91,11 @@ QStringList SinksOfOurStreams()
     return sinks;
 }
 
-std::vector<float> RecordMonitor(const std::string& sink, double ms)
+namespace {
+
+// A mono recording of the sink's monitor in 10 ms fragments; null when the
+// server refuses it.
+pa_simple* OpenMonitor(const std::string& sink)
 {
     pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 1};
     pa_buffer_attr attr{};
@@ -99,8 +103,16 @@ std::vector<float> RecordMonitor(const std::string& sink, double ms)
     attr.fragsize = 4 * 480;
     const std::string source = sink + ".monitor";
     int error = 0;
-    pa_simple* stream =
-        pa_simple_new(nullptr, "vand_tests", PA_STREAM_RECORD, source.c_str(), "record", &spec, nullptr, &attr, &error);
+    return pa_simple_new(nullptr, "vand_tests", PA_STREAM_RECORD, source.c_str(), "record", &spec, nullptr, &attr,
+                         &error);
+}
+
+} // namespace
+
+std::vector<float> RecordMonitor(const std::string& sink, double ms)
+{
+    pa_simple* stream = OpenMonitor(sink);
+    int error = 0;
     if (!stream)
         return {};
     std::vector<float> samples(static_cast<size_t>(std::llround(ms * kRate / 1000.0)));
@@ -112,14 +124,8 @@ std::vector<float> RecordMonitor(const std::string& sink, double ms)
 
 bool HeardOn(const std::string& sink, double level, double limitMs)
 {
-    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 1};
-    pa_buffer_attr attr{};
-    attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.fragsize = 4 * 480;
-    const std::string source = sink + ".monitor";
+    pa_simple* stream = OpenMonitor(sink);
     int error = 0;
-    pa_simple* stream =
-        pa_simple_new(nullptr, "vand_tests", PA_STREAM_RECORD, source.c_str(), "record", &spec, nullptr, &attr, &error);
     if (!stream)
         return false;
     bool heard = false;
