@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include "BenchClock.h"
+#include "LegacyClient.h"
 #include "SfxShow.h"
 #include "SinkMonitor.h"
 #include "sfx/SfxManager.h"
@@ -26,18 +27,13 @@
 #include <cstdio>
 #include <cstring>
 #include <future>
-#include <iostream>
 #include <set>
-#include <sstream>
 #include <string>
-#include <thread>
 
 namespace {
 
 using vand::audio::SfxManager;
 using vand::audio::SfxPlayerControllerImpl;
-using vand::audio::SfxType;
-using vand::audio::sfx::SfxDto;
 using vand::bench::runFor;
 
 constexpr int kWindowFrames = 4410; // 100 ms at 44.1 kHz
@@ -69,50 +65,23 @@ int main(int argc, char* argv[])
     bool loaded = false;
     QObject::connect(controller, &SfxPlayerControllerImpl::sfxIsReady, [&loaded] { loaded = true; });
 
-    std::promise<int> madeSignal;
-    std::future<int> made = madeSignal.get_future();
-    std::promise<void> playSignal;
-    std::promise<void> playedSignal;
-    std::future<void> played = playedSignal.get_future();
-    std::promise<void> stopSignal;
-    std::promise<void> stoppedSignal;
-    std::future<void> stopped = stoppedSignal.get_future();
-    std::thread client([&, play = playSignal.get_future(), stop = stopSignal.get_future()]() mutable {
-        std::ostringstream quiet;
-        std::streambuf* out = std::cout.rdbuf(quiet.rdbuf());
-        SfxManager manager;
-        std::cout.rdbuf(out);
-        const int id = manager.AddPlayer(
-            SfxDto::builder().name("Rain").effectId("rain").eventId("sfx.rain").type(SfxType::AMBIENT).build());
-        madeSignal.set_value(id);
-        play.wait();
-        if (id >= 0) {
-            if (fadeMs > 0)
-                manager.Play(id, fadeMs);
-            else
-                manager.SetAmbient(id);
-        }
-        playedSignal.set_value();
-        stop.wait();
-        manager.StopAmbientEffects();
-        manager.WaitForAllToComplete();
-        stoppedSignal.set_value();
+    vand::test::LegacyClient client("sfx.rain", [fadeMs](SfxManager& manager, int id) {
+        if (fadeMs > 0)
+            manager.Play(id, fadeMs);
+        else
+            manager.SetAmbient(id);
     });
-
-    runFor(20000, [&] { return ready(made); });
-    const int id = made.get();
+    runFor(20000, [&] { return ready(client.made); });
+    const int id = client.made.get();
     runFor(10000, [&] { return loaded; });
     if (id < 0 || !loaded) {
         std::fprintf(stderr, "The catalogue's rain could not be made or loaded.\n");
-        playSignal.set_value();
-        stopSignal.set_value();
-        client.join();
         return 1;
     }
     const std::set<int> before = vand::test::OurSinkInputs();
     const auto asked = std::chrono::system_clock::now();
-    playSignal.set_value();
-    runFor(10000, [&] { return ready(played); });
+    client.Play();
+    runFor(10000, [&] { return ready(client.played); });
     // The sink input appears once the run has set itself up; what it played
     // before the recording starts is lost, so the trace starts there.
     int input = -1;
@@ -125,9 +94,8 @@ int main(int argc, char* argv[])
     });
     runFor((seconds + 10) * 1000, [&] { return ready(heard); });
     const std::vector<vand::test::Loudness> trace = heard.get();
-    stopSignal.set_value();
-    runFor(10000, [&] { return ready(stopped); });
-    client.join();
+    client.Stop();
+    runFor(10000, [&] { return ready(client.stopped); });
 
     const auto msSince = [](auto from, auto to) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();

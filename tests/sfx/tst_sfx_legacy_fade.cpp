@@ -6,13 +6,11 @@
 #include <algorithm>
 #include <chrono>
 #include <future>
-#include <iostream>
 #include <memory>
 #include <numeric>
 #include <set>
-#include <sstream>
-#include <thread>
 
+#include "LegacyClient.h"
 #include "SfxShow.h"
 #include "SinkMonitor.h"
 #include "sfx/SfxManager.h"
@@ -20,8 +18,6 @@
 
 using vand::audio::SfxManager;
 using vand::audio::SfxPlayerControllerImpl;
-using vand::audio::SfxType;
-using vand::audio::sfx::SfxDto;
 
 namespace {
 
@@ -75,47 +71,20 @@ void TestSfxLegacyFade::fadeInRisesOverItsLength()
 {
     SfxPlayerControllerImpl* controller = show_->Controller();
     QSignalSpy ready(controller, &SfxPlayerControllerImpl::sfxIsReady);
-    std::promise<int> madeSignal;
-    std::future<int> made = madeSignal.get_future();
-    std::promise<void> playSignal;
-    std::promise<void> playedSignal;
-    std::future<void> played = playedSignal.get_future();
-    std::promise<void> stopSignal;
-    std::promise<void> stoppedSignal;
-    std::future<void> stopped = stoppedSignal.get_future();
-    std::thread client([&, play = playSignal.get_future(), stop = stopSignal.get_future()]() mutable {
-        std::ostringstream quiet;
-        std::streambuf* out = std::cout.rdbuf(quiet.rdbuf());
-        SfxManager manager;
-        std::cout.rdbuf(out);
-        const int id = manager.AddPlayer(
-            SfxDto::builder().name("Rain").effectId("rain").eventId("sfx.legacy").type(SfxType::AMBIENT).build());
-        madeSignal.set_value(id);
-        play.wait();
-        manager.Play(id, 4000);
-        playedSignal.set_value();
-        stop.wait();
-        manager.StopAmbientEffects();
-        manager.WaitForAllToComplete();
-        stoppedSignal.set_value();
-    });
-    // A failed step still lets the client end.
-    bool asked = false;
+    // A failed step still lets the client end (its destructor).
+    vand::test::LegacyClient client("sfx.legacy", [](SfxManager& manager, int id) { manager.Play(id, 4000); });
     const auto finish = qScopeGuard([&] {
-        if (!asked)
-            playSignal.set_value();
-        stopSignal.set_value();
-        Served(stopped);
-        client.join();
+        client.Play();
+        client.Stop();
+        Served(client.stopped);
     });
 
-    QVERIFY(Served(made));
-    QCOMPARE(made.get(), 0);
+    QVERIFY(Served(client.made));
+    QCOMPARE(client.made.get(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(!ready.isEmpty(), 10000); // the rain is loaded: the fade is not spent waiting
     const std::set<int> before = vand::test::OurSinkInputs();
-    playSignal.set_value();
-    asked = true;
-    QVERIFY(Served(played));
+    client.Play();
+    QVERIFY(Served(client.played));
     const int input = vand::test::NewSinkInput(before);
     QVERIFY(input >= 0);
     auto heard = std::async(std::launch::async, [input] { return vand::test::ListenInWindows(input, kWindows, 4410); });
