@@ -40,6 +40,21 @@ Item {
             return found;
         }
 
+        // The tint and the glow are built the first time they show.
+        function shown(item, name) {
+            const found = findChild(item, name);
+            return found !== null && found.visible;
+        }
+
+        function openFadeMenu(fade) {
+            mousePress(fade);
+            tryVerify(function() {
+                const menu = findChild(control, "fadeMenu");
+                return menu !== null && menu.opened;
+            }, 5000);
+            return findChild(control, "fadeMenu");
+        }
+
         function init() {
             control.showFade = true;
             control.pauseEnabled = false;
@@ -66,9 +81,11 @@ Item {
                 verify(!findChild(fresh, name).enabled, name);
             for (const name of ["prevButton", "nextButton", "stopButton", "playButton", "exitVampButton"])
                 verify(findChild(fresh, name).enabled, name);
+            // Nothing shows a tint or a glow, so none is built yet.
             for (const name of ["stopButton", "pauseButton", "exitVampButton"])
-                verify(!findChild(findChild(fresh, name), "tint").visible, name);
-            verify(!findChild(findChild(fresh, "exitVampButton"), "glow").visible);
+                verify(!findChild(findChild(fresh, name), "tint"), name);
+            verify(!findChild(findChild(fresh, "exitVampButton"), "glow"));
+            verify(!findChild(fresh, "fadeMenu"));
         }
 
         function test_buttonsRaiseTheirSignals_data() {
@@ -107,10 +124,7 @@ Item {
         function test_holdingFadeOpensTheMenuAndDoesNotFade() {
             control.fadeEnabled = true;
             const fade = button("fadeButton");
-            const menu = findChild(control, "fadeMenu");
-            verify(menu);
-            mousePress(fade);
-            tryVerify(function() { return menu.opened; }, 5000);
+            const menu = openFadeMenu(fade);
             mouseRelease(fade);
             compare(fadeSpy.count, 0);
             verify(menu.opened);
@@ -127,9 +141,7 @@ Item {
         function test_fadeMenuEntries(data) {
             control.fadeEnabled = true;
             const fade = button("fadeButton");
-            const menu = findChild(control, "fadeMenu");
-            mousePress(fade);
-            tryVerify(function() { return menu.opened; }, 5000);
+            const menu = openFadeMenu(fade);
             mouseRelease(fade);
             compare(menu.count, 4);
             const entry = menu.itemAt(data.index);
@@ -162,28 +174,29 @@ Item {
 
         function test_continueHighlight() {
             const exitVamp = button("exitVampButton");
-            const glow = findChild(exitVamp, "glow");
-            const tint = findChild(exitVamp, "tint");
             control.highlightContinueButton = true;
-            verify(glow.visible);
-            verify(tint.visible);
+            verify(shown(exitVamp, "glow"));
+            verify(shown(exitVamp, "tint"));
             control.highlightContinueButton = false;
-            verify(!glow.visible);
-            verify(!tint.visible);
+            verify(!shown(exitVamp, "glow"));
+            verify(!shown(exitVamp, "tint"));
+            // Built once, it stays for the next time.
+            control.highlightContinueButton = true;
+            verify(shown(exitVamp, "glow"));
         }
 
         // Pause shows its tinted icon while toggled, and only while it can
         // be pressed.
         function test_pauseToggledTintsItsIcon() {
-            const tint = findChild(button("pauseButton"), "tint");
+            const pause = button("pauseButton");
             control.pauseEnabled = true;
             control.pauseToggled = true;
-            verify(tint.visible);
+            verify(shown(pause, "tint"));
             control.pauseToggled = false;
-            verify(!tint.visible);
+            verify(!shown(pause, "tint"));
             control.pauseToggled = true;
             control.pauseEnabled = false;
-            verify(!tint.visible);
+            verify(!shown(pause, "tint"));
         }
 
         function test_iconsLoadAndToolTipsShowOnHover_data() {

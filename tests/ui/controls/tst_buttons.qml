@@ -41,6 +41,28 @@ Item {
         name: "Buttons"
         when: windowShown
 
+        // The glow and the tint are built the first time they show.
+        function shown(item, name) {
+            const found = findChild(item, name);
+            return found !== null && found.visible;
+        }
+
+        function test_effects_built_when_first_shown() {
+            verify(!findChild(second, "glow"));
+            verify(!findChild(second, "tint"));
+            second.radiant = true;
+            verify(shown(second, "glow"));
+            second.radiant = false;
+            verify(findChild(second, "glow") !== null);
+            verify(!shown(second, "glow"));
+            second.toggled = true;
+            verify(!findChild(second, "tint"));
+            second.colorToggledOn = true;
+            verify(shown(second, "tint"));
+            second.toggled = false;
+            second.colorToggledOn = false;
+        }
+
         function init() {
             first.enabled = true;
             first.visible = true;
@@ -87,6 +109,9 @@ Item {
             ];
         }
         function test_effects_lie_outside_their_source(data) {
+            first.radiant = true;
+            first.toggled = true;
+            first.colorToggledOn = true;
             const effect = findChild(data.host, data.name);
             verify(effect !== null);
             verify(effect.source !== null);
@@ -108,8 +133,9 @@ Item {
             first.radiant = data.radiant;
             first.enabled = data.enabled;
             first.visible = data.visible;
-            compare(findChild(first, "glow").visible, data.running);
-            compare(findChild(first, "glowPulse").running, data.running);
+            compare(shown(first, "glow"), data.running);
+            const pulse = findChild(first, "glowPulse");
+            compare(pulse !== null && pulse.running, data.running);
         }
 
         // The pulse steps 800 ms each, linear from where the step before
@@ -128,6 +154,8 @@ Item {
             ];
         }
         function test_glow_pulse(data) {
+            first.radiant = true;
+            first.radiant = false;
             const glow = findChild(first, "glow");
             const pulse = findChild(first, "glowPulse");
             glow.lightness = 0.10;
@@ -142,7 +170,7 @@ Item {
         function test_toggled_icon_and_tint() {
             first.toggled = true;
             compare(findChild(first, "icon").source, Qt.resolvedUrl("qrc:/images/info_icon.svg"));
-            verify(!findChild(first, "tint").visible);
+            verify(!shown(first, "tint"));
             first.toggledOnImageSource = "qrc:/images/warning_icon.svg";
             compare(findChild(first, "icon").source, Qt.resolvedUrl("qrc:/images/warning_icon.svg"));
             first.colorToggledOn = true;

@@ -96,6 +96,7 @@ Rectangle {
 
                     VandToolTip {
                         objectName: "titleToolTip"
+                        host: titleText
                         delay: 500
                         text: control.toolTipText
                         visible: titleArea.containsMouse && control.toolTipText !== ""

@@ -89,6 +89,7 @@ Item {
 
             VandToolTip {
                 objectName: "nameToolTip"
+                host: nameText
                 delay: 500
                 text: control.name
                 visible: nameArea.containsMouse && nameText.truncated

@@ -75,6 +75,7 @@ Item {
                         anchors.margins: 7
 
                         Text {
+                            id: clickVolumeLabel
                             objectName: "clickVolumeLabel"
                             visible: control.showClickVolume
                             text: "Click Volume"
@@ -91,6 +92,7 @@ Item {
 
                             VandToolTip {
                                 objectName: "clickVolumeToolTip"
+                                host: clickVolumeLabel
                                 delay: 500
                                 text: "Click volume cannot be muted"
                                 visible: clickVolumeLabelArea.containsMouse

@@ -65,6 +65,7 @@ Rectangle {
 
     VandToolTip {
         objectName: "toolTip"
+        host: control
         delay: 500
         text: control.toolTipText
         visible: control.lit && control.toolTipText !== ""

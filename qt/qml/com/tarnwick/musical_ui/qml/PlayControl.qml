@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
@@ -113,27 +114,37 @@ Item {
                 textColor: theme.default_text_color
                 toolTip.text: "Fade Out Current Song and Move to Next Song (hold for timing options)"
                 onClicked: root.fade(3000)
-                onPressAndHold: fadeMenu.popup()
 
-                CustomContextMenu {
-                    id: fadeMenu
-                    objectName: "fadeMenu"
+                // The choice of fade times is built the first time it opens.
+                property CustomContextMenu fadeMenu: null
+                onPressAndHold: {
+                    if (!fadeMenu)
+                        fadeMenu = fadeMenuComponent.createObject(fadeButton) as CustomContextMenu;
+                    fadeMenu.popup();
+                }
 
-                    Action {
-                        text: "1 second"
-                        onTriggered: root.fade(1000)
-                    }
-                    Action {
-                        text: "3 seconds"
-                        onTriggered: root.fade(3000)
-                    }
-                    Action {
-                        text: "5 seconds"
-                        onTriggered: root.fade(5000)
-                    }
-                    Action {
-                        text: "7 seconds"
-                        onTriggered: root.fade(7000)
+                Component {
+                    id: fadeMenuComponent
+
+                    CustomContextMenu {
+                        objectName: "fadeMenu"
+
+                        Action {
+                            text: "1 second"
+                            onTriggered: root.fade(1000)
+                        }
+                        Action {
+                            text: "3 seconds"
+                            onTriggered: root.fade(3000)
+                        }
+                        Action {
+                            text: "5 seconds"
+                            onTriggered: root.fade(5000)
+                        }
+                        Action {
+                            text: "7 seconds"
+                            onTriggered: root.fade(7000)
+                        }
                     }
                 }
             }

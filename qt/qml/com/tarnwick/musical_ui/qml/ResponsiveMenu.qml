@@ -69,6 +69,7 @@ Item {
     Image {
         id: icon
         objectName: "icon"
+        asynchronous: true
         anchors.fill: parent
         source: root.imageSource
         sourceSize.width: root.imageSize.width * 2

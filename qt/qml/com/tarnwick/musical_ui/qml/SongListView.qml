@@ -152,6 +152,7 @@ Item {
                         Image {
                             id: stateIcon
                             objectName: "stateIcon"
+                            asynchronous: true
                             Layout.preferredWidth: root.status_col_size
                             Layout.preferredHeight: 20
                             fillMode: Image.PreserveAspectFit
@@ -171,6 +172,7 @@ Item {
 
                             VandToolTip {
                                 objectName: "stateToolTip"
+                                host: stateIcon
                                 delay: 500
                                 visible: stateArea.containsMouse
                                 text: row.status === "x" ? "Skip song"

@@ -30,6 +30,7 @@ Item {
 
     Image {
         objectName: "caesuraImage"
+        asynchronous: true
         x: 1
         y: 3
         width: 10

@@ -25,6 +25,7 @@ Item {
     Image {
         id: image
         objectName: "glyphImage"
+        asynchronous: true
         anchors.fill: parent
         source: "qrc:/images/sfx.svg"
         fillMode: Image.PreserveAspectFit

@@ -123,6 +123,7 @@ Item {
     VandToolTip {
         id: toolTip
         objectName: "markerToolTip"
+        host: control
         text: control.labelText
         visible: diamondArea.containsMouse
         y: control.y - 1.1 * height

@@ -171,6 +171,7 @@ Item {
 
                     VandToolTip {
                         objectName: "inShiftToolTip"
+                        host: inShiftSlider
                         delay: 500
                         visible: inShiftSlider.hovered || inShiftSlider.isFocused
                         text: qsTr("Value: ") + Math.round(inShiftSlider.value)

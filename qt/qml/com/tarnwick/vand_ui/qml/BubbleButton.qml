@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import Qt5Compat.GraphicalEffects
@@ -33,6 +34,7 @@ DelayButton {
     // The glow reads the face (with its focus frame) and lies beside it, not
     // inside it: an effect inside its own source would render recursively.
     background: Item {
+        id: face
         implicitWidth: 52
         implicitHeight: 52
 
@@ -63,58 +65,72 @@ DelayButton {
             }
         }
 
-        Colorize {
-            id: glow
-            objectName: "glow"
-            anchors.fill: backgroundRect
-            source: backgroundRect
-            hue: 0.547
-            saturation: 0.87
-            lightness: 0.10
-            visible: control.radiant && control.enabled
+        // Built the first time it shows: most buttons never glow.
+        readonly property bool glowing: control.radiant && control.enabled
+        property Item glow: null
+        function buildGlow() {
+            if (glowing && !glow)
+                glow = glowComponent.createObject(face);
+        }
+        onGlowingChanged: buildGlow()
+        Component.onCompleted: buildGlow()
 
-            // The pulse: the lightness goes to 0.35, 0.10, 0.16 and 0.05 in
-            // turn and the hue to 0.547 and 0.58, 800 ms each, each step
-            // linear from where the one before ended (the first from where
-            // the glow stood). A timer samples it 20 times a second, and only
-            // while the glow is seen: an animation would ask for a frame as
-            // often as the window can draw one, and every frame redraws the
-            // whole window.
-            Timer {
-                id: pulse
-                objectName: "glowPulse"
+        Component {
+            id: glowComponent
 
-                readonly property int stepMs: 800
-                readonly property var lightnessSteps: [0.35, 0.10, 0.16, 0.05]
-                readonly property var hueSteps: [0.547, 0.58]
-                property double startedAt: 0
-                property real firstLightness: 0
-                property real firstHue: 0
+            Colorize {
+                id: glow
+                objectName: "glow"
+                anchors.fill: backgroundRect
+                source: backgroundRect
+                hue: 0.547
+                saturation: 0.87
+                lightness: 0.10
+                visible: face.glowing
 
-                // The value `elapsed` ms into the pulse.
-                function sample(steps, first, elapsed) {
-                    const k = Math.floor(elapsed / stepMs);
-                    const i = k % steps.length;
-                    const from = k === 0 ? first : steps[(i + steps.length - 1) % steps.length];
-                    return from + (steps[i] - from) * (elapsed - k * stepMs) / stepMs;
-                }
+                // The pulse: the lightness goes to 0.35, 0.10, 0.16 and 0.05 in
+                // turn and the hue to 0.547 and 0.58, 800 ms each, each step
+                // linear from where the one before ended (the first from where
+                // the glow stood). A timer samples it 20 times a second, and only
+                // while the glow is seen: an animation would ask for a frame as
+                // often as the window can draw one, and every frame redraws the
+                // whole window.
+                Timer {
+                    id: pulse
+                    objectName: "glowPulse"
 
-                function show(elapsed) {
-                    glow.lightness = sample(lightnessSteps, firstLightness, elapsed);
-                    glow.hue = sample(hueSteps, firstHue, elapsed);
-                }
+                    readonly property int stepMs: 800
+                    readonly property var lightnessSteps: [0.35, 0.10, 0.16, 0.05]
+                    readonly property var hueSteps: [0.547, 0.58]
+                    property double startedAt: 0
+                    property real firstLightness: 0
+                    property real firstHue: 0
 
-                interval: 50
-                repeat: true
-                running: glow.visible
-                onRunningChanged: {
-                    if (running) {
-                        startedAt = Date.now();
-                        firstLightness = glow.lightness;
-                        firstHue = glow.hue;
+                    // The value `elapsed` ms into the pulse.
+                    function sample(steps, first, elapsed) {
+                        const k = Math.floor(elapsed / stepMs);
+                        const i = k % steps.length;
+                        const from = k === 0 ? first : steps[(i + steps.length - 1) % steps.length];
+                        return from + (steps[i] - from) * (elapsed - k * stepMs) / stepMs;
                     }
+
+                    function show(elapsed) {
+                        glow.lightness = sample(lightnessSteps, firstLightness, elapsed);
+                        glow.hue = sample(hueSteps, firstHue, elapsed);
+                    }
+
+                    interval: 50
+                    repeat: true
+                    running: glow.visible
+                    onRunningChanged: {
+                        if (running) {
+                            startedAt = Date.now();
+                            firstLightness = glow.lightness;
+                            firstHue = glow.hue;
+                        }
+                    }
+                    onTriggered: show(Date.now() - startedAt)
                 }
-                onTriggered: show(Date.now() - startedAt)
             }
         }
     }
@@ -139,6 +155,7 @@ DelayButton {
                 Image {
                     id: icon
                     objectName: "icon"
+                    asynchronous: true
                     anchors.fill: parent
                     fillMode: Image.PreserveAspectFit
                     sourceSize: "44x44"
@@ -148,15 +165,29 @@ DelayButton {
                             ? control.toggledOnImageSource : control.imageSource
                 }
 
-                Colorize {
-                    objectName: "tint"
-                    anchors.fill: icon
-                    source: icon
-                    opacity: icon.opacity
-                    hue: 0.547
-                    saturation: 0.82
-                    lightness: -0.3
-                    visible: control.toggled && control.colorToggledOn && control.enabled
+                // Built the first time it shows.
+                readonly property bool tinted: control.toggled && control.colorToggledOn && control.enabled
+                property Item tint: null
+                function buildTint() {
+                    if (tinted && !tint)
+                        tint = tintComponent.createObject(iconBox);
+                }
+                onTintedChanged: buildTint()
+                Component.onCompleted: buildTint()
+
+                Component {
+                    id: tintComponent
+
+                    Colorize {
+                        objectName: "tint"
+                        anchors.fill: icon
+                        source: icon
+                        opacity: icon.opacity
+                        hue: 0.547
+                        saturation: 0.82
+                        lightness: -0.3
+                        visible: iconBox.tinted
+                    }
                 }
             }
 
@@ -177,6 +208,7 @@ DelayButton {
 
         Image {
             objectName: "chevron"
+            asynchronous: true
             source: "qrc:/images/arrow_drop_down.svg"
             fillMode: Image.PreserveAspectFit
             sourceSize: "16x16"
@@ -191,6 +223,7 @@ DelayButton {
 
     VandToolTip {
         id: toolTipItem
+        host: control
         delay: 500
         visible: control.hovered && text !== ""
     }

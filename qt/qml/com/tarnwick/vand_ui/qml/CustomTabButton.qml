@@ -55,6 +55,7 @@ TabButton {
 
                 Image {
                     id: iconImage
+                    asynchronous: true
                     anchors.fill: parent
                     source: control.source
                     sourceSize.height: Math.max(1, Math.ceil(icon.iconHeight * 2))
@@ -135,6 +136,7 @@ TabButton {
 
     VandToolTip {
         id: toolTipItem
+        host: control
         delay: 500
         visible: control.hovered && text !== ""
     }

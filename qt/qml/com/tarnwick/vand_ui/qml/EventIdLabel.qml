@@ -52,6 +52,7 @@ Item {
 
             VandToolTip {
                 objectName: "copyToolTip"
+                host: idField
                 text: qsTr("Click to Copy to Clipboard")
                 delay: 1000
                 timeout: 5000

@@ -46,6 +46,7 @@ Button {
 
     VandToolTip {
         id: toolTipItem
+        host: control
         delay: 500
         visible: control.hovered && text !== ""
     }

@@ -79,6 +79,7 @@ Item {
             Image {
                 id: icon
                 objectName: "icon"
+                asynchronous: true
                 anchors.horizontalCenter: parent.horizontalCenter
                 width: 18
                 height: root.iconShown ? 18 : 0
@@ -105,6 +106,7 @@ Item {
 
     VandToolTip {
         id: toolTipItem
+        host: root
         delay: 500
         visible: button.hovered && text !== ""
     }

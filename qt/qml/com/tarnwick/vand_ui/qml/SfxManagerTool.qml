@@ -247,6 +247,8 @@ Window {
                                     HoverHandler { id: sourceNameHover }
 
                                     VandToolTip {
+
+                                        host: sourceName
                                         text: sourceRow.displayname
                                         delay: 1000
                                         timeout: 5000
@@ -390,6 +392,8 @@ Window {
                                         HoverHandler { id: summaryHover }
 
                                         VandToolTip {
+
+                                            host: summaryText
                                             text: instanceRow.summary
                                             delay: 1000
                                             timeout: 5000

@@ -208,6 +208,7 @@ EditTool {
 
                 VandToolTip {
                     objectName: "panToolTip"
+                    host: panSlider
                     delay: 500
                     visible: panSlider.hovered || panSlider.activeFocus
                     text: qsTr("Value: ") + panSlider.value.toFixed(2)

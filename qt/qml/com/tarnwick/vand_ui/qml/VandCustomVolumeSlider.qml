@@ -16,6 +16,7 @@ VandCustomSlider {
 
     VandToolTip {
         objectName: "volumeToolTip"
+        host: control
         delay: 500
         visible: control.hovered || control.activeFocus
         text: qsTr("Value: ") + (25 * Math.log(control.value)).toFixed(1) + " dB"
