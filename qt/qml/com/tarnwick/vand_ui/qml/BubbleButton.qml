@@ -2,6 +2,7 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import Qt5Compat.GraphicalEffects
+import com.tarnwick.vand_ui as Vand
 
 // Square dark icon button of the transport bar: hover and press response, an
 // optional tinted on state, an optional pulsing glow and a drop-down chevron.
@@ -21,11 +22,9 @@ DelayButton {
     property int pressOffsetX: 2
     property int pressOffsetY: 4
 
-    VandTheme { id: theme }
-
     implicitWidth: 52
     implicitHeight: implicitWidth
-    font: theme.default_font
+    font: Vand.VandThemeValues.default_font
     focusPolicy: Qt.TabFocus
     padding: 0
 
@@ -196,7 +195,7 @@ DelayButton {
                 objectName: "label"
                 width: parent.width
                 text: control.text
-                font: theme.default_font
+                font: Vand.VandThemeValues.default_font
                 horizontalAlignment: Text.AlignHCenter
                 elide: Text.ElideRight
                 opacity: control.enabled ? 1.0 : 0.3

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import com.tarnwick.vand_ui as Vand
 
 // Flat push button of the dialogs and windows. `isDefault` marks the
 // confirming button of a dialog.
@@ -13,9 +14,7 @@ Button {
     property color backgroundColorToUse: enabled ? normalColor : Qt.lighter("#525252", .8)
     property alias toolTip: toolTipItem
 
-    VandTheme { id: theme }
-
-    font: theme.default_font
+    font: Vand.VandThemeValues.default_font
     padding: 0
     implicitHeight: 25
     implicitWidth: label.implicitWidth + 25

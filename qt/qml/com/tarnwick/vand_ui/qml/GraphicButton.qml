@@ -1,13 +1,12 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import Qt5Compat.GraphicalEffects
+import com.tarnwick.vand_ui as Vand
 
 // Small tool button: an 18 x 18 icon over a 9 px caption on a bevelled tile
 // that sinks into its shadow while pressed.
 Item {
     id: root
-
-    VandTheme { id: theme }
 
     property int offsetSize: 2
     property alias text: caption.text
@@ -59,9 +58,9 @@ Item {
 
         background: Rectangle {
             objectName: "tile"
-            color: !button.enabled ? Qt.lighter(theme.default_bg_color, 1.35)
-                 : (button.pressed || button.hovered) ? Qt.lighter(theme.default_bg_color, 1.3)
-                 : theme.default_bg_color
+            color: !button.enabled ? Qt.lighter(Vand.VandThemeValues.default_bg_color, 1.35)
+                 : (button.pressed || button.hovered) ? Qt.lighter(Vand.VandThemeValues.default_bg_color, 1.3)
+                 : Vand.VandThemeValues.default_bg_color
 
             FocusHighlight {
                 anchors.fill: parent

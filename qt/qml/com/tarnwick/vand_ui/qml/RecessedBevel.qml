@@ -1,4 +1,5 @@
 import QtQuick
+import com.tarnwick.vand_ui as Vand
 
 // Sunken edge for a coloured rectangle: dark just left of it and along its top,
 // light just right of it and just below. The shades follow the parent's `color`.
@@ -31,16 +32,16 @@ Item {
     }
 
     Rectangle {
-        x: -theme.bevel_width
+        x: -Vand.VandThemeValues.bevel_width
         y: 0
-        width: theme.bevel_width
+        width: Vand.VandThemeValues.bevel_width
         height: bevel.height
         color: bevel.bevel_dark_color
     }
     Rectangle {
         x: bevel.width
         y: 0
-        width: theme.bevel_width
+        width: Vand.VandThemeValues.bevel_width
         height: bevel.height
         color: bevel.bevel_light_color
         visible: !bevel.hide_left
@@ -49,7 +50,7 @@ Item {
         x: 0
         y: bevel.height
         width: bevel.width
-        height: theme.bevel_width
+        height: Vand.VandThemeValues.bevel_width
         color: bevel.bevel_light_color
         visible: !bevel.hide_top
     }
@@ -61,6 +62,4 @@ Item {
         color: bevel.bevel_dark_color
         visible: !bevel.hide_bottom
     }
-
-    VandTheme { id: theme }
 }

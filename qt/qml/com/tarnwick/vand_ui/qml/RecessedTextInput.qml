@@ -1,6 +1,7 @@
 pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
+import com.tarnwick.vand_ui as Vand
 
 // Single-line text field sunk into the surface. Selects its whole text when
 // it gains the focus; Copy, Cut and Paste on a right click (that menu is
@@ -21,8 +22,6 @@ Rectangle {
     signal editingFinished()
     signal textEdited()
 
-    VandTheme { id: theme }
-
     color: "transparent"
     clip: true
     implicitHeight: field.implicitHeight + 6
@@ -35,8 +34,8 @@ Rectangle {
         id: background
         objectName: "background"
         anchors.fill: parent
-        color: field.enabled ? Qt.lighter(theme.default_bg_color, 1.25)
-                             : Qt.lighter(Qt.lighter(theme.default_bg_color, 1.25), .8)
+        color: field.enabled ? Qt.lighter(Vand.VandThemeValues.default_bg_color, 1.25)
+                             : Qt.lighter(Qt.lighter(Vand.VandThemeValues.default_bg_color, 1.25), .8)
 
         RecessedBevel {}
 
@@ -45,7 +44,7 @@ Rectangle {
             anchors.fill: parent
             color: "transparent"
             border.width: 2
-            border.color: theme.default_selected_color_intense
+            border.color: Vand.VandThemeValues.default_selected_color_intense
             opacity: 0.7
             visible: field.activeFocus
         }
@@ -56,11 +55,11 @@ Rectangle {
         objectName: "field"
         anchors.fill: parent
         anchors.leftMargin: root.textIndent
-        color: enabled ? theme.default_text_color : Qt.lighter(theme.default_text_color, 0.8)
-        font: theme.default_font
+        color: enabled ? Vand.VandThemeValues.default_text_color : Qt.lighter(Vand.VandThemeValues.default_text_color, 0.8)
+        font: Vand.VandThemeValues.default_font
         verticalAlignment: TextInput.AlignVCenter
         selectByMouse: true
-        selectionColor: theme.default_selected_color_intense
+        selectionColor: Vand.VandThemeValues.default_selected_color_intense
         activeFocusOnTab: true
         clip: true
 

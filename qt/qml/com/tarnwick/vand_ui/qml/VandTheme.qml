@@ -5,6 +5,8 @@ import com.tarnwick.vand_ui as Vand
 // Colours and fonts of every view. Each view declares its own instance:
 //     VandTheme { id: theme }
 // The values are evaluated once, in VandThemeValues; an instance only reads them.
+// Small controls made by the hundred read VandThemeValues directly: an
+// instance costs a binding per value.
 Item {
     visible: false
 
@@ -30,7 +32,7 @@ Item {
     readonly property color default_selected_color_intense: Vand.VandThemeValues.default_selected_color_intense
     readonly property color bevel_dark_color: Vand.VandThemeValues.bevel_dark_color
     readonly property color bevel_light_color: Vand.VandThemeValues.bevel_light_color
-    readonly property int bevel_width: 1
+    readonly property int bevel_width: Vand.VandThemeValues.bevel_width
 
     readonly property color on_indicator_color: "lawngreen"
     readonly property color off_indicator_color: "dimgray"

@@ -24,4 +24,5 @@ QtObject {
     readonly property color default_selected_color_intense: Qt.lighter(Qt.rgba(38/255, 165/255, 222/255, 1), 0.4)
     readonly property color bevel_dark_color: Qt.rgba(25/255, 25/255, 25/255, 1)
     readonly property color bevel_light_color: Qt.rgba(60/255, 60/255, 60/255, 1)
+    readonly property int bevel_width: 1
 }
