@@ -1,10 +1,13 @@
 #include "engine/ShowModel.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <tuple>
 
 #include <sndfile.h>
@@ -25,6 +28,41 @@ AudioHeader ReadAudioHeader(const std::filesystem::path& file) {
 }
 
 namespace {
+
+struct HeaderResult {
+  AudioHeader header;
+  bool ok = false;
+};
+
+// Reads the songs' headers on a few threads of their own, the caller waiting:
+// opening an Ogg file sets up its decoder, which adds up over a show. A file
+// that fails is left for the caller to read again alone, because the
+// library's text for an open that failed is shared by every thread.
+std::vector<HeaderResult> ReadAudioHeaders(const std::vector<std::filesystem::path>& files) {
+  std::vector<HeaderResult> results(files.size());
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i = next++; i < files.size(); i = next++) {
+      try {
+        results[i].header = ReadAudioHeader(files[i]);
+        results[i].ok = true;
+      } catch (const std::exception&) {
+      }
+    }
+  };
+  const std::size_t threads =
+      std::min<std::size_t>(files.size(), std::clamp(std::thread::hardware_concurrency(), 2u, 8u));
+  {
+    std::vector<std::jthread> workers;
+    try {
+      for (std::size_t t = 0; t < threads; ++t) workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      // No thread to spare: what is left is read below.
+    }
+  }
+  work();
+  return results;
+}
 
 std::vector<std::string> Runs(const std::string& s) {
   std::vector<std::string> runs;
@@ -113,18 +151,24 @@ std::shared_ptr<const ShowModel> BuildShowModel(const ShowDefinition& definition
     return kit::NumericStringCompare{}(a->number, b->number);
   });
 
-  for (const SongDefinition* def : order) {
+  std::vector<std::filesystem::path> audioFiles;
+  for (const SongDefinition* def : order) audioFiles.push_back(folder / std::filesystem::path(def->audio));
+  const std::vector<HeaderResult> headers = ReadAudioHeaders(audioFiles);
+
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const SongDefinition* def = order[i];
     SongModel song;
     song.index = show->songs.size();
     song.number = def->number;
     song.name = def->name;
-    song.audioFile = folder / std::filesystem::path(def->audio);
+    song.audioFile = audioFiles[i];
     song.startTick = def->startTick;
     song.defaultAttacca = def->defaultAttacca;
     song.audioStart = def->audioOffsetTicks;
     song.audioEnd = song.audioStart;
     try {
-      const AudioHeader header = ReadAudioHeader(song.audioFile);
+      const HeaderResult& read = headers[i];
+      const AudioHeader header = read.ok ? read.header : ReadAudioHeader(song.audioFile);
       const double durationMs = static_cast<double>(header.frames) * 1000.0 / header.sampleRate;
       const double end = std::ceil(song.audioStart + durationMs);
       if (end > kMaxShowTick) throw std::runtime_error("the audio file " + song.audioFile.string() + " is too long");

@@ -2,6 +2,8 @@
 
 // The show as the engine holds it: songs from show.json with their grids,
 // timelines, pages and audio extents. Immutable once loaded.
+// Threading: loading runs on the caller's thread and reads the songs' audio
+// headers on a few short-lived threads of its own, joined before it returns.
 
 #include <cstdint>
 #include <filesystem>

@@ -50,6 +50,7 @@ class TstPlayerShowFile : public QObject {
   void badShowFolders();
   void unreadableAudioLeavesTheSongListed_data();
   void unreadableAudioLeavesTheSongListed();
+  void eachSongGetsItsOwnAudioHeader();
   void showWithoutPlayableSongsStartsAndSaysWhy();
 };
 
@@ -274,6 +275,35 @@ void TstPlayerShowFile::unreadableAudioLeavesTheSongListed() {
   for (std::size_t i : {std::size_t(0), std::size_t(2)}) {
     QVERIFY(show->songs[i].Playable());
     QCOMPARE(show->songs[i].audioEnd, intact->songs[i].audioEnd);
+  }
+}
+
+// The headers are read side by side; each song still gets its own file's
+// extent, and a damaged file's text names that file.
+void TstPlayerShowFile::eachSongGetsItsOwnAudioHeader() {
+  QTemporaryDir dir;
+  const fs::path folder = dir.path().toStdString();
+  std::vector<vand::player::SongDefinition> songs;
+  for (int n = 1; n <= 12; ++n) songs.push_back(SimpleSong(std::to_string(n), n));
+  vand::demo::WriteShowFolder(folder, SimpleShow(songs), SilentWav());
+  fs::remove(folder / "audio" / "4.wav");
+  std::ofstream(folder / "audio" / "9.wav", std::ios::trunc) << "RIFF junk, not a wave file";
+
+  const auto show = vand::player::LoadShowModel(folder);
+  QCOMPARE(show->songs.size(), std::size_t(12));
+  for (const vand::player::SongModel& song : show->songs) {
+    const std::string number = song.number;
+    if (number == "4" || number == "9") {
+      QVERIFY(!song.Playable());
+      QVERIFY2(song.audioError.find(song.audioFile.string()) != std::string::npos, song.audioError.c_str());
+      QVERIFY2(song.audioError.find("cannot read the audio file") != std::string::npos, song.audioError.c_str());
+      continue;
+    }
+    QVERIFY2(song.Playable(), number.c_str());
+    const vand::player::AudioHeader alone = vand::player::ReadAudioHeader(song.audioFile);
+    QCOMPARE(song.audio.frames, alone.frames);
+    // n bars at 120 bpm in 4/4 last n * 2 s.
+    QCOMPARE(song.audio.frames, std::int64_t(std::stoi(number)) * 2 * 8000);
   }
 }
 

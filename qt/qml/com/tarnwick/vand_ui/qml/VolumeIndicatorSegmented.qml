@@ -1,7 +1,6 @@
 pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
-import Qt5Compat.GraphicalEffects
 
 // Level meter: equal segments lit from the left on the volume sliders' taper
 // (lit fraction exp(dB / 25)), followed by the level in decibels.
@@ -88,14 +87,12 @@ Item {
                                    : "#444"
                         }
 
-                        InnerShadow {
+                        VandInnerShadow {
                             anchors.fill: colorPart
                             source: colorPart
                             color: "yellow"
                             radius: 22
                             samples: 32
-                            horizontalOffset: 0
-                            verticalOffset: 0
                             cached: true
                             smooth: true
                             visible: root.enableInnerGlow && colorPart.width > 0

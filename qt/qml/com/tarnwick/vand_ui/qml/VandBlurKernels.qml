@@ -1,0 +1,98 @@
+pragma Singleton
+import QtQuick
+import Qt5Compat.GraphicalEffects.private
+
+// One-direction Gaussian blur kernels for the effects drawn by the hundred
+// (the level meter's segments): each kernel is worked out once per radius
+// and shared, and so is the blur's fragment shader for a number of taps.
+// The weights and the shader are those of the graphical effects' own
+// directional blur, so an effect built on them draws the same pixels.
+QtObject {
+    id: kernels
+
+    property var weightsByKey: ({})
+    property var shadersByTaps: ({})
+
+    // {factors: [vector3d x 10, point], sum, startIndex, deltaFactor} for a
+    // blur of the given radius over 2 * maximumRadius taps (at most 32).
+    function weights(radius: real, maximumRadius: int): var {
+        const key = radius + "/" + maximumRadius;
+        const known = kernels.weightsByKey[key];
+        if (known !== undefined)
+            return known;
+        const deviation = Math.max(0.1, (radius + 1) / 3.3333);
+        const gauss = x => (1.0 / Math.sqrt(2 * Math.PI * (Math.pow(deviation, 2))))
+                           * Math.pow(Math.E, -((Math.pow(x, 2)) / (2 * (Math.pow(deviation, 2)))));
+        const n = new Array(32);
+        for (let j = 0; j < 32; j++)
+            n[j] = 0;
+        const taps = maximumRadius * 2;
+        const delta = (2 * radius - 1) / (taps - 1);
+        let sum = 0.0;
+        for (let i = 0; i < taps; i++) {
+            n[i] = gauss(-radius + 0.5 + i * delta);
+            sum += n[i];
+        }
+        const factors = [];
+        for (let k = 0; k < 30; k += 3)
+            factors.push(Qt.vector3d(n[k], n[k + 1], n[k + 2]));
+        factors.push(Qt.point(n[30], n[31]));
+        const kernel = {
+            factors: factors,
+            sum: sum,
+            startIndex: -maximumRadius + 0.5,
+            deltaFactor: (2 * radius - 1) / (maximumRadius * 2 - 1)
+        };
+        kernels.weightsByKey[key] = kernel;
+        return kernel;
+    }
+
+    // The fragment shader of a blur with the given number of taps (at most 32).
+    function shader(taps: int): url {
+        const known = kernels.shadersByTaps[taps];
+        if (known !== undefined)
+            return known;
+        const names = ["factor_0_2.x", "factor_0_2.y", "factor_0_2.z", "factor_3_5.x", "factor_3_5.y",
+                       "factor_3_5.z", "factor_6_8.x", "factor_6_8.y", "factor_6_8.z", "factor_9_11.x",
+                       "factor_9_11.y", "factor_9_11.z", "factor_12_14.x", "factor_12_14.y",
+                       "factor_12_14.z", "factor_15_17.x", "factor_15_17.y", "factor_15_17.z",
+                       "factor_18_20.x", "factor_18_20.y", "factor_18_20.z", "factor_21_23.x",
+                       "factor_21_23.y", "factor_21_23.z", "factor_24_26.x", "factor_24_26.y",
+                       "factor_24_26.z", "factor_27_29.x", "factor_27_29.y", "factor_27_29.z",
+                       "factor_30_31.x", "factor_30_31.y"];
+        let text = "#version 440\n"
+                 + "layout(location = 0) in vec2 qt_TexCoord0;\n"
+                 + "layout(location = 0) out vec4 fragColor;\n"
+                 + "layout(std140, binding = 0) uniform buf {\n"
+                 + "    mat4 qt_Matrix;\n"
+                 + "    float qt_Opacity;\n"
+                 + "    vec3 delta;\n"
+                 + "    vec3 factor_0_2;\n    vec3 factor_3_5;\n    vec3 factor_6_8;\n    vec3 factor_9_11;\n"
+                 + "    vec3 factor_12_14;\n    vec3 factor_15_17;\n    vec3 factor_18_20;\n"
+                 + "    vec3 factor_21_23;\n    vec3 factor_24_26;\n    vec3 factor_27_29;\n"
+                 + "    vec2 factor_30_31;\n"
+                 + "    float gaussianSum;\n"
+                 + "    float expandX;\n"
+                 + "    float expandY;\n"
+                 + "};\n"
+                 + "layout(binding = 1) uniform sampler2D source;\n"
+                 + "void main() {\n"
+                 + "    vec2 shift = vec2(delta.x, delta.y);\n"
+                 + "    float index = delta.z;\n"
+                 + "    vec2 texCoord = qt_TexCoord0;\n"
+                 + "    texCoord.s = (texCoord.s - expandX) / (1.0 - 2.0 * expandX);\n"
+                 + "    texCoord.t = (texCoord.t - expandY) / (1.0 - 2.0 * expandY);\n"
+                 + "    texCoord += (shift * index);\n"
+                 + "    fragColor = vec4(0.0, 0.0, 0.0, 0.0);\n";
+        for (let i = 0; i < Math.min(taps, 32); i++)
+            text += "    fragColor += texture(source, texCoord) * " + names[i] + "; texCoord += shift;\n";
+        text += "    fragColor /= gaussianSum;\n"
+              + "    fragColor *= qt_Opacity;\n"
+              + "}\n";
+        // qmllint disable unqualified
+        const built = ShaderBuilder.buildFragmentShader(text);
+        // qmllint enable unqualified
+        kernels.shadersByTaps[taps] = built;
+        return built;
+    }
+}
