@@ -72,9 +72,12 @@ private:
     QObject* Menu() const { return window->property("menu").value<QObject*>(); }
 
     QObject* PathsWindow() const { return controller->GetOutputPathsManager()->GetQmlObject(); }
+    // The window builds its contents when it first shows.
     QObject* PathsChild(const char* name) const
     {
-        return PathsWindow()->findChild<QObject*>(QString::fromLatin1(name));
+        QObject* found = nullptr;
+        QTest::qWaitFor([&] { return (found = PathsWindow()->findChild<QObject*>(QString::fromLatin1(name))); });
+        return found;
     }
 
     QStringList PathNames() const
