@@ -410,6 +410,32 @@ private slots:
         QCOMPARE(Child("editButton")->property("enabled").toBool(), false);
     }
 
+    // The window is made hidden with nothing inside; what the controller set
+    // before it shows reaches its list and buttons when it first shows.
+    void contentsAreBuiltWhenTheWindowFirstShows()
+    {
+        manager = std::make_unique<OutputPathsManagerController>(EnginePaths({"Left", "Right"}), &engine, nullptr,
+                                                                 show->path().toStdString());
+        window = manager->GetQmlObject();
+        QVERIFY(window);
+        QVERIFY(!window->findChild<QObject*>(QStringLiteral("pathList")));
+        QVERIFY(!window->findChild<QObject*>(QStringLiteral("pathTool")));
+        QCOMPARE(window->property("currentIndex").toInt(), 0);
+        QVERIFY(window->setProperty("currentIndex", 1));
+
+        manager->SetVisible(true);
+        QVERIFY(QTest::qWaitForWindowExposed(qobject_cast<QWindow*>(window)));
+        QObject* list = Child("pathList");
+        QVERIFY(list);
+        QCOMPARE(list->property("count").toInt(), 2);
+        QCOMPARE(list->property("currentIndex").toInt(), 1);
+        QCOMPARE(Child("editButton")->property("enabled").toBool(), true);
+        QCOMPARE(Tool()->property("deviceList").toStringList(), window->property("deviceList").toStringList());
+        // And from then on the window's properties follow the list.
+        QVERIFY(list->setProperty("currentIndex", 0));
+        QCOMPARE(window->property("currentIndex").toInt(), 0);
+    }
+
     void newPathClearsTheTool()
     {
         Open(EnginePaths({"Left"}));
