@@ -1,7 +1,6 @@
 pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
-import Qt5Compat.GraphicalEffects
 import com.tarnwick.vand_ui
 
 // The current song's timeline: lanes of items on a horizontally scrolling,
@@ -127,7 +126,7 @@ Rectangle {
         }
     }
 
-    DropShadow {
+    VandDropShadow {
         z: 1
         anchors.fill: labelColumn
         source: labelColumn
@@ -460,7 +459,7 @@ Rectangle {
         color: theme.default_bg_color
     }
 
-    DropShadow {
+    VandDropShadow {
         z: 1
         anchors.fill: rightShadowCaster
         source: rightShadowCaster

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Layouts
-import Qt5Compat.GraphicalEffects
 
 // Black frame with a drop shadow that lines up buttons side by side, 1 px apart.
 Item {
@@ -47,7 +46,7 @@ Item {
         visible: false
     }
 
-    DropShadow {
+    VandDropShadow {
         objectName: "frameShadow"
         z: -5
         anchors.fill: frame

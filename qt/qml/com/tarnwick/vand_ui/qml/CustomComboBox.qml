@@ -2,7 +2,6 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Window
-import Qt5Compat.GraphicalEffects
 
 // The system's dark drop-down list. Its own key rules: Space opens and picks,
 // Enter/Return pick and report `activated` (or `enterPressed` while closed),
@@ -223,7 +222,7 @@ Item {
         function onVisibleChanged() { control.popup.close(); }
     }
 
-    DropShadow {
+    VandDropShadow {
         anchors.fill: control
         source: control.background
         horizontalOffset: root.offsetSize / 2

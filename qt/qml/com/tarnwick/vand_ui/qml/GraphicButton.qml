@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Basic
-import Qt5Compat.GraphicalEffects
 import com.tarnwick.vand_ui as Vand
 
 // Small tool button: an 18 x 18 icon over a 9 px caption on a bevelled tile
@@ -25,7 +24,7 @@ Item {
     width: 64
     height: iconShown ? 42 : 42 - 24
 
-    DropShadow {
+    VandDropShadow {
         objectName: "shadow"
         z: -1
         anchors.fill: button

@@ -2,16 +2,16 @@ pragma Singleton
 import QtQuick
 import Qt5Compat.GraphicalEffects.private
 
-// One-direction Gaussian blur kernels for the effects drawn by the hundred
-// (the level meter's segments): each kernel is worked out once per radius
-// and shared, and so is the blur's fragment shader for a number of taps.
-// The weights and the shader are those of the graphical effects' own
-// directional blur, so an effect built on them draws the same pixels.
+// Gaussian blur kernels and shaders for the effects drawn by the dozen (the
+// level meter's segments, the buttons' shadows): each is worked out once per
+// set of parameters and shared. They are those of the graphical effects' own
+// blurs, so an effect built on them draws the same pixels.
 QtObject {
     id: kernels
 
     property var weightsByKey: ({})
     property var shadersByTaps: ({})
+    property var gaussianShaders: ({})
 
     // {factors: [vector3d x 10, point], sum, startIndex, deltaFactor} for a
     // blur of the given radius over 2 * maximumRadius taps (at most 32).
@@ -89,10 +89,26 @@ QtObject {
         text += "    fragColor /= gaussianSum;\n"
               + "    fragColor *= qt_Opacity;\n"
               + "}\n";
-        // qmllint disable unqualified
         const built = ShaderBuilder.buildFragmentShader(text);
-        // qmllint enable unqualified
         kernels.shadersByTaps[taps] = built;
+        return built;
+    }
+
+    // The two-pass Gaussian blur's shaders, {fragmentShader, vertexShader},
+    // as the graphical effects' GaussianBlur asks for them.
+    function gaussianBlur(kernelRadius: int, deviation: real, alphaOnly: bool, fallback: bool): var {
+        const key = kernelRadius + "/" + deviation + "/" + alphaOnly + "/" + fallback;
+        const known = kernels.gaussianShaders[key];
+        if (known !== undefined)
+            return known;
+        const built = ShaderBuilder.gaussianBlur({
+            radius: kernelRadius,
+            deviation: deviation,
+            alphaOnly: alphaOnly,
+            masked: false,
+            fallback: fallback
+        });
+        kernels.gaussianShaders[key] = built;
         return built;
     }
 }

@@ -1,7 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
-import Qt5Compat.GraphicalEffects
 
 // Flat horizontal slider. A move near the zero mark snaps onto it; the arrow
 // keys move by `step`; Alt + right click resets to the zero mark (without
@@ -118,7 +117,7 @@ Slider {
 
     // Beside the handle, not inside it: an effect inside the item it reads
     // would render that item recursively.
-    DropShadow {
+    VandDropShadow {
         objectName: "handleShadow"
         x: control.handle.x
         y: control.handle.y
