@@ -23,6 +23,33 @@ Item {
         samples: 32
     }
 
+    VandDropShadow {
+        id: dropA
+        anchors.fill: caster
+        source: caster
+        radius: 8
+        samples: 16
+        transparentBorder: true
+    }
+
+    VandDropShadow {
+        id: dropB
+        x: 100
+        width: 40
+        height: 20
+        source: caster
+        radius: 8
+        samples: 16
+    }
+
+    VandDropShadow {
+        id: dropWide
+        anchors.fill: caster
+        source: caster
+        radius: 18
+        samples: 34
+    }
+
     TestCase {
         name: "VandBlurKernels"
         when: windowShown
@@ -77,6 +104,21 @@ Item {
             compare(VandBlurKernels.shader(32), shader);
             verify(VandBlurKernels.shader(16).toString() !== shader.toString());
             compare(shadow.blurShader, shader);
+        }
+
+        function test_dropShadowsOfASizeShareTheirShaders() {
+            const a = VandBlurKernels.gaussianBlur(8, (8 + 1.0) / 3.3333, true, false);
+            verify(String(a.fragmentShader) !== "");
+            verify(String(a.vertexShader) !== "");
+            verify(VandBlurKernels.gaussianBlur(8, (8 + 1.0) / 3.3333, true, false) === a);
+            const wide = VandBlurKernels.gaussianBlur(17, (18 + 1.0) / 3.3333, true, true);
+            verify(wide !== a);
+            verify(String(wide.fragmentShader) !== String(a.fragmentShader));
+            for (const shadow of [dropA, dropB]) {
+                const blurItem = shadow.children[0];
+                verify(blurItem.shaders === a, "shadow at " + shadow.x);
+            }
+            verify(dropWide.children[0].shaders === wide);
         }
     }
 }
