@@ -170,6 +170,24 @@ Item {
             compare(child(view, "clickVolumeText").text, data.text);
         }
 
+        // A view that is not shown builds nothing; what was set meanwhile
+        // reaches the panel when it first shows.
+        function test_hiddenViewIsBuiltWhenFirstShown() {
+            const mixer = MixerFixture.makeMixer();
+            const view = makeView({ visible: false });
+            compare(findChild(view, "mixerContents"), null);
+            view.mixerModel = mixer;
+            view.clickVolumeControlValueScaledDb = Math.exp(-6 / 25);
+            view.visible = true;
+            verify(child(view, "mixerContents") !== null);
+            compare(child(view, "groupsRepeater").count, 2);
+            compare(child(view, "clickVolumeText").text, "-6.0 dB");
+            const built = child(view, "mixerContents");
+            view.visible = false;
+            view.visible = true;
+            compare(child(view, "mixerContents"), built);
+        }
+
         // A controller's write moves the control without an announcement.
         function test_clickVolumeWrittenByAController() {
             const view = makeView();
