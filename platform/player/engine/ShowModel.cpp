@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -29,23 +30,17 @@ AudioHeader ReadAudioHeader(const std::filesystem::path& file) {
 
 namespace {
 
-struct HeaderResult {
-  AudioHeader header;
-  bool ok = false;
-};
-
 // Reads the songs' headers on a few threads of their own, the caller waiting:
 // opening an Ogg file sets up its decoder, which adds up over a show. A file
 // that fails is left for the caller to read again alone, because the
 // library's text for an open that failed is shared by every thread.
-std::vector<HeaderResult> ReadAudioHeaders(const std::vector<std::filesystem::path>& files) {
-  std::vector<HeaderResult> results(files.size());
+std::vector<std::optional<AudioHeader>> ReadAudioHeaders(const std::vector<std::filesystem::path>& files) {
+  std::vector<std::optional<AudioHeader>> results(files.size());
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i = next++; i < files.size(); i = next++) {
       try {
-        results[i].header = ReadAudioHeader(files[i]);
-        results[i].ok = true;
+        results[i] = ReadAudioHeader(files[i]);
       } catch (const std::exception&) {
       }
     }
@@ -153,7 +148,7 @@ std::shared_ptr<const ShowModel> BuildShowModel(const ShowDefinition& definition
 
   std::vector<std::filesystem::path> audioFiles;
   for (const SongDefinition* def : order) audioFiles.push_back(folder / std::filesystem::path(def->audio));
-  const std::vector<HeaderResult> headers = ReadAudioHeaders(audioFiles);
+  const std::vector<std::optional<AudioHeader>> headers = ReadAudioHeaders(audioFiles);
 
   for (std::size_t i = 0; i < order.size(); ++i) {
     const SongDefinition* def = order[i];
@@ -167,8 +162,7 @@ std::shared_ptr<const ShowModel> BuildShowModel(const ShowDefinition& definition
     song.audioStart = def->audioOffsetTicks;
     song.audioEnd = song.audioStart;
     try {
-      const HeaderResult& read = headers[i];
-      const AudioHeader header = read.ok ? read.header : ReadAudioHeader(song.audioFile);
+      const AudioHeader header = headers[i] ? *headers[i] : ReadAudioHeader(song.audioFile);
       const double durationMs = static_cast<double>(header.frames) * 1000.0 / header.sampleRate;
       const double end = std::ceil(song.audioStart + durationMs);
       if (end > kMaxShowTick) throw std::runtime_error("the audio file " + song.audioFile.string() + " is too long");

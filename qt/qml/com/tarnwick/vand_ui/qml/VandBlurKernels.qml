@@ -27,10 +27,10 @@ QtObject {
         for (let j = 0; j < 32; j++)
             n[j] = 0;
         const taps = maximumRadius * 2;
-        const delta = (2 * radius - 1) / (taps - 1);
+        const deltaFactor = (2 * radius - 1) / (taps - 1);
         let sum = 0.0;
         for (let i = 0; i < taps; i++) {
-            n[i] = gauss(-radius + 0.5 + i * delta);
+            n[i] = gauss(-radius + 0.5 + i * deltaFactor);
             sum += n[i];
         }
         const factors = [];
@@ -41,7 +41,7 @@ QtObject {
             factors: factors,
             sum: sum,
             startIndex: -maximumRadius + 0.5,
-            deltaFactor: (2 * radius - 1) / (maximumRadius * 2 - 1)
+            deltaFactor: deltaFactor
         };
         kernels.weightsByKey[key] = kernel;
         return kernel;
@@ -52,14 +52,12 @@ QtObject {
         const known = kernels.shadersByTaps[taps];
         if (known !== undefined)
             return known;
-        const names = ["factor_0_2.x", "factor_0_2.y", "factor_0_2.z", "factor_3_5.x", "factor_3_5.y",
-                       "factor_3_5.z", "factor_6_8.x", "factor_6_8.y", "factor_6_8.z", "factor_9_11.x",
-                       "factor_9_11.y", "factor_9_11.z", "factor_12_14.x", "factor_12_14.y",
-                       "factor_12_14.z", "factor_15_17.x", "factor_15_17.y", "factor_15_17.z",
-                       "factor_18_20.x", "factor_18_20.y", "factor_18_20.z", "factor_21_23.x",
-                       "factor_21_23.y", "factor_21_23.z", "factor_24_26.x", "factor_24_26.y",
-                       "factor_24_26.z", "factor_27_29.x", "factor_27_29.y", "factor_27_29.z",
-                       "factor_30_31.x", "factor_30_31.y"];
+        // The weights go three to a vector: factor_0_2 ... factor_27_29, then
+        // factor_30_31 with two.
+        const group = i => i < 30 ? "factor_" + (i - i % 3) + "_" + (i - i % 3 + 2) : "factor_30_31";
+        let groups = "";
+        for (let g = 0; g < 30; g += 3)
+            groups += "    vec3 " + group(g) + ";\n";
         let text = "#version 440\n"
                  + "layout(location = 0) in vec2 qt_TexCoord0;\n"
                  + "layout(location = 0) out vec4 fragColor;\n"
@@ -67,9 +65,7 @@ QtObject {
                  + "    mat4 qt_Matrix;\n"
                  + "    float qt_Opacity;\n"
                  + "    vec3 delta;\n"
-                 + "    vec3 factor_0_2;\n    vec3 factor_3_5;\n    vec3 factor_6_8;\n    vec3 factor_9_11;\n"
-                 + "    vec3 factor_12_14;\n    vec3 factor_15_17;\n    vec3 factor_18_20;\n"
-                 + "    vec3 factor_21_23;\n    vec3 factor_24_26;\n    vec3 factor_27_29;\n"
+                 + groups
                  + "    vec2 factor_30_31;\n"
                  + "    float gaussianSum;\n"
                  + "    float expandX;\n"
@@ -85,7 +81,8 @@ QtObject {
                  + "    texCoord += (shift * index);\n"
                  + "    fragColor = vec4(0.0, 0.0, 0.0, 0.0);\n";
         for (let i = 0; i < Math.min(taps, 32); i++)
-            text += "    fragColor += texture(source, texCoord) * " + names[i] + "; texCoord += shift;\n";
+            text += "    fragColor += texture(source, texCoord) * " + group(i) + "." + "xyz"[i % 3]
+                    + "; texCoord += shift;\n";
         text += "    fragColor /= gaussianSum;\n"
               + "    fragColor *= qt_Opacity;\n"
               + "}\n";

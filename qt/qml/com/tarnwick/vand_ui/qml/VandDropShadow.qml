@@ -58,7 +58,6 @@ Item {
             property real deviation: blur.deviation
             property color color: "white"
             property real thickness: Math.max(0, Math.min(0.98, 1 - root.spread * 0.98))
-            property var mask: undefined
             layer.enabled: true
             layer.smooth: true
             layer.sourceRect: root.transparentBorder ? Qt.rect(0, -blur.radius, width, blur.paddedHeight)
@@ -82,7 +81,6 @@ Item {
             property real deviation: across.deviation
             property color color: root.color
             property real thickness: across.thickness
-            property var mask: across.mask
         }
 
         // The source itself, back where it was.

@@ -101,8 +101,7 @@ Item {
 
     BlurPass {
         id: across
-        width: parent.width
-        height: parent.height
+        anchors.fill: parent
         source: outside
         horizontalStep: 1.0 / parent.width
         kernel: root.kernel
