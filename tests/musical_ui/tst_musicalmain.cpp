@@ -157,6 +157,7 @@ private slots:
         QObject* art = banner->property("albumArtImageControl").value<QObject*>();
         window->setProperty("albumArtImageUrl", QUrl("qrc:/images/pelorin.png"));
         QCOMPARE(art->property("source").toUrl(), QUrl("qrc:/images/pelorin.png"));
+        QTRY_COMPARE(art->property("status").toInt(), 1); // Image.Ready, loaded off the GUI thread
         window->setProperty("showAlbumArtImage", true);
         QCOMPARE(art->property("visible").toBool(), true);
         window->setProperty("showAlbumArtImage", false);

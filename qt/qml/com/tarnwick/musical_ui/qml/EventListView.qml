@@ -162,6 +162,8 @@ Item {
                                 fillMode: Image.PreserveAspectFit
                                 smooth: true
                                 source: root.getSourceImage(row.type)
+                                // The cell sets its size: loaded off the GUI thread.
+                                asynchronous: true
                             }
                         }
                         Text {

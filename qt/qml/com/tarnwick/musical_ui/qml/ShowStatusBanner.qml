@@ -94,6 +94,8 @@ Item {
         Image {
             id: albumArtImage
             objectName: "albumArtImage"
+            // Decoded off the GUI thread; its size never depends on the image.
+            asynchronous: true
             visible: false
             Layout.preferredWidth: visible ? 75 : 0
             Layout.preferredHeight: visible ? 75 : 0
